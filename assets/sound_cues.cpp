@@ -1,0 +1,24 @@
+#include "assets/sound_cues.h"
+
+#include "core/game.h"
+#include "core/platform.h"
+#include "core/random.h"
+
+namespace {
+const char* const kPlayerKnockFiles[] = {"tukm01.wav", "tukm02.wav", "tukm03.wav"};
+const char* const kKnockFiles[] = {"tuk01.wav", "tuk02.wav", "tuk03.wav"};
+}  // namespace
+
+const char* cueFileName(int32_t cue) {
+    switch (cue) {
+        case PlayerKnock: return kPlayerKnockFiles[nextRandom() % 3];
+        case Knock: return kKnockFiles[nextRandom() % 3];
+        case Plop: return "zblunk.wav";
+        default: return nullptr;
+    }
+}
+
+void Game::playCue(int32_t cue) {
+    if (settings.sound == 0) return;  // silence draws no random number
+    if (const char* file = cueFileName(cue)) platformPlaySound(file);
+}

@@ -1,0 +1,108 @@
+#pragma once
+// The game record: the whole state of a run, and the operations on it.
+// The program holds exactly one; tests and tools construct their own.
+// The window, its contexts and display modes belong to the shell, not here.
+
+#include <cstdint>
+
+#include "assets/texture.h"
+#include "core/keys.h"
+#include "core/settings.h"
+#include "timing/perf_timer.h"
+
+struct Bottle {
+    float x = 0, y = 0, z = 0;
+    float vx = 0;
+    float vy = 0;  // downward speed: positive means falling
+    float vz = 0;
+    int32_t textureIndex = 0;  // 1 or 2: which bottle picture and shape
+    int32_t mass = 0;
+    float pushX = 0, pushZ = 0;  // decaying wall push
+    int32_t score = 0;           // bubbles caught
+
+    void setPosition(float newX, float newY, float newZ) { x = newX, y = newY, z = newZ; }
+    void setVelocity(float newVx, float newVy, float newVz) { vx = newVx, vy = newVy, vz = newVz; }
+    void prepare(int32_t newTextureIndex) { textureIndex = newTextureIndex, pushX = 0, pushZ = 0, score = 0; }
+    void setMass(int32_t newMass) { mass = newMass; }
+    // Replaces both components, so a push along one axis clears the other.
+    void setPush(float newPushX, float newPushZ) { pushX = newPushX, pushZ = newPushZ; }
+    void addPoint() { ++score; }
+    void integrate(float dt);
+};
+
+struct Bubble {
+    float x = 0, y = 0, z = 0;
+    int32_t active = 0;
+
+    void setPosition(float newX, float newY, float newZ) { x = newX, y = newY, z = newZ; }
+    void setActive(int32_t flag) { active = flag; }
+    int32_t isActive() const { return active; }
+};
+
+// A view placement relative to the player's bottle.
+struct CameraPreset {
+    float pitch;  // degrees about the x axis
+    float x, y, z;
+};
+
+constexpr int kCameraPresetCount = 6;
+constexpr int kSceneTextureCount = 5;
+
+enum SoundCue : int32_t { PlayerKnock = 1, Knock = 2, Plop = 3 };
+
+struct Game {
+    int32_t quitRequested = 0;
+    Texture textures[kSceneTextureCount];  // ground, player's bottle, other bottle, sky, end screen
+    int32_t keyDown[kKeyCount] = {};
+    int32_t cameraIndex = 0;
+    CameraPreset cameraPresets[kCameraPresetCount] = {};
+    GameSettings settings;
+    int32_t gameOver = 0;
+    Texture fontTexture;
+    Bottle bottles[kMaxBottles];
+    int32_t bottleCount = 0;
+    Bubble bubbles[kMaxBubbles];
+    int32_t bubbleCount = 0;
+    PerfTimer frameClock;
+
+    // Starts the frame clock, seeds the random generator with the time and
+    // fills in the camera presets.
+    Game();
+
+    // Key table; both return 1 (a key press asks for a repaint).
+    int32_t onKeyDown(int32_t virtualKey);
+    int32_t onKeyUp(int32_t virtualKey);
+
+    // core/round.cpp
+    void setupRound(int32_t bottleCount, int32_t bubbleCount);
+
+    // core/simulation.cpp
+    void stepSimulation();
+    void steerOpponent(int32_t index, float dt);
+
+    // core/contacts.cpp
+    void collideBottles(int32_t first, int32_t second);
+    void pickUpBubble(int32_t index);
+
+    // assets/sound_cues.cpp
+    void playCue(int32_t cue);
+
+    // assets/texture_set.cpp (need a current OpenGL context)
+    int32_t loadTextures();
+    void freeTextures();
+
+    // render/ (need a current OpenGL context)
+    // The shared end of every shell's start: OpenGL state, the pictures, and
+    // the round with the settings' bottles and 30 bubbles.
+    void startRound();
+    void paintFrame();
+    void renderFrame();
+    void initGlState();
+    void setupView(int32_t width, int32_t height);
+    void drawBottle(Texture texture, int32_t textureIndex, float x, float y, float z, float vx, float vz,
+                    int32_t blending);
+    void drawBubble(float x, float y, float z, int32_t blending);
+    void drawScore(float x, float y, int32_t score);
+    void drawEndScreen();
+    void endScreenFrame();
+};

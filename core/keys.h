@@ -1,0 +1,19 @@
+#pragma once
+// Key codes, as Windows numbers its virtual keys. The key table and every
+// rule that reads it use these numbers; each shell translates its own keys.
+
+constexpr int kKeyReturn = 0x0D;
+constexpr int kKeyEscape = 0x1B;
+constexpr int kKeySpace = 0x20;
+constexpr int kKeyLeft = 0x25;
+constexpr int kKeyUp = 0x26;
+constexpr int kKeyRight = 0x27;
+constexpr int kKeyDown = 0x28;
+constexpr int kKey0 = 0x30;  // main-row digits 0x30..0x39
+constexpr int kKey1 = 0x31;
+constexpr int kKey6 = 0x36;
+constexpr int kKeyA = 0x41;       // letters 0x41..0x5A
+constexpr int kKeyNumpad0 = 0x60;  // keypad digits 0x60..0x69
+constexpr int kKeyF1 = 0x70;       // F1..F12 0x70..0x7B
+
+constexpr int kKeyCount = 256;

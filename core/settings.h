@@ -1,0 +1,56 @@
+#pragma once
+// The launch code: five characters on the command line, written by the
+// setup program, are the game's whole configuration.
+//
+//   0  display resolution   '0'..'5', a row of resolutionTable
+//   1  colour depth         'H' = 16-bit colour, anything else 32-bit
+//   2  blending             'N' = off, anything else on
+//   3  bottles              'A' + count, 'A' itself meaning the default of 4
+//   4  sound                'N' = off, anything else on
+
+#include <cstdint>
+#include <string>
+
+struct GameSettings {
+    int32_t resolutionIndex = 0;
+    int32_t colorCode = 0;  // 'H' (72) or 'T' (84)
+    int32_t blending = 0;
+    int32_t bottleCount = 0;  // 0 means the default of 4
+    int32_t sound = 0;
+};
+
+struct Resolution {
+    int32_t width;
+    int32_t height;
+};
+
+constexpr int kResolutionCount = 6;
+constexpr Resolution resolutionTable[kResolutionCount] = {
+    {800, 600}, {640, 480}, {800, 600}, {1024, 768}, {1152, 864}, {1280, 1024},
+};
+
+constexpr int kDefaultBottleCount = 4;
+constexpr int kMaxBottles = 64;
+constexpr int kMaxBubbles = 128;
+constexpr int kRoundBubbles = 30;
+
+extern const char* const kBadLaunchCodeMessage;
+
+// Decodes the tail into *settings. A tail that is not exactly five
+// characters, or whose values fall outside the resolution or bottle tables,
+// shows kBadLaunchCodeMessage through the platform and returns 0; the caller
+// then exits with code 1. Returns 1 on success.
+int decodeLaunchCode(const std::string& tail, GameSettings* settings);
+
+// The number of bottles a round is laid out with.
+int32_t bottlesToLay(const GameSettings& settings);
+
+Resolution resolutionOf(const GameSettings& settings);
+
+// The launch code as Windows hands it over: the command line after the
+// program's name (quoted or not) and after the characters 1..32 that follow
+// it. Trailing blanks stay.
+std::string windowsCommandTail(const char* commandLine);
+
+// The launch code on Linux: the arguments joined by single spaces.
+std::string joinArguments(int argc, const char* const* argv);

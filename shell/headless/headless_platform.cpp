@@ -1,0 +1,32 @@
+#include "shell/headless/headless_platform.h"
+
+#include <cmath>
+
+#include "core/platform.h"
+
+HeadlessPlatform& headless() {
+    static HeadlessPlatform platform;
+    return platform;
+}
+
+void HeadlessPlatform::advance(double seconds) { counter += std::llround(seconds * static_cast<double>(frequency)); }
+
+void HeadlessPlatform::clear() {
+    errors.clear();
+    sounds.clear();
+    swapCount = 0;
+    closeRequests = 0;
+    onSound = nullptr;
+}
+
+void platformShowError(const char* text) { headless().errors.emplace_back(text); }
+
+void platformPlaySound(const char* fileName) {
+    headless().sounds.emplace_back(fileName);
+    if (headless().onSound) headless().onSound(fileName);
+}
+
+int64_t platformCounter() { return headless().counter; }
+int64_t platformCounterFrequency() { return headless().frequency; }
+void platformSwapBuffers() { ++headless().swapCount; }
+void platformRequestClose() { ++headless().closeRequests; }

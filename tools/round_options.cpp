@@ -1,0 +1,110 @@
+#include "tools/round_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/game.h"
+#include "core/random.h"
+#include "shell/headless/headless_platform.h"
+
+namespace {
+bool parseLong(const char* text, long low, long high, long& out) {
+    if (*text == '\0') return false;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || value < low || value > high) return false;
+    out = value;
+    return true;
+}
+
+int keyNamed(const std::string& name) {
+    if (name == "LEFT") return kKeyLeft;
+    if (name == "RIGHT") return kKeyRight;
+    if (name == "UP") return kKeyUp;
+    if (name == "DOWN") return kKeyDown;
+    return 0;
+}
+
+// FIRST-LAST:KEY[,FIRST-LAST:KEY...]
+bool parseKeys(const std::string& spec, std::vector<KeySpan>& spans) {
+    size_t start = 0;
+    while (start <= spec.size()) {
+        size_t comma = spec.find(',', start);
+        if (comma == std::string::npos) comma = spec.size();
+        const std::string item = spec.substr(start, comma - start);
+        const size_t dash = item.find('-');
+        const size_t colon = item.find(':');
+        if (dash == std::string::npos || colon == std::string::npos || colon < dash) return false;
+        KeySpan span{};
+        if (!parseLong(item.substr(0, dash).c_str(), 1, 1L << 40, span.first) ||
+            !parseLong(item.substr(dash + 1, colon - dash - 1).c_str(), 1, 1L << 40, span.last) ||
+            span.last < span.first || (span.key = keyNamed(item.substr(colon + 1))) == 0)
+            return false;
+        spans.push_back(span);
+        start = comma + 1;
+    }
+    return true;
+}
+}  // namespace
+
+int parseRoundOption(int argc, char** argv, int& i, RoundOptions& options, std::string& error) {
+    const std::string name = argv[i];
+    static const char* const kNames[] = {"--seed", "--bottles", "--bubbles", "--sound",
+                                         "--steps", "--dt", "--keys", "--every"};
+    bool known = false;
+    for (const char* known_name : kNames) known = known || name == known_name;
+    if (!known) return 0;
+    if (i + 1 >= argc) {
+        error = name + " needs a value";
+        return -1;
+    }
+    const char* value = argv[++i];
+    long number = 0;
+    bool ok = true;
+    if (name == "--seed") {
+        ok = parseLong(value, 0, 4294967295L, number);
+        options.seed = static_cast<uint32_t>(number);
+    } else if (name == "--bottles") {
+        ok = parseLong(value, 1, kMaxBottles, number);
+        options.bottles = static_cast<int>(number);
+    } else if (name == "--bubbles") {
+        ok = parseLong(value, 0, kMaxBubbles, number);
+        options.bubbles = static_cast<int>(number);
+    } else if (name == "--sound") {
+        ok = parseLong(value, 0, 1, number);
+        options.sound = static_cast<int>(number);
+    } else if (name == "--steps") {
+        ok = parseLong(value, 0, 1L << 40, options.steps);
+    } else if (name == "--every") {
+        ok = parseLong(value, 0, 1L << 40, options.every);
+    } else if (name == "--dt") {
+        char* end = nullptr;
+        options.dt = std::strtod(value, &end);
+        ok = *value != '\0' && *end == '\0' && std::isfinite(options.dt) && options.dt >= 0 && options.dt <= 1e6;
+    } else if (name == "--keys") {
+        options.keys.clear();
+        ok = parseKeys(value, options.keys);
+    }
+    if (!ok) {
+        error = "bad value for " + name + ": '" + value + "'";
+        return -1;
+    }
+    return 1;
+}
+
+void layOutRound(Game& game, const RoundOptions& options) {
+    seedRandom(options.seed);
+    game.settings.sound = options.sound;
+    game.setupRound(options.bottles, options.bubbles);
+}
+
+void playStep(Game& game, const RoundOptions& options, long step) {
+    for (int key : {kKeyLeft, kKeyRight, kKeyUp, kKeyDown}) game.keyDown[key] = 0;
+    for (const KeySpan& span : options.keys)
+        if (step >= span.first && step <= span.last) game.keyDown[span.key] = 1;
+    headless().advance(options.dt);
+    game.stepSimulation();
+}

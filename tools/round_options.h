@@ -1,0 +1,38 @@
+#pragma once
+// The round options that korvada-replay and korvada-shot share: which round
+// to lay out and how to step it, so that both tools play the same round.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Game;
+
+struct KeySpan {
+    long first;  // steps counted from 1, both ends held
+    long last;
+    int key;
+};
+
+struct RoundOptions {
+    uint32_t seed = 1;
+    int bottles = 4;
+    int bubbles = 30;
+    int sound = 1;
+    long steps = 1000;
+    double dt = 0.016;
+    std::vector<KeySpan> keys;
+    long every = 0;
+};
+
+// Takes the round option at argv[i] and its value, moving i past them.
+// Returns 1 when taken, 0 when argv[i] is no round option, and -1 with a
+// one-line *error when its value is bad.
+int parseRoundOption(int argc, char** argv, int& i, RoundOptions& options, std::string& error);
+
+// Seeds the generator, stores the sound setting and lays out the round.
+void layOutRound(Game& game, const RoundOptions& options);
+
+// Step `step` (from 1): holds the keys its spans name, moves the counter on
+// by dt, and runs one simulation step.
+void playStep(Game& game, const RoundOptions& options, long step);
