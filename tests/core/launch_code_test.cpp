@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "core/settings.h"
+#include "shell/headless/headless_platform.h"
+
+namespace {
+
+struct Decoded {
+    int result;
+    GameSettings settings;
+    std::vector<std::string> errors;
+};
+
+Decoded decode(const std::string& tail) {
+    headless().clear();
+    Decoded d{};
+    d.settings.resolutionIndex = -7;  // to see whether a refusal writes anything
+    d.result = decodeLaunchCode(tail, &d.settings);
+    d.errors = headless().errors;
+    return d;
+}
+
+TEST(LaunchCode, DecodesEachPosition) {
+    Decoded d = decode("3HYEN");
+    ASSERT_EQ(d.result, 1);
+    EXPECT_TRUE(d.errors.empty());
+    EXPECT_EQ(d.settings.resolutionIndex, 3);
+    EXPECT_EQ(d.settings.colorCode, 'H');
+    EXPECT_EQ(d.settings.blending, 1);
+    EXPECT_EQ(d.settings.bottleCount, 4);
+    EXPECT_EQ(d.settings.sound, 0);
+    EXPECT_EQ(resolutionOf(d.settings).width, 1024);
+    EXPECT_EQ(resolutionOf(d.settings).height, 768);
+
+    d = decode("0TNAN");
+    ASSERT_EQ(d.result, 1);
+    EXPECT_EQ(d.settings.colorCode, 'T');
+    EXPECT_EQ(d.settings.blending, 0);
+    EXPECT_EQ(d.settings.bottleCount, 0);
+    EXPECT_EQ(bottlesToLay(d.settings), 4);
+    EXPECT_EQ(resolutionOf(d.settings).width, 800);
+
+    // Only an exact upper-case 'H' or 'N' counts.
+    d = decode("1xyBz");
+    ASSERT_EQ(d.result, 1);
+    EXPECT_EQ(d.settings.colorCode, 'T');
+    EXPECT_EQ(d.settings.blending, 1);
+    EXPECT_EQ(bottlesToLay(d.settings), 1);
+    EXPECT_EQ(d.settings.sound, 1);
+    EXPECT_EQ(resolutionOf(d.settings).height, 480);
+
+    d = decode("5hnQn");
+    ASSERT_EQ(d.result, 1);
+    EXPECT_EQ(d.settings.colorCode, 'T');
+    EXPECT_EQ(d.settings.blending, 1);
+    EXPECT_EQ(d.settings.bottleCount, 16);
+    EXPECT_EQ(d.settings.sound, 1);
+    EXPECT_EQ(resolutionOf(d.settings).width, 1280);
+}
+
+TEST(LaunchCode, RowsZeroAndTwoAreBoth800x600) {
+    EXPECT_EQ(resolutionOf(decode("0TYAY").settings).width, 800);
+    EXPECT_EQ(resolutionOf(decode("2TYAY").settings).width, 800);
+    EXPECT_EQ(resolutionOf(decode("2TYAY").settings).height, 600);
+}
+
+TEST(LaunchCode, RefusesWrongLengthsWithTheMessage) {
+    for (const char* tail : {"", "0TYA", "0TYAYY", "0TYAY ", " 0TYAY"}) {
+        const Decoded d = decode(tail);
+        EXPECT_EQ(d.result, 0) << '"' << tail << '"';
+        ASSERT_EQ(d.errors.size(), 1u) << '"' << tail << '"';
+        EXPECT_EQ(d.errors[0], "Chybné parametry programu - spusťte KorvadaSetup.exe");
+        EXPECT_EQ(d.settings.resolutionIndex, -7);
+    }
+}
+
+TEST(LaunchCode, RefusesValuesNoTableHoldsLikeAWrongLength) {
+    // Resolution outside '0'..'5'; bottles below 'A' (bytes from 128 up are
+    // negative) or above 64.
+    for (const std::string& tail : {std::string("6TYAY"), std::string("/TYAY"), std::string("0TY@Y"), std::string("0TY\x81Y"), std::string("\xB0TYAY")}) {
+        const Decoded d = decode(tail);
+        EXPECT_EQ(d.result, 0) << tail;
+        ASSERT_EQ(d.errors.size(), 1u);
+        EXPECT_EQ(d.errors[0], kBadLaunchCodeMessage);
+    }
+    // The highest count a signed character can carry is 62.
+    const Decoded highest = decode("0TY\x7FY");
+    ASSERT_EQ(highest.result, 1);
+    EXPECT_EQ(highest.settings.bottleCount, 62);
+}
+
+TEST(CommandTail, SkipsTheProgramNameAndTheBlanksAfterIt) {
+    EXPECT_EQ(windowsCommandTail("korvada.exe 0TYAY"), "0TYAY");
+    EXPECT_EQ(windowsCommandTail("korvada.exe \t  \t0TYAY"), "0TYAY");
+    EXPECT_EQ(windowsCommandTail("\"C:\\Program Files\\Korvada\\korvada.exe\" 0TYAY"), "0TYAY");
+    EXPECT_EQ(windowsCommandTail("\"C:\\Games\\korvada.exe\"0TYAY"), "0TYAY");
+    EXPECT_EQ(windowsCommandTail("\"unterminated name 0TYAY"), "");
+    EXPECT_EQ(windowsCommandTail("korvada.exe"), "");
+    EXPECT_EQ(windowsCommandTail(""), "");
+    // Trailing blanks stay, so such a code is one character too long.
+    EXPECT_EQ(windowsCommandTail("korvada.exe 0TYAY "), "0TYAY ");
+    EXPECT_EQ(decode(windowsCommandTail("korvada.exe 0TYAY ")).result, 0);
+}
+
+TEST(CommandTail, JoinsLinuxArgumentsWithSingleSpaces) {
+    const char* none[] = {"korvada"};
+    const char* one[] = {"korvada", "3HYEN"};
+    const char* padded[] = {"korvada", "3HYEN "};
+    const char* two[] = {"korvada", "3HYEN", "x"};
+    EXPECT_EQ(joinArguments(1, none), "");
+    EXPECT_EQ(joinArguments(2, one), "3HYEN");
+    EXPECT_EQ(decode(joinArguments(2, one)).result, 1);
+    EXPECT_EQ(decode(joinArguments(2, padded)).result, 0);
+    EXPECT_EQ(joinArguments(3, two), "3HYEN x");
+    EXPECT_EQ(decode(joinArguments(3, two)).result, 0);
+}
+
+}  // namespace
