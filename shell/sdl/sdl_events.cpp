@@ -1,0 +1,58 @@
+// Window-system events to the game's operations. Keys write the key table,
+// size changes reset the view, focus moves the display between the game's
+// mode and the desktop's; the mouse does nothing.
+
+#include "core/game.h"
+#include "shell/sdl/sdl_shell.h"
+
+namespace {
+void onKey(Game& game, const SDL_KeyboardEvent& event) {
+    if (isSystemKey(event.keysym)) return;
+    const int32_t key = virtualKeyOf(event.keysym);
+    if (key < 0) return;
+    // Auto-repeats arrive as further presses and are handled like the first.
+    if (event.type == SDL_KEYDOWN)
+        game.onKeyDown(key);
+    else
+        game.onKeyUp(key);
+}
+
+void onFocusLost(Game& game, SdlShell& shell) {
+    SDL_ShowCursor(SDL_ENABLE);
+    // Once the game is ending the window goes away anyway.
+    if (game.quitRequested == 0) SDL_MinimizeWindow(shell.window);
+    restoreDesktopMode(shell);
+}
+
+void onFocusGained(SdlShell& shell) {
+    reapplyGameMode(shell);
+    SDL_ShowCursor(SDL_DISABLE);
+}
+
+void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED: {
+            // The drawable, not the asked size: a mode switch may be refused silently.
+            int width = 0, height = 0;
+            SDL_GL_GetDrawableSize(shell.window, &width, &height);
+            game.setupView(width, height);
+            break;
+        }
+        case SDL_WINDOWEVENT_FOCUS_LOST: onFocusLost(game, shell); break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: onFocusGained(shell); break;
+        case SDL_WINDOWEVENT_CLOSE: shell.closeRequested = true; break;
+        default: break;
+    }
+}
+}  // namespace
+
+void handleEvent(Game& game, SdlShell& shell, const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: onKey(game, event.key); break;
+        case SDL_WINDOWEVENT: onWindowEvent(game, shell, event.window); break;
+        // The window manager's close, or an interrupt: the same end as the end screen's.
+        case SDL_QUIT: shell.closeRequested = true; break;
+        default: break;
+    }
+}

@@ -1,0 +1,37 @@
+// The platform services of core/platform.h on SDL2.
+
+#include <chrono>
+#include <cstdio>
+
+#include "core/platform.h"
+#include "shell/sdl/sdl_shell.h"
+
+SdlShell& sdlShell() {
+    static SdlShell shell;
+    return shell;
+}
+
+void platformShowError(const char* text) {
+    // Always on stderr as well: a box may have no display to appear on, and
+    // a box's text cannot be read back by anything watching the program.
+    std::fprintf(stderr, "%s\n", text);
+    std::fflush(stderr);
+    // Without SDL's video a box still opens its own connection to the display;
+    // with no display it fails at once.
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Chyba", text, nullptr);
+}
+
+void platformPlaySound(const char* fileName) { playSoundFile(sdlShell(), fileName); }
+
+// The monotonic clock in nanoseconds. The Game reads the frequency while it
+// is constructed, before main() and before SDL exists: this needs neither.
+int64_t platformCounter() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+int64_t platformCounterFrequency() { return 1000000000; }
+
+void platformSwapBuffers() { SDL_GL_SwapWindow(sdlShell().window); }
+
+void platformRequestClose() { sdlShell().closeRequested = true; }

@@ -1,0 +1,78 @@
+#pragma once
+// The Linux program's own record: what the window system hands out (window,
+// OpenGL context, display modes, audio device) and the loop's end state. The
+// game itself lives in the portable Game record; only this shell knows SDL.
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+struct Game;
+struct GameSettings;
+
+struct SdlShell {
+    SDL_Window* window = nullptr;
+    SDL_GLContext glContext = nullptr;
+    SDL_DisplayMode desktopMode = {};  // the user's mode, read once at the start
+    SDL_DisplayMode gameMode = {};     // built once; every activation applies it again
+    SDL_AudioDeviceID audioDevice = 0;  // 0: no sound, silently
+    SDL_AudioSpec audioSpec = {};       // what the device plays
+    bool videoReady = false;            // message boxes are worth trying
+    bool quitPosted = false;            // the loop ends before the next frame
+    bool closeRequested = false;        // the game asked for its normal end
+    int exitCode = 0;
+};
+
+// The program's one shell record (shell/sdl/sdl_platform.cpp).
+SdlShell& sdlShell();
+
+// Exit codes besides 0 (a normal end) and 1 (a rejected launch code).
+constexpr int kExitStartFailed = 2;  // no display, window or OpenGL context; or a refused display mode
+
+// --- shell/sdl/sdl_keys.cpp -------------------------------------------------
+
+// The Windows virtual-key code of a key, or -1 for keys the game has no code for.
+int32_t virtualKeyOf(const SDL_Keysym& key);
+
+// Keys Windows keeps to itself (any key with Alt held, and F10): they reach
+// neither key handler.
+bool isSystemKey(const SDL_Keysym& key);
+
+// --- shell/sdl/sdl_display.cpp ----------------------------------------------
+
+enum class StartResult { Started, NoWindow, NoContext };
+
+// The start: window, OpenGL context, game mode, then the game's own start
+// (OpenGL state, pictures, round). The window is still hidden afterwards.
+// On failure the reason is on stderr.
+StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings);
+
+// Shows the started window and sizes the view to what the window got.
+void showGameWindow(Game& game, SdlShell& shell);
+
+// Display-mode switches. A refusal shows its message and ends the loop.
+void reapplyGameMode(SdlShell& shell);
+void restoreDesktopMode(SdlShell& shell);
+
+// The normal end: pictures freed, context released, window and audio gone.
+void shutDown(Game& game, SdlShell& shell);
+
+// --- shell/sdl/sdl_events.cpp -----------------------------------------------
+
+// One event to the Game's operations, as the window procedure would.
+void handleEvent(Game& game, SdlShell& shell, const SDL_Event& event);
+
+// --- shell/sdl/sdl_sound.cpp ------------------------------------------------
+
+// Opens the one audio device; without one the game stays silent.
+void openSound(SdlShell& shell);
+void closeSound(SdlShell& shell);
+
+// Starts a WAV file (bare name) on the device, cutting off what is playing.
+// Each file is read and converted once; a missing or unreadable one is silence.
+void playSoundFile(SdlShell& shell, const char* fileName);
+
+// A WAV file's samples converted to the device's format; empty when the file
+// is missing, unreadable or cannot be converted.
+std::vector<uint8_t> loadWavFor(const char* fileName, const SDL_AudioSpec& device);

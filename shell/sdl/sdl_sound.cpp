@@ -1,0 +1,69 @@
+// The game's cues on one SDL audio device. Each cue replaces the one still
+// playing, as the game expects of its sound service; failures are silent.
+
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "shell/sdl/sdl_shell.h"
+
+namespace {
+// Converted samples by file name, read on first use. Lives as long as the
+// program; the seven cue files are small.
+std::map<std::string, std::vector<uint8_t>>& soundCache() {
+    static std::map<std::string, std::vector<uint8_t>> cache;
+    return cache;
+}
+}  // namespace
+
+void openSound(SdlShell& shell) {
+    // Audio apart from video: a bad audio driver must not cost the picture.
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    SDL_AudioSpec want = {};
+    want.freq = 44100;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    // No allowed changes: SDL converts to the hardware, we convert to this.
+    shell.audioDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &shell.audioSpec, 0);
+    if (shell.audioDevice != 0) SDL_PauseAudioDevice(shell.audioDevice, 0);
+}
+
+void closeSound(SdlShell& shell) {
+    if (shell.audioDevice != 0) SDL_CloseAudioDevice(shell.audioDevice);
+    shell.audioDevice = 0;
+}
+
+std::vector<uint8_t> loadWavFor(const char* fileName, const SDL_AudioSpec& device) {
+    SDL_AudioSpec spec;
+    Uint8* data = nullptr;
+    Uint32 length = 0;
+    if (SDL_LoadWAV(fileName, &spec, &data, &length) == nullptr) return {};
+
+    std::vector<uint8_t> samples;
+    SDL_AudioCVT cvt;
+    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, device.format, device.channels,
+                          device.freq) >= 0) {
+        // The conversion works in place and may need len_mult times the input.
+        samples.resize(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
+        if (length > 0) std::memcpy(samples.data(), data, length);
+        cvt.buf = samples.data();
+        cvt.len = static_cast<int>(length);
+        if (cvt.needed && SDL_ConvertAudio(&cvt) != 0)
+            samples.clear();
+        else
+            samples.resize(static_cast<size_t>(cvt.needed ? cvt.len_cvt : static_cast<int>(length)));
+    }
+    SDL_FreeWAV(data);
+    return samples;
+}
+
+void playSoundFile(SdlShell& shell, const char* fileName) {
+    if (shell.audioDevice == 0 || fileName == nullptr) return;
+    auto& cache = soundCache();
+    auto found = cache.find(fileName);
+    if (found == cache.end()) found = cache.emplace(fileName, loadWavFor(fileName, shell.audioSpec)).first;
+    if (found->second.empty()) return;  // nothing to play leaves the last cue playing
+    SDL_ClearQueuedAudio(shell.audioDevice);
+    SDL_QueueAudio(shell.audioDevice, found->second.data(), static_cast<Uint32>(found->second.size()));
+}

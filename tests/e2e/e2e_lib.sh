@@ -1,0 +1,161 @@
+# Shared by the end-to-end tests: a private X display (Xvfb + openbox), the
+# game started on it, keys by xdotool, screenshots, and cleanup of everything
+# started here. Source it, then call e2e_setup KORVADA DATA_DIR.
+#
+# Every wait is bounded; a failed check prints why and exits 1, and the EXIT
+# trap ends the processes this script started (by their ids).
+
+set -u
+
+E2E_PIDS=()
+GAME_PID=
+GAME_WINDOW=
+E2E_KEEP=${E2E_KEEP:-}
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -n "${WORK:-}" ] && [ -f "$WORK/stderr" ]; then
+        echo "--- the game's stderr:" >&2
+        cat "$WORK/stderr" >&2
+    fi
+    E2E_KEEP=1
+    exit 1
+}
+
+note() { echo "-- $*"; }
+
+e2e_cleanup() {
+    local pid
+    [ -n "$GAME_PID" ] && kill -9 "$GAME_PID" 2>/dev/null
+    for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    if [ -n "$E2E_KEEP" ]; then
+        echo "(screenshots and logs kept in $WORK)" >&2
+    else
+        rm -rf "$WORK"
+    fi
+}
+
+# e2e_setup KORVADA DATA_DIR [WIDTHxHEIGHT]: a display of that size (800x600)
+# with a window manager, key repeat off (repeats would make key tests depend
+# on timing).
+e2e_setup() {
+    KORVADA=$1
+    DATA=$2
+    local size=${3:-800x600}
+    [ -x "$KORVADA" ] || fail "no program at $KORVADA"
+    WORK=$(mktemp -d "${TMPDIR:-/tmp}/korvada-e2e.XXXXXX")
+    trap e2e_cleanup EXIT
+    exec 7>"$WORK/display"
+    Xvfb -displayfd 7 -screen 0 "${size}x24" -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
+    E2E_PIDS+=($!)
+    exec 7>&-
+    local i
+    for i in $(seq 100); do
+        [ -s "$WORK/display" ] && break
+        sleep 0.05
+    done
+    [ -s "$WORK/display" ] || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$WORK/display")"
+    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    E2E_PIDS+=($!)
+    for i in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.05
+    done
+    xset r off
+}
+
+# start_game CODE [FOLDER] [ENV=VALUE...]: the game in the background, run from
+# FOLDER (the data folder by default), its stderr in $WORK/stderr.
+start_game() {
+    local code=$1 folder=${2:-$DATA}
+    shift $(($# >= 2 ? 2 : 1))
+    (cd "$folder" && exec env "$@" "$KORVADA" "$code") 2>"$WORK/stderr" >"$WORK/stdout" &
+    GAME_PID=$!
+}
+
+game_running() { [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; }
+
+# wait_exit SECONDS: waits for the game to end; EXIT_CODE is its exit code,
+# or "timeout" when it is still running. (Not in $(...): a subshell cannot
+# wait for the game.)
+wait_exit() {
+    local i
+    EXIT_CODE=timeout
+    for i in $(seq $(($1 * 20))); do
+        game_running || break
+        sleep 0.05
+    done
+    game_running && return
+    EXIT_CODE=0
+    wait "$GAME_PID" || EXIT_CODE=$?
+    GAME_PID=
+}
+
+# wait_game_window: the game's window shown and focused (keys go to the focus).
+wait_game_window() {
+    local i
+    GAME_WINDOW=
+    for i in $(seq 200); do
+        game_running || fail "the game ended before its window appeared"
+        GAME_WINDOW=$(xdotool search --onlyvisible --name '^Korvada$' 2>/dev/null | head -n1)
+        [ -n "$GAME_WINDOW" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$GAME_WINDOW" ] && break
+        sleep 0.05
+    done
+    [ -n "$GAME_WINDOW" ] || fail "no visible window named Korvada within 10 s"
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$GAME_WINDOW" ] || fail "the game's window never got the focus"
+    sleep 0.3  # a few frames, so that screenshots show the scene
+}
+
+# error_box: the id of an open error box ("Chyba"), or nothing.
+error_box() { xwininfo -root -tree 2>/dev/null | awk '/"Chyba"/ {print $1; exit}'; }
+
+# dismiss_boxes COUNT: waits for COUNT error boxes in turn and closes each
+# with Enter, as a player would.
+dismiss_boxes() {
+    local n box i
+    for n in $(seq "$1"); do
+        box=
+        for i in $(seq 200); do
+            box=$(error_box)
+            [ -n "$box" ] && break
+            game_running || fail "the game ended while box $n of $1 was awaited"
+            sleep 0.05
+        done
+        [ -n "$box" ] || fail "error box $n of $1 did not appear within 10 s"
+        [ "$n" = 1 ] && shot box
+        # The next box may come back under the same window id, but its text
+        # reaches stderr first: a longer stderr means this box is gone.
+        local lines closed=
+        lines=$(wc -l <"$WORK/stderr")
+        for i in $(seq 20); do
+            xdotool windowfocus "$box" 2>/dev/null
+            xdotool key Return 2>/dev/null
+            sleep 0.1
+            if [ -z "$(error_box)" ] || [ "$(wc -l <"$WORK/stderr")" -gt "$lines" ]; then
+                closed=1
+                break
+            fi
+        done
+        [ -n "$closed" ] || fail "error box $n would not close"
+    done
+}
+
+shot() { import -window root "png:$WORK/$1.png" || fail "screenshot $1 failed"; }
+
+# Seconds of CPU the process has used so far (user + system).
+cpu_seconds() { awk -v hz="$(getconf CLK_TCK)" '{printf "%.2f\n", ($14 + $15) / hz}' "/proc/$1/stat"; }
+
+# cpu_share PID SECONDS: percent of one core used over that many seconds.
+cpu_share() {
+    local before after
+    before=$(cpu_seconds "$1")
+    sleep "$2"
+    after=$(cpu_seconds "$1")
+    awk -v a="$before" -v b="$after" -v s="$2" 'BEGIN {printf "%d\n", (b - a) * 100 / s}'
+}
+
+# Image helpers (python3 on ImageMagick's plain PPM output).
+IMAGE_TOOL=$(dirname "${BASH_SOURCE[0]}")/image_tool.py
+image() { python3 "$IMAGE_TOOL" "$@"; }

@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""Measures screenshots for the end-to-end tests (no imaging library needed:
+ImageMagick's convert hands over plain PPM).
+
+  image_tool.py stats FILE [X Y W H]   mean red, green, blue and the share of lit pixels
+  image_tool.py diff A B [X Y W H]     mean absolute difference per channel, 0..255
+  image_tool.py shift A B Y0 Y1 AXIS   how far the picture's content moved from A to B
+                                       between rows Y0..Y1, along x or y, in pixels
+"""
+
+import subprocess
+import sys
+
+
+def load(path):
+    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True, capture_output=True).stdout
+    # P6 header: magic, width, height, maxval, each ended by white space.
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        start = pos
+        while not data[pos:pos + 1].isspace():
+            pos += 1
+        fields.append(data[start:pos])
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, data[pos + 1:pos + 1 + width * height * 3]
+
+
+def region(width, height, args):
+    if len(args) == 4:
+        x, y, w, h = (int(a) for a in args)
+        return x, y, min(w, width - x), min(h, height - y)
+    return 0, 0, width, height
+
+
+def pixels(image, box):
+    width, _, data = image
+    x, y, w, h = box
+    for row in range(y, y + h):
+        start = (row * width + x) * 3
+        yield from zip(*[iter(data[start:start + w * 3])] * 3)
+
+
+def stats(path, args):
+    image = load(path)
+    box = region(image[0], image[1], args)
+    total = [0, 0, 0]
+    lit = count = 0
+    for p in pixels(image, box):
+        total[0] += p[0]
+        total[1] += p[1]
+        total[2] += p[2]
+        lit += max(p) > 24
+        count += 1
+    print("%.1f %.1f %.1f %.3f" % (total[0] / count, total[1] / count, total[2] / count, lit / count))
+
+
+def diff(path_a, path_b, args):
+    a, b = load(path_a), load(path_b)
+    box = region(a[0], a[1], args)
+    total = count = 0
+    for p, q in zip(pixels(a, box), pixels(b, box)):
+        total += abs(p[0] - q[0]) + abs(p[1] - q[1]) + abs(p[2] - q[2])
+        count += 3
+    print("%.2f" % (total / count))
+
+
+def profile(image, y0, y1, axis):
+    """Brightness summed across the band, one value per column (x) or row (y)."""
+    width, _, data = image
+    if axis == "x":
+        values = [0] * width
+        for row in range(y0, y1):
+            base = row * width * 3
+            for col in range(width):
+                i = base + col * 3
+                values[col] += data[i] + data[i + 1] + data[i + 2]
+        return values
+    values = []
+    for row in range(y0, y1):
+        base = row * width * 3
+        values.append(sum(data[base:base + width * 3]))
+    return values
+
+
+def shift(path_a, path_b, y0, y1, axis):
+    a, b = load(path_a), load(path_b)
+    pa, pb = profile(a, y0, y1, axis), profile(b, y0, y1, axis)
+    n = len(pa)
+    limit = n // 4
+    best, best_cost = 0, None
+    for s in range(-limit, limit + 1):
+        lo, hi = max(0, -s), min(n, n - s)
+        cost = sum(abs(pa[i] - pb[i + s]) for i in range(lo, hi)) / (hi - lo)
+        if best_cost is None or cost < best_cost:
+            best, best_cost = s, cost
+    print(best)
+
+
+def main(argv):
+    if len(argv) >= 2 and argv[0] == "stats":
+        stats(argv[1], argv[2:])
+    elif len(argv) >= 3 and argv[0] == "diff":
+        diff(argv[1], argv[2], argv[3:])
+    elif len(argv) == 6 and argv[0] == "shift":
+        shift(argv[1], argv[2], int(argv[3]), int(argv[4]), argv[5])
+    else:
+        sys.exit(__doc__)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
