@@ -1,0 +1,9 @@
+#pragma once
+// The bubble: a band wound seven times around model z, inner radius 3 and
+// outer radius 6, two ribbons laid one upon the other.
+
+#include <cstdint>
+
+// Emits both ribbons with the current matrix, colour, texture, texture
+// coordinate and blend state; `segments` positions per turn.
+void drawBubbleMesh(int32_t segments);

@@ -1,0 +1,120 @@
+// The frame: one simulation step and the scene seen from the selected
+// camera preset, or the end screen once the round is over. Immediate-mode
+// OpenGL 1.1 throughout.
+
+#include "render/scene.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "core/game.h"
+#include "core/platform.h"
+#include "render/score_and_end_screen.h"
+
+namespace {
+
+struct PlaneCorner {
+    float s, t;
+    float x, y, z;
+};
+
+// The ground is not centred on the origin; the sky is.
+constexpr PlaneCorner kGround[4] = {
+    {0, 0, -7500, 0, -6000}, {1, 0, 10500, 0, -6000}, {1, 1, 10500, 0, 12000}, {0, 1, -7500, 0, 12000}};
+constexpr PlaneCorner kSky[4] = {
+    {0, 0, -9000, 8000, -9000}, {1, 0, 9000, 8000, -9000}, {1, 1, 9000, 8000, 9000}, {0, 1, -9000, 8000, 9000}};
+
+void drawPlane(uint32_t glName, const PlaneCorner (&corners)[4]) {
+    glBindTexture(GL_TEXTURE_2D, glName);
+    glBegin(GL_QUADS);
+    for (const PlaneCorner& c : corners) {
+        glTexCoord2f(c.s, c.t);
+        glVertex3f(c.x, c.y, c.z);
+    }
+    glEnd();
+}
+
+// The eye stands at the player's bottle minus the preset's offset, turned by
+// the preset's pitch about x.
+void placeCamera(const Game& game) {
+    const CameraPreset& p = game.cameraPresets[game.cameraIndex];
+    const Bottle& b = game.bottles[0];
+    glRotatef(p.pitch, 1, 0, 0);
+    glTranslatef(p.x - b.x, p.y - b.y, p.z - b.z);
+}
+
+}  // namespace
+
+void drawPlanes(const Game& game) {
+    glDisable(GL_BLEND);
+    glColor4f(1, 1, 1, 1);
+    drawPlane(game.textures[0].getGlName(), kGround);
+    drawPlane(game.textures[3].getGlName(), kSky);
+}
+
+void drawPlayFrame(Game& game) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    placeCamera(game);
+    drawPlanes(game);
+    // Nothing may bind a texture or give a texture coordinate between the sky
+    // and the bubbles: the bubbles take their tint from the sky's last corner.
+    const int32_t blending = game.settings.blending;
+    for (int32_t i = 0; i < game.bubbleCount; ++i) {
+        const Bubble& bubble = game.bubbles[i];
+        if (bubble.isActive()) game.drawBubble(bubble.x, bubble.y, bubble.z, blending);
+    }
+    for (int32_t i = 0; i < game.bottleCount; ++i) {
+        const Bottle& b = game.bottles[i];
+        game.drawBottle(game.textures[b.textureIndex], b.textureIndex, b.x, b.y, b.z, b.vx, b.vz, blending);
+    }
+    glPopMatrix();
+    // The score stays put on screen whatever the camera does.
+    glColor4f(0.2f, 0.2f, 0.5f, 0.8f);
+    game.drawScore(kScoreAnchorX, kScoreAnchorY, game.bottles[0].score);
+    glFlush();
+}
+
+void Game::renderFrame() {
+    if (gameOver) {
+        endScreenFrame();
+        return;
+    }
+    stepSimulation();
+    drawPlayFrame(*this);
+}
+
+void Game::paintFrame() {
+    renderFrame();
+    platformSwapBuffers();
+}
+
+void Game::initGlState() {
+    glClearColor(0, 0, 0, 1);
+    glColor3f(0.4f, 0.4f, 0.8f);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+}
+
+void Game::setupView(int32_t width, int32_t height) {
+    // A minimised window reports a width of 0: a perspective with aspect 0
+    // would be singular, so the projection that stands stays until the real
+    // size comes back.
+    if (width <= 0) return;
+    if (height <= 0) height = 1;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 12000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void Game::startRound() {
+    initGlState();
+    loadTextures();
+    setupRound(bottlesToLay(settings), kRoundBubbles);
+}

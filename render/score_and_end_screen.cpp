@@ -1,0 +1,86 @@
+#include "render/score_and_end_screen.h"
+
+#include <GL/gl.h>
+
+#include "core/game.h"
+#include "core/platform.h"
+
+float endScreenTime = 0;
+
+namespace {
+
+constexpr float kDigitWidth = 0.2f;
+constexpr float kDigitHeight = 0.3f;
+constexpr float kDigitZ = -2;
+
+// Glyph g of the font's 4 x 4 grid, rows counted from the top (t = 1) edge,
+// on a cell whose left edge is at `left`.
+void drawDigit(int32_t glyph, float left, float bottom) {
+    const int32_t col = glyph % 4;
+    const int32_t row = glyph / 4;
+    const float s0 = static_cast<float>(col) * 0.25f;
+    const float s1 = static_cast<float>(col + 1) * 0.25f;
+    const float t0 = 1 - static_cast<float>(row + 1) * 0.25f;
+    const float t1 = 1 - static_cast<float>(row) * 0.25f;
+    const float right = left + kDigitWidth;
+    const float top = bottom + kDigitHeight;
+    glBegin(GL_QUADS);
+    glTexCoord2f(s0, t0);
+    glVertex3f(left, bottom, kDigitZ);
+    glTexCoord2f(s1, t0);
+    glVertex3f(right, bottom, kDigitZ);
+    glTexCoord2f(s1, t1);
+    glVertex3f(right, top, kDigitZ);
+    glTexCoord2f(s0, t1);
+    glVertex3f(left, top, kDigitZ);
+    glEnd();
+}
+
+bool exitKeyHeld(const Game& game) {
+    return game.keyDown[kKeySpace] || game.keyDown[kKeyEscape] || game.keyDown[kKeyReturn];
+}
+
+}  // namespace
+
+void Game::drawScore(float x, float y, int32_t score) {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    if (settings.blending) glEnable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, fontTexture.getGlName());
+    // Both digits always, a leading zero too. A round has 30 bubbles, so two
+    // digits hold any score; glyphs past 15 would wrap into the font's rows.
+    drawDigit(score / 10, x - kDigitWidth, y);
+    drawDigit(score % 10, x, y);
+}
+
+void Game::drawEndScreen() {
+    glDisable(GL_BLEND);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor4f(1, 1, 1, 1);
+    // The picture sits centred at distance 200 in eye coordinates: the
+    // model-view matrix is the identity left by the last play frame.
+    glBindTexture(GL_TEXTURE_2D, textures[4].getGlName());
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex3f(-100, -50, -200);
+    glTexCoord2f(1, 0);
+    glVertex3f(100, -50, -200);
+    glTexCoord2f(1, 1);
+    glVertex3f(100, 50, -200);
+    glTexCoord2f(0, 1);
+    glVertex3f(-100, 50, -200);
+    glEnd();
+    glColor4f(0.4f, 0.4f, 1, 0.9f);
+    drawScore(kScoreAnchorX, kScoreAnchorY, bottles[0].score);
+    glFlush();
+}
+
+void Game::endScreenFrame() {
+    drawEndScreen();
+    endScreenTime += frameClock.elapsedSeconds();
+    // keyDown holds only keys down now: a key pressed and let go during the
+    // delay does nothing, one still held when it passes closes the game.
+    if (endScreenTime > kEndScreenDelay && exitKeyHeld(*this)) {
+        quitRequested = 1;
+        platformRequestClose();
+    }
+}

@@ -1,0 +1,196 @@
+// Whole frames in the offscreen context: what lands where, blending, the
+// end screen and its exit, and the GL state a frame leaves behind.
+
+#include <array>
+
+#include "core/random.h"
+#include "render/score_and_end_screen.h"
+#include "render_fixture.h"
+
+namespace {
+
+class FrameTest : public RenderTest {
+protected:
+    // One bottle (the player's, picture 1) and one bubble beside it; the
+    // clock does not move, so the step changes nothing.
+    void layOut(int blending) {
+        seedRandom(1);
+        game->settings.blending = blending;
+        game->setupRound(1, 1);
+        const Bottle& b = game->bottles[0];
+        game->bubbles[0].setPosition(b.x + 20, b.y, b.z);
+    }
+
+    // Pixel of a point given relative to the player's bottle, seen from
+    // preset 0: straight down from 50 above and 10 toward -z.
+    Rgb seenFromPreset0(float dx, float dy, float dz, int* column = nullptr) {
+        int px = 0, py = 0;
+        project(dx, -(dz + 10), dy - 50, px, py);
+        if (column) *column = px;
+        return pixel(px, py);
+    }
+
+    // The glyph at an eye-space point, told by the font cell's colour under `tint`.
+    int glyphAt(double ex, double ey, double tint) {
+        int px = 0, py = 0;
+        project(ex, ey, -2, px, py);
+        const Rgb c = pixel(px, py);
+        return int(std::lround((c.g / tint - 15) / 80) * 4 + std::lround((c.r / tint - 15) / 80));
+    }
+
+    // What the bubble colour looks like on the sky's corner sample: a quad
+    // the test draws itself, over the whole view.
+    Rgb bubbleOnSkyCorner() {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_BLEND);
+        glBindTexture(GL_TEXTURE_2D, 5);
+        glColor4f(0.1f, 0.1f, 0.8f, 0.8f);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 1);
+        glVertex2f(-1, -1);
+        glVertex2f(1, -1);
+        glVertex2f(1, 1);
+        glVertex2f(-1, 1);
+        glEnd();
+        glFinish();
+        return pixel(kWidth / 2, kHeight / 2);
+    }
+};
+
+TEST_F(FrameTest, PlayersBottleSitsMidViewOverTheGroundWithABubbleBeside) {
+    layOut(0);
+    game->paintFrame();
+    EXPECT_EQ(headless().swapCount, 1);
+    int column = 0;
+    EXPECT_RGB_NEAR(seenFromPreset0(0, 12.5f, 0, &column), (Rgb{180, 90, 45}), 2);  // base disc: picture x 0.9
+    EXPECT_EQ(column, kWidth / 2);
+    EXPECT_RGB_NEAR(seenFromPreset0(-12, 0, 0), kGroundColour, 2);
+    EXPECT_RGB_NEAR(seenFromPreset0(12, 0, 0), kGroundColour, 2);
+    const Rgb bubble = seenFromPreset0(20, 0, 2.5f);
+    const Rgb reference = bubbleOnSkyCorner();
+    EXPECT_GT(reference.r + reference.g + reference.b, 0);
+    EXPECT_RGB_NEAR(bubble, reference, 2);
+}
+
+TEST_F(FrameTest, BlendingFollowsTheSettingAndTheFrameLeavesTheIdentity) {
+    for (int blending : {0, 1}) {
+        SCOPED_TRACE(blending);
+        layOut(blending);
+        game->renderFrame();
+        EXPECT_EQ(glIsEnabled(GL_BLEND), blending ? GL_TRUE : GL_FALSE);
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        for (int i = 0; i < 16; ++i) EXPECT_EQ(m[i], i % 5 == 0 ? 1.0f : 0.0f);
+        const Rgb base = seenFromPreset0(0, 12.5f, 0);
+        if (blending) {  // translucent: some ground shows through the bottle
+            EXPECT_GT(base.g, 90 + 5);
+            EXPECT_LT(base.r, 180 - 5);
+        } else {
+            EXPECT_RGB_NEAR(base, (Rgb{180, 90, 45}), 2);
+        }
+    }
+}
+
+TEST_F(FrameTest, ScoreDigitsStayInTheirCellsWhateverTheCamera) {
+    layOut(0);
+    for (int score : {0, 7, 30}) {
+        for (int preset = 0; preset < kCameraPresetCount; ++preset) {
+            SCOPED_TRACE(testing::Message() << "score " << score << " preset " << preset);
+            game->bottles[0].score = score;
+            game->cameraIndex = preset;
+            game->renderFrame();
+            EXPECT_EQ(glyphAt(1.2, -0.95, 0.2), score / 10);
+            EXPECT_EQ(glyphAt(1.4, -0.95, 0.2), score % 10);
+        }
+    }
+}
+
+TEST_F(FrameTest, EndScreenReplacesThePlayPictureWithTheCentredPictureAndScore) {
+    layOut(1);
+    game->renderFrame();
+    game->bottles[0].score = 7;
+    game->gameOver = 1;
+    const float bottleY = game->bottles[0].y;
+    game->renderFrame();
+    EXPECT_EQ(game->bottles[0].y, bottleY) << "no simulation step on the end screen";
+    // The picture spans 200 x 100 at distance 200; everything else but the digits is black.
+    int left = 0, bottom = 0, right = 0, top = 0;
+    project(-100, -50, -200, left, bottom);
+    project(100, 50, -200, right, top);
+    EXPECT_RGB_NEAR(pixel(kWidth / 2, kHeight / 2), kEndColour, 2);
+    EXPECT_RGB_NEAR(pixel(left + 6, bottom + 6), kEndColour, 2);
+    EXPECT_RGB_NEAR(pixel(right - 6, top - 6), kEndColour, 2);
+    for (int x = 0; x < kWidth; x += 7)
+        for (int y = 0; y < kHeight; y += 7) {  // right of 70 % lie the digits
+            const bool inPicture = x > left - 2 && x < right + 2 && y > bottom - 2 && y < top + 2;
+            const Rgb c = pixel(x, y);
+            if (!inPicture && x < kWidth * 7 / 10) {
+                ASSERT_EQ(c.r + c.g + c.b, 0) << x << "," << y;
+            }
+        }
+    EXPECT_EQ(glyphAt(1.2, -0.95, 0.4 * 0.9), 0);  // additive over black, alpha 0.9
+    EXPECT_EQ(glyphAt(1.4, -0.95, 0.4 * 0.9), 7);
+}
+
+TEST_F(FrameTest, EndScreenClosesOnlyPastTheDelayWithAnExitKeyHeld) {
+    layOut(0);
+    game->gameOver = 1;
+    auto frameAfter = [&](double seconds) {
+        headless().advance(seconds);
+        game->paintFrame();
+        return headless().closeRequests;
+    };
+    // A key pressed and let go during the delay, and keys that are no exit keys, do nothing.
+    endScreenTime = 0;
+    game->onKeyDown(kKeySpace);
+    EXPECT_EQ(frameAfter(0.5), 0);
+    game->onKeyUp(kKeySpace);
+    game->onKeyDown(kKeyA);
+    game->onKeyDown(kKey1 + 2);
+    EXPECT_EQ(frameAfter(1.5), 0);
+    EXPECT_GT(endScreenTime, 1.6f);
+    EXPECT_EQ(game->quitRequested, 0);
+
+    for (int key : {kKeySpace, kKeyEscape, kKeyReturn}) {
+        SCOPED_TRACE(key);
+        headless().clear();
+        game->quitRequested = 0;
+        endScreenTime = kEndScreenDelay;
+        game->onKeyDown(key);
+        EXPECT_EQ(frameAfter(0), 0) << "exactly the delay is not past it";
+        EXPECT_EQ(frameAfter(0.001), 1);
+        EXPECT_EQ(game->quitRequested, 1);
+        EXPECT_EQ(frameAfter(0.001), 2) << "every further frame asks again";
+        game->onKeyUp(key);
+    }
+}
+
+TEST_F(FrameTest, ViewOfAZeroHeightKeepsOneRowAndAZeroWidthKeepsTheProjection) {
+    auto projection = [] {
+        std::array<GLfloat, 16> m{};
+        glGetFloatv(GL_PROJECTION_MATRIX, m.data());
+        return m;
+    };
+    const float f = float(1 / std::tan(M_PI / 6));
+    game->setupView(640, 0);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[3], 1);
+    EXPECT_NEAR(projection()[0], f / 640, 1e-6);
+    EXPECT_NEAR(projection()[5], f, 1e-5);
+
+    game->setupView(800, 600);
+    const auto before = projection();
+    game->setupView(0, 0);
+    EXPECT_EQ(projection(), before);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 800);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+}
+
+}  // namespace
