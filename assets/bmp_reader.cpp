@@ -1,0 +1,97 @@
+// Reads the game's pictures: uncompressed BMP files with a 40-byte info
+// header. The pixel block is read in one piece straight into the record's
+// buffer, and 24-bit pixels are turned from blue-green-red into the
+// red-green-blue order that upload() hands to OpenGL.
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include "assets/texture.h"
+#include "core/platform.h"
+
+namespace {
+
+constexpr long kFileHeaderSize = 14;
+constexpr long kInfoHeaderSize = 40;
+constexpr uint32_t kPixelBlockOffset = kFileHeaderSize + kInfoHeaderSize;
+
+uint16_t readU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+uint32_t readU32(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+
+int32_t readI32(const unsigned char* p) { return static_cast<int32_t>(readU32(p)); }
+
+// Closes the file (if open), shows the message and reports the failure.
+int fail(std::FILE* file, const char* message) {
+    if (file != nullptr) std::fclose(file);
+    platformShowError(message);
+    return 0;
+}
+
+// Moves to the pixel block. An offset past the end of the file is no error:
+// the read that follows then finds nothing and the picture stays black.
+void seekPixelBlock(std::FILE* file, uint32_t offset) {
+    if (offset == kPixelBlockOffset) return;
+    if (offset > static_cast<uint32_t>(LONG_MAX) || std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0)
+        std::fseek(file, 0, SEEK_END);
+}
+
+void swapRedAndBlue(uint8_t* pixels, int32_t byteCount) {
+    for (int32_t i = 0; i + 2 < byteCount; i += 3) {
+        uint8_t blue = pixels[i];
+        pixels[i] = pixels[i + 2];
+        pixels[i + 2] = blue;
+    }
+}
+
+}  // namespace
+
+int64_t bmpByteCount(int32_t width, int32_t height, uint32_t bitsPerPixel) {
+    int64_t rows = height < 0 ? -static_cast<int64_t>(height) : height;
+    // Division truncates toward zero, so a negative width gives a negative row.
+    int64_t rowBytes = (static_cast<int64_t>(width) * bitsPerPixel + 7) / 8;
+    return rows * rowBytes;
+}
+
+int Texture::loadBmp(const char* fileName) {
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (file == nullptr) return fail(nullptr, "Soubor nelze otevřít!");
+
+    unsigned char header[kFileHeaderSize];
+    if (std::fread(header, 1, sizeof header, file) != sizeof header)
+        return fail(file, "Nelze přečíst hlavičku souboru!");
+    if (header[0] != 'B' || header[1] != 'M') return fail(file, "Soubor není platný BMP formát!");
+
+    // Only the 40-byte header is understood. A smaller gap before the pixels
+    // cannot hold it; a larger one (colour table, newer header) is skipped.
+    uint32_t pixelOffset = readU32(header + 10);
+    unsigned char info[kInfoHeaderSize];
+    if (pixelOffset < kPixelBlockOffset || std::fread(info, 1, sizeof info, file) != sizeof info)
+        return fail(file, "Nelze přečíst informace BMP!");
+
+    width = readI32(info + 4);
+    height = readI32(info + 8);
+    bitsPerPixel = readU16(info + 14);
+    int64_t count = bmpByteCount(width, height, bitsPerPixel);
+    byteCount = count >= INT32_MIN && count <= INT32_MAX ? static_cast<int32_t>(count) : -1;
+    if (count < 0 || count > kMaxPixelBytes) {
+        pixels = nullptr;
+        return fail(file, "Nedostatek paměti!");
+    }
+
+    // Zeroed, so a file that ends early leaves black pixels rather than garbage.
+    // A picture with no pixels still gets a buffer, as a loaded picture should.
+    pixels = static_cast<uint8_t*>(std::calloc(count > 0 ? static_cast<size_t>(count) : 1, 1));
+    if (pixels == nullptr) return fail(file, "Nedostatek paměti!");
+
+    seekPixelBlock(file, pixelOffset);
+    (void)std::fread(pixels, 1, static_cast<size_t>(count), file);
+    std::fclose(file);
+
+    if (bitsPerPixel == 24) swapRedAndBlue(pixels, byteCount);
+    return 1;
+}

@@ -1,0 +1,78 @@
+// The six pictures of the game: loaded once at start-up under fixed texture
+// names, kept until the end of the run.
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdlib>
+
+#include "assets/texture.h"
+#include "core/game.h"
+
+namespace {
+
+bool isMipmapFilter(int32_t filter) {
+    return filter == GL_NEAREST_MIPMAP_NEAREST || filter == GL_LINEAR_MIPMAP_NEAREST ||
+           filter == GL_NEAREST_MIPMAP_LINEAR || filter == GL_LINEAR_MIPMAP_LINEAR;
+}
+
+// OpenGL reads `height` rows of `width` red-green-blue triples, each row
+// padded to 4 bytes. A buffer shorter than that (a failed load, fewer than
+// 24 bits a pixel, a width that needs padding, a top-down picture's negative
+// height) would be read past its end, so such a picture gets no image.
+bool holdsWholeImage(const Texture& texture) {
+    if (texture.pixels == nullptr || texture.width <= 0 || texture.height <= 0) return false;
+    int64_t rowBytes = (int64_t{texture.width} * 3 + 3) / 4 * 4;
+    return int64_t{texture.byteCount} >= rowBytes * texture.height;
+}
+
+struct TextureSlot {
+    const char* fileName;
+    uint32_t glName;
+    int32_t wrap;
+};
+
+}  // namespace
+
+void Texture::upload(uint32_t name, int32_t minFilter, int32_t magFilter, int32_t wrapS, int32_t wrapT,
+                     int32_t envMode) {
+    glName = name;
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    // Unit state, not texture state: the last upload's mode stays in force.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
+    if (!holdsWholeImage(*this)) return;
+    if (isMipmapFilter(minFilter))
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    else
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+}
+
+void Texture::freePixels() {
+    std::free(pixels);
+    pixels = nullptr;
+}
+
+int32_t Game::loadTextures() {
+    // Load order is what the user sees when pictures are missing: one error
+    // box per picture, in this order, and the game starts all the same.
+    Texture* const records[] = {&textures[0], &textures[2], &textures[1], &textures[3], &textures[4], &fontTexture};
+    const TextureSlot slots[] = {
+        {"air.bmp", 0, GL_REPEAT},    {"flaska.bmp", 2, GL_REPEAT},   {"lahev2.bmp", 3, GL_REPEAT},
+        {"oblaka.bmp", 5, GL_CLAMP},  {"tamrisol.bmp", 6, GL_CLAMP},  {"font.bmp", 4, GL_REPEAT},
+    };
+    for (int i = 0; i < 6; ++i) {
+        records[i]->loadBmp(slots[i].fileName);  // a failed picture only costs its image
+        records[i]->upload(slots[i].glName, GL_LINEAR, GL_LINEAR, slots[i].wrap, slots[i].wrap, GL_MODULATE);
+    }
+    return 1;
+}
+
+void Game::freeTextures() {
+    for (Texture& texture : textures) texture.freePixels();
+    fontTexture.freePixels();
+}

@@ -1,0 +1,550 @@
+#include "pictures.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "stroke_font.h"
+
+namespace {
+
+constexpr float kTwoPi = 6.28318531f;
+
+// ---------------------------------------------------------------- ground ---
+
+constexpr int kGroundSize = 2048;
+// Where the world origin, the middle of the play area, falls on the ground
+// picture (the ground quad runs from x -7500 to 10500 and z -6000 to 12000).
+constexpr float kLandingX = kGroundSize * 7500.0f / 18000.0f;
+constexpr float kLandingY = kGroundSize * (1.0f - 6000.0f / 18000.0f);
+
+struct Parcel {
+    Color crop;
+    float furrowAngle;
+    float furrowSpacing;  // pixels; 0 for a meadow without furrows
+    float furrowDepth;
+};
+
+Color cropColor(Dice& dice) {
+    // Greens twice, so bright rapeseed stays the exception.
+    static const Color crops[] = {
+        {0.72f, 0.64f, 0.42f},  // ripe wheat
+        {0.80f, 0.74f, 0.32f},  // rapeseed
+        {0.45f, 0.55f, 0.30f},  // young grain
+        {0.38f, 0.50f, 0.27f},  // meadow
+        {0.46f, 0.37f, 0.28f},  // ploughed
+        {0.60f, 0.52f, 0.38f},  // stubble
+        {0.34f, 0.45f, 0.25f},  // pasture
+        {0.62f, 0.58f, 0.41f},  // hay
+        {0.42f, 0.52f, 0.29f},  // grain
+        {0.52f, 0.42f, 0.31f},  // harrowed
+    };
+    Color c = crops[dice.below(10)];
+    return scale(c, dice.range(0.9f, 1.08f));
+}
+
+// Splits the rectangle into strip fields until they are field-sized.
+void splitFields(std::vector<int>& ids, std::vector<Parcel>& parcels, Dice& dice, int x0, int y0, int x1, int y1) {
+    int w = x1 - x0, h = y1 - y0;
+    bool wide = w > h;
+    int longSide = wide ? w : h;
+    if (longSide < 90 || (longSide < 260 && dice.next() < 0.25f)) {
+        Parcel p{cropColor(dice), wide ? 0.0f : kTwoPi / 4, dice.range(3.0f, 6.0f), dice.range(0.04f, 0.1f)};
+        if (dice.next() < 0.3f) p.furrowSpacing = 0;
+        parcels.push_back(p);
+        int id = static_cast<int>(parcels.size()) - 1;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) ids[static_cast<size_t>(y) * kGroundSize + x] = id;
+        return;
+    }
+    int cut = static_cast<int>(static_cast<float>(longSide) * dice.range(0.3f, 0.7f));
+    if (wide) {
+        splitFields(ids, parcels, dice, x0, y0, x0 + cut, y1);
+        splitFields(ids, parcels, dice, x0 + cut, y0, x1, y1);
+    } else {
+        splitFields(ids, parcels, dice, x0, y0, x1, y0 + cut);
+        splitFields(ids, parcels, dice, x0, y0 + cut, x1, y1);
+    }
+}
+
+// A path across the picture that wanders by noise around the line a -> b.
+std::vector<Vec2> wanderingPath(Vec2 a, Vec2 b, float amplitude, float wavelength, uint32_t seed) {
+    std::vector<Vec2> points;
+    float length = std::hypot(b.x - a.x, b.y - a.y);
+    float nx = -(b.y - a.y) / length, ny = (b.x - a.x) / length;
+    int steps = static_cast<int>(length / 4);
+    for (int i = 0; i <= steps; ++i) {
+        float t = static_cast<float>(i) / static_cast<float>(steps);
+        float along = t * length / wavelength;
+        float offset = (fbm(along, 0.5f, 3, seed) - 0.5f) * 2 * amplitude;
+        // Pinned at both ends, so the path reaches its end points.
+        offset *= std::sin(t * kTwoPi / 2);
+        points.push_back({a.x + (b.x - a.x) * t + nx * offset, a.y + (b.y - a.y) * t + ny * offset});
+    }
+    return points;
+}
+
+// A path through the given points, softened by wandering between them.
+std::vector<Vec2> road(std::initializer_list<Vec2> stops, float amplitude, uint32_t seed) {
+    std::vector<Vec2> points;
+    const Vec2* previous = nullptr;
+    for (const Vec2& stop : stops) {
+        if (previous) {
+            auto leg = wanderingPath(*previous, stop, amplitude, 300, seed++);
+            points.insert(points.end(), leg.begin() + (points.empty() ? 0 : 1), leg.end());
+        }
+        previous = &stop;
+    }
+    return points;
+}
+
+Color fieldColor(const Parcel& parcel, float x, float y) {
+    Color c = parcel.crop;
+    if (parcel.furrowSpacing > 0) {
+        float along = x * std::cos(parcel.furrowAngle) + y * std::sin(parcel.furrowAngle);
+        float wave = std::sin(along * kTwoPi / parcel.furrowSpacing);
+        c = scale(c, 1.0f + parcel.furrowDepth * wave);
+    }
+    float grain = fbm(x / 6, y / 6, 2, 77) - 0.5f;
+    float patch = fbm(x / 60, y / 60, 3, 78) - 0.5f;
+    return scale(c, 1.0f + 0.12f * grain + 0.25f * patch);
+}
+
+Color forestColor(float x, float y) {
+    // Tree crowns: bright tops on dark gaps, at a few pixels per crown.
+    float crowns = fbm(x / 2.5f, y / 2.5f, 2, 91);
+    float stands = fbm(x / 40, y / 40, 2, 92);
+    Color dark{0.07f, 0.17f, 0.07f}, light{0.20f, 0.36f, 0.14f};
+    Color c = mix(dark, light, smoothstep(0.3f, 0.75f, crowns));
+    return mix(c, Color{0.16f, 0.26f, 0.09f}, 0.5f * smoothstep(0.5f, 0.8f, stands));
+}
+
+void paintRiver(Image& ground, Mask& blocked) {
+    auto course = wanderingPath({-20, 250}, {kGroundSize + 20, 1900}, 700, 420, 5);
+    // Keep the landing area on dry land, the river in sight of it.
+    for (Vec2& p : course) {
+        float dx = p.x - kLandingX, dy = p.y - kLandingY;
+        float d = std::hypot(dx, dy);
+        if (d < 170) p = {kLandingX + dx / d * 170, kLandingY + dy / d * 170};
+    }
+    Mask banks(kGroundSize, kGroundSize), water(kGroundSize, kGroundSize), shallows(kGroundSize, kGroundSize);
+    strokePolyline(banks, course, 44);
+    strokePolyline(shallows, course, 26);
+    strokePolyline(water, course, 19);
+    for (int y = 0; y < kGroundSize; ++y)
+        for (int x = 0; x < kGroundSize; ++x)
+            if (banks.at(x, y) > 0) {
+                // Trees along the banks, thinning out in places.
+                float gaps = smoothstep(0.35f, 0.6f, fbm(static_cast<float>(x) / 30, static_cast<float>(y) / 30, 2, 31));
+                Color& c = ground.at(x, y);
+                c = mix(c, forestColor(static_cast<float>(x), static_cast<float>(y)), banks.at(x, y) * gaps);
+            }
+    paint(ground, shallows, {0.55f, 0.52f, 0.38f});
+    for (int y = 0; y < kGroundSize; ++y)
+        for (int x = 0; x < kGroundSize; ++x) {
+            float cover = water.at(x, y);
+            if (cover <= 0) continue;
+            float ripple = fbm(static_cast<float>(x) / 4, static_cast<float>(y) / 4, 2, 33);
+            Color deep{0.12f, 0.28f, 0.38f}, glint{0.35f, 0.55f, 0.62f};
+            ground.at(x, y) = mix(ground.at(x, y), mix(deep, glint, smoothstep(0.55f, 0.8f, ripple)), cover);
+        }
+    for (size_t i = 0; i < blocked.cover.size(); ++i) blocked.cover[i] = std::max(blocked.cover[i], banks.cover[i]);
+}
+
+void paintPond(Image& ground, Vec2 centre, float radius) {
+    Mask pond(kGroundSize, kGroundSize), rim(kGroundSize, kGroundSize);
+    fillEllipse(rim, centre, radius * 1.35f + 3, radius + 3);
+    fillEllipse(pond, centre, radius * 1.35f, radius);
+    paint(ground, rim, {0.16f, 0.30f, 0.12f});
+    paint(ground, pond, {0.14f, 0.30f, 0.40f});
+}
+
+struct Roads {
+    std::vector<Vec2> east, north;
+};
+
+Roads paintRoads(Image& ground, Mask& blocked) {
+    Mask tracks(kGroundSize, kGroundSize), verges(kGroundSize, kGroundSize), asphalt(kGroundSize, kGroundSize);
+    Vec2 village{kLandingX + 35, kLandingY - 25};
+    // Two main roads crossing in the village; one of them bridges the river.
+    Roads roads{road({{-10, 1500}, {420, 1420}, village, {1300, 1180}, {kGroundSize + 10, 1010}}, 40, 11),
+                road({{1010, -10}, {980, 700}, village, {760, 1800}, {700, kGroundSize + 10}}, 40, 21)};
+    for (const auto& r : {roads.east, roads.north}) {
+        strokePolyline(verges, r, 9);
+        strokePolyline(asphalt, r, 5);
+    }
+    // Field tracks branching off the roads.
+    Dice dice(41);
+    for (int i = 0; i < 14; ++i) {
+        const auto& from = (i % 2) ? roads.east : roads.north;
+        Vec2 start = from[static_cast<size_t>(dice.below(static_cast<int>(from.size())))];
+        float angle = dice.range(0, kTwoPi);
+        float length = dice.range(150, 420);
+        Vec2 end{start.x + std::cos(angle) * length, start.y + std::sin(angle) * length};
+        strokePolyline(tracks, wanderingPath(start, end, 18, 120, 50 + static_cast<uint32_t>(i)), 2.5f);
+    }
+    paint(ground, tracks, {0.62f, 0.56f, 0.43f});
+    paint(ground, verges, {0.30f, 0.40f, 0.21f});
+    paint(ground, asphalt, {0.40f, 0.40f, 0.41f});
+    for (size_t i = 0; i < blocked.cover.size(); ++i)
+        blocked.cover[i] = std::max({blocked.cover[i], verges.cover[i], tracks.cover[i]});
+    return roads;
+}
+
+// True when the box around `at` holds no road, river or house yet.
+bool isFree(const Mask& blocked, Vec2 at, float halfW, float halfH) {
+    for (int y = static_cast<int>(at.y - halfH); y <= static_cast<int>(at.y + halfH); ++y)
+        for (int x = static_cast<int>(at.x - halfW); x <= static_cast<int>(at.x + halfW); ++x)
+            if (x < 0 || y < 0 || x >= kGroundSize || y >= kGroundSize || blocked.at(x, y) > 0) return false;
+    return true;
+}
+
+void block(Mask& blocked, Vec2 at, float halfW, float halfH) {
+    for (int y = static_cast<int>(at.y - halfH); y <= static_cast<int>(at.y + halfH); ++y)
+        for (int x = static_cast<int>(at.x - halfW); x <= static_cast<int>(at.x + halfW); ++x) blocked.at(x, y) = 1;
+}
+
+// A house with a two-tone roof (lit and shaded slope) casting a shadow.
+void paintHouse(Image& ground, Vec2 at, float hw, float hh, Color tile) {
+    bool ridgeAlongX = hw > hh;
+    Vec2 slopeCentre = ridgeAlongX ? Vec2{at.x, at.y + hh / 2} : Vec2{at.x + hw / 2, at.y};
+    float slopeW = ridgeAlongX ? hw : hw / 2, slopeH = ridgeAlongX ? hh / 2 : hh;
+    for (int y = static_cast<int>(at.y - hh) - 2; y <= static_cast<int>(at.y + hh) + 5; ++y)
+        for (int x = static_cast<int>(at.x - hw) - 2; x <= static_cast<int>(at.x + hw) + 5; ++x) {
+            Vec2 p{static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f};
+            Color& c = ground.at(x, y);
+            c = mix(c, scale(c, 0.45f), clamp01(0.5f - distanceToRoundBox(p, {at.x + 2, at.y + 2}, hw, hh, 0.5f)));
+            c = mix(c, tile, clamp01(0.5f - distanceToRoundBox(p, at, hw, hh, 0.5f)));
+            c = mix(c, scale(tile, 0.72f), clamp01(0.5f - distanceToRoundBox(p, slopeCentre, slopeW, slopeH, 0.3f)));
+        }
+}
+
+// Houses facing the two roads near the crossroads, each with a garden
+// behind it, and a church with its tower at the crossing.
+void paintVillage(Image& ground, Mask& blocked, const Roads& roads) {
+    Vec2 centre{kLandingX + 35, kLandingY - 25};
+    static const Color roofs[] = {{0.68f, 0.30f, 0.20f}, {0.60f, 0.25f, 0.17f}, {0.55f, 0.34f, 0.24f},
+                                  {0.46f, 0.45f, 0.47f}, {0.72f, 0.38f, 0.24f}};
+    Dice dice(61);
+    Vec2 church{centre.x + 22, centre.y + 20};
+    if (isFree(blocked, church, 12, 8)) {
+        paintHouse(ground, church, 11, 5, {0.42f, 0.40f, 0.42f});
+        paintHouse(ground, {church.x + 13, church.y}, 3.5f, 3.5f, {0.30f, 0.32f, 0.30f});
+        block(blocked, church, 18, 8);
+    }
+    for (const auto* line : {&roads.east, &roads.north})
+        for (size_t i = 1; i < line->size(); i += 3) {
+            Vec2 p = (*line)[i], q = (*line)[i - 1];
+            float along = std::hypot(p.x - centre.x, p.y - centre.y);
+            if (along > 240 || dice.next() < along / 300) continue;
+            float dx = p.x - q.x, dy = p.y - q.y, length = std::hypot(dx, dy);
+            float nx = -dy / length, ny = dx / length;
+            bool roadAlongX = std::fabs(dx) > std::fabs(dy);
+            for (float side : {-1.0f, 1.0f}) {
+                float offset = dice.range(11, 14);
+                Vec2 at{p.x + nx * side * offset, p.y + ny * side * offset};
+                float hw = roadAlongX ? dice.range(4.5f, 7) : dice.range(3, 3.8f);
+                float hh = roadAlongX ? dice.range(3, 3.8f) : dice.range(4.5f, 7);
+                if (!isFree(blocked, at, hw + 1, hh + 1)) continue;
+                // The garden strip runs away from the road behind the house.
+                Vec2 garden{at.x + nx * side * 14, at.y + ny * side * 14};
+                for (int y = static_cast<int>(garden.y - 10); y <= static_cast<int>(garden.y + 10); ++y)
+                    for (int x = static_cast<int>(garden.x - 10); x <= static_cast<int>(garden.x + 10); ++x) {
+                        if (blocked.at(x, y) > 0) continue;
+                        float rows = 0.5f + 0.5f * std::sin(static_cast<float>(roadAlongX ? x : y) * 1.7f);
+                        Color& c = ground.at(x, y);
+                        c = mix(c, mix(Color{0.30f, 0.44f, 0.20f}, Color{0.45f, 0.40f, 0.26f}, 0.4f * rows), 0.8f);
+                    }
+                paintHouse(ground, at, hw, hh, roofs[dice.below(5)]);
+                block(blocked, at, hw + 2, hh + 2);
+            }
+        }
+}
+
+}  // namespace
+
+Image makeGround() {
+    Image ground(kGroundSize, kGroundSize, {});
+    std::vector<int> ids(static_cast<size_t>(kGroundSize) * kGroundSize, 0);
+    std::vector<Parcel> parcels;
+    Dice dice(2024);
+    // Large blocks first, each split into strips the way fields are divided.
+    for (int by = 0; by < kGroundSize; by += 512)
+        for (int bx = 0; bx < kGroundSize; bx += 512) splitFields(ids, parcels, dice, bx, by, bx + 512, by + 512);
+
+    for (int y = 0; y < kGroundSize; ++y)
+        for (int x = 0; x < kGroundSize; ++x) {
+            float fx = static_cast<float>(x), fy = static_cast<float>(y);
+            // Wavy field borders: look the parcel up at a displaced point.
+            int wx = std::clamp(x + static_cast<int>((fbm(fx / 90, fy / 90, 2, 3) - 0.5f) * 40), 0, kGroundSize - 1);
+            int wy = std::clamp(y + static_cast<int>((fbm(fx / 90, fy / 90, 2, 4) - 0.5f) * 40), 0, kGroundSize - 1);
+            int id = ids[static_cast<size_t>(wy) * kGroundSize + wx];
+            int right = ids[static_cast<size_t>(wy) * kGroundSize + std::min(wx + 2, kGroundSize - 1)];
+            int below = ids[static_cast<size_t>(std::min(wy + 2, kGroundSize - 1)) * kGroundSize + wx];
+            Color c = fieldColor(parcels[static_cast<size_t>(id)], fx, fy);
+            if (id != right || id != below) {
+                // Field edges: hedgerows in places, a grass strip elsewhere.
+                bool hedge = fbm(fx / 25, fy / 25, 2, 8) > 0.5f;
+                c = hedge ? forestColor(fx, fy) : mix(c, Color{0.35f, 0.45f, 0.22f}, 0.6f);
+            }
+            // Woods on the rougher ground, kept away from the village.
+            float woods = fbm(fx / 260, fy / 260, 4, 9);
+            float nearVillage = std::hypot(fx - kLandingX, fy - kLandingY);
+            woods -= 0.25f * (1 - smoothstep(150, 420, nearVillage));
+            float forest = smoothstep(0.6f, 0.62f, woods);
+            if (forest > 0) c = mix(c, forestColor(fx, fy), forest);
+            // Broad light and shade of hills.
+            float hills = fbm(fx / 400, fy / 400, 3, 10);
+            ground.at(x, y) = scale(c, 0.85f + 0.3f * hills);
+        }
+
+    paintPond(ground, {1500, 600}, 30);
+    paintPond(ground, {500, 760}, 18);
+    Mask blocked(kGroundSize, kGroundSize);
+    paintRiver(ground, blocked);
+    Roads roads = paintRoads(ground, blocked);
+    paintVillage(ground, blocked, roads);
+    return ground;
+}
+
+// ------------------------------------------------------------------- sky ---
+
+Image makeSky() {
+    constexpr int size = 512;
+    Image sky(size, size, {});
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            float fx = static_cast<float>(x), fy = static_cast<float>(y);
+            // Deeper blue overhead (the middle), paler toward the horizon.
+            float fromCentre = std::hypot(fx - size / 2.0f, fy - size / 2.0f) / (size / 2.0f);
+            Color blue = mix(Color{0.22f, 0.45f, 0.85f}, Color{0.62f, 0.78f, 0.95f}, clamp01(fromCentre * 0.8f));
+            float density = fbm(fx / 70, fy / 70, 5, 201);
+            // The bubbles are tinted by the texel at the top-left corner, so
+            // a thick cloud always covers that corner.
+            float corner = 1 - smoothstep(40, 110, std::hypot(fx, fy));
+            float cloud = std::max(smoothstep(0.48f, 0.64f, density), corner);
+            // Seen from below, thick cloud is grey in the middle, bright at the rim.
+            float thickness = smoothstep(0.6f, 0.85f, density) * (1 - corner);
+            Color body = mix(Color{0.98f, 0.98f, 0.97f}, Color{0.66f, 0.68f, 0.74f}, thickness);
+            float wisps = fbm(fx / 12, fy / 12, 2, 202) - 0.5f;
+            sky.at(x, y) = mix(blue, scale(body, 1 + 0.08f * wisps * (1 - corner)), cloud);
+        }
+    return sky;
+}
+
+// --------------------------------------------------------------- bottles ---
+// The bottle's picture wraps around it: x is the angle (s), and from the top
+// down: cap (t 1 to 0.95), neck (to 0.8), shoulder (to 0.7), body with the
+// label (to 0.1), then the base disc around (0.5, 0.05).
+
+namespace {
+
+constexpr int kBottleSize = 256;
+
+float wrappedDistance(float s, float s0) {
+    float d = std::fabs(s - s0);
+    return std::min(d, 1 - d);
+}
+
+// Light across the glass: a lit side, a dark side and sharp highlights. All
+// in terms of s, so the picture joins up seamlessly around the bottle.
+float glassShade(float s) { return 0.7f + 0.3f * std::cos(kTwoPi * (s - 0.3f)); }
+
+float glassGlint(float s) {
+    float a = wrappedDistance(s, 0.28f) / 0.02f, b = wrappedDistance(s, 0.34f) / 0.008f,
+          c = wrappedDistance(s, 0.78f) / 0.05f;
+    return 0.75f * std::exp(-a * a) + 0.45f * std::exp(-b * b) + 0.2f * std::exp(-c * c);
+}
+
+struct BottleLook {
+    Color glass;
+    Color cap;
+    float depthScale;  // how the game squashes the base disc
+};
+
+// The glass, the cap and the base of a bottle; the labels go on top.
+Image paintBottleGlass(const BottleLook& look) {
+    Image bottle(kBottleSize, kBottleSize, {});
+    for (int y = 0; y < kBottleSize; ++y)
+        for (int x = 0; x < kBottleSize; ++x) {
+            float s = (static_cast<float>(x) + 0.5f) / kBottleSize;
+            float t = 1 - (static_cast<float>(y) + 0.5f) / kBottleSize;
+            Color c;
+            if (t > 0.95f) {
+                // The cap, seen end on: brighter toward its middle (t 0.95).
+                float rim = (t - 0.95f) / 0.05f;
+                c = scale(look.cap, 1.1f - 0.45f * rim + 0.15f * std::cos(kTwoPi * s * 12) * rim);
+            } else if (t > 0.1f) {
+                float shade = glassShade(s);
+                // Thicker glass at the lip and at the heel looks darker and richer.
+                float lip = smoothstep(0.9f, 0.94f, t), heel = 1 - smoothstep(0.1f, 0.15f, t);
+                float shoulder = std::exp(-std::pow((t - 0.76f) / 0.04f, 2.0f));
+                Color glass = scale(look.glass, shade * (1 - 0.25f * heel) + 0.2f * lip);
+                c = mix(glass, Color{1, 1, 1}, clamp01(glassGlint(s) + 0.3f * shoulder * shade));
+            } else {
+                // The base disc: a punt with rings, as in a real bottle's bottom.
+                float u = (s - 0.5f) / 0.05f, v = (t - 0.05f) / (0.05f * look.depthScale);
+                float r = std::hypot(u, v);
+                float rings = 0.5f + 0.5f * std::cos(r * kTwoPi * 3);
+                c = scale(look.glass, 0.55f + 0.25f * rings + 0.3f * smoothstep(0.75f, 0.95f, r));
+                c = mix(c, Color{1, 1, 1}, 0.25f * std::exp(-std::pow((r - 0.55f) / 0.08f, 2.0f)));
+            }
+            bottle.at(x, y) = c;
+        }
+    return bottle;
+}
+
+// Paints `color` over the masked part, lit like the glass under it, so a
+// label reads as wrapped around the bottle.
+void paintWrapped(Image& bottle, const Mask& mask, Color color) {
+    for (int y = 0; y < kBottleSize; ++y)
+        for (int x = 0; x < kBottleSize; ++x) {
+            float cover = mask.at(x, y);
+            if (cover <= 0) continue;
+            float s = (static_cast<float>(x) + 0.5f) / kBottleSize;
+            Color lit = mix(scale(color, 0.55f + 0.45f * glassShade(s)), Color{1, 1, 1}, 0.35f * glassGlint(s));
+            bottle.at(x, y) = mix(bottle.at(x, y), lit, cover);
+        }
+}
+
+float rowOf(float t) { return (1 - t) * kBottleSize; }
+
+}  // namespace
+
+Image makePlayerBottle() {
+    Image bottle = paintBottleGlass({{0.16f, 0.36f, 0.95f}, {0.95f, 0.75f, 0.2f}, 0.7f});
+    const float w = kBottleSize;
+    // Gold foil round the neck, with diagonal pleats.
+    Mask foil(kBottleSize, kBottleSize), pleats(kBottleSize, kBottleSize);
+    for (int x = 0; x < kBottleSize; ++x)
+        for (int y = static_cast<int>(rowOf(0.935f)); y < static_cast<int>(rowOf(0.82f)); ++y) {
+            foil.at(x, y) = 1;
+            pleats.at(x, y) = 0.5f + 0.5f * std::sin((static_cast<float>(x + y)) * kTwoPi / 8);
+        }
+    paintWrapped(bottle, foil, {0.95f, 0.72f, 0.18f});
+    paintWrapped(bottle, pleats, {0.75f, 0.5f, 0.1f});
+    // A red band all the way round, gold edges, three yellow stars.
+    Mask band(kBottleSize, kBottleSize), edges(kBottleSize, kBottleSize), stars(kBottleSize, kBottleSize);
+    for (int x = 0; x < kBottleSize; ++x)
+        for (int y = static_cast<int>(rowOf(0.57f)); y < static_cast<int>(rowOf(0.27f)); ++y) band.at(x, y) = 1;
+    for (float t : {0.555f, 0.285f}) strokeSegment(edges, {-4, rowOf(t)}, {w + 4, rowOf(t)}, 4);
+    for (float s : {1.0f / 6, 0.5f, 5.0f / 6}) fillStar(stars, {s * w, rowOf(0.42f)}, 24, 0.42f, true);
+    Mask dots(kBottleSize, kBottleSize);
+    for (float s : {0.0f, 1.0f / 3, 2.0f / 3}) fillEllipse(dots, {s * w + 1, rowOf(0.42f)}, 6, 6);
+    paintWrapped(bottle, band, {0.88f, 0.1f, 0.08f});
+    paintWrapped(bottle, edges, {0.98f, 0.78f, 0.22f});
+    paintWrapped(bottle, stars, {1.0f, 0.92f, 0.25f});
+    paintWrapped(bottle, dots, {1.0f, 0.95f, 0.85f});
+    // A yellow star on the base, where the camera above sees it first.
+    Mask baseStar(kBottleSize, kBottleSize);
+    fillStar(baseStar, {0.5f * w, rowOf(0.05f)}, 8, 0.45f);
+    paint(bottle, baseStar, {1.0f, 0.88f, 0.2f});
+    return bottle;
+}
+
+Image makeOtherBottle() {
+    Image bottle = paintBottleGlass({{0.18f, 0.62f, 0.26f}, {0.78f, 0.8f, 0.82f}, 1.0f});
+    const float w = kBottleSize;
+    // A cream paper label on the front only: the glass shows at the back.
+    Vec2 centre{0.5f * w, rowOf(0.41f)};
+    Mask paper(kBottleSize, kBottleSize), frame(kBottleSize, kBottleSize), leaf(kBottleSize, kBottleSize);
+    fillRoundBox(paper, centre, 0.36f * w, 0.11f * w, 10);
+    Mask inner(kBottleSize, kBottleSize);
+    fillRoundBox(inner, centre, 0.36f * w - 5, 0.11f * w - 5, 7);
+    for (size_t i = 0; i < frame.cover.size(); ++i) frame.cover[i] = paper.cover[i] * (1 - inner.cover[i]);
+    // A green leaf with its vein, and two lines of small print beside it.
+    fillEllipse(leaf, centre, 11, 18);
+    Mask vein(kBottleSize, kBottleSize), print(kBottleSize, kBottleSize);
+    strokeSegment(vein, {centre.x, centre.y - 15}, {centre.x, centre.y + 15}, 1.5f);
+    for (float side : {-1.0f, 1.0f})
+        for (float dy : {-7.0f, 0.0f, 7.0f})
+            strokeSegment(print, {centre.x + side * 24, centre.y + dy}, {centre.x + side * (dy == 0 ? 62 : 52), centre.y + dy},
+                          2.2f);
+    paintWrapped(bottle, paper, {0.95f, 0.92f, 0.80f});
+    paintWrapped(bottle, frame, {0.15f, 0.42f, 0.2f});
+    paintWrapped(bottle, leaf, {0.25f, 0.6f, 0.22f});
+    paintWrapped(bottle, vein, {0.12f, 0.35f, 0.12f});
+    paintWrapped(bottle, print, {0.35f, 0.35f, 0.32f});
+    return bottle;
+}
+
+// ------------------------------------------------------------------ font ---
+
+Image makeFont() {
+    constexpr int size = 256, cell = size / 4;
+    constexpr float glyphHeight = 44, stroke = 6.5f;
+    Mask ink(size, size);
+    for (int d = 0; d <= 9; ++d) {
+        // Column d mod 4, row d / 4 from the top (the t = 1 edge).
+        float left = static_cast<float>((d % 4) * cell) + (cell - glyphFor('0').advance * glyphHeight) / 2;
+        float baseline = static_cast<float>((d / 4) * cell) + cell - (cell - glyphHeight) / 2;
+        drawText(ink, std::string(1, static_cast<char>('0' + d)), left, baseline, glyphHeight, stroke);
+    }
+    Image font(size, size, {});
+    paint(font, ink, {1, 1, 1});
+    return font;
+}
+
+// ------------------------------------------------------------ end screen ---
+
+Image makeEndScreen() {
+    constexpr int width = 512, height = 256;
+    Image card(width, height, {});
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            float v = static_cast<float>(y) / height;
+            Color dusk = mix(Color{0.04f, 0.06f, 0.22f}, Color{0.55f, 0.3f, 0.42f}, v * v);
+            float star = hash01(x, y, 301);
+            if (star > 0.9965f && v < 0.6f) dusk = mix(dusk, Color{1, 1, 0.9f}, (star - 0.9965f) / 0.0035f);
+            card.at(x, y) = dusk;
+        }
+    // Rolling hills along the bottom, the ground the bottles came down to.
+    for (int x = 0; x < width; ++x) {
+        float fx = static_cast<float>(x);
+        float far = 200 + 14 * std::sin(fx / 70) + 10 * fbm(fx / 40, 0.5f, 3, 302);
+        float near = 222 + 10 * std::sin(fx / 45 + 2) + 8 * fbm(fx / 30, 1.5f, 3, 303);
+        for (int y = 0; y < height; ++y) {
+            float fy = static_cast<float>(y) + 0.5f;
+            Color& c = card.at(x, y);
+            c = mix(c, Color{0.09f, 0.2f, 0.16f}, clamp01(fy - far));
+            c = mix(c, Color{0.05f, 0.13f, 0.07f}, clamp01(fy - near));
+        }
+    }
+    // A bottle lying in the grass, and bubbles rising.
+    Mask glass(width, height), neck(width, height), label(width, height);
+    fillRoundBox(glass, {380, 224}, 26, 9, 8);
+    strokeSegment(neck, {400, 224}, {425, 224}, 7);
+    fillRoundBox(label, {376, 224}, 10, 8.5f, 1);
+    paint(card, glass, {0.2f, 0.4f, 0.95f}, 0.9f);
+    paint(card, neck, {0.2f, 0.4f, 0.95f}, 0.9f);
+    paint(card, label, {0.88f, 0.12f, 0.1f});
+    Mask bubbles(width, height);
+    Dice dice(304);
+    for (int i = 0; i < 14; ++i) {
+        Vec2 centre{dice.range(20, 492), dice.range(20, 190)};
+        if (centre.y > 45 && centre.y < 175 && centre.x > 20 && centre.x < 492) centre.y = dice.range(180, 200);
+        float r = dice.range(3, 9);
+        std::vector<Vec2> ring;
+        for (int k = 0; k <= 24; ++k)
+            ring.push_back({centre.x + r * std::cos(kTwoPi * k / 24), centre.y + r * std::sin(kTwoPi * k / 24)});
+        strokePolyline(bubbles, ring, 1.6f);
+    }
+    paint(card, bubbles, {0.55f, 0.7f, 1.0f}, 0.9f);
+
+    // The title, centred, with a dark drop shadow and a warm gradient.
+    const std::string title = "Konec hry";
+    const float size = 70, stroke = 11;
+    float left = (width - textWidth(title) * size) / 2, baseline = 142;
+    Mask shadow(width, height), letters(width, height);
+    drawText(shadow, title, left + 4, baseline + 4, size, stroke + 4);
+    drawText(letters, title, left, baseline, size, stroke);
+    paint(card, shadow, {0.02f, 0.02f, 0.06f}, 0.8f);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            float cover = letters.at(x, y);
+            if (cover <= 0) continue;
+            float v = clamp01((static_cast<float>(y) - (baseline - size)) / size);
+            Color gold = mix(Color{1.0f, 0.95f, 0.6f}, Color{0.98f, 0.55f, 0.15f}, v);
+            card.at(x, y) = mix(card.at(x, y), gold, cover);
+        }
+    return card;
+}
