@@ -1,0 +1,145 @@
+#include <set>
+
+#include "core/random.h"
+#include "tests/core/game_fixture.h"
+
+namespace {
+
+using RoundSetup = GameTest;
+
+struct Place {
+    float x, y, z;
+};
+
+void expectAt(const Bottle& b, Place p) {
+    EXPECT_EQ(b.x, p.x);
+    EXPECT_EQ(b.y, p.y);
+    EXPECT_EQ(b.z, p.z);
+}
+
+TEST_F(RoundSetup, PlayerTakesTheMiddlePlaceSeventyHigher) {
+    struct Case {
+        int count;
+        Place player;
+        Place middle;
+    };
+    const Case cases[] = {
+        {1, {-60, 6870, -60}, {-60, 6870, -60}},
+        {2, {-60, 6870, -30}, {-60, 6800, -60}},
+        {4, {-60, 6870, 0}, {-60, 6800, -60}},
+        {5, {-60, 6870, 0}, {-60, 6800, -60}},
+        {16, {0, 6870, -60}, {-60, 6800, -60}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.count);
+        game.setupRound(c.count, 30);
+        EXPECT_EQ(game.bottleCount, c.count);
+        expectAt(game.bottles[0], c.player);
+        expectAt(game.bottles[c.count / 2], c.middle);
+    }
+}
+
+TEST_F(RoundSetup, FourBottlesMakeOneRowAlongZ) {
+    game.setupRound(4, 30);
+    expectAt(game.bottles[1], {-60, 6800, -30});
+    expectAt(game.bottles[3], {-60, 6800, 30});
+}
+
+TEST_F(RoundSetup, RowsFromBottleTwentyLieBeyondTheWall) {
+    game.setupRound(24, 30);
+    expectAt(game.bottles[20], {90, 6800, -60});
+    expectAt(game.bottles[23], {90, 6800, 30});
+    expectAt(game.bottles[0], {30, 6870, -60});  // bottle 12's place
+}
+
+TEST_F(RoundSetup, EveryBottleStartsAtRestWithNothingCaught) {
+    game.bottles[3].score = 9;
+    game.bottles[3].setPush(4, 4);
+    game.setupRound(64, 30);
+    std::set<int> kinds;
+    for (int i = 0; i < 64; ++i) {
+        const Bottle& b = game.bottles[i];
+        EXPECT_EQ(b.vx, 0);
+        EXPECT_EQ(b.vy, 0);
+        EXPECT_EQ(b.vz, 0);
+        EXPECT_EQ(b.mass, 50);
+        EXPECT_EQ(b.pushX, 0);
+        EXPECT_EQ(b.pushZ, 0);
+        EXPECT_EQ(b.score, 0);
+        EXPECT_TRUE(b.textureIndex == 1 || b.textureIndex == 2);
+        kinds.insert(b.textureIndex);
+    }
+    EXPECT_EQ(game.bottles[0].textureIndex, 1);
+    EXPECT_EQ(kinds.size(), 2u);  // 63 draws give both kinds
+}
+
+TEST_F(RoundSetup, BubblesHangInTheCentralColumn) {
+    game.setupRound(4, 128);
+    EXPECT_EQ(game.bubbleCount, 128);
+    for (int k = 0; k < 128; ++k) {
+        const Bubble& b = game.bubbles[k];
+        EXPECT_EQ(b.isActive(), 1);
+        EXPECT_GE(b.x, -15);
+        EXPECT_LT(b.x, 15);
+        EXPECT_GE(b.z, -15);
+        EXPECT_LT(b.z, 15);
+        EXPECT_GE(b.y, 0);
+        EXPECT_LT(b.y, 6460);
+    }
+}
+
+TEST_F(RoundSetup, NoBubblesAsked) {
+    game.setupRound(4, 0);
+    EXPECT_EQ(game.bubbleCount, 0);
+    EXPECT_EQ(game.bubbles[0].isActive(), 0);
+}
+
+TEST_F(RoundSetup, DrawsZYXPerBubbleThenOneValuePerBottle) {
+    seedRandom(12345);
+    game.setupRound(5, 2);
+
+    seedRandom(12345);
+    const double k = kRandomFraction;
+    for (int i = 0; i < 2; ++i) {
+        const int r1 = nextRandom(), r2 = nextRandom(), r3 = nextRandom();
+        EXPECT_EQ(game.bubbles[i].z, static_cast<float>(r1 * k * 30 - 15));
+        EXPECT_EQ(game.bubbles[i].y, static_cast<float>(r2 * k * 6460));
+        EXPECT_EQ(game.bubbles[i].x, static_cast<float>(r3 * k * 30 - 15));
+    }
+    nextRandom();  // bottle 0's value, drawn although its picture is fixed
+    for (int i = 1; i < 5; ++i) EXPECT_EQ(game.bottles[i].textureIndex, nextRandom() % 2 + 1) << i;
+}
+
+TEST_F(RoundSetup, SameSeedSameLayout) {
+    Game other;
+    seedRandom(777);
+    game.setupRound(16, 30);
+    seedRandom(777);
+    other.setupRound(16, 30);
+    for (int k = 0; k < 30; ++k) {
+        EXPECT_EQ(game.bubbles[k].x, other.bubbles[k].x);
+        EXPECT_EQ(game.bubbles[k].y, other.bubbles[k].y);
+        EXPECT_EQ(game.bubbles[k].z, other.bubbles[k].z);
+    }
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(game.bottles[i].textureIndex, other.bottles[i].textureIndex);
+}
+
+TEST_F(RoundSetup, RestartsTheFrameClock) {
+    headless().counter = 5000000;
+    game.setupRound(4, 30);
+    EXPECT_EQ(game.frameClock.lastCount, 5000000);
+}
+
+TEST(RandomGenerator, IsTheClassicFifteenBitSequence) {
+    // srand(1): the sequence every C library of this lineage starts with.
+    seedRandom(1);
+    EXPECT_EQ(nextRandom(), 41);
+    EXPECT_EQ(nextRandom(), 18467);
+    EXPECT_EQ(nextRandom(), 6334);
+    EXPECT_EQ(nextRandom(), 26500);
+    // The fraction's factor keeps r × K below 1 for the largest value.
+    EXPECT_LT(static_cast<double>(kRandomMax) * kRandomFraction, 1.0);
+    EXPECT_EQ(static_cast<double>(kRandomFraction), 32769.0 / 1073741824.0);
+}
+
+}  // namespace

@@ -1,0 +1,58 @@
+#include <map>
+
+#include "assets/sound_cues.h"
+#include "core/random.h"
+#include "tests/core/game_fixture.h"
+
+namespace {
+
+using SoundCues = GameTest;
+
+TEST_F(SoundCues, EachKnockPicksOneOfThreeFilesByTheNextRandomValue) {
+    game.settings.sound = 1;
+    seedRandom(2024);
+    std::vector<int> values;
+    for (int i = 0; i < 60; ++i) values.push_back(nextRandom() % 3);
+    seedRandom(2024);
+    for (int i = 0; i < 30; ++i) {
+        game.playCue(PlayerKnock);
+        game.playCue(Knock);
+    }
+    ASSERT_EQ(headless().sounds.size(), 60u);
+    std::map<std::string, int> seen;
+    for (int i = 0; i < 60; ++i) {
+        const std::string prefix = i % 2 == 0 ? "tukm0" : "tuk0";
+        EXPECT_EQ(headless().sounds[i], prefix + std::to_string(values[i] + 1) + ".wav");
+        ++seen[headless().sounds[i]];
+    }
+    EXPECT_EQ(seen.size(), 6u);
+}
+
+TEST_F(SoundCues, PlopIsAlwaysTheSameFileAndDrawsNothing) {
+    game.settings.sound = 1;
+    seedRandom(5);
+    const int next = [] { const int v = nextRandom(); seedRandom(5); return v; }();
+    game.playCue(Plop);
+    EXPECT_EQ(headless().sounds, std::vector<std::string>{"zblunk.wav"});
+    EXPECT_EQ(nextRandom(), next);
+}
+
+TEST_F(SoundCues, SoundOffPlaysNothingAndDrawsNothing) {
+    game.settings.sound = 0;
+    seedRandom(5);
+    const int next = [] { const int v = nextRandom(); seedRandom(5); return v; }();
+    for (int cue = 0; cue <= 4; ++cue) game.playCue(cue);
+    EXPECT_TRUE(headless().sounds.empty());
+    EXPECT_EQ(nextRandom(), next);
+}
+
+TEST_F(SoundCues, ValuesThatAreNoCuePlayNothing) {
+    game.settings.sound = 1;
+    game.playCue(0);
+    game.playCue(4);
+    game.playCue(-1);
+    EXPECT_TRUE(headless().sounds.empty());
+    EXPECT_EQ(cueFileName(4), nullptr);
+}
+
+}  // namespace
