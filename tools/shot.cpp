@@ -1,0 +1,151 @@
+// korvada-shot: lays out and plays a round like korvada-replay, then draws
+// one frame offscreen and writes it as a PNG. Run it from a folder that
+// holds the game's pictures.
+//
+//   korvada-shot [--seed N] [--bottles N] [--bubbles N] [--sound 0|1] [--steps N]
+//                [--dt SECONDS] [--keys FIRST-LAST:KEY,...] [--camera 1..6]
+//                [--size WxH] [--blending 0|1] [--end-screen] --out FILE.png
+//
+// The play frame shows the round as korvada-replay prints it after the
+// last step (no further step runs); --end-screen draws the end screen
+// instead. Exit 2 on a bad argument, 1 when no picture could be written.
+
+#include <GL/gl.h>
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/game.h"
+#include "render/scene.h"
+#include "shell/headless/headless_platform.h"
+#include "shell/headless/offscreen_gl.h"
+#include "tools/round_options.h"
+
+namespace {
+
+struct ShotOptions {
+    int camera = 1;
+    int width = 800;
+    int height = 600;
+    int blending = 1;
+    bool endScreen = false;
+    std::string out;
+};
+
+bool parseInt(const char* text, long low, long high, int& out) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || errno != 0 || value < low || value > high) return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+bool parseSize(const std::string& text, int& width, int& height) {
+    const size_t x = text.find('x');
+    return x != std::string::npos && parseInt(text.substr(0, x).c_str(), 1, 8192, width) &&
+           parseInt(text.substr(x + 1).c_str(), 1, 8192, height);
+}
+
+// Takes a shot option at argv[i]; same contract as parseRoundOption.
+int parseShotOption(int argc, char** argv, int& i, ShotOptions& options, std::string& error) {
+    const std::string name = argv[i];
+    if (name == "--end-screen") {
+        options.endScreen = true;
+        return 1;
+    }
+    if (name != "--camera" && name != "--size" && name != "--blending" && name != "--out") return 0;
+    if (i + 1 >= argc) {
+        error = name + " needs a value";
+        return -1;
+    }
+    const std::string value = argv[++i];
+    bool ok = true;
+    if (name == "--camera") ok = parseInt(value.c_str(), 1, kCameraPresetCount, options.camera);
+    if (name == "--size") ok = parseSize(value, options.width, options.height);
+    if (name == "--blending") ok = parseInt(value.c_str(), 0, 1, options.blending);
+    if (name == "--out") {
+        ok = !value.empty();
+        options.out = value;
+    }
+    if (!ok) error = "bad value for " + name + ": '" + value + "'";
+    return ok ? 1 : -1;
+}
+
+// The offscreen buffer holds RGBA rows bottom first; the file gets RGB rows top first.
+bool writePng(const std::string& path, const OffscreenGl& gl) {
+    // Declared ahead of setjmp: a libpng error jumps back over nothing that
+    // needs destroying.
+    std::vector<png_byte> row(static_cast<size_t>(gl.width()) * 3);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, gl.width(), gl.height(), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = gl.height() - 1; y >= 0; --y) {
+        for (int x = 0; x < gl.width(); ++x)
+            for (int c = 0; c < 3; ++c) row[static_cast<size_t>(x) * 3 + c] = gl.pixel(x, y)[c];
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(file) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    RoundOptions round;
+    ShotOptions shot;
+    for (int i = 1; i < argc; ++i) {
+        std::string error;
+        int taken = parseRoundOption(argc, argv, i, round, error);
+        if (taken == 0) taken = parseShotOption(argc, argv, i, shot, error);
+        if (taken == 0) error = std::string("unknown option '") + argv[i] + "'";
+        if (taken <= 0) {
+            std::fprintf(stderr, "korvada-shot: %s\n", error.c_str());
+            return 2;
+        }
+    }
+    if (shot.out.empty()) {
+        std::fprintf(stderr, "korvada-shot: --out FILE.png is required\n");
+        return 2;
+    }
+
+    OffscreenGl gl;
+    if (!gl.open(shot.width, shot.height)) return 1;
+    static Game game;  // large enough to keep off the stack
+    game.initGlState();
+    game.loadTextures();
+    for (const std::string& error : headless().errors) std::fprintf(stderr, "korvada-shot: %s\n", error.c_str());
+    game.settings.blending = shot.blending;
+    layOutRound(game, round);
+    for (long step = 1; step <= round.steps && !game.gameOver; ++step) playStep(game, round, step);
+
+    game.setupView(shot.width, shot.height);
+    game.cameraIndex = shot.camera - 1;
+    if (shot.endScreen) {
+        game.gameOver = 1;
+        game.renderFrame();
+    } else {
+        drawPlayFrame(game);
+    }
+    glFinish();
+    if (!writePng(shot.out, gl)) {
+        std::fprintf(stderr, "korvada-shot: cannot write '%s'\n", shot.out.c_str());
+        return 1;
+    }
+    return 0;
+}
