@@ -1,0 +1,51 @@
+#pragma once
+// The Windows side of the game: the window's device and rendering contexts
+// and the two display modes it switches between. The portable game state
+// stays in the Game record; this record holds only what Windows hands out.
+
+#include <windows.h>
+
+#include "core/game.h"
+
+// A start that cannot draw, or a display the game cannot switch, ends the
+// run with this code so that a launcher can tell it from a normal end (0)
+// and from a rejected launch code (1).
+constexpr int kExitStartFailed = 2;
+
+struct Win32Display {
+    PIXELFORMATDESCRIPTOR pixelFormat{};
+    HDC deviceContext = nullptr;
+    HGLRC renderContext = nullptr;
+    DEVMODEA desktopMode{};  // the registry's desktop mode, read once at the start
+    DEVMODEA gameMode{};     // built once at the start, applied on every activation
+    HWND window = nullptr;
+    // Set once a display query or switch has failed and the quit is posted:
+    // the run is ending, so the game mode is not tried again. Otherwise every
+    // error box would deactivate the window, its closing reactivate it, and
+    // the refused switch open the next box, without end.
+    int32_t displayFailed = 0;
+
+    // The start sequence, run from the window's creation: contexts, display
+    // mode, then the game's own start. Returns 1, or 0 when nothing can be
+    // drawn (no rendering context, or it cannot be made current).
+    int startGame(Game& game, HWND newWindow, GameSettings settings);
+    int selectPixelFormat(const GameSettings& settings);
+    void enterGameMode(int width, int height);
+    void reapplyGameMode();
+    void restoreDesktopMode();
+    // Releases what startGame acquired; leaves the display mode alone.
+    void shutDown(Game& game);
+    // The box for a failed display query or switch, once, and the quit.
+    void reportDisplayFailure(const char* message);
+};
+
+// The program's one display record, which the platform services use.
+Win32Display& mainDisplay();
+
+// Fills the pixel-format request: double-buffered RGBA with a 32-bit depth
+// buffer, 16 colour bits for colour code 'H', else 32.
+PIXELFORMATDESCRIPTOR pixelFormatFor(const GameSettings& settings);
+
+// The game's full-screen mode: the given size at the desktop's depth, and
+// nothing else requested.
+DEVMODEA gameModeFor(const DEVMODEA& desktop, int width, int height);

@@ -1,0 +1,134 @@
+// The Windows program: entry, main window and its window procedure.
+// Every frame is one paint message; the paint handler never validates the
+// window, so Windows keeps sending paint messages whenever the queue is empty.
+
+#include <windows.h>
+
+#include "core/game.h"
+#include "core/settings.h"
+#include "shell/win32/win32_display.h"
+
+namespace {
+// Constructed before WinMain runs: the frame clock and the random generator
+// are ready before the launch code is even read.
+Game game;
+Win32Display display;
+GameSettings launchSettings;
+HWND mainWindow = nullptr;
+
+// The window timer is started at most once per process; its messages drive
+// nothing, but it is killed with the window.
+int timerStarted = 0;
+UINT_PTR timerValue = 0;
+
+const char* const kClassName = "MainWndClass";
+
+LRESULT onCreate(HWND window) {
+    if (!display.startGame(game, window, launchSettings)) return -1;
+    if (!timerStarted) {
+        timerStarted = 1;
+        timerValue = SetTimer(window, 0, 50, nullptr);
+    }
+    return 0;
+}
+
+void onDestroy(HWND window) {
+    if (timerStarted) KillTimer(window, timerValue);
+    display.shutDown(game);
+    PostQuitMessage(0);
+}
+
+void onActivate(WPARAM wParam) {
+    switch (LOWORD(wParam)) {
+    case WA_ACTIVE:
+        display.reapplyGameMode();
+        ShowCursor(FALSE);
+        break;
+    case WA_INACTIVE:
+        ShowCursor(TRUE);
+        // The window closing at the end of the game is deactivated too; it
+        // must not flash down to the taskbar on its way out.
+        if (!game.quitRequested) ShowWindow(mainWindow, SW_MINIMIZE);
+        display.restoreDesktopMode();
+        break;
+    default:  // activated by a mouse click: nothing changes
+        break;
+    }
+}
+
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return onCreate(window);
+    case WM_DESTROY:
+        onDestroy(window);
+        return 0;
+    case WM_SIZE:
+        game.setupView(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_ACTIVATE:
+        onActivate(wParam);
+        return 0;
+    case WM_TIMER:
+        return 0;
+    case WM_PAINT:
+        game.paintFrame();
+        return 0;
+    case WM_KEYDOWN:
+        if (game.onKeyDown(static_cast<int32_t>(wParam))) InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_KEYUP:
+        game.onKeyUp(static_cast<int32_t>(wParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+int registerWindowClass(HINSTANCE instance) {
+    WNDCLASSA windowClass{};
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = CreateSolidBrush(RGB(0, 0, 0));
+    windowClass.lpszClassName = kClassName;
+    return RegisterClassA(&windowClass) != 0;
+}
+}  // namespace
+
+Win32Display& mainDisplay() { return display; }
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
+    // mingw-w64's start-up code splits lpCmdLine by its own quoting rules;
+    // the launch code is read from the raw command line instead, the way
+    // Windows itself hands the tail to a program.
+    if (!decodeLaunchCode(windowsCommandTail(GetCommandLineA()), &launchSettings)) return 1;
+
+    if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
+    // The creation message starts the game; a start that cannot draw refuses
+    // the creation.
+    mainWindow = CreateWindowExA(0, kClassName, "Korvada", WS_POPUP, 10, 10, 800, 600, nullptr, nullptr,
+                                 instance, nullptr);
+    if (mainWindow == nullptr) return kExitStartFailed;
+
+    SetWindowPos(mainWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ShowWindow(mainWindow, SW_SHOWMAXIMIZED);
+    UpdateWindow(mainWindow);
+
+    MSG msg{};
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
