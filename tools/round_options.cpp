@@ -29,12 +29,12 @@ int keyNamed(const std::string& name) {
 }
 
 // FIRST-LAST:KEY[,FIRST-LAST:KEY...]
-bool parseKeys(const std::string& spec, std::vector<KeySpan>& spans) {
+bool parseKeys(const std::string& text, std::vector<KeySpan>& spans) {
     size_t start = 0;
-    while (start <= spec.size()) {
-        size_t comma = spec.find(',', start);
-        if (comma == std::string::npos) comma = spec.size();
-        const std::string item = spec.substr(start, comma - start);
+    while (start <= text.size()) {
+        size_t comma = text.find(',', start);
+        if (comma == std::string::npos) comma = text.size();
+        const std::string item = text.substr(start, comma - start);
         const size_t dash = item.find('-');
         const size_t colon = item.find(':');
         if (dash == std::string::npos || colon == std::string::npos || colon < dash) return false;
