@@ -4,6 +4,7 @@
 // red-green-blue order that upload() hands to OpenGL.
 
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -54,6 +55,9 @@ int64_t bmpByteCount(int32_t width, int32_t height, uint32_t bitsPerPixel) {
     int64_t rows = height < 0 ? -static_cast<int64_t>(height) : height;
     // Division truncates toward zero, so a negative width gives a negative row.
     int64_t rowBytes = (static_cast<int64_t>(width) * bitsPerPixel + 7) / 8;
+    // Up to 2^31 rows of up to 2^44 bytes would overflow even 64 bits.
+    if (rowBytes > 0 && rows > INT64_MAX / rowBytes) return INT64_MAX;
+    if (rowBytes < 0 && rows > INT64_MAX / -rowBytes) return -INT64_MAX;
     return rows * rowBytes;
 }
 

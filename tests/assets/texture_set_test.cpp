@@ -1,0 +1,163 @@
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include "core/game.h"
+#include "crafted_files.h"
+#include "shell/headless/headless_platform.h"
+#include "shell/headless/offscreen_gl.h"
+
+namespace {
+
+class TextureSet : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(gl.open(16, 16));
+        headless().clear();
+    }
+
+    static GLint parameter(GLuint name, GLenum which) {
+        GLint value = -1;
+        glBindTexture(GL_TEXTURE_2D, name);
+        glGetTexParameteriv(GL_TEXTURE_2D, which, &value);
+        return value;
+    }
+
+    static GLint levelWidth(GLuint name, GLint level = 0) {
+        GLint width = -1;
+        glBindTexture(GL_TEXTURE_2D, name);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+        return width;
+    }
+
+    // The first texel of the image OpenGL holds under `name`, red-green-blue.
+    static std::vector<uint8_t> firstTexel(GLuint name) {
+        glBindTexture(GL_TEXTURE_2D, name);
+        GLint height = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        std::vector<uint8_t> image(static_cast<size_t>(levelWidth(name)) * height * 3 + 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, image.data());
+        return {image[0], image[1], image[2]};
+    }
+
+    OffscreenGl gl;
+    ScratchDir dir;
+};
+
+using Strings = std::vector<std::string>;
+
+TEST_F(TextureSet, EachPictureGoesUnderItsNameWithItsParameters) {
+    struct Row {
+        const char* file;
+        int index;  // into textures, or -1 for the font
+        GLuint name;
+        GLint wrap;
+        uint8_t red;  // what tells the pictures apart
+    } rows[] = {
+        {"air.bmp", 0, 0, GL_REPEAT, 10},     {"flaska.bmp", 2, 2, GL_REPEAT, 20},
+        {"lahev2.bmp", 1, 3, GL_REPEAT, 30},  {"oblaka.bmp", 3, 5, GL_CLAMP, 40},
+        {"tamrisol.bmp", 4, 6, GL_CLAMP, 50}, {"font.bmp", -1, 4, GL_REPEAT, 60},
+    };
+    for (const Row& row : rows) dir.write(row.file, solidBmp(8, 4, row.red, 77, 99));
+    Game game;
+    {
+        WorkingDir here(dir.path);
+        EXPECT_EQ(game.loadTextures(), 1);
+    }
+    EXPECT_TRUE(headless().errors.empty());
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        const Texture& t = row.index < 0 ? game.fontTexture : game.textures[row.index];
+        EXPECT_EQ(t.getGlName(), row.name);
+        EXPECT_EQ(t.getWidth(), 8);
+        EXPECT_NE(t.pixels, nullptr);  // kept for the whole run
+        EXPECT_EQ(levelWidth(row.name), 8);
+        EXPECT_EQ(firstTexel(row.name), (std::vector<uint8_t>{row.red, 77, 99}));
+        EXPECT_EQ(parameter(row.name, GL_TEXTURE_WRAP_S), row.wrap);
+        EXPECT_EQ(parameter(row.name, GL_TEXTURE_WRAP_T), row.wrap);
+        EXPECT_EQ(parameter(row.name, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+        EXPECT_EQ(parameter(row.name, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    }
+    GLint env = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+    EXPECT_EQ(env, GL_MODULATE);
+    game.freeTextures();
+    for (const Texture& t : game.textures) EXPECT_EQ(t.pixels, nullptr);
+    EXPECT_EQ(game.fontTexture.pixels, nullptr);
+}
+
+TEST_F(TextureSet, MissingPicturesCostOneBoxEachAndTheGameGoesOn) {
+    Game game;
+    {
+        WorkingDir here(dir.path);
+        EXPECT_EQ(game.loadTextures(), 1);
+    }
+    EXPECT_EQ(headless().errors, Strings(6, "Soubor nelze otevřít!"));
+    // Names and parameters are set all the same; no image behind them.
+    EXPECT_EQ(game.textures[3].getGlName(), 5u);
+    EXPECT_EQ(parameter(5, GL_TEXTURE_WRAP_S), GL_CLAMP);
+    EXPECT_EQ(levelWidth(5), 0);
+    EXPECT_EQ(game.fontTexture.getGlName(), 4u);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    game.freeTextures();
+    game.freeTextures();  // nothing held, nothing released, twice
+}
+
+TEST_F(TextureSet, OrderOfLoadingShowsInTheOrderOfBoxes) {
+    // Only the sky is broken and only the font is missing: the two boxes
+    // come in load order, sky before font.
+    for (const char* file : {"air.bmp", "flaska.bmp", "lahev2.bmp", "tamrisol.bmp"})
+        dir.write(file, solidBmp(4, 4, 1, 2, 3));
+    dir.write("oblaka.bmp", Bytes{'M', 'B', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    Game game;
+    {
+        WorkingDir here(dir.path);
+        game.loadTextures();
+    }
+    EXPECT_EQ(headless().errors, (Strings{"Soubor není platný BMP formát!", "Soubor nelze otevřít!"}));
+    game.freeTextures();
+}
+
+TEST_F(TextureSet, BuffersShorterThanWhatOpenGlReadsGetNoImage) {
+    struct Case {
+        const char* what;
+        Bytes file;
+    } cases[] = {
+        {"16 bits a pixel", bmpFile(4, 4, 16, Bytes(32, 0x55))},
+        {"24-bit rows needing padding", bmpFile(3, 4, 24, Bytes(48, 0x55))},
+        {"top-down picture", bmpFile(4, -4, 24, Bytes(48, 0x55))},
+        {"refused size", bmpFile(-4, 4, 24, Bytes(48, 0x55))},
+    };
+    GLuint name = 10;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Texture texture;
+        texture.loadBmp(dir.write("x.bmp", c.file).c_str());
+        texture.upload(name, GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, GL_MODULATE);
+        EXPECT_EQ(texture.getGlName(), name);
+        EXPECT_EQ(parameter(name, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+        EXPECT_EQ(levelWidth(name), 0);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        texture.freePixels();
+        ++name;
+    }
+    // A 32-bit picture holds more than OpenGL reads: it gets its (garbled) image.
+    Texture wide;
+    wide.loadBmp(dir.write("x.bmp", bmpFile(4, 4, 32, Bytes(64, 0x55))).c_str());
+    wide.upload(name, GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, GL_MODULATE);
+    EXPECT_EQ(levelWidth(name), 4);
+    wide.freePixels();
+}
+
+TEST_F(TextureSet, MipmapFiltersBuildEveryLevel) {
+    Texture texture;
+    ASSERT_EQ(texture.loadBmp(dir.write("m.bmp", solidBmp(8, 8, 200, 100, 50)).c_str()), 1);
+    texture.upload(7, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, GL_MODULATE);
+    EXPECT_EQ(levelWidth(7, 0), 8);
+    EXPECT_EQ(levelWidth(7, 3), 1);
+    EXPECT_EQ(firstTexel(7), (std::vector<uint8_t>{200, 100, 50}));
+    texture.freePixels();
+}
+
+}  // namespace
