@@ -34,6 +34,8 @@ void drawPlane(uint32_t glName, const PlaneCorner (&corners)[4]) {
     glEnd();
 }
 
+}  // namespace
+
 // The eye stands at the player's bottle minus the preset's offset, turned by
 // the preset's pitch about x.
 void placeCamera(const Game& game) {
@@ -42,8 +44,6 @@ void placeCamera(const Game& game) {
     glRotatef(p.pitch, 1, 0, 0);
     glTranslatef(p.x - b.x, p.y - b.y, p.z - b.z);
 }
-
-}  // namespace
 
 void drawPlanes(const Game& game) {
     glDisable(GL_BLEND);
