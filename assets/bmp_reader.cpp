@@ -99,3 +99,9 @@ int Texture::loadBmp(const char* fileName) {
     if (bitsPerPixel == 24) swapRedAndBlue(pixels, byteCount);
     return 1;
 }
+
+// Here, beside the allocation it matches.
+void Texture::freePixels() {
+    std::free(pixels);
+    pixels = nullptr;
+}

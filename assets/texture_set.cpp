@@ -4,8 +4,6 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <cstdlib>
-
 #include "assets/texture.h"
 #include "core/game.h"
 
@@ -50,11 +48,6 @@ void Texture::upload(uint32_t name, int32_t minFilter, int32_t magFilter, int32_
         gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
     else
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-}
-
-void Texture::freePixels() {
-    std::free(pixels);
-    pixels = nullptr;
 }
 
 int32_t Game::loadTextures() {

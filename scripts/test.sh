@@ -36,3 +36,13 @@ echo "== tests with sanitizers (build-asan/)"
 # leaks in our own code show in the unit tests, which run their own checks.
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 600 -LE nosan
+
+echo "== fuzz the picture reader for 60 s (build-fuzz/)"
+# libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer; new inputs
+# it finds go to build-fuzz/corpus, the committed seeds stay as they are.
+cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build build-fuzz -j"$jobs"
+mkdir -p build-fuzz/corpus
+build-fuzz/bmp_fuzz -max_total_time=60 -max_len=4096 -print_final_stats=1 build-fuzz/corpus fuzz/corpus \
+  2>build-fuzz/fuzz.log || { tail -40 build-fuzz/fuzz.log; exit 1; }
+grep -E '^stat::number_of_executed_units' build-fuzz/fuzz.log
