@@ -127,6 +127,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
 
     MSG msg{};
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        // Windows queues input on its own, ahead of the paint message. Wine
+        // reads its X input only when a thread asks about its queue, which
+        // GetMessage does once every 200 messages when a paint is always
+        // waiting: asking here keeps the keys as prompt under Wine.
+        GetQueueStatus(QS_INPUT);
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

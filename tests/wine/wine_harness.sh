@@ -83,16 +83,17 @@ start_watchdog() {
   pids+=($!)
 }
 
-# run_game DIR SECONDS WINEDEBUG ARG...: korvada.exe in the background with DIR
-# as working directory; its stderr goes to $work/wine.log, its exit code to
-# $work/exit once it has ended.
+# run_game DIR SECONDS WINEDEBUG ARG...: $exe (korvada.exe unless set) in the
+# background with DIR as working directory; its stderr goes to $work/wine.log,
+# its exit code to $work/exit once it has ended.
+exe=$KORVADA_EXE
 run_game() {
   local dir=$1 seconds=$2 debug=$3
   shift 3
   (
     cd "$dir"
     rc=0
-    WINEDEBUG=$debug timeout "$seconds" wine "$KORVADA_EXE" "$@" >/dev/null 2>"$work/wine.log" || rc=$?
+    WINEDEBUG=$debug timeout "$seconds" wine "$exe" "$@" >/dev/null 2>"$work/wine.log" || rc=$?
     echo "$rc" >"$work/exit"
   ) &
   pids+=($!)
