@@ -20,6 +20,12 @@ if ! install_windows_packages; then
   echo "!!! ================================================================ !!!"
 fi
 
+if [ "$windows" = 1 ]; then
+  echo "== build the Windows program (build-win32/)"
+  cmake --preset win32 >/dev/null
+  cmake --build --preset win32
+fi
+
 echo "== build (build/)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVADA_WINDOWS_TESTS=$windows >/dev/null
 cmake --build build -j"$jobs"
