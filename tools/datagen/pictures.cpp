@@ -472,12 +472,16 @@ Image makeOtherBottle() {
 Image makeFont() {
     constexpr int size = 256, cell = size / 4;
     constexpr float glyphHeight = 44, stroke = 6.5f;
+    // The game shows a cell on a quad half again as high as it is wide;
+    // glyphs drawn that much wider come out in their own proportions.
+    constexpr float widthScale = 1.4f;
+    const float glyphWidth = glyphFor('0').advance * glyphHeight * widthScale;
     Mask ink(size, size);
     for (int d = 0; d <= 9; ++d) {
         // Column d mod 4, row d / 4 from the top (the t = 1 edge).
-        float left = static_cast<float>((d % 4) * cell) + (cell - glyphFor('0').advance * glyphHeight) / 2;
+        float left = static_cast<float>((d % 4) * cell) + (cell - glyphWidth) / 2;
         float baseline = static_cast<float>((d / 4) * cell) + cell - (cell - glyphHeight) / 2;
-        drawText(ink, std::string(1, static_cast<char>('0' + d)), left, baseline, glyphHeight, stroke);
+        drawText(ink, std::string(1, static_cast<char>('0' + d)), left, baseline, glyphHeight, stroke, widthScale);
     }
     Image font(size, size, {});
     paint(font, ink, {1, 1, 1});

@@ -86,15 +86,16 @@ float textWidth(const std::string& text) {
     return text.empty() ? 0 : width - kLetterSpacing;
 }
 
-void drawText(Mask& mask, const std::string& text, float left, float baselineY, float size, float thickness) {
+void drawText(Mask& mask, const std::string& text, float left, float baselineY, float size, float thickness,
+              float widthScale) {
     float penX = left;
     for (char c : text) {
         Glyph glyph = glyphFor(c);
         for (const auto& stroke : glyph.strokes) {
             std::vector<Vec2> points;
-            for (Vec2 p : stroke) points.push_back({penX + p.x * size, baselineY - p.y * size});
+            for (Vec2 p : stroke) points.push_back({penX + p.x * size * widthScale, baselineY - p.y * size});
             strokePolyline(mask, points, thickness);
         }
-        penX += (glyph.advance + kLetterSpacing) * size;
+        penX += (glyph.advance + kLetterSpacing) * size * widthScale;
     }
 }

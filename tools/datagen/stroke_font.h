@@ -22,4 +22,6 @@ float textWidth(const std::string& text);
 
 // Draws `text` with its baseline at `baselineY` and its left edge at `left`
 // (pixels, y down); `size` is pixels per glyph unit, `thickness` in pixels.
-void drawText(Mask& mask, const std::string& text, float left, float baselineY, float size, float thickness);
+// `widthScale` widens the glyphs for pictures shown stretched upright.
+void drawText(Mask& mask, const std::string& text, float left, float baselineY, float size, float thickness,
+              float widthScale = 1);
