@@ -5,7 +5,10 @@
 //   build/bench/korvada_render_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 //
 // Both hold the round still (no simulation step), so every iteration draws
-// the same picture; glFinish waits for the software rasteriser.
+// the same picture; glFinish waits for the software rasteriser. The
+// rasteriser's threads make real time swing with other load on the machine;
+// LP_NUM_THREADS=0 rasterises on the calling thread, and its CPU time then
+// measures the work alone.
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
