@@ -2,7 +2,8 @@
 // offscreen context, against the floor: a frame that draws only the ground
 // and sky planes, the same way. Run from anywhere:
 //
-//   build/bench/korvada_render_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+//   build/bench/korvada_render_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+//       --benchmark_report_aggregates_only=true
 //
 // Both hold the round still (no simulation step), so every iteration draws
 // the same picture; glFinish waits for the software rasteriser. The
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 
 #include "core/game.h"
@@ -27,60 +29,72 @@ namespace {
 
 constexpr int kWidth = 1280, kHeight = 1024;
 
-struct BenchScene {
+// The context and the pictures, made once for every benchmark.
+struct BenchContext {
     OffscreenGl gl;
-    Game game;
+    Game pictures;  // only its textures are used
     bool ready = false;
 };
 
-// One context and one round for every benchmark: a round 600 steps in, the
-// opponents gathered round the player, with the game's own pictures.
-BenchScene& scene() {
-    static std::unique_ptr<BenchScene> s = [] {
-        auto made = std::make_unique<BenchScene>();
+BenchContext& context() {
+    static std::unique_ptr<BenchContext> c = [] {
+        auto made = std::make_unique<BenchContext>();
         if (!made->gl.open(kWidth, kHeight) || chdir(KORVADA_DATA_DIR) != 0) return made;
-        Game& game = made->game;
-        game.initGlState();
-        game.loadTextures();
+        made->pictures.initGlState();
+        made->pictures.loadTextures();
         for (const std::string& error : headless().errors) std::fprintf(stderr, "picture: %s\n", error.c_str());
+        made->ready = headless().errors.empty();
+        return made;
+    }();
+    return *c;
+}
+
+// A 64-bottle round `steps` steps of 16 ms in, with blending on: at 0 the
+// bottles hang in their rows under the eye, at 600 the opponents have
+// gathered and crowd the view, at 2000 they are spread out far below.
+// Returns null when there is no context or the round has already ended.
+Game* roundAt(long steps) {
+    static std::map<long, std::unique_ptr<Game>> rounds;
+    if (!context().ready) return nullptr;
+    std::unique_ptr<Game>& game = rounds[steps];
+    if (!game) {
+        game = std::make_unique<Game>(context().pictures);
         RoundOptions round;
         round.bottles = 64;
         round.sound = 0;
-        layOutRound(game, round);
-        for (long step = 1; step <= 600; ++step) playStep(game, round, step);
-        game.settings.blending = 1;
-        game.setupView(kWidth, kHeight);
-        made->ready = headless().errors.empty() && !game.gameOver;
-        return made;
-    }();
-    return *s;
+        layOutRound(*game, round);
+        for (long step = 1; step <= steps; ++step) playStep(*game, round, step);
+        game->settings.blending = 1;
+        game->setupView(kWidth, kHeight);
+    }
+    return game->gameOver ? nullptr : game.get();
 }
 
 void BM_FullFrame(benchmark::State& state) {
-    BenchScene& s = scene();
-    if (!s.ready) return state.SkipWithError("no offscreen context, pictures or round");
+    Game* game = roundAt(state.range(0));
+    if (!game) return state.SkipWithError("no offscreen context, pictures or round");
     for (auto _ : state) {
-        drawPlayFrame(s.game);
+        drawPlayFrame(*game);
         glFinish();
     }
 }
-BENCHMARK(BM_FullFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FullFrame)->ArgName("steps")->Arg(0)->Arg(600)->Arg(2000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PlanesOnly(benchmark::State& state) {
-    BenchScene& s = scene();
-    if (!s.ready) return state.SkipWithError("no offscreen context, pictures or round");
+    Game* game = roundAt(state.range(0));
+    if (!game) return state.SkipWithError("no offscreen context, pictures or round");
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
-        placeCamera(s.game);
-        drawPlanes(s.game);
+        placeCamera(*game);
+        drawPlanes(*game);
         glPopMatrix();
         glFlush();
         glFinish();
     }
 }
-BENCHMARK(BM_PlanesOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlanesOnly)->ArgName("steps")->Arg(0)->Arg(600)->Arg(2000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
