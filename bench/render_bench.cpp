@@ -2,7 +2,7 @@
 // offscreen context, against the floor: a frame that draws only the ground
 // and sky planes, the same way. Run from anywhere:
 //
-//   build/bench/korvada_render_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+//   build/bench/korvada_render_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 //       --benchmark_report_aggregates_only=true
 //
 // Both hold the round still (no simulation step), so every iteration draws
