@@ -142,7 +142,8 @@ dismiss_boxes() {
     done
 }
 
-shot() { import -window root "png:$WORK/$1.png" || fail "screenshot $1 failed"; }
+# PPM: PNG compression of a full screen costs seconds on this kind of machine.
+shot() { import -window root "ppm:$WORK/$1.ppm" || fail "screenshot $1 failed"; }
 
 # Seconds of CPU the process has used so far (user + system).
 cpu_seconds() { awk -v hz="$(getconf CLK_TCK)" '{printf "%.2f\n", ($14 + $15) / hz}' "/proc/$1/stat"; }

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Minimised, the game draws nothing and waits for events (almost no CPU);
+# restored, it runs frames again and still answers its keys.
+#   minimise.sh KORVADA DATA_DIR
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_setup "$1" "$2"
+
+start_game 0TYAY "" SDL_AUDIODRIVER=dummy
+wait_game_window
+before=$(cpu_share "$GAME_PID" 1)
+note "CPU while shown: $before %"
+[ "$before" -gt 20 ] || fail "the game is not running frames ($before % CPU)"
+
+xdotool windowminimize "$GAME_WINDOW"
+sleep 0.5
+game_running || fail "the game ended when minimised"
+away=$(cpu_share "$GAME_PID" 2)
+note "CPU while minimised: $away %"
+[ "$away" -le 3 ] || fail "the minimised game still uses $away % CPU"
+
+xdotool windowactivate "$GAME_WINDOW" 2>/dev/null
+wait_game_window
+back=$(cpu_share "$GAME_PID" 1)
+note "CPU after restoring: $back %"
+[ "$back" -gt 20 ] || fail "the restored game does not run frames ($back % CPU)"
+shot restored
+read -r _ _ _ lit <<<"$(image stats "$WORK/restored.ppm")"
+awk -v l="$lit" 'BEGIN {exit !(l > 0.9)}' || fail "the restored game shows no scene (lit share $lit)"
+
+xdotool key Escape
+sleep 1.8
+xdotool keydown space
+wait_exit 2
+xdotool keyup space
+[ "$EXIT_CODE" = 0 ] || fail "Space on the end screen: exit code $EXIT_CODE, expected 0"
+note "ok"

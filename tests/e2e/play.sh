@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# A round played through the real program: the scene shows, an arrow key moves
+# the player's bottle against the others, '5' turns the camera to the sky, Esc
+# brings the end screen, and only Space held past 1.6 s of it ends the game.
+#   play.sh KORVADA DATA_DIR
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_setup "$1" "$2"
+
+start_game 0TYAY "" SDL_AUDIODRIVER=dummy
+started=$(date +%s%N)
+wait_game_window
+
+# The scene: lit and coloured everywhere, not a black or cleared frame.
+shot still1
+read -r red green blue lit <<<"$(image stats "$WORK/still1.ppm")"
+note "scene: mean colour $red $green $blue, lit share $lit"
+awk -v l="$lit" 'BEGIN {exit !(l > 0.9)}' || fail "the scene is mostly black (lit share $lit)"
+
+# All bottles fall alike for the first 3.7 s (then the others start to steer),
+# so without keys the picture stands still but for the ground's grain; with an
+# arrow held the player's bottle moves against the others, and the picture
+# changes a lot where they were.
+sleep 0.3
+shot still2
+since_start=$((($(date +%s%N) - started) / 1000000))
+read -r idle_mean idle <<<"$(image diff "$WORK/still1.ppm" "$WORK/still2.ppm")"
+xdotool keydown Right
+sleep 0.4
+shot moving
+xdotool keyup Right
+read -r moved_mean moved <<<"$(image diff "$WORK/still2.ppm" "$WORK/moving.ppm")"
+note "change in the picture (mean, largest): idle $idle_mean $idle ($since_start ms after the start)," \
+    "with Right held $moved_mean $moved"
+if [ "$since_start" -gt 3300 ]; then
+    note "(too slow a start for the still comparison: the others may have begun to steer)"
+    idle=0
+fi
+[ "$moved" -gt 40 ] && [ "$moved" -gt $((4 * idle)) ] ||
+    fail "holding Right did not move the bottle on screen (change $moved, idle $idle)"
+
+# Camera 5 looks up from below: the picture becomes the sky.
+xdotool key 5
+sleep 0.3
+shot camera5
+read -r turned _ <<<"$(image diff "$WORK/moving.ppm" "$WORK/camera5.ppm")"
+note "picture change with camera 5: $turned"
+awk -v t="$turned" 'BEGIN {exit !(t > 20)}' || fail "'5' did not change the view (change $turned)"
+
+# Esc ends the round: the end screen is black around its picture. A Space
+# tapped within its first 1.6 s does nothing.
+xdotool key Escape
+sleep 0.3
+shot end_screen
+read -r _ _ _ corner_lit <<<"$(image stats "$WORK/end_screen.ppm" 0 0 100 100)"
+read -r _ _ _ middle_lit <<<"$(image stats "$WORK/end_screen.ppm" 300 250 200 100)"
+note "end screen: lit share in the corner $corner_lit, in the middle $middle_lit"
+awk -v c="$corner_lit" -v m="$middle_lit" 'BEGIN {exit !(c < 0.05 && m > 0.5)}' ||
+    fail "no end screen after Esc (corner $corner_lit, middle $middle_lit)"
+xdotool key space
+sleep 1.6
+game_running || fail "a Space released before 1.6 s ended the game"
+
+# Held after 1.7 s, Space ends the game within a second, with exit code 0.
+xdotool keydown space
+wait_exit 1
+xdotool keyup space
+[ "$EXIT_CODE" = 0 ] || fail "Space on the end screen: exit code $EXIT_CODE, expected 0"
+note "ok"
