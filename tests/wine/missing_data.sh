@@ -26,7 +26,10 @@ sleep 0.5
 running || fail "the game ended after the boxes"
 xdotool key Escape 2>/dev/null
 sleep 1.8
-xdotool key space 2>/dev/null
+# Held for longer than a frame: the end screen reads the key table once a frame.
+xdotool keydown space 2>/dev/null
+sleep 0.3
+xdotool keyup space 2>/dev/null
 rc=$(wait_exit 20)
 [ "$rc" = 0 ] || fail "exit $rc, expected 0"
 echo "exit $rc"
