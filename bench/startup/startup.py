@@ -1,0 +1,101 @@
+#!/usr/bin/env python3
+"""Start-up time of korvada: exec to its first swapped frame, against a bare
+SDL2 + OpenGL program (window, context, one clear, one swap), both on one
+private Xvfb display with openbox, run in turns.
+
+  bench/startup/startup.py BUILD_DIR [--runs N] [--code LAUNCHCODE]
+
+BUILD_DIR holds korvada, data/, korvada_bare_window and
+libkorvada_first_swap_probe.so. The probe, preloaded, ends each program at
+its first swap and leaves the time; wait4() gives the peak memory up to it.
+Prints both medians, their ratio (the goal is at most 1.3) and peak memory.
+"""
+
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def start_display(work):
+    """Xvfb on a free display number, and openbox on it."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+                            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as number:
+        display = ":" + number.readline().strip()
+    env = dict(os.environ, DISPLAY=display)
+    wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    for _ in range(100):
+        check = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, capture_output=True, text=True)
+        if "window id" in check.stdout:
+            break
+        time.sleep(0.05)
+    return display, [wm, xvfb]
+
+
+def run_once(command, cwd, env, probe_file):
+    """Milliseconds from exec to the first swap, and the peak resident MiB."""
+    if os.path.exists(probe_file):
+        os.remove(probe_file)
+    start = time.monotonic_ns()
+    process = subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        _, status, usage = os.wait4(process.pid, 0)
+    finally:
+        process.returncode = 0  # reaped above
+    if not os.path.exists(probe_file):
+        sys.exit("%s ended (status %d) before its first frame" % (command[0], status))
+    with open(probe_file) as f:
+        swapped = int(f.read())
+    return (swapped - start) / 1e6, usage.ru_maxrss / 1024
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("build_dir")
+    parser.add_argument("--runs", type=int, default=15)
+    parser.add_argument("--code", default="0TYAY")
+    args = parser.parse_args()
+    build = os.path.abspath(args.build_dir)
+    programs = {
+        "korvada": [os.path.join(build, "korvada"), args.code],
+        "bare SDL2 + GL": [os.path.join(build, "korvada_bare_window")],
+    }
+
+    with tempfile.TemporaryDirectory() as work:
+        display, helpers = start_display(work)
+        probe_file = os.path.join(work, "first-swap")
+        env = dict(os.environ, DISPLAY=display, LD_PRELOAD=os.path.join(build, "libkorvada_first_swap_probe.so"),
+                   KORVADA_PROBE_FILE=probe_file)
+        env.pop("WAYLAND_DISPLAY", None)
+        times = {name: [] for name in programs}
+        memory = {name: [] for name in programs}
+        try:
+            for run in range(args.runs + 1):
+                for name, command in programs.items():
+                    ms, mib = run_once(command, os.path.join(build, "data"), env, probe_file)
+                    if run == 0:
+                        print("first (cold) run of %-15s %7.1f ms" % (name, ms))
+                        continue  # the first run fills the file cache
+                    times[name].append(ms)
+                    memory[name].append(mib)
+        finally:
+            for helper in helpers:
+                helper.terminate()
+                helper.wait()
+
+    print("exec to first swapped frame, %d warm runs each, on Xvfb %s:" % (args.runs, display))
+    for name in programs:
+        print("  %-15s median %7.1f ms  (min %.1f, max %.1f)  peak memory %.1f MiB" %
+              (name, statistics.median(times[name]), min(times[name]), max(times[name]), max(memory[name])))
+    ratio = statistics.median(times["korvada"]) / statistics.median(times["bare SDL2 + GL"])
+    print("  ratio korvada / bare: %.2f (goal: at most 1.3)" % ratio)
+
+
+if __name__ == "__main__":
+    main()
