@@ -11,7 +11,8 @@ namespace {
 int32_t letterKey(const SDL_Keysym& key) {
     if (key.sym >= SDLK_a && key.sym <= SDLK_z) return kKeyA + (key.sym - SDLK_a);
     // A layout without Latin letters: the key's place on a US keyboard.
-    if (key.scancode >= SDL_SCANCODE_A && key.scancode <= SDL_SCANCODE_Z) return kKeyA + (key.scancode - SDL_SCANCODE_A);
+    if (key.scancode >= SDL_SCANCODE_A && key.scancode <= SDL_SCANCODE_Z)
+        return kKeyA + (key.scancode - SDL_SCANCODE_A);
     return -1;
 }
 }  // namespace

@@ -25,7 +25,8 @@ bool openDisplay(SdlShell& shell) {
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
-    const bool invisible = driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    const bool invisible =
+        driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
     if (invisible && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
         std::fprintf(stderr, "korvada: no display (is DISPLAY or WAYLAND_DISPLAY set?)\n");
         return false;
