@@ -35,14 +35,14 @@ void closeSound(SdlShell& shell) {
 }
 
 std::vector<uint8_t> loadWavFor(const char* fileName, const SDL_AudioSpec& device) {
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wav;
     Uint8* data = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(fileName, &spec, &data, &length) == nullptr) return {};
+    if (SDL_LoadWAV(fileName, &wav, &data, &length) == nullptr) return {};
 
     std::vector<uint8_t> samples;
     SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, device.format, device.channels,
+    if (SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, device.format, device.channels,
                           device.freq) >= 0) {
         // The conversion works in place and may need len_mult times the input.
         samples.resize(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
