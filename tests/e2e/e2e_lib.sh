@@ -93,6 +93,17 @@ wait_exit() {
     GAME_PID=
 }
 
+# end_game KEY: Esc ends the round; KEY (space or Return) held once the end
+# screen has shown for its 1.6 s must close the game with exit code 0.
+end_game() {
+    xdotool key Escape
+    sleep 1.8
+    xdotool keydown "$1"
+    wait_exit 2
+    xdotool keyup "$1"
+    [ "$EXIT_CODE" = 0 ] || fail "$1 on the end screen: exit code $EXIT_CODE, expected 0"
+}
+
 # wait_game_window: the game's window shown and focused (keys go to the focus).
 wait_game_window() {
     local i
