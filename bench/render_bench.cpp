@@ -53,8 +53,8 @@ BenchContext& context() {
 // bottles hang in their rows under the eye, at 600 the opponents have
 // gathered and crowd the view, at 2000 they are spread out far below.
 // Returns null when there is no context or the round has already ended.
-Game* roundAt(long steps) {
-    static std::map<long, std::unique_ptr<Game>> rounds;
+Game* roundAt(long long steps) {
+    static std::map<long long, std::unique_ptr<Game>> rounds;
     if (!context().ready) return nullptr;
     std::unique_ptr<Game>& game = rounds[steps];
     if (!game) {
@@ -63,7 +63,7 @@ Game* roundAt(long steps) {
         round.bottles = 64;
         round.sound = 0;
         layOutRound(*game, round);
-        for (long step = 1; step <= steps; ++step) playStep(*game, round, step);
+        for (long long step = 1; step <= steps; ++step) playStep(*game, round, step);
         game->settings.blending = 1;
         game->setupView(kWidth, kHeight);
     }

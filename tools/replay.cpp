@@ -15,12 +15,12 @@
 #include "tools/round_options.h"
 
 namespace {
-long currentStep = 0;
+long long currentStep = 0;
 
-void printCue(const char* fileName) { std::printf("cue %ld %s\n", currentStep, fileName); }
+void printCue(const char* fileName) { std::printf("cue %lld %s\n", currentStep, fileName); }
 
-void printState(const Game& game, long step) {
-    std::printf("state %ld %d\n", step, game.gameOver);
+void printState(const Game& game, long long step) {
+    std::printf("state %lld %d\n", step, game.gameOver);
     for (int i = 0; i < game.bottleCount; ++i) {
         const Bottle& b = game.bottles[i];
         std::printf("bottle %d %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %d %d\n", i, b.x, b.y, b.z, b.vx, b.vy,
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     printState(game, 0);
     printBubbles(game);
 
-    for (long step = 1; step <= options.steps; ++step) {
+    for (long long step = 1; step <= options.steps; ++step) {
         currentStep = step;
         playStep(game, options, step);
         const bool last = game.gameOver != 0 || step == options.steps;

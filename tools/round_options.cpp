@@ -10,11 +10,11 @@
 #include "shell/headless/headless_platform.h"
 
 namespace {
-bool parseLong(const char* text, long low, long high, long& out) {
+bool parseNumber(const char* text, long long low, long long high, long long& out) {
     if (*text == '\0') return false;
     char* end = nullptr;
     errno = 0;
-    const long value = std::strtol(text, &end, 10);
+    const long long value = std::strtoll(text, &end, 10);
     if (errno != 0 || *end != '\0' || value < low || value > high) return false;
     out = value;
     return true;
@@ -39,8 +39,8 @@ bool parseKeys(const std::string& text, std::vector<KeySpan>& spans) {
         const size_t colon = item.find(':');
         if (dash == std::string::npos || colon == std::string::npos || colon < dash) return false;
         KeySpan span{};
-        if (!parseLong(item.substr(0, dash).c_str(), 1, 1L << 40, span.first) ||
-            !parseLong(item.substr(dash + 1, colon - dash - 1).c_str(), 1, 1L << 40, span.last) ||
+        if (!parseNumber(item.substr(0, dash).c_str(), 1, 1LL << 40, span.first) ||
+            !parseNumber(item.substr(dash + 1, colon - dash - 1).c_str(), 1, 1LL << 40, span.last) ||
             span.last < span.first || (span.key = keyNamed(item.substr(colon + 1))) == 0)
             return false;
         spans.push_back(span);
@@ -62,24 +62,24 @@ int parseRoundOption(int argc, char** argv, int& i, RoundOptions& options, std::
         return -1;
     }
     const char* value = argv[++i];
-    long number = 0;
+    long long number = 0;
     bool ok = true;
     if (name == "--seed") {
-        ok = parseLong(value, 0, 4294967295L, number);
+        ok = parseNumber(value, 0, 4294967295LL, number);
         options.seed = static_cast<uint32_t>(number);
     } else if (name == "--bottles") {
-        ok = parseLong(value, 1, kMaxBottles, number);
+        ok = parseNumber(value, 1, kMaxBottles, number);
         options.bottles = static_cast<int>(number);
     } else if (name == "--bubbles") {
-        ok = parseLong(value, 0, kMaxBubbles, number);
+        ok = parseNumber(value, 0, kMaxBubbles, number);
         options.bubbles = static_cast<int>(number);
     } else if (name == "--sound") {
-        ok = parseLong(value, 0, 1, number);
+        ok = parseNumber(value, 0, 1, number);
         options.sound = static_cast<int>(number);
     } else if (name == "--steps") {
-        ok = parseLong(value, 0, 1L << 40, options.steps);
+        ok = parseNumber(value, 0, 1LL << 40, options.steps);
     } else if (name == "--every") {
-        ok = parseLong(value, 0, 1L << 40, options.every);
+        ok = parseNumber(value, 0, 1LL << 40, options.every);
     } else if (name == "--dt") {
         char* end = nullptr;
         options.dt = std::strtod(value, &end);
@@ -101,7 +101,7 @@ void layOutRound(Game& game, const RoundOptions& options) {
     game.setupRound(options.bottles, options.bubbles);
 }
 
-void playStep(Game& game, const RoundOptions& options, long step) {
+void playStep(Game& game, const RoundOptions& options, long long step) {
     for (int key : {kKeyLeft, kKeyRight, kKeyUp, kKeyDown}) game.keyDown[key] = 0;
     for (const KeySpan& span : options.keys)
         if (step >= span.first && step <= span.last) game.keyDown[span.key] = 1;

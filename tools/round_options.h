@@ -9,8 +9,8 @@
 struct Game;
 
 struct KeySpan {
-    long first;  // steps counted from 1, both ends held
-    long last;
+    long long first;  // steps counted from 1, both ends held
+    long long last;
     int key;
 };
 
@@ -19,10 +19,10 @@ struct RoundOptions {
     int bottles = 4;
     int bubbles = 30;
     int sound = 1;
-    long steps = 1000;
+    long long steps = 1000;
     double dt = 0.016;
     std::vector<KeySpan> keys;
-    long every = 0;
+    long long every = 0;
 };
 
 // Takes the round option at argv[i] and its value, moving i past them.
@@ -35,4 +35,4 @@ void layOutRound(Game& game, const RoundOptions& options);
 
 // Step `step` (from 1): holds the keys its spans name, moves the counter on
 // by dt, and runs one simulation step.
-void playStep(Game& game, const RoundOptions& options, long step);
+void playStep(Game& game, const RoundOptions& options, long long step);

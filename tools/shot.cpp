@@ -36,10 +36,10 @@ struct ShotOptions {
     std::string out;
 };
 
-bool parseInt(const char* text, long low, long high, int& out) {
+bool parseInt(const char* text, long long low, long long high, int& out) {
     char* end = nullptr;
     errno = 0;
-    const long value = std::strtol(text, &end, 10);
+    const long long value = std::strtoll(text, &end, 10);
     if (*text == '\0' || *end != '\0' || errno != 0 || value < low || value > high) return false;
     out = static_cast<int>(value);
     return true;
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     for (const std::string& error : headless().errors) std::fprintf(stderr, "korvada-shot: %s\n", error.c_str());
     game.settings.blending = shot.blending;
     layOutRound(game, round);
-    for (long step = 1; step <= round.steps && !game.gameOver; ++step) playStep(game, round, step);
+    for (long long step = 1; step <= round.steps && !game.gameOver; ++step) playStep(game, round, step);
 
     game.setupView(shot.width, shot.height);
     game.cameraIndex = shot.camera - 1;
