@@ -31,7 +31,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVADA_WINDOWS_TESTS=$w
 cmake --build build -j"$jobs"
 
 echo "== tests (build/)"
-ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300 | tee build/ctest.log
 
 echo "== build with sanitizers (build-asan/)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKORVADA_SANITIZE=ON -DKORVADA_WINDOWS_TESTS=0 >/dev/null
@@ -41,7 +41,7 @@ echo "== tests with sanitizers (build-asan/)"
 # The system's GL and X libraries keep allocations to the end of the process;
 # leaks in our own code show in the unit tests, which run their own checks.
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 600 -LE nosan
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 600 -LE nosan | tee build-asan/ctest.log
 
 echo "== fuzz the picture reader for 60 s (build-fuzz/)"
 # libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer; new inputs
@@ -52,3 +52,7 @@ mkdir -p build-fuzz/corpus
 build-fuzz/bmp_fuzz -max_total_time=60 -max_len=4096 -print_final_stats=1 build-fuzz/corpus fuzz/corpus \
   2>build-fuzz/fuzz.log || { tail -40 build-fuzz/fuzz.log; exit 1; }
 grep -E '^stat::number_of_executed_units' build-fuzz/fuzz.log
+
+# One closing count over both test runs (set -e has stopped us on any failure).
+passed=$(cat build/ctest.log build-asan/ctest.log | awk '/tests passed, 0 tests failed out of/ {n += $NF} END {print n + 0}')
+echo "tests: $passed passed, 0 failed"
