@@ -47,41 +47,41 @@ protected:
         game->setupView(kWidth, kHeight);
     }
 
-    static void upload(uint32_t name, int w, int h, const std::vector<uint8_t>& rgb, GLint wrap) {
-        glBindTexture(GL_TEXTURE_2D, name);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    }
     static std::vector<uint8_t> solid(Rgb c, int texels) {
         std::vector<uint8_t> rgb;
         for (int i = 0; i < texels; ++i) rgb.insert(rgb.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
         return rgb;
     }
 
-    // Same names and wrap modes as the game's own set.
+    // Synthetic pictures under the game's names and wrap modes, handed over
+    // by the game's own upload. Widths are multiples of 4, as the game's are.
     void uploadPictures() {
-        const uint32_t names[kSceneTextureCount] = {0, 3, 2, 5, 6};
-        for (int i = 0; i < kSceneTextureCount; ++i) game->textures[i].glName = names[i];
-        game->fontTexture.glName = 4;
-        upload(0, 2, 2, solid(kGroundColour, 4), GL_REPEAT);
-        upload(3, 2, 2, solid(kBottle1Colour, 4), GL_REPEAT);
-        upload(2, 2, 2, solid(kBottle2Colour, 4), GL_REPEAT);
-        std::vector<uint8_t> sky = solid(kSkyRest, 4);  // rows bottom (t = 0) first
-        sky[6] = kSkyCorner.r, sky[7] = kSkyCorner.g, sky[8] = kSkyCorner.b;
-        upload(5, 2, 2, sky, GL_CLAMP);
-        upload(6, 64, 64, solid(kEndColour, 64 * 64), GL_CLAMP);  // clamping darkens only a thin rim
+        std::vector<uint8_t> sky = solid(kSkyRest, 16);  // rows bottom (t = 0) first
+        const size_t corner = 12 * 3;                     // column 0 of the top row
+        sky[corner] = kSkyCorner.r, sky[corner + 1] = kSkyCorner.g, sky[corner + 2] = kSkyCorner.b;
         std::vector<uint8_t> font;
         for (int y = 0; y < 64; ++y)
             for (int x = 0; x < 64; ++x) {
                 const Rgb c = glyphColour(x / 16, 3 - y / 16);
                 font.insert(font.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
             }
-        upload(4, 64, 64, font, GL_REPEAT);
+        upload(game->textures[0], 0, 4, solid(kGroundColour, 16), GL_REPEAT);
+        upload(game->textures[1], 3, 4, solid(kBottle1Colour, 16), GL_REPEAT);
+        upload(game->textures[2], 2, 4, solid(kBottle2Colour, 16), GL_REPEAT);
+        upload(game->textures[3], 5, 4, sky, GL_CLAMP);
+        upload(game->textures[4], 6, 64, solid(kEndColour, 64 * 64), GL_CLAMP);  // clamping darkens only a thin rim
+        upload(game->fontTexture, 4, 64, font, GL_REPEAT);
+    }
+
+    // A square picture uploaded from `rgb`; the record keeps no buffer, as
+    // the pixels belong to the test.
+    static void upload(Texture& texture, uint32_t name, int side, std::vector<uint8_t> rgb, GLint wrap) {
+        texture.pixels = rgb.data();
+        texture.bitsPerPixel = 24;
+        texture.width = texture.height = side;
+        texture.byteCount = static_cast<int32_t>(rgb.size());
+        texture.upload(name, GL_LINEAR, GL_LINEAR, wrap, wrap, GL_MODULATE);
+        texture.pixels = nullptr;
     }
 
     Rgb pixel(int x, int y) const {
