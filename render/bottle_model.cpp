@@ -39,6 +39,24 @@ void vertex(float s, float t, float x, float y, float z) {
     glVertex3f(x, y, z);
 }
 
+// One elliptic cross-section of the bottle, with the picture's row t on it.
+struct Ring {
+    float t;
+    float y;
+    float radiusX, radiusZ;
+};
+
+// A band between two rings: one strip, `first` ring's vertex before the
+// other's at every position.
+void drawBand(const std::vector<RingPoint>& ring, Ring first, Ring second) {
+    glBegin(GL_TRIANGLE_STRIP);
+    for (const RingPoint& p : ring) {
+        vertex(p.texS, first.t, first.radiusX * p.c, first.y, first.radiusZ * p.s);
+        vertex(p.texS, second.t, second.radiusX * p.c, second.y, second.radiusZ * p.s);
+    }
+    glEnd();
+}
+
 }  // namespace
 
 void drawBottleMesh(int32_t segments, float depthScale) {
@@ -53,26 +71,12 @@ void drawBottleMesh(int32_t segments, float depthScale) {
     for (const RingPoint& p : ring) vertex(p.texS, 1, kNeckRadius * p.c, kMouthY, kNeckRadius * p.s);
     glEnd();
 
-    glBegin(GL_TRIANGLE_STRIP);  // neck
-    for (const RingPoint& p : ring) {
-        vertex(p.texS, 0.8f, kNeckRadius * p.c, kNeckTopY, kNeckRadius * p.s);
-        vertex(p.texS, 0.95f, kNeckRadius * p.c, kMouthY, kNeckRadius * p.s);
-    }
-    glEnd();
-
-    glBegin(GL_TRIANGLE_STRIP);  // shoulder
-    for (const RingPoint& p : ring) {
-        vertex(p.texS, 0.7f, kBodyRadius * p.c, kShoulderY, bodyDepth * p.s);
-        vertex(p.texS, 0.8f, kNeckRadius * p.c, kNeckTopY, kNeckRadius * p.s);
-    }
-    glEnd();
-
-    glBegin(GL_TRIANGLE_STRIP);  // body
-    for (const RingPoint& p : ring) {
-        vertex(p.texS, 0.7f, kBodyRadius * p.c, kShoulderY, bodyDepth * p.s);
-        vertex(p.texS, 0.1f, kBodyRadius * p.c, kBaseY, bodyDepth * p.s);
-    }
-    glEnd();
+    // The same ring carries a different row of the picture in each band it bounds.
+    const Ring neckTop{0.8f, kNeckTopY, kNeckRadius, kNeckRadius};
+    const Ring shoulder{0.7f, kShoulderY, kBodyRadius, bodyDepth};
+    drawBand(ring, neckTop, {0.95f, kMouthY, kNeckRadius, kNeckRadius});  // neck
+    drawBand(ring, shoulder, neckTop);                                     // shoulder
+    drawBand(ring, shoulder, {0.1f, kBaseY, kBodyRadius, bodyDepth});      // body
 
     // The base samples a small ellipse near the bottom edge of the picture.
     glColor4f(0.9f, 0.9f, 0.9f, 0.7f);
