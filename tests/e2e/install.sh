@@ -13,7 +13,7 @@ exec_line=$(sed -n 's/^Exec=//p' "$entry")
 folder=$(sed -n 's/^Path=//p' "$entry")
 note "desktop entry: Exec=$exec_line Path=$folder"
 read -r program code <<<"$exec_line"
-[ "$program" = "$WORK/prefix/bin/korvada" ] || fail "the entry runs $program, not the installed program"
+[ "$program" = "$WORK/prefix/games/korvada" ] || fail "the entry runs $program, not the installed program"
 [ -f "$folder/air.bmp" ] && [ -f "$folder/zblunk.wav" ] || fail "the entry's folder holds no data"
 
 KORVADA=$program
