@@ -248,14 +248,22 @@ TEST(GeneratedSounds, PlayerKnocksAreLowerAndLouderAndAllVariantsDiffer) {
 }
 
 TEST(GeneratedData, IsTheSameOnEveryRun) {
+    // The icon goes to its own folder: the data folder holds the game's 13 files and nothing else.
     ScratchDir again;
-    std::string command = std::string("\"") + KORVADA_DATAGEN + "\" \"" + again.path.string() + "\"";
+    std::filesystem::create_directory(again.path / "data");
+    std::filesystem::create_directory(again.path / "icons");
+    std::string command = std::string("\"") + KORVADA_DATAGEN + "\" \"" + (again.path / "data").string() + "\" \"" +
+                          (again.path / "icons").string() + "\"";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    for (const auto& entry : std::filesystem::directory_iterator(kData)) {
-        SCOPED_TRACE(entry.path().filename().string());
-        EXPECT_TRUE(readFile(entry.path()) == readFile(again.path / entry.path().filename()));
-    }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(again.path), {}), 13);
+    const std::pair<std::filesystem::path, std::filesystem::path> folders[] = {{kData, again.path / "data"},
+                                                                               {KORVADA_ICON_DIR, again.path / "icons"}};
+    for (const auto& [built, fresh] : folders)
+        for (const auto& entry : std::filesystem::directory_iterator(built)) {
+            SCOPED_TRACE(entry.path().filename().string());
+            EXPECT_TRUE(readFile(entry.path()) == readFile(fresh / entry.path().filename()));
+        }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(again.path / "data"), {}), 13);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(again.path / "icons"), {}), 7);
 }
 
 }  // namespace
