@@ -93,7 +93,9 @@ int Texture::loadBmp(const char* fileName) {
     if (pixels == nullptr) return fail(file, "Nedostatek paměti!");
 
     seekPixelBlock(file, pixelOffset);
-    (void)std::fread(pixels, 1, static_cast<size_t>(count), file);
+    // A short read is no error: the zeroed rest stays black.
+    const size_t read = std::fread(pixels, 1, static_cast<size_t>(count), file);
+    (void)read;
     std::fclose(file);
 
     if (bitsPerPixel == 24) swapRedAndBlue(pixels, byteCount);
