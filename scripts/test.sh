@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Every test of the game: installs what is missing, builds into build/ and runs
-# ctest, then builds again with AddressSanitizer + UndefinedBehaviorSanitizer
-# into build-asan/ and runs the same tests there.
+# Every test of the game: installs what is missing, builds into build-win32/
+# and build/ with their packages and runs ctest (the package tests install the
+# Debian package and remove it again), then builds again with AddressSanitizer
+# + UndefinedBehaviorSanitizer into build-asan/ and runs the same tests there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -24,11 +25,16 @@ if [ "$windows" = 1 ]; then
   echo "== build the Windows program (build-win32/)"
   cmake --preset win32 >/dev/null
   cmake --build --preset win32
+  echo "== the Windows zip (build-win32/)"
+  (cd build-win32 && cpack | tail -n1)
 fi
 
 echo "== build (build/)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVADA_WINDOWS_TESTS=$windows >/dev/null
 cmake --build build -j"$jobs"
+
+echo "== the Debian package (build/)"
+(cd build && cpack -G DEB | tail -n1)
 
 echo "== tests (build/)"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300 | tee build/ctest.log

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The Debian package as a player gets it: installed with apt-get, the game
+# started as its desktop entry says on a private X display (its frame shows
+# the scene), then removed, leaving nothing of it behind.
+#
+# This changes the machine: it needs root, refuses to run when korvada is
+# already installed (that one is not ours to remove), and removes the package,
+# and whatever apt-get brought in for it, on every way out.
+#   deb_install.sh DEB
+source "$(dirname "$0")/../e2e/e2e_lib.sh"
+deb=$(realpath "$1")
+[ -f "$deb" ] || fail "no package at $1: run 'cpack -G DEB' in the build folder"
+if [ "$(id -u)" != 0 ]; then
+    echo "SKIP: installing a package needs root"
+    exit 77
+fi
+status=$(dpkg-query -W -f='${db:Status-Status}' korvada 2>/dev/null)
+if [ -n "$status" ] && [ "$status" != not-installed ]; then
+    fail "korvada is already on this machine ($status): this test installs and removes its own" \
+        "package and will not touch that one. Remove it first (apt-get purge korvada)."
+fi
+
+installed_packages() { dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' | awk '$2 == "installed" {print $1}' | sort; }
+apt() { DEBIAN_FRONTEND=noninteractive timeout 300 apt-get -y -q -o DPkg::Lock::Timeout=120 "$@"; }
+logs=$(mktemp -d "${TMPDIR:-/tmp}/korvada-deb.XXXXXX")
+installed_packages >"$logs/before"
+# Puts the machine back: the package out, with whatever came in with it.
+restore() {
+    installed_packages >"$logs/after"
+    local added
+    added=$(comm -13 "$logs/before" "$logs/after" | tr '\n' ' ')
+    [ -z "$added" ] && return 0
+    echo "-- removing: $added"
+    # shellcheck disable=SC2086
+    apt purge $added >"$logs/purge.log" 2>&1 || { cat "$logs/purge.log" >&2; return 1; }
+}
+trap 'restore; rm -rf "$logs"' EXIT
+
+apt install "$deb" >"$logs/install.log" 2>&1 || { cat "$logs/install.log"; fail "apt-get install failed"; }
+echo "-- installed: $(comm -13 "$logs/before" <(installed_packages) | tr '\n' ' ')"
+dpkg -L korvada | sort >"$logs/owned"
+grep -qx /usr/games/korvada "$logs/owned" || fail "dpkg -L does not list /usr/games/korvada"
+
+e2e_setup /usr/games/korvada /usr/share/games/korvada
+trap 'restore; rm -rf "$logs"; e2e_cleanup' EXIT
+
+# Started as the desktop entry says: its program, its code, in its folder.
+entry=/usr/share/applications/korvada.desktop
+exec_line=$(sed -n 's/^Exec=//p' "$entry")
+folder=$(sed -n 's/^Path=//p' "$entry")
+note "desktop entry: Exec=$exec_line Path=$folder"
+read -r program code <<<"$exec_line"
+[ "$program" = /usr/games/korvada ] || fail "the entry runs $program"
+KORVADA=$program
+start_game "$code" "$folder" SDL_AUDIODRIVER=dummy
+wait_game_window
+[ -z "$(error_box)" ] || fail "an error box is open"
+shot installed
+read -r red green blue lit <<<"$(image stats "$WORK/installed.ppm")"
+note "scene: mean colour $red $green $blue, lit share $lit"
+awk -v l="$lit" 'BEGIN {exit !(l > 0.9)}' || fail "the installed game's frame is mostly black (lit share $lit)"
+grep -q "Soubor" "$WORK/stderr" && fail "a picture was not found"
+xdotool key alt+F4
+wait_exit 3
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE, expected 0"
+
+# ---- korvada-setup --print, once the package has the setup program ----------
+
+# Removed: every file gone; a folder may stay only when another package owns it too.
+restore || fail "removing the package failed"
+left=0
+while read -r path; do
+    [ -e "$path" ] || continue
+    if [ -d "$path" ] && dpkg -S "$path" >/dev/null 2>&1; then continue; fi
+    echo "left behind: $path" >&2
+    left=1
+done <"$logs/owned"
+[ "$left" = 0 ] || fail "removing the package left files behind"
+note "removed: none of its $(wc -l <"$logs/owned") paths left but shared folders"
+note "ok"
