@@ -36,12 +36,12 @@ void over(Icon& icon, int x, int y, Color colour, float a) {
 // grid cells (16 across); `distance` is negative inside, in grid cells too,
 // and turned into pixels for the anti-aliased edge.
 template <typename Distance, typename Shade>
-void layer(Icon& icon, Distance distance, Shade shade, float opacity = 1) {
+void layer(Icon& icon, Distance distance, Shade shade) {
     const float pixelsPerCell = static_cast<float>(icon.size) / kGrid;
     for (int y = 0; y < icon.size; ++y)
         for (int x = 0; x < icon.size; ++x) {
             Vec2 p{(static_cast<float>(x) + 0.5f) / pixelsPerCell, (static_cast<float>(y) + 0.5f) / pixelsPerCell};
-            float cover = clamp01(0.5f - distance(p) * pixelsPerCell) * opacity;
+            float cover = clamp01(0.5f - distance(p) * pixelsPerCell);
             if (cover > 0) over(icon, x, y, shade(p), cover);
         }
 }
@@ -97,8 +97,8 @@ void drawBottle(Icon& icon, float outline) {
         float heel = clamp01((p.y - (kBottom - 2)) / 2);
         return glassLight(scale(kGlass, 1 - 0.3f * heel), p, true);
     });
-    // The red label round the body, with gold edges and a star when there is room.
-    // Lower where there is room, so that some glass shows above and below it.
+    // The red label round the body, with gold edges and a star when there is
+    // room, and lower then, so that some glass shows above and below it.
     const float labelTop = icon.size < 32 ? 10 : 10.5f, labelBottom = labelTop + 3;
     layer(icon, [&](Vec2 p) { return std::max(inside(p), std::max(labelTop - p.y, p.y - labelBottom)); },
           [](Vec2 p) { return glassLight(kLabel, p, true); });
