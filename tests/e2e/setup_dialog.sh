@@ -47,11 +47,11 @@ read -r red green blue lit <<<"$(image stats "$WORK/dialog-en.ppm" 250 150 300 3
 awk -v r="$red" 'BEGIN { exit !(r > 200) }' || fail "no dialog in the middle of the screen (mean red $red)"
 
 # Down: from 800 × 600 past the 640 × 480 the screen lacks to the second
-# 800 × 600; more Downs reach nothing larger. Then 16 bits, blending off,
-# 12 bottles, sound off, and Enter.
-keys Down Down Down Tab Left Tab space Tab ctrl+a
+# 800 × 600; more Downs reach nothing larger. Then by Tab and arrow 16 bits,
+# by mnemonics blending off, 12 bottles and sound off, and Enter.
+keys Down Down Down Tab Left alt+l alt+b ctrl+a
 xdotool type 12
-keys Tab space
+keys alt+s
 shot dialog-chosen
 xdotool key Return
 wait_game_window

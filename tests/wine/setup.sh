@@ -40,10 +40,12 @@ wait_for eval '[ -n "$(dialog_window "Korvada – settings")" ]' || fail "no dia
 sleep 1
 import -window root "png:$work/dialog-en.png"
 # Down: from 800 x 600 past the disabled 640 x 480 to the second 800 x 600;
-# then 16 bits, blending off, 12 bottles, sound off, and Enter.
-for key in Down Tab Left Tab space Tab; do xdotool key "$key"; sleep 0.2; done
+# then by Tab and arrow 16 bits, by mnemonics blending off, 12 bottles and
+# sound off, and Enter.
+for key in Down Tab Left alt+l alt+b; do xdotool key "$key"; sleep 0.2; done
 xdotool type 12
-for key in Tab space; do xdotool key "$key"; sleep 0.2; done
+xdotool key alt+s
+sleep 0.2
 import -window root "png:$work/dialog-chosen.png"
 xdotool key Return
 rc=$(wait_exit 20)
