@@ -42,6 +42,11 @@ extern const char* const kBadLaunchCodeMessage;
 // then exits with code 1. Returns 1 on success.
 int decodeLaunchCode(const std::string& tail, GameSettings* settings);
 
+// The same decode without telling anyone: returns 0 for a code the game
+// refuses, and leaves *settings alone then (core/launch_code.cpp, which needs
+// no platform, so that the setup program can check codes too).
+int parseLaunchCode(const std::string& tail, GameSettings* settings);
+
 // The number of bottles a round is laid out with.
 int32_t bottlesToLay(const GameSettings& settings);
 

@@ -1,28 +1,32 @@
 #!/usr/bin/env bash
 # Builds the game and plays it: scripts/play.sh [LAUNCH-CODE]
 #
-# Installs the Debian packages that are missing, builds build/korvada and its
-# data, and starts the game from build/data/ (the game reads its files by bare
-# name). The default code "0TYAY" is 800 × 600, blending, 4 bottles, sound.
+# Installs the Debian packages that are missing, builds build/korvada, its
+# data and build/korvada-setup. Without a code it opens the setup, whose Play
+# starts the game; with one it starts the game with that code from
+# build/data/ (the game reads its files by bare name).
 #
 # With no display to show it on, plays a short demo round on a private Xvfb
-# display instead and saves screenshots to build/demo/.
+# display instead ("0TYAY" unless a code is given: 800 × 600, blending, 4
+# bottles, sound) and saves screenshots to build/demo/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-code=${1:-0TYAY}
+code=${1:-}
 
 install_linux_packages
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target korvada
+cmake --build build -j"$(nproc)" --target korvada korvada-setup
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    [ -z "$code" ] && exec build/korvada-setup
     cd build/data
     exec ../korvada "$code"
 fi
 
 echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): playing a short demo round on a"
 echo "virtual display instead, with screenshots."
+code=${code:-0TYAY}
 # The screen gets the code's resolution, so the game's full-screen mode fits.
 case "${code:0:1}" in
     1) size=640x480 ;; 3) size=1024x768 ;; 4) size=1152x864 ;; 5) size=1280x1024 ;; *) size=800x600 ;;

@@ -61,7 +61,11 @@ int endNormally(SdlShell& shell) {
 
 int main(int argc, char** argv) {
     GameSettings settings;
-    if (!decodeLaunchCode(joinArguments(argc, argv), &settings)) return 1;
+    if (!decodeLaunchCode(joinArguments(argc, argv), &settings)) {
+        // The message names the Windows setup; on Linux it is korvada-setup.
+        std::fprintf(stderr, "korvada: run korvada-setup to choose the settings and play\n");
+        return 1;
+    }
 
     SdlShell& shell = sdlShell();
     if (!openDisplay(shell)) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `cmake --install` to a fresh prefix, then the game started as its desktop
-# entry says: the installed program, in the entry's working folder, finds all
-# its pictures (no error box) and runs.
+# entry's "Play" action says: the installed setup finds the installed game and
+# its data, which is the game's working folder, so it finds all its pictures
+# (no error box) and runs with the saved code.
 #   install.sh BUILD_DIR DATA_DIR
 source "$(dirname "$0")/e2e_lib.sh"
 build=$1
@@ -9,19 +10,32 @@ e2e_setup "$build/korvada" "$2"
 cmake --install "$build" --prefix "$WORK/prefix" >"$WORK/install.log" || fail "cmake --install failed"
 entry="$WORK/prefix/share/applications/korvada.desktop"
 [ -f "$entry" ] || fail "no desktop entry installed"
-exec_line=$(sed -n 's/^Exec=//p' "$entry")
-folder=$(sed -n 's/^Path=//p' "$entry")
-note "desktop entry: Exec=$exec_line Path=$folder"
-read -r program code <<<"$exec_line"
-[ "$program" = "$WORK/prefix/games/korvada" ] || fail "the entry runs $program, not the installed program"
-[ -f "$folder/air.bmp" ] && [ -f "$folder/zblunk.wav" ] || fail "the entry's folder holds no data"
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$entry" || fail "desktop-file-validate finds faults in the entry"
+fi
+main_exec=$(sed -n '/^\[Desktop Entry\]/,/^\[/ s/^Exec=//p' "$entry")
+play_exec=$(sed -n '/^\[Desktop Action Play\]/,/^\[/ s/^Exec=//p' "$entry")
+note "desktop entry: Exec=$main_exec; Play: Exec=$play_exec"
+setup="$WORK/prefix/games/korvada-setup"
+[ "$main_exec" = "$setup" ] || fail "the entry opens $main_exec, not the installed setup"
+[ "$play_exec" = "$setup --play" ] || fail "the Play action runs $play_exec"
+data="$WORK/prefix/share/games/korvada"
+[ -f "$data/air.bmp" ] && [ -f "$data/zblunk.wav" ] || fail "no data installed in $data"
 
-KORVADA=$program
-start_game "$code" "$folder" SDL_AUDIODRIVER=dummy
+export XDG_CONFIG_HOME="$WORK/config"
+mkdir -p "$XDG_CONFIG_HOME/korvada"
+echo 2TNCY >"$XDG_CONFIG_HOME/korvada/launch-code"
+# shellcheck disable=SC2086
+(cd / && exec env SDL_AUDIODRIVER=dummy $play_exec) 2>"$WORK/stderr" >"$WORK/stdout" &
+GAME_PID=$!
+KORVADA="$WORK/prefix/games/korvada"
 wait_game_window
+cmdline=$(tr '\0' ' ' <"/proc/$GAME_PID/cmdline")
+[ "$cmdline" = "$KORVADA 2TNCY " ] || fail "the Play action runs '$cmdline'"
+[ "$(readlink "/proc/$GAME_PID/cwd")" = "$(cd "$data" && pwd -P)" ] || fail "the game does not run in $data"
 [ -z "$(error_box)" ] || fail "an error box is open"
 grep -q "Soubor" "$WORK/stderr" && fail "a picture was not found"
 xdotool key alt+F4
 wait_exit 3
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE, expected 0"
-note "ok"
+note "ok: '$cmdline' in $data"

@@ -1,0 +1,22 @@
+#include "core/settings.h"
+
+int parseLaunchCode(const std::string& tail, GameSettings* settings) {
+    if (tail.size() != 5) return 0;
+    // Characters are signed 8-bit values, so anything from 128 up is negative.
+    const auto code = [&](int i) { return static_cast<int32_t>(static_cast<signed char>(tail[i])); };
+
+    GameSettings decoded;
+    decoded.resolutionIndex = code(0) - '0';
+    decoded.colorCode = tail[1] == 'H' ? 'H' : 'T';
+    decoded.blending = tail[2] == 'N' ? 0 : 1;
+    decoded.bottleCount = code(3) - 'A';
+    decoded.sound = tail[4] == 'N' ? 0 : 1;
+
+    // Values no table holds are refused like a malformed code: the setup
+    // program never writes them, so they mean the command line was typed wrong.
+    if (decoded.resolutionIndex < 0 || decoded.resolutionIndex >= kResolutionCount ||
+        decoded.bottleCount < 0 || decoded.bottleCount > kMaxBottles)
+        return 0;
+    *settings = decoded;
+    return 1;
+}

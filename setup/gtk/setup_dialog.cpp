@@ -1,0 +1,195 @@
+// The settings dialog: one window, its controls in a grid, Play as the
+// default button (Enter) and Close on Esc. Every control is reachable by Tab,
+// the radio groups by the arrow keys, and each label by its mnemonic.
+
+#include <gtk/gtk.h>
+
+#include "korvada_version.h"
+#include "setup/gtk/setup_gtk.h"
+
+namespace {
+struct Dialog {
+    GtkWidget* window = nullptr;
+    GtkWidget* rows[kResolutionCount] = {};
+    GtkWidget* bits16 = nullptr;
+    GtkWidget* blending = nullptr;
+    GtkWidget* bottles = nullptr;
+    GtkWidget* sound = nullptr;
+    bool play = false;
+};
+
+// A radio group's mnemonic must land on the chosen button: landing on
+// another would choose that one instead.
+void followChosenRadio(GtkToggleButton* radio, gpointer label) {
+    if (gtk_toggle_button_get_active(radio)) gtk_label_set_mnemonic_widget(GTK_LABEL(label), GTK_WIDGET(radio));
+}
+
+GtkWidget* groupLabel(const char* text, GtkWidget* grid, int top) {
+    GtkWidget* label = gtk_label_new_with_mnemonic(text);
+    gtk_label_set_xalign(GTK_LABEL(label), 0);
+    gtk_label_set_yalign(GTK_LABEL(label), 0);
+    gtk_grid_attach(GTK_GRID(grid), label, 0, top, 1, 1);
+    return label;
+}
+
+GtkWidget* radioIn(GtkWidget* group, const char* text, bool mnemonic) {
+    GtkRadioButton* first = group ? GTK_RADIO_BUTTON(group) : nullptr;
+    return mnemonic ? gtk_radio_button_new_with_mnemonic_from_widget(first, text)
+                    : gtk_radio_button_new_with_label_from_widget(first, text);
+}
+
+void choose(GtkWidget* radio, GtkWidget* label) {
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(radio), TRUE);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(label), radio);
+}
+
+void addResolutions(Dialog& d, const SetupTexts& texts, const OfferedRows& offered, int chosen, GtkWidget* grid) {
+    GtkWidget* label = groupLabel(texts.resolution, grid, 0);
+    GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
+    for (int row = 0; row < kResolutionCount; ++row) {
+        d.rows[row] = radioIn(row ? d.rows[0] : nullptr, resolutionLabel(texts, row, offered[row]).c_str(), false);
+        gtk_widget_set_sensitive(d.rows[row], offered[row]);
+        g_signal_connect(d.rows[row], "toggled", G_CALLBACK(followChosenRadio), label);
+        gtk_box_pack_start(GTK_BOX(column), d.rows[row], FALSE, FALSE, 0);
+    }
+    choose(d.rows[chosen], label);
+    gtk_grid_attach(GTK_GRID(grid), column, 1, 0, 1, 1);
+    if (!anyOffered(offered)) {
+        GtkWidget* note = gtk_label_new(texts.noneOffered);
+        gtk_label_set_xalign(GTK_LABEL(note), 0);
+        gtk_grid_attach(GTK_GRID(grid), note, 1, 1, 1, 1);
+    }
+}
+
+void addColourDepth(Dialog& d, const SetupTexts& texts, bool sixteen, GtkWidget* grid) {
+    GtkWidget* label = groupLabel(texts.colourDepth, grid, 2);
+    GtkWidget* line = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
+    d.bits16 = radioIn(nullptr, texts.bits16, true);
+    GtkWidget* bits32 = radioIn(d.bits16, texts.bits32, true);
+    for (GtkWidget* radio : {d.bits16, bits32}) {
+        g_signal_connect(radio, "toggled", G_CALLBACK(followChosenRadio), label);
+        gtk_box_pack_start(GTK_BOX(line), radio, FALSE, FALSE, 0);
+    }
+    choose(sixteen ? d.bits16 : bits32, label);
+    gtk_grid_attach(GTK_GRID(grid), line, 1, 2, 1, 1);
+}
+
+GtkWidget* checkBox(const char* text, bool on, GtkWidget* grid, int top) {
+    GtkWidget* box = gtk_check_button_new_with_mnemonic(text);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(box), on);
+    gtk_grid_attach(GTK_GRID(grid), box, 1, top, 1, 1);
+    return box;
+}
+
+void addBottles(Dialog& d, const SetupTexts& texts, int bottles, GtkWidget* grid) {
+    GtkWidget* label = groupLabel(texts.bottles, grid, 4);
+    gtk_label_set_yalign(GTK_LABEL(label), 0.5);
+    d.bottles = gtk_spin_button_new_with_range(kFewestBottles, kMostBottles, 1);
+    gtk_spin_button_set_value(GTK_SPIN_BUTTON(d.bottles), bottles);
+    gtk_spin_button_set_numeric(GTK_SPIN_BUTTON(d.bottles), TRUE);
+    // Enter in the number plays, as everywhere else in the dialog.
+    gtk_entry_set_activates_default(GTK_ENTRY(d.bottles), TRUE);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(label), d.bottles);
+    gtk_widget_set_halign(d.bottles, GTK_ALIGN_START);
+    gtk_grid_attach(GTK_GRID(grid), d.bottles, 1, 4, 1, 1);
+}
+
+void onPlay(GtkButton*, gpointer data) {
+    Dialog& d = *static_cast<Dialog*>(data);
+    d.play = true;
+    gtk_widget_hide(d.window);
+    gtk_main_quit();
+}
+
+void onClose(GtkWidget*, gpointer data) {
+    gtk_widget_hide(static_cast<Dialog*>(data)->window);
+    gtk_main_quit();
+}
+
+gboolean onDelete(GtkWidget* window, GdkEvent*, gpointer data) {
+    onClose(window, data);
+    return TRUE;
+}
+
+GtkWidget* buttonRow(Dialog& d, const SetupTexts& texts, bool playable) {
+    GtkWidget* line = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+    const std::string version = std::string(texts.version) + KORVADA_VERSION_STRING;
+    GtkWidget* about = gtk_label_new(version.c_str());
+    gtk_style_context_add_class(gtk_widget_get_style_context(about), "dim-label");
+    gtk_box_pack_start(GTK_BOX(line), about, FALSE, FALSE, 0);
+
+    GtkWidget* play = gtk_button_new_with_mnemonic(texts.play);
+    GtkWidget* close = gtk_button_new_with_mnemonic(texts.close);
+    gtk_box_pack_end(GTK_BOX(line), play, FALSE, FALSE, 0);
+    gtk_box_pack_end(GTK_BOX(line), close, FALSE, FALSE, 0);
+    g_signal_connect(play, "clicked", G_CALLBACK(onPlay), &d);
+    g_signal_connect(close, "clicked", G_CALLBACK(onClose), &d);
+
+    GtkAccelGroup* keys = gtk_accel_group_new();
+    gtk_window_add_accel_group(GTK_WINDOW(d.window), keys);
+    gtk_widget_add_accelerator(close, "clicked", keys, GDK_KEY_Escape, GdkModifierType(0), GtkAccelFlags(0));
+    gtk_widget_set_can_default(play, TRUE);
+    gtk_window_set_default(GTK_WINDOW(d.window), play);
+    gtk_style_context_add_class(gtk_widget_get_style_context(play), "suggested-action");
+    gtk_widget_set_sensitive(play, playable);
+    return line;
+}
+
+GameSettings chosenSettings(const Dialog& d, GameSettings settings) {
+    for (int row = 0; row < kResolutionCount; ++row)
+        if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.rows[row]))) settings.resolutionIndex = row;
+    settings.colorCode = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.bits16)) ? 'H' : 'T';
+    settings.blending = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.blending)) ? 1 : 0;
+    // A number typed but not yet confirmed counts, limited to the range.
+    gtk_spin_button_update(GTK_SPIN_BUTTON(d.bottles));
+    chooseBottles(&settings, gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(d.bottles)));
+    settings.sound = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.sound)) ? 1 : 0;
+    return settings;
+}
+}  // namespace
+
+bool runSetupDialog(const SetupTexts& texts, const OfferedRows& offered, GameSettings* settings) {
+    Dialog d;
+    d.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(d.window), texts.title);
+    gtk_window_set_resizable(GTK_WINDOW(d.window), FALSE);
+    gtk_window_set_position(GTK_WINDOW(d.window), GTK_WIN_POS_CENTER);
+    gtk_window_set_type_hint(GTK_WINDOW(d.window), GDK_WINDOW_TYPE_HINT_DIALOG);
+    gtk_window_set_icon_name(GTK_WINDOW(d.window), "applications-games");
+    g_signal_connect(d.window, "delete-event", G_CALLBACK(onDelete), &d);
+
+    GtkWidget* grid = gtk_grid_new();
+    gtk_grid_set_row_spacing(GTK_GRID(grid), 10);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), 18);
+    addResolutions(d, texts, offered, settings->resolutionIndex, grid);
+    addColourDepth(d, texts, settings->colorCode == 'H', grid);
+    d.blending = checkBox(texts.blending, settings->blending, grid, 3);
+    addBottles(d, texts, chosenBottles(*settings), grid);
+    d.sound = checkBox(texts.sound, settings->sound, grid, 5);
+
+    GtkWidget* page = gtk_box_new(GTK_ORIENTATION_VERTICAL, 18);
+    gtk_container_set_border_width(GTK_CONTAINER(page), 18);
+    gtk_box_pack_start(GTK_BOX(page), grid, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(page), buttonRow(d, texts, anyOffered(offered)), FALSE, FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(d.window), page);
+
+    // The focus starts on the chosen resolution: the arrow keys change it
+    // at once, and Enter plays.
+    gtk_widget_show_all(d.window);
+    gtk_widget_grab_focus(d.rows[settings->resolutionIndex]);
+    gtk_main();
+
+    if (d.play) *settings = chosenSettings(d, *settings);
+    gtk_widget_destroy(d.window);
+    while (gtk_events_pending()) gtk_main_iteration();
+    return d.play;
+}
+
+void showSetupMessage(const SetupTexts& texts, const std::string& message, bool error) {
+    GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, error ? GTK_MESSAGE_ERROR : GTK_MESSAGE_WARNING,
+                                            GTK_BUTTONS_OK, "%s", message.c_str());
+    gtk_window_set_title(GTK_WINDOW(box), texts.title);
+    gtk_dialog_run(GTK_DIALOG(box));
+    gtk_widget_destroy(box);
+    while (gtk_events_pending()) gtk_main_iteration();
+}

@@ -1,0 +1,132 @@
+#include "setup/launch_settings.h"
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+std::string encodeLaunchCode(const GameSettings& s) {
+    // 'A' + 62 is the last character that stays positive as a signed byte.
+    const bool carried = s.resolutionIndex >= 0 && s.resolutionIndex < kResolutionCount &&
+                         (s.colorCode == 'H' || s.colorCode == 'T') && (s.blending == 0 || s.blending == 1) &&
+                         s.bottleCount >= 0 && s.bottleCount <= 127 - 'A' && (s.sound == 0 || s.sound == 1);
+    if (!carried) return "";
+    std::string code(5, ' ');
+    code[0] = static_cast<char>('0' + s.resolutionIndex);
+    code[1] = static_cast<char>(s.colorCode);
+    code[2] = s.blending ? 'Y' : 'N';
+    code[3] = static_cast<char>('A' + s.bottleCount);
+    code[4] = s.sound ? 'Y' : 'N';
+    return code;
+}
+
+GameSettings defaultSettings() {
+    GameSettings settings;
+    parseLaunchCode(kDefaultLaunchCode, &settings);
+    return settings;
+}
+
+int chosenBottles(const GameSettings& settings) {
+    return settings.bottleCount == 0 ? kDefaultBottleCount : settings.bottleCount;
+}
+
+void chooseBottles(GameSettings* settings, int bottles) {
+    bottles = std::clamp(bottles, kFewestBottles, kMostBottles);
+    settings->bottleCount = bottles == kDefaultBottleCount ? 0 : bottles;
+}
+
+// --- The saved code ---------------------------------------------------------
+
+namespace {
+// Longer than any line the setup writes; a file past it is not ours.
+constexpr std::streamsize kLongestSavedFile = 16;
+
+// The code alone: the line end the setup writes, or a Windows editor's.
+std::string withoutLineEnd(std::string text) {
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    return text;
+}
+}  // namespace
+
+SavedCode readSavedCode(const std::filesystem::path& file) {
+    SavedCode saved;
+    saved.settings = defaultSettings();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) return saved;
+    std::ifstream in(file, std::ios::binary);
+    char buffer[kLongestSavedFile + 1];
+    in.read(buffer, sizeof buffer);
+    if (in.bad() || in.gcount() > kLongestSavedFile) return saved;
+    const std::string code = withoutLineEnd(std::string(buffer, static_cast<size_t>(in.gcount())));
+
+    // Only what the dialog itself would write: a code the game takes, in the
+    // letters the setup uses, with a bottle count the dialog offers.
+    GameSettings settings;
+    if (!parseLaunchCode(code, &settings) || encodeLaunchCode(settings) != code ||
+        chosenBottles(settings) > kMostBottles)
+        return saved;
+    saved.settings = settings;
+    saved.found = true;
+    return saved;
+}
+
+bool writeSavedCode(const std::filesystem::path& file, const std::string& code, FlushFile flush, std::string* error) {
+    namespace fs = std::filesystem;
+    std::error_code failure;
+    if (file.has_parent_path()) fs::create_directories(file.parent_path(), failure);
+    if (failure) {
+        *error = "cannot create " + file.parent_path().u8string() + ": " + failure.message();
+        return false;
+    }
+    fs::path temporary = file;
+    temporary += ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << code << '\n';
+        out.close();
+        if (!out) {
+            fs::remove(temporary, failure);
+            *error = "cannot write " + temporary.u8string();
+            return false;
+        }
+    }
+    if (!flush(temporary)) {
+        fs::remove(temporary, failure);
+        *error = "cannot flush " + temporary.u8string() + " to the disk";
+        return false;
+    }
+    // Replaces the old file in one step on both platforms (rename(2);
+    // MoveFileEx with MOVEFILE_REPLACE_EXISTING in the Windows runtime).
+    fs::rename(temporary, file, failure);
+    if (failure) {
+        *error = "cannot replace " + file.u8string() + ": " + failure.message();
+        fs::remove(temporary, failure);
+        return false;
+    }
+    return true;
+}
+
+// --- Resolutions a screen offers ----------------------------------------------
+
+OfferedRows offeredRows(const std::vector<Resolution>& screenModes) {
+    OfferedRows offered{};
+    for (int row = 0; row < kResolutionCount; ++row)
+        for (const Resolution& mode : screenModes)
+            if (mode.width == resolutionTable[row].width && mode.height == resolutionTable[row].height)
+                offered[row] = true;
+    return offered;
+}
+
+bool anyOffered(const OfferedRows& offered) {
+    return std::find(offered.begin(), offered.end(), true) != offered.end();
+}
+
+GameSettings startingSettings(GameSettings saved, const OfferedRows& offered) {
+    if (offered[saved.resolutionIndex] || !anyOffered(offered)) return saved;
+    const auto area = [](int row) { return resolutionTable[row].width * resolutionTable[row].height; };
+    int largest = -1;
+    for (int row = 0; row < kResolutionCount; ++row)
+        if (offered[row] && (largest < 0 || area(row) > area(largest))) largest = row;
+    saved.resolutionIndex = largest;
+    return saved;
+}

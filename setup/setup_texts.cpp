@@ -1,0 +1,63 @@
+#include "setup/setup_texts.h"
+
+#include <cctype>
+
+#include "core/settings.h"
+
+Language languageOf(const std::string& localeName) {
+    // The language is the name's first part: "cs" of "cs_CZ.UTF-8@euro".
+    const std::string::size_type end = localeName.find_first_of("_-.@:");
+    std::string language = localeName.substr(0, end);
+    for (char& c : language) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return language == "cs" ? Language::Czech : Language::English;
+}
+
+namespace {
+const SetupTexts kCzech = {
+    "Korvada – nastavení",
+    "_Rozlišení:",
+    " (výchozí)",
+    " – obrazovka ho nenabízí",
+    "Tato obrazovka nenabízí žádné z rozlišení hry.",
+    "_Barevná hloubka:",
+    "_16 bitů",
+    "_32 bitů",
+    "_Průhlednost (blending)",
+    "Počet _lahví:",
+    "_Zvuk",
+    "_Hrát",
+    "Za_vřít",
+    "verze ",
+    "Nastavení nelze uložit: ",
+    "Hru nelze spustit: ",
+};
+
+const SetupTexts kEnglish = {
+    "Korvada – settings",
+    "_Resolution:",
+    " (default)",
+    " – this screen does not offer it",
+    "This screen offers none of the game's resolutions.",
+    "Colour _depth:",
+    "_16 bits",
+    "_32 bits",
+    "B_lending (translucent bottles)",
+    "_Bottles:",
+    "_Sound",
+    "_Play",
+    "_Close",
+    "version ",
+    "The settings cannot be saved: ",
+    "The game cannot be started: ",
+};
+}  // namespace
+
+const SetupTexts& setupTexts(Language language) { return language == Language::Czech ? kCzech : kEnglish; }
+
+std::string resolutionLabel(const SetupTexts& texts, int row, bool offered) {
+    const Resolution size = resolutionTable[row];
+    std::string label = std::to_string(size.width) + " × " + std::to_string(size.height);
+    if (row == 0) label += texts.defaultRow;
+    if (!offered) label += texts.notOffered;
+    return label;
+}

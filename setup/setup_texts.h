@@ -1,0 +1,36 @@
+#pragma once
+// The setup dialog's texts in Czech, the game's language, and English. A
+// '_' marks the letter of a mnemonic (Alt + letter); the Windows dialog turns
+// it into its '&'. UTF-8 throughout.
+
+#include <string>
+
+enum class Language { Czech, English };
+
+// Czech for a Czech locale name ("cs", "cs_CZ.UTF-8", "cs-CZ", a "cs:en"
+// priority list), English for every other one, the C locale included.
+Language languageOf(const std::string& localeName);
+
+struct SetupTexts {
+    const char* title;
+    const char* resolution;
+    const char* defaultRow;     // after row 0, which the code "0…" names
+    const char* notOffered;     // after a row the screen cannot show
+    const char* noneOffered;    // when the screen shows none of the rows
+    const char* colourDepth;
+    const char* bits16;
+    const char* bits32;
+    const char* blending;
+    const char* bottles;
+    const char* sound;
+    const char* play;
+    const char* close;
+    const char* version;        // followed by the version number
+    const char* cannotSave;     // followed by the reason
+    const char* cannotStart;    // followed by the reason
+};
+
+const SetupTexts& setupTexts(Language language);
+
+// "1024 × 768", with the default's or the screen's remark.
+std::string resolutionLabel(const SetupTexts& texts, int row, bool offered);

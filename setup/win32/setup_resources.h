@@ -1,0 +1,18 @@
+#pragma once
+// Control ids of KorvadaSetup.exe's dialog, shared by the .rc and the code.
+
+#define IDD_SETUP 100
+
+#define IDC_RESOLUTION_LABEL 1000
+#define IDC_ROW0 1001  // IDC_ROW0 + row for each row of the resolution table
+#define IDC_ROW5 1006
+#define IDC_NONE_OFFERED 1007
+#define IDC_DEPTH_LABEL 1010
+#define IDC_BITS16 1011
+#define IDC_BITS32 1012
+#define IDC_BLENDING 1013
+#define IDC_BOTTLES_LABEL 1014
+#define IDC_BOTTLES 1015
+#define IDC_BOTTLES_SPIN 1016
+#define IDC_SOUND 1017
+#define IDC_VERSION 1018

@@ -1,0 +1,241 @@
+// KorvadaSetup.exe: the settings dialog that starts the game on Windows.
+// Play saves the code in %APPDATA%\Korvada\launch-code.txt and starts
+// korvada.exe CODE from this program's own folder, which holds the game's
+// files. Exit code 0, or 2 when the game cannot be found or started.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstddef>
+#include <string>
+
+#include "korvada_version.h"
+#include "setup/launch_settings.h"
+#include "setup/setup_texts.h"
+#include "setup_resources.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr int kExitCannotStart = 2;
+
+struct Setup {
+    const SetupTexts* texts;
+    OfferedRows offered;
+    GameSettings settings;
+};
+
+std::wstring wide(const std::string& utf8) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring text(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &text[0], length);
+    text.resize(text.size() - 1);
+    return text;
+}
+
+std::string narrow(const std::wstring& text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(length > 0 ? static_cast<size_t>(length) : 1, '\0');
+    if (length > 0) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], length, nullptr, nullptr);
+    utf8.resize(utf8.size() - 1);
+    return utf8;
+}
+
+// The shared texts mark mnemonics with '_'; Windows marks them with '&'.
+std::wstring dialogText(const std::string& utf8) {
+    std::wstring text;
+    for (wchar_t c : wide(utf8)) {
+        if (c == L'&') text += L"&&";
+        else text += c == L'_' ? L'&' : c;
+    }
+    return text;
+}
+
+Language userLanguage() {
+    wchar_t name[16] = {};
+    GetLocaleInfoW(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), LOCALE_SISO639LANGNAME, name, 16);
+    return languageOf(narrow(name));
+}
+
+fs::path programFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length < path.size()) return fs::path(path.substr(0, length)).parent_path();
+        path.resize(path.size() * 2);
+    }
+}
+
+fs::path savedCodeFile() {
+    wchar_t appData[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, appData);
+    return fs::path(appData) / L"Korvada" / L"launch-code.txt";
+}
+
+bool flushToDisk(const fs::path& file) {
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const bool flushed = FlushFileBuffers(handle) != 0;
+    CloseHandle(handle);
+    return flushed;
+}
+
+std::string systemMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message = text != nullptr ? narrow(text) : "error " + std::to_string(error);
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+    return message;
+}
+
+// The rows the game's switch will accept: the same request it makes (its
+// size at the desktop's registry bit depth, nothing else), only tested.
+OfferedRows screenOffers() {
+    DEVMODEA desktop{};
+    desktop.dmSize = sizeof desktop;
+    OfferedRows all;
+    all.fill(true);
+    if (!EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &desktop)) return all;
+    std::vector<Resolution> accepted;
+    for (const Resolution& size : resolutionTable) {
+        DEVMODEA mode{};
+        mode.dmSize = offsetof(DEVMODEA, dmPanningWidth);
+        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+        mode.dmBitsPerPel = desktop.dmBitsPerPel;
+        mode.dmPelsWidth = static_cast<DWORD>(size.width);
+        mode.dmPelsHeight = static_cast<DWORD>(size.height);
+        if (ChangeDisplaySettingsA(reinterpret_cast<DEVMODEA*>(&mode), CDS_TEST) == DISP_CHANGE_SUCCESSFUL)
+            accepted.push_back(size);
+    }
+    return offeredRows(accepted);
+}
+
+void setText(HWND dialog, int control, const std::string& text) {
+    SetDlgItemTextW(dialog, control, dialogText(text).c_str());
+}
+
+void fillDialog(HWND dialog, const Setup& setup) {
+    const SetupTexts& texts = *setup.texts;
+    SetWindowTextW(dialog, wide(texts.title).c_str());
+    setText(dialog, IDC_RESOLUTION_LABEL, texts.resolution);
+    for (int row = 0; row < kResolutionCount; ++row) {
+        // The sizes' own text: an '_' in it is no mnemonic.
+        SetDlgItemTextW(dialog, IDC_ROW0 + row, wide(resolutionLabel(texts, row, setup.offered[row])).c_str());
+        EnableWindow(GetDlgItem(dialog, IDC_ROW0 + row), setup.offered[row]);
+    }
+    if (!anyOffered(setup.offered)) {
+        SetDlgItemTextW(dialog, IDC_NONE_OFFERED, wide(texts.noneOffered).c_str());
+        EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
+    }
+    setText(dialog, IDC_DEPTH_LABEL, texts.colourDepth);
+    setText(dialog, IDC_BITS16, texts.bits16);
+    setText(dialog, IDC_BITS32, texts.bits32);
+    setText(dialog, IDC_BLENDING, texts.blending);
+    setText(dialog, IDC_BOTTLES_LABEL, texts.bottles);
+    setText(dialog, IDC_SOUND, texts.sound);
+    setText(dialog, IDOK, texts.play);
+    setText(dialog, IDCANCEL, texts.close);
+    SetDlgItemTextW(dialog, IDC_VERSION, wide(std::string(texts.version) + KORVADA_VERSION_STRING).c_str());
+
+    const GameSettings& s = setup.settings;
+    CheckRadioButton(dialog, IDC_ROW0, IDC_ROW5, IDC_ROW0 + s.resolutionIndex);
+    CheckRadioButton(dialog, IDC_BITS16, IDC_BITS32, s.colorCode == 'H' ? IDC_BITS16 : IDC_BITS32);
+    CheckDlgButton(dialog, IDC_BLENDING, s.blending ? BST_CHECKED : BST_UNCHECKED);
+    SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_SETRANGE32, kFewestBottles, kMostBottles);
+    SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_SETPOS32, 0, chosenBottles(s));
+    CheckDlgButton(dialog, IDC_SOUND, s.sound ? BST_CHECKED : BST_UNCHECKED);
+}
+
+GameSettings chosenSettings(HWND dialog, GameSettings settings) {
+    for (int row = 0; row < kResolutionCount; ++row)
+        if (IsDlgButtonChecked(dialog, IDC_ROW0 + row) == BST_CHECKED) settings.resolutionIndex = row;
+    settings.colorCode = IsDlgButtonChecked(dialog, IDC_BITS16) == BST_CHECKED ? 'H' : 'T';
+    settings.blending = IsDlgButtonChecked(dialog, IDC_BLENDING) == BST_CHECKED ? 1 : 0;
+    // A number typed past the range is limited to it; an empty field keeps
+    // the count the dialog opened with.
+    BOOL read = FALSE;
+    const UINT bottles = GetDlgItemInt(dialog, IDC_BOTTLES, &read, FALSE);
+    if (read) chooseBottles(&settings, static_cast<int>(bottles > 1000 ? 1000 : bottles));
+    settings.sound = IsDlgButtonChecked(dialog, IDC_SOUND) == BST_CHECKED ? 1 : 0;
+    return settings;
+}
+
+INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    Setup* setup = reinterpret_cast<Setup*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        setup = reinterpret_cast<Setup*>(lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        fillDialog(dialog, *setup);
+        // The focus starts on the chosen resolution: the arrow keys change
+        // it at once, and Enter plays.
+        SetFocus(GetDlgItem(dialog, IDC_ROW0 + setup->settings.resolutionIndex));
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            setup->settings = chosenSettings(dialog, setup->settings);
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+int showMessage(const SetupTexts& texts, const std::string& text, UINT icon) {
+    MessageBoxW(nullptr, wide(text).c_str(), wide(texts.title).c_str(), icon | MB_OK);
+    return kExitCannotStart;
+}
+
+// korvada.exe CODE, from this program's folder, where the game's pictures and
+// sounds are. The setup does not wait for it.
+bool startGame(const fs::path& folder, const std::string& code, std::string* error) {
+    const fs::path game = folder / L"korvada.exe";
+    std::wstring commandLine = L"\"" + game.wstring() + L"\" " + wide(code);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(game.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
+        *error = narrow(game.wstring()) + ": " + systemMessage(GetLastError());
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
+    const SetupTexts& texts = setupTexts(userLanguage());
+    const fs::path folder = programFolder();
+    const fs::path game = folder / L"korvada.exe";
+    if (GetFileAttributesW(game.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return showMessage(texts, texts.cannotStart + narrow(game.wstring()) + ": " + systemMessage(GetLastError()),
+                           MB_ICONERROR);
+
+    const fs::path file = savedCodeFile();
+    Setup setup{&texts, screenOffers(), {}};
+    setup.settings = startingSettings(readSavedCode(file).settings, setup.offered);
+    if (DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), nullptr, dialogProcedure,
+                        reinterpret_cast<LPARAM>(&setup)) != IDOK)
+        return 0;
+
+    const std::string code = encodeLaunchCode(setup.settings);
+    std::string error;
+    // The player asked to play: a code that cannot be kept still starts the game.
+    if (!writeSavedCode(file, code, flushToDisk, &error)) showMessage(texts, texts.cannotSave + error, MB_ICONWARNING);
+    if (!startGame(folder, code, &error)) return showMessage(texts, texts.cannotStart + error, MB_ICONERROR);
+    return 0;
+}

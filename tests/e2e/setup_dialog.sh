@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# korvada-setup's dialog on an 800 × 600 screen: it shows, with the rows the
+# screen lacks not selectable; keyboard choices and Enter save the code and
+# start the real game with it from the data folder. Then the dialog in Czech
+# opens with the saved code, and Esc closes it without starting anything.
+#   setup_dialog.sh KORVADA_SETUP DATA_DIR
+source "$(dirname "$0")/e2e_lib.sh"
+SETUP=$1
+e2e_setup "$(dirname "$SETUP")/korvada" "$2"
+export XDG_CONFIG_HOME="$WORK/config"
+saved="$XDG_CONFIG_HOME/korvada/launch-code"
+
+# start_setup [ARG] [ENV=VALUE...]: the setup in the background as the game
+# would be (it becomes the game: same process).
+start_setup() {
+    local arg=${1:-}
+    shift $(($# >= 1 ? 1 : 0))
+    (cd "$WORK" && exec env "$@" "$SETUP" $arg) 2>"$WORK/stderr" >"$WORK/stdout" &
+    GAME_PID=$!
+}
+wait_dialog() {
+    local i window=
+    for i in $(seq 100); do
+        game_running || fail "the setup ended before its dialog appeared"
+        window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
+        [ -n "$window" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] || fail "no dialog '$1' within 10 s"
+    sleep 0.3
+}
+# The game's command line, NUL bytes as spaces.
+command_line() { tr '\0' ' ' <"/proc/$GAME_PID/cmdline"; }
+keys() {
+    local key
+    for key in "$@"; do
+        xdotool key "$key"
+        sleep 0.1
+    done
+}
+
+start_setup "" LANGUAGE=en SDL_AUDIODRIVER=dummy
+wait_dialog "Korvada – settings"
+shot dialog-en
+# The dialog, light grey, fills the middle of the black screen.
+read -r red green blue lit <<<"$(image stats "$WORK/dialog-en.ppm" 250 150 300 300)"
+awk -v r="$red" 'BEGIN { exit !(r > 200) }' || fail "no dialog in the middle of the screen (mean red $red)"
+
+# Down: from 800 × 600 past the 640 × 480 the screen lacks to the second
+# 800 × 600; more Downs reach nothing larger. Then by Tab and arrow 16 bits,
+# by mnemonics blending off, 12 bottles and sound off, and Enter.
+keys Down Down Down Tab Left alt+l alt+b ctrl+a
+xdotool type 12
+keys alt+s
+shot dialog-chosen
+xdotool key Return
+wait_game_window
+[ "$(command_line)" = "$KORVADA 2HNMN " ] || fail "the game runs as '$(command_line)', expected '$KORVADA 2HNMN'"
+[ "$(readlink "/proc/$GAME_PID/cwd")" = "$(cd "$DATA" && pwd -P)" ] || fail "the game does not run in the data folder"
+[ "$(cat "$saved")" = 2HNMN ] || fail "saved '$(cat "$saved")', expected 2HNMN"
+note "Enter started '$(command_line)' in $(readlink "/proc/$GAME_PID/cwd"); saved $(cat "$saved")"
+shot game
+end_game space
+
+# In Czech: the saved code again; Esc closes the dialog and starts nothing.
+start_setup "" LANGUAGE=cs
+wait_dialog "Korvada – nastavení"
+shot dialog-cs
+xdotool key Escape
+wait_exit 5
+[ "$EXIT_CODE" = 0 ] || fail "Esc: exit code $EXIT_CODE, expected 0"
+[ "$(cat "$saved")" = 2HNMN ] || fail "Esc changed the saved code"
+note "Czech dialog shown; Esc closed it"
+
+# The pictures for a look, when asked for.
+if [ -n "${KORVADA_SETUP_SHOTS:-}" ]; then
+    mkdir -p "$KORVADA_SETUP_SHOTS"
+    for picture in dialog-en dialog-chosen dialog-cs game; do
+        convert "$WORK/$picture.ppm" "$KORVADA_SETUP_SHOTS/linux-$picture.png"
+    done
+fi
+note "ok"

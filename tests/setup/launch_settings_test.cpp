@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <set>
+
+#include "setup/launch_settings.h"
+#include "setup/setup_texts.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool sameSettings(const GameSettings& a, const GameSettings& b) {
+    return a.resolutionIndex == b.resolutionIndex && a.colorCode == b.colorCode && a.blending == b.blending &&
+           a.bottleCount == b.bottleCount && a.sound == b.sound;
+}
+
+TEST(EncodeLaunchCode, IsTheInverseOfTheDecodeForEverySettingTheGameAccepts) {
+    int checked = 0;
+    for (int row = 0; row < kResolutionCount; ++row)
+        for (int colour : {'H', 'T'})
+            for (int blending : {0, 1})
+                for (int bottles = 0; bottles <= 62; ++bottles)
+                    for (int sound : {0, 1}) {
+                        const GameSettings settings{row, colour, blending, bottles, sound};
+                        const std::string code = encodeLaunchCode(settings);
+                        GameSettings decoded{-1, -1, -1, -1, -1};
+                        ASSERT_EQ(parseLaunchCode(code, &decoded), 1) << code;
+                        ASSERT_TRUE(sameSettings(decoded, settings)) << code;
+                        ++checked;
+                    }
+    EXPECT_EQ(checked, 6 * 2 * 2 * 63 * 2);
+    EXPECT_EQ(encodeLaunchCode(GameSettings{3, 'H', 1, 4, 0}), "3HYEN");
+    EXPECT_EQ(encodeLaunchCode(GameSettings{5, 'T', 1, 61, 1}), "5TY~Y");
+}
+
+TEST(EncodeLaunchCode, ReproducesWhatTheGameReadsFromAnyCharacter) {
+    // Each position decodes on its own: every byte there, in an otherwise
+    // valid code, that the game takes must come back as the same settings.
+    for (int position = 0; position < 5; ++position)
+        for (int byte = 1; byte < 256; ++byte) {
+            std::string code = "3HYEN";
+            code[position] = static_cast<char>(byte);
+            GameSettings decoded;
+            if (!parseLaunchCode(code, &decoded)) continue;
+            GameSettings again{-1, -1, -1, -1, -1};
+            ASSERT_EQ(parseLaunchCode(encodeLaunchCode(decoded), &again), 1) << position << ' ' << byte;
+            ASSERT_TRUE(sameSettings(again, decoded)) << position << ' ' << byte;
+        }
+}
+
+TEST(EncodeLaunchCode, RefusesSettingsNoCodeCarries) {
+    for (const GameSettings& settings : {GameSettings{6, 'T', 1, 0, 1}, GameSettings{-1, 'T', 1, 0, 1},
+                                         GameSettings{0, 'T', 1, 63, 1}, GameSettings{0, 'T', 1, 64, 1},
+                                         GameSettings{0, 'T', 1, -1, 1}, GameSettings{0, 'X', 1, 0, 1},
+                                         GameSettings{0, 'T', 2, 0, 1}, GameSettings{0, 'T', 1, 0, -1}})
+        EXPECT_EQ(encodeLaunchCode(settings), "") << settings.resolutionIndex << ' ' << settings.bottleCount;
+}
+
+TEST(Bottles, FourIsTheGamesDefaultAndTheRangeIsOneToSixtyOne) {
+    GameSettings settings = defaultSettings();
+    EXPECT_EQ(encodeLaunchCode(settings), "0TYAY");
+    EXPECT_EQ(chosenBottles(settings), 4);
+    chooseBottles(&settings, 5);
+    EXPECT_EQ(encodeLaunchCode(settings), "0TYFY");
+    chooseBottles(&settings, 4);
+    EXPECT_EQ(encodeLaunchCode(settings), "0TYAY");
+    chooseBottles(&settings, 1);
+    EXPECT_EQ(encodeLaunchCode(settings), "0TYBY");
+    chooseBottles(&settings, 0);
+    EXPECT_EQ(chosenBottles(settings), 1);
+    chooseBottles(&settings, 62);
+    EXPECT_EQ(encodeLaunchCode(settings), "0TY~Y");
+    // A code naming 4 bottles outright shows as 4 too.
+    GameSettings explicitFour;
+    ASSERT_TRUE(parseLaunchCode("0TYEY", &explicitFour));
+    EXPECT_EQ(chosenBottles(explicitFour), 4);
+}
+
+// --- The saved file -----------------------------------------------------------
+
+class SavedFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/korvada-saved.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        chmod(folder.c_str(), 0755);  // the unprivileged reader below must reach the file
+        file = folder / "korvada" / "launch-code";
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    void put(const std::string& content) {
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << content;
+    }
+    std::string content() const {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static bool write(const fs::path& to, const std::string& code, std::string* error) {
+        return writeSavedCode(to, code, [](const fs::path&) { return true; }, error);
+    }
+    // The code as the setup reads it: "" when it falls back to the defaults.
+    std::string readBack() const {
+        const SavedCode saved = readSavedCode(file);
+        if (!saved.found) {
+            EXPECT_TRUE(sameSettings(saved.settings, defaultSettings()));
+            return "";
+        }
+        return encodeLaunchCode(saved.settings);
+    }
+
+    fs::path folder;
+    fs::path file;
+};
+
+TEST_F(SavedFile, HoldsOneLineWithTheCode) {
+    std::string error;
+    ASSERT_TRUE(write(file, "3HYEN", &error)) << error;  // the folder is made too
+    EXPECT_EQ(content(), "3HYEN\n");
+    EXPECT_EQ(readBack(), "3HYEN");
+    ASSERT_TRUE(write(file, "5TNQY", &error)) << error;
+    EXPECT_EQ(content(), "5TNQY\n");
+    EXPECT_FALSE(fs::exists(file.string() + ".tmp"));
+    put("2HNMN\r\n");  // after an editor on Windows
+    EXPECT_EQ(readBack(), "2HNMN");
+    put("0TY~Y");
+    EXPECT_EQ(readBack(), "0TY~Y");
+}
+
+TEST_F(SavedFile, AnythingButACodeTheSetupWritesGivesTheDefaults) {
+    EXPECT_EQ(readBack(), "");  // missing
+    for (const std::string& junk :
+         {std::string(""), std::string("\n"), std::string("0TYA\n"), std::string("0TYAYY\n"), std::string("6TYAY\n"),
+          std::string("0TY@Y\n"), std::string("0TY\x7FY\n"), std::string("0tyay\n"), std::string("1xyBz\n"),
+          std::string(" 0TYAY\n"), std::string("0TYAY\n3HYEN\n"), std::string("0TYAY\n\n"),
+          std::string("\x00\xFF\x13\x80\x81\x0A", 6), std::string("0TYAY") + std::string(1 << 20, 'x')}) {
+        put(junk);
+        EXPECT_EQ(readBack(), "") << '"' << junk.substr(0, 20) << '"';
+    }
+    fs::remove(file);
+    fs::create_directories(file);  // a folder in its place
+    EXPECT_EQ(readBack(), "");
+}
+
+TEST_F(SavedFile, AnUnreadableFileGivesTheDefaults) {
+    put("3HYEN\n");
+    chmod(file.c_str(), 0);
+    // Root reads any file: the reader then runs as an unprivileged user.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && setuid(65534) != 0) _exit(3);
+        const SavedCode saved = readSavedCode(file);
+        _exit(saved.found ? 1 : sameSettings(saved.settings, defaultSettings()) ? 0 : 2);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(SavedFile, AWriterKilledBeforeTheRenameLeavesTheOldFileWhole) {
+    put("3HYEN\n");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Killed the moment the new file is on the disk, before it replaces the old one.
+        std::string error;
+        writeSavedCode(file, "5TNQY", [](const fs::path&) { return raise(SIGKILL) == 0; }, &error);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(content(), "3HYEN\n");
+    EXPECT_EQ(readBack(), "3HYEN");
+    // The next write is not stopped by what the killed one left.
+    std::string error;
+    ASSERT_TRUE(write(file, "1TYBN", &error)) << error;
+    EXPECT_EQ(content(), "1TYBN\n");
+}
+
+TEST_F(SavedFile, AFailedWriteLeavesTheOldFileAndSaysWhy) {
+    put("3HYEN\n");
+    // A full disk: no file may grow by a byte.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit none{0, 0};
+        setrlimit(RLIMIT_FSIZE, &none);
+        std::string error;
+        const bool written = write(file, "5TNQY", &error);
+        _exit(written ? 1 : error.find("cannot write") == 0 ? 0 : 2);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(content(), "3HYEN\n");
+    EXPECT_FALSE(fs::exists(file.string() + ".tmp"));
+
+    // A flush that fails: the old file stays too.
+    std::string error;
+    EXPECT_FALSE(writeSavedCode(file, "5TNQY", [](const fs::path&) { return false; }, &error));
+    EXPECT_EQ(content(), "3HYEN\n");
+    EXPECT_NE(error.find("flush"), std::string::npos);
+
+    // A folder where the setup's own folder should be.
+    fs::remove_all(file.parent_path());
+    std::ofstream(file.parent_path()) << "not a folder";
+    EXPECT_FALSE(write(file, "5TNQY", &error));
+    EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
+}
+
+// --- Resolutions a screen offers ----------------------------------------------
+
+TEST(OfferedRows, AreTheRowsWhoseExactSizeTheScreenLists) {
+    const OfferedRows only1024 = offeredRows({{1024, 768}});
+    EXPECT_EQ(only1024, (OfferedRows{false, false, false, true, false, false}));
+    const OfferedRows typical = offeredRows({{1920, 1080}, {1280, 1024}, {1024, 768}, {800, 600}, {720, 400}});
+    EXPECT_EQ(typical, (OfferedRows{true, false, true, true, false, true}));
+    EXPECT_FALSE(anyOffered(offeredRows({{1920, 1080}, {600, 800}})));
+    EXPECT_FALSE(anyOffered(offeredRows({})));
+}
+
+TEST(OfferedRows, ChooseWhatTheDialogOpensWith) {
+    const GameSettings defaults = defaultSettings();
+    const OfferedRows all = offeredRows({{640, 480}, {800, 600}, {1024, 768}, {1152, 864}, {1280, 1024}});
+    EXPECT_EQ(startingSettings(defaults, all).resolutionIndex, 0);
+    // No 800 × 600: the largest row the screen has.
+    EXPECT_EQ(startingSettings(defaults, offeredRows({{640, 480}, {1024, 768}, {1152, 864}})).resolutionIndex, 4);
+    EXPECT_EQ(startingSettings(defaults, offeredRows({{640, 480}})).resolutionIndex, 1);
+    // A saved row the screen lacks is replaced the same way; the rest stays.
+    GameSettings saved;
+    ASSERT_TRUE(parseLaunchCode("5HNQN", &saved));
+    const GameSettings replaced = startingSettings(saved, offeredRows({{800, 600}, {1024, 768}}));
+    EXPECT_EQ(encodeLaunchCode(replaced), "3HNQN");
+    EXPECT_EQ(encodeLaunchCode(startingSettings(saved, offeredRows({{800, 600}}))), "0HNQN");
+    // Nothing offered: nothing better to show.
+    EXPECT_EQ(encodeLaunchCode(startingSettings(saved, offeredRows({}))), "5HNQN");
+}
+
+// --- Texts ----------------------------------------------------------------------
+
+TEST(SetupTexts, CzechForACzechLocaleEnglishOtherwise) {
+    for (const char* czech : {"cs", "cs_CZ", "cs_CZ.UTF-8", "cs_CZ.ISO-8859-2@euro", "cs-CZ", "cs:en_US", "CS_cz"})
+        EXPECT_EQ(languageOf(czech), Language::Czech) << czech;
+    for (const char* other : {"", "C", "C.UTF-8", "POSIX", "en_US.UTF-8", "de_DE", "sk_SK", "csb_PL", "en:cs"})
+        EXPECT_EQ(languageOf(other), Language::English) << other;
+}
+
+TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
+    EXPECT_STREQ(setupTexts(Language::Czech).title, "Korvada – nastavení");
+    EXPECT_STREQ(setupTexts(Language::English).title, "Korvada – settings");
+    for (Language language : {Language::Czech, Language::English}) {
+        const SetupTexts& t = setupTexts(language);
+        std::set<std::string> keys;
+        for (const char* text : {t.resolution, t.colourDepth, t.bits16, t.bits32, t.blending, t.bottles, t.sound,
+                                 t.play, t.close}) {
+            const char* mark = std::strchr(text, '_');
+            ASSERT_NE(mark, nullptr) << text;
+            // The key is the letter after '_' (ASCII in every text here).
+            const std::string key(1, static_cast<char>(std::tolower(static_cast<unsigned char>(mark[1]))));
+            EXPECT_TRUE(keys.insert(key).second) << "two controls answer Alt+" << key << ": " << text;
+        }
+    }
+    EXPECT_EQ(resolutionLabel(setupTexts(Language::English), 0, true), "800 × 600 (default)");
+    EXPECT_EQ(resolutionLabel(setupTexts(Language::English), 5, false), "1280 × 1024 – this screen does not offer it");
+    EXPECT_EQ(resolutionLabel(setupTexts(Language::Czech), 3, true), "1024 × 768");
+}
+
+}  // namespace
