@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package as a player gets it: installed with apt-get, the game
-# started as its desktop entry says on a private X display (its frame shows
-# the scene), then removed, leaving nothing of it behind.
+# started through the setup as its desktop entry says on a private X display
+# (its frame shows the scene), then removed, leaving nothing of it behind.
 #
 # This changes the machine: it needs root, refuses to run when korvada is
 # already installed (that one is not ours to remove), and removes the package,
@@ -44,16 +44,25 @@ grep -qx /usr/games/korvada "$logs/owned" || fail "dpkg -L does not list /usr/ga
 e2e_setup /usr/games/korvada /usr/share/games/korvada
 trap 'restore; rm -rf "$logs"; e2e_cleanup' EXIT
 
-# Started as the desktop entry says: its program, its code, in its folder.
+# Started as a player starts it from the desktop's menu: the entry opens the
+# setup, whose "Play" action plays the saved code (none yet: the default).
+export XDG_CONFIG_HOME="$WORK/config"
 entry=/usr/share/applications/korvada.desktop
-exec_line=$(sed -n 's/^Exec=//p' "$entry")
-folder=$(sed -n 's/^Path=//p' "$entry")
-note "desktop entry: Exec=$exec_line Path=$folder"
-read -r program code <<<"$exec_line"
-[ "$program" = /usr/games/korvada ] || fail "the entry runs $program"
-KORVADA=$program
-start_game "$code" "$folder" SDL_AUDIODRIVER=dummy
+main_exec=$(sed -n '/^\[Desktop Entry\]/,/^\[/ s/^Exec=//p' "$entry")
+play_exec=$(sed -n '/^\[Desktop Action Play\]/,/^\[/ s/^Exec=//p' "$entry")
+note "desktop entry: Exec=$main_exec; Play: Exec=$play_exec"
+[ "$main_exec" = /usr/games/korvada-setup ] || fail "the entry opens $main_exec"
+[ "$play_exec" = "/usr/games/korvada-setup --play" ] || fail "the Play action runs $play_exec"
+printed=$(timeout 10 /usr/games/korvada-setup --print) || fail "korvada-setup --print failed"
+[ "$printed" = 0TYAY ] || fail "korvada-setup --print says '$printed', expected 0TYAY"
+# shellcheck disable=SC2086
+(cd / && exec env SDL_AUDIODRIVER=dummy $play_exec) 2>"$WORK/stderr" >"$WORK/stdout" &
+GAME_PID=$!
+KORVADA=/usr/games/korvada
 wait_game_window
+cmdline=$(tr '\0' ' ' <"/proc/$GAME_PID/cmdline")
+[ "$cmdline" = "/usr/games/korvada 0TYAY " ] || fail "the Play action runs '$cmdline'"
+[ "$(readlink "/proc/$GAME_PID/cwd")" = /usr/share/games/korvada ] || fail "the game does not run in its data folder"
 [ -z "$(error_box)" ] || fail "an error box is open"
 shot installed
 read -r red green blue lit <<<"$(image stats "$WORK/installed.ppm")"
@@ -63,8 +72,7 @@ grep -q "Soubor" "$WORK/stderr" && fail "a picture was not found"
 xdotool key alt+F4
 wait_exit 3
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE, expected 0"
-
-# ---- korvada-setup --print, once the package has the setup program ----------
+note "ok: '$cmdline' printed and played"
 
 # Removed: every file gone; a folder may stay only when another package owns it too.
 restore || fail "removing the package failed"

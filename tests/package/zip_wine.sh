@@ -2,7 +2,8 @@
 # The Windows zip as a player gets it: one folder holding the programs, the
 # game's 13 files and a README.txt for Notepad (CRLF); unpacked into a folder
 # whose name has blanks, the game runs from there under Wine, draws the
-# scene and ends normally.
+# scene and ends normally; then KorvadaSetup.exe from the same folder starts
+# it too, as a player would.
 #   zip_wine.sh ZIP  (with the environment of the Wine tests)
 set -euo pipefail
 zip=$1
@@ -14,9 +15,8 @@ folder=Korvada-$version-win32
 
 listing=$(zipinfo -1 "$zip" | sort)
 [ -z "$(grep -v "^$folder/" <<<"$listing")" ] || fail "files outside the one folder $folder/: $listing"
-expected=$(printf "$folder/%s\n" korvada.exe README.txt air.bmp oblaka.bmp lahev2.bmp flaska.bmp font.bmp \
+expected=$(printf "$folder/%s\n" korvada.exe KorvadaSetup.exe README.txt air.bmp oblaka.bmp lahev2.bmp flaska.bmp font.bmp \
     tamrisol.bmp tuk01.wav tuk02.wav tuk03.wav tukm01.wav tukm02.wav tukm03.wav zblunk.wav | sort)
-# ---- KorvadaSetup.exe joins the expected files once the win32 build makes it ----
 diff -u <(echo "$expected") <(grep -v '/$' <<<"$listing") || fail "the zip's files differ (- expected, + found)"
 
 unpacked="$KORVADA_WINE_WORK/zip unpacked/Games with blanks"
@@ -26,9 +26,11 @@ unzip -q "$zip" -d "$unpacked"
 readme="$unpacked/$folder/README.txt"
 [ "$(grep -c $'\r$' "$readme")" = "$(wc -l <"$readme")" ] || fail "README.txt has lines without CRLF"
 grep -q 'KorvadaSetup\.exe' "$readme" || fail "README.txt does not send the player to KorvadaSetup.exe"
-# The icon is the program's first icon group, the one Explorer shows.
-i686-w64-mingw32-objdump -p "$unpacked/$folder/korvada.exe" | grep -qE '^[0-9a-f]{3}   Entry: ID: 0x00000e' ||
-    fail "korvada.exe carries no icon"
+# The icon is the programs' first icon group, the one Explorer shows.
+for program in korvada.exe KorvadaSetup.exe; do
+    i686-w64-mingw32-objdump -p "$unpacked/$folder/$program" | grep -qE '^[0-9a-f]{3}   Entry: ID: 0x00000e' ||
+        fail "$program carries no icon"
+done
 
 export KORVADA_EXE="$unpacked/$folder/korvada.exe"
 source "$(dirname "$0")/../wine/wine_harness.sh"
@@ -57,6 +59,37 @@ rc=$(wait_exit 20)
 [ "$rc" = 0 ] || fail "exit $rc, expected 0"
 [ ! -s "$work/answered" ] || fail "an error box was shown"
 
-# ---- KorvadaSetup.exe from the same folder, once the zip holds it ----
-
+# KorvadaSetup.exe from the same folder: Enter plays the default code, and
+# the game it starts runs from the folder with blanks in its path.
+saved=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -1)/AppData/Roaming/Korvada/launch-code.txt
+rm -f "$saved" "$work/exit"
+exe="$unpacked/$folder/KorvadaSetup.exe"
+LANG=C.UTF-8 run_game "$data_dir" 60 -all
+dialog() { xdotool search --onlyvisible --name '^Korvada – settings$' 2>/dev/null | head -1; }
+wait_for eval '[ -n "$(dialog)" ]' || fail "KorvadaSetup.exe shows no dialog"
+sleep 1
+xdotool key Return
+rc=$(wait_exit 20)
+[ "$rc" = 0 ] || fail "KorvadaSetup.exe ended with $rc"
+[ "$(cat "$saved" 2>/dev/null)" = 0TYAY ] || fail "saved code '$(cat "$saved" 2>/dev/null)', expected 0TYAY"
+game_pid() {
+    local p
+    for p in /proc/[0-9]*; do
+        { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null | grep -q 'Games with blanks.*korvada\.exe"\? 0TYAY' && basename "$p" && return
+    done
+    return 0
+}
+wait_for eval '[ -n "$(game_pid)" ]' || fail "KorvadaSetup.exe did not start korvada.exe 0TYAY"
+pid=$(game_pid)
+echo "started by the setup: $(tr '\0' ' ' <"/proc/$pid/cmdline") in $(readlink "/proc/$pid/cwd")"
+[ "$(readlink "/proc/$pid/cwd")" = "$(cd "$unpacked/$folder" && pwd -P)" ] || fail "the game does not run in its folder"
+wait_for scene_drawn || fail "the game started by the setup draws no scene ($colours colours)"
+xdotool windowfocus --sync "$(game_window)" 2>/dev/null || true
+xdotool key Escape
+sleep 2
+xdotool keydown space
+sleep 0.3
+xdotool keyup space
+wait_for eval '[ ! -d /proc/'"$pid"' ]' || fail "the game started by the setup did not end"
+[ ! -s "$work/answered" ] || fail "an error box was shown"
 echo "ok"
