@@ -15,6 +15,10 @@ windows_packages=(
   x11-apps
 )
 
+# The browser program is built with Emscripten and tested in Debian's Chromium,
+# driven by node packages from npm (tests/web/package-lock.json).
+web_packages=(emscripten chromium)
+
 missing_packages() {
   local p
   for p in "$@"; do
@@ -49,4 +53,16 @@ install_windows_packages() {
     KORVADA_APT_UPDATED=
   fi
   install_packages "${windows_packages[@]}"
+}
+
+install_web_packages() {
+  # A node that did not come from Debian brings its own npm.
+  local node=()
+  command -v npm >/dev/null || node=(nodejs npm)
+  install_packages "${web_packages[@]}" "${node[@]}"
+}
+
+# The browser tests' node packages, exactly as locked.
+install_web_test_packages() {
+  (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 }
