@@ -20,6 +20,10 @@ windows_packages=(
   x11-apps locales
 )
 
+# The browser program is built with Emscripten and tested in Debian's Chromium,
+# driven by node packages from npm (tests/web/package-lock.json).
+web_packages=(emscripten chromium)
+
 missing_packages() {
   local p
   for p in "$@"; do
@@ -63,4 +67,16 @@ install_czech_locale() {
   [ "$(id -u)" = 0 ] && localedef -i cs_CZ -f UTF-8 cs_CZ.UTF-8 2>/dev/null && return 0
   echo "No cs_CZ.UTF-8 locale: the Czech setup dialog is not tested under Wine." >&2
   return 0
+}
+
+install_web_packages() {
+  # A node that did not come from Debian brings its own npm.
+  local node=()
+  command -v npm >/dev/null || node=(nodejs npm)
+  install_packages "${web_packages[@]}" "${node[@]}"
+}
+
+# The browser tests' node packages, exactly as locked.
+install_web_test_packages() {
+  (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Builds the game and plays it: scripts/play.sh [LAUNCH-CODE]
+#                           or in a browser: scripts/play.sh --web [LAUNCH-CODE]
 #
 # Installs the Debian packages that are missing, builds build/korvada, its
 # data and build/korvada-setup. Without a code it opens the setup, whose Play
@@ -9,9 +10,23 @@
 # With no display to show it on, plays a short demo round on a private Xvfb
 # display instead ("0TYAY" unless a code is given: 800 × 600, blending, 4
 # bottles, sound) and saves screenshots to build/demo/.
+#
+# --web builds the browser program into build-web/ and serves it on this
+# machine only (127.0.0.1) until Ctrl+C, printing the address to open.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
+
+if [ "${1:-}" = --web ]; then
+    install_web_packages
+    cmake --preset web >/dev/null
+    cmake --build --preset web
+    port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    echo "Korvada in the browser: http://127.0.0.1:$port/${2:+?code=$2}"
+    echo "(Ctrl+C stops the server)"
+    exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web
+fi
+
 code=${1:-}
 
 install_linux_packages

@@ -21,6 +21,16 @@ if ! install_windows_packages; then
   echo "!!! ================================================================ !!!"
 fi
 
+web=1
+if ! install_web_packages || ! install_web_test_packages; then
+  web=0
+  echo "!!! ================================================================ !!!"
+  echo "!!! Emscripten, Chromium or the browser tests' node packages could   !!!"
+  echo "!!! not be installed: the browser program is NOT built and its tests !!!"
+  echo "!!! are SKIPPED.                                                     !!!"
+  echo "!!! ================================================================ !!!"
+fi
+
 if [ "$windows" = 1 ]; then
   echo "== build the Windows program (build-win32/)"
   cmake --preset win32 >/dev/null
@@ -29,8 +39,15 @@ if [ "$windows" = 1 ]; then
   (cd build-win32 && cpack | tail -n1)
 fi
 
+if [ "$web" = 1 ]; then
+  echo "== build the browser program (build-web/)"
+  cmake --preset web >/dev/null
+  cmake --build --preset web
+fi
+
 echo "== build (build/)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVADA_WINDOWS_TESTS=$windows >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVADA_WINDOWS_TESTS=$windows \
+  -DKORVADA_WEB_TESTS=$web >/dev/null
 cmake --build build -j"$jobs"
 
 echo "== the Debian package (build/)"

@@ -1,0 +1,131 @@
+// korvada in the browser. main() makes the WebGL context and uploads the
+// pictures once; then the page starts rounds through korvadaPlay, each one a
+// fresh game on the same pictures, drawn on the browser's animation frames
+// until the end screen closes it and the page shows its form again.
+
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "core/game.h"
+#include "core/random.h"
+#include "render/score_and_end_screen.h"
+#include "shell/web/web_keys.h"
+#include "shell/web/web_shell.h"
+
+namespace {
+// The one game record, constructed before main() like every static.
+Game game;
+
+// A page does not exit: a new round needs what a new run would have, a Game
+// as constructed before main() (key table, camera, frame clock, a seed from
+// the time) and an end screen that has not yet shown, with the pictures it
+// already has.
+void freshGame() {
+    Texture textures[kSceneTextureCount];
+    for (int i = 0; i < kSceneTextureCount; ++i) textures[i] = game.textures[i];
+    const Texture font = game.fontTexture;
+    game = Game();
+    for (int i = 0; i < kSceneTextureCount; ++i) game.textures[i] = textures[i];
+    game.fontTexture = font;
+    endScreenTime = 0;
+}
+
+// Keys held when the page loses the focus would never come up.
+void releaseKeys() {
+    for (int32_t key = 0; key < kKeyCount; ++key)
+        if (game.keyDown[key]) game.onKeyUp(key);
+}
+
+void endRound() {
+    WebShell& shell = webShell();
+    emscripten_cancel_main_loop();
+    releaseKeys();
+    shell.roundOn = false;
+    webRoundEnded();
+}
+
+void frame() {
+    WebShell& shell = webShell();
+    shell.virtualCounter += shell.fixedStepNanoseconds;
+    game.paintFrame();
+    if (++shell.frames == 1) webFirstFrame();
+    if (shell.closeRequested) {
+        endRound();
+    } else if (shell.frameLimit > 0 && shell.frames >= shell.frameLimit) {
+        emscripten_cancel_main_loop();
+        webRoundHeld();
+    }
+}
+
+EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
+    if (!webShell().roundOn || isSystemWebKey(event->code, event->altKey)) return EM_FALSE;
+    const int32_t key = virtualKeyOfWebKey(event->code, event->key);
+    if (key < 0) return EM_FALSE;
+    // Auto-repeats arrive as further presses and are handled like the first.
+    if (eventType == EMSCRIPTEN_EVENT_KEYDOWN)
+        game.onKeyDown(key);
+    else
+        game.onKeyUp(key);
+    return browserKeepsKey(event->code, event->ctrlKey || event->metaKey) ? EM_FALSE : EM_TRUE;
+}
+
+EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void*) {
+    releaseKeys();
+    return EM_FALSE;
+}
+}  // namespace
+
+// Starts a round with a launch code, as the program's command line would. A
+// bad code shows its message and starts nothing (returns 0). The other
+// arguments are for tests only: a seed (negative: from the time as usual), a
+// fixed step in seconds for every frame (0: the clock) and a number of frames
+// after which the round holds still (0: no limit).
+extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, double step, double frameLimit) {
+    WebShell& shell = webShell();
+    if (shell.roundOn) return 0;
+    GameSettings settings;
+    if (!decodeLaunchCode(code, &settings)) return 0;
+
+    freshGame();
+    game.settings = settings;
+    shell = WebShell();
+    shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;
+    shell.frameLimit = frameLimit > 0 ? static_cast<int64_t>(frameLimit) : 0;
+    if (seed >= 0) seedRandom(static_cast<uint32_t>(seed));
+    game.setupRound(bottlesToLay(settings), kRoundBubbles);
+
+    const Resolution size = resolutionOf(settings);
+    emscripten_set_canvas_element_size("#canvas", size.width, size.height);
+    game.setupView(size.width, size.height);
+    shell.roundOn = true;
+    webRoundStarted(settings.resolutionIndex, settings.blending, bottlesToLay(settings), settings.sound);
+    emscripten_set_main_loop(frame, 0, 0);
+    return 1;
+}
+
+// What the browser tests read: the frames drawn, the camera, the player's
+// bottle and whether the round is over.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
+    static char text[256];
+    const Bottle& player = game.bottles[0];
+    std::snprintf(text, sizeof text,
+                  "{\"frames\":%lld,\"camera\":%d,\"x\":%.3f,\"y\":%.3f,\"z\":%.3f,\"gameOver\":%d,\"roundOn\":%d}",
+                  static_cast<long long>(webShell().frames), game.cameraIndex + 1, player.x, player.y, player.z,
+                  game.gameOver, webShell().roundOn ? 1 : 0);
+    return text;
+}
+
+int main() {
+    if (!webCreateContext()) return 2;
+    game.initGlState();
+    game.loadTextures();
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKey);
+    emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKey);
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onBlur);
+    for (int i = 0; i < kResolutionCount; ++i) webAddResolution(i, resolutionTable[i].width, resolutionTable[i].height);
+    webReady();
+    return 0;
+}

@@ -1,0 +1,224 @@
+// The browser program as a player meets it, in headless Chromium:
+//
+//   node browser_test.mjs CASE
+//
+// with KORVADA_WEB_DIR the web build's folder (index.html, korvada.js, .wasm,
+// .data) and, for the frame comparisons, KORVADA_SHOT (korvada-shot) and
+// KORVADA_DATA_DIR (the folder it runs from). Exit 0 when the case passed.
+
+import assert from 'node:assert/strict';
+import {
+  canvasPicture, differingShare, gameState, holdKey, openBrowser, openPage, pageState, shotPicture, sleep,
+  startServer, waitFrames, waitState,
+} from './web_harness.mjs';
+
+// A pixel differs when a channel is off by more than this: both pictures come
+// from software rasterisers that round the same triangles a little apart.
+const kPixelThreshold = 24;
+const kBadCode = 'Chybné parametry programu - spusťte KorvadaSetup.exe';
+
+const cases = {
+  // The form, then a round started from it: no console error or warning on the way.
+  async load_and_play({ open }) {
+    const page = await open('/index.html');
+    await waitState(page, 'form');
+    const sizes = await page.$$eval('#size option', (options) => options.map((o) => `${o.value}:${o.textContent}`));
+    assert.deepEqual(sizes, ['0:800 × 600', '1:640 × 480', '3:1024 × 768', '4:1152 × 864', '5:1280 × 1024']);
+    assert.equal(await page.$eval('#play', (button) => button.disabled), false);
+
+    await page.click('#play');
+    await waitState(page, 'playing');
+    await waitFrames(page, 30);
+    assert.equal(new URL(page.url()).searchParams.get('code'), '0TYAY', 'the form\'s default code is in the address');
+    const canvas = await page.$eval('#canvas', (c) => [c.width, c.height]);
+    assert.deepEqual(canvas, [800, 600]);
+    assert.deepEqual(page.problems, []);
+  },
+
+  // A round that ends by landing, with the clock running fifteen times as
+  // fast; full screen, when asked for, lasts until the round ends.
+  async landing_and_full_screen({ open }) {
+    const page = await open('/index.html?code=0TYAN&dt=0.25');
+    for (const fullScreen of [false, true]) {
+      await waitState(page, 'playing');
+      await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1,
+                                 { timeout: 20000 });
+      assert.ok((await gameState(page)).y < 15, 'the player\'s bottle has landed');
+      assert.equal(await page.evaluate(() => document.fullscreenElement?.id ?? null), fullScreen ? 'stage' : null);
+      await sleep(200);
+      await holdKey(page, 'Space');
+      await waitState(page, 'form');
+      await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 5000 });
+      if (!fullScreen) {
+        await page.click('#fullscreen');
+        await page.click('#play');
+      }
+    }
+    assert.deepEqual(page.problems, []);
+  },
+
+  // A seeded round at a fixed step shows the same frame as korvada-shot.
+  async seeded_frame({ open }) {
+    const page = await open('/index.html?code=0TYMN&seed=5&dt=0.04&frames=150');
+    await waitState(page, 'held', 30000);
+    assert.equal((await gameState(page)).frames, 150);
+    const web = await canvasPicture(page);
+    const native = shotPicture(['--seed', '5', '--bottles', '12', '--sound', '0', '--steps', '150', '--dt', '0.04']);
+    const share = differingShare(web, native, kPixelThreshold);
+    console.log(`pixels differing by more than ${kPixelThreshold}/255: ${(100 * share).toFixed(3)} %`);
+    assert.ok(share < 0.01, `${(100 * share).toFixed(2)} % of the pixels differ`);
+    // A round a step apart is not the same picture: the comparison can tell.
+    const later = shotPicture(['--seed', '5', '--bottles', '12', '--sound', '0', '--steps', '175', '--dt', '0.04']);
+    assert.ok(differingShare(web, later, kPixelThreshold) > 0.01);
+    assert.deepEqual(page.problems, []);
+  },
+
+  // The arrows steer the player's bottle; without them it keeps its line.
+  async arrows_steer({ open }) {
+    const page = await open('/index.html?code=0TYAN');
+    await waitState(page, 'playing');
+    await waitFrames(page, 10);
+    const start = await gameState(page);
+    await sleep(300);
+    const still = await gameState(page);
+    assert.equal(still.x, start.x);
+    assert.equal(still.z, start.z);
+
+    await holdKey(page, 'ArrowRight', 500);
+    const right = await gameState(page);
+    assert.ok(right.x > still.x + 5, `x went from ${still.x} to ${right.x}`);
+    await holdKey(page, 'ArrowUp', 500);
+    const up = await gameState(page);
+    assert.ok(up.z < right.z - 5, `z went from ${right.z} to ${up.z}`);
+    assert.ok(up.y < start.y, 'the bottle falls');
+  },
+
+  // '5' on the top row turns the view up to the clouds; the keypad's 5 does not.
+  async camera_key({ open }) {
+    const page = await open('/index.html?code=0TYAN');
+    await waitState(page, 'playing');
+    await waitFrames(page, 10);
+    const before = await canvasPicture(page);
+    await holdKey(page, 'Numpad5');
+    await sleep(300);
+    assert.equal((await gameState(page)).camera, 1);
+    const unchanged = await canvasPicture(page);
+
+    await holdKey(page, 'Digit5');
+    await sleep(300);
+    assert.equal((await gameState(page)).camera, 5);
+    const turned = await canvasPicture(page);
+    const still = differingShare(before, unchanged, kPixelThreshold);
+    const changed = differingShare(before, turned, kPixelThreshold);
+    console.log(`pixels changed: ${(100 * still).toFixed(1)} % without, ${(100 * changed).toFixed(1)} % with '5'`);
+    assert.ok(still < 0.2 && changed > 0.6);
+  },
+
+  // Esc ends the round: the end screen, as korvada-shot draws it.
+  async escape_end_screen({ open }) {
+    const page = await open('/index.html?code=0TYAN');
+    await waitState(page, 'playing');
+    await waitFrames(page, 10);
+    await holdKey(page, 'Escape', 50);
+    await sleep(300);
+    const state = await gameState(page);
+    assert.equal(state.gameOver, 1);
+    assert.equal(await pageState(page), 'playing');
+    // No bubble is caught in the first seconds of a fall: the score is 00.
+    const share = differingShare(await canvasPicture(page), shotPicture(['--end-screen', '--steps', '0']),
+                                 kPixelThreshold);
+    assert.ok(share < 0.01, `${(100 * share).toFixed(2)} % of the pixels differ`);
+  },
+
+  // Space leaves the end screen only once it has shown for 1.6 s; the form
+  // comes back, and a second round's end screen waits its 1.6 s again.
+  async leave_end_screen({ open }) {
+    const page = await open('/index.html?code=3TNCN');
+    await waitState(page, 'playing');
+    await waitFrames(page, 10);
+    for (const round of [1, 2]) {
+      await holdKey(page, 'Escape', 50);
+      const ended = Date.now();
+      await sleep(800);
+      await holdKey(page, 'Space');
+      await sleep(300);
+      assert.equal(await pageState(page), 'playing', `round ${round}: Space before 1.6 s`);
+      assert.equal((await gameState(page)).gameOver, 1);
+
+      await sleep(Math.max(0, 2000 - (Date.now() - ended)));
+      await holdKey(page, 'Space');
+      await waitState(page, 'form', 3000);
+      assert.equal((await gameState(page)).roundOn, 0);
+      // The form shows the round's settings and Play starts the same code again.
+      assert.equal(await page.$eval('#size', (s) => s.value), '3');
+      assert.equal(await page.$eval('#bottles', (b) => b.value), '2');
+      assert.equal(await page.$eval('#blending', (b) => b.checked), false);
+      if (round === 1) {
+        await page.click('#play');
+        await waitState(page, 'playing');
+        assert.equal(new URL(page.url()).searchParams.get('code'), '3TNCN');
+        const fresh = await gameState(page);
+        assert.equal(fresh.gameOver, 0);
+        assert.equal(fresh.camera, 1);
+        await waitFrames(page, 10);
+      }
+    }
+    assert.deepEqual(page.problems, []);
+  },
+
+  // A bad code in the address: the Czech message in its box, and the form.
+  async bad_code({ open }) {
+    for (const code of ['0TYA', '0TYAY%20', '9TYAY']) {
+      const page = await open(`/index.html?code=${code}`);
+      await waitState(page, 'form');
+      await page.waitForSelector('#error[open]', { timeout: 5000 });
+      assert.equal(await page.$eval('#error h2', (h) => h.textContent), 'Chyba');
+      assert.equal(await page.$eval('#error-text', (p) => p.textContent), kBadCode);
+      assert.equal(await page.$eval('#stage', (s) => s.hidden), true);
+      await page.click('#error button');
+      await page.waitForSelector('#error:not([open])', { timeout: 5000 });
+      await page.close();
+    }
+  },
+
+  // Cues sound only after the player's first key, then a knock plays.
+  async sound_after_first_key({ open }) {
+    // 61 bottles knock into each other soon; the clock runs four times as fast.
+    const page = await open('/index.html?code=0TY~Y&dt=0.066');
+    await waitState(page, 'playing');
+    await sleep(1500);
+    assert.equal(await page.evaluate(() => webSound.context), null, 'no sound before a key');
+    await holdKey(page, 'ArrowLeft', 50);
+    await page.waitForFunction(() => webSound.context && webSound.context.state === 'running', { timeout: 5000 });
+    await page.waitForFunction(() => webSound.playing !== null, { timeout: 15000 });
+    assert.deepEqual(page.problems, []);
+  },
+};
+
+async function main() {
+  const name = process.argv[2];
+  if (!(name in cases)) {
+    console.error(`usage: node browser_test.mjs CASE, one of: ${Object.keys(cases).join(' ')}`);
+    process.exit(2);
+  }
+  const server = await startServer(process.env.KORVADA_WEB_DIR);
+  const browser = await openBrowser();
+  const open = (address) => openPage(browser, server.origin + address);
+  let timer;
+  try {
+    await Promise.race([
+      cases[name]({ open }),
+      new Promise((_, reject) => { timer = setTimeout(() => reject(new Error('timed out after 90 s')), 90000); }),
+    ]);
+    console.log(`${name}: passed`);
+  } finally {
+    clearTimeout(timer);
+    await browser.close();
+    await server.close();
+  }
+}
+
+main().catch((error) => {
+  console.error(error);
+  process.exit(1);
+});

@@ -1,0 +1,146 @@
+// The browser program's test bench: a static server on 127.0.0.1 for the
+// build's web folder, headless Chromium driven through the DevTools protocol
+// by puppeteer-core, and the few things the tests and measurements do to the
+// page. Shared by browser_test.mjs and bench/web/web_bench.mjs.
+
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import { PNG } from 'pngjs';
+import puppeteer from 'puppeteer-core';
+
+const contentTypes = {
+  '.html': 'text/html; charset=utf-8',
+  '.js': 'text/javascript',
+  '.wasm': 'application/wasm',
+  '.png': 'image/png',
+};
+
+// Serves `dir` on a free port of 127.0.0.1 only; resolves to { origin, close }.
+export async function startServer(dir) {
+  const root = path.resolve(dir);
+  const server = http.createServer((request, response) => {
+    const file = path.join(root, decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname));
+    if (!file.startsWith(root + path.sep)) {
+      response.writeHead(403).end();
+      return;
+    }
+    fs.readFile(file, (error, body) => {
+      if (error) {
+        response.writeHead(404).end();
+        return;
+      }
+      response.writeHead(200, { 'Content-Type': contentTypes[path.extname(file)] || 'application/octet-stream' });
+      response.end(body);
+    });
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return {
+    origin: `http://127.0.0.1:${server.address().port}`,
+    close: () => new Promise((resolve) => server.close(resolve)),
+  };
+}
+
+// Headless Chromium on SwiftShader's WebGL, with a fresh profile that is
+// removed again on close. The DevTools protocol runs over a pipe: no port.
+export async function openBrowser() {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'korvada-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    pipe: true,
+    userDataDir: profile,
+    args: [
+      '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
+    ],
+  });
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    await close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  };
+  return browser;
+}
+
+// Emscripten's OpenGL emulation announces itself on every start; anything
+// else the console calls a warning or an error counts as a problem.
+const knownNotices = /^WARNING: using emscripten GL (immediate mode )?emulation/;
+
+// A page of the given size whose console errors, warnings and uncaught
+// exceptions collect in page.problems.
+export async function openPage(browser, url, width = 800, height = 600) {
+  const page = await browser.newPage();
+  page.problems = [];
+  page.on('console', (message) => {
+    const type = message.type();
+    if ((type === 'error' || type === 'warn' || type === 'warning') && !knownNotices.test(message.text()))
+      page.problems.push(`${type}: ${message.text()}`);
+  });
+  page.on('pageerror', (error) => page.problems.push(`uncaught: ${error.message}`));
+  await page.setViewport({ width, height });
+  await page.goto(url);
+  return page;
+}
+
+// The page's state: loading, form, playing, held (a test round's frame limit).
+export async function waitState(page, state, timeout = 20000) {
+  await page.waitForFunction((wanted) => document.documentElement.dataset.state === wanted, { timeout }, state);
+}
+
+export const pageState = (page) => page.evaluate(() => document.documentElement.dataset.state);
+
+// The round as the game sees it: frames, camera (1..6), the player's x, y, z,
+// gameOver and roundOn.
+export async function gameState(page) {
+  return JSON.parse(await page.evaluate(() => Module.ccall('korvadaState', 'string')));
+}
+
+export async function waitFrames(page, count, timeout = 20000) {
+  await page.waitForFunction(
+    (wanted) => JSON.parse(Module.ccall('korvadaState', 'string')).frames >= wanted, { timeout }, count);
+}
+
+export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// A key held down for `ms`, long enough for the game's frames to see it.
+export async function holdKey(page, key, ms = 150) {
+  await page.keyboard.down(key);
+  await sleep(ms);
+  await page.keyboard.up(key);
+}
+
+// What the player sees of the game: the canvas as the browser shows it.
+export async function canvasPicture(page) {
+  const box = await (await page.$('#canvas')).boundingBox();
+  return PNG.sync.read(Buffer.from(await page.screenshot({ clip: box, type: 'png' })));
+}
+
+// korvada-shot's frame of the same round, drawn offscreen from the data folder.
+export function shotPicture(args) {
+  const out = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'korvada-shot-')), 'shot.png');
+  execFileSync(process.env.KORVADA_SHOT, [...args, '--out', out], { cwd: process.env.KORVADA_DATA_DIR, timeout: 60000 });
+  const picture = PNG.sync.read(fs.readFileSync(out));
+  fs.rmSync(path.dirname(out), { recursive: true, force: true });
+  return picture;
+}
+
+// The share of pixels whose red, green or blue differs by more than
+// `threshold` (0..255) between two pictures of the same size.
+export function differingShare(a, b, threshold) {
+  if (a.width !== b.width || a.height !== b.height)
+    throw new Error(`pictures of different sizes: ${a.width}x${a.height} and ${b.width}x${b.height}`);
+  let differing = 0;
+  for (let i = 0; i < a.data.length; i += 4) {
+    if (Math.abs(a.data[i] - b.data[i]) > threshold || Math.abs(a.data[i + 1] - b.data[i + 1]) > threshold ||
+        Math.abs(a.data[i + 2] - b.data[i + 2]) > threshold)
+      ++differing;
+  }
+  return differing / (a.width * a.height);
+}
+
+export function savePicture(picture, file) {
+  fs.writeFileSync(file, PNG.sync.write(picture));
+}
