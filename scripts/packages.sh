@@ -5,6 +5,7 @@ linux_packages=(
   g++ cmake make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libosmesa6-dev libgl1-mesa-dri
   libegl-mesa0 libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev
   xvfb xauth xfonts-base x11-utils x11-xserver-utils xdotool imagemagick openbox
+  xserver-xorg-core xserver-xorg-video-dummy
 )
 
 # The Windows program is cross-built and run under 32-bit Wine.
