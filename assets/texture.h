@@ -36,6 +36,11 @@ struct Texture {
     void upload(uint32_t name, int32_t minFilter, int32_t magFilter, int32_t wrapS, int32_t wrapT,
                 int32_t envMode);
 
+    // Gives the uploaded texture the colour of its texel at (0, 1) as its
+    // border colour, so that a clamped linear sample there is that texel's
+    // colour alone. Nothing without a whole image.
+    void useCornerAsBorder() const;
+
     void freePixels();
 
     int32_t getWidth() const { return width; }

@@ -28,6 +28,7 @@ struct TextureSlot {
     const char* fileName;
     uint32_t glName;
     int32_t wrap;
+    bool cornerBorder;  // the border takes the colour of the texel at (0, 1)
 };
 
 }  // namespace
@@ -50,17 +51,34 @@ void Texture::upload(uint32_t name, int32_t minFilter, int32_t magFilter, int32_
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
 }
 
+void Texture::useCornerAsBorder() const {
+    if (!holdsWholeImage(*this)) return;
+    // Rows run from t = 0 up: (0, 1) is the first texel of the last row.
+    const int64_t rowBytes = (int64_t{width} * 3 + 3) / 4 * 4;
+    const uint8_t* corner = pixels + rowBytes * (height - 1);
+    const GLfloat colour[4] = {corner[0] / 255.0f, corner[1] / 255.0f, corner[2] / 255.0f, 1.0f};
+    glBindTexture(GL_TEXTURE_2D, glName);
+    glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, colour);
+}
+
 int32_t Game::loadTextures() {
     // Load order is what the user sees when pictures are missing: one error
     // box per picture, in this order, and the game starts all the same.
     Texture* const records[] = {&textures[0], &textures[2], &textures[1], &textures[3], &textures[4], &fontTexture};
+    // The bubbles are drawn with the sky bound, at its corner (0, 1). There,
+    // GL_CLAMP with linear filtering mixes three parts border to one part
+    // texel, and the default black border left the bubbles a quarter as
+    // bright as the corner, a faint smudge on the ground. A border of the
+    // corner's own colour makes the sample that colour on every OpenGL.
     const TextureSlot slots[] = {
-        {"air.bmp", 0, GL_REPEAT},    {"flaska.bmp", 2, GL_REPEAT},   {"lahev2.bmp", 3, GL_REPEAT},
-        {"oblaka.bmp", 5, GL_CLAMP},  {"tamrisol.bmp", 6, GL_CLAMP},  {"font.bmp", 4, GL_REPEAT},
+        {"air.bmp", 0, GL_REPEAT, false},   {"flaska.bmp", 2, GL_REPEAT, false},
+        {"lahev2.bmp", 3, GL_REPEAT, false}, {"oblaka.bmp", 5, GL_CLAMP, true},
+        {"tamrisol.bmp", 6, GL_CLAMP, false}, {"font.bmp", 4, GL_REPEAT, false},
     };
     for (int i = 0; i < 6; ++i) {
         records[i]->loadBmp(slots[i].fileName);  // a failed picture only costs its image
         records[i]->upload(slots[i].glName, GL_LINEAR, GL_LINEAR, slots[i].wrap, slots[i].wrap, GL_MODULATE);
+        if (slots[i].cornerBorder) records[i]->useCornerAsBorder();
     }
     return 1;
 }

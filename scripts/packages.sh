@@ -10,6 +10,8 @@ linux_packages=(
   dpkg-dev file lintian desktop-file-utils appstream man-db groff-base unzip
   # The setup program's dialog.
   libgtk-3-dev
+  # A display server that really switches modes, for the display tests.
+  xserver-xorg-core xserver-xorg-video-dummy
 )
 
 # The Windows program is cross-built and run under 32-bit Wine.

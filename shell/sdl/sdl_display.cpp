@@ -1,23 +1,17 @@
 // The start and the end of a run: the window, its OpenGL context, the
-// full-screen display mode and the way back to the desktop's.
+// full-screen display mode and the way back to the desktop's. What happens
+// when is shell/display_policy.cpp's; the display steps it calls are here.
 
 #include <cstdio>
 
 #include "core/game.h"
 #include "core/platform.h"
+#include "shell/display_policy.h"
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
-const char* const kModeQueryFailed = "Chyba při zjišťování parametrů obrazovky!";
-const char* const kModeRefused = "Nelze změnit nastavení obrazovky!";
-
-// A refused mode is told to the user and ends the loop before the next
-// frame; the caller's remaining steps still run.
-void refuseMode(SdlShell& shell, const char* message) {
-    platformShowError(message);
-    shell.quitPosted = true;
-    shell.exitCode = kExitStartFailed;
-}
+// How long the window manager may take to make the shown window full screen.
+constexpr Uint32 kFullScreenWaitMs = 2000;
 
 // Colour bits per channel: 5-6-5 for the 16-bit setting, 8-8-8 otherwise.
 void requestPixelFormat(const GameSettings& settings, int depthBits) {
@@ -31,8 +25,8 @@ void requestPixelFormat(const GameSettings& settings, int depthBits) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 }
 
-// The window's restored placement is 800 × 600 at (10, 10); the game mode
-// makes it full screen before it is first shown.
+// The window's restored placement is 800 × 600 at (10, 10); it is asked to
+// be full screen before it is first shown.
 SDL_Window* createWindow() {
     return SDL_CreateWindow("Korvada", 10, 10, 800, 600, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
 }
@@ -46,19 +40,68 @@ SDL_Window* createWindowWithDepth(const GameSettings& settings) {
     return createWindow();
 }
 
-// Switches to the game mode: the launch code's resolution at the desktop's
-// colour depth. Built once; activations re-apply this same record.
-void enterGameMode(SdlShell& shell, Resolution size) {
+// Asks the driver to wait for the display's refresh, so that a 60 Hz screen
+// does not get thousands of frames a second; adaptive where it can. A
+// driver that cannot wait (no refresh at all) draws unthrottled, as before.
+void waitForRefresh() {
+    if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+}
+
+int displayOf(const SdlShell& shell) {
     const int display = SDL_GetWindowDisplayIndex(shell.window);
-    if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &shell.desktopMode) != 0)
-        refuseMode(shell, kModeQueryFailed);
-    shell.gameMode = SDL_DisplayMode{};
-    shell.gameMode.format = shell.desktopMode.format;
-    shell.gameMode.w = size.width;
-    shell.gameMode.h = size.height;
-    reapplyGameMode(shell);
+    return display < 0 ? 0 : display;
+}
+
+// The display's own mode of exactly the game's size, in the desktop's pixel
+// format where it lists one. SDL would otherwise take the closest larger
+// mode, and the game would play at a size it was not asked for.
+bool findExactMode(const SdlShell& shell, SDL_DisplayMode* found) {
+    const int display = displayOf(shell);
+    bool any = false;
+    for (int i = 0, count = SDL_GetNumDisplayModes(display); i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
+        if (mode.w != shell.gameMode.w || mode.h != shell.gameMode.h) continue;
+        const bool desktops = mode.format == shell.desktopMode.format;
+        if (!any || (desktops && found->format != shell.desktopMode.format)) *found = mode;
+        any = true;
+    }
+    return any;
+}
+
+bool displayIsAt(const SdlShell& shell, int width, int height) {
+    SDL_DisplayMode current;
+    return SDL_GetCurrentDisplayMode(displayOf(shell), &current) == 0 && current.w == width && current.h == height;
+}
+
+// The display in the game's mode, and the window over all of it.
+bool coversDisplayInGameMode(const SdlShell& shell) {
+    SDL_Rect bounds;
+    int x = 0, y = 0, width = 0, height = 0;
+    if (SDL_GetDisplayBounds(displayOf(shell), &bounds) != 0) return false;
+    SDL_GetWindowPosition(shell.window, &x, &y);
+    SDL_GetWindowSize(shell.window, &width, &height);
+    return displayIsAt(shell, shell.gameMode.w, shell.gameMode.h) && x == bounds.x && y == bounds.y &&
+           width == bounds.w && height == bounds.h;
+}
+
+// The window manager answers a full-screen request a moment later: its
+// answer is awaited, for a bounded time. Events only queue up meanwhile.
+bool showsGameMode(const SdlShell& shell) {
+    const Uint32 deadline = SDL_GetTicks() + kFullScreenWaitMs;
+    while (!coversDisplayInGameMode(shell)) {
+        if (SDL_TICKS_PASSED(SDL_GetTicks(), deadline)) return false;
+        SDL_Delay(10);
+        SDL_PumpEvents();
+    }
+    return true;
 }
 }  // namespace
+
+SdlShell& sdlShell() {
+    static SdlShell shell;
+    return shell;
+}
 
 StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings) {
     game.settings = settings;
@@ -72,34 +115,26 @@ StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings)
         std::fprintf(stderr, "korvada: no OpenGL context: %s\n", SDL_GetError());
         return StartResult::NoContext;
     }
-    enterGameMode(shell, resolutionOf(settings));
+    waitForRefresh();
+    const Resolution size = resolutionOf(settings);
+    shell.gameMode = SDL_DisplayMode{};
+    shell.gameMode.w = size.width;
+    shell.gameMode.h = size.height;
+    enterGameMode(shell.run);
     game.startRound();
     return StartResult::Started;
 }
 
 void showGameWindow(Game& game, SdlShell& shell) {
+    // SDL switches the display inside SDL_ShowWindow and keeps the outcome
+    // to itself: the activation that follows checks what the display shows.
     SDL_ShowWindow(shell.window);
     SDL_RaiseWindow(shell.window);
+    onActivated(shell.run);
     // The window may not announce a size it had from the start.
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(shell.window, &width, &height);
     game.setupView(width, height);
-}
-
-void reapplyGameMode(SdlShell& shell) {
-    // A mode no display offers (larger than every one it has) is refused
-    // here; SDL itself would quietly stay in the current one.
-    SDL_DisplayMode closest;
-    const int display = SDL_GetWindowDisplayIndex(shell.window);
-    if (display < 0 || SDL_GetClosestDisplayMode(display, &shell.gameMode, &closest) == nullptr ||
-        SDL_SetWindowDisplayMode(shell.window, &shell.gameMode) != 0 ||
-        SDL_SetWindowFullscreen(shell.window, SDL_WINDOW_FULLSCREEN) != 0)
-        refuseMode(shell, kModeRefused);
-}
-
-void restoreDesktopMode(SdlShell& shell) {
-    // Leaving full screen gives the display its desktop mode back.
-    if (SDL_SetWindowFullscreen(shell.window, 0) != 0) refuseMode(shell, kModeRefused);
 }
 
 void shutDown(Game& game, SdlShell& shell) {
@@ -112,3 +147,40 @@ void shutDown(Game& game, SdlShell& shell) {
     shell.window = nullptr;
     closeSound(shell);
 }
+
+// --- The display steps of shell/display_policy.h --------------------------------
+
+void shellShowCursor(int32_t shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
+
+void shellMinimiseWindow() { SDL_MinimizeWindow(sdlShell().window); }
+
+int32_t shellQueryDesktopMode() {
+    SdlShell& shell = sdlShell();
+    const int32_t answered = SDL_GetDesktopDisplayMode(displayOf(shell), &shell.desktopMode) == 0;
+    // The game keeps the desktop's colour depth.
+    shell.gameMode.format = shell.desktopMode.format;
+    return answered;
+}
+
+int32_t shellApplyGameMode() {
+    SdlShell& shell = sdlShell();
+    SDL_DisplayMode exact;
+    if (!findExactMode(shell, &exact) || SDL_SetWindowDisplayMode(shell.window, &exact) != 0 ||
+        SDL_SetWindowFullscreen(shell.window, SDL_WINDOW_FULLSCREEN) != 0)
+        return 0;
+    // A hidden window only records the wish; showing it makes the switch,
+    // which is checked then.
+    if (SDL_GetWindowFlags(shell.window) & SDL_WINDOW_HIDDEN) return 1;
+    return showsGameMode(shell);
+}
+
+int32_t shellRestoreDesktopMode() {
+    SdlShell& shell = sdlShell();
+    // Leaving full screen gives the display its desktop mode back.
+    if (SDL_SetWindowFullscreen(shell.window, 0) != 0) return 0;
+    // Without a known desktop mode (its query failed) there is nothing to compare.
+    return shell.desktopMode.w <= 0 || displayIsAt(shell, shell.desktopMode.w, shell.desktopMode.h);
+}
+
+// The loop reads shell.run.quitPosted before every frame.
+void shellPostQuit(int) {}

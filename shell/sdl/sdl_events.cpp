@@ -17,29 +17,27 @@ void onKey(Game& game, const SDL_KeyboardEvent& event) {
         game.onKeyUp(key);
 }
 
-void onFocusLost(Game& game, SdlShell& shell) {
-    SDL_ShowCursor(SDL_ENABLE);
-    // Once the game is ending the window goes away anyway.
-    if (game.quitRequested == 0) SDL_MinimizeWindow(shell.window);
-    restoreDesktopMode(shell);
-}
-
-void onFocusGained(SdlShell& shell) {
-    reapplyGameMode(shell);
-    SDL_ShowCursor(SDL_DISABLE);
+// A window brought back from the taskbar without the focus (some window
+// managers restore without activating) must not stay a small window in the
+// desktop's mode: back to full screen as on a re-activation.
+void onRestored(SdlShell& shell) {
+    if ((SDL_GetWindowFlags(shell.window) & SDL_WINDOW_FULLSCREEN) == 0) onActivated(shell.run);
 }
 
 void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
     switch (event.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED: {
-            // The drawable, not the asked size: a mode switch may be refused silently.
+            // The drawable, not the asked size: what the window really got.
             int width = 0, height = 0;
             SDL_GL_GetDrawableSize(shell.window, &width, &height);
             game.setupView(width, height);
             break;
         }
-        case SDL_WINDOWEVENT_FOCUS_LOST: onFocusLost(game, shell); break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED: onFocusGained(shell); break;
+        // Once the game is ending the window goes away anyway: no minimising then.
+        case SDL_WINDOWEVENT_FOCUS_LOST: onDeactivated(shell.run, game.quitRequested); break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: onActivated(shell.run); break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SHOWN: onRestored(shell); break;
         case SDL_WINDOWEVENT_CLOSE: shell.closeRequested = true; break;
         default: break;
     }

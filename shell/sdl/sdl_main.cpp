@@ -6,20 +6,36 @@
 // game could not start (no display, window or OpenGL context) or the display
 // refused the game's mode.
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 #include "core/game.h"
+#include "shell/display_policy.h"
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
 // The one game record, constructed before main() like every static.
 Game game;
 
+// A termination signal ends the game as its window's close does, so that the
+// desktop gets its mode back: a mode left switched outlives the program.
+volatile std::sig_atomic_t endSignalled = 0;
+
+void onEndSignal(int) { endSignalled = 1; }
+
+void catchEndSignals() {
+    struct sigaction action = {};
+    action.sa_handler = onEndSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
+}
+
 // SDL falls back to its invisible drivers when there is no display; a game
 // nobody can see has not started. Asking for one by name is still allowed.
 bool openDisplay(SdlShell& shell) {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");  // focus loss is handled by the game
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");           // and so are the signals
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "korvada: no display: %s\n", SDL_GetError());
         return false;
@@ -35,27 +51,34 @@ bool openDisplay(SdlShell& shell) {
     return true;
 }
 
+bool ending(const SdlShell& shell) { return shell.run.quitPosted || shell.closeRequested || endSignalled; }
+
+bool windowVisible(const SdlShell& shell) {
+    return (SDL_GetWindowFlags(shell.window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
+}
+
 // All pending events, then one frame while the window can be seen. A hidden
-// or minimised window waits for the next event instead: no frames, no CPU.
+// or minimised window waits for the next event instead: no frames, and the
+// processor woken only to look for a signal.
 void runLoop(SdlShell& shell) {
     SDL_Event event;
-    while (!shell.quitPosted && !shell.closeRequested) {
-        const bool visible = (SDL_GetWindowFlags(shell.window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
-        if (!visible && SDL_WaitEvent(&event)) handleEvent(game, shell, event);
-        while (!shell.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
-        if (shell.quitPosted || shell.closeRequested) break;
-        if ((SDL_GetWindowFlags(shell.window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0) game.paintFrame();
+    while (!ending(shell)) {
+        if (!windowVisible(shell) && SDL_WaitEventTimeout(&event, 250)) handleEvent(game, shell, event);
+        while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
+        if (ending(shell)) break;
+        if (windowVisible(shell)) game.paintFrame();
     }
 }
 
-// The normal end: the window loses the focus as it goes (cursor back, desktop
-// mode back, no minimising), then everything the start took is given back.
-int endNormally(SdlShell& shell) {
+// Every end the loop comes to: the window loses the focus as it goes (cursor
+// back, desktop mode back, no minimising; a refusal there still has its box
+// and exit code 2), then everything the start took is given back.
+int finishRun(SdlShell& shell) {
     game.quitRequested = 1;
-    SDL_ShowCursor(SDL_ENABLE);
-    restoreDesktopMode(shell);
+    onDeactivated(shell.run, game.quitRequested);
+    endRun(shell.run, kExitNormal);
     shutDown(game, shell);
-    return shell.exitCode;
+    return shell.run.exitCode;
 }
 }  // namespace
 
@@ -68,6 +91,7 @@ int main(int argc, char** argv) {
     }
 
     SdlShell& shell = sdlShell();
+    catchEndSignals();
     if (!openDisplay(shell)) {
         SDL_Quit();
         return kExitStartFailed;
@@ -77,12 +101,9 @@ int main(int argc, char** argv) {
         SDL_Quit();
         return kExitStartFailed;
     }
-    if (!shell.quitPosted) showGameWindow(game, shell);
+    if (!shell.run.quitPosted) showGameWindow(game, shell);
     runLoop(shell);
-
-    // A refused display mode ends the run without the game's teardown; SDL
-    // still gives the display back.
-    const int code = shell.quitPosted ? shell.exitCode : endNormally(shell);
+    const int code = finishRun(shell);
     SDL_Quit();
     return code;
 }

@@ -6,11 +6,6 @@
 #include "core/platform.h"
 #include "shell/sdl/sdl_shell.h"
 
-SdlShell& sdlShell() {
-    static SdlShell shell;
-    return shell;
-}
-
 void platformShowError(const char* text) {
     // Always on stderr as well: a box may have no display to appear on, and
     // a box's text cannot be read back by anything watching the program.

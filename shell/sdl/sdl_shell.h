@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "shell/display_policy.h"
+
 struct Game;
 struct GameSettings;
 
@@ -15,20 +17,17 @@ struct SdlShell {
     SDL_Window* window = nullptr;
     SDL_GLContext glContext = nullptr;
     SDL_DisplayMode desktopMode = {};  // the user's mode, read once at the start
-    SDL_DisplayMode gameMode = {};     // built once; every activation applies it again
+    SDL_DisplayMode gameMode = {};     // size and format, built once; every activation asks for it again
     SDL_AudioDeviceID audioDevice = 0;  // 0: no sound, silently
     SDL_AudioSpec audioSpec = {};       // what the device plays
     bool videoReady = false;            // message boxes are worth trying
-    bool quitPosted = false;            // the loop ends before the next frame
     bool closeRequested = false;        // the game asked for its normal end
-    int exitCode = 0;
+    DisplayRun run;                     // a refused mode ends the loop; the exit code
 };
 
-// The program's one shell record (shell/sdl/sdl_platform.cpp).
+// The program's one shell record, which the display steps of
+// shell/display_policy.h work on (shell/sdl/sdl_display.cpp).
 SdlShell& sdlShell();
-
-// Exit codes besides 0 (a normal end) and 1 (a rejected launch code).
-constexpr int kExitStartFailed = 2;  // no display, window or OpenGL context; or a refused display mode
 
 // --- shell/sdl/sdl_keys.cpp -------------------------------------------------
 
@@ -43,17 +42,18 @@ bool isSystemKey(const SDL_Keysym& key);
 
 enum class StartResult { Started, NoWindow, NoContext };
 
-// The start: window, OpenGL context, game mode, then the game's own start
-// (OpenGL state, pictures, round). The window is still hidden afterwards.
-// On failure the reason is on stderr.
+// The start: window, OpenGL context, the game's mode asked for, then the
+// game's own start (OpenGL state, pictures, round). The window is still
+// hidden afterwards, and the display still in the desktop's mode: SDL
+// switches a hidden window's display only when the window is shown. On
+// failure the reason is on stderr; a refused mode has shown its box and
+// ended the run (shell.run).
 StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings);
 
-// Shows the started window and sizes the view to what the window got.
+// Shows the started window, which switches the display, and checks that the
+// switch happened as a re-activation does; sizes the view to what the
+// window got.
 void showGameWindow(Game& game, SdlShell& shell);
-
-// Display-mode switches. A refusal shows its message and ends the loop.
-void reapplyGameMode(SdlShell& shell);
-void restoreDesktopMode(SdlShell& shell);
 
 // The normal end: pictures freed, context released, window and audio gone.
 void shutDown(Game& game, SdlShell& shell);

@@ -2,27 +2,13 @@
 
 #include <cstddef>
 
-#include "core/platform.h"
-
 namespace {
-const char* const kDisplayQueryMessage = "Chyba při zjišťování parametrů obrazovky!";
-const char* const kDisplayChangeMessage = "Nelze změnit nastavení obrazovky!";
-
 // The DEVMODEA layout that ends before the panning fields: the size every
 // Windows version accepts for a display-mode change.
 constexpr WORD kDevModeSize = offsetof(DEVMODEA, dmPanningWidth);
 static_assert(kDevModeSize == 148, "DEVMODEA without the panning fields is 148 bytes");
 static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "the pixel-format request is 40 bytes");
 }  // namespace
-
-// A display the game cannot switch ends the run: the picture would be drawn
-// for a resolution the screen does not have.
-void Win32Display::reportDisplayFailure(const char* message) {
-    if (displayFailed) return;
-    displayFailed = 1;
-    platformShowError(message);
-    PostQuitMessage(kExitStartFailed);
-}
 
 PIXELFORMATDESCRIPTOR pixelFormatFor(const GameSettings& settings) {
     PIXELFORMATDESCRIPTOR format{};
@@ -57,7 +43,9 @@ int Win32Display::startGame(Game& game, HWND newWindow, GameSettings settings) {
     if (renderContext == nullptr || !wglMakeCurrent(deviceContext, renderContext)) return 0;
 
     const Resolution resolution = resolutionOf(settings);
-    enterGameMode(resolution.width, resolution.height);
+    gameWidth = resolution.width;
+    gameHeight = resolution.height;
+    enterGameMode(run);
     game.startRound();
     return 1;
 }
@@ -67,34 +55,6 @@ int Win32Display::selectPixelFormat(const GameSettings& settings) {
     const int index = ChoosePixelFormat(deviceContext, &pixelFormat);
     SetPixelFormat(deviceContext, index, &pixelFormat);
     return 1;
-}
-
-void Win32Display::enterGameMode(int width, int height) {
-    // The registry's mode is the user's own desktop, whatever some other
-    // program may have switched to at this moment.
-    desktopMode = DEVMODEA{};
-    desktopMode.dmSize = sizeof(DEVMODEA);
-    if (!EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &desktopMode)) {
-        reportDisplayFailure(kDisplayQueryMessage);
-    }
-    gameMode = gameModeFor(desktopMode, width, height);
-    if (ChangeDisplaySettingsA(&gameMode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
-        reportDisplayFailure(kDisplayChangeMessage);
-    }
-}
-
-void Win32Display::reapplyGameMode() {
-    if (displayFailed) return;
-    if (ChangeDisplaySettingsA(&gameMode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
-        reportDisplayFailure(kDisplayChangeMessage);
-    }
-}
-
-void Win32Display::restoreDesktopMode() {
-    // Giving the desktop back is tried even when the run is ending.
-    if (ChangeDisplaySettingsA(&desktopMode, 0) != DISP_CHANGE_SUCCESSFUL) {
-        reportDisplayFailure(kDisplayChangeMessage);
-    }
 }
 
 void Win32Display::shutDown(Game& game) {
@@ -107,3 +67,30 @@ void Win32Display::shutDown(Game& game) {
     renderContext = nullptr;
     deviceContext = nullptr;
 }
+
+// --- The display steps of shell/display_policy.h --------------------------------
+
+void shellShowCursor(int32_t shown) { ShowCursor(shown ? TRUE : FALSE); }
+
+void shellMinimiseWindow() { ShowWindow(mainDisplay().window, SW_MINIMIZE); }
+
+int32_t shellQueryDesktopMode() {
+    Win32Display& display = mainDisplay();
+    // The registry's mode is the user's own desktop, whatever some other
+    // program may have switched to at this moment.
+    display.desktopMode = DEVMODEA{};
+    display.desktopMode.dmSize = sizeof(DEVMODEA);
+    const int32_t answered = EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &display.desktopMode) != 0;
+    display.gameMode = gameModeFor(display.desktopMode, display.gameWidth, display.gameHeight);
+    return answered;
+}
+
+int32_t shellApplyGameMode() {
+    return ChangeDisplaySettingsA(&mainDisplay().gameMode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+}
+
+int32_t shellRestoreDesktopMode() {
+    return ChangeDisplaySettingsA(&mainDisplay().desktopMode, 0) == DISP_CHANGE_SUCCESSFUL;
+}
+
+void shellPostQuit(int exitCode) { PostQuitMessage(exitCode); }

@@ -6,11 +6,7 @@
 #include <windows.h>
 
 #include "core/game.h"
-
-// A start that cannot draw, or a display the game cannot switch, ends the
-// run with this code so that a launcher can tell it from a normal end (0)
-// and from a rejected launch code (1).
-constexpr int kExitStartFailed = 2;
+#include "shell/display_policy.h"
 
 struct Win32Display {
     PIXELFORMATDESCRIPTOR pixelFormat{};
@@ -19,24 +15,16 @@ struct Win32Display {
     DEVMODEA desktopMode{};  // the registry's desktop mode, read once at the start
     DEVMODEA gameMode{};     // built once at the start, applied on every activation
     HWND window = nullptr;
-    // Set once a display query or switch has failed and the quit is posted:
-    // the run is ending, so the game mode is not tried again. Otherwise every
-    // error box would deactivate the window, its closing reactivate it, and
-    // the refused switch open the next box, without end.
-    int32_t displayFailed = 0;
+    int gameWidth = 0, gameHeight = 0;  // the launch code's resolution
+    DisplayRun run;                      // the boxes shown so far and the exit code
 
     // The start sequence, run from the window's creation: contexts, display
     // mode, then the game's own start. Returns 1, or 0 when nothing can be
     // drawn (no rendering context, or it cannot be made current).
     int startGame(Game& game, HWND newWindow, GameSettings settings);
     int selectPixelFormat(const GameSettings& settings);
-    void enterGameMode(int width, int height);
-    void reapplyGameMode();
-    void restoreDesktopMode();
     // Releases what startGame acquired; leaves the display mode alone.
     void shutDown(Game& game);
-    // The box for a failed display query or switch, once, and the quit.
-    void reportDisplayFailure(const char* message);
 };
 
 // The program's one display record, which the platform services use.

@@ -32,24 +32,23 @@ LRESULT onCreate(HWND window) {
     return 0;
 }
 
+// A display failure before this (a refused desktop restore as the window
+// closes) keeps its exit code: the run's first code stays.
 void onDestroy(HWND window) {
     if (timerStarted) KillTimer(window, timerValue);
     display.shutDown(game);
-    PostQuitMessage(0);
+    endRun(display.run, kExitNormal);
 }
 
 void onActivate(WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case WA_ACTIVE:
-        display.reapplyGameMode();
-        ShowCursor(FALSE);
+        onActivated(display.run);
         break;
     case WA_INACTIVE:
-        ShowCursor(TRUE);
         // The window closing at the end of the game is deactivated too; it
         // must not flash down to the taskbar on its way out.
-        if (!game.quitRequested) ShowWindow(mainWindow, SW_MINIMIZE);
-        display.restoreDesktopMode();
+        onDeactivated(display.run, game.quitRequested);
         break;
     default:  // activated by a mouse click: nothing changes
         break;
@@ -112,7 +111,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     // mingw-w64's start-up code splits lpCmdLine by its own quoting rules;
     // the launch code is read from the raw command line instead, the way
     // Windows itself hands the tail to a program.
-    if (!decodeLaunchCode(windowsCommandTail(GetCommandLineA()), &launchSettings)) return 1;
+    if (!decodeLaunchCode(windowsCommandTail(GetCommandLineA()), &launchSettings)) return kExitBadLaunchCode;
 
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
     // The creation message starts the game; a start that cannot draw refuses

@@ -1,6 +1,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/game.h"
 #include "crafted_files.h"
 #include "shell/headless/headless_platform.h"
@@ -85,6 +87,32 @@ TEST_F(TextureSet, EachPictureGoesUnderItsNameWithItsParameters) {
     game.freeTextures();
     for (const Texture& t : game.textures) EXPECT_EQ(t.pixels, nullptr);
     EXPECT_EQ(game.fontTexture.pixels, nullptr);
+}
+
+TEST_F(TextureSet, TheSkysBorderIsItsCornerColourAndTheOthersStayBlack) {
+    // The sky differs from its rest only in the texel at (0, 1): the first
+    // of the last row in the file (rows go up from t = 0; blue-green-red).
+    Bytes sky;
+    for (int i = 0; i < 16; ++i) sky.insert(sky.end(), {30, 20, 10});
+    sky[12 * 3] = 100, sky[12 * 3 + 1] = 150, sky[12 * 3 + 2] = 200;
+    dir.write("oblaka.bmp", bmpFile(4, 4, 24, sky));
+    dir.write("tamrisol.bmp", solidBmp(4, 4, 50, 60, 70));
+    Game game;
+    {
+        WorkingDir here(dir.path);
+        game.loadTextures();
+    }
+    auto border = [](GLuint name) {
+        std::vector<GLfloat> colour(4, -1);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, colour.data());
+        for (GLfloat& c : colour) c = std::round(c * 255);
+        return colour;
+    };
+    EXPECT_EQ(border(5), (std::vector<GLfloat>{200, 150, 100, 255}));
+    EXPECT_EQ(border(6), (std::vector<GLfloat>{0, 0, 0, 0}));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    game.freeTextures();
 }
 
 TEST_F(TextureSet, MissingPicturesCostOneBoxEachAndTheGameGoesOn) {

@@ -57,6 +57,11 @@ e2e_setup() {
     done
     [ -s "$WORK/display" ] || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$WORK/display")"
+    start_window_manager
+}
+
+start_window_manager() {
+    local i
     openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
     for i in $(seq 100); do
@@ -64,6 +69,76 @@ e2e_setup() {
         sleep 0.05
     done
     xset r off
+}
+
+# e2e_setup_switching KORVADA DATA_DIR: an X server that really switches
+# display modes (Xorg with its dummy driver: 1024x768, with 800x600 and the
+# other usual modes below it, but none larger), with a window manager. Xvfb
+# has one mode only, so a mode left switched can be seen only here.
+e2e_setup_switching() {
+    KORVADA=$1
+    DATA=$2
+    [ -x "$KORVADA" ] || fail "no program at $KORVADA"
+    command -v Xorg >/dev/null && [ -f /usr/lib/xorg/modules/drivers/dummy_drv.so ] ||
+        fail "Xorg with its dummy driver is needed (xserver-xorg-core, xserver-xorg-video-dummy)"
+    WORK=$(mktemp -d "${TMPDIR:-/tmp}/korvada-e2e.XXXXXX")
+    trap e2e_cleanup EXIT
+    cat >"$WORK/xorg.conf" <<'CONF'
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 16384
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+  Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Modes "1024x768"
+    Virtual 1024 768
+  EndSubSection
+EndSection
+CONF
+    exec 7>"$WORK/display"
+    Xorg -displayfd 7 -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log" \
+        >"$WORK/xorg.out" 2>&1 &
+    E2E_PIDS+=($!)
+    exec 7>&-
+    local i
+    for i in $(seq 200); do
+        [ -s "$WORK/display" ] && break
+        sleep 0.05
+    done
+    [ -s "$WORK/display" ] || fail "Xorg did not start (see $WORK/xorg.log)"
+    export DISPLAY=":$(head -n1 "$WORK/display")"
+    start_window_manager
+}
+
+# The X screen's current size, WIDTHxHEIGHT.
+screen_mode() { xrandr 2>/dev/null | sed -n 's/.*current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'; }
+
+# The game window's place on the screen, WIDTHxHEIGHT+X+Y.
+window_geometry() {
+    xwininfo -id "$GAME_WINDOW" 2>/dev/null | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+        /^ *Width/ {w = $NF} /^ *Height/ {h = $NF} END {print w "x" h "+" x "+" y}'
+}
+
+# wait_screen_mode SIZE SECONDS: waits for the X screen to be at SIZE.
+wait_screen_mode() {
+    local i
+    for i in $(seq $(($2 * 10))); do
+        [ "$(screen_mode)" = "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
 }
 
 # start_game CODE [FOLDER] [ENV=VALUE...]: the game in the background, run from

@@ -22,7 +22,7 @@ constexpr Rgb kGroundColour{40, 160, 40};
 constexpr Rgb kBottle1Colour{200, 100, 50};
 constexpr Rgb kBottle2Colour{60, 60, 220};
 constexpr Rgb kEndColour{220, 40, 40};
-constexpr Rgb kSkyCorner{255, 255, 0};  // the texel at s = 0, t = 1
+constexpr Rgb kSkyCorner{240, 200, 160};  // the texel at s = 0, t = 1
 constexpr Rgb kSkyRest{0, 255, 255};
 
 // Glyph g of the font: red tells its column, green its row from the top.
@@ -68,19 +68,22 @@ protected:
         upload(game->textures[0], 0, 4, solid(kGroundColour, 16), GL_REPEAT);
         upload(game->textures[1], 3, 4, solid(kBottle1Colour, 16), GL_REPEAT);
         upload(game->textures[2], 2, 4, solid(kBottle2Colour, 16), GL_REPEAT);
-        upload(game->textures[3], 5, 4, sky, GL_CLAMP);
+        upload(game->textures[3], 5, 4, sky, GL_CLAMP, true);
         upload(game->textures[4], 6, 64, solid(kEndColour, 64 * 64), GL_CLAMP);  // clamping darkens only a thin rim
         upload(game->fontTexture, 4, 64, font, GL_REPEAT);
     }
 
-    // A square picture uploaded from `rgb`; the record keeps no buffer, as
-    // the pixels belong to the test.
-    static void upload(Texture& texture, uint32_t name, int side, std::vector<uint8_t> rgb, GLint wrap) {
+    // A square picture uploaded from `rgb`, and given its corner as its
+    // border as the game gives the sky; the record keeps no buffer, as the
+    // pixels belong to the test.
+    static void upload(Texture& texture, uint32_t name, int side, std::vector<uint8_t> rgb, GLint wrap,
+                       bool cornerBorder = false) {
         texture.pixels = rgb.data();
         texture.bitsPerPixel = 24;
         texture.width = texture.height = side;
         texture.byteCount = static_cast<int32_t>(rgb.size());
         texture.upload(name, GL_LINEAR, GL_LINEAR, wrap, wrap, GL_MODULATE);
+        if (cornerBorder) texture.useCornerAsBorder();
         texture.pixels = nullptr;
     }
 

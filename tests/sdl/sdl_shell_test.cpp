@@ -34,14 +34,27 @@ TEST(SdlKeys, TranslatesTheKeysTheGameHasCodesFor) {
     const Case cases[] = {
         {SDL_SCANCODE_LEFT, 0x25},   {SDL_SCANCODE_UP, 0x26},       {SDL_SCANCODE_RIGHT, 0x27},
         {SDL_SCANCODE_DOWN, 0x28},   {SDL_SCANCODE_0, 0x30},        {SDL_SCANCODE_1, 0x31},
-        {SDL_SCANCODE_6, 0x36},      {SDL_SCANCODE_9, 0x39},        {SDL_SCANCODE_KP_0, 0x60},
-        {SDL_SCANCODE_KP_1, 0x61},   {SDL_SCANCODE_KP_5, 0x65},     {SDL_SCANCODE_KP_9, 0x69},
-        {SDL_SCANCODE_A, 0x41},      {SDL_SCANCODE_Z, 0x5A},        {SDL_SCANCODE_SPACE, 0x20},
+        {SDL_SCANCODE_6, 0x36},      {SDL_SCANCODE_9, 0x39},        {SDL_SCANCODE_A, 0x41},
+        {SDL_SCANCODE_Z, 0x5A},      {SDL_SCANCODE_SPACE, 0x20},
         {SDL_SCANCODE_RETURN, 0x0D}, {SDL_SCANCODE_KP_ENTER, 0x0D}, {SDL_SCANCODE_ESCAPE, 0x1B},
         {SDL_SCANCODE_F1, 0x70},     {SDL_SCANCODE_F12, 0x7B},
     };
     for (const Case& c : cases)
         EXPECT_EQ(virtualKeyOf(keyOf(c.scancode)), c.virtualKey) << SDL_GetScancodeName(c.scancode);
+}
+
+TEST(SdlKeys, TheKeypadIsDigitsWithNumLockAndMovingKeysWithout) {
+    const SDL_Scancode pad[] = {SDL_SCANCODE_KP_0, SDL_SCANCODE_KP_1, SDL_SCANCODE_KP_2, SDL_SCANCODE_KP_3,
+                                SDL_SCANCODE_KP_4, SDL_SCANCODE_KP_5, SDL_SCANCODE_KP_6, SDL_SCANCODE_KP_7,
+                                SDL_SCANCODE_KP_8, SDL_SCANCODE_KP_9};
+    // Insert, End, Down, Page Down, Left, Clear, Right, Home, Up, Page Up.
+    const int32_t moving[] = {0x2D, 0x23, 0x28, 0x22, 0x25, 0x0C, 0x27, 0x24, 0x26, 0x21};
+    for (int digit = 0; digit < 10; ++digit) {
+        SCOPED_TRACE(digit);
+        EXPECT_EQ(virtualKeyOf(keyOf(pad[digit], SDLK_UNKNOWN, KMOD_NUM)), 0x60 + digit);
+        EXPECT_EQ(virtualKeyOf(keyOf(pad[digit])), moving[digit]);
+    }
+    EXPECT_EQ(virtualKeyOf(keyOf(SDL_SCANCODE_KP_PERIOD)), 0x2E);  // Delete
 }
 
 TEST(SdlKeys, KeysWithoutACodeAreIgnored) {
@@ -92,11 +105,20 @@ TEST_F(SdlEvents, KeysWriteTheKeyTableIncludingRepeats) {
 }
 
 TEST_F(SdlEvents, OnlyTheMainRowDigitsChooseTheCamera) {
-    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_KP_5));
+    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_KP_5, KMOD_NUM));
     EXPECT_EQ(game.cameraIndex, 0);
     EXPECT_EQ(game.keyDown[0x65], 1);
     send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_5));
     EXPECT_EQ(game.cameraIndex, 4);
+}
+
+TEST_F(SdlEvents, KeypadArrowsWithoutNumLockSteerAsTheArrows) {
+    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_KP_4));
+    EXPECT_EQ(game.keyDown[0x25], 1);
+    send(keyEvent(SDL_KEYUP, SDL_SCANCODE_KP_4));
+    EXPECT_EQ(game.keyDown[0x25], 0);
+    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_KP_8));
+    EXPECT_EQ(game.keyDown[0x26], 1);
 }
 
 TEST_F(SdlEvents, SystemKeysReachNeitherHandler) {

@@ -129,3 +129,37 @@ wait_for() {
 }
 
 game_window() { xdotool search --onlyvisible --name '^Korvada$' 2>/dev/null | head -1; }
+
+# The mode Wine gives as the display's registry mode (what the game reads
+# as the desktop's and gives back on leaving) lives in the display adapter's
+# key, which Wine makes anew in each session: keep the session (wineserver -p)
+# from the change to the game's end.
+display_key() {
+  timeout 60 wineserver -p
+  timeout 60 wine reg query 'HKCC\System\CurrentControlSet\Control\Video' /s 2>/dev/null | tr -d '\r' |
+    grep -m1 '\\0000$'
+}
+
+# Little-endian hex of a 32-bit number, as the registry's binary values hold it.
+le32() { printf '%02X%02X%02X%02X' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
+
+# set_registry_mode SCREEN_SIZE SIZE: the registry mode becomes SIZE (WxH),
+# copied from the screen's own mode (SCREEN_SIZE) with the size changed.
+set_registry_mode() {
+  local key mode
+  key=$(display_key)
+  [ -n "$key" ] || fail "Wine made no display adapter key"
+  mode=$(timeout 60 wine reg query "$key" /v 'Modes\00000000' | tr -d '\r' | awk '/REG_BINARY/ {print $3}')
+  local from="$(le32 "${1%x*}")$(le32 "${1#*x}")" to="$(le32 "${2%x*}")$(le32 "${2#*x}")"
+  [[ "$mode" == *"$from"* ]] || fail "the screen's mode does not hold its size $1"
+  timeout 60 wine reg add "$key" /v 'Modes\FFFFFFFE' /t REG_BINARY /d "${mode/$from/$to}" /f >/dev/null ||
+    fail "cannot set the registry mode"
+}
+
+# forget_registry_mode: no registry mode at all, so that asking for it fails.
+forget_registry_mode() {
+  local key
+  key=$(display_key)
+  [ -n "$key" ] || fail "Wine made no display adapter key"
+  timeout 60 wine reg delete "$key" /v 'Modes\FFFFFFFE' /f >/dev/null 2>&1 || true
+}

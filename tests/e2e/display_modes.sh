@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The launch code's resolution exactly, or the refusal, on a 1024x768 screen
+# (Xvfb: its one mode is its size). "0TYAY" (800x600) gives the box and exit
+# 2 without a game window; "3TYAY" plays over the whole screen, and after
+# minimising and coming back covers the whole screen again, never the 800x600
+# window the game has on the desktop. SIGHUP and SIGQUIT end it as SIGINT and
+# SIGTERM do: the normal end (which gives the desktop its mode back), exit 0.
+#   display_modes.sh KORVADA DATA_DIR
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_setup "$1" "$2" 1024x768
+
+start_game 0TYAY "" SDL_AUDIODRIVER=dummy
+dismiss_boxes 1
+wait_exit 5
+[ "$EXIT_CODE" = 2 ] || fail "800x600 on a 1024x768 screen: exit code $EXIT_CODE, expected 2"
+grep -qxF "Nelze změnit nastavení obrazovky!" "$WORK/stderr" || fail "800x600: the message is not on stderr"
+xdotool search --onlyvisible --name '^Korvada$' >/dev/null 2>&1 && fail "800x600: a game window is visible"
+note "800x600 on a 1024x768 screen: the box, exit 2"
+
+start_game 3TYAY "" SDL_AUDIODRIVER=dummy
+wait_game_window
+[ "$(window_geometry)" = 1024x768+0+0 ] || fail "1024x768: the window is at $(window_geometry), not over the screen"
+shot playing
+read -r _ _ _ lit <<<"$(image stats "$WORK/playing.ppm")"
+awk -v l="$lit" 'BEGIN {exit !(l > 0.9)}' || fail "1024x768 shows no scene (lit share $lit)"
+note "1024x768 plays: window $(window_geometry)"
+
+xdotool windowminimize "$GAME_WINDOW"
+sleep 0.5
+game_running || fail "the game ended when minimised"
+xdotool windowmap "$GAME_WINDOW" 2>/dev/null
+wait_game_window
+[ "$(window_geometry)" = 1024x768+0+0 ] || fail "restored, the window is at $(window_geometry), not over the screen"
+shot restored
+read -r _ _ _ lit <<<"$(image stats "$WORK/restored.ppm")"
+awk -v l="$lit" 'BEGIN {exit !(l > 0.9)}' || fail "restored, no scene over the screen (lit share $lit)"
+note "minimised and restored: window $(window_geometry)"
+
+for signal in HUP QUIT INT; do
+    [ "$signal" = HUP ] || { start_game 3TYAY "" SDL_AUDIODRIVER=dummy; wait_game_window; }
+    kill -"$signal" "$GAME_PID"
+    wait_exit 3
+    [ "$EXIT_CODE" = 0 ] || fail "SIG$signal: exit code $EXIT_CODE, expected 0 (the normal end)"
+    note "SIG$signal: the normal end, exit 0"
+done
+note "ok"

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Asking for the desktop's registry mode fails (there is none) and then the
+# switch fails too (1024x768 on an 800x600 screen): each failure shows its
+# own box, the query's first, and the game ends with exit code 2.
+source "$(dirname "$0")/wine_harness.sh"
+start_display 800x600
+forget_registry_mode
+start_watchdog
+
+run_game "$data_dir" 60 -all,trace+msgbox 3TYAY
+rc=$(wait_exit 60)
+texts=$(box_texts)
+echo "boxes: $texts"
+expected=$'Chyba při zjišťování parametrů obrazovky!\nNelze změnit nastavení obrazovky!'
+[ "$texts" = "$expected" ] || fail "boxes '$texts', expected the query's box, then the switch's"
+[ "$rc" = 2 ] || fail "exit $rc, expected 2"
+echo "exit $rc"
