@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     if (!decodeLaunchCode(joinArguments(argc, argv), &settings)) {
         // The message names the Windows setup; on Linux it is korvada-setup.
         std::fprintf(stderr, "korvada: run korvada-setup to choose the settings and play\n");
-        return 1;
+        return kExitBadLaunchCode;
     }
 
     SdlShell& shell = sdlShell();
