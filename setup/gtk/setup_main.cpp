@@ -49,7 +49,7 @@ const char* firstSet(std::initializer_list<const char*> names) {
 Language messageLanguage() { return languageOf(firstSet({"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})); }
 
 fs::path savedCodeFile() {
-    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config != nullptr && config[0] == '/') return fs::path(config) / "korvada" / "launch-code";
     const char* home = std::getenv("HOME");

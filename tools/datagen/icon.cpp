@@ -137,8 +137,6 @@ void drawBubble(Icon& icon, float outline) {
 
 // ---- Files -----------------------------------------------------------------
 
-unsigned char toByte(float v) { return static_cast<unsigned char>(std::lround(clamp01(v) * 255.0f)); }
-
 // The icon as 8-bit RGBA rows from the top.
 std::vector<unsigned char> rgbaRows(const Icon& icon) {
     std::vector<unsigned char> out;
@@ -154,16 +152,6 @@ std::vector<unsigned char> rgbaRows(const Icon& icon) {
             out.push_back(a);
         }
     return out;
-}
-
-void putU16(std::vector<unsigned char>& out, uint32_t v) {
-    out.push_back(static_cast<unsigned char>(v & 0xFF));
-    out.push_back(static_cast<unsigned char>(v >> 8 & 0xFF));
-}
-
-void putU32(std::vector<unsigned char>& out, uint32_t v) {
-    putU16(out, v & 0xFFFF);
-    putU16(out, v >> 16);
 }
 
 // An icon image in the bitmap form: BITMAPINFOHEADER of twice the height

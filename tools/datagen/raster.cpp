@@ -161,8 +161,6 @@ float Dice::next() {
     return static_cast<float>(state >> 8) / 16777216.0f;
 }
 
-namespace {
-
 void putU16(std::vector<unsigned char>& out, uint32_t v) {
     out.push_back(static_cast<unsigned char>(v & 0xFF));
     out.push_back(static_cast<unsigned char>(v >> 8 & 0xFF));
@@ -174,8 +172,6 @@ void putU32(std::vector<unsigned char>& out, uint32_t v) {
 }
 
 unsigned char toByte(float v) { return static_cast<unsigned char>(std::lround(clamp01(v) * 255.0f)); }
-
-}  // namespace
 
 bool writeBmp(const Image& image, const std::string& path) {
     const uint32_t pixelBytes = static_cast<uint32_t>(image.width) * image.height * 3;

@@ -78,6 +78,11 @@ struct Dice {
     int below(int n) { return static_cast<int>(next() * static_cast<float>(n)) % n; }
 };
 
+// Little-endian fields of the BMP and ICO headers, and a colour channel as a byte.
+void putU16(std::vector<unsigned char>& out, uint32_t v);
+void putU32(std::vector<unsigned char>& out, uint32_t v);
+unsigned char toByte(float v);
+
 // 24-bit BMP, bottom-up rows, 40-byte info header, pixel block at offset 54.
 // The width must be a multiple of 4 (no row padding). Returns false on a
 // write error.
