@@ -46,16 +46,24 @@ e2e_setup() {
     [ -x "$KORVADA" ] || fail "no program at $KORVADA"
     WORK=$(mktemp -d "${TMPDIR:-/tmp}/korvada-e2e.XXXXXX")
     trap e2e_cleanup EXIT
+    start_x_server xvfb.log Xvfb -screen 0 "${size}x24" -nolisten tcp -noreset
+}
+
+# start_x_server LOG SERVER ARG...: the server on a display it picks itself
+# (-displayfd), its output in $WORK/LOG; DISPLAY set once it answers, then
+# the window manager.
+start_x_server() {
+    local log=$1 i
+    shift
     exec 7>"$WORK/display"
-    Xvfb -displayfd 7 -screen 0 "${size}x24" -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
+    "$@" -displayfd 7 >"$WORK/$log" 2>&1 &
     E2E_PIDS+=($!)
     exec 7>&-
-    local i
-    for i in $(seq 100); do
+    for i in $(seq 200); do
         [ -s "$WORK/display" ] && break
         sleep 0.05
     done
-    [ -s "$WORK/display" ] || fail "Xvfb did not start"
+    [ -s "$WORK/display" ] || fail "$1 did not start (see $WORK/$log)"
     export DISPLAY=":$(head -n1 "$WORK/display")"
     start_window_manager
 }
@@ -107,19 +115,7 @@ Section "Screen"
   EndSubSection
 EndSection
 CONF
-    exec 7>"$WORK/display"
-    Xorg -displayfd 7 -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log" \
-        >"$WORK/xorg.out" 2>&1 &
-    E2E_PIDS+=($!)
-    exec 7>&-
-    local i
-    for i in $(seq 200); do
-        [ -s "$WORK/display" ] && break
-        sleep 0.05
-    done
-    [ -s "$WORK/display" ] || fail "Xorg did not start (see $WORK/xorg.log)"
-    export DISPLAY=":$(head -n1 "$WORK/display")"
-    start_window_manager
+    start_x_server xorg.out Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log"
 }
 
 # The X screen's current size, WIDTHxHEIGHT.
@@ -179,18 +175,26 @@ end_game() {
     [ "$EXIT_CODE" = 0 ] || fail "$1 on the end screen: exit code $EXIT_CODE, expected 0"
 }
 
-# wait_game_window: the game's window shown and focused (keys go to the focus).
-wait_game_window() {
+# wait_focused_window TITLE: FOCUSED_WINDOW, the visible window named TITLE,
+# once it has the focus (keys go to the focus); fails after 10 s, or when
+# the program started last has ended.
+wait_focused_window() {
     local i
-    GAME_WINDOW=
+    FOCUSED_WINDOW=
     for i in $(seq 200); do
-        game_running || fail "the game ended before its window appeared"
-        GAME_WINDOW=$(xdotool search --onlyvisible --name '^Korvada$' 2>/dev/null | head -n1)
-        [ -n "$GAME_WINDOW" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$GAME_WINDOW" ] && break
+        game_running || fail "the program ended before its window '$1' appeared"
+        FOCUSED_WINDOW=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
+        [ -n "$FOCUSED_WINDOW" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$FOCUSED_WINDOW" ] && return 0
         sleep 0.05
     done
-    [ -n "$GAME_WINDOW" ] || fail "no visible window named Korvada within 10 s"
-    [ "$(xdotool getactivewindow 2>/dev/null)" = "$GAME_WINDOW" ] || fail "the game's window never got the focus"
+    [ -n "$FOCUSED_WINDOW" ] || fail "no visible window named '$1' within 10 s"
+    fail "the window '$1' never got the focus"
+}
+
+# wait_game_window: the game's window (GAME_WINDOW) shown and focused.
+wait_game_window() {
+    wait_focused_window Korvada
+    GAME_WINDOW=$FOCUSED_WINDOW
     sleep 0.3  # a few frames, so that screenshots show the scene
 }
 

@@ -19,14 +19,7 @@ start_setup() {
     GAME_PID=$!
 }
 wait_dialog() {
-    local i window=
-    for i in $(seq 100); do
-        game_running || fail "the setup ended before its dialog appeared"
-        window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
-        [ -n "$window" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] && break
-        sleep 0.1
-    done
-    [ -n "$window" ] || fail "no dialog '$1' within 10 s"
+    wait_focused_window "$1"
     sleep 0.3
 }
 # The game's command line, NUL bytes as spaces.
