@@ -16,6 +16,7 @@ void HeadlessPlatform::clear() {
     sounds.clear();
     swapCount = 0;
     closeRequests = 0;
+    countsPerRead = 0;
     onSound = nullptr;
 }
 
@@ -26,7 +27,11 @@ void platformPlaySound(const char* fileName) {
     if (headless().onSound) headless().onSound(fileName);
 }
 
-int64_t platformCounter() { return headless().counter; }
+int64_t platformCounter() {
+    const int64_t now = headless().counter;
+    headless().counter += headless().countsPerRead;
+    return now;
+}
 int64_t platformCounterFrequency() { return headless().frequency; }
 void platformSwapBuffers() { ++headless().swapCount; }
 void platformRequestClose() { ++headless().closeRequests; }

@@ -12,6 +12,9 @@ struct HeadlessPlatform {
     std::vector<std::string> sounds;  // sound files started, in order
     int64_t counter = 0;
     int64_t frequency = 1000000000;  // nanoseconds
+    // Counts the counter moves on after each read, as a running counter does
+    // between two reads; 0 keeps it still.
+    int64_t countsPerRead = 0;
     int swapCount = 0;
     int closeRequests = 0;
 

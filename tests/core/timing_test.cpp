@@ -13,7 +13,10 @@ protected:
         timer.init();
         timer.reset();
     }
-    ~FrameClock() override { headless().frequency = 1000000000; }
+    ~FrameClock() override {
+        headless().frequency = 1000000000;
+        headless().countsPerRead = 0;
+    }
     PerfTimer timer;
 };
 
@@ -23,6 +26,21 @@ TEST_F(FrameClock, MeasuresEachIntervalOnce) {
     EXPECT_EQ(timer.elapsedSeconds(), 0.0f);  // the counter has not moved
     headless().advance(0.016);
     EXPECT_EQ(timer.elapsedSeconds(), 0.016f);
+}
+
+TEST_F(FrameClock, EveryCountAfterTheResetBelongsToOneFrame) {
+    // A running counter moves on while it is read: time between two reads
+    // within one reading would belong to no frame.
+    headless().countsPerRead = 1000000;  // a millisecond a read
+    const int64_t start = headless().counter;
+    timer.reset();
+    double total = 0;
+    for (int frame = 0; frame < 3; ++frame) {
+        headless().advance(0.01);
+        total += timer.elapsedSeconds();
+    }
+    const int64_t lastRead = headless().counter - headless().countsPerRead;
+    EXPECT_NEAR(total, static_cast<double>(lastRead - start) / 1e9, 1e-6);
 }
 
 TEST_F(FrameClock, AnyPauseComesWholeInTheNextFrame) {
