@@ -20,3 +20,7 @@ int parseLaunchCode(const std::string& tail, GameSettings* settings) {
     *settings = decoded;
     return 1;
 }
+
+int32_t bottlesToLay(const GameSettings& settings) {
+    return settings.bottleCount == 0 ? kDefaultBottleCount : settings.bottleCount;
+}

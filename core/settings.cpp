@@ -10,10 +10,6 @@ int decodeLaunchCode(const std::string& tail, GameSettings* settings) {
     return 0;
 }
 
-int32_t bottlesToLay(const GameSettings& settings) {
-    return settings.bottleCount == 0 ? kDefaultBottleCount : settings.bottleCount;
-}
-
 Resolution resolutionOf(const GameSettings& settings) { return resolutionTable[settings.resolutionIndex]; }
 
 std::string windowsCommandTail(const char* commandLine) {

@@ -47,7 +47,8 @@ int decodeLaunchCode(const std::string& tail, GameSettings* settings);
 // no platform, so that the setup program can check codes too).
 int parseLaunchCode(const std::string& tail, GameSettings* settings);
 
-// The number of bottles a round is laid out with.
+// The number of bottles a round is laid out with, which the setup's dialog
+// shows too (core/launch_code.cpp, with the decode the setup shares).
 int32_t bottlesToLay(const GameSettings& settings);
 
 Resolution resolutionOf(const GameSettings& settings);

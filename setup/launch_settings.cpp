@@ -25,10 +25,6 @@ GameSettings defaultSettings() {
     return settings;
 }
 
-int chosenBottles(const GameSettings& settings) {
-    return settings.bottleCount == 0 ? kDefaultBottleCount : settings.bottleCount;
-}
-
 void chooseBottles(GameSettings* settings, int bottles) {
     bottles = std::clamp(bottles, kFewestBottles, kMostBottles);
     settings->bottleCount = bottles == kDefaultBottleCount ? 0 : bottles;
@@ -63,7 +59,7 @@ SavedCode readSavedCode(const std::filesystem::path& file) {
     // letters the setup uses, with a bottle count the dialog offers.
     GameSettings settings;
     if (!parseLaunchCode(code, &settings) || encodeLaunchCode(settings) != code ||
-        chosenBottles(settings) > kMostBottles)
+        bottlesToLay(settings) > kMostBottles)
         return saved;
     saved.settings = settings;
     saved.found = true;

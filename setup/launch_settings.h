@@ -28,8 +28,7 @@ std::string encodeLaunchCode(const GameSettings& settings);
 
 GameSettings defaultSettings();
 
-// The bottles the dialog shows for these settings (0 means the default 4).
-int chosenBottles(const GameSettings& settings);
+// The dialog shows the bottles the game lays, bottlesToLay (core/settings.h).
 // Stores a count from the dialog, limited to the offered range; 4 is written
 // as the game's own default ('A'), so the default code stays "0TYAY".
 void chooseBottles(GameSettings* settings, int bottles);

@@ -164,7 +164,7 @@ bool runSetupDialog(const SetupTexts& texts, const OfferedRows& offered, GameSet
     addResolutions(d, texts, offered, settings->resolutionIndex, grid);
     addColourDepth(d, texts, settings->colorCode == 'H', grid);
     d.blending = checkBox(texts.blending, settings->blending, grid, 3);
-    addBottles(d, texts, chosenBottles(*settings), grid);
+    addBottles(d, texts, bottlesToLay(*settings), grid);
     d.sound = checkBox(texts.sound, settings->sound, grid, 5);
 
     GtkWidget* page = gtk_box_new(GTK_ORIENTATION_VERTICAL, 18);

@@ -146,7 +146,7 @@ void fillDialog(HWND dialog, const Setup& setup) {
     CheckRadioButton(dialog, IDC_BITS16, IDC_BITS32, s.colorCode == 'H' ? IDC_BITS16 : IDC_BITS32);
     CheckDlgButton(dialog, IDC_BLENDING, s.blending ? BST_CHECKED : BST_UNCHECKED);
     SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_SETRANGE32, kFewestBottles, kMostBottles);
-    SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_SETPOS32, 0, chosenBottles(s));
+    SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_SETPOS32, 0, bottlesToLay(s));
     CheckDlgButton(dialog, IDC_SOUND, s.sound ? BST_CHECKED : BST_UNCHECKED);
 }
 

@@ -66,7 +66,7 @@ TEST(EncodeLaunchCode, RefusesSettingsNoCodeCarries) {
 TEST(Bottles, FourIsTheGamesDefaultAndTheRangeIsOneToSixtyOne) {
     GameSettings settings = defaultSettings();
     EXPECT_EQ(encodeLaunchCode(settings), "0TYAY");
-    EXPECT_EQ(chosenBottles(settings), 4);
+    EXPECT_EQ(bottlesToLay(settings), 4);
     chooseBottles(&settings, 5);
     EXPECT_EQ(encodeLaunchCode(settings), "0TYFY");
     chooseBottles(&settings, 4);
@@ -74,13 +74,13 @@ TEST(Bottles, FourIsTheGamesDefaultAndTheRangeIsOneToSixtyOne) {
     chooseBottles(&settings, 1);
     EXPECT_EQ(encodeLaunchCode(settings), "0TYBY");
     chooseBottles(&settings, 0);
-    EXPECT_EQ(chosenBottles(settings), 1);
+    EXPECT_EQ(bottlesToLay(settings), 1);
     chooseBottles(&settings, 62);
     EXPECT_EQ(encodeLaunchCode(settings), "0TY~Y");
     // A code naming 4 bottles outright shows as 4 too.
     GameSettings explicitFour;
     ASSERT_TRUE(parseLaunchCode("0TYEY", &explicitFour));
-    EXPECT_EQ(chosenBottles(explicitFour), 4);
+    EXPECT_EQ(bottlesToLay(explicitFour), 4);
 }
 
 // --- The saved file -----------------------------------------------------------
