@@ -1,7 +1,7 @@
 // Reads the game's pictures: uncompressed BMP files with a 40-byte info
 // header. The pixel block is read in one piece straight into the record's
 // buffer, and 24-bit pixels are turned from blue-green-red into the
-// red-green-blue order that upload() hands to OpenGL.
+// red-green-blue order that upload hands to OpenGL.
 
 #include <climits>
 #include <cstdint>
@@ -61,7 +61,7 @@ int64_t bmpByteCount(int32_t width, int32_t height, uint32_t bitsPerPixel) {
     return rows * rowBytes;
 }
 
-int Texture::loadBmp(const char* fileName) {
+int loadBmp(Texture& texture, const char* fileName) {
     std::FILE* file = std::fopen(fileName, "rb");
     if (file == nullptr) return fail(nullptr, "Soubor nelze otevřít!");
 
@@ -77,33 +77,33 @@ int Texture::loadBmp(const char* fileName) {
     if (pixelOffset < kPixelBlockOffset || std::fread(info, 1, sizeof info, file) != sizeof info)
         return fail(file, "Nelze přečíst informace BMP!");
 
-    width = readI32(info + 4);
-    height = readI32(info + 8);
-    bitsPerPixel = readU16(info + 14);
-    int64_t count = bmpByteCount(width, height, bitsPerPixel);
-    byteCount = count >= INT32_MIN && count <= INT32_MAX ? static_cast<int32_t>(count) : -1;
+    texture.width = readI32(info + 4);
+    texture.height = readI32(info + 8);
+    texture.bitsPerPixel = readU16(info + 14);
+    int64_t count = bmpByteCount(texture.width, texture.height, texture.bitsPerPixel);
+    texture.byteCount = count >= INT32_MIN && count <= INT32_MAX ? static_cast<int32_t>(count) : -1;
     if (count < 0 || count > kMaxPixelBytes) {
-        pixels = nullptr;
+        texture.pixels = nullptr;
         return fail(file, "Nedostatek paměti!");
     }
 
     // Zeroed, so a file that ends early leaves black pixels rather than garbage.
     // A picture with no pixels still gets a buffer, as a loaded picture should.
-    pixels = static_cast<uint8_t*>(std::calloc(count > 0 ? static_cast<size_t>(count) : 1, 1));
-    if (pixels == nullptr) return fail(file, "Nedostatek paměti!");
+    texture.pixels = static_cast<uint8_t*>(std::calloc(count > 0 ? static_cast<size_t>(count) : 1, 1));
+    if (texture.pixels == nullptr) return fail(file, "Nedostatek paměti!");
 
     seekPixelBlock(file, pixelOffset);
     // A short read is no error: the zeroed rest stays black.
-    const size_t read = std::fread(pixels, 1, static_cast<size_t>(count), file);
+    const size_t read = std::fread(texture.pixels, 1, static_cast<size_t>(count), file);
     (void)read;
     std::fclose(file);
 
-    if (bitsPerPixel == 24) swapRedAndBlue(pixels, byteCount);
+    if (texture.bitsPerPixel == 24) swapRedAndBlue(texture.pixels, texture.byteCount);
     return 1;
 }
 
 // Here, beside the allocation it matches.
-void Texture::freePixels() {
-    std::free(pixels);
-    pixels = nullptr;
+void freePixels(Texture& texture) {
+    std::free(texture.pixels);
+    texture.pixels = nullptr;
 }

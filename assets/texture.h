@@ -1,9 +1,12 @@
 #pragma once
-// One picture and the OpenGL texture name it is uploaded under.
-// A plain value: copies share the pixel buffer and never free it; only the
-// texture set's freeTextures() releases buffers.
+// Reading pictures and handing them to OpenGL: the operations on the game's
+// Texture records (core/texture.h) and on its whole texture set.
 
 #include <cstdint>
+
+#include "core/texture.h"
+
+struct Game;
 
 // The largest pixel block a picture may have; bigger ones are refused as
 // "not enough memory" instead of being tried.
@@ -13,37 +16,27 @@ constexpr int64_t kMaxPixelBytes = int64_t{256} << 20;
 // negative for a negative width.
 int64_t bmpByteCount(int32_t width, int32_t height, uint32_t bitsPerPixel);
 
-struct Texture {
-    uint8_t* pixels = nullptr;  // owned; 24-bit pictures in red-green-blue order
-    uint16_t bitsPerPixel = 0;
-    int32_t width = 0;
-    int32_t height = 0;  // as stored: negative for a top-down picture
-    // Bytes in the pixel buffer: rows x unpadded row length. When the file's
-    // sizes give a count that does not fit in 32 bits, the load fails and
-    // this holds -1; a count that fits but is negative or above
-    // kMaxPixelBytes fails the load too and is kept as computed.
-    int32_t byteCount = 0;
-    uint32_t glName = 0;
+// Reads an uncompressed BMP by file name into `texture`. On failure shows the
+// Czech message for it through the platform and returns 0; otherwise 1.
+int loadBmp(Texture& texture, const char* fileName);
 
-    // Reads an uncompressed BMP by file name. On failure shows the Czech
-    // message for it through the platform and returns 0; otherwise 1.
-    int loadBmp(const char* fileName);
+// Hands the picture to OpenGL under `name` (needs a current context).
+// The arguments are OpenGL enumerants. The image itself is handed over
+// only when the buffer holds every row OpenGL reads (width x 3 bytes,
+// padded to 4); otherwise the name gets its parameters and no image.
+void upload(Texture& texture, uint32_t name, int32_t minFilter, int32_t magFilter, int32_t wrapS, int32_t wrapT,
+            int32_t envMode);
 
-    // Hands the picture to OpenGL under `name` (needs a current context).
-    // The arguments are OpenGL enumerants. The image itself is handed over
-    // only when the buffer holds every row OpenGL reads (width x 3 bytes,
-    // padded to 4); otherwise the name gets its parameters and no image.
-    void upload(uint32_t name, int32_t minFilter, int32_t magFilter, int32_t wrapS, int32_t wrapT,
-                int32_t envMode);
+// Gives the uploaded texture the colour of its texel at (0, 1) as its
+// border colour, so that a clamped linear sample there is that texel's
+// colour alone. Nothing without a whole image.
+void useCornerAsBorder(const Texture& texture);
 
-    // Gives the uploaded texture the colour of its texel at (0, 1) as its
-    // border colour, so that a clamped linear sample there is that texel's
-    // colour alone. Nothing without a whole image.
-    void useCornerAsBorder() const;
+// Releases the buffer that loadBmp allocated; a texture without one is fine.
+void freePixels(Texture& texture);
 
-    void freePixels();
-
-    int32_t getWidth() const { return width; }
-    int32_t getHeight() const { return height; }
-    uint32_t getGlName() const { return glName; }
-};
+// The six pictures under their fixed names (needs a current context). A
+// picture that fails has shown its box and only lacks its image. Returns 1.
+int32_t loadTextures(Game& game);
+// Releases every picture's buffer; the OpenGL names go with the context.
+void freeTextures(Game& game);

@@ -33,9 +33,9 @@ struct TextureSlot {
 
 }  // namespace
 
-void Texture::upload(uint32_t name, int32_t minFilter, int32_t magFilter, int32_t wrapS, int32_t wrapT,
-                     int32_t envMode) {
-    glName = name;
+void upload(Texture& texture, uint32_t name, int32_t minFilter, int32_t magFilter, int32_t wrapS, int32_t wrapT,
+            int32_t envMode) {
+    texture.glName = name;
     glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS);
@@ -44,30 +44,33 @@ void Texture::upload(uint32_t name, int32_t minFilter, int32_t magFilter, int32_
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
     // Unit state, not texture state: the last upload's mode stays in force.
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
-    if (!holdsWholeImage(*this)) return;
+    if (!holdsWholeImage(texture)) return;
     if (isMipmapFilter(minFilter))
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, texture.width, texture.height, GL_RGB, GL_UNSIGNED_BYTE, texture.pixels);
     else
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, texture.width, texture.height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     texture.pixels);
 }
 
-void Texture::useCornerAsBorder() const {
-    if (!holdsWholeImage(*this)) return;
+void useCornerAsBorder(const Texture& texture) {
+    if (!holdsWholeImage(texture)) return;
     // Rows run from t = 0 up: (0, 1) is the first texel of the last row.
-    const int64_t rowBytes = (int64_t{width} * 3 + 3) / 4 * 4;
-    const uint8_t* corner = pixels + rowBytes * (height - 1);
+    const int64_t rowBytes = (int64_t{texture.width} * 3 + 3) / 4 * 4;
+    const uint8_t* corner = texture.pixels + rowBytes * (texture.height - 1);
     const GLfloat colour[4] = {corner[0] / 255.0f, corner[1] / 255.0f, corner[2] / 255.0f, 1.0f};
-    glBindTexture(GL_TEXTURE_2D, glName);
+    glBindTexture(GL_TEXTURE_2D, texture.glName);
     glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, colour);
 }
 
-int32_t Game::loadTextures() {
+int32_t loadTextures(Game& game) {
     // Load order is what the user sees when pictures are missing: one error
     // box per picture, in this order, and the game starts all the same.
-    Texture* const records[] = {&textures[0], &textures[2], &textures[1], &textures[3], &textures[4], &fontTexture};
+    Texture* const records[] = {&game.textures[GroundTexture],      &game.textures[OtherBottleTexture],
+                                &game.textures[PlayerBottleTexture], &game.textures[SkyTexture],
+                                &game.textures[EndScreenTexture],    &game.fontTexture};
     // The bubbles are drawn with the sky bound, at its corner (0, 1). There,
     // GL_CLAMP with linear filtering mixes three parts border to one part
-    // texel, and the default black border left the bubbles a quarter as
+    // texel: with the default black border the bubbles would be a quarter as
     // bright as the corner, a faint smudge on the ground. A border of the
     // corner's own colour makes the sample that colour on every OpenGL.
     const TextureSlot slots[] = {
@@ -76,14 +79,14 @@ int32_t Game::loadTextures() {
         {"tamrisol.bmp", 6, GL_CLAMP, false}, {"font.bmp", 4, GL_REPEAT, false},
     };
     for (int i = 0; i < 6; ++i) {
-        records[i]->loadBmp(slots[i].fileName);  // a failed picture only costs its image
-        records[i]->upload(slots[i].glName, GL_LINEAR, GL_LINEAR, slots[i].wrap, slots[i].wrap, GL_MODULATE);
-        if (slots[i].cornerBorder) records[i]->useCornerAsBorder();
+        loadBmp(*records[i], slots[i].fileName);  // a failed picture only costs its image
+        upload(*records[i], slots[i].glName, GL_LINEAR, GL_LINEAR, slots[i].wrap, slots[i].wrap, GL_MODULATE);
+        if (slots[i].cornerBorder) useCornerAsBorder(*records[i]);
     }
     return 1;
 }
 
-void Game::freeTextures() {
-    for (Texture& texture : textures) texture.freePixels();
-    fontTexture.freePixels();
+void freeTextures(Game& game) {
+    for (Texture& texture : game.textures) freePixels(texture);
+    freePixels(game.fontTexture);
 }

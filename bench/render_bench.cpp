@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 
+#include "assets/texture.h"
 #include "core/game.h"
 #include "render/scene.h"
 #include "shell/headless/headless_platform.h"
@@ -40,8 +41,8 @@ BenchContext& context() {
     static std::unique_ptr<BenchContext> c = [] {
         auto made = std::make_unique<BenchContext>();
         if (!made->gl.open(kWidth, kHeight) || chdir(KORVADA_DATA_DIR) != 0) return made;
-        made->pictures.initGlState();
-        made->pictures.loadTextures();
+        initGlState();
+        loadTextures(made->pictures);
         for (const std::string& error : headless().errors) std::fprintf(stderr, "picture: %s\n", error.c_str());
         made->ready = headless().errors.empty();
         return made;
@@ -65,7 +66,7 @@ Game* roundAt(long long steps) {
         layOutRound(*game, round);
         for (long long step = 1; step <= steps; ++step) playStep(*game, round, step);
         game->settings.blending = 1;
-        game->setupView(kWidth, kHeight);
+        setupView(kWidth, kHeight);
     }
     return game->gameOver ? nullptr : game.get();
 }

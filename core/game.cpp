@@ -25,19 +25,3 @@ Game::Game() {
     bottleCount = 0;
     quitRequested = 0;
 }
-
-int32_t Game::onKeyDown(int32_t virtualKey) {
-    if (virtualKey < 0 || virtualKey >= kKeyCount) return 1;
-    keyDown[virtualKey] = 1;
-    if (virtualKey >= kKey1 && virtualKey <= kKey6) {
-        cameraIndex = virtualKey - kKey1;
-        return 1;
-    }
-    if (virtualKey == kKeyEscape) gameOver = 1;
-    return 1;
-}
-
-int32_t Game::onKeyUp(int32_t virtualKey) {
-    if (virtualKey >= 0 && virtualKey < kKeyCount) keyDown[virtualKey] = 0;
-    return 1;
-}

@@ -5,9 +5,10 @@
 
 #include <cstdint>
 
-#include "assets/texture.h"
+#include "core/input.h"
 #include "core/keys.h"
 #include "core/settings.h"
+#include "core/texture.h"
 #include "timing/perf_timer.h"
 
 struct Bottle {
@@ -46,14 +47,17 @@ struct CameraPreset {
 };
 
 constexpr int kCameraPresetCount = 6;
-constexpr int kSceneTextureCount = 5;
+
+// After this many seconds of end screen, Space, Esc or Enter held closes the game.
+constexpr float kEndScreenDelay = 1.6f;
 
 enum SoundCue : int32_t { PlayerKnock = 1, Knock = 2, Plop = 3 };
 
 struct Game {
     int32_t quitRequested = 0;
-    Texture textures[kSceneTextureCount];  // ground, player's bottle, other bottle, sky, end screen
-    int32_t keyDown[kKeyCount] = {};
+    Texture textures[kSceneTextureCount];  // by SceneTexture
+    int32_t keyDown[kKeyCount] = {};       // 1 while any input source holds the key
+    uint8_t sourceKeyDown[kInputSourceCount][kKeyCount] = {};  // each source's own held keys
     int32_t cameraIndex = 0;
     CameraPreset cameraPresets[kCameraPresetCount] = {};
     GameSettings settings;
@@ -64,45 +68,37 @@ struct Game {
     Bubble bubbles[kMaxBubbles];
     int32_t bubbleCount = 0;
     PerfTimer frameClock;
+    float endScreenTime = 0;  // seconds the end screen has been shown
 
     // Starts the frame clock, seeds the random generator with the time and
     // fills in the camera presets.
     Game();
 
-    // Key table; both return 1 (a key press asks for a repaint).
+    // core/input.cpp: the key table, fed by every input source.
+    void pressKey(InputSource source, int32_t virtualKey);
+    void releaseKey(InputSource source, int32_t virtualKey);
+    void releaseSource(InputSource source);
+    // The keyboard's press and release; both return 1 (a key press asks for a repaint).
     int32_t onKeyDown(int32_t virtualKey);
     int32_t onKeyUp(int32_t virtualKey);
 
     // core/round.cpp
     void setupRound(int32_t bottleCount, int32_t bubbleCount);
 
+    // The frame's update. A play frame runs the step before it is drawn; an
+    // end-screen frame is drawn first and then counts its time (shell/frame.cpp).
     // core/simulation.cpp
     void stepSimulation();
     void steerOpponent(int32_t index, float dt);
+    // core/end_screen.cpp: adds the time since the last frame to
+    // endScreenTime; past kEndScreenDelay, a held Space, Esc or Enter sets
+    // quitRequested and asks the platform to close the window.
+    void countEndScreenTime();
 
     // core/contacts.cpp
     void collideBottles(int32_t first, int32_t second);
     void pickUpBubble(int32_t index);
 
-    // assets/sound_cues.cpp
+    // core/sound_cues.cpp: plays the cue's sound when sound is on.
     void playCue(int32_t cue);
-
-    // assets/texture_set.cpp (need a current OpenGL context)
-    int32_t loadTextures();
-    void freeTextures();
-
-    // render/ (need a current OpenGL context)
-    // The shared end of every shell's start: OpenGL state, the pictures, and
-    // the round with the settings' bottles and 30 bubbles.
-    void startRound();
-    void paintFrame();
-    void renderFrame();
-    void initGlState();
-    void setupView(int32_t width, int32_t height);
-    void drawBottle(Texture texture, int32_t textureIndex, float x, float y, float z, float vx, float vz,
-                    int32_t blending);
-    void drawBubble(float x, float y, float z, int32_t blending);
-    void drawScore(float x, float y, int32_t score);
-    void drawEndScreen();
-    void endScreenFrame();
 };

@@ -2,8 +2,9 @@
 #include "core/random.h"
 
 namespace {
-// A random fraction of `range`, formed in double precision as the layout
-// has always been.
+// A random fraction of `range`. The product is formed in double precision
+// and only the finished position rounded to float: a seeded round must lay
+// out to the same bits on every platform and in every recorded replay.
 double randomPart(double range) { return static_cast<double>(nextRandom()) * kRandomFraction * range; }
 }  // namespace
 
@@ -22,12 +23,12 @@ void Game::setupRound(int32_t newBottleCount, int32_t newBubbleCount) {
     // Four bottles to a row along z, rows stepping along x.
     for (int32_t i = 0; i < newBottleCount; ++i) {
         Bottle& bottle = bottles[i];
-        bottle.prepare(nextRandom() % 2 + 1);
+        bottle.prepare(nextRandom() % 2 == 0 ? PlayerBottleTexture : OtherBottleTexture);
         bottle.setPosition(static_cast<float>((i / 4) * 30 - 60), 6800.0f, static_cast<float>((i % 4) * 30 - 60));
         bottle.setVelocity(0, 0, 0);
         bottle.setMass(50);
     }
-    bottles[0].prepare(1);  // the player's picture, whatever was drawn for it
+    bottles[0].prepare(PlayerBottleTexture);  // whatever was drawn for it
     bottleCount = newBottleCount;
 
     // The player starts at the middle place, 70 above the others.

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     headless().clear();
     Texture texture;
-    int loaded = texture.loadBmp(path.c_str());
+    int loaded = loadBmp(texture, path.c_str());
     if (loaded) {
         check(headless().errors.empty());
         check(texture.pixels != nullptr);
@@ -68,6 +68,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(headless().errors.size() == 1);
         check(texture.pixels == nullptr);
     }
-    texture.freePixels();
+    freePixels(texture);
     return 0;
 }

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <vector>
 
-#include "core/game.h"
-
 namespace {
 
 constexpr float kTurn = 6.28318f;
@@ -87,8 +85,7 @@ void drawBottleMesh(int32_t segments, float depthScale) {
     glEnd();
 }
 
-void Game::drawBottle(Texture texture, int32_t textureIndex, float x, float y, float z, float vx, float vz,
-                      int32_t blending) {
+void drawBottle(Texture texture, int32_t textureIndex, float x, float y, float z, float vx, float vz, int32_t blending) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (blending) glEnable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, texture.getGlName());
@@ -98,7 +95,7 @@ void Game::drawBottle(Texture texture, int32_t textureIndex, float x, float y, f
     // Leans into its sideways motion: 10 degrees at the speed limit of 60.
     glRotatef(-(vz / 60 * 10), 1, 0, 0);
     glRotatef(vx / 60 * 10, 0, 0, 1);
-    if (textureIndex == 1) drawBottleMesh(30, 0.7f);
-    if (textureIndex == 2) drawBottleMesh(30, 1.0f);
+    if (textureIndex == PlayerBottleTexture) drawBottleMesh(30, 0.7f);
+    if (textureIndex == OtherBottleTexture) drawBottleMesh(30, 1.0f);
     glPopMatrix();
 }

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <vector>
 
-#include "core/game.h"
 
 namespace {
 
@@ -53,7 +52,7 @@ void drawBubbleMesh(int32_t segments) {
     drawRibbon(coil, kRise + dh, dh, kOuterRadius, kInnerRadius);
 }
 
-void Game::drawBubble(float x, float y, float z, int32_t blending) {
+void drawBubble(float x, float y, float z, int32_t blending) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     if (blending) glEnable(GL_BLEND);
     glColor4f(0.1f, 0.1f, 0.8f, 0.8f);

@@ -1,6 +1,5 @@
-// The frame: one simulation step and the scene seen from the selected
-// camera preset, or the end screen once the round is over. Immediate-mode
-// OpenGL 1.1 throughout.
+// The scene seen from the selected camera preset, the end screen, and the
+// view. Immediate-mode OpenGL 1.1 throughout.
 
 #include "render/scene.h"
 
@@ -8,7 +7,8 @@
 #include <GL/glu.h>
 
 #include "core/game.h"
-#include "core/platform.h"
+#include "render/bottle_model.h"
+#include "render/bubble_model.h"
 #include "render/score_and_end_screen.h"
 
 namespace {
@@ -48,11 +48,11 @@ void placeCamera(const Game& game) {
 void drawPlanes(const Game& game) {
     glDisable(GL_BLEND);
     glColor4f(1, 1, 1, 1);
-    drawPlane(game.textures[0].getGlName(), kGround);
-    drawPlane(game.textures[3].getGlName(), kSky);
+    drawPlane(game.textures[GroundTexture].getGlName(), kGround);
+    drawPlane(game.textures[SkyTexture].getGlName(), kSky);
 }
 
-void drawPlayFrame(Game& game) {
+void drawPlayFrame(const Game& game) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
@@ -63,34 +63,27 @@ void drawPlayFrame(Game& game) {
     const int32_t blending = game.settings.blending;
     for (int32_t i = 0; i < game.bubbleCount; ++i) {
         const Bubble& bubble = game.bubbles[i];
-        if (bubble.isActive()) game.drawBubble(bubble.x, bubble.y, bubble.z, blending);
+        if (bubble.isActive()) drawBubble(bubble.x, bubble.y, bubble.z, blending);
     }
     for (int32_t i = 0; i < game.bottleCount; ++i) {
         const Bottle& b = game.bottles[i];
-        game.drawBottle(game.textures[b.textureIndex], b.textureIndex, b.x, b.y, b.z, b.vx, b.vz, blending);
+        drawBottle(game.textures[b.textureIndex], b.textureIndex, b.x, b.y, b.z, b.vx, b.vz, blending);
     }
     glPopMatrix();
     // The score stays put on screen whatever the camera does.
     glColor4f(0.2f, 0.2f, 0.5f, 0.8f);
-    game.drawScore(kScoreAnchorX, kScoreAnchorY, game.bottles[0].score);
+    drawScore(game, kScoreAnchorX, kScoreAnchorY, game.bottles[0].score);
     glFlush();
 }
 
-void Game::renderFrame() {
-    if (gameOver) {
-        endScreenFrame();
-        return;
-    }
-    stepSimulation();
-    drawPlayFrame(*this);
+void renderFrame(const Game& game) {
+    if (game.gameOver)
+        drawEndScreen(game);
+    else
+        drawPlayFrame(game);
 }
 
-void Game::paintFrame() {
-    renderFrame();
-    platformSwapBuffers();
-}
-
-void Game::initGlState() {
+void initGlState() {
     glClearColor(0, 0, 0, 1);
     glColor3f(0.4f, 0.4f, 0.8f);
     glShadeModel(GL_SMOOTH);
@@ -99,7 +92,7 @@ void Game::initGlState() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 }
 
-void Game::setupView(int32_t width, int32_t height) {
+void setupView(int32_t width, int32_t height) {
     // A minimised window reports a width of 0: a perspective with aspect 0
     // would be singular, so the projection that stands stays until the real
     // size comes back.
@@ -111,10 +104,4 @@ void Game::setupView(int32_t width, int32_t height) {
     gluPerspective(60.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 12000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-}
-
-void Game::startRound() {
-    initGlState();
-    loadTextures();
-    setupRound(bottlesToLay(settings), kRoundBubbles);
 }

@@ -1,12 +1,21 @@
 #pragma once
-// Pieces of the play frame that tools and benchmarks draw on their own:
-// the frame without its simulation step, and the two planes alone.
+// The frame's drawing: the scene seen from the selected camera preset, or
+// the end screen once the round is over. It draws the Game it is given and
+// changes nothing in it; the frame's update is the Game's own (core/), and
+// shell/frame.cpp puts the two together.
+
+#include <cstdint>
 
 struct Game;
 
+// Draws the game as it stands: the end screen once the round is over,
+// otherwise the play frame. A frame that only shows the picture (nothing
+// moves) is this and a swap.
+void renderFrame(const Game& game);
+
 // The play frame's drawing: clear, camera, planes, bubbles, bottles, score,
-// flush. renderFrame runs it after the simulation step.
-void drawPlayFrame(Game& game);
+// flush. The frame whose step ends the round still shows it.
+void drawPlayFrame(const Game& game);
 
 // Turns and moves the model-view matrix so that the selected camera preset
 // follows the player's bottle.
@@ -16,3 +25,9 @@ void placeCamera(const Game& game);
 // coordinates. Leaves the sky bound and its last texture coordinate current,
 // which the bubbles drawn next are coloured by.
 void drawPlanes(const Game& game);
+
+// The OpenGL state everything relies on, set once after the context is made.
+void initGlState();
+
+// Viewport and projection for a client area of width x height pixels.
+void setupView(int32_t width, int32_t height);

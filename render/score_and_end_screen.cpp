@@ -3,9 +3,6 @@
 #include <GL/gl.h>
 
 #include "core/game.h"
-#include "core/platform.h"
-
-float endScreenTime = 0;
 
 namespace {
 
@@ -36,29 +33,25 @@ void drawDigit(int32_t glyph, float left, float bottom) {
     glEnd();
 }
 
-bool exitKeyHeld(const Game& game) {
-    return game.keyDown[kKeySpace] || game.keyDown[kKeyEscape] || game.keyDown[kKeyReturn];
-}
-
 }  // namespace
 
-void Game::drawScore(float x, float y, int32_t score) {
+void drawScore(const Game& game, float x, float y, int32_t score) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    if (settings.blending) glEnable(GL_BLEND);
-    glBindTexture(GL_TEXTURE_2D, fontTexture.getGlName());
+    if (game.settings.blending) glEnable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, game.fontTexture.getGlName());
     // Both digits always, a leading zero too. A round has 30 bubbles, so two
     // digits hold any score; glyphs past 15 would wrap into the font's rows.
     drawDigit(score / 10, x - kDigitWidth, y);
     drawDigit(score % 10, x, y);
 }
 
-void Game::drawEndScreen() {
+void drawEndScreen(const Game& game) {
     glDisable(GL_BLEND);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glColor4f(1, 1, 1, 1);
     // The picture sits centred at distance 200 in eye coordinates: the
     // model-view matrix is the identity left by the last play frame.
-    glBindTexture(GL_TEXTURE_2D, textures[4].getGlName());
+    glBindTexture(GL_TEXTURE_2D, game.textures[EndScreenTexture].getGlName());
     glBegin(GL_QUADS);
     glTexCoord2f(0, 0);
     glVertex3f(-100, -50, -200);
@@ -70,17 +63,6 @@ void Game::drawEndScreen() {
     glVertex3f(-100, 50, -200);
     glEnd();
     glColor4f(0.4f, 0.4f, 1, 0.9f);
-    drawScore(kScoreAnchorX, kScoreAnchorY, bottles[0].score);
+    drawScore(game, kScoreAnchorX, kScoreAnchorY, game.bottles[0].score);
     glFlush();
-}
-
-void Game::endScreenFrame() {
-    drawEndScreen();
-    endScreenTime += frameClock.elapsedSeconds();
-    // keyDown holds only keys down now: a key pressed and let go during the
-    // delay does nothing, one still held when it passes closes the game.
-    if (endScreenTime > kEndScreenDelay && exitKeyHeld(*this)) {
-        quitRequested = 1;
-        platformRequestClose();
-    }
 }

@@ -2,14 +2,19 @@
 // The score as two digits cut from the font picture, and the end screen
 // that follows the round.
 
-// Seconds that end-screen frames have run. Lives outside the Game and is
-// never reset: only the end-screen frame adds to it.
-extern float endScreenTime;
+#include <cstdint>
 
-// After this many seconds of end screen, Space, Esc or Enter held closes the game.
-constexpr float kEndScreenDelay = 1.6f;
+struct Game;
 
 // Where both the play frame and the end screen put the score, in eye
 // coordinates: the tens digit left of x, the units digit right of it.
 constexpr float kScoreAnchorX = 1.3f;
 constexpr float kScoreAnchorY = -1.1f;
+
+// Two digits at the eye-space anchor (x, y), in the current colour, from
+// the game's font picture and with its blending setting.
+void drawScore(const Game& game, float x, float y, int32_t score);
+
+// The end-screen picture with the player's score over it; the clock and the
+// close decision that go with it are the Game's (countEndScreenTime).
+void drawEndScreen(const Game& game);

@@ -19,8 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "assets/texture.h"
 #include "core/game.h"
 #include "render/scene.h"
+#include "render/score_and_end_screen.h"
 #include "shell/headless/headless_platform.h"
 #include "shell/headless/offscreen_gl.h"
 #include "tools/round_options.h"
@@ -127,21 +129,20 @@ int main(int argc, char** argv) {
     OffscreenGl gl;
     if (!gl.open(shot.width, shot.height)) return 1;
     static Game game;  // large enough to keep off the stack
-    game.initGlState();
-    game.loadTextures();
+    initGlState();
+    loadTextures(game);
     for (const std::string& error : headless().errors) std::fprintf(stderr, "korvada-shot: %s\n", error.c_str());
     game.settings.blending = shot.blending;
     layOutRound(game, round);
     for (long long step = 1; step <= round.steps && !game.gameOver; ++step) playStep(game, round, step);
 
-    game.setupView(shot.width, shot.height);
+    setupView(shot.width, shot.height);
     game.cameraIndex = shot.camera - 1;
-    if (shot.endScreen) {
-        game.gameOver = 1;
-        game.renderFrame();
-    } else {
+    // The round as it stands, even a round that has ended: no further step.
+    if (shot.endScreen)
+        drawEndScreen(game);
+    else
         drawPlayFrame(game);
-    }
     glFinish();
     if (!writePng(shot.out, gl)) {
         std::fprintf(stderr, "korvada-shot: cannot write '%s'\n", shot.out.c_str());

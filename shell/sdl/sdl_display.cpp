@@ -4,9 +4,12 @@
 
 #include <cstdio>
 
+#include "assets/texture.h"
 #include "core/game.h"
 #include "core/platform.h"
+#include "render/scene.h"
 #include "shell/display_policy.h"
+#include "shell/frame.h"
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
@@ -121,11 +124,11 @@ StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings)
     shell.gameMode.w = size.width;
     shell.gameMode.h = size.height;
     enterGameMode(shell.run);
-    game.startRound();
+    startRound(game);
     return StartResult::Started;
 }
 
-void showGameWindow(Game& game, SdlShell& shell) {
+void showGameWindow(SdlShell& shell) {
     // SDL switches the display inside SDL_ShowWindow and keeps the outcome
     // to itself: the activation that follows checks what the display shows.
     SDL_ShowWindow(shell.window);
@@ -134,11 +137,11 @@ void showGameWindow(Game& game, SdlShell& shell) {
     // The window may not announce a size it had from the start.
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(shell.window, &width, &height);
-    game.setupView(width, height);
+    setupView(width, height);
 }
 
 void shutDown(Game& game, SdlShell& shell) {
-    game.freeTextures();
+    freeTextures(game);
     // Texture objects go with the context.
     SDL_GL_MakeCurrent(shell.window, nullptr);
     SDL_GL_DeleteContext(shell.glContext);

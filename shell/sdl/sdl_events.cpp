@@ -3,6 +3,7 @@
 // mode and the desktop's; the mouse does nothing.
 
 #include "core/game.h"
+#include "render/scene.h"
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
@@ -30,7 +31,7 @@ void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
             // The drawable, not the asked size: what the window really got.
             int width = 0, height = 0;
             SDL_GL_GetDrawableSize(shell.window, &width, &height);
-            game.setupView(width, height);
+            setupView(width, height);
             break;
         }
         // Once the game is ending the window goes away anyway: no minimising then.

@@ -12,6 +12,7 @@
 
 #include "core/game.h"
 #include "shell/display_policy.h"
+#include "shell/frame.h"
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
@@ -66,7 +67,7 @@ void runLoop(SdlShell& shell) {
         if (!windowVisible(shell) && SDL_WaitEventTimeout(&event, 250)) handleEvent(game, shell, event);
         while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
         if (ending(shell)) break;
-        if (windowVisible(shell)) game.paintFrame();
+        if (windowVisible(shell)) paintFrame(game);
     }
 }
 
@@ -101,7 +102,7 @@ int main(int argc, char** argv) {
         SDL_Quit();
         return kExitStartFailed;
     }
-    if (!shell.run.quitPosted) showGameWindow(game, shell);
+    if (!shell.run.quitPosted) showGameWindow(shell);
     runLoop(shell);
     const int code = finishRun(shell);
     SDL_Quit();

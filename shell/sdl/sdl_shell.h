@@ -53,7 +53,7 @@ StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings)
 // Shows the started window, which switches the display, and checks that the
 // switch happened as a re-activation does; sizes the view to what the
 // window got.
-void showGameWindow(Game& game, SdlShell& shell);
+void showGameWindow(SdlShell& shell);
 
 // The normal end: pictures freed, context released, window and audio gone.
 void shutDown(Game& game, SdlShell& shell);

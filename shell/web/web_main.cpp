@@ -10,8 +10,10 @@
 #include <cstdio>
 
 #include "core/game.h"
+#include "assets/texture.h"
 #include "core/random.h"
-#include "render/score_and_end_screen.h"
+#include "render/scene.h"
+#include "shell/frame.h"
 #include "shell/web/web_keys.h"
 #include "shell/web/web_shell.h"
 
@@ -21,8 +23,7 @@ Game game;
 
 // A page does not exit: a new round needs what a new run would have, a Game
 // as constructed before main() (key table, camera, frame clock, a seed from
-// the time) and an end screen that has not yet shown, with the pictures it
-// already has.
+// the time, no end-screen time), with the pictures it already has.
 void freshGame() {
     Texture textures[kSceneTextureCount];
     for (int i = 0; i < kSceneTextureCount; ++i) textures[i] = game.textures[i];
@@ -30,14 +31,10 @@ void freshGame() {
     game = Game();
     for (int i = 0; i < kSceneTextureCount; ++i) game.textures[i] = textures[i];
     game.fontTexture = font;
-    endScreenTime = 0;
 }
 
 // Keys held when the page loses the focus would never come up.
-void releaseKeys() {
-    for (int32_t key = 0; key < kKeyCount; ++key)
-        if (game.keyDown[key]) game.onKeyUp(key);
-}
+void releaseKeys() { game.releaseSource(KeyboardInput); }
 
 void endRound() {
     WebShell& shell = webShell();
@@ -50,7 +47,7 @@ void endRound() {
 void frame() {
     WebShell& shell = webShell();
     shell.virtualCounter += shell.fixedStepNanoseconds;
-    game.paintFrame();
+    paintFrame(game);
     if (++shell.frames == 1) webFirstFrame();
     if (shell.closeRequested) {
         endRound();
@@ -99,7 +96,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
 
     const Resolution size = resolutionOf(settings);
     emscripten_set_canvas_element_size("#canvas", size.width, size.height);
-    game.setupView(size.width, size.height);
+    setupView(size.width, size.height);
     shell.roundOn = true;
     webRoundStarted(settings.resolutionIndex, settings.blending, bottlesToLay(settings), settings.sound);
     emscripten_set_main_loop(frame, 0, 0);
@@ -120,8 +117,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
 
 int main() {
     if (!webCreateContext()) return 2;
-    game.initGlState();
-    game.loadTextures();
+    initGlState();
+    loadTextures(game);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKey);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKey);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onBlur);

@@ -2,6 +2,9 @@
 
 #include <cstddef>
 
+#include "assets/texture.h"
+#include "shell/frame.h"
+
 namespace {
 // The DEVMODEA layout that ends before the panning fields: the size every
 // Windows version accepts for a display-mode change.
@@ -46,7 +49,7 @@ int Win32Display::startGame(Game& game, HWND newWindow, GameSettings settings) {
     gameWidth = resolution.width;
     gameHeight = resolution.height;
     enterGameMode(run);
-    game.startRound();
+    startRound(game);
     return 1;
 }
 
@@ -58,7 +61,7 @@ int Win32Display::selectPixelFormat(const GameSettings& settings) {
 }
 
 void Win32Display::shutDown(Game& game) {
-    game.freeTextures();
+    freeTextures(game);
     wglMakeCurrent(deviceContext, nullptr);
     // A refused start may have got no context; and a second teardown must
     // not release the same handles twice.

@@ -6,6 +6,8 @@
 
 #include "core/game.h"
 #include "core/settings.h"
+#include "render/scene.h"
+#include "shell/frame.h"
 #include "shell/win32/win32_display.h"
 
 namespace {
@@ -63,7 +65,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         onDestroy(window);
         return 0;
     case WM_SIZE:
-        game.setupView(LOWORD(lParam), HIWORD(lParam));
+        setupView(LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_ACTIVATE:
         onActivate(wParam);
@@ -71,7 +73,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_TIMER:
         return 0;
     case WM_PAINT:
-        game.paintFrame();
+        paintFrame(game);
         return 0;
     case WM_KEYDOWN:
         if (game.onKeyDown(static_cast<int32_t>(wParam))) InvalidateRect(window, nullptr, FALSE);

@@ -18,10 +18,10 @@ constexpr const char* kNoMemory = "Nedostatek paměti!";
 class BmpReader : public ::testing::Test {
 protected:
     void SetUp() override { headless().clear(); }
-    void TearDown() override { texture.freePixels(); }
+    void TearDown() override { freePixels(texture); }
 
     // Loads the bytes as a file; returns loadBmp's result.
-    int load(const Bytes& bytes) { return texture.loadBmp(dir.write("picture.bmp", bytes).c_str()); }
+    int load(const Bytes& bytes) { return loadBmp(texture, dir.write("picture.bmp", bytes).c_str()); }
 
     ScratchDir dir;
     Texture texture;
@@ -65,7 +65,7 @@ TEST_F(BmpReader, FilesBrokenBeforeTheSizesAreKnownLeaveTheRecordAlone) {
 }
 
 TEST_F(BmpReader, MissingFileNamesNoFile) {
-    EXPECT_EQ(texture.loadBmp((dir.path / "nothing.bmp").string().c_str()), 0);
+    EXPECT_EQ(loadBmp(texture, (dir.path / "nothing.bmp").string().c_str()), 0);
     EXPECT_EQ(headless().errors, Strings{kCannotOpen});
 }
 
@@ -115,7 +115,7 @@ TEST_F(BmpReader, TwentyFourBitPixelsComeOutRedGreenBlue) {
 TEST_F(BmpReader, OtherDepthsAreLeftInFileOrder) {
     for (uint16_t bits : {16, 32}) {
         SCOPED_TRACE(bits);
-        texture.freePixels();
+        freePixels(texture);
         Bytes pixels;
         for (int i = 0; i < 4 * 2 * bits / 8; ++i) pixels.push_back(static_cast<uint8_t>(i * 7 + 1));
         ASSERT_EQ(load(bmpFile(4, 2, bits, pixels)), 1);
@@ -176,7 +176,7 @@ TEST_F(BmpReader, MissingPixelsReadAsBlack) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        texture.freePixels();
+        freePixels(texture);
         ASSERT_EQ(load(c.file), 1);
         ASSERT_EQ(texture.byteCount, 24);
         size_t white = 0;

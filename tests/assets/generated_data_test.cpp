@@ -32,9 +32,9 @@ struct Loaded {
     Texture texture;
     Loaded(const std::string& name) {
         headless().clear();
-        EXPECT_EQ(texture.loadBmp((kData / name).string().c_str()), 1) << name;
+        EXPECT_EQ(loadBmp(texture, (kData / name).string().c_str()), 1) << name;
     }
-    ~Loaded() { texture.freePixels(); }
+    ~Loaded() { freePixels(texture); }
     const uint8_t* texel(int x, int rowFromBottom) const {
         return texture.pixels + (static_cast<size_t>(rowFromBottom) * texture.width + x) * 3;
     }

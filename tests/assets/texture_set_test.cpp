@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "assets/texture.h"
 #include "core/game.h"
 #include "crafted_files.h"
 #include "shell/headless/headless_platform.h"
@@ -56,15 +57,18 @@ TEST_F(TextureSet, EachPictureGoesUnderItsNameWithItsParameters) {
         GLint wrap;
         uint8_t red;  // what tells the pictures apart
     } rows[] = {
-        {"air.bmp", 0, 0, GL_REPEAT, 10},     {"flaska.bmp", 2, 2, GL_REPEAT, 20},
-        {"lahev2.bmp", 1, 3, GL_REPEAT, 30},  {"oblaka.bmp", 3, 5, GL_CLAMP, 40},
-        {"tamrisol.bmp", 4, 6, GL_CLAMP, 50}, {"font.bmp", -1, 4, GL_REPEAT, 60},
+        {"air.bmp", GroundTexture, 0, GL_REPEAT, 10},
+        {"flaska.bmp", OtherBottleTexture, 2, GL_REPEAT, 20},
+        {"lahev2.bmp", PlayerBottleTexture, 3, GL_REPEAT, 30},
+        {"oblaka.bmp", SkyTexture, 5, GL_CLAMP, 40},
+        {"tamrisol.bmp", EndScreenTexture, 6, GL_CLAMP, 50},
+        {"font.bmp", -1, 4, GL_REPEAT, 60},
     };
     for (const Row& row : rows) dir.write(row.file, solidBmp(8, 4, row.red, 77, 99));
     Game game;
     {
         WorkingDir here(dir.path);
-        EXPECT_EQ(game.loadTextures(), 1);
+        EXPECT_EQ(loadTextures(game), 1);
     }
     EXPECT_TRUE(headless().errors.empty());
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
@@ -84,7 +88,7 @@ TEST_F(TextureSet, EachPictureGoesUnderItsNameWithItsParameters) {
     GLint env = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
     EXPECT_EQ(env, GL_MODULATE);
-    game.freeTextures();
+    freeTextures(game);
     for (const Texture& t : game.textures) EXPECT_EQ(t.pixels, nullptr);
     EXPECT_EQ(game.fontTexture.pixels, nullptr);
 }
@@ -100,7 +104,7 @@ TEST_F(TextureSet, TheSkysBorderIsItsCornerColourAndTheOthersStayBlack) {
     Game game;
     {
         WorkingDir here(dir.path);
-        game.loadTextures();
+        loadTextures(game);
     }
     auto border = [](GLuint name) {
         std::vector<GLfloat> colour(4, -1);
@@ -112,24 +116,24 @@ TEST_F(TextureSet, TheSkysBorderIsItsCornerColourAndTheOthersStayBlack) {
     EXPECT_EQ(border(5), (std::vector<GLfloat>{200, 150, 100, 255}));
     EXPECT_EQ(border(6), (std::vector<GLfloat>{0, 0, 0, 0}));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    game.freeTextures();
+    freeTextures(game);
 }
 
 TEST_F(TextureSet, MissingPicturesCostOneBoxEachAndTheGameGoesOn) {
     Game game;
     {
         WorkingDir here(dir.path);
-        EXPECT_EQ(game.loadTextures(), 1);
+        EXPECT_EQ(loadTextures(game), 1);
     }
     EXPECT_EQ(headless().errors, Strings(6, "Soubor nelze otevřít!"));
     // Names and parameters are set all the same; no image behind them.
-    EXPECT_EQ(game.textures[3].getGlName(), 5u);
+    EXPECT_EQ(game.textures[SkyTexture].getGlName(), 5u);
     EXPECT_EQ(parameter(5, GL_TEXTURE_WRAP_S), GL_CLAMP);
     EXPECT_EQ(levelWidth(5), 0);
     EXPECT_EQ(game.fontTexture.getGlName(), 4u);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    game.freeTextures();
-    game.freeTextures();  // nothing held, nothing released, twice
+    freeTextures(game);
+    freeTextures(game);  // nothing held, nothing released, twice
 }
 
 TEST_F(TextureSet, OrderOfLoadingShowsInTheOrderOfBoxes) {
@@ -141,10 +145,10 @@ TEST_F(TextureSet, OrderOfLoadingShowsInTheOrderOfBoxes) {
     Game game;
     {
         WorkingDir here(dir.path);
-        game.loadTextures();
+        loadTextures(game);
     }
     EXPECT_EQ(headless().errors, (Strings{"Soubor není platný BMP formát!", "Soubor nelze otevřít!"}));
-    game.freeTextures();
+    freeTextures(game);
 }
 
 TEST_F(TextureSet, BuffersShorterThanWhatOpenGlReadsGetNoImage) {
@@ -161,31 +165,31 @@ TEST_F(TextureSet, BuffersShorterThanWhatOpenGlReadsGetNoImage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Texture texture;
-        texture.loadBmp(dir.write("x.bmp", c.file).c_str());
-        texture.upload(name, GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, GL_MODULATE);
+        loadBmp(texture, dir.write("x.bmp", c.file).c_str());
+        upload(texture, name, GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, GL_MODULATE);
         EXPECT_EQ(texture.getGlName(), name);
         EXPECT_EQ(parameter(name, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
         EXPECT_EQ(levelWidth(name), 0);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        texture.freePixels();
+        freePixels(texture);
         ++name;
     }
     // A 32-bit picture holds more than OpenGL reads: it gets its (garbled) image.
     Texture wide;
-    wide.loadBmp(dir.write("x.bmp", bmpFile(4, 4, 32, Bytes(64, 0x55))).c_str());
-    wide.upload(name, GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, GL_MODULATE);
+    loadBmp(wide, dir.write("x.bmp", bmpFile(4, 4, 32, Bytes(64, 0x55))).c_str());
+    upload(wide, name, GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, GL_MODULATE);
     EXPECT_EQ(levelWidth(name), 4);
-    wide.freePixels();
+    freePixels(wide);
 }
 
 TEST_F(TextureSet, MipmapFiltersBuildEveryLevel) {
     Texture texture;
-    ASSERT_EQ(texture.loadBmp(dir.write("m.bmp", solidBmp(8, 8, 200, 100, 50)).c_str()), 1);
-    texture.upload(7, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, GL_MODULATE);
+    ASSERT_EQ(loadBmp(texture, dir.write("m.bmp", solidBmp(8, 8, 200, 100, 50)).c_str()), 1);
+    upload(texture, 7, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, GL_MODULATE);
     EXPECT_EQ(levelWidth(7, 0), 8);
     EXPECT_EQ(levelWidth(7, 3), 1);
     EXPECT_EQ(firstTexel(7), (std::vector<uint8_t>{200, 100, 50}));
-    texture.freePixels();
+    freePixels(texture);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ protected:
     // A bottle of the starting kind at a place, at rest.
     Bottle& place(int index, float x, float y, float z) {
         Bottle& b = game.bottles[index];
-        b.prepare(1);
+        b.prepare(PlayerBottleTexture);
         b.setMass(50);
         b.setPosition(x, y, z);
         b.setVelocity(0, 0, 0);

@@ -71,7 +71,104 @@ TEST_F(KeyTable, CodesOutsideTheTableAreIgnored) {
     EXPECT_EQ(game.onKeyDown(-1), 1);
     EXPECT_EQ(game.onKeyDown(kKeyCount), 1);
     game.onKeyUp(100000);
+    game.pressKey(PadInput, -5);
+    game.releaseKey(TouchInput, kKeyCount);
     for (int key = 0; key < kKeyCount; ++key) EXPECT_EQ(game.keyDown[key], 0);
+}
+
+TEST_F(KeyTable, AKeyStaysHeldWhileAnySourceHoldsIt) {
+    game.onKeyDown(kKeyLeft);
+    game.pressKey(PadInput, kKeyLeft);
+    game.releaseKey(PadInput, kKeyLeft);
+    EXPECT_EQ(game.keyDown[kKeyLeft], 1) << "letting go of the pad cancelled the arrow still held";
+    game.onKeyUp(kKeyLeft);
+    EXPECT_EQ(game.keyDown[kKeyLeft], 0);
+
+    game.pressKey(TouchInput, kKeyUp);
+    game.onKeyDown(kKeyUp);
+    game.onKeyUp(kKeyUp);
+    EXPECT_EQ(game.keyDown[kKeyUp], 1) << "the keyboard let go of what touch still holds";
+    game.releaseKey(TouchInput, kKeyUp);
+    EXPECT_EQ(game.keyDown[kKeyUp], 0);
+}
+
+TEST_F(KeyTable, ALostSourceReleasesWhatItHeldAndNothingElse) {
+    game.pressKey(PadInput, kKeyLeft);
+    game.pressKey(PadInput, kKeySpace);
+    game.onKeyDown(kKeySpace);
+    game.onKeyDown(kKeyRight);
+    game.pressKey(TouchInput, kKeyDown);
+    game.releaseSource(PadInput);
+    EXPECT_EQ(game.keyDown[kKeyLeft], 0);
+    EXPECT_EQ(game.keyDown[kKeySpace], 1);
+    EXPECT_EQ(game.keyDown[kKeyRight], 1);
+    EXPECT_EQ(game.keyDown[kKeyDown], 1);
+    game.releaseSource(KeyboardInput);
+    game.releaseSource(TouchInput);
+    for (int key = 0; key < kKeyCount; ++key) EXPECT_EQ(game.keyDown[key], 0) << key;
+}
+
+TEST_F(KeyTable, EscapeAndTheCameraKeysWorkFromEverySource) {
+    for (InputSource source : {KeyboardInput, PadInput, TouchInput}) {
+        SCOPED_TRACE(source);
+        Game fresh;
+        fresh.pressKey(source, kKey1 + 3);
+        EXPECT_EQ(fresh.cameraIndex, 3);
+        EXPECT_EQ(fresh.gameOver, 0);
+        fresh.pressKey(source, kKeyEscape);
+        EXPECT_EQ(fresh.gameOver, 1);
+        EXPECT_EQ(fresh.keyDown[kKeyEscape], 1);
+    }
+}
+
+using EndScreen = GameTest;
+
+// One end-screen frame's update after `seconds`; the close requests so far.
+int countAfter(Game& game, double seconds) {
+    headless().advance(seconds);
+    game.countEndScreenTime();
+    return headless().closeRequests;
+}
+
+TEST_F(EndScreen, ClosesOnlyPastTheDelayWithAnExitKeyHeld) {
+    game.gameOver = 1;
+    // A key pressed and let go during the delay, and keys that are no exit keys, do nothing.
+    game.onKeyDown(kKeySpace);
+    EXPECT_EQ(countAfter(game, 0.5), 0);
+    game.onKeyUp(kKeySpace);
+    game.onKeyDown(kKeyA);
+    game.onKeyDown(kKey1 + 2);
+    EXPECT_EQ(countAfter(game, 1.5), 0);
+    EXPECT_GT(game.endScreenTime, 1.6f);
+    EXPECT_EQ(game.quitRequested, 0);
+
+    for (int key : {kKeySpace, kKeyEscape, kKeyReturn}) {
+        SCOPED_TRACE(key);
+        headless().clear();
+        game.quitRequested = 0;
+        game.endScreenTime = kEndScreenDelay;
+        game.pressKey(PadInput, key);
+        EXPECT_EQ(countAfter(game, 0), 0) << "exactly the delay is not past it";
+        EXPECT_EQ(countAfter(game, 0.001), 1);
+        EXPECT_EQ(game.quitRequested, 1);
+        EXPECT_EQ(countAfter(game, 0.001), 2) << "every further frame asks again";
+        game.releaseKey(PadInput, key);
+    }
+}
+
+TEST_F(EndScreen, EachGameCountsItsOwnTime) {
+    // A second round in the same run (the browser's) waits its own delay.
+    game.gameOver = 1;
+    game.onKeyDown(kKeyReturn);
+    EXPECT_EQ(countAfter(game, 2), 1);
+    Game next;
+    EXPECT_EQ(next.endScreenTime, 0);
+    next.frameClock.reset();
+    next.gameOver = 1;
+    next.onKeyDown(kKeyReturn);
+    EXPECT_EQ(countAfter(next, 1), 1);
+    EXPECT_EQ(next.endScreenTime, 1.0f);
+    EXPECT_EQ(next.quitRequested, 0);
 }
 
 }  // namespace

@@ -66,10 +66,10 @@ TEST_F(RoundSetup, EveryBottleStartsAtRestWithNothingCaught) {
         EXPECT_EQ(b.pushX, 0);
         EXPECT_EQ(b.pushZ, 0);
         EXPECT_EQ(b.score, 0);
-        EXPECT_TRUE(b.textureIndex == 1 || b.textureIndex == 2);
+        EXPECT_TRUE(b.textureIndex == PlayerBottleTexture || b.textureIndex == OtherBottleTexture);
         kinds.insert(b.textureIndex);
     }
-    EXPECT_EQ(game.bottles[0].textureIndex, 1);
+    EXPECT_EQ(game.bottles[0].textureIndex, PlayerBottleTexture);
     EXPECT_EQ(kinds.size(), 2u);  // 63 draws give both kinds
 }
 

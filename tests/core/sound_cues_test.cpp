@@ -1,6 +1,6 @@
 #include <map>
 
-#include "assets/sound_cues.h"
+#include "core/sound_cues.h"
 #include "core/random.h"
 #include "tests/core/game_fixture.h"
 

@@ -11,8 +11,10 @@
 #include <memory>
 #include <vector>
 
+#include "assets/texture.h"
 #include "core/game.h"
 #include "core/random.h"
+#include "render/scene.h"
 #include "shell/headless/headless_platform.h"
 #include "shell/headless/offscreen_gl.h"
 
@@ -31,13 +33,13 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(gl.open(kWidth, kHeight));
         headless().clear();
-        game->initGlState();
+        initGlState();
         const std::filesystem::path here = std::filesystem::current_path();
         std::filesystem::current_path(KORVADA_DATA_DIR);  // the game reads its pictures by bare name
-        game->loadTextures();
+        loadTextures(*game);
         std::filesystem::current_path(here);
         ASSERT_TRUE(headless().errors.empty());
-        game->setupView(kWidth, kHeight);
+        setupView(kWidth, kHeight);
         // One bottle and one bubble 20 units to its side, seen from straight above.
         seedRandom(1);
         game->setupRound(1, 1);
@@ -47,7 +49,7 @@ protected:
 
     // The sky picture's texel at texture coordinate (0, 1).
     Colour skyCorner() const {
-        const Texture& sky = game->textures[3];
+        const Texture& sky = game->textures[SkyTexture];
         const uint8_t* p = sky.pixels + static_cast<size_t>(sky.width) * 3 * (sky.height - 1);
         return {double(p[0]), double(p[1]), double(p[2])};
     }
@@ -57,7 +59,7 @@ protected:
     std::vector<Colour> bubbleArea(int blending, bool drawn) {
         game->settings.blending = blending;
         game->bubbles[0].setActive(drawn ? 1 : 0);
-        game->renderFrame();
+        renderFrame(*game);
         glFinish();
         std::vector<Colour> area;
         for (float dx = 17; dx <= 23; dx += 0.5f)

@@ -48,9 +48,10 @@ TEST_F(RenderTest, BottleKindsHaveTheirShapeTextureAndTilt) {
         int index;
         float depth, vx, vz;
     };
-    for (const Case& c : {Case{1, 0.7f, 0, 0}, Case{2, 1.0f, 0, 0}, Case{1, 0.7f, 60, 0}, Case{2, 1.0f, 0, -60}}) {
+    for (const Case& c : {Case{PlayerBottleTexture, 0.7f, 0, 0}, Case{OtherBottleTexture, 1.0f, 0, 0},
+                          Case{PlayerBottleTexture, 0.7f, 60, 0}, Case{OtherBottleTexture, 1.0f, 0, -60}}) {
         SCOPED_TRACE(testing::Message() << "index " << c.index << " vx " << c.vx << " vz " << c.vz);
-        const auto got = capture(40, [&] { game->drawBottle(game->textures[c.index], c.index, 0, 0, 0, c.vx, c.vz, 1); });
+        const auto got = capture(40, [&] { drawBottle(game->textures[c.index], c.index, 0, 0, 0, c.vx, c.vz, 1); });
         // 5 primitives of 32, 62, 62, 62, 32 vertices: 250 vertices, 240 triangles.
         EXPECT_EQ(got.size(), 240u * 3);
         std::vector<FbVertex> want;
@@ -68,7 +69,7 @@ TEST_F(RenderTest, BottleKindsHaveTheirShapeTextureAndTilt) {
 
 TEST_F(RenderTest, LeaningBottleSwingsItsMouthIntoTheMotion) {
     auto mouthCentre = [&](float vx, float vz) {
-        for (const FbVertex& v : capture(40, [&] { game->drawBottle(game->textures[1], 1, 0, 0, 0, vx, vz, 0); }))
+        for (const FbVertex& v : capture(40, [&] { drawBottle(game->textures[PlayerBottleTexture], PlayerBottleTexture, 0, 0, 0, vx, vz, 0); }))
             if (std::fabs(v.s - 0.5f) < 1e-4 && std::fabs(v.t - 0.95f) < 1e-4 && std::hypot(v.x, v.z) < 3.7f &&
                 v.y < -19)
                 return v;
@@ -83,7 +84,7 @@ TEST_F(RenderTest, LeaningBottleSwingsItsMouthIntoTheMotion) {
 
 TEST_F(RenderTest, BubbleIsACoilOfTwoRibbonsInTheCurrentTexture) {
     glTexCoord2f(0.25f, 0.75f);  // the bubble must keep whatever coordinate stands
-    const auto got = capture(10, [&] { game->drawBubble(0, 0, 0, 1); });
+    const auto got = capture(10, [&] { drawBubble(0, 0, 0, 1); });
     // Two strips of 114 vertices each.
     EXPECT_EQ(got.size(), 2u * 112 * 3);
     const float dh = 3.0f / 7 / 8;
@@ -125,7 +126,7 @@ TEST_F(RenderTest, PlanesAndDigitsHaveTheirCornersAndTextureCoordinates) {
         std::vector<FbVertex> want = corners(cell(1.1f, c.tensCol, c.tensRow));
         for (const FbVertex& v : corners(cell(1.3f, c.unitsCol, c.unitsRow))) want.push_back(v);
         glColor4f(1, 1, 1, 1);
-        expectSameVertexSet(capture(4, [&] { game->drawScore(1.3f, -1.1f, c.score); }), want, 1e-3f);
+        expectSameVertexSet(capture(4, [&] { drawScore(*game, 1.3f, -1.1f, c.score); }), want, 1e-3f);
     }
 }
 

@@ -10,7 +10,13 @@
 #include <memory>
 #include <vector>
 
+#include "assets/texture.h"
 #include "core/game.h"
+#include "render/bottle_model.h"
+#include "render/bubble_model.h"
+#include "render/scene.h"
+#include "render/score_and_end_screen.h"
+#include "shell/frame.h"
 #include "shell/headless/headless_platform.h"
 #include "shell/headless/offscreen_gl.h"
 
@@ -42,9 +48,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(gl.open(kWidth, kHeight));
         headless().clear();
-        game->initGlState();
+        initGlState();
         uploadPictures();
-        game->setupView(kWidth, kHeight);
+        setupView(kWidth, kHeight);
     }
 
     static std::vector<uint8_t> solid(Rgb c, int texels) {
@@ -65,25 +71,26 @@ protected:
                 const Rgb c = glyphColour(x / 16, 3 - y / 16);
                 font.insert(font.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
             }
-        upload(game->textures[0], 0, 4, solid(kGroundColour, 16), GL_REPEAT);
-        upload(game->textures[1], 3, 4, solid(kBottle1Colour, 16), GL_REPEAT);
-        upload(game->textures[2], 2, 4, solid(kBottle2Colour, 16), GL_REPEAT);
-        upload(game->textures[3], 5, 4, sky, GL_CLAMP, true);
-        upload(game->textures[4], 6, 64, solid(kEndColour, 64 * 64), GL_CLAMP);  // clamping darkens only a thin rim
-        upload(game->fontTexture, 4, 64, font, GL_REPEAT);
+        uploadPicture(game->textures[GroundTexture], 0, 4, solid(kGroundColour, 16), GL_REPEAT);
+        uploadPicture(game->textures[PlayerBottleTexture], 3, 4, solid(kBottle1Colour, 16), GL_REPEAT);
+        uploadPicture(game->textures[OtherBottleTexture], 2, 4, solid(kBottle2Colour, 16), GL_REPEAT);
+        uploadPicture(game->textures[SkyTexture], 5, 4, sky, GL_CLAMP, true);
+        // Clamping darkens only a thin rim.
+        uploadPicture(game->textures[EndScreenTexture], 6, 64, solid(kEndColour, 64 * 64), GL_CLAMP);
+        uploadPicture(game->fontTexture, 4, 64, font, GL_REPEAT);
     }
 
     // A square picture uploaded from `rgb`, and given its corner as its
     // border as the game gives the sky; the record keeps no buffer, as the
     // pixels belong to the test.
-    static void upload(Texture& texture, uint32_t name, int side, std::vector<uint8_t> rgb, GLint wrap,
-                       bool cornerBorder = false) {
+    static void uploadPicture(Texture& texture, uint32_t name, int side, std::vector<uint8_t> rgb, GLint wrap,
+                              bool cornerBorder = false) {
         texture.pixels = rgb.data();
         texture.bitsPerPixel = 24;
         texture.width = texture.height = side;
         texture.byteCount = static_cast<int32_t>(rgb.size());
-        texture.upload(name, GL_LINEAR, GL_LINEAR, wrap, wrap, GL_MODULATE);
-        if (cornerBorder) texture.useCornerAsBorder();
+        upload(texture, name, GL_LINEAR, GL_LINEAR, wrap, wrap, GL_MODULATE);
+        if (cornerBorder) useCornerAsBorder(texture);
         texture.pixels = nullptr;
     }
 

@@ -1,4 +1,4 @@
-#include "assets/sound_cues.h"
+#include "core/sound_cues.h"
 
 #include "core/game.h"
 #include "core/platform.h"

@@ -1,0 +1,23 @@
+#include "shell/frame.h"
+
+#include "assets/texture.h"
+#include "core/game.h"
+#include "core/platform.h"
+#include "render/scene.h"
+
+void startRound(Game& game) {
+    initGlState();
+    loadTextures(game);
+    game.setupRound(bottlesToLay(game.settings), kRoundBubbles);
+}
+
+void paintFrame(Game& game) {
+    if (game.gameOver) {
+        renderFrame(game);
+        game.countEndScreenTime();
+    } else {
+        game.stepSimulation();
+        drawPlayFrame(game);
+    }
+    platformSwapBuffers();
+}
