@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/game.h"
 #include "assets/texture.h"
+#include "core/game.h"
 #include "core/random.h"
 #include "render/scene.h"
 #include "shell/frame.h"
