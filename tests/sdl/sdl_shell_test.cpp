@@ -39,7 +39,8 @@ SDL_Keycode keycodeOf(const KeyCase& c) {
 
 TEST(SdlKeys, GivesEveryKeyTheCodeEveryShellGives) {
     for (const KeyCase& c : kKeyCases) {
-        const SDL_Keysym key = keyOf(static_cast<SDL_Scancode>(c.usbUsage), keycodeOf(c), c.numLock ? KMOD_NUM : KMOD_NONE);
+        const SDL_Keysym key =
+            keyOf(static_cast<SDL_Scancode>(c.usbUsage), keycodeOf(c), c.numLock ? KMOD_NUM : KMOD_NONE);
         EXPECT_EQ(virtualKeyOf(key), c.virtualKey) << c.code << " " << c.key;
     }
     EXPECT_EQ(virtualKeyOf(keyOf(SDL_SCANCODE_UNKNOWN)), -1);

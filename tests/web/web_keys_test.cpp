@@ -7,7 +7,8 @@
 
 namespace {
 TEST(WebKeys, GivesEveryKeyTheCodeEveryShellGives) {
-    for (const KeyCase& c : kKeyCases) EXPECT_EQ(virtualKeyOfWebKey(c.code, c.key), c.virtualKey) << c.code << " " << c.key;
+    for (const KeyCase& c : kKeyCases)
+        EXPECT_EQ(virtualKeyOfWebKey(c.code, c.key), c.virtualKey) << c.code << " " << c.key;
     EXPECT_EQ(virtualKeyOfWebKey("KeyZ", "Z"), 0x5A);  // with Shift held
 }
 
