@@ -30,8 +30,8 @@ fi
 code=${1:-}
 
 install_linux_packages
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target korvada korvada-setup
+cmake --preset linux >/dev/null
+cmake --build --preset linux -j"$(nproc)" --target korvada korvada-setup
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     [ -z "$code" ] && exec build/korvada-setup

@@ -46,9 +46,8 @@ if [ "$web" = 1 ]; then
 fi
 
 echo "== build (build/)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVADA_WINDOWS_TESTS=$windows \
-  -DKORVADA_WEB_TESTS=$web >/dev/null
-cmake --build build -j"$jobs"
+cmake --preset linux -DKORVADA_WINDOWS_TESTS=$windows -DKORVADA_WEB_TESTS=$web >/dev/null
+cmake --build --preset linux -j"$jobs"
 
 echo "== the Debian package (build/)"
 (cd build && cpack -G DEB | tail -n1)
@@ -57,8 +56,8 @@ echo "== tests (build/)"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300 | tee build/ctest.log
 
 echo "== build with sanitizers (build-asan/)"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKORVADA_SANITIZE=ON -DKORVADA_WINDOWS_TESTS=0 >/dev/null
-cmake --build build-asan -j"$jobs"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j"$jobs"
 
 echo "== tests with sanitizers (build-asan/)"
 # The system's GL and X libraries keep allocations to the end of the process;

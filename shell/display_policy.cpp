@@ -24,21 +24,24 @@ void endRun(DisplayRun& run, int exitCode) {
         run.quitPosted = 1;
         run.exitCode = exitCode;
     }
-    shellPostQuit(run.exitCode);
+    run.steps.postQuit(run.steps.shell, run.exitCode);
 }
 
 void enterGameMode(DisplayRun& run) {
-    if (!shellQueryDesktopMode()) reportFailure(run, run.queryFailureShown, kDisplayQueryFailedMessage);
-    if (!shellApplyGameMode()) reportChangeFailure(run);
+    const DisplaySteps& steps = run.steps;
+    if (!steps.queryDesktopMode(steps.shell)) reportFailure(run, run.queryFailureShown, kDisplayQueryFailedMessage);
+    if (!steps.applyGameMode(steps.shell)) reportChangeFailure(run);
 }
 
 void onActivated(DisplayRun& run) {
-    if (!run.quitPosted && !shellApplyGameMode()) reportChangeFailure(run);
-    shellShowCursor(0);
+    const DisplaySteps& steps = run.steps;
+    if (!run.quitPosted && !steps.applyGameMode(steps.shell)) reportChangeFailure(run);
+    steps.showCursor(steps.shell, 0);
 }
 
 void onDeactivated(DisplayRun& run, int32_t quitRequested) {
-    shellShowCursor(1);
-    if (!quitRequested) shellMinimiseWindow();
-    if (!shellRestoreDesktopMode()) reportChangeFailure(run);
+    const DisplaySteps& steps = run.steps;
+    steps.showCursor(steps.shell, 1);
+    if (!quitRequested) steps.minimiseWindow(steps.shell);
+    if (!steps.restoreDesktopMode(steps.shell)) reportChangeFailure(run);
 }

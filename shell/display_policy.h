@@ -1,9 +1,10 @@
 #pragma once
-// What both programs do about the display and about how a run ends, written
-// once: the display messages, the exit codes, and the steps of activation and
-// deactivation in their order. The steps themselves are the few shell...()
-// functions below, which each shell (shell/sdl, shell/win32) defines once, as
-// it defines core/platform.h. No platform header here.
+// What both desktop programs do about the display and about how a run ends,
+// written once: the display messages, the exit codes, and the steps of
+// activation and deactivation in their order. How the shell's window and
+// display do each step is a DisplaySteps the shell hands over at start, so
+// that one policy serves any number of ways of showing the game. No platform
+// header here.
 
 #include <cstdint>
 
@@ -16,29 +17,36 @@ constexpr int kExitStartFailed = 2;
 extern const char* const kDisplayQueryFailedMessage;
 extern const char* const kDisplayChangeFailedMessage;
 
+// How one shell's window and display do the policy's steps. Each step gets
+// `shell`, the shell's own record, back as its first argument. Another way of
+// showing the game (an ordinary window, another display driver) is another
+// set of these, chosen at start.
+struct DisplaySteps {
+    void* shell = nullptr;
+    void (*showCursor)(void* shell, int32_t shown) = nullptr;
+    void (*minimiseWindow)(void* shell) = nullptr;
+    // Reads the user's desktop mode and builds the game's mode from it (from
+    // whatever it holds when the read fails). 1 when the display answered.
+    int32_t (*queryDesktopMode)(void* shell) = nullptr;
+    // Puts the display in the game's mode; 1 only when it is in that mode.
+    int32_t (*applyGameMode)(void* shell) = nullptr;
+    // Gives the display the user's desktop mode back; 1 when it has it again.
+    int32_t (*restoreDesktopMode)(void* shell) = nullptr;
+    // Makes the message loop end with this code.
+    void (*postQuit)(void* shell, int exitCode) = nullptr;
+};
+
 // How the run stands: whether its end is decided and with which code, and
 // which kinds of display failure the user has already been told of. The
-// shell keeps one for the run.
+// shell keeps one for the run and fills in its steps before the policy's
+// first call.
 struct DisplayRun {
+    DisplaySteps steps;
     int32_t quitPosted = 0;      // the loop ends at its next turn
     int exitCode = kExitNormal;  // the first reason's code; later ones do not replace it
     int32_t queryFailureShown = 0;
     int32_t changeFailureShown = 0;
 };
-
-// --- Defined once by each shell -----------------------------------------------
-
-void shellShowCursor(int32_t shown);
-void shellMinimiseWindow();
-// Reads the user's desktop mode and builds the game's mode from it (from
-// whatever it holds when the read fails). 1 when the display answered.
-int32_t shellQueryDesktopMode();
-// Puts the display in the game's mode; 1 only when it is in that mode.
-int32_t shellApplyGameMode();
-// Gives the display the user's desktop mode back; 1 when it has it again.
-int32_t shellRestoreDesktopMode();
-// Makes the message loop end with this code.
-void shellPostQuit(int exitCode);
 
 // --- The policy ----------------------------------------------------------------
 

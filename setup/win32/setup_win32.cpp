@@ -13,6 +13,7 @@
 #include "korvada_version.h"
 #include "setup/launch_settings.h"
 #include "setup/setup_texts.h"
+#include "shell/win32/utf16.h"
 #include "setup_resources.h"
 
 namespace fs = std::filesystem;
@@ -26,13 +27,7 @@ struct Setup {
     GameSettings settings;
 };
 
-std::wstring wide(const std::string& utf8) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    std::wstring text(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &text[0], length);
-    text.resize(text.size() - 1);
-    return text;
-}
+std::wstring wide(const std::string& utf8) { return utf16FromUtf8(utf8.c_str()); }
 
 std::string narrow(const std::wstring& text) {
     const int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);

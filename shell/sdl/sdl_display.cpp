@@ -45,7 +45,8 @@ SDL_Window* createWindowWithDepth(const GameSettings& settings) {
 
 // Asks the driver to wait for the display's refresh, so that a 60 Hz screen
 // does not get thousands of frames a second; adaptive where it can. A
-// driver that cannot wait (no refresh at all) draws unthrottled, as before.
+// driver that cannot wait (no refresh at all) draws unthrottled: the frame
+// clock makes every frame's step fit the time it took, however short.
 void waitForRefresh() {
     if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
 }
@@ -99,11 +100,57 @@ bool showsGameMode(const SdlShell& shell) {
     }
     return true;
 }
+
+// --- The display steps of shell/display_policy.h --------------------------------
+
+SdlShell& shellOf(void* shell) { return *static_cast<SdlShell*>(shell); }
+
+void showCursor(void*, int32_t shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
+
+void minimiseWindow(void* shell) { SDL_MinimizeWindow(shellOf(shell).window); }
+
+int32_t queryDesktopMode(void* context) {
+    SdlShell& shell = shellOf(context);
+    const int32_t answered = SDL_GetDesktopDisplayMode(displayOf(shell), &shell.desktopMode) == 0;
+    // The game keeps the desktop's colour depth.
+    shell.gameMode.format = shell.desktopMode.format;
+    return answered;
+}
+
+int32_t applyGameMode(void* context) {
+    SdlShell& shell = shellOf(context);
+    SDL_DisplayMode exact;
+    if (!findExactMode(shell, &exact) || SDL_SetWindowDisplayMode(shell.window, &exact) != 0 ||
+        SDL_SetWindowFullscreen(shell.window, SDL_WINDOW_FULLSCREEN) != 0)
+        return 0;
+    // A hidden window only records the wish; showing it makes the switch,
+    // which is checked then.
+    if (SDL_GetWindowFlags(shell.window) & SDL_WINDOW_HIDDEN) return 1;
+    return showsGameMode(shell);
+}
+
+int32_t restoreDesktopMode(void* context) {
+    SdlShell& shell = shellOf(context);
+    // Leaving full screen gives the display its desktop mode back.
+    if (SDL_SetWindowFullscreen(shell.window, 0) != 0) return 0;
+    // Without a known desktop mode (its query failed) there is nothing to compare.
+    return shell.desktopMode.w <= 0 || displayIsAt(shell, shell.desktopMode.w, shell.desktopMode.h);
+}
+
+// The loop reads shell.run.quitPosted before every frame.
+void postQuit(void*, int) {}
 }  // namespace
 
-SdlShell& sdlShell() {
-    static SdlShell shell;
-    return shell;
+DisplaySteps fullScreenSteps(SdlShell& shell) {
+    DisplaySteps steps;
+    steps.shell = &shell;
+    steps.showCursor = showCursor;
+    steps.minimiseWindow = minimiseWindow;
+    steps.queryDesktopMode = queryDesktopMode;
+    steps.applyGameMode = applyGameMode;
+    steps.restoreDesktopMode = restoreDesktopMode;
+    steps.postQuit = postQuit;
+    return steps;
 }
 
 StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings) {
@@ -151,39 +198,3 @@ void shutDown(Game& game, SdlShell& shell) {
     closeSound(shell);
 }
 
-// --- The display steps of shell/display_policy.h --------------------------------
-
-void shellShowCursor(int32_t shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
-
-void shellMinimiseWindow() { SDL_MinimizeWindow(sdlShell().window); }
-
-int32_t shellQueryDesktopMode() {
-    SdlShell& shell = sdlShell();
-    const int32_t answered = SDL_GetDesktopDisplayMode(displayOf(shell), &shell.desktopMode) == 0;
-    // The game keeps the desktop's colour depth.
-    shell.gameMode.format = shell.desktopMode.format;
-    return answered;
-}
-
-int32_t shellApplyGameMode() {
-    SdlShell& shell = sdlShell();
-    SDL_DisplayMode exact;
-    if (!findExactMode(shell, &exact) || SDL_SetWindowDisplayMode(shell.window, &exact) != 0 ||
-        SDL_SetWindowFullscreen(shell.window, SDL_WINDOW_FULLSCREEN) != 0)
-        return 0;
-    // A hidden window only records the wish; showing it makes the switch,
-    // which is checked then.
-    if (SDL_GetWindowFlags(shell.window) & SDL_WINDOW_HIDDEN) return 1;
-    return showsGameMode(shell);
-}
-
-int32_t shellRestoreDesktopMode() {
-    SdlShell& shell = sdlShell();
-    // Leaving full screen gives the display its desktop mode back.
-    if (SDL_SetWindowFullscreen(shell.window, 0) != 0) return 0;
-    // Without a known desktop mode (its query failed) there is nothing to compare.
-    return shell.desktopMode.w <= 0 || displayIsAt(shell, shell.desktopMode.w, shell.desktopMode.h);
-}
-
-// The loop reads shell.run.quitPosted before every frame.
-void shellPostQuit(int) {}

@@ -5,15 +5,10 @@
 // Letters go by the layout's letter, as Windows letter codes do.
 
 #include "core/keys.h"
+#include "shell/keypad_keys.h"
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
-// With NumLock off the keypad is the block of moving keys, as on Windows:
-// Insert, End, Down, Page Down, Left, Clear, Right, Home, Up, Page Up for
-// keypad 0..9, and Delete for its point.
-constexpr int32_t kKeypadWithoutNumLock[10] = {0x2D, 0x23, kKeyDown, 0x22, kKeyLeft, 0x0C, kKeyRight, 0x24, kKeyUp, 0x21};
-constexpr int32_t kKeyDelete = 0x2E;
-
 int32_t keypadKey(const SDL_Keysym& key) {
     const SDL_Scancode code = key.scancode;
     const int digit = code == SDL_SCANCODE_KP_0 ? 0 : 1 + (code - SDL_SCANCODE_KP_1);
@@ -36,7 +31,7 @@ int32_t virtualKeyOf(const SDL_Keysym& key) {
     if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9) return kKey1 + (code - SDL_SCANCODE_1);
     if (code == SDL_SCANCODE_0) return kKey0;
     if ((code >= SDL_SCANCODE_KP_1 && code <= SDL_SCANCODE_KP_9) || code == SDL_SCANCODE_KP_0) return keypadKey(key);
-    if (code == SDL_SCANCODE_KP_PERIOD && (key.mod & KMOD_NUM) == 0) return kKeyDelete;
+    if (code == SDL_SCANCODE_KP_PERIOD && (key.mod & KMOD_NUM) == 0) return kKeypadPointWithoutNumLock;
     if (code >= SDL_SCANCODE_F1 && code <= SDL_SCANCODE_F12) return kKeyF1 + (code - SDL_SCANCODE_F1);
     switch (code) {
         case SDL_SCANCODE_LEFT: return kKeyLeft;

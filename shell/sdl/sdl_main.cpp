@@ -5,6 +5,23 @@
 // Exit codes: 0 after a normal end, 1 for a rejected launch code, 2 when the
 // game could not start (no display, window or OpenGL context) or the display
 // refused the game's mode.
+//
+// What this program does (SDL2, OpenGL from the system's libGL):
+// - full screen in the display's own mode of exactly the chosen size, at the
+//   desktop's pixel format; on focus loss the desktop's mode back and the
+//   window minimised (sdl_display.cpp, the policy in shell/display_policy.cpp);
+// - waits for the display's refresh (adaptive where the driver can), and
+//   draws no frames while the window is hidden or minimised;
+// - sound: the cues on one audio device, each cutting off the last; without
+//   a device the game is silent (sdl_sound.cpp);
+// - keys by place, letters by layout; the keypad without NumLock steers as
+//   the arrows do; Alt chords and F10 reach nothing, as on Windows (sdl_keys.cpp);
+// - error boxes, their text on stderr as well; a termination signal ends the
+//   game as a close does, so that the desktop gets its mode back.
+// What it lacks: an ordinary window (it always switches the display's mode),
+// gamepads, touch; the mouse does nothing. Only SDL's X11 driver is tested:
+// the check that the display shows the game's mode is written for X11, and
+// SDL's Wayland driver is untested.
 
 #include <csignal>
 #include <cstdio>
@@ -91,7 +108,9 @@ int main(int argc, char** argv) {
         return kExitBadLaunchCode;
     }
 
-    SdlShell& shell = sdlShell();
+    SdlShell shell;
+    shell.run.steps = fullScreenSteps(shell);
+    bindPlatformServices(shell);
     catchEndSignals();
     if (!openDisplay(shell)) {
         SDL_Quit();

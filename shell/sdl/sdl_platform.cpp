@@ -6,6 +6,13 @@
 #include "core/platform.h"
 #include "shell/sdl/sdl_shell.h"
 
+namespace {
+// The shell whose window and audio device the services use, set once at start.
+SdlShell* boundShell = nullptr;
+}  // namespace
+
+void bindPlatformServices(SdlShell& shell) { boundShell = &shell; }
+
 void platformShowError(const char* text) {
     // Always on stderr as well: a box may have no display to appear on, and
     // a box's text cannot be read back by anything watching the program.
@@ -16,7 +23,7 @@ void platformShowError(const char* text) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Chyba", text, nullptr);
 }
 
-void platformPlaySound(const char* fileName) { playSoundFile(sdlShell(), fileName); }
+void platformPlaySound(const char* fileName) { playSoundFile(*boundShell, fileName); }
 
 // The monotonic clock in nanoseconds. The Game reads the frequency while it
 // is constructed, before main() and before SDL exists: this needs neither.
@@ -27,6 +34,6 @@ int64_t platformCounter() {
 
 int64_t platformCounterFrequency() { return 1000000000; }
 
-void platformSwapBuffers() { SDL_GL_SwapWindow(sdlShell().window); }
+void platformSwapBuffers() { SDL_GL_SwapWindow(boundShell->window); }
 
-void platformRequestClose() { sdlShell().closeRequested = true; }
+void platformRequestClose() { boundShell->closeRequested = true; }

@@ -25,9 +25,11 @@ struct SdlShell {
     DisplayRun run;                     // a refused mode ends the loop; the exit code
 };
 
-// The program's one shell record, which the display steps of
-// shell/display_policy.h work on (shell/sdl/sdl_display.cpp).
-SdlShell& sdlShell();
+// --- shell/sdl/sdl_platform.cpp ---------------------------------------------
+
+// The platform services of core/platform.h (sound, swap, close) work on this
+// shell's window and audio device from now on.
+void bindPlatformServices(SdlShell& shell);
 
 // --- shell/sdl/sdl_keys.cpp -------------------------------------------------
 
@@ -41,6 +43,10 @@ bool isSystemKey(const SDL_Keysym& key);
 // --- shell/sdl/sdl_display.cpp ----------------------------------------------
 
 enum class StartResult { Started, NoWindow, NoContext };
+
+// The display steps of a borderless window that covers the display in the
+// game's own mode, for shell.run.steps.
+DisplaySteps fullScreenSteps(SdlShell& shell);
 
 // The start: window, OpenGL context, the game's mode asked for, then the
 // game's own start (OpenGL state, pictures, round). The window is still

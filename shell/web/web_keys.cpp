@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/keys.h"
+#include "shell/keypad_keys.h"
 
 namespace {
 struct NamedKey {
@@ -27,6 +28,14 @@ int numberAfter(const char* code, const char* prefix) {
     return number;
 }
 
+// The keypad's digit keys keep their `code` whatever NumLock says; their
+// `key` is the digit with NumLock on and the moving key's name ("ArrowLeft",
+// "Home", "Clear", ...) with it off.
+int32_t keypadKey(int digit, const char* key) {
+    const bool printsDigit = key[0] >= '0' && key[0] <= '9' && key[1] == '\0';
+    return printsDigit ? kKeyNumpad0 + digit : kKeypadWithoutNumLock[digit];
+}
+
 int32_t letterKey(const char* code, const char* key) {
     const char c = key[0];
     if (c != '\0' && key[1] == '\0') {
@@ -44,7 +53,8 @@ int32_t virtualKeyOfWebKey(const char* code, const char* key) {
     const int digit = numberAfter(code, "Digit");
     if (digit >= 0 && digit <= 9) return kKey0 + digit;
     const int pad = numberAfter(code, "Numpad");
-    if (pad >= 0 && pad <= 9) return kKeyNumpad0 + pad;
+    if (pad >= 0 && pad <= 9) return keypadKey(pad, key);
+    if (std::strcmp(code, "NumpadDecimal") == 0 && std::strcmp(key, "Delete") == 0) return kKeypadPointWithoutNumLock;
     const int function = numberAfter(code, "F");
     if (function >= 1 && function <= 12) return kKeyF1 + (function - 1);
     for (const NamedKey& named : kNamedKeys)

@@ -9,6 +9,8 @@
 // The virtual-key code, or -1 for keys the game has no code for. Digits,
 // keypad, arrows and function keys go by place, as on Windows, where '1'..'6'
 // stay on the top row whatever it prints; letters by the layout's letter.
+// The keypad gives digits with NumLock on and moving keys with it off, which
+// only `key` tells.
 int32_t virtualKeyOfWebKey(const char* code, const char* key);
 
 // Keys Windows keeps to itself (any key with Alt held, and F10): they reach

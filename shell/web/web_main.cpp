@@ -2,6 +2,21 @@
 // pictures once; then the page starts rounds through korvadaPlay, each one a
 // fresh game on the same pictures, drawn on the browser's animation frames
 // until the end screen closes it and the page shows its form again.
+//
+// What this program does (Emscripten, OpenGL 1.1 through WebGL 1):
+// - the page's form writes the launch code (index.html); the canvas takes the
+//   chosen size, and full screen, when asked for, is the browser's own over
+//   the page: the display's mode never changes;
+// - frames on the browser's animation frames, so at the display's refresh,
+//   and none while the page is hidden;
+// - sound: the cues through the page's audio, once the player's first key or
+//   click allows it, each cutting off the last (web_library.js);
+// - keys by place, letters by layout; the keypad without NumLock steers as the
+//   arrows do; Alt chords and F10 reach nothing; keys held when the page loses
+//   the focus are let go (web_keys.cpp);
+// - error messages on the page and in the browser's console.
+// What it lacks: switching the display's mode, gamepads, touch; the mouse does
+// nothing.
 
 #include <emscripten.h>
 #include <emscripten/html5.h>

@@ -1,6 +1,12 @@
-#include "shell/win32/win32_display.h"
+// The start and the end of a run: the window's device and rendering
+// contexts, the full-screen display mode and the way back to the desktop's.
+// What happens when is shell/display_policy.cpp's; the display steps it
+// calls are here.
 
 #include <cstddef>
+#include <cstdio>
+
+#include "shell/win32/win32_shell.h"
 
 #include "assets/texture.h"
 #include "shell/frame.h"
@@ -11,8 +17,9 @@ namespace {
 constexpr WORD kDevModeSize = offsetof(DEVMODEA, dmPanningWidth);
 static_assert(kDevModeSize == 148, "DEVMODEA without the panning fields is 148 bytes");
 static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "the pixel-format request is 40 bytes");
-}  // namespace
 
+// Double-buffered RGBA with a 32-bit depth buffer, 16 colour bits for colour
+// code 'H', else 32.
 PIXELFORMATDESCRIPTOR pixelFormatFor(const GameSettings& settings) {
     PIXELFORMATDESCRIPTOR format{};
     format.nSize = sizeof(PIXELFORMATDESCRIPTOR);
@@ -25,6 +32,8 @@ PIXELFORMATDESCRIPTOR pixelFormatFor(const GameSettings& settings) {
     return format;
 }
 
+// The game's full-screen mode: the given size at the desktop's depth, and
+// nothing else requested.
 DEVMODEA gameModeFor(const DEVMODEA& desktop, int width, int height) {
     DEVMODEA mode{};
     mode.dmSize = kDevModeSize;
@@ -35,65 +44,91 @@ DEVMODEA gameModeFor(const DEVMODEA& desktop, int width, int height) {
     return mode;
 }
 
-int Win32Display::startGame(Game& game, HWND newWindow, GameSettings settings) {
-    game.settings = settings;
-    window = newWindow;
-    deviceContext = GetDC(window);
-    selectPixelFormat(settings);
-    renderContext = wglCreateContext(deviceContext);
-    // Without a current context every drawing call would go nowhere and the
-    // player would look at a black screen: refuse the start instead.
-    if (renderContext == nullptr || !wglMakeCurrent(deviceContext, renderContext)) return 0;
-
-    const Resolution resolution = resolutionOf(settings);
-    gameWidth = resolution.width;
-    gameHeight = resolution.height;
-    enterGameMode(run);
-    startRound(game);
-    return 1;
-}
-
-int Win32Display::selectPixelFormat(const GameSettings& settings) {
-    pixelFormat = pixelFormatFor(settings);
-    const int index = ChoosePixelFormat(deviceContext, &pixelFormat);
-    SetPixelFormat(deviceContext, index, &pixelFormat);
-    return 1;
-}
-
-void Win32Display::shutDown(Game& game) {
-    freeTextures(game);
-    wglMakeCurrent(deviceContext, nullptr);
-    // A refused start may have got no context; and a second teardown must
-    // not release the same handles twice.
-    if (renderContext != nullptr) wglDeleteContext(renderContext);
-    if (deviceContext != nullptr) ReleaseDC(window, deviceContext);
-    renderContext = nullptr;
-    deviceContext = nullptr;
+// A device context with no pixel format that OpenGL can draw with (no
+// OpenGL driver at all) gets no rendering context either: the caller
+// refuses the start.
+bool selectPixelFormat(Win32Shell& shell, const GameSettings& settings) {
+    shell.pixelFormat = pixelFormatFor(settings);
+    const int index = ChoosePixelFormat(shell.deviceContext, &shell.pixelFormat);
+    if (index == 0) {
+        std::fprintf(stderr, "korvada: no OpenGL pixel format (error %lu)\n", GetLastError());
+        return false;
+    }
+    // A refusal here shows in the context's creation, which is checked.
+    SetPixelFormat(shell.deviceContext, index, &shell.pixelFormat);
+    return true;
 }
 
 // --- The display steps of shell/display_policy.h --------------------------------
 
-void shellShowCursor(int32_t shown) { ShowCursor(shown ? TRUE : FALSE); }
+Win32Shell& shellOf(void* shell) { return *static_cast<Win32Shell*>(shell); }
 
-void shellMinimiseWindow() { ShowWindow(mainDisplay().window, SW_MINIMIZE); }
+void showCursor(void*, int32_t shown) { ShowCursor(shown ? TRUE : FALSE); }
 
-int32_t shellQueryDesktopMode() {
-    Win32Display& display = mainDisplay();
+void minimiseWindow(void* shell) { ShowWindow(shellOf(shell).window, SW_MINIMIZE); }
+
+int32_t queryDesktopMode(void* context) {
+    Win32Shell& shell = shellOf(context);
     // The registry's mode is the user's own desktop, whatever some other
     // program may have switched to at this moment.
-    display.desktopMode = DEVMODEA{};
-    display.desktopMode.dmSize = sizeof(DEVMODEA);
-    const int32_t answered = EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &display.desktopMode) != 0;
-    display.gameMode = gameModeFor(display.desktopMode, display.gameWidth, display.gameHeight);
+    shell.desktopMode = DEVMODEA{};
+    shell.desktopMode.dmSize = sizeof(DEVMODEA);
+    const int32_t answered = EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &shell.desktopMode) != 0;
+    shell.gameMode = gameModeFor(shell.desktopMode, shell.gameWidth, shell.gameHeight);
     return answered;
 }
 
-int32_t shellApplyGameMode() {
-    return ChangeDisplaySettingsA(&mainDisplay().gameMode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+int32_t applyGameMode(void* shell) {
+    return ChangeDisplaySettingsA(&shellOf(shell).gameMode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
 }
 
-int32_t shellRestoreDesktopMode() {
-    return ChangeDisplaySettingsA(&mainDisplay().desktopMode, 0) == DISP_CHANGE_SUCCESSFUL;
+int32_t restoreDesktopMode(void* shell) {
+    return ChangeDisplaySettingsA(&shellOf(shell).desktopMode, 0) == DISP_CHANGE_SUCCESSFUL;
 }
 
-void shellPostQuit(int exitCode) { PostQuitMessage(exitCode); }
+void postQuit(void*, int exitCode) { PostQuitMessage(exitCode); }
+}  // namespace
+
+DisplaySteps fullScreenSteps(Win32Shell& shell) {
+    DisplaySteps steps;
+    steps.shell = &shell;
+    steps.showCursor = showCursor;
+    steps.minimiseWindow = minimiseWindow;
+    steps.queryDesktopMode = queryDesktopMode;
+    steps.applyGameMode = applyGameMode;
+    steps.restoreDesktopMode = restoreDesktopMode;
+    steps.postQuit = postQuit;
+    return steps;
+}
+
+int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& settings) {
+    game.settings = settings;
+    shell.window = window;
+    shell.deviceContext = GetDC(window);
+    if (!selectPixelFormat(shell, settings)) return 0;
+    shell.renderContext = wglCreateContext(shell.deviceContext);
+    // Without a current context every drawing call would go nowhere and the
+    // player would look at a black screen: refuse the start instead.
+    if (shell.renderContext == nullptr || !wglMakeCurrent(shell.deviceContext, shell.renderContext)) {
+        std::fprintf(stderr, "korvada: no OpenGL context (error %lu)\n", GetLastError());
+        return 0;
+    }
+
+    const Resolution resolution = resolutionOf(settings);
+    shell.gameWidth = resolution.width;
+    shell.gameHeight = resolution.height;
+    enterGameMode(shell.run);
+    startRound(game);
+    return 1;
+}
+
+void shutDown(Game& game, Win32Shell& shell) {
+    freeTextures(game);
+    wglMakeCurrent(shell.deviceContext, nullptr);
+    // A refused start may have got no context; and a second teardown must
+    // not release the same handles twice.
+    if (shell.renderContext != nullptr) wglDeleteContext(shell.renderContext);
+    if (shell.deviceContext != nullptr) ReleaseDC(shell.window, shell.deviceContext);
+    shell.renderContext = nullptr;
+    shell.deviceContext = nullptr;
+}

@@ -1,6 +1,25 @@
 // The Windows program: entry, main window and its window procedure.
 // Every frame is one paint message; the paint handler never validates the
 // window, so Windows keeps sending paint messages whenever the queue is empty.
+//
+//   korvada.exe LAUNCHCODE    run from the folder that holds the pictures and sounds
+//
+// Exit codes: 0 after a normal end, 1 for a rejected launch code, 2 when the
+// game could not start (no window, pixel format or OpenGL context, the reason
+// on stderr) or the display refused the game's mode.
+//
+// What this program does (Win32, opengl32 and glu32, winmm):
+// - full screen: a popup window over the display switched to the chosen size
+//   at the desktop's depth; on deactivation the registry's desktop mode back
+//   and the window minimised (win32_display.cpp, the policy in
+//   shell/display_policy.cpp);
+// - sound: sndPlaySoundA, each cue cutting off the last;
+// - keys as Windows' own virtual keys, so the keypad without NumLock is the
+//   arrows and Alt chords and F10 go to Windows as system keys;
+// - error boxes in UTF-16, so the Czech texts read right in any code page.
+// What it lacks: waiting for the display's refresh (it draws as fast as it
+// can), an ordinary window (it always switches the display's mode), gamepads,
+// touch; the mouse does nothing.
 
 #include <windows.h>
 
@@ -8,13 +27,13 @@
 #include "core/settings.h"
 #include "render/scene.h"
 #include "shell/frame.h"
-#include "shell/win32/win32_display.h"
+#include "shell/win32/win32_shell.h"
 
 namespace {
 // Constructed before WinMain runs: the frame clock and the random generator
 // are ready before the launch code is even read.
 Game game;
-Win32Display display;
+Win32Shell shell;
 GameSettings launchSettings;
 HWND mainWindow = nullptr;
 
@@ -26,7 +45,7 @@ UINT_PTR timerValue = 0;
 const char* const kClassName = "MainWndClass";
 
 LRESULT onCreate(HWND window) {
-    if (!display.startGame(game, window, launchSettings)) return -1;
+    if (!startGame(game, shell, window, launchSettings)) return -1;
     if (!timerStarted) {
         timerStarted = 1;
         timerValue = SetTimer(window, 0, 50, nullptr);
@@ -38,19 +57,19 @@ LRESULT onCreate(HWND window) {
 // closes) keeps its exit code: the run's first code stays.
 void onDestroy(HWND window) {
     if (timerStarted) KillTimer(window, timerValue);
-    display.shutDown(game);
-    endRun(display.run, kExitNormal);
+    shutDown(game, shell);
+    endRun(shell.run, kExitNormal);
 }
 
 void onActivate(WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case WA_ACTIVE:
-        onActivated(display.run);
+        onActivated(shell.run);
         break;
     case WA_INACTIVE:
         // The window closing at the end of the game is deactivated too; it
         // must not flash down to the taskbar on its way out.
-        onDeactivated(display.run, game.quitRequested);
+        onDeactivated(shell.run, game.quitRequested);
         break;
     default:  // activated by a mouse click: nothing changes
         break;
@@ -107,14 +126,14 @@ int registerWindowClass(HINSTANCE instance) {
 }
 }  // namespace
 
-Win32Display& mainDisplay() { return display; }
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     // mingw-w64's start-up code splits lpCmdLine by its own quoting rules;
     // the launch code is read from the raw command line instead, the way
     // Windows itself hands the tail to a program.
     if (!decodeLaunchCode(windowsCommandTail(GetCommandLineA()), &launchSettings)) return kExitBadLaunchCode;
 
+    shell.run.steps = fullScreenSteps(shell);
+    bindPlatformServices(shell);
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
     // The creation message starts the game; a start that cannot draw refuses
     // the creation.

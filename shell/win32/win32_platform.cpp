@@ -3,18 +3,20 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include <string>
-
 #include "core/platform.h"
-#include "shell/win32/win32_display.h"
+#include "shell/win32/utf16.h"
+#include "shell/win32/win32_shell.h"
+
+namespace {
+// The shell whose window the services use, set once at start.
+Win32Shell* boundShell = nullptr;
+}  // namespace
+
+void bindPlatformServices(Win32Shell& shell) { boundShell = &shell; }
 
 void platformShowError(const char* text) {
-    // The texts are Czech: through the wide-character box they read right
-    // whatever code page the system runs in.
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], length);
-    MessageBoxW(nullptr, wide.c_str(), L"Chyba", MB_ICONERROR | MB_OK);
+    // The texts are Czech: the wide-character box shows them as written.
+    MessageBoxW(nullptr, utf16FromUtf8(text).c_str(), L"Chyba", MB_ICONERROR | MB_OK);
 }
 
 void platformPlaySound(const char* fileName) { sndPlaySoundA(fileName, SND_ASYNC); }
@@ -31,6 +33,6 @@ int64_t platformCounterFrequency() {
     return frequency.QuadPart;
 }
 
-void platformSwapBuffers() { SwapBuffers(mainDisplay().deviceContext); }
+void platformSwapBuffers() { SwapBuffers(boundShell->deviceContext); }
 
-void platformRequestClose() { PostMessageA(mainDisplay().window, WM_CLOSE, 0, 0); }
+void platformRequestClose() { PostMessageA(boundShell->window, WM_CLOSE, 0, 0); }

@@ -1,5 +1,5 @@
-// The Linux shell's pieces that need no window: key translation, key and
-// close events to the game, and the conversion of cue files for the device.
+// The Linux shell's pieces that need no window: key translation, key, focus
+// and close events to the game, and the conversion of cue files for the device.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,8 @@
 
 #include "core/game.h"
 #include "shell/sdl/sdl_shell.h"
+#include "tests/shell/key_cases.h"
+#include "tests/shell/recording_steps.h"
 
 namespace {
 // The key a US layout gives (SDL's own table needs its video started).
@@ -26,50 +28,22 @@ SDL_Keysym keyOf(SDL_Scancode scancode, SDL_Keycode sym = SDLK_UNKNOWN, Uint16 m
     return key;
 }
 
-TEST(SdlKeys, TranslatesTheKeysTheGameHasCodesFor) {
-    struct Case {
-        SDL_Scancode scancode;
-        int32_t virtualKey;
-    };
-    const Case cases[] = {
-        {SDL_SCANCODE_LEFT, 0x25},   {SDL_SCANCODE_UP, 0x26},       {SDL_SCANCODE_RIGHT, 0x27},
-        {SDL_SCANCODE_DOWN, 0x28},   {SDL_SCANCODE_0, 0x30},        {SDL_SCANCODE_1, 0x31},
-        {SDL_SCANCODE_6, 0x36},      {SDL_SCANCODE_9, 0x39},        {SDL_SCANCODE_A, 0x41},
-        {SDL_SCANCODE_Z, 0x5A},      {SDL_SCANCODE_SPACE, 0x20},
-        {SDL_SCANCODE_RETURN, 0x0D}, {SDL_SCANCODE_KP_ENTER, 0x0D}, {SDL_SCANCODE_ESCAPE, 0x1B},
-        {SDL_SCANCODE_F1, 0x70},     {SDL_SCANCODE_F12, 0x7B},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(virtualKeyOf(keyOf(c.scancode)), c.virtualKey) << SDL_GetScancodeName(c.scancode);
+// SDL's keycode for a case: the character the key prints, or for a named
+// key ("ArrowLeft", "Home") the scancode's own.
+SDL_Keycode keycodeOf(const KeyCase& c) {
+    const auto* text = reinterpret_cast<const unsigned char*>(c.key);
+    if (text[0] < 0x80 && text[1] == '\0') return text[0];
+    if ((text[0] & 0xE0) == 0xC0 && text[2] == '\0') return ((text[0] & 0x1F) << 6) | (text[1] & 0x3F);
+    return SDL_SCANCODE_TO_KEYCODE(static_cast<SDL_Scancode>(c.usbUsage));
 }
 
-TEST(SdlKeys, TheKeypadIsDigitsWithNumLockAndMovingKeysWithout) {
-    const SDL_Scancode pad[] = {SDL_SCANCODE_KP_0, SDL_SCANCODE_KP_1, SDL_SCANCODE_KP_2, SDL_SCANCODE_KP_3,
-                                SDL_SCANCODE_KP_4, SDL_SCANCODE_KP_5, SDL_SCANCODE_KP_6, SDL_SCANCODE_KP_7,
-                                SDL_SCANCODE_KP_8, SDL_SCANCODE_KP_9};
-    // Insert, End, Down, Page Down, Left, Clear, Right, Home, Up, Page Up.
-    const int32_t moving[] = {0x2D, 0x23, 0x28, 0x22, 0x25, 0x0C, 0x27, 0x24, 0x26, 0x21};
-    for (int digit = 0; digit < 10; ++digit) {
-        SCOPED_TRACE(digit);
-        EXPECT_EQ(virtualKeyOf(keyOf(pad[digit], SDLK_UNKNOWN, KMOD_NUM)), 0x60 + digit);
-        EXPECT_EQ(virtualKeyOf(keyOf(pad[digit])), moving[digit]);
+TEST(SdlKeys, GivesEveryKeyTheCodeEveryShellGives) {
+    for (const KeyCase& c : kKeyCases) {
+        const SDL_Keysym key =
+            keyOf(static_cast<SDL_Scancode>(c.usbUsage), keycodeOf(c), c.numLock ? KMOD_NUM : KMOD_NONE);
+        EXPECT_EQ(virtualKeyOf(key), c.virtualKey) << c.code << " " << c.key;
     }
-    EXPECT_EQ(virtualKeyOf(keyOf(SDL_SCANCODE_KP_PERIOD)), 0x2E);  // Delete
-}
-
-TEST(SdlKeys, KeysWithoutACodeAreIgnored) {
-    for (SDL_Scancode code : {SDL_SCANCODE_LSHIFT, SDL_SCANCODE_TAB, SDL_SCANCODE_MINUS, SDL_SCANCODE_F13,
-                              SDL_SCANCODE_KP_PLUS, SDL_SCANCODE_UNKNOWN})
-        EXPECT_EQ(virtualKeyOf(keyOf(code)), -1) << SDL_GetScancodeName(code);
-}
-
-TEST(SdlKeys, DigitsGoByPlaceLettersByLayout) {
-    // A Czech layout prints 'ě' on the key of '2': it is still the digit 2.
-    EXPECT_EQ(virtualKeyOf(keyOf(SDL_SCANCODE_2, 0x11B)), 0x32);
-    // A German layout swaps Y and Z: the letter counts, as on Windows.
-    EXPECT_EQ(virtualKeyOf(keyOf(SDL_SCANCODE_Y, SDLK_z)), 0x5A);
-    // A layout without Latin letters falls back to the key's place.
-    EXPECT_EQ(virtualKeyOf(keyOf(SDL_SCANCODE_Q, 0x439)), 0x51);
+    EXPECT_EQ(virtualKeyOf(keyOf(SDL_SCANCODE_UNKNOWN)), -1);
 }
 
 TEST(SdlKeys, AltHeldAndF10AreSystemKeys) {
@@ -89,11 +63,33 @@ protected:
         event.key.repeat = repeat;
         return event;
     }
+    static SDL_Event windowEvent(SDL_WindowEventID id) {
+        SDL_Event event = {};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = id;
+        return event;
+    }
     void send(const SDL_Event& event) { handleEvent(game, shell, event); }
+
+    SdlEvents() { shell.run.steps = display.steps(); }
 
     Game game;
     SdlShell shell;
+    RecordingSteps display;
 };
+
+TEST_F(SdlEvents, FocusAndRestoringMoveTheDisplayThroughTheShellsSteps) {
+    send(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+    send(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
+    // Brought back from the taskbar without the focus, not full screen: the
+    // game's mode all the same.
+    send(windowEvent(SDL_WINDOWEVENT_RESTORED));
+    game.quitRequested = 1;
+    send(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+    using Strings = std::vector<std::string>;
+    EXPECT_EQ(display.log, (Strings{"cursor shown", "minimise", "restore", "apply", "cursor hidden", "apply",
+                                    "cursor hidden", "cursor shown", "restore"}));
+}
 
 TEST_F(SdlEvents, KeysWriteTheKeyTableIncludingRepeats) {
     send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_LEFT));
@@ -146,10 +142,7 @@ TEST_F(SdlEvents, TheMouseDoesNothingAndACloseEndsTheGame) {
     EXPECT_FALSE(shell.closeRequested);
     for (int i = 0; i < kKeyCount; ++i) ASSERT_EQ(game.keyDown[i], 0);
 
-    SDL_Event close = {};
-    close.type = SDL_WINDOWEVENT;
-    close.window.event = SDL_WINDOWEVENT_CLOSE;
-    send(close);
+    send(windowEvent(SDL_WINDOWEVENT_CLOSE));
     EXPECT_TRUE(shell.closeRequested);
     SdlShell other;
     SDL_Event quit = {};

@@ -1,5 +1,6 @@
-// The display policy both programs share, against recording display steps:
-// the order of the steps, which failures show a box, and the exit code.
+// The display policy both programs share, against recording display steps
+// handed over as a shell hands its own: the order of the steps, which
+// failures show a box, and the exit code.
 
 #include "shell/display_policy.h"
 
@@ -9,16 +10,9 @@
 #include <vector>
 
 #include "shell/headless/headless_platform.h"
+#include "tests/shell/recording_steps.h"
 
 namespace {
-// What the display steps were asked, in order, and what they answer.
-struct Steps {
-    std::vector<std::string> log;
-    int32_t queryAnswers = 1;
-    int32_t applyAnswers = 1;
-    int32_t restoreAnswers = 1;
-} steps;
-
 using Strings = std::vector<std::string>;
 const std::string kQuery = kDisplayQueryFailedMessage;
 const std::string kChange = kDisplayChangeFailedMessage;
@@ -26,9 +20,10 @@ const std::string kChange = kDisplayChangeFailedMessage;
 class DisplayPolicy : public ::testing::Test {
 protected:
     void SetUp() override {
-        steps = Steps{};
         headless().clear();
+        run.steps = steps.steps();
     }
+    RecordingSteps steps;
     DisplayRun run;
 };
 
@@ -88,25 +83,14 @@ TEST_F(DisplayPolicy, TheFirstCodeStaysWhateverEndsTheRunLater) {
     EXPECT_EQ(steps.log, (Strings{"cursor shown", "restore", "quit 2", "quit 2"}));
     EXPECT_EQ(run.exitCode, kExitStartFailed);
 
+    // Another run, with steps of its own: they alone hear of it.
+    RecordingSteps otherSteps;
     DisplayRun normal;
+    normal.steps = otherSteps.steps();
     endRun(normal, kExitNormal);
     endRun(normal, kExitStartFailed);
     EXPECT_EQ(normal.exitCode, kExitNormal);
+    EXPECT_EQ(otherSteps.log, (Strings{"quit 0", "quit 0"}));
+    EXPECT_EQ(steps.log.size(), 4u);
 }
 }  // namespace
-
-void shellShowCursor(int32_t shown) { steps.log.push_back(shown ? "cursor shown" : "cursor hidden"); }
-void shellMinimiseWindow() { steps.log.push_back("minimise"); }
-int32_t shellQueryDesktopMode() {
-    steps.log.push_back("query");
-    return steps.queryAnswers;
-}
-int32_t shellApplyGameMode() {
-    steps.log.push_back("apply");
-    return steps.applyAnswers;
-}
-int32_t shellRestoreDesktopMode() {
-    steps.log.push_back("restore");
-    return steps.restoreAnswers;
-}
-void shellPostQuit(int exitCode) { steps.log.push_back("quit " + std::to_string(exitCode)); }

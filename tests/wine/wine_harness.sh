@@ -51,9 +51,12 @@ if [ ! -f "$WINEPREFIX/.korvada-ready" ]; then
 fi
 
 # start_display WIDTHxHEIGHT [wm]: a private X server, with openbox if asked
-# (without a window manager Wine cannot maximize the window).
+# (without a window manager Wine cannot maximize the window). Further
+# options for Xvfb may stand in $xvfb_options.
+xvfb_options=()
 start_display() {
-  Xvfb -displayfd 8 -screen 0 "$1x24" -nolisten tcp 8>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 8 -screen 0 "$1x24" -nolisten tcp ${xvfb_options[@]+"${xvfb_options[@]}"} 8>"$work/display" \
+    2>"$work/xvfb.log" &
   pids+=($!)
   local i
   for i in $(seq 1 100); do

@@ -1,0 +1,42 @@
+#pragma once
+// The Windows program's own record: what Windows hands out (the window's
+// device and rendering contexts, the two display modes it switches between)
+// and the run's end state. The game itself lives in the portable Game record;
+// only this shell knows Windows.
+
+#include <windows.h>
+
+#include "core/game.h"
+#include "shell/display_policy.h"
+
+struct Win32Shell {
+    PIXELFORMATDESCRIPTOR pixelFormat{};
+    HDC deviceContext = nullptr;
+    HGLRC renderContext = nullptr;
+    DEVMODEA desktopMode{};  // the registry's desktop mode, read once at the start
+    DEVMODEA gameMode{};     // built once at the start, applied on every activation
+    HWND window = nullptr;
+    int gameWidth = 0, gameHeight = 0;  // the launch code's resolution
+    DisplayRun run;                      // the boxes shown so far and the exit code
+};
+
+// --- shell/win32/win32_platform.cpp -------------------------------------------
+
+// The platform services of core/platform.h (swap, close) work on this shell's
+// window from now on.
+void bindPlatformServices(Win32Shell& shell);
+
+// --- shell/win32/win32_display.cpp --------------------------------------------
+
+// The display steps of a popup window over the display switched to the
+// game's own mode, for shell.run.steps.
+DisplaySteps fullScreenSteps(Win32Shell& shell);
+
+// The start, run from the window's creation: contexts, display mode, then
+// the game's own start. Returns 1, or 0 when nothing can be drawn (no pixel
+// format, no rendering context, or it cannot be made current), with the
+// reason on stderr.
+int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& settings);
+
+// Releases what startGame acquired; leaves the display mode alone.
+void shutDown(Game& game, Win32Shell& shell);
