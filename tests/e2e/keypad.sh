@@ -3,7 +3,7 @@
 # held, they move the player's bottle against the others and the picture
 # changes a lot, where without keys it stands still.
 #   keypad.sh KORVADA DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 e2e_setup "$1" "$2"
 xset q | grep -q "Num Lock: *off" || fail "NumLock is on"
 

