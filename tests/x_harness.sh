@@ -346,6 +346,11 @@ shot() { import -window root "ppm:$WORK/$1.ppm" || fail "screenshot $1 failed"; 
 # Seconds of CPU the process has used so far (user + system).
 cpu_seconds() { awk -v hz="$(getconf CLK_TCK)" '{printf "%.2f\n", ($14 + $15) / hz}' "/proc/$1/stat"; }
 
+# A program that runs frames (unthrottled, with no vsync here) takes all the
+# CPU it is given: on two cores shared by twenty busy processes that is about
+# 10 % of one; one that waits for events takes next to none.
+X_BUSY=6
+
 # cpu_share PID SECONDS: percent of one core used over that many seconds.
 cpu_share() {
     local before after
