@@ -49,7 +49,7 @@ esac
 # The end-to-end tests' helpers: private display, keys, screenshots, cleanup.
 # They check their own results, so errexit is off from here.
 set +e +o pipefail
-source tests/e2e/e2e_lib.sh
+source tests/x_harness.sh
 e2e_setup "$PWD/build/korvada" "$PWD/build/data" "$size"
 start_game "$code" "" SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 wait_game_window
@@ -69,7 +69,7 @@ sleep 0.5
 shot 5-end-screen
 sleep 1.3
 xdotool keydown space
-wait_exit 3
+wait_exit
 xdotool keyup space
 
 rm -rf build/demo

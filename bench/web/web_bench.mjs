@@ -12,7 +12,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import {
-  canvasPicture, openBrowser, openPage, savePicture, sleep, startServer, waitFrames, waitState,
+  canvasPicture, kWait, openBrowser, openPage, savePicture, sleep, startServer, waitFrames, waitState,
 } from '../../tests/web/web_harness.mjs';
 
 const args = process.argv.slice(2);
@@ -44,7 +44,7 @@ try {
   const firstFrames = [];
   for (let run = 0; run < runs; ++run) {
     const page = await openPage(browser, `${server.origin}/index.html?code=0TYAY`);
-    await page.waitForFunction(() => window.korvadaFirstFrameAt !== undefined, { timeout: 30000 });
+    await page.waitForFunction(() => window.korvadaFirstFrameAt !== undefined, { timeout: kWait });
     firstFrames.push(await page.evaluate(() => window.korvadaFirstFrameAt));
     await page.close();
   }

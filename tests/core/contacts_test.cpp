@@ -125,17 +125,21 @@ TEST_F(Contacts, PlayerKnocksSoundThePlayersCue) {
 }
 
 TEST_F(Contacts, CatchBoxIsStrictOnEverySide) {
-    game.bubbleCount = 5;
+    // Six bubbles on the box's faces, then one just inside a corner: a bound
+    // that lets one face in catches that face's bubble instead of the last.
+    const float near[7][3] = {{8, 1000, 0},  {-8, 1000, 0}, {0, 1020, 0},
+                              {0, 980, 0},   {0, 1000, 8},  {0, 1000, -8},
+                              {-7.99f, 1019.9f, 7.99f}};
+    game.bubbleCount = 7;
     place(0, 0, 1000, 0);
-    const float near[5][3] = {{8, 1000, 0}, {0, 1020, 0}, {0, 980, 0}, {0, 1000, -8}, {-7.99f, 1019.9f, 7.99f}};
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < 7; ++k) {
         game.bubbles[k].setPosition(near[k][0], near[k][1], near[k][2]);
         game.bubbles[k].setActive(1);
     }
     game.pickUpBubble(0);
     EXPECT_EQ(game.bottles[0].score, 1);
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(game.bubbles[k].isActive(), 1) << k;
-    EXPECT_EQ(game.bubbles[4].isActive(), 0);
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(game.bubbles[k].isActive(), 1) << k;
+    EXPECT_EQ(game.bubbles[6].isActive(), 0);
     ASSERT_EQ(headless().sounds.size(), 1u);
     EXPECT_EQ(headless().sounds[0], "zblunk.wav");
 }
@@ -155,6 +159,21 @@ TEST_F(Contacts, OneCatchPerStepLowestIndexFirst) {
     EXPECT_EQ(game.bottles[0].score, 2);
     game.pickUpBubble(0);
     EXPECT_EQ(game.bottles[0].score, 2);
+}
+
+TEST_F(Contacts, TheStepKnocksThePairOfTheLastTwoBottles) {
+    // Only the last pair touches: a pair loop that stops a bottle early misses it.
+    game.bottleCount = 3;
+    place(0, -60, 7000, -60);
+    place(1, 0, 7000, 0).setVelocity(10, 0, 0);
+    place(2, 3, 7000, 0);  // on the +x side of bottle 1
+    headless().advance(0.0);
+    game.stepSimulation();
+    EXPECT_NEAR(game.bottles[1].vx, 5.0f, 1e-4);
+    EXPECT_NEAR(game.bottles[2].vx, 5.0f, 1e-4);
+    EXPECT_EQ(game.bottles[0].vx, 0);
+    ASSERT_EQ(headless().sounds.size(), 1u);
+    EXPECT_EQ(headless().sounds[0].substr(0, 4), "tuk0");
 }
 
 TEST_F(Contacts, TheLowerBottleHasTheFirstPick) {

@@ -7,6 +7,10 @@ namespace {
 
 using Step = GameTest;
 
+struct Place {
+    float x, z;
+};
+
 TEST_F(Step, WithoutBottlesTheClockIsNotRead) {
     headless().advance(0.5);
     game.stepSimulation();
@@ -59,20 +63,30 @@ TEST_F(Step, OfEqualHeightsTheLowerIndexLeads) {
     EXPECT_EQ(game.bottles[2].vy, 150.0f);
 }
 
-TEST_F(Step, WallsPushFromJustBeyondTheLine) {
-    game.bottleCount = 4;
-    place(0, 80, 5000, 0);
-    place(1, 80.01f, 5000, 40);
-    place(2, 90, 5000, 90);  // beyond x and z: only the z push stays
-    place(3, -20, 5000, -80.5f);
+TEST_F(Step, EachWallPushesBackFromJustBeyondItsLine) {
+    // Heights apart, so that no two bottles knock; above the steering ceiling.
+    game.bottleCount = 6;
+    place(0, 80, 7000, -80);     // on two lines: inside
+    place(1, 80.01f, 7100, 40);  // beyond +x
+    place(2, -80.5f, 7200, 0);   // beyond -x
+    place(3, 90, 7300, 90);      // beyond +x and +z: only the z push stays
+    place(4, -20, 7400, -80.5f); // beyond -z
+    place(5, -80, 7500, 80);     // on two lines: inside
     const float dt = 0.016f;
+    const float push = 2000 * dt;
     step(dt);
-    EXPECT_EQ(game.bottles[0].pushX, 0);
-    EXPECT_EQ(game.bottles[1].pushX, -2000 * dt);
-    EXPECT_EQ(game.bottles[1].pushZ, 0);
-    EXPECT_EQ(game.bottles[2].pushX, 0);
-    EXPECT_EQ(game.bottles[2].pushZ, -2000 * dt);
-    EXPECT_EQ(game.bottles[3].pushZ, 2000 * dt);
+    const float expected[6][2] = {{0, 0}, {-push, 0}, {push, 0}, {0, -push}, {0, push}, {0, 0}};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(game.bottles[i].pushX, expected[i][0]) << i;
+        EXPECT_EQ(game.bottles[i].pushZ, expected[i][1]) << i;
+    }
+    // The next step's integration turns each push, less its decay, into speed along it.
+    step(dt);
+    const float gain = dt * (push - 100 * dt) * 5;
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_FLOAT_EQ(game.bottles[i].vx, expected[i][0] == 0 ? 0 : std::copysign(gain, expected[i][0])) << i;
+        EXPECT_FLOAT_EQ(game.bottles[i].vz, expected[i][1] == 0 ? 0 : std::copysign(gain, expected[i][1])) << i;
+    }
 }
 
 TEST_F(Step, APushSmallerThanItsDecayChangesSignEveryStep) {
@@ -165,10 +179,16 @@ TEST_F(Step, OutsideTheBoxThePlayerNeitherSteersNorLands) {
     step(0.001f);
     EXPECT_EQ(game.bottles[0].vx, 0);
     EXPECT_EQ(game.gameOver, 0);
-    // Back inside, the landing test applies again.
-    place(0, 79, 10, 0);
-    step(0.001f);
-    EXPECT_EQ(game.gameOver, 1);
+    // On any of the box's four edges the player is inside: the keys and the
+    // landing test apply.
+    for (Place edge : {Place{80, 0}, Place{-80, 0}, Place{0, 80}, Place{0, -80}}) {
+        SCOPED_TRACE(testing::Message() << edge.x << "," << edge.z);
+        game.gameOver = 0;
+        place(0, edge.x, 10, edge.z);
+        step(0.001f);
+        EXPECT_FLOAT_EQ(game.bottles[0].vx, 0.25f);
+        EXPECT_EQ(game.gameOver, 1);
+    }
 }
 
 TEST_F(Step, LandsBelowFifteenNotAtIt) {

@@ -3,7 +3,7 @@
 # openbox) and a termination signal both end the game normally, exit 0. Run
 # with 16-bit colour and one bottle, so that those codes start too.
 #   close.sh KORVADA DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 e2e_setup "$1" "$2"
 
 start_game 0HYBN "" SDL_AUDIODRIVER=dummy
@@ -12,14 +12,14 @@ shot sixteen_bit
 read -r _ _ _ lit <<<"$(image stats "$WORK/sixteen_bit.ppm")"
 awk -v l="$lit" 'BEGIN {exit !(l > 0.9)}' || fail "code 0HYBN shows no scene (lit share $lit)"
 xdotool key alt+F4
-wait_exit 3
+wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "closed by the window manager: exit code $EXIT_CODE, expected 0"
 note "closed by the window manager: exit 0"
 
 start_game 2TNAY "" SDL_AUDIODRIVER=dummy
 wait_game_window
 kill -TERM "$GAME_PID"
-wait_exit 3
+wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "terminated: exit code $EXIT_CODE, expected 0"
 note "terminated: exit 0"
 note "ok"

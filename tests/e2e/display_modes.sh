@@ -6,12 +6,12 @@
 # window the game has on the desktop. SIGHUP and SIGQUIT end it as SIGINT and
 # SIGTERM do: the normal end (which gives the desktop its mode back), exit 0.
 #   display_modes.sh KORVADA DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 e2e_setup "$1" "$2" 1024x768
 
 start_game 0TYAY "" SDL_AUDIODRIVER=dummy
 dismiss_boxes 1
-wait_exit 5
+wait_exit
 [ "$EXIT_CODE" = 2 ] || fail "800x600 on a 1024x768 screen: exit code $EXIT_CODE, expected 2"
 grep -qxF "Nelze změnit nastavení obrazovky!" "$WORK/stderr" || fail "800x600: the message is not on stderr"
 xdotool search --onlyvisible --name '^Korvada$' >/dev/null 2>&1 && fail "800x600: a game window is visible"
@@ -39,7 +39,7 @@ note "minimised and restored: window $(window_geometry)"
 for signal in HUP QUIT INT; do
     [ "$signal" = HUP ] || { start_game 3TYAY "" SDL_AUDIODRIVER=dummy; wait_game_window; }
     kill -"$signal" "$GAME_PID"
-    wait_exit 3
+    wait_exit
     [ "$EXIT_CODE" = 0 ] || fail "SIG$signal: exit code $EXIT_CODE, expected 0 (the normal end)"
     note "SIG$signal: the normal end, exit 0"
 done

@@ -4,7 +4,7 @@
 # its data, which is the game's working folder, so it finds all its pictures
 # (no error box) and runs with the saved code.
 #   install.sh BUILD_DIR DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 build=$1
 e2e_setup "$build/korvada" "$2"
 cmake --install "$build" --prefix "$WORK/prefix" >"$WORK/install.log" || fail "cmake --install failed"
@@ -26,8 +26,7 @@ export XDG_CONFIG_HOME="$WORK/config"
 mkdir -p "$XDG_CONFIG_HOME/korvada"
 echo 2TNCY >"$XDG_CONFIG_HOME/korvada/launch-code"
 # shellcheck disable=SC2086
-(cd / && exec env SDL_AUDIODRIVER=dummy $play_exec) 2>"$WORK/stderr" >"$WORK/stdout" &
-GAME_PID=$!
+start_program / env SDL_AUDIODRIVER=dummy $play_exec
 KORVADA="$WORK/prefix/games/korvada"
 wait_game_window
 cmdline=$(tr '\0' ' ' <"/proc/$GAME_PID/cmdline")
@@ -36,6 +35,6 @@ cmdline=$(tr '\0' ' ' <"/proc/$GAME_PID/cmdline")
 [ -z "$(error_box)" ] || fail "an error box is open"
 grep -q "Soubor" "$WORK/stderr" && fail "a picture was not found"
 xdotool key alt+F4
-wait_exit 3
+wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE, expected 0"
 note "ok: '$cmdline' in $data"

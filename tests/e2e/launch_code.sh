@@ -3,14 +3,14 @@
 # game window), no display at all, and a display mode the screen does not
 # have (exit 2 each, the reason on stderr).
 #   launch_code.sh KORVADA DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 e2e_setup "$1" "$2"
 bad_code="Chybné parametry programu - spusťte KorvadaSetup.exe"
 
 # Wrong length, on a display: the error box, closed by Enter, and exit 1.
 start_game 0TYA "" SDL_AUDIODRIVER=dummy
 dismiss_boxes 1
-wait_exit 5
+wait_exit
 [ "$EXIT_CODE" = 1 ] || fail "code 0TYA: exit code $EXIT_CODE, expected 1"
 grep -qxF "$bad_code" "$WORK/stderr" || fail "code 0TYA: the message is not on stderr"
 xdotool search --name '^Korvada$' >/dev/null 2>&1 && fail "code 0TYA: a game window was created"
@@ -21,7 +21,7 @@ note "wrong length: exit 1 with the message"
 # no box can open, the message is on stderr alone.
 for code in 6TYAY 0TY@Y "0TYAY "; do
     start_game "$code" "" DISPLAY= WAYLAND_DISPLAY= SDL_AUDIODRIVER=dummy
-    wait_exit 5
+    wait_exit
     [ "$EXIT_CODE" = 1 ] || fail "code '$code' without a display: exit code $EXIT_CODE, expected 1"
     grep -qxF "$bad_code" "$WORK/stderr" || fail "code '$code': the message is not on stderr"
 done
@@ -30,7 +30,7 @@ note "out of range and trailing blank: exit 1 with the message"
 # A good code with no display: SDL would pick an invisible driver; the game
 # says so and exits 2 instead of running unseen.
 start_game 0TYAY "" DISPLAY= WAYLAND_DISPLAY= SDL_AUDIODRIVER=dummy
-wait_exit 5
+wait_exit
 [ "$EXIT_CODE" = 2 ] || fail "no display: exit code $EXIT_CODE, expected 2"
 grep -q '^korvada: no display' "$WORK/stderr" || fail "no display: no reason on stderr"
 note "no display: exit 2, '$(grep '^korvada:' "$WORK/stderr")'"
@@ -39,7 +39,7 @@ note "no display: exit 2, '$(grep '^korvada:' "$WORK/stderr")'"
 # loop ends before any frame, exit 2.
 start_game 5TYAY "" SDL_AUDIODRIVER=dummy
 dismiss_boxes 1
-wait_exit 5
+wait_exit
 [ "$EXIT_CODE" = 2 ] || fail "refused mode: exit code $EXIT_CODE, expected 2"
 grep -qxF "Nelze změnit nastavení obrazovky!" "$WORK/stderr" || fail "refused mode: the message is not on stderr"
 note "refused display mode: exit 2 with the message"

@@ -7,22 +7,22 @@
 # SIGQUIT) the screen is at 1024x768 again. A mode the screen lacks is
 # refused with the box and exit 2, the screen left as it was.
 #   mode_switch.sh KORVADA DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
-e2e_setup_switching "$1" "$2"
+source "$(dirname "$0")/../x_harness.sh"
+e2e_setup "$1" "$2" 1024x768 xorg-dummy
 [ "$(screen_mode)" = 1024x768 ] || fail "the screen starts at $(screen_mode), expected 1024x768"
 
 # play_switched: starts 0TYAY and checks the game's mode and window.
 play_switched() {
     start_game 0TYAY "" SDL_AUDIODRIVER=dummy
     wait_game_window
-    wait_screen_mode 800x600 5 || fail "playing, the screen is at $(screen_mode), expected 800x600"
+    wait_screen_mode 800x600 || fail "playing, the screen is at $(screen_mode), expected 800x600"
     [ "$(window_geometry)" = 800x600+0+0 ] || fail "playing, the window is at $(window_geometry), expected 800x600+0+0"
 }
 
 # ended_on_desktop HOW: the game has ended with exit 0 and the screen is back at 1024x768.
 ended_on_desktop() {
     [ "$EXIT_CODE" = 0 ] || fail "$1: exit code $EXIT_CODE, expected 0"
-    wait_screen_mode 1024x768 2 || fail "after $1 the screen stays at $(screen_mode)"
+    wait_screen_mode 1024x768 || fail "after $1 the screen stays at $(screen_mode)"
     note "$1: exit 0, the screen at 1024x768 again"
 }
 
@@ -33,11 +33,11 @@ awk -v l="$lit" 'BEGIN {exit !(l > 0.9)}' || fail "the switched screen shows no 
 note "playing: screen 800x600, window $(window_geometry)"
 
 xdotool windowminimize "$GAME_WINDOW"
-wait_screen_mode 1024x768 3 || fail "minimised, the screen stays at $(screen_mode)"
+wait_screen_mode 1024x768 || fail "minimised, the screen stays at $(screen_mode)"
 note "away: screen $(screen_mode)"
 xdotool windowactivate "$GAME_WINDOW" 2>/dev/null
 wait_game_window
-wait_screen_mode 800x600 3 || fail "back, the screen is at $(screen_mode), expected 800x600"
+wait_screen_mode 800x600 || fail "back, the screen is at $(screen_mode), expected 800x600"
 [ "$(window_geometry)" = 800x600+0+0 ] || fail "back, the window is at $(window_geometry), expected 800x600+0+0"
 note "back: screen 800x600, window $(window_geometry)"
 end_game space
@@ -45,19 +45,19 @@ ended_on_desktop "the end screen"
 
 play_switched
 xdotool key alt+F4
-wait_exit 3
+wait_exit
 ended_on_desktop "the window manager's close"
 
 for signal in INT TERM HUP QUIT; do
     play_switched
     kill -"$signal" "$GAME_PID"
-    wait_exit 3
+    wait_exit
     ended_on_desktop "SIG$signal"
 done
 
 start_game 5TYAY "" SDL_AUDIODRIVER=dummy
 dismiss_boxes 1
-wait_exit 5
+wait_exit
 [ "$EXIT_CODE" = 2 ] || fail "1280x1024 on this screen: exit code $EXIT_CODE, expected 2"
 grep -qxF "Nelze změnit nastavení obrazovky!" "$WORK/stderr" || fail "1280x1024: the message is not on stderr"
 [ "$(screen_mode)" = 1024x768 ] || fail "after the refusal the screen is at $(screen_mode)"

@@ -4,7 +4,7 @@
 # start the real game with it from the data folder. Then the dialog in Czech
 # opens with the saved code, and Esc closes it without starting anything.
 #   setup_dialog.sh KORVADA_SETUP DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 SETUP=$1
 e2e_setup "$(dirname "$SETUP")/korvada" "$2"
 export XDG_CONFIG_HOME="$WORK/config"
@@ -15,8 +15,7 @@ saved="$XDG_CONFIG_HOME/korvada/launch-code"
 start_setup() {
     local arg=${1:-}
     shift $(($# >= 1 ? 1 : 0))
-    (cd "$WORK" && exec env "$@" "$SETUP" $arg) 2>"$WORK/stderr" >"$WORK/stdout" &
-    GAME_PID=$!
+    start_program "$WORK" env "$@" "$SETUP" $arg
 }
 wait_dialog() {
     wait_focused_window "$1"
@@ -60,7 +59,7 @@ start_setup "" LANGUAGE=cs
 wait_dialog "Korvada – nastavení"
 shot dialog-cs
 xdotool key Escape
-wait_exit 5
+wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "Esc: exit code $EXIT_CODE, expected 0"
 [ "$(cat "$saved")" = 2HNMN ] || fail "Esc changed the saved code"
 note "Czech dialog shown; Esc closed it"

@@ -4,7 +4,7 @@
 # between two of the other bottles (they steer together after about 5 s) or
 # a caught bubble puts samples there.
 #   sound.sh KORVADA DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 e2e_setup "$1" "$2"
 out="$WORK/sound.raw"
 
@@ -27,12 +27,12 @@ print("none %d" % (len(data) // (44100 * 4)))
 PY
 }
 found=none
-for i in $(seq 30); do
+sounded() {
     game_running || fail "the game ended"
     read -r found seconds <<<"$(first_sound)"
-    [ "$found" != none ] && break
-    sleep 0.5
-done
+    [ "$found" != none ]
+}
+wait_until "$X_WAIT" sounded
 [ "$found" != none ] || fail "no sound in $seconds s of the device's output"
 note "first cue at $found s of the device's output"
 awk -v f="$found" 'BEGIN {exit !(f > 0.5)}' || fail "the output was not silent before the first cue"

@@ -7,7 +7,7 @@
 # already installed (that one is not ours to remove), and removes the package,
 # and whatever apt-get brought in for it, on every way out.
 #   deb_install.sh DEB
-source "$(dirname "$0")/../e2e/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 deb=$(realpath "$1")
 [ -f "$deb" ] || fail "no package at $1: run 'cpack -G DEB' in the build folder"
 if [ "$(id -u)" != 0 ]; then
@@ -42,7 +42,7 @@ dpkg -L korvada | sort >"$logs/owned"
 grep -qx /usr/games/korvada "$logs/owned" || fail "dpkg -L does not list /usr/games/korvada"
 
 e2e_setup /usr/games/korvada /usr/share/games/korvada
-trap 'restore; rm -rf "$logs"; e2e_cleanup' EXIT
+at_exit 'restore; rm -rf "$logs"'
 
 # Started as a player starts it from the desktop's menu: the entry opens the
 # setup, whose "Play" action plays the saved code (none yet: the default).
@@ -53,11 +53,10 @@ play_exec=$(sed -n '/^\[Desktop Action Play\]/,/^\[/ s/^Exec=//p' "$entry")
 note "desktop entry: Exec=$main_exec; Play: Exec=$play_exec"
 [ "$main_exec" = /usr/games/korvada-setup ] || fail "the entry opens $main_exec"
 [ "$play_exec" = "/usr/games/korvada-setup --play" ] || fail "the Play action runs $play_exec"
-printed=$(timeout 10 /usr/games/korvada-setup --print) || fail "korvada-setup --print failed"
+printed=$(timeout 60 /usr/games/korvada-setup --print) || fail "korvada-setup --print failed"
 [ "$printed" = 0TYAY ] || fail "korvada-setup --print says '$printed', expected 0TYAY"
 # shellcheck disable=SC2086
-(cd / && exec env SDL_AUDIODRIVER=dummy $play_exec) 2>"$WORK/stderr" >"$WORK/stdout" &
-GAME_PID=$!
+start_program / env SDL_AUDIODRIVER=dummy $play_exec
 KORVADA=/usr/games/korvada
 wait_game_window
 cmdline=$(tr '\0' ' ' <"/proc/$GAME_PID/cmdline")
@@ -70,7 +69,7 @@ note "scene: mean colour $red $green $blue, lit share $lit"
 awk -v l="$lit" 'BEGIN {exit !(l > 0.9)}' || fail "the installed game's frame is mostly black (lit share $lit)"
 grep -q "Soubor" "$WORK/stderr" && fail "a picture was not found"
 xdotool key alt+F4
-wait_exit 3
+wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE, expected 0"
 note "ok: '$cmdline' printed and played"
 

@@ -8,8 +8,8 @@
 
 import assert from 'node:assert/strict';
 import {
-  canvasPicture, differingShare, gameState, holdKey, openBrowser, openPage, pageState, shotPicture, sleep,
-  startServer, waitFrames, waitState,
+  canvasPicture, differingShare, gameState, holdKey, holdKeyUntilState, kWait, openBrowser, openPage, pageState,
+  shotPicture, sleep, startServer, waitFrames, waitState,
 } from './web_harness.mjs';
 
 // A pixel differs when a channel is off by more than this: both pictures come
@@ -42,13 +42,11 @@ const cases = {
     for (const fullScreen of [false, true]) {
       await waitState(page, 'playing');
       await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1,
-                                 { timeout: 20000 });
+                                 { timeout: kWait });
       assert.ok((await gameState(page)).y < 15, 'the player\'s bottle has landed');
       assert.equal(await page.evaluate(() => document.fullscreenElement?.id ?? null), fullScreen ? 'stage' : null);
-      await sleep(200);
-      await holdKey(page, 'Space');
-      await waitState(page, 'form');
-      await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 5000 });
+      await holdKeyUntilState(page, 'Space', 'form');
+      await page.waitForFunction(() => document.fullscreenElement === null, { timeout: kWait });
       if (!fullScreen) {
         await page.click('#fullscreen');
         await page.click('#play');
@@ -60,7 +58,7 @@ const cases = {
   // A seeded round at a fixed step shows the same frame as korvada-shot.
   async seeded_frame({ open }) {
     const page = await open('/index.html?code=0TYMN&seed=5&dt=0.04&frames=150');
-    await waitState(page, 'held', 30000);
+    await waitState(page, 'held', 2 * kWait);
     assert.equal((await gameState(page)).frames, 150);
     const web = await canvasPicture(page);
     const native = shotPicture(['--seed', '5', '--bottles', '12', '--sound', '0', '--steps', '150', '--dt', '0.04']);
@@ -105,13 +103,16 @@ const cases = {
     const unchanged = await canvasPicture(page);
 
     await holdKey(page, 'Digit5');
-    await sleep(300);
-    assert.equal((await gameState(page)).camera, 5);
+    await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).camera === 5,
+                               { timeout: kWait });
+    await waitFrames(page, (await gameState(page)).frames + 2);  // drawn from the new camera
     const turned = await canvasPicture(page);
+    // A busy machine takes its pictures seconds apart, while the bottles
+    // fall: the view's turn must still change far more than that.
     const still = differingShare(before, unchanged, kPixelThreshold);
-    const changed = differingShare(before, turned, kPixelThreshold);
+    const changed = differingShare(unchanged, turned, kPixelThreshold);
     console.log(`pixels changed: ${(100 * still).toFixed(1)} % without, ${(100 * changed).toFixed(1)} % with '5'`);
-    assert.ok(still < 0.2 && changed > 0.6);
+    assert.ok(changed > 0.6 && still < changed / 2);
   },
 
   // Esc ends the round: the end screen, as korvada-shot draws it.
@@ -119,10 +120,12 @@ const cases = {
     const page = await open('/index.html?code=0TYAN');
     await waitState(page, 'playing');
     await waitFrames(page, 10);
-    await holdKey(page, 'Escape', 50);
+    // Pressed, not held: a first end-screen frame slow enough to count the
+    // end screen's 1.6 s would take a held Esc for leaving it.
+    await page.keyboard.press('Escape');
+    await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1,
+                               { timeout: kWait });
     await sleep(300);
-    const state = await gameState(page);
-    assert.equal(state.gameOver, 1);
     assert.equal(await pageState(page), 'playing');
     // No bubble is caught in the first seconds of a fall: the score is 00.
     const share = differingShare(await canvasPicture(page), shotPicture(['--end-screen', '--steps', '0']),
@@ -137,17 +140,22 @@ const cases = {
     await waitState(page, 'playing');
     await waitFrames(page, 10);
     for (const round of [1, 2]) {
-      await holdKey(page, 'Escape', 50);
+      // Space held within the first 1.6 s, released well before them even
+      // when the machine is busy.
       const ended = Date.now();
-      await sleep(800);
-      await holdKey(page, 'Space');
+      await page.keyboard.press('Escape');
+      await sleep(200);
+      await holdKey(page, 'Space', 300);
+      const released = Date.now() - ended;
       await sleep(300);
-      assert.equal(await pageState(page), 'playing', `round ${round}: Space before 1.6 s`);
+      if (released < 900)
+        assert.equal(await pageState(page), 'playing', `round ${round}: Space released ${released} ms after Esc`);
+      else
+        console.log(`round ${round}: Space released only ${released} ms after Esc, too late to judge the lock`);
       assert.equal((await gameState(page)).gameOver, 1);
 
       await sleep(Math.max(0, 2000 - (Date.now() - ended)));
-      await holdKey(page, 'Space');
-      await waitState(page, 'form', 3000);
+      await holdKeyUntilState(page, 'Space', 'form');
       assert.equal((await gameState(page)).roundOn, 0);
       // The form shows the round's settings and Play starts the same code again.
       assert.equal(await page.$eval('#size', (s) => s.value), '3');
@@ -171,12 +179,12 @@ const cases = {
     for (const code of ['0TYA', '0TYAY%20', '9TYAY']) {
       const page = await open(`/index.html?code=${code}`);
       await waitState(page, 'form');
-      await page.waitForSelector('#error[open]', { timeout: 5000 });
+      await page.waitForSelector('#error[open]', { timeout: kWait });
       assert.equal(await page.$eval('#error h2', (h) => h.textContent), 'Chyba');
       assert.equal(await page.$eval('#error-text', (p) => p.textContent), kBadCode);
       assert.equal(await page.$eval('#stage', (s) => s.hidden), true);
       await page.click('#error button');
-      await page.waitForSelector('#error:not([open])', { timeout: 5000 });
+      await page.waitForSelector('#error:not([open])', { timeout: kWait });
       await page.close();
     }
   },
@@ -189,8 +197,8 @@ const cases = {
     await sleep(1500);
     assert.equal(await page.evaluate(() => webSound.context), null, 'no sound before a key');
     await holdKey(page, 'ArrowLeft', 50);
-    await page.waitForFunction(() => webSound.context && webSound.context.state === 'running', { timeout: 5000 });
-    await page.waitForFunction(() => webSound.playing !== null, { timeout: 15000 });
+    await page.waitForFunction(() => webSound.context && webSound.context.state === 'running', { timeout: kWait });
+    await page.waitForFunction(() => webSound.playing !== null, { timeout: kWait });
     assert.deepEqual(page.problems, []);
   },
 };
@@ -208,7 +216,7 @@ async function main() {
   try {
     await Promise.race([
       cases[name]({ open }),
-      new Promise((_, reject) => { timer = setTimeout(() => reject(new Error('timed out after 90 s')), 90000); }),
+      new Promise((_, reject) => { timer = setTimeout(() => reject(new Error('timed out after 240 s')), 240000); }),
     ]);
     console.log(`${name}: passed`);
   } finally {

@@ -85,8 +85,13 @@ export async function openPage(browser, url, width = 800, height = 600) {
   return page;
 }
 
+// Every wait returns as soon as its condition holds and gives up only after
+// what a busy two-core machine needs: a software-rendering browser beside
+// other tests draws a frame in hundreds of milliseconds.
+export const kWait = 60000;
+
 // The page's state: loading, form, playing, held (a test round's frame limit).
-export async function waitState(page, state, timeout = 20000) {
+export async function waitState(page, state, timeout = kWait) {
   await page.waitForFunction((wanted) => document.documentElement.dataset.state === wanted, { timeout }, state);
 }
 
@@ -98,7 +103,7 @@ export async function gameState(page) {
   return JSON.parse(await page.evaluate(() => Module.ccall('korvadaState', 'string')));
 }
 
-export async function waitFrames(page, count, timeout = 20000) {
+export async function waitFrames(page, count, timeout = kWait) {
   await page.waitForFunction(
     (wanted) => JSON.parse(Module.ccall('korvadaState', 'string')).frames >= wanted, { timeout }, count);
 }
@@ -112,6 +117,16 @@ export async function holdKey(page, key, ms = 150) {
   await page.keyboard.up(key);
 }
 
+// A key held until the page reaches `state` (a frame may take long to see it).
+export async function holdKeyUntilState(page, key, state) {
+  await page.keyboard.down(key);
+  try {
+    await waitState(page, state);
+  } finally {
+    await page.keyboard.up(key);
+  }
+}
+
 // What the player sees of the game: the canvas as the browser shows it.
 export async function canvasPicture(page) {
   const box = await (await page.$('#canvas')).boundingBox();
@@ -121,7 +136,7 @@ export async function canvasPicture(page) {
 // korvada-shot's frame of the same round, drawn offscreen from the data folder.
 export function shotPicture(args) {
   const out = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'korvada-shot-')), 'shot.png');
-  execFileSync(process.env.KORVADA_SHOT, [...args, '--out', out], { cwd: process.env.KORVADA_DATA_DIR, timeout: 60000 });
+  execFileSync(process.env.KORVADA_SHOT, [...args, '--out', out], { cwd: process.env.KORVADA_DATA_DIR, timeout: kWait });
   const picture = PNG.sync.read(fs.readFileSync(out));
   fs.rmSync(path.dirname(out), { recursive: true, force: true });
   return picture;

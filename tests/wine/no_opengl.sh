@@ -3,14 +3,13 @@
 # to draw with: the game refuses to start with exit code 2 and names the
 # pixel format as the reason, with no display box and no display change.
 source "$(dirname "$0")/wine_harness.sh"
-xvfb_options=(-extension GLX)
-start_display 800x600
-start_watchdog
+start_display xvfb 800x600 -extension GLX
+answer_boxes
 
-run_game "$data_dir" 60 -all,trace+msgbox 0TYAY
-rc=$(wait_exit 60)
+start_wine "$data_dir" -all,trace+msgbox "$KORVADA_EXE" 0TYAY
+wait_exit
 texts=$(box_texts)
 [ -z "$texts" ] || fail "boxes '$texts', expected none"
-grep -q "korvada: no OpenGL pixel format" "$work/wine.log" || fail "no reason on stderr: $(tail -5 "$work/wine.log")"
-[ "$rc" = 2 ] || fail "exit $rc, expected 2"
-echo "exit $rc, the reason on stderr"
+grep -q "korvada: no OpenGL pixel format" "$WORK/stderr" || fail "no reason on stderr: $(tail -5 "$WORK/stderr")"
+[ "$EXIT_CODE" = 2 ] || fail "exit $EXIT_CODE, expected 2"
+echo "exit $EXIT_CODE, the reason on stderr"

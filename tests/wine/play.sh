@@ -7,20 +7,17 @@
 # OpenGL trace shows the frame's translation right after the camera's
 # 90-degree turn, and its x is minus the bottle's x.
 source "$(dirname "$0")/wine_harness.sh"
-start_display 800x600 wm
-start_watchdog
+start_display xvfb 800x600
+answer_boxes
 
-(
-  cd "$data_dir"
-  WINEDEBUG=-all,trace+opengl timeout 90 wine "$KORVADA_EXE" 0TYAY 2>&1 >/dev/null |
-    grep --line-buffered -a -A1 'glRotatef angle 90.000000, x 1.000000, y 0.000000, z 0.000000' |
-    grep --line-buffered -a glTranslatef >"$work/camera.log"
-  echo "${PIPESTATUS[0]}" >"$work/exit"
-) &
-pids+=($!)
+# The game's exit code is the pipeline's first.
+start_program "$data_dir" bash -c 'WINEDEBUG=-all,trace+opengl wine "$1" 0TYAY 2>&1 >/dev/null |
+    grep --line-buffered -a -A1 "glRotatef angle 90.000000, x 1.000000, y 0.000000, z 0.000000" |
+    grep --line-buffered -a glTranslatef >"$2"
+  exit "${PIPESTATUS[0]}"' play "$KORVADA_EXE" "$WORK/camera.log"
 
-frames() { [ -f "$work/camera.log" ] && wc -l <"$work/camera.log" || echo 0; }
-bottle_x() { tail -1 "$work/camera.log" | sed -E 's/.*glTranslatef x (-?[0-9.]+),.*/\1/' | awk '{ print -$1 }'; }
+frames() { [ -f "$WORK/camera.log" ] && wc -l <"$WORK/camera.log" || echo 0; }
+bottle_x() { tail -1 "$WORK/camera.log" | sed -E 's/.*glTranslatef x (-?[0-9.]+),.*/\1/' | awk '{ print -$1 }'; }
 # hold KEY SECONDS: holds a key down in the game window. The end screen reads
 # the key table once a frame, so a press must last longer than a frame, as a
 # player's does: a bare tap can come and go between two slow traced frames.
@@ -31,17 +28,15 @@ hold() {
 }
 # moved A B MIN: B - A exceeds MIN.
 moved() { awk -v a="$1" -v b="$2" -v m="$3" 'BEGIN { exit !(b - a > m) }'; }
+frames_past() { [ "$(frames)" -gt "$1" ]; }
 
-wait_for game_window >/dev/null || fail "no visible window 'Korvada'"
-window=$(game_window)
-wait_for eval '[ "$(frames)" -ge 5 ]' || fail "no frames drawn"
-# Keys go to the focused window, as a player's would; Wine takes a moment to
-# see the focus arrive.
-xdotool windowfocus --sync "$window" 2>/dev/null || fail "cannot focus the game window"
+wait_wine_window
+window=$WINDOW
+wait_until "$X_WAIT" frames_past 4 || fail "no frames drawn"
 sleep 0.5
 
-import -window root "png:$work/scene.png"
-colours=$(convert "$work/scene.png" -format %k info:)
+import -window root "png:$WORK/scene.png"
+colours=$(convert "$WORK/scene.png" -format %k info:)
 echo "scene: $(frames) frames so far, $colours colours on screen"
 [ "$colours" -ge 200 ] || fail "the screenshot shows $colours colours: no scene drawn"
 
@@ -57,25 +52,33 @@ moved "$x2" "$x1" 15 || fail "Left did not move the bottle toward -x"
 # Away and back: the window goes down to an icon and returns, and the game
 # goes on drawing with the keys still reaching it.
 xdotool windowminimize --sync "$window" 2>/dev/null || fail "cannot minimize the game window"
-wait_for eval '[ -z "$(game_window)" ]' || fail "the game window stays visible when minimized"
+wait_until "$X_WAIT" eval '[ -z "$(find_window Korvada)" ]' || fail "the game window stays visible when minimized"
 sleep 1
-xdotool windowactivate --sync "$window" 2>/dev/null || fail "cannot bring the game window back"
-xdotool windowfocus --sync "$window" 2>/dev/null || fail "cannot focus the game window"
+focus_window "$window"
 back=$(frames)
-wait_for eval '[ "$(frames)" -gt $((back + 5)) ]' || fail "no frames drawn after coming back"
+wait_until "$X_WAIT" frames_past $((back + 5)) || fail "no frames drawn after coming back"
 echo "away and back: frames go on ($back, then $(frames))"
 
-xdotool key Escape 2>/dev/null
+# Esc ends the round; a Space held within the end screen's first 1.6 s does
+# nothing. One xdotool run sends it 0.2 s after the Esc, so that a busy
+# machine cannot start it late.
+sent=$(date +%s%N)
+xdotool key Escape sleep 0.2 keydown space sleep 0.3 keyup space
+released=$((($(date +%s%N) - sent) / 1000000))
 sleep 0.5
 playing=$(frames)
-hold space 0.3
 sleep 0.5
-running || fail "Space half a second into the end screen ended the game"
-sleep 0.5
+if [ "$released" -lt 900 ]; then
+  game_running || fail "Space $released ms into the end screen ended the game"
+else
+  echo "(Space released only $released ms after the Esc: too late to judge the lock)"
+fi
+game_running || exit 0
 [ "$(frames)" = "$playing" ] || fail "the round went on after Esc"
 sleep 0.7
-hold space 0.3
-rc=$(wait_exit 20)
-[ "$rc" = 0 ] || fail "exit $rc, expected 0"
-[ ! -s "$work/answered" ] || fail "an error box was shown"
-echo "exit $rc"
+xdotool keydown space
+wait_exit
+xdotool keyup space
+[ "$EXIT_CODE" = 0 ] || fail "exit $EXIT_CODE, expected 0"
+[ ! -s "$WORK/answered" ] || fail "an error box was shown"
+echo "exit $EXIT_CODE"

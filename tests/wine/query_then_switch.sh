@@ -3,15 +3,15 @@
 # switch fails too (1024x768 on an 800x600 screen): each failure shows its
 # own box, the query's first, and the game ends with exit code 2.
 source "$(dirname "$0")/wine_harness.sh"
-start_display 800x600
+start_display xvfb 800x600
 forget_registry_mode
-start_watchdog
+answer_boxes
 
-run_game "$data_dir" 60 -all,trace+msgbox 3TYAY
-rc=$(wait_exit 60)
+start_wine "$data_dir" -all,trace+msgbox "$KORVADA_EXE" 3TYAY
+wait_exit
 texts=$(box_texts)
 echo "boxes: $texts"
 expected=$'Chyba při zjišťování parametrů obrazovky!\nNelze změnit nastavení obrazovky!'
 [ "$texts" = "$expected" ] || fail "boxes '$texts', expected the query's box, then the switch's"
-[ "$rc" = 2 ] || fail "exit $rc, expected 2"
-echo "exit $rc"
+[ "$EXIT_CODE" = 2 ] || fail "exit $EXIT_CODE, expected 2"
+echo "exit $EXIT_CODE"

@@ -5,10 +5,10 @@
 # draws the scene. Then the dialog in Czech opens with the saved code, and
 # Esc closes it without starting or saving anything.
 source "$(dirname "$0")/wine_harness.sh"
-exe="$data_dir/KorvadaSetup.exe"
-[ -f "$exe" ] || fail "$exe is missing"
-start_display 800x600 wm
-start_watchdog
+setup="$data_dir/KorvadaSetup.exe"
+[ -f "$setup" ] || fail "$setup is missing"
+start_display xvfb 800x600
+answer_boxes
 
 saved=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -1)/AppData/Roaming/Korvada/launch-code.txt
 rm -f "$saved"
@@ -21,24 +21,24 @@ game_pid() {
   done
   return 0
 }
-dialog_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+game_started() { [ -n "$(game_pid "$1")" ]; }
 
-# end_game PID: in the game's window, Esc, then Space once the end screen has
-# shown for 1.6 s.
-end_game() {
-  wait_for game_window >/dev/null || fail "no game window"
-  xdotool windowfocus --sync "$(game_window)" 2>/dev/null || true
+# play_and_end CODE: the game the setup started shows its scene's window and
+# ends by Esc and Space.
+play_and_end() {
+  wait_until "$X_WAIT" game_started "$1" || fail "korvada.exe $1 was not started"
+  local pid
+  pid=$(game_pid "$1")
+  wait_wine_window
   sleep 1
-  xdotool key Escape
-  sleep 2
-  xdotool keydown space; sleep 0.3; xdotool keyup space
-  wait_for eval '[ ! -d /proc/'"$1"' ]' || fail "the game did not end"
+  end_round space "$pid"
+  [ "$EXIT_CODE" = ended ] || fail "the game did not end"
 }
 
-LANG=C.UTF-8 run_game "$data_dir" 60 -all
-wait_for eval '[ -n "$(dialog_window "Korvada – settings")" ]' || fail "no dialog 'Korvada – settings'"
+LANG=C.UTF-8 start_wine "$data_dir" -all "$setup"
+wait_window "Korvada – settings"
 sleep 1
-import -window root "png:$work/dialog-en.png"
+import -window root "png:$WORK/dialog-en.png"
 # Down: from 800 x 600 past the disabled 640 x 480 to the second 800 x 600;
 # then by Tab and arrow 16 bits, by mnemonics blending off, 12 bottles and
 # sound off, and Enter.
@@ -46,23 +46,23 @@ for key in Down Tab Left alt+l alt+b; do xdotool key "$key"; sleep 0.2; done
 xdotool type 12
 xdotool key alt+s
 sleep 0.2
-import -window root "png:$work/dialog-chosen.png"
+import -window root "png:$WORK/dialog-chosen.png"
 xdotool key Return
-rc=$(wait_exit 20)
-[ "$rc" = 0 ] || fail "KorvadaSetup.exe ended with $rc"
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "KorvadaSetup.exe ended with $EXIT_CODE"
 [ "$(cat "$saved" 2>/dev/null)" = 2HNMN ] || fail "saved code '$(cat "$saved" 2>/dev/null)', expected 2HNMN"
 echo "saved: $(cat "$saved")"
 
-wait_for eval '[ -n "$(game_pid 2HNMN)" ]' || fail "korvada.exe 2HNMN was not started"
+wait_until "$X_WAIT" game_started 2HNMN || fail "korvada.exe 2HNMN was not started"
 pid=$(game_pid 2HNMN)
 echo "game: $(tr '\0' ' ' </proc/"$pid"/cmdline) in $(readlink /proc/"$pid"/cwd)"
 [ "$(readlink /proc/"$pid"/cwd)" = "$(cd "$data_dir" && pwd -P)" ] || fail "the game does not run in the setup's folder"
-wait_for game_window >/dev/null || fail "no game window"
+wait_window Korvada
 sleep 2
-import -window root "png:$work/game.png"
-colours=$(convert "$work/game.png" -format %k info:)
+import -window root "png:$WORK/game.png"
+colours=$(convert "$WORK/game.png" -format %k info:)
 [ "$colours" -ge 200 ] || fail "the game's screen shows $colours colours: no scene"
-end_game "$pid"
+play_and_end 2HNMN
 
 # The dialog again, in Czech when the system has the Czech locale (Wine takes
 # its language from it). It opens with the saved code; however often Down is
@@ -74,34 +74,31 @@ else
   echo "!!! no cs_CZ.UTF-8 locale: the Czech dialog is NOT tested under Wine"
 fi
 # A running wineserver keeps the language it started with.
-timeout 20 wineserver -k || true
-rm -f "$work/exit"
-LANG=$language run_game "$data_dir" 60 -all
-wait_for eval '[ -n "$(dialog_window "$title")" ]' || fail "no dialog '$title'"
+timeout 60 wineserver -k
+LANG=$language start_wine "$data_dir" -all "$setup"
+wait_window "$title"
 sleep 1
-import -window root "png:$work/dialog-again.png"
+import -window root "png:$WORK/dialog-again.png"
 for key in Down Down Down Down Down; do xdotool key "$key"; sleep 0.2; done
 xdotool key Return
-rc=$(wait_exit 20)
-[ "$rc" = 0 ] || fail "KorvadaSetup.exe ended with $rc"
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "KorvadaSetup.exe ended with $EXIT_CODE"
 code=$(cat "$saved")
 case "$code" in
   [02]HNMN) echo "after Down x5: $code" ;;
   *) fail "after Down x5 the code is '$code', expected 0HNMN or 2HNMN" ;;
 esac
-wait_for eval '[ -n "$(game_pid "$code")" ]' || fail "korvada.exe $code was not started"
-end_game "$(game_pid "$code")"
+play_and_end "$code"
 
 # Esc closes the dialog: no game, nothing saved.
-rm -f "$work/exit"
-LANG=C.UTF-8 run_game "$data_dir" 60 -all
-wait_for eval '[ -n "$(dialog_window "Korvada – settings")" ]' || fail "no dialog"
+LANG=C.UTF-8 start_wine "$data_dir" -all "$setup"
+wait_window "Korvada – settings"
 sleep 0.5
 xdotool key Escape
-rc=$(wait_exit 20)
-[ "$rc" = 0 ] || fail "Esc: KorvadaSetup.exe ended with $rc"
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "Esc: KorvadaSetup.exe ended with $EXIT_CODE"
 sleep 1
 [ -z "$(game_pid '')" ] || fail "Esc started the game"
 [ "$(cat "$saved")" = "$code" ] || fail "Esc changed the saved code"
-[ ! -s "$work/answered" ] || fail "an error box was shown"
+[ ! -s "$WORK/answered" ] || fail "an error box was shown"
 echo "Esc: closed, nothing started or saved"

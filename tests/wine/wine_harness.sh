@@ -1,39 +1,25 @@
-# Shared by the Wine tests of korvada.exe; sourced, not run.
-# Every Wine run is bounded by a timeout; error boxes are answered by a
-# watchdog and their texts read from Wine's message-box trace.
+# Shared by the Wine tests of korvada.exe; sourced, not run. The display,
+# the program's run and its boxes are the X harness's (tests/x_harness.sh);
+# here are the Wine prefix, the message-box trace and the display registry.
 #
 # Environment (set by ctest): KORVADA_EXE, KORVADA_WINE_PREFIX, KORVADA_WINE_WORK.
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../x_harness.sh"
+set -o pipefail
 
 : "${KORVADA_EXE:?path of korvada.exe}"
 : "${KORVADA_WINE_PREFIX:?path of the Wine prefix}"
 : "${KORVADA_WINE_WORK:?scratch directory}"
 
-test_name=$(basename "$0" .sh)
-work="$KORVADA_WINE_WORK/$test_name"
-rm -rf "$work"
-mkdir -p "$work"
+harness_begin "$KORVADA_WINE_WORK/$(basename "$0" .sh)"
 data_dir=$(dirname "$KORVADA_EXE")
 
 export WINEPREFIX="$KORVADA_WINE_PREFIX" WINEARCH=win32 WINEDEBUG=-all
 # No Mono or Gecko installer dialogs while the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
 [ -f "$KORVADA_EXE" ] || fail "$KORVADA_EXE is missing: build it with cmake --preset win32 && cmake --build --preset win32"
 
-pids=()
-cleanup() {
-  local pid
-  timeout 20 wineserver -k 2>/dev/null || true
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-}
-trap cleanup EXIT
+at_exit 'timeout 60 wineserver -k 2>/dev/null'
 
 # One prefix for all the tests, made on first use (about 15 s). The lock keeps
 # two tests from making it, or running in it, at once.
@@ -41,97 +27,36 @@ exec 9>"$KORVADA_WINE_PREFIX.lock"
 flock -w 300 9 || fail "the Wine prefix stays locked"
 if [ ! -f "$WINEPREFIX/.korvada-ready" ]; then
   rm -rf "$WINEPREFIX"
-  DISPLAY= timeout 180 wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot failed, see $work/wineboot.log"
+  DISPLAY= timeout 180 wineboot -i >"$WORK/wineboot.log" 2>&1 || fail "wineboot failed, see $WORK/wineboot.log"
   timeout 60 wineserver -w
   # A crash must end the run, not wait on a dialog; and there is no sound card.
-  timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
-  timeout 60 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null
+  timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null ||
+    fail "cannot turn off the crash dialog"
+  timeout 60 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null || fail "cannot turn off sound"
   timeout 60 wineserver -w
   touch "$WINEPREFIX/.korvada-ready"
 fi
 
-# start_display WIDTHxHEIGHT [wm]: a private X server, with openbox if asked
-# (without a window manager Wine cannot maximize the window). Further
-# options for Xvfb may stand in $xvfb_options.
-xvfb_options=()
-start_display() {
-  Xvfb -displayfd 8 -screen 0 "$1x24" -nolisten tcp ${xvfb_options[@]+"${xvfb_options[@]}"} 8>"$work/display" \
-    2>"$work/xvfb.log" &
-  pids+=($!)
-  local i
-  for i in $(seq 1 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-  done
-  [ -s "$work/display" ] || fail "Xvfb did not start"
-  export DISPLAY=":$(cat "$work/display")"
-  if [ "${2:-}" = wm ]; then
-    openbox --sm-disable >"$work/openbox.log" 2>&1 &
-    pids+=($!)
-    sleep 0.5
-  fi
+# start_wine DIR WINEDEBUG EXE ARG...: EXE under Wine in the background, with
+# DIR as its working folder (start_program: GAME_PID, $WORK/stderr).
+start_wine() {
+  local dir=$1 debug=$2
+  shift 2
+  start_program "$dir" env WINEDEBUG="$debug" wine "$@"
 }
 
-# Presses Return on every box captioned "Chyba" and logs that it did.
-start_watchdog() {
-  (
-    while :; do
-      for w in $(xdotool search --name '^Chyba$' 2>/dev/null); do
-        echo "$w" >>"$work/answered"
-        xdotool key --window "$w" Return 2>/dev/null || true
-      done
-      sleep 0.2
-    done
-  ) &
-  pids+=($!)
-}
-
-# run_game DIR SECONDS WINEDEBUG ARG...: $exe (korvada.exe unless set) in the
-# background with DIR as working directory; its stderr goes to $work/wine.log,
-# its exit code to $work/exit once it has ended.
-exe=$KORVADA_EXE
-run_game() {
-  local dir=$1 seconds=$2 debug=$3
-  shift 3
-  (
-    cd "$dir"
-    rc=0
-    WINEDEBUG=$debug timeout "$seconds" wine "$exe" "$@" >/dev/null 2>"$work/wine.log" || rc=$?
-    echo "$rc" >"$work/exit"
-  ) &
-  pids+=($!)
-}
-
-# wait_exit SECONDS: waits for the game to end; prints its exit code.
-wait_exit() {
-  local i
-  for i in $(seq 1 $(($1 * 10))); do
-    [ -s "$work/exit" ] && break
-    sleep 0.1
-  done
-  [ -s "$work/exit" ] || fail "korvada.exe still runs after $1 s"
-  cat "$work/exit"
-}
-
-running() { [ ! -s "$work/exit" ]; }
-
-# The texts of the boxes shown so far, one a line, decoded from the trace.
+# The texts of the boxes shown so far, one a line, decoded from the trace
+# (WINEDEBUG=trace+msgbox).
 box_texts() {
   perl -CS -ne 'while (/MSGBOX_OnInit L"(.*?)"/g) { my $t = $1; $t =~ s/\\([0-9a-f]{4})/chr(hex($1))/ge; print "$t\n" }' \
-    "$work/wine.log"
+    "$WORK/stderr"
 }
 
-# wait_for COMMAND... : retries for up to 30 s until the command succeeds.
-wait_for() {
-  local i
-  for i in $(seq 1 300); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
+# The Korvada window once it shows, with the focus (Wine may show it without).
+wait_wine_window() {
+  wait_window Korvada
+  focus_window "$WINDOW"
 }
-
-game_window() { xdotool search --onlyvisible --name '^Korvada$' 2>/dev/null | head -1; }
 
 # The mode Wine gives as the display's registry mode (what the game reads
 # as the desktop's and gives back on leaving) lives in the display adapter's

@@ -1,0 +1,366 @@
+# The one harness of the tests that drive a program on a private X display:
+# the Linux game's end-to-end tests, the Windows program's tests under Wine,
+# and the package tests. Source it; then
+#
+#   harness_begin [DIR]        WORK: a fresh scratch folder (DIR, emptied, or a
+#                              new temporary one, removed at exit unless a
+#                              check failed); the EXIT trap ends what was started
+#   at_exit COMMAND            run COMMAND (a string) first when the test ends
+#   track PID                  end PID when the test ends
+#   start_display SERVER [SIZE]  a display server on a display it picks itself,
+#                              ready, with its window manager; DISPLAY set, key
+#                              repeat off. SERVER: xvfb (SIZE, 800x600 when not
+#                              given) or xorg-dummy (1024x768, switches modes)
+#   start_program DIR CMD...   CMD in the background in DIR (exec'd: GAME_PID
+#                              is CMD's own process); stdout and stderr in
+#                              $WORK/stdout and $WORK/stderr
+#   game_running               true while GAME_PID runs
+#   wait_exit [SECONDS]        waits for GAME_PID to end; EXIT_CODE is its exit
+#                              code, or "timeout". Not in $(...): a subshell
+#                              cannot wait for the program
+#   wait_until SECONDS CMD...  0 as soon as CMD succeeds, 1 after SECONDS
+#   find_window TITLE          prints the id of a visible window named TITLE
+#   wait_window TITLE          WINDOW: that window once visible; fails when it
+#                              does not appear, or GAME_PID ends first
+#   wait_focused_window TITLE  WINDOW, once it also has the focus
+#   focus_window ID            gives ID the focus and waits until it has it
+#   error_box                  prints the id of an open "Chyba" box, or nothing
+#   dismiss_boxes COUNT        waits for COUNT boxes in turn, closes each with Enter
+#   answer_boxes               from now on Enter closes every box; their ids
+#                              are logged to $WORK/answered
+#   end_round KEY [PID]        Esc, then KEY held once the end screen has shown
+#                              for its 1.6 s, until the program (or PID) ends;
+#                              EXIT_CODE as wait_exit sets it
+#   fail MESSAGE / note MESSAGE
+#
+# Every wait returns as soon as its condition holds and gives up only after
+# what a busy two-core machine needs (a Wine test or a browser beside it):
+# X_WAIT seconds, 60 unless set.
+
+set -u
+
+X_WAIT=${X_WAIT:-60}
+X_PIDS=()
+X_AT_EXIT=()
+GAME_PID=
+WINDOW=
+EXIT_CODE=
+WORK=
+X_KEEP=${X_KEEP:-}
+X_TEMPORARY=
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -n "$WORK" ] && [ -s "$WORK/stderr" ]; then
+        echo "--- the program's stderr (last 40 lines):" >&2
+        tail -n 40 "$WORK/stderr" >&2
+    fi
+    X_KEEP=1
+    exit 1
+}
+
+note() { echo "-- $*"; }
+
+harness_begin() {
+    if [ -n "${1:-}" ]; then
+        WORK=$1
+        rm -rf "$WORK"
+        mkdir -p "$WORK"
+    else
+        WORK=$(mktemp -d "${TMPDIR:-/tmp}/korvada-x.XXXXXX")
+        X_TEMPORARY=1
+    fi
+    trap x_cleanup EXIT
+}
+
+at_exit() { X_AT_EXIT+=("$1"); }
+track() { X_PIDS+=("$1"); }
+
+x_cleanup() {
+    local pid command
+    set +e
+    [ -n "$GAME_PID" ] && kill -9 "$GAME_PID" 2>/dev/null
+    for command in "${X_AT_EXIT[@]}"; do eval "$command"; done
+    for pid in "${X_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${X_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    if [ -n "$X_KEEP" ]; then
+        echo "(screenshots and logs kept in $WORK)" >&2
+    elif [ -n "$X_TEMPORARY" ]; then
+        rm -rf "$WORK"
+    fi
+}
+
+wait_until() {
+    local seconds=$1 deadline
+    shift
+    deadline=$((SECONDS + seconds))
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
+# --- Display servers. Each start_display variant sets DISPLAY once its server
+# answers and brings the window manager the tests need: openbox for the bare
+# X servers (full screen and minimising need one); a compositor that is its
+# own window manager starts none.
+
+start_display() {
+    local server=$1
+    shift
+    case "$server" in
+        xvfb) display_xvfb "$@" ;;
+        xorg-dummy) display_xorg_dummy "$@" ;;
+        *) fail "no display server '$server'" ;;
+    esac
+    xset r off  # key repeats would make key tests depend on timing
+}
+
+# x_server LOG SERVER ARG...: an X server on a display it picks itself (-displayfd).
+x_server() {
+    local log=$1
+    shift
+    exec 7>"$WORK/display"
+    "$@" -displayfd 7 >"$WORK/$log" 2>&1 &
+    track $!
+    exec 7>&-
+    wait_until "$X_WAIT" test -s "$WORK/display" || fail "$1 did not start (see $WORK/$log)"
+    export DISPLAY=":$(head -n1 "$WORK/display")"
+}
+
+start_openbox() {
+    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    track $!
+    wait_until "$X_WAIT" x_window_manager_ready || fail "openbox did not start (see $WORK/openbox.log)"
+}
+
+x_window_manager_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# Xvfb has one display mode, its screen size.
+# display_xvfb [SIZE [XVFB_OPTION...]]
+display_xvfb() {
+    x_server xvfb.log Xvfb -screen 0 "${1:-800x600}x24" -nolisten tcp -noreset "${@:2}"
+    start_openbox
+}
+
+# Xorg with its dummy driver really switches modes: 1024x768, with 800x600 and
+# the other usual modes below it but none larger.
+display_xorg_dummy() {
+    command -v Xorg >/dev/null && [ -f /usr/lib/xorg/modules/drivers/dummy_drv.so ] ||
+        fail "Xorg with its dummy driver is needed (xserver-xorg-core, xserver-xorg-video-dummy)"
+    cat >"$WORK/xorg.conf" <<'CONF'
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 16384
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+  Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Modes "1024x768"
+    Virtual 1024 768
+  EndSubSection
+EndSection
+CONF
+    x_server xorg.out Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log"
+    start_openbox
+}
+
+# --- The program under test.
+
+start_program() {
+    local dir=$1
+    shift
+    (cd "$dir" && exec "$@") 2>"$WORK/stderr" >"$WORK/stdout" &
+    GAME_PID=$!
+}
+
+game_running() { [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; }
+x_program_ended() { ! game_running; }
+
+wait_exit() {
+    EXIT_CODE=timeout
+    wait_until "${1:-$X_WAIT}" x_program_ended || return 0
+    EXIT_CODE=0
+    wait "$GAME_PID" || EXIT_CODE=$?
+    GAME_PID=
+}
+
+# --- Windows and boxes.
+
+find_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+
+x_window_shown() {
+    [ -z "$GAME_PID" ] || game_running || fail "the program ended before its window '$1' appeared"
+    WINDOW=$(find_window "$1")
+    [ -n "$WINDOW" ]
+}
+
+x_window_focused() {
+    x_window_shown "$1" && [ "$(xdotool getactivewindow 2>/dev/null)" = "$WINDOW" ]
+}
+
+wait_window() {
+    WINDOW=
+    wait_until "$X_WAIT" x_window_shown "$1" || fail "no visible window named '$1' within $X_WAIT s"
+}
+
+# Keys go to the focus: a window that shows is not yet sure to have it.
+wait_focused_window() {
+    WINDOW=
+    wait_until "$X_WAIT" x_window_focused "$1" && return 0
+    [ -n "$WINDOW" ] || fail "no visible window named '$1' within $X_WAIT s"
+    fail "the window '$1' never got the focus"
+}
+
+focus_window() {
+    xdotool windowactivate "$1" 2>/dev/null
+    xdotool windowfocus "$1" 2>/dev/null
+    wait_until "$X_WAIT" x_active "$1" || fail "the window $1 does not take the focus"
+}
+x_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
+# SDL's own box is not found by name through xdotool; the window tree lists it.
+error_box() { xwininfo -root -tree 2>/dev/null | awk '/"Chyba"/ {print $1; exit}'; }
+
+close_box() {
+    xdotool windowfocus "$1" 2>/dev/null
+    xdotool key Return 2>/dev/null
+}
+
+x_box_open() {
+    BOX=$(error_box)
+    [ -n "$BOX" ] && return 0
+    game_running || fail "the program ended while box $n of $count was awaited"
+    return 1
+}
+
+# The next box may come back under the same window id, but the program
+# writes its text to stderr first: a longer stderr means this box is gone.
+x_box_closed() {
+    close_box "$BOX"
+    sleep 0.2
+    [ -z "$(error_box)" ] || [ "$(wc -l <"$WORK/stderr")" -gt "$lines" ]
+}
+
+dismiss_boxes() {
+    local count=$1 n lines BOX
+    for n in $(seq "$count"); do
+        wait_until "$X_WAIT" x_box_open || fail "error box $n of $count did not appear within $X_WAIT s"
+        [ "$n" = 1 ] && shot box
+        lines=$(wc -l <"$WORK/stderr")
+        wait_until "$X_WAIT" x_box_closed || fail "error box $n of $count would not close"
+    done
+}
+
+answer_boxes() {
+    (
+        while :; do
+            box=$(error_box)
+            if [ -n "$box" ]; then
+                echo "$box" >>"$WORK/answered"
+                close_box "$box"
+            fi
+            sleep 0.2
+        done
+    ) &
+    track $!
+}
+
+# --- The end of a round.
+
+end_round() {
+    local key=$1 pid=${2:-}
+    xdotool key Escape
+    sleep 1.8
+    # Held, not tapped: the end screen reads the keys once a frame, and a slow
+    # frame would miss a tap.
+    xdotool keydown "$key"
+    if [ -z "$pid" ]; then
+        wait_exit
+    else
+        EXIT_CODE=timeout
+        wait_until "$X_WAIT" test ! -d "/proc/$pid" && EXIT_CODE=ended
+    fi
+    xdotool keyup "$key"
+}
+
+# --- The Linux game.
+
+# e2e_setup KORVADA DATA_DIR [SIZE [SERVER]]: the game and its data folder on a
+# private display (start_display SERVER SIZE: xvfb at 800x600 unless told).
+e2e_setup() {
+    KORVADA=$1
+    DATA=$2
+    [ -x "$KORVADA" ] || fail "no program at $KORVADA"
+    harness_begin
+    start_display "${4:-xvfb}" "${3:-800x600}"
+}
+
+# start_game CODE [FOLDER] [ENV=VALUE...]: the game, run from FOLDER (the data
+# folder by default).
+start_game() {
+    local code=$1 folder=${2:-$DATA}
+    shift $(($# >= 2 ? 2 : 1))
+    start_program "$folder" env "$@" "$KORVADA" "$code"
+}
+
+# end_game KEY: the round ended by Esc and KEY must close the game, exit 0.
+end_game() {
+    end_round "$1"
+    [ "$EXIT_CODE" = 0 ] || fail "$1 on the end screen: exit code $EXIT_CODE, expected 0"
+}
+
+# The game's window (GAME_WINDOW) shown and focused, a few frames drawn.
+wait_game_window() {
+    wait_focused_window Korvada
+    GAME_WINDOW=$WINDOW
+    sleep 0.3
+}
+
+# The X screen's current size, WIDTHxHEIGHT.
+screen_mode() { xrandr 2>/dev/null | sed -n 's/.*current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'; }
+
+# wait_screen_mode SIZE: waits for the X screen to be at SIZE.
+wait_screen_mode() { wait_until "$X_WAIT" x_screen_at "$1"; }
+x_screen_at() { [ "$(screen_mode)" = "$1" ]; }
+
+# The game window's place on the screen, WIDTHxHEIGHT+X+Y.
+window_geometry() {
+    xwininfo -id "$GAME_WINDOW" 2>/dev/null | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+        /^ *Width/ {w = $NF} /^ *Height/ {h = $NF} END {print w "x" h "+" x "+" y}'
+}
+
+# PPM: PNG compression of a full screen costs seconds on this kind of machine.
+shot() { import -window root "ppm:$WORK/$1.ppm" || fail "screenshot $1 failed"; }
+
+# Seconds of CPU the process has used so far (user + system).
+cpu_seconds() { awk -v hz="$(getconf CLK_TCK)" '{printf "%.2f\n", ($14 + $15) / hz}' "/proc/$1/stat"; }
+
+# A program that runs frames (unthrottled, with no vsync here) takes all the
+# CPU it is given: on two cores shared by twenty busy processes that is about
+# 10 % of one; one that waits for events takes next to none.
+X_BUSY=6
+
+# cpu_share PID SECONDS: percent of one core used over that many seconds.
+cpu_share() {
+    local before after
+    before=$(cpu_seconds "$1")
+    sleep "$2"
+    after=$(cpu_seconds "$1")
+    awk -v a="$before" -v b="$after" -v s="$2" 'BEGIN {printf "%d\n", (b - a) * 100 / s}'
+}
+
+# Image helpers (python3 on ImageMagick's plain PPM output).
+IMAGE_TOOL=$(dirname "${BASH_SOURCE[0]}")/e2e/image_tool.py
+image() { python3 "$IMAGE_TOOL" "$@"; }
