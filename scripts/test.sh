@@ -22,7 +22,7 @@ if ! install_windows_packages; then
 fi
 
 web=1
-if ! install_web_packages || ! install_web_test_packages; then
+if ! install_web_packages || ! install_web_build_packages || ! install_web_test_packages; then
   web=0
   echo "!!! ================================================================ !!!"
   echo "!!! Emscripten, Chromium or the browser tests' node packages could   !!!"
