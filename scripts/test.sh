@@ -49,7 +49,7 @@ if [ "$windows" = 1 ]; then
 fi
 
 web=1
-if ! install_web_packages || ! install_web_test_packages; then
+if ! install_web_packages || ! install_web_build_packages || ! install_web_test_packages; then
   web=0
   echo "!!! ================================================================ !!!"
   echo "!!! Emscripten, Chromium or the browser tests' node packages could   !!!"

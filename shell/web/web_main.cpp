@@ -118,6 +118,15 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
     return 1;
 }
 
+// The page lost its WebGL context: the round stops where it is, without its
+// end screen, and the page offers a fresh start.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaStop() {
+    if (!webShell().roundOn) return;
+    emscripten_cancel_main_loop();
+    releaseKeys();
+    webShell().roundOn = false;
+}
+
 // What the browser tests read: the frames drawn, the camera, the player's
 // bottle and whether the round is over.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <fstream>
 
-const std::vector<int> kIconThemeSizes = {16, 32, 48, 64, 128, 256};
+const std::vector<int> kIconThemeSizes = {16, 32, 48, 64, 128, 192, 256, 512};
 const std::vector<int> kIcoSizes = {16, 32, 48, 64, 256};
 
 namespace {
