@@ -14,9 +14,10 @@ linux_packages=(
   xserver-xorg-core xserver-xorg-video-dummy
 )
 
-# The Windows program is cross-built and run under 32-bit Wine.
+# The Windows program is cross-built and run under 32-bit Wine; makensis
+# makes its installer.
 windows_packages=(
-  g++-mingw-w64-i686 wine wine32:i386
+  g++-mingw-w64-i686 wine wine32:i386 nsis
   libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 libxxf86vm1:i386 libxrender1:i386
   libxcursor1:i386 libxi6:i386 libxcomposite1:i386 libxinerama1:i386 libxfixes3:i386
   x11-apps locales

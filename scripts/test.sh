@@ -62,8 +62,8 @@ if [ "$windows" = 1 ]; then
   stage "build the Windows program (build-win32/)"
   cmake --preset win32 >/dev/null
   cmake --build --preset win32
-  stage "the Windows zip (build-win32/)"
-  (cd build-win32 && cpack | tail -n1)
+  stage "the Windows zip and installer (build-win32/)"
+  (cd build-win32 && cpack | grep 'package: ')
 fi
 
 if [ "$web" = 1 ]; then

@@ -168,7 +168,12 @@ int main(int argc, char** argv) {
         std::printf("%s\n", encodeLaunchCode(settings).c_str());
         return 0;
     }
+    // The dialog's window class and Wayland application id are the game's
+    // (the desktop entry's StartupWMClass): the desktop shows both as Korvada.
+    // GTK sets a class of its own while it starts.
+    g_set_prgname("korvada");
     const bool boxes = mode == Mode::Dialog && gtk_init_check(&argc, &argv);
+    if (boxes) gdk_set_program_class("korvada");
     if (mode == Mode::Dialog && !boxes)
         return refuse(mode, boxes, texts, "no display for the dialog (is DISPLAY or WAYLAND_DISPLAY set?)");
     GameLocation game;

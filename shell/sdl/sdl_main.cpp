@@ -25,6 +25,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/game.h"
@@ -54,6 +55,9 @@ void catchEndSignals() {
 bool openDisplay(SdlShell& shell) {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");  // focus loss is handled by the game
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");           // and so are the signals
+    // The window's class (X11) and application id (Wayland): the desktop
+    // entry's StartupWMClass, which the setup's dialog shares.
+    setenv("SDL_VIDEO_X11_WMCLASS", "korvada", 0);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "korvada: no display: %s\n", SDL_GetError());
         return false;

@@ -2,7 +2,8 @@
 # `cmake --install` to a fresh prefix, then the game started as its desktop
 # entry's "Play" action says: the installed setup finds the installed game and
 # its data, which is the game's working folder, so it finds all its pictures
-# (no error box) and runs with the saved code.
+# (no error box) and runs with the saved code. The game's window and the
+# setup's dialog carry the class the entry names.
 #   install.sh BUILD_DIR DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 build=$1
@@ -34,7 +35,22 @@ cmdline=$(tr '\0' ' ' <"/proc/$GAME_PID/cmdline")
 [ "$(readlink "/proc/$GAME_PID/cwd")" = "$(cd "$data" && pwd -P)" ] || fail "the game does not run in $data"
 [ -z "$(error_box)" ] || fail "an error box is open"
 grep -q "Soubor" "$WORK/stderr" && fail "a picture was not found"
+# The desktop knows the game's and the setup's windows as the entry's by their class.
+class=$(sed -n 's/^StartupWMClass=//p' "$entry")
+wm_class() { xprop -id "$1" WM_CLASS | sed 's/^WM_CLASS(STRING) = //'; }
+[ "$(wm_class "$GAME_WINDOW")" = "\"$class\", \"$class\"" ] ||
+    fail "the game's window class is $(wm_class "$GAME_WINDOW"), the entry's StartupWMClass '$class'"
 xdotool key alt+F4
 wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE, expected 0"
 note "ok: '$cmdline' in $data"
+
+(cd / && exec env LANGUAGE=en "$main_exec") 2>"$WORK/stderr" >"$WORK/stdout" &
+GAME_PID=$!
+wait_focused_window "Korvada – settings"
+[ "$(wm_class "$FOCUSED_WINDOW")" = "\"$class\", \"$class\"" ] ||
+    fail "the setup's window class is $(wm_class "$FOCUSED_WINDOW"), the entry's StartupWMClass '$class'"
+xdotool key Escape
+wait_exit 3
+[ "$EXIT_CODE" = 0 ] || fail "the setup closed by Esc: exit code $EXIT_CODE"
+note "ok: both windows of class '$class'"

@@ -62,4 +62,10 @@ done
 # The desktop entry finds the icon by name in the icon theme.
 grep -qx 'Icon=korvada' "$work/root/usr/share/applications/korvada.desktop" ||
     fail "the desktop entry does not name the icon 'korvada'"
+# The newest entries of the changelog and of the release notes are this version's.
+version=$(field Version)
+newest=$(zcat "$work/root/usr/share/doc/korvada/changelog.gz" | sed -n '1s/^korvada (\([^)]*\)).*/\1/p')
+[ "$newest" = "$version" ] || fail "the changelog's newest entry is $newest, the package's version $version"
+newest=$(grep -m1 -o '<release version="[^"]*"' "$work/root/usr/share/metainfo/korvada.metainfo.xml" | cut -d'"' -f2)
+[ "$newest" = "$version" ] || fail "the metainfo's newest release is $newest, the package's version $version"
 echo "ok"
