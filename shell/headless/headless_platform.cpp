@@ -1,6 +1,7 @@
 #include "shell/headless/headless_platform.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "core/platform.h"
 
@@ -28,5 +29,7 @@ void platformPlaySound(const char* fileName) {
 
 int64_t platformCounter() { return headless().counter; }
 int64_t platformCounterFrequency() { return headless().frequency; }
+
+void* platformAllocatePixels(size_t byteCount) { return std::malloc(byteCount); }
 void platformSwapBuffers() { ++headless().swapCount; }
 void platformRequestClose() { ++headless().closeRequests; }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "core/platform.h"
@@ -34,3 +35,6 @@ int64_t platformCounterFrequency() {
 void platformSwapBuffers() { SwapBuffers(mainDisplay().deviceContext); }
 
 void platformRequestClose() { PostMessageA(mainDisplay().window, WM_CLOSE, 0, 0); }
+
+// Large pages need a privilege a game does not hold.
+void* platformAllocatePixels(size_t byteCount) { return std::malloc(byteCount); }
