@@ -1,7 +1,7 @@
 #pragma once
 // One picture and the OpenGL texture name it is uploaded under.
 // A plain value: copies share the pixel buffer and never free it; only the
-// texture set's freeTextures() releases buffers.
+// texture set releases buffers, each once OpenGL has its image.
 
 #include <cstdint>
 
