@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "assets/texture.h"
 #include "core/platform.h"
@@ -87,15 +88,16 @@ int loadBmp(Texture& texture, const char* fileName) {
         return fail(file, "Nedostatek paměti!");
     }
 
-    // Zeroed, so a file that ends early leaves black pixels rather than garbage.
     // A picture with no pixels still gets a buffer, as a loaded picture should.
-    texture.pixels = static_cast<uint8_t*>(std::calloc(count > 0 ? static_cast<size_t>(count) : 1, 1));
+    const size_t size = count > 0 ? static_cast<size_t>(count) : 1;
+    texture.pixels = static_cast<uint8_t*>(platformAllocatePixels(size));
     if (texture.pixels == nullptr) return fail(file, "Nedostatek paměti!");
 
     seekPixelBlock(file, pixelOffset);
-    // A short read is no error: the zeroed rest stays black.
+    // A short read is no error: the rest is zeroed, so a file that ends
+    // early leaves black pixels rather than garbage.
     const size_t read = std::fread(texture.pixels, 1, static_cast<size_t>(count), file);
-    (void)read;
+    std::memset(texture.pixels + read, 0, size - read);
     std::fclose(file);
 
     if (texture.bitsPerPixel == 24) swapRedAndBlue(texture.pixels, texture.byteCount);

@@ -1,6 +1,7 @@
 #pragma once
 // Reading pictures and handing them to OpenGL: the operations on the game's
 // Texture records (core/texture.h) and on its whole texture set.
+// Each picture's pixel buffer is freed once OpenGL has its image.
 
 #include <cstdint>
 

@@ -4,6 +4,7 @@
 // recording versions in shell/headless instead. Nothing else in the game
 // knows which platform it is on.
 
+#include <cstddef>
 #include <cstdint>
 
 // A modal error box: caption "Chyba", error icon, one OK button. The text is UTF-8.
@@ -22,3 +23,9 @@ void platformSwapBuffers();
 
 // Asks the main window to close; the shell ends the run once it has.
 void platformRequestClose();
+
+// Room for a picture's pixels, released with std::free; null when memory is
+// short. The bytes are not cleared. A shell whose system can back a large
+// block with large memory pages places it so: filling the ground picture on
+// small pages costs thousands of page faults.
+void* platformAllocatePixels(size_t byteCount);

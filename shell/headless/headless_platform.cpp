@@ -1,6 +1,7 @@
 #include "shell/headless/headless_platform.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "core/platform.h"
 
@@ -33,5 +34,7 @@ int64_t platformCounter() {
     return now;
 }
 int64_t platformCounterFrequency() { return headless().frequency; }
+
+void* platformAllocatePixels(size_t byteCount) { return std::malloc(byteCount); }
 void platformSwapBuffers() { ++headless().swapCount; }
 void platformRequestClose() { ++headless().closeRequests; }

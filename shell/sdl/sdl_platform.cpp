@@ -1,7 +1,10 @@
 // The platform services of core/platform.h on SDL2.
 
+#include <sys/mman.h>
+
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/platform.h"
 #include "shell/sdl/sdl_shell.h"
@@ -37,3 +40,15 @@ int64_t platformCounterFrequency() { return 1000000000; }
 void platformSwapBuffers() { SDL_GL_SwapWindow(boundShell->window); }
 
 void platformRequestClose() { boundShell->closeRequested = true; }
+
+// A block of at least one large page (2 MiB on x86-64) starts on a large-page
+// boundary, and its whole large pages are advised to the kernel, which then
+// fills each with one fault instead of 512. The tail stays on small pages,
+// so that no more is resident than is used.
+void* platformAllocatePixels(size_t byteCount) {
+    constexpr size_t kLargePage = size_t{2} << 20;
+    if (byteCount < kLargePage) return std::malloc(byteCount);
+    void* block = std::aligned_alloc(kLargePage, (byteCount + kLargePage - 1) / kLargePage * kLargePage);
+    if (block != nullptr) madvise(block, byteCount / kLargePage * kLargePage, MADV_HUGEPAGE);
+    return block;
+}

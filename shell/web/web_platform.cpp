@@ -3,6 +3,7 @@
 #include <emscripten.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/platform.h"
 #include "shell/web/web_shell.h"
@@ -35,3 +36,6 @@ int64_t platformCounterFrequency() { return 1000000000; }
 void platformSwapBuffers() {}
 
 void platformRequestClose() { webShell().closeRequested = true; }
+
+// The browser's memory is one linear array: no pages to choose.
+void* platformAllocatePixels(size_t byteCount) { return std::malloc(byteCount); }

@@ -47,10 +47,14 @@ protected:
         game->bubbles[0].setPosition(b.x + 20, b.y, b.z);
     }
 
-    // The sky picture's texel at texture coordinate (0, 1).
+    // The sky texture's texel at texture coordinate (0, 1).
     Colour skyCorner() const {
         const Texture& sky = game->textures[SkyTexture];
-        const uint8_t* p = sky.pixels + static_cast<size_t>(sky.width) * 3 * (sky.height - 1);
+        std::vector<uint8_t> image(static_cast<size_t>(sky.width) * sky.height * 3);
+        glBindTexture(GL_TEXTURE_2D, sky.getGlName());
+        // Rows of a multiple of 4 texels need no padding when packed.
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, image.data());
+        const uint8_t* p = image.data() + static_cast<size_t>(sky.width) * 3 * (sky.height - 1);
         return {double(p[0]), double(p[1]), double(p[2])};
     }
 
