@@ -248,7 +248,8 @@ TEST(GeneratedSounds, PlayerKnocksAreLowerAndLouderAndAllVariantsDiffer) {
 }
 
 TEST(GeneratedData, IsTheSameOnEveryRun) {
-    // The icons go to their own folder (eight PNG sizes and the .ico): the data folder holds the game's 13 files and nothing else.
+    // The icons go to their own folder (eight PNG sizes and the .ico): the
+    // data folder holds the game's 13 files and nothing else.
     ScratchDir again;
     std::filesystem::create_directory(again.path / "data");
     std::filesystem::create_directory(again.path / "icons");
