@@ -20,3 +20,14 @@ int parseLaunchCode(const std::string& tail, GameSettings* settings) {
     *settings = decoded;
     return 1;
 }
+
+bool takeWindowOption(std::string* tail) {
+    const std::string option = kWindowOption;
+    if (tail->compare(0, option.size(), option) != 0 || tail->size() == option.size() ||
+        static_cast<unsigned char>((*tail)[option.size()]) > ' ')
+        return false;
+    std::string::size_type code = option.size();
+    while (code < tail->size() && static_cast<unsigned char>((*tail)[code]) <= ' ') ++code;
+    tail->erase(0, code);
+    return true;
+}

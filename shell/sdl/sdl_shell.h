@@ -22,12 +22,19 @@ struct SdlShell {
     SDL_AudioSpec audioSpec = {};       // what the device plays
     bool videoReady = false;            // message boxes are worth trying
     bool closeRequested = false;        // the game asked for its normal end
+    bool inWindow = false;              // --window: asked for in a window (played full screen as yet)
     DisplayRun run;                     // a refused mode ends the loop; the exit code
 };
 
 // The program's one shell record, which the display steps of
 // shell/display_policy.h work on (shell/sdl/sdl_display.cpp).
 SdlShell& sdlShell();
+
+// --- shell/sdl/sdl_platform.cpp ---------------------------------------------
+
+// Closes the error box that is open, if any, and opens no more: their texts
+// go to stderr alone. Safe in a signal handler.
+void closeErrorBox();
 
 // --- shell/sdl/sdl_keys.cpp -------------------------------------------------
 

@@ -30,6 +30,9 @@ struct Win32Display {
 // The program's one display record, which the platform services use.
 Win32Display& mainDisplay();
 
+// The command line asked for the game in a window (--window CODE).
+bool launchedInWindow();
+
 // Fills the pixel-format request: double-buffered RGBA with a 32-bit depth
 // buffer, 16 colour bits for colour code 'H', else 32.
 PIXELFORMATDESCRIPTOR pixelFormatFor(const GameSettings& settings);

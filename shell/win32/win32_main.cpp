@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "core/game.h"
 #include "core/settings.h"
 #include "shell/win32/win32_display.h"
@@ -14,6 +16,7 @@ namespace {
 Game game;
 Win32Display display;
 GameSettings launchSettings;
+bool launchInWindow = false;  // --window: asked for in a window (played full screen as yet)
 HWND mainWindow = nullptr;
 
 // The window timer is started at most once per process; its messages drive
@@ -97,7 +100,7 @@ int registerWindowClass(HINSTANCE instance) {
     windowClass.style = 0;
     windowClass.lpfnWndProc = windowProcedure;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));  // the game's own (korvada_icon.rc)
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = CreateSolidBrush(RGB(0, 0, 0));
     windowClass.lpszClassName = kClassName;
@@ -107,11 +110,15 @@ int registerWindowClass(HINSTANCE instance) {
 
 Win32Display& mainDisplay() { return display; }
 
+bool launchedInWindow() { return launchInWindow; }
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     // mingw-w64's start-up code splits lpCmdLine by its own quoting rules;
     // the launch code is read from the raw command line instead, the way
     // Windows itself hands the tail to a program.
-    if (!decodeLaunchCode(windowsCommandTail(GetCommandLineA()), &launchSettings)) return kExitBadLaunchCode;
+    std::string tail = windowsCommandTail(GetCommandLineA());
+    launchInWindow = takeWindowOption(&tail);
+    if (!decodeLaunchCode(tail, &launchSettings)) return kExitBadLaunchCode;
 
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
     // The creation message starts the game; a start that cannot draw refuses
