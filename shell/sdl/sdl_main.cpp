@@ -16,6 +16,7 @@
 
 #include "core/game.h"
 #include "core/platform.h"
+#include "korvada_icon_pixels.h"
 #include "korvada_version.h"
 #include "shell/display_policy.h"
 #include "shell/sdl/sdl_shell.h"
@@ -66,6 +67,15 @@ bool openDisplay(SdlShell& shell) {
     }
     shell.videoReady = true;
     return true;
+}
+
+// The game's own icon on its window, not the window manager's generic one.
+void useGameIcon(SDL_Window* window) {
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char*>(kIconPixels), kIconPixelSize,
+                                                           kIconPixelSize, 32, kIconPixelSize * 4, SDL_PIXELFORMAT_RGBA32);
+    if (icon == nullptr) return;
+    SDL_SetWindowIcon(window, icon);
+    SDL_FreeSurface(icon);
 }
 
 bool ending(const SdlShell& shell) { return shell.run.quitPosted || shell.closeRequested || endSignalled; }
@@ -142,6 +152,7 @@ int main(int argc, char** argv) {
         SDL_Quit();
         return kExitStartFailed;
     }
+    useGameIcon(shell.window);
     if (!shell.run.quitPosted) showGameWindow(game, shell);
     runLoop(shell);
     const int code = finishRun(shell);

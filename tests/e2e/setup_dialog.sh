@@ -72,6 +72,11 @@ wait_game_window
 [ "$(readlink "/proc/$(game_child)/cwd")" = "$(cd "$DATA" && pwd -P)" ] || fail "the game does not run in the data folder"
 [ "$(cat "$saved")" = 2HNMN ] || fail "saved '$(cat "$saved")', expected 2HNMN"
 note "Enter started '$(command_line)' in $(readlink "/proc/$(game_child)/cwd"); saved $(cat "$saved")"
+# The class of the desktop entry's StartupWMClass, so a dock shows one
+# Korvada, and the game's own icon.
+class=$(xprop -id "$GAME_WINDOW" -notype WM_CLASS)
+[ "$class" = 'WM_CLASS = "korvada", "korvada"' ] || fail "the game window's $class"
+xprop -id "$GAME_WINDOW" _NET_WM_ICON | grep -q 'Icon (64 x 64)' || fail "the game window has no icon of its own"
 shot game
 play_round space
 note "Esc + Space: the round ended and the dialog is back with the focus"

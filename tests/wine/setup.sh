@@ -2,8 +2,9 @@
 # KorvadaSetup.exe on an 800x600 screen: the dialog shows with the rows the
 # screen cannot switch to disabled; keyboard choices and Enter save the code
 # in %APPDATA%\Korvada\launch-code.txt and start korvada.exe with it, which
-# draws the scene. Then the dialog in Czech opens with the saved code, and
-# Esc closes it without starting or saving anything.
+# draws the scene. When the game ends the dialog is back with the focus on
+# Play: Enter plays again, Esc closes it. Then the dialog in Czech opens with
+# the saved code, and Esc closes it without starting or saving anything.
 source "$(dirname "$0")/wine_harness.sh"
 exe="$data_dir/KorvadaSetup.exe"
 [ -f "$exe" ] || fail "$exe is missing"
@@ -22,6 +23,12 @@ game_pid() {
   return 0
 }
 dialog_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+# dialog_back TITLE: the dialog shown again and focused once the game has ended.
+dialog_back() {
+  wait_for eval '[ -n "$(dialog_window "$1")" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$(dialog_window "$1")" ]' ||
+    fail "the dialog '$1' did not come back focused"
+  sleep 0.5
+}
 
 # end_game PID: in the game's window, Esc, then Space once the end screen has
 # shown for 1.6 s.
@@ -40,20 +47,17 @@ wait_for eval '[ -n "$(dialog_window "Korvada – settings")" ]' || fail "no dia
 sleep 1
 import -window root "png:$work/dialog-en.png"
 # Down: from 800 x 600 past the disabled 640 x 480 to the second 800 x 600;
-# then by Tab and arrow 16 bits, by mnemonics blending off, 12 bottles and
-# sound off, and Enter.
-for key in Down Tab Left alt+l alt+b; do xdotool key "$key"; sleep 0.2; done
+# then by Tab past Full screen and arrow 16 bits, by mnemonics blending off,
+# 12 bottles and sound off, and Enter.
+for key in Down Tab Tab Left alt+l alt+b; do xdotool key "$key"; sleep 0.2; done
 xdotool type 12
 xdotool key alt+s
 sleep 0.2
 import -window root "png:$work/dialog-chosen.png"
 xdotool key Return
-rc=$(wait_exit 20)
-[ "$rc" = 0 ] || fail "KorvadaSetup.exe ended with $rc"
+wait_for eval '[ -n "$(game_pid 2HNMN)" ]' || fail "korvada.exe 2HNMN was not started"
 [ "$(cat "$saved" 2>/dev/null)" = 2HNMN ] || fail "saved code '$(cat "$saved" 2>/dev/null)', expected 2HNMN"
 echo "saved: $(cat "$saved")"
-
-wait_for eval '[ -n "$(game_pid 2HNMN)" ]' || fail "korvada.exe 2HNMN was not started"
 pid=$(game_pid 2HNMN)
 echo "game: $(tr '\0' ' ' </proc/"$pid"/cmdline) in $(readlink /proc/"$pid"/cwd)"
 [ "$(readlink /proc/"$pid"/cwd)" = "$(cd "$data_dir" && pwd -P)" ] || fail "the game does not run in the setup's folder"
@@ -63,6 +67,17 @@ import -window root "png:$work/game.png"
 colours=$(convert "$work/game.png" -format %k info:)
 [ "$colours" -ge 200 ] || fail "the game's screen shows $colours colours: no scene"
 end_game "$pid"
+dialog_back "Korvada – settings"
+echo "the dialog is back"
+# Play has the focus: Enter plays the same choice again.
+xdotool key Return
+wait_for eval '[ -n "$(game_pid 2HNMN)" ]' || fail "Enter in the dialog that came back started no game"
+end_game "$(game_pid 2HNMN)"
+dialog_back "Korvada – settings"
+xdotool key Escape
+rc=$(wait_exit 20)
+[ "$rc" = 0 ] || fail "KorvadaSetup.exe ended with $rc"
+echo "Enter played again; Esc closed the dialog"
 
 # The dialog again, in Czech when the system has the Czech locale (Wine takes
 # its language from it). It opens with the saved code; however often Down is
@@ -82,8 +97,7 @@ sleep 1
 import -window root "png:$work/dialog-again.png"
 for key in Down Down Down Down Down; do xdotool key "$key"; sleep 0.2; done
 xdotool key Return
-rc=$(wait_exit 20)
-[ "$rc" = 0 ] || fail "KorvadaSetup.exe ended with $rc"
+wait_for eval '[ -n "$(game_pid "")" ]' || fail "no game started"
 code=$(cat "$saved")
 case "$code" in
   [02]HNMN) echo "after Down x5: $code" ;;
@@ -91,6 +105,10 @@ case "$code" in
 esac
 wait_for eval '[ -n "$(game_pid "$code")" ]' || fail "korvada.exe $code was not started"
 end_game "$(game_pid "$code")"
+dialog_back "$title"
+xdotool key Escape
+rc=$(wait_exit 20)
+[ "$rc" = 0 ] || fail "KorvadaSetup.exe ended with $rc"
 
 # Esc closes the dialog: no game, nothing saved.
 rm -f "$work/exit"
