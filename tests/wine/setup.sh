@@ -25,7 +25,8 @@ game_pid() {
 dialog_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
 # dialog_back TITLE: the dialog shown again and focused once the game has ended.
 dialog_back() {
-  wait_for eval '[ -n "$(dialog_window "$1")" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$(dialog_window "$1")" ]' ||
+  local back=$1  # wait_for's eval sees its own $1
+  wait_for eval '[ -n "$(dialog_window "$back")" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$(dialog_window "$back")" ]' ||
     fail "the dialog '$1' did not come back focused"
   sleep 0.5
 }
@@ -42,7 +43,7 @@ end_game() {
   wait_for eval '[ ! -d /proc/'"$1"' ]' || fail "the game did not end"
 }
 
-LANG=C.UTF-8 run_game "$data_dir" 60 -all
+LANG=C.UTF-8 run_game "$data_dir" 150 -all
 wait_for eval '[ -n "$(dialog_window "Korvada – settings")" ]' || fail "no dialog 'Korvada – settings'"
 sleep 1
 import -window root "png:$work/dialog-en.png"
@@ -91,7 +92,7 @@ fi
 # A running wineserver keeps the language it started with.
 timeout 20 wineserver -k || true
 rm -f "$work/exit"
-LANG=$language run_game "$data_dir" 60 -all
+LANG=$language run_game "$data_dir" 100 -all
 wait_for eval '[ -n "$(dialog_window "$title")" ]' || fail "no dialog '$title'"
 sleep 1
 import -window root "png:$work/dialog-again.png"
