@@ -210,13 +210,10 @@ int main(int argc, char** argv) {
     if (argc > 2) return usage(stderr, kExitCannotStart);
     if (argc == 2) {
         const std::string option = argv[1];
+        if (option == "--help" || option == "-h") return usage(stdout, 0);
+        if (option == "--version") return std::printf("korvada-setup %s\n", KORVADA_VERSION_STRING) > 0 ? 0 : 1;
         if (option == "--play") mode = Mode::Play;
         else if (option == "--print") mode = Mode::Print;
-        else if (option == "--help" || option == "-h") return usage(stdout, 0);
-        else if (option == "--version") {
-            std::printf("korvada-setup %s\n", KORVADA_VERSION_STRING);
-            return 0;
-        }
         else return usage(stderr, kExitCannotStart);
     }
     const SetupTexts& texts = setupTexts(messageLanguage());

@@ -43,7 +43,7 @@ end_game() {
   wait_for eval '[ ! -d /proc/'"$1"' ]' || fail "the game did not end"
 }
 
-LANG=C.UTF-8 run_game "$data_dir" 150 -all
+LANG=C.UTF-8 run_game "$data_dir" 300 -all
 wait_for eval '[ -n "$(dialog_window "Korvada – settings")" ]' || fail "no dialog 'Korvada – settings'"
 sleep 1
 import -window root "png:$work/dialog-en.png"
@@ -92,7 +92,7 @@ fi
 # A running wineserver keeps the language it started with.
 timeout 20 wineserver -k || true
 rm -f "$work/exit"
-LANG=$language run_game "$data_dir" 100 -all
+LANG=$language run_game "$data_dir" 200 -all
 wait_for eval '[ -n "$(dialog_window "$title")" ]' || fail "no dialog '$title'"
 sleep 1
 import -window root "png:$work/dialog-again.png"
