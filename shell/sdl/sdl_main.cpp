@@ -10,9 +10,9 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
-
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "core/game.h"
 #include "core/platform.h"
