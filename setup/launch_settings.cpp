@@ -30,13 +30,14 @@ void chooseBottles(GameSettings* settings, int bottles) {
     settings->bottleCount = bottles == kDefaultBottleCount ? 0 : bottles;
 }
 
-// --- The saved code ---------------------------------------------------------
+// --- The saved choice -------------------------------------------------------
 
 namespace {
 // Longer than any line the setup writes; a file past it is not ours.
 constexpr std::streamsize kLongestSavedFile = 16;
+constexpr const char* kWindowMark = " window";
 
-// The code alone: the line end the setup writes, or a Windows editor's.
+// The line alone: the line end the setup writes, or a Windows editor's.
 std::string withoutLineEnd(std::string text) {
     if (!text.empty() && text.back() == '\n') text.pop_back();
     if (!text.empty() && text.back() == '\r') text.pop_back();
@@ -44,29 +45,40 @@ std::string withoutLineEnd(std::string text) {
 }
 }  // namespace
 
+std::vector<std::string> gameArguments(const LaunchChoice& choice) {
+    const std::string code = encodeLaunchCode(choice.settings);
+    if (choice.fullScreen) return {code};
+    return {kWindowOption, code};
+}
+
+std::string savedLine(const LaunchChoice& choice) {
+    return encodeLaunchCode(choice.settings) + (choice.fullScreen ? "" : kWindowMark);
+}
+
 SavedCode readSavedCode(const std::filesystem::path& file) {
     SavedCode saved;
-    saved.settings = defaultSettings();
+    saved.choice.settings = defaultSettings();
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) return saved;
     std::ifstream in(file, std::ios::binary);
     char buffer[kLongestSavedFile + 1];
     in.read(buffer, sizeof buffer);
     if (in.bad() || in.gcount() > kLongestSavedFile) return saved;
-    const std::string code = withoutLineEnd(std::string(buffer, static_cast<size_t>(in.gcount())));
+    const std::string line = withoutLineEnd(std::string(buffer, static_cast<size_t>(in.gcount())));
 
     // Only what the dialog itself would write: a code the game takes, in the
     // letters the setup uses, with a bottle count the dialog offers.
-    GameSettings settings;
-    if (!parseLaunchCode(code, &settings) || encodeLaunchCode(settings) != code ||
-        bottlesToLay(settings) > kMostBottles)
-        return saved;
-    saved.settings = settings;
+    LaunchChoice choice;
+    const std::string code = line.substr(0, 5);
+    if (!parseLaunchCode(code, &choice.settings) || bottlesToLay(choice.settings) > kMostBottles) return saved;
+    choice.fullScreen = line.size() == code.size();
+    if (savedLine(choice) != line) return saved;
+    saved.choice = choice;
     saved.found = true;
     return saved;
 }
 
-bool writeSavedCode(const std::filesystem::path& file, const std::string& code, FlushFile flush, std::string* error) {
+bool writeSavedCode(const std::filesystem::path& file, const std::string& line, FlushFile flush, std::string* error) {
     namespace fs = std::filesystem;
     std::error_code failure;
     if (file.has_parent_path()) fs::create_directories(file.parent_path(), failure);
@@ -78,7 +90,7 @@ bool writeSavedCode(const std::filesystem::path& file, const std::string& code, 
     temporary += ".tmp";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << code << '\n';
+        out << line << '\n';
         out.close();
         if (!out) {
             fs::remove(temporary, failure);
@@ -113,16 +125,45 @@ OfferedRows offeredRows(const std::vector<Resolution>& screenModes) {
     return offered;
 }
 
+OfferedRows fittingRows(Resolution freeArea) {
+    OfferedRows fits{};
+    for (int row = 0; row < kResolutionCount; ++row)
+        fits[row] = resolutionTable[row].width <= freeArea.width && resolutionTable[row].height <= freeArea.height;
+    return fits;
+}
+
 bool anyOffered(const OfferedRows& offered) {
     return std::find(offered.begin(), offered.end(), true) != offered.end();
 }
 
-GameSettings startingSettings(GameSettings saved, const OfferedRows& offered) {
-    if (offered[saved.resolutionIndex] || !anyOffered(offered)) return saved;
+ScreenRows everyRow() {
+    ScreenRows every;
+    every.fullScreen.fill(true);
+    every.window.fill(true);
+    return every;
+}
+
+const OfferedRows& rowsFor(const ScreenRows& screen, bool fullScreen) {
+    return fullScreen ? screen.fullScreen : screen.window;
+}
+
+int largestRow(const OfferedRows& rows) {
     const auto area = [](int row) { return resolutionTable[row].width * resolutionTable[row].height; };
     int largest = -1;
     for (int row = 0; row < kResolutionCount; ++row)
-        if (offered[row] && (largest < 0 || area(row) > area(largest))) largest = row;
-    saved.resolutionIndex = largest;
+        if (rows[row] && (largest < 0 || area(row) > area(largest))) largest = row;
+    return largest;
+}
+
+LaunchChoice startingChoice(LaunchChoice saved, const ScreenRows& screen) {
+    if (saved.fullScreen && !anyOffered(screen.fullScreen) && anyOffered(screen.window)) {
+        saved.fullScreen = false;
+        saved.settings.resolutionIndex = largestRow(screen.window);
+        return saved;
+    }
+    if (!saved.fullScreen && !anyOffered(screen.window)) saved.fullScreen = true;
+    const OfferedRows& rows = rowsFor(screen, saved.fullScreen);
+    if (!rows[saved.settings.resolutionIndex] && anyOffered(rows))
+        saved.settings.resolutionIndex = largestRow(rows);
     return saved;
 }

@@ -33,26 +33,41 @@ GameSettings defaultSettings();
 // as the game's own default ('A'), so the default code stays "0TYAY".
 void chooseBottles(GameSettings* settings, int bottles);
 
-// --- The saved code ---------------------------------------------------------
+// --- The saved choice -------------------------------------------------------
 
-struct SavedCode {
-    GameSettings settings;  // the defaults unless `found`
-    bool found = false;     // the file held a code the setup would write itself
+// What Play starts: the launch code's settings, full screen or in a window.
+struct LaunchChoice {
+    GameSettings settings;
+    bool fullScreen = true;
 };
 
-// Reads the one-line file. A missing, empty, unreadable or over-long file, or
-// one holding anything but a code the dialog can show, gives the defaults:
-// the file is never trusted as a code.
+// The game's arguments for the choice: "CODE", or "--window CODE".
+std::vector<std::string> gameArguments(const LaunchChoice& choice);
+
+// Not found, or anything but a line the setup writes itself: the defaults,
+// full screen.
+struct SavedCode {
+    LaunchChoice choice;
+    bool found = false;
+};
+
+// Reads the one-line file: the code alone (full screen, as every file of
+// version 1.0.0 holds) or the code and " window". A missing, empty,
+// unreadable or over-long file, or one holding anything but a code the
+// dialog can show, gives the defaults: the file is never trusted as a code.
 SavedCode readSavedCode(const std::filesystem::path& file);
+
+// The file's line for a choice, without its line end.
+std::string savedLine(const LaunchChoice& choice);
 
 // Makes a file that is on the disk for good, not just in the system's cache;
 // returns false when it cannot. Given by the platform.
 using FlushFile = bool (*)(const std::filesystem::path& file);
 
-// Writes "CODE\n" to a temporary file beside `file`, flushes it and renames it
+// Writes "LINE\n" to a temporary file beside `file`, flushes it and renames it
 // over `file`, creating the folder first. A crash or a full disk leaves the
 // old file whole. On failure returns false with the reason in *error.
-bool writeSavedCode(const std::filesystem::path& file, const std::string& code, FlushFile flush, std::string* error);
+bool writeSavedCode(const std::filesystem::path& file, const std::string& line, FlushFile flush, std::string* error);
 
 // --- Resolutions a screen offers ----------------------------------------------
 
@@ -62,9 +77,30 @@ using OfferedRows = std::array<bool, kResolutionCount>;
 // screen's modes: the game switches to exactly its row's size or refuses.
 OfferedRows offeredRows(const std::vector<Resolution>& screenModes);
 
+// The rows whose size fits in the desktop's free area, as windows.
+OfferedRows fittingRows(Resolution freeArea);
+
 bool anyOffered(const OfferedRows& offered);
 
-// The settings the dialog opens with: the saved ones, their resolution
-// replaced when the screen does not offer it by the largest row it offers.
-// With nothing offered the row stays: there is nothing better to show.
-GameSettings startingSettings(GameSettings saved, const OfferedRows& offered);
+// What a screen allows: each row full screen, and in a window.
+struct ScreenRows {
+    OfferedRows fullScreen;
+    OfferedRows window;
+};
+
+// Without a screen to ask, every row is worth a try either way.
+ScreenRows everyRow();
+
+// The rows the dialog lets the player choose with this full-screen choice.
+const OfferedRows& rowsFor(const ScreenRows& screen, bool fullScreen);
+
+// The choice the dialog opens with, and --print and --play use: the saved
+// one where the screen allows it. A row the screen lacks is replaced by the
+// largest it allows; with no row full screen the choice becomes a window of
+// the largest size that fits, and with no row that fits in a window, full
+// screen. With nothing allowed at all the choice stays: there is nothing
+// better to show, and nothing to play.
+LaunchChoice startingChoice(LaunchChoice saved, const ScreenRows& screen);
+
+// The largest row allowed, or -1 for none.
+int largestRow(const OfferedRows& rows);

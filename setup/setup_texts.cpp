@@ -18,6 +18,7 @@ const SetupTexts kCzech = {
     "_Rozlišení:",
     " (výchozí)",
     " – obrazovka ho nenabízí",
+    " – jen v okně",
     "Tato obrazovka nenabízí žádné z rozlišení hry.",
     "_Barevná hloubka:",
     "_16 bitů",
@@ -25,11 +26,15 @@ const SetupTexts kCzech = {
     "_Průhlednost (blending)",
     "Počet _lahví:",
     "_Zvuk",
+    "Na celou _obrazovku",
     "_Hrát",
     "Za_vřít",
     "verze ",
     "Nastavení nelze uložit: ",
     "Hru nelze spustit: ",
+    "Hra nepřijala nastavení (kód 1).",
+    "Hra se nespustila, nebo obrazovka odmítla její rozlišení (kód 2).",
+    "Hra skončila chybou, kód ",
 };
 
 const SetupTexts kEnglish = {
@@ -37,6 +42,7 @@ const SetupTexts kEnglish = {
     "_Resolution:",
     " (default)",
     " – this screen does not offer it",
+    " – in a window only",
     "This screen offers none of the game's resolutions.",
     "Colour _depth:",
     "_16 bits",
@@ -44,20 +50,37 @@ const SetupTexts kEnglish = {
     "B_lending (translucent bottles)",
     "_Bottles:",
     "_Sound",
+    "_Full screen",
     "_Play",
     "_Close",
     "version ",
     "The settings cannot be saved: ",
     "The game cannot be started: ",
+    "The game did not take its settings (exit code 1).",
+    "The game could not start, or the screen refused its resolution (exit code 2).",
+    "The game failed with exit code ",
 };
 }  // namespace
 
 const SetupTexts& setupTexts(Language language) { return language == Language::Czech ? kCzech : kEnglish; }
 
-std::string resolutionLabel(const SetupTexts& texts, int row, bool offered) {
+std::string resolutionLabel(const SetupTexts& texts, int row, bool fullScreen, bool window) {
     const Resolution size = resolutionTable[row];
     std::string label = std::to_string(size.width) + " × " + std::to_string(size.height);
     if (row == 0) label += texts.defaultRow;
-    if (!offered) label += texts.notOffered;
+    if (!fullScreen) label += window ? texts.windowOnly : texts.notOffered;
     return label;
+}
+
+std::string gameEndLine(const SetupTexts& texts, int exitCode) {
+    switch (exitCode) {
+    case 0:
+        return "";
+    case 1:
+        return texts.refusedCode;
+    case 2:
+        return texts.notStarted;
+    default:
+        return texts.endedWith + std::to_string(exitCode) + ".";
+    }
 }

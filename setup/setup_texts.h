@@ -15,7 +15,8 @@ struct SetupTexts {
     const char* title;
     const char* resolution;
     const char* defaultRow;     // after row 0, which the code "0…" names
-    const char* notOffered;     // after a row the screen cannot show
+    const char* notOffered;     // after a row the screen can show neither way
+    const char* windowOnly;     // after a row the screen can show in a window only
     const char* noneOffered;    // when the screen shows none of the rows
     const char* colourDepth;
     const char* bits16;
@@ -23,14 +24,23 @@ struct SetupTexts {
     const char* blending;
     const char* bottles;
     const char* sound;
+    const char* fullScreen;
     const char* play;
     const char* close;
     const char* version;        // followed by the version number
     const char* cannotSave;     // followed by the reason
     const char* cannotStart;    // followed by the reason
+    const char* refusedCode;    // the game ended with code 1
+    const char* notStarted;     // the game ended with code 2
+    const char* endedWith;      // any other failure, followed by the code
 };
 
 const SetupTexts& setupTexts(Language language);
 
-// "1024 × 768", with the default's or the screen's remark.
-std::string resolutionLabel(const SetupTexts& texts, int row, bool offered);
+// "1024 × 768", with the default's remark and the screen's: nothing when it
+// can show the row full screen, else whether a window of its size fits.
+std::string resolutionLabel(const SetupTexts& texts, int row, bool fullScreen, bool window);
+
+// The line the dialog shows after a round that ended with this exit code
+// (128 + N after signal N); empty after a normal end.
+std::string gameEndLine(const SetupTexts& texts, int exitCode);

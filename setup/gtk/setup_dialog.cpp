@@ -1,21 +1,31 @@
 // The settings dialog: one window, its controls in a grid, Play as the
 // default button (Enter) and Close on Esc. Every control is reachable by Tab,
-// the radio groups by the arrow keys, and each label by its mnemonic.
+// the radio groups by the arrow keys, and each label by its mnemonic. It
+// stays until Close: each round hides it, and its end brings it back.
 
 #include <gtk/gtk.h>
+#include <sys/wait.h>
+
+#include <cstdio>
 
 #include "korvada_version.h"
 #include "setup/gtk/setup_gtk.h"
 
 namespace {
 struct Dialog {
+    const SetupTexts* texts = nullptr;
+    ScreenRows screen;
+    LaunchChoice choice;  // what the dialog opened with, then the last round's
+    const StartRound* start = nullptr;
     GtkWidget* window = nullptr;
     GtkWidget* rows[kResolutionCount] = {};
+    GtkWidget* fullScreen = nullptr;
     GtkWidget* bits16 = nullptr;
     GtkWidget* blending = nullptr;
     GtkWidget* bottles = nullptr;
     GtkWidget* sound = nullptr;
-    bool play = false;
+    GtkWidget* play = nullptr;
+    GtkWidget* roundEnd = nullptr;  // why the last round failed
 };
 
 // A radio group's mnemonic must land on the chosen button: landing on
@@ -43,26 +53,58 @@ void choose(GtkWidget* radio, GtkWidget* label) {
     gtk_label_set_mnemonic_widget(GTK_LABEL(label), radio);
 }
 
-void addResolutions(Dialog& d, const SetupTexts& texts, const OfferedRows& offered, int chosen, GtkWidget* grid) {
+GtkWidget* checkBox(const char* text, bool on, GtkWidget* grid, int top) {
+    GtkWidget* box = gtk_check_button_new_with_mnemonic(text);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(box), on);
+    gtk_grid_attach(GTK_GRID(grid), box, 1, top, 1, 1);
+    return box;
+}
+
+int chosenRow(const Dialog& d) {
+    for (int row = 0; row < kResolutionCount; ++row)
+        if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.rows[row]))) return row;
+    return 0;
+}
+
+// The rows the full-screen choice allows; a chosen row it does not allow
+// gives way to the largest it does. Play only with a row to play.
+void allowRows(Dialog& d) {
+    const OfferedRows& allowed =
+        rowsFor(d.screen, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.fullScreen)) != FALSE);
+    for (int row = 0; row < kResolutionCount; ++row) gtk_widget_set_sensitive(d.rows[row], allowed[row]);
+    if (!allowed[chosenRow(d)] && anyOffered(allowed))
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(d.rows[largestRow(allowed)]), TRUE);
+    gtk_widget_set_sensitive(d.play, anyOffered(allowed));
+}
+
+void onFullScreenToggled(GtkToggleButton*, gpointer data) { allowRows(*static_cast<Dialog*>(data)); }
+
+void addResolutions(Dialog& d, GtkWidget* grid) {
+    const SetupTexts& texts = *d.texts;
     GtkWidget* label = groupLabel(texts.resolution, grid, 0);
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
     for (int row = 0; row < kResolutionCount; ++row) {
-        d.rows[row] = radioIn(row ? d.rows[0] : nullptr, resolutionLabel(texts, row, offered[row]).c_str(), false);
-        gtk_widget_set_sensitive(d.rows[row], offered[row]);
+        const std::string text = resolutionLabel(texts, row, d.screen.fullScreen[row], d.screen.window[row]);
+        d.rows[row] = radioIn(row ? d.rows[0] : nullptr, text.c_str(), false);
         g_signal_connect(d.rows[row], "toggled", G_CALLBACK(followChosenRadio), label);
         gtk_box_pack_start(GTK_BOX(column), d.rows[row], FALSE, FALSE, 0);
     }
-    choose(d.rows[chosen], label);
+    choose(d.rows[d.choice.settings.resolutionIndex], label);
     gtk_grid_attach(GTK_GRID(grid), column, 1, 0, 1, 1);
-    if (!anyOffered(offered)) {
+
+    // A choice only where the screen leaves one.
+    d.fullScreen = checkBox(texts.fullScreen, d.choice.fullScreen, grid, 1);
+    gtk_widget_set_sensitive(d.fullScreen, anyOffered(d.screen.fullScreen) && anyOffered(d.screen.window));
+    g_signal_connect(d.fullScreen, "toggled", G_CALLBACK(onFullScreenToggled), &d);
+    if (!anyOffered(d.screen.fullScreen) && !anyOffered(d.screen.window)) {
         GtkWidget* note = gtk_label_new(texts.noneOffered);
         gtk_label_set_xalign(GTK_LABEL(note), 0);
-        gtk_grid_attach(GTK_GRID(grid), note, 1, 1, 1, 1);
+        gtk_grid_attach(GTK_GRID(grid), note, 1, 2, 1, 1);
     }
 }
 
 void addColourDepth(Dialog& d, const SetupTexts& texts, bool sixteen, GtkWidget* grid) {
-    GtkWidget* label = groupLabel(texts.colourDepth, grid, 2);
+    GtkWidget* label = groupLabel(texts.colourDepth, grid, 3);
     GtkWidget* line = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
     d.bits16 = radioIn(nullptr, texts.bits16, true);
     GtkWidget* bits32 = radioIn(d.bits16, texts.bits32, true);
@@ -71,18 +113,11 @@ void addColourDepth(Dialog& d, const SetupTexts& texts, bool sixteen, GtkWidget*
         gtk_box_pack_start(GTK_BOX(line), radio, FALSE, FALSE, 0);
     }
     choose(sixteen ? d.bits16 : bits32, label);
-    gtk_grid_attach(GTK_GRID(grid), line, 1, 2, 1, 1);
-}
-
-GtkWidget* checkBox(const char* text, bool on, GtkWidget* grid, int top) {
-    GtkWidget* box = gtk_check_button_new_with_mnemonic(text);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(box), on);
-    gtk_grid_attach(GTK_GRID(grid), box, 1, top, 1, 1);
-    return box;
+    gtk_grid_attach(GTK_GRID(grid), line, 1, 3, 1, 1);
 }
 
 void addBottles(Dialog& d, const SetupTexts& texts, int bottles, GtkWidget* grid) {
-    GtkWidget* label = groupLabel(texts.bottles, grid, 4);
+    GtkWidget* label = groupLabel(texts.bottles, grid, 5);
     gtk_label_set_yalign(GTK_LABEL(label), 0.5);
     d.bottles = gtk_spin_button_new_with_range(kFewestBottles, kMostBottles, 1);
     gtk_spin_button_set_value(GTK_SPIN_BUTTON(d.bottles), bottles);
@@ -91,34 +126,50 @@ void addBottles(Dialog& d, const SetupTexts& texts, int bottles, GtkWidget* grid
     gtk_entry_set_activates_default(GTK_ENTRY(d.bottles), TRUE);
     gtk_label_set_mnemonic_widget(GTK_LABEL(label), d.bottles);
     gtk_widget_set_halign(d.bottles, GTK_ALIGN_START);
-    gtk_grid_attach(GTK_GRID(grid), d.bottles, 1, 4, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), d.bottles, 1, 5, 1, 1);
+}
+
+LaunchChoice chosenChoice(const Dialog& d);
+
+// The round is over: the dialog again, Play focused, and why it failed.
+void onGameEnded(GPid game, gint status, gpointer data) {
+    Dialog& d = *static_cast<Dialog*>(data);
+    g_spawn_close_pid(game);
+    const int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    const std::string line = gameEndLine(*d.texts, exitCode);
+    if (!line.empty()) std::fprintf(stderr, "korvada-setup: %s\n", line.c_str());
+    gtk_label_set_text(GTK_LABEL(d.roundEnd), line.c_str());
+    gtk_widget_set_visible(d.roundEnd, !line.empty());
+    gtk_widget_show(d.window);
+    gtk_window_present(GTK_WINDOW(d.window));
+    gtk_widget_grab_focus(d.play);
 }
 
 void onPlay(GtkButton*, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
-    d.play = true;
+    d.choice = chosenChoice(d);
+    gtk_widget_hide(d.roundEnd);
+    const GPid game = (*d.start)(d.choice);
+    if (game == 0) return;
     gtk_widget_hide(d.window);
-    gtk_main_quit();
+    g_child_watch_add(game, onGameEnded, &d);
 }
 
-void onClose(GtkWidget*, gpointer data) {
-    gtk_widget_hide(static_cast<Dialog*>(data)->window);
-    gtk_main_quit();
-}
+void onClose(GtkWidget*, gpointer) { gtk_main_quit(); }
 
 gboolean onDelete(GtkWidget* window, GdkEvent*, gpointer data) {
     onClose(window, data);
     return TRUE;
 }
 
-GtkWidget* buttonRow(Dialog& d, const SetupTexts& texts, bool playable) {
+GtkWidget* buttonRow(Dialog& d, const SetupTexts& texts) {
     GtkWidget* line = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
     const std::string version = std::string(texts.version) + KORVADA_VERSION_STRING;
     GtkWidget* about = gtk_label_new(version.c_str());
     gtk_style_context_add_class(gtk_widget_get_style_context(about), "dim-label");
     gtk_box_pack_start(GTK_BOX(line), about, FALSE, FALSE, 0);
 
-    GtkWidget* play = gtk_button_new_with_mnemonic(texts.play);
+    GtkWidget* play = d.play = gtk_button_new_with_mnemonic(texts.play);
     GtkWidget* close = gtk_button_new_with_mnemonic(texts.close);
     gtk_box_pack_end(GTK_BOX(line), play, FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(line), close, FALSE, FALSE, 0);
@@ -131,58 +182,69 @@ GtkWidget* buttonRow(Dialog& d, const SetupTexts& texts, bool playable) {
     gtk_widget_set_can_default(play, TRUE);
     gtk_window_set_default(GTK_WINDOW(d.window), play);
     gtk_style_context_add_class(gtk_widget_get_style_context(play), "suggested-action");
-    gtk_widget_set_sensitive(play, playable);
     return line;
 }
 
-GameSettings chosenSettings(const Dialog& d, GameSettings settings) {
-    for (int row = 0; row < kResolutionCount; ++row)
-        if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.rows[row]))) settings.resolutionIndex = row;
+LaunchChoice chosenChoice(const Dialog& d) {
+    LaunchChoice choice = d.choice;
+    GameSettings& settings = choice.settings;
+    settings.resolutionIndex = chosenRow(d);
     settings.colorCode = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.bits16)) ? 'H' : 'T';
     settings.blending = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.blending)) ? 1 : 0;
     // A number typed but not yet confirmed counts, limited to the range.
     gtk_spin_button_update(GTK_SPIN_BUTTON(d.bottles));
     chooseBottles(&settings, gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(d.bottles)));
     settings.sound = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.sound)) ? 1 : 0;
-    return settings;
+    choice.fullScreen = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.fullScreen)) != FALSE;
+    return choice;
 }
 }  // namespace
 
-bool runSetupDialog(const SetupTexts& texts, const OfferedRows& offered, GameSettings* settings) {
+void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchChoice choice, const StartRound& play) {
     Dialog d;
+    d.texts = &texts;
+    d.screen = screen;
+    d.choice = choice;
+    d.start = &play;
     d.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(d.window), texts.title);
     gtk_window_set_resizable(GTK_WINDOW(d.window), FALSE);
     gtk_window_set_position(GTK_WINDOW(d.window), GTK_WIN_POS_CENTER);
     gtk_window_set_type_hint(GTK_WINDOW(d.window), GDK_WINDOW_TYPE_HINT_DIALOG);
-    gtk_window_set_icon_name(GTK_WINDOW(d.window), "applications-games");
     g_signal_connect(d.window, "delete-event", G_CALLBACK(onDelete), &d);
 
     GtkWidget* grid = gtk_grid_new();
     gtk_grid_set_row_spacing(GTK_GRID(grid), 10);
     gtk_grid_set_column_spacing(GTK_GRID(grid), 18);
-    addResolutions(d, texts, offered, settings->resolutionIndex, grid);
-    addColourDepth(d, texts, settings->colorCode == 'H', grid);
-    d.blending = checkBox(texts.blending, settings->blending, grid, 3);
-    addBottles(d, texts, bottlesToLay(*settings), grid);
-    d.sound = checkBox(texts.sound, settings->sound, grid, 5);
+    const GameSettings& settings = choice.settings;
+    addResolutions(d, grid);
+    addColourDepth(d, texts, settings.colorCode == 'H', grid);
+    d.blending = checkBox(texts.blending, settings.blending, grid, 4);
+    addBottles(d, texts, bottlesToLay(settings), grid);
+    d.sound = checkBox(texts.sound, settings.sound, grid, 6);
+
+    d.roundEnd = gtk_label_new("");
+    gtk_label_set_xalign(GTK_LABEL(d.roundEnd), 0);
+    gtk_label_set_line_wrap(GTK_LABEL(d.roundEnd), TRUE);
+    gtk_style_context_add_class(gtk_widget_get_style_context(d.roundEnd), "error");
+    gtk_widget_set_no_show_all(d.roundEnd, TRUE);
 
     GtkWidget* page = gtk_box_new(GTK_ORIENTATION_VERTICAL, 18);
     gtk_container_set_border_width(GTK_CONTAINER(page), 18);
     gtk_box_pack_start(GTK_BOX(page), grid, TRUE, TRUE, 0);
-    gtk_box_pack_start(GTK_BOX(page), buttonRow(d, texts, anyOffered(offered)), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(page), d.roundEnd, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(page), buttonRow(d, texts), FALSE, FALSE, 0);
     gtk_container_add(GTK_CONTAINER(d.window), page);
+    allowRows(d);
 
     // The focus starts on the chosen resolution: the arrow keys change it
     // at once, and Enter plays.
     gtk_widget_show_all(d.window);
-    gtk_widget_grab_focus(d.rows[settings->resolutionIndex]);
+    gtk_widget_grab_focus(d.rows[chosenRow(d)]);
     gtk_main();
 
-    if (d.play) *settings = chosenSettings(d, *settings);
     gtk_widget_destroy(d.window);
     while (gtk_events_pending()) gtk_main_iteration();
-    return d.play;
 }
 
 void showSetupMessage(const SetupTexts& texts, const std::string& message, bool error) {

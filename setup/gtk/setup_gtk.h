@@ -1,14 +1,23 @@
 #pragma once
 // korvada-setup's GTK face: the dialog and its message boxes.
 
+#include <glib.h>
+
+#include <functional>
 #include <string>
 
 #include "setup/launch_settings.h"
 #include "setup/setup_texts.h"
 
-// Shows the settings dialog (gtk_init done). Returns true for Play, with the
-// choices in *settings; false when the player closes it.
-bool runSetupDialog(const SetupTexts& texts, const OfferedRows& offered, GameSettings* settings);
+// Saves the choice and starts the game with it; the game's process id, or 0
+// when it could not be started (the player has been told why).
+using StartRound = std::function<GPid(const LaunchChoice& choice)>;
+
+// Shows the settings dialog (gtk_init done) until the player closes it. Play
+// starts a round and hides the dialog while it lasts; when the game ends the
+// dialog comes back with Play focused, so Enter plays again, and says why a
+// round failed.
+void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchChoice choice, const StartRound& play);
 
 // A modal message box; `error` chooses the icon (else a warning).
 void showSetupMessage(const SetupTexts& texts, const std::string& message, bool error);

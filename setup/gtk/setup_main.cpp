@@ -1,12 +1,14 @@
 // korvada-setup: the settings dialog that starts the game on Linux.
 //
-//   korvada-setup            the dialog; Play saves the code and starts the game
-//   korvada-setup --play     starts the game with the code the dialog would open with
-//   korvada-setup --print    prints that code and exits 0
+//   korvada-setup            the dialog; Play saves the choice and starts the game,
+//                            and the dialog comes back when the game ends
+//   korvada-setup --play     starts the game with the choice the dialog would open with
+//   korvada-setup --print    prints the game's arguments for that choice and exits 0
+//   korvada-setup --version  prints the version and exits 0
 //
-// The code is kept in $XDG_CONFIG_HOME/korvada/launch-code (~/.config/...).
-// The game is `korvada` beside this program, run from its data folder; once
-// it starts, this process is the game and ends with the game's exit code.
+// The choice is kept in $XDG_CONFIG_HOME/korvada/launch-code (~/.config/...).
+// The game is `korvada` beside this program, run from its data folder; with
+// --play this process becomes the game and ends with the game's exit code.
 // Exit code 2: no game or data folder found, no display for the dialog, or
 // the game could not be started (the reason is on stderr).
 
@@ -24,6 +26,7 @@
 #include <cstring>
 #include <optional>
 
+#include "korvada_version.h"
 #include "setup/gtk/setup_gtk.h"
 
 namespace fs = std::filesystem;
@@ -32,6 +35,10 @@ namespace {
 constexpr int kExitCannotStart = 2;
 
 enum class Mode { Dialog, Play, Print };
+
+// The class of the dialog's window and the game's, and the desktop entry's
+// StartupWMClass: a dock shows them as the one program they are.
+constexpr const char* kWindowClass = "korvada";
 
 struct GameLocation {
     fs::path program;  // korvada
@@ -68,24 +75,29 @@ bool flushToDisk(const fs::path& file) {
     return flushed;
 }
 
-// The screen's modes from SDL's list, the one the game switches with; none
-// when there is no screen to ask (the offscreen drivers have made-up modes).
-std::optional<std::vector<Resolution>> screenModes() {
-    if (*firstSet({"DISPLAY", "WAYLAND_DISPLAY"}) == '\0') return std::nullopt;
+// What the screen allows, from SDL, as the game sees it: full screen the
+// rows among its modes, in a window the rows that fit in its free area
+// (without the panels). Every row when there is no screen to ask (the
+// offscreen drivers have made-up modes).
+ScreenRows screenRows() {
+    if (*firstSet({"DISPLAY", "WAYLAND_DISPLAY"}) == '\0') return everyRow();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return std::nullopt;
-    std::optional<std::vector<Resolution>> modes;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return everyRow();
+    ScreenRows screen = everyRow();
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) {
-        modes.emplace();
+        std::vector<Resolution> modes;
         const int count = SDL_GetNumDisplayModes(0);
         for (int i = 0; i < count; ++i) {
             SDL_DisplayMode mode;
-            if (SDL_GetDisplayMode(0, i, &mode) == 0) modes->push_back({mode.w, mode.h});
+            if (SDL_GetDisplayMode(0, i, &mode) == 0) modes.push_back({mode.w, mode.h});
         }
+        screen.fullScreen = offeredRows(modes);
+        SDL_Rect usable;
+        if (SDL_GetDisplayUsableBounds(0, &usable) == 0) screen.window = fittingRows({usable.w, usable.h});
     }
     SDL_Quit();
-    return modes;
+    return screen;
 }
 
 // Beside this program: the installed layout's data folder, or the build
@@ -115,25 +127,72 @@ bool findGame(GameLocation* game, std::string* why) {
     return false;
 }
 
+// The game's command line: the program and its arguments for the choice.
+std::vector<std::string> gameCommand(const GameLocation& game, const LaunchChoice& choice) {
+    std::vector<std::string> command = gameArguments(choice);
+    command.insert(command.begin(), game.program.string());
+    return command;
+}
+
 // Becomes the game: its working folder is the data folder, as it reads its
 // files by bare name. Returns only on failure, with the reason.
-std::string execGame(const GameLocation& game, const std::string& code) {
+std::string execGame(const GameLocation& game, const LaunchChoice& choice) {
     if (chdir(game.data.c_str()) != 0) return game.data.string() + ": " + std::strerror(errno);
     // Nothing this process opened (the display connection above all) is the
     // game's business.
     syscall(SYS_close_range, 3U, ~0U, CLOSE_RANGE_CLOEXEC);
-    const std::string program = game.program.string();
-    char* const argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(code.c_str()), nullptr};
-    execv(program.c_str(), argv);
-    return program + ": " + std::strerror(errno);
+    std::vector<std::string> command = gameCommand(game, choice);
+    std::vector<char*> argv;
+    for (std::string& word : command) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    return command[0] + ": " + std::strerror(errno);
+}
+
+// The game as a child, from the data folder (GLib closes every other file
+// in it); its process id, or 0 with the reason.
+GPid spawnGame(const GameLocation& game, const LaunchChoice& choice, std::string* why) {
+    std::vector<std::string> command = gameCommand(game, choice);
+    std::vector<char*> argv;
+    for (std::string& word : command) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    GPid pid = 0;
+    GError* error = nullptr;
+    if (!g_spawn_async(game.data.c_str(), argv.data(), nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &pid,
+                       &error)) {
+        *why = error->message;
+        g_error_free(error);
+        return 0;
+    }
+    return pid;
+}
+
+// The game's icon for every window of the dialog: from the icon theme once
+// installed (its folder beside the programs' added, for an install under
+// any prefix), else the data generator's pictures in the build tree.
+void useGameIcon(const fs::path& programFolder) {
+    GtkIconTheme* theme = gtk_icon_theme_get_default();
+    gtk_icon_theme_append_search_path(theme, (programFolder / KORVADA_ICONS_FROM_PROGRAM).lexically_normal().c_str());
+    if (gtk_icon_theme_has_icon(theme, kWindowClass)) {
+        gtk_window_set_default_icon_name(kWindowClass);
+        return;
+    }
+    GList* icons = nullptr;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        const fs::path file = programFolder / "icons" / ("korvada-" + std::to_string(size) + ".png");
+        if (GdkPixbuf* icon = gdk_pixbuf_new_from_file(file.c_str(), nullptr)) icons = g_list_append(icons, icon);
+    }
+    gtk_window_set_default_icon_list(icons);
+    g_list_free_full(icons, g_object_unref);
 }
 
 int usage(FILE* out, int exitCode) {
     std::fprintf(out,
-                 "usage: korvada-setup [--play | --print]\n"
-                 "  (none)    the settings dialog; Play saves the code and starts the game\n"
-                 "  --play    start the game with the saved code, without the dialog\n"
-                 "  --print   print the code Play would use\n");
+                 "usage: korvada-setup [--play | --print | --version]\n"
+                 "  (none)     the settings dialog; Play saves the choice and starts the game\n"
+                 "  --play     start the game with the saved choice, without the dialog\n"
+                 "  --print    print the game's arguments Play would use\n"
+                 "  --version  print the version\n");
     return exitCode;
 }
 
@@ -151,43 +210,50 @@ int main(int argc, char** argv) {
     if (argc > 2) return usage(stderr, kExitCannotStart);
     if (argc == 2) {
         const std::string option = argv[1];
+        if (option == "--help" || option == "-h") return usage(stdout, 0);
+        if (option == "--version") return std::printf("korvada-setup %s\n", KORVADA_VERSION_STRING) > 0 ? 0 : 1;
         if (option == "--play") mode = Mode::Play;
         else if (option == "--print") mode = Mode::Print;
-        else if (option == "--help" || option == "-h") return usage(stdout, 0);
         else return usage(stderr, kExitCannotStart);
     }
     const SetupTexts& texts = setupTexts(messageLanguage());
     const fs::path file = savedCodeFile();
-    const std::optional<std::vector<Resolution>> modes = screenModes();
-    OfferedRows offered;
-    offered.fill(true);  // without a screen to ask, every row is worth a try
-    if (modes) offered = offeredRows(*modes);
-    GameSettings settings = startingSettings(readSavedCode(file).settings, offered);
+    const ScreenRows screen = screenRows();
+    const LaunchChoice choice = startingChoice(readSavedCode(file).choice, screen);
 
     if (mode == Mode::Print) {
-        std::printf("%s\n", encodeLaunchCode(settings).c_str());
+        const std::vector<std::string> arguments = gameArguments(choice);
+        for (size_t i = 0; i < arguments.size(); ++i) std::printf(i ? " %s" : "%s", arguments[i].c_str());
+        std::printf("\n");
         return 0;
     }
     // The dialog's window class and Wayland application id are the game's
     // (the desktop entry's StartupWMClass): the desktop shows both as Korvada.
     // GTK sets a class of its own while it starts.
-    g_set_prgname("korvada");
+    g_set_prgname(kWindowClass);
     const bool boxes = mode == Mode::Dialog && gtk_init_check(&argc, &argv);
-    if (boxes) gdk_set_program_class("korvada");
+    if (boxes) gdk_set_program_class(kWindowClass);
     if (mode == Mode::Dialog && !boxes)
         return refuse(mode, boxes, texts, "no display for the dialog (is DISPLAY or WAYLAND_DISPLAY set?)");
     GameLocation game;
     std::string why;
     if (!findGame(&game, &why)) return refuse(mode, boxes, texts, why);
+    if (mode == Mode::Play) return refuse(mode, boxes, texts, execGame(game, choice));
 
-    if (mode == Mode::Dialog) {
-        if (!runSetupDialog(texts, offered, &settings)) return 0;
+    useGameIcon(game.program.parent_path());
+    runSetupDialog(texts, screen, choice, [&](const LaunchChoice& chosen) -> GPid {
         std::string error;
-        if (!writeSavedCode(file, encodeLaunchCode(settings), flushToDisk, &error)) {
+        if (!writeSavedCode(file, savedLine(chosen), flushToDisk, &error)) {
             // The player asked to play: the game still starts with the choice.
             std::fprintf(stderr, "korvada-setup: %s\n", error.c_str());
             showSetupMessage(texts, texts.cannotSave + error, false);
         }
-    }
-    return refuse(mode, boxes, texts, execGame(game, encodeLaunchCode(settings)));
+        const GPid pid = spawnGame(game, chosen, &error);
+        if (pid == 0) {
+            std::fprintf(stderr, "korvada-setup: %s\n", error.c_str());
+            showSetupMessage(texts, texts.cannotStart + error, true);
+        }
+        return pid;
+    });
+    return 0;
 }

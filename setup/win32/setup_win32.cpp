@@ -1,7 +1,9 @@
 // KorvadaSetup.exe: the settings dialog that starts the game on Windows.
-// Play saves the code in %APPDATA%\Korvada\launch-code.txt and starts
-// korvada.exe CODE from this program's own folder, which holds the game's
-// files. Exit code 0, or 2 when the game cannot be found or started.
+// Play saves the choice in %APPDATA%\Korvada\launch-code.txt and starts
+// korvada.exe CODE (or korvada.exe --window CODE) from this program's own
+// folder, which holds the game's files; the dialog hides while the game runs
+// and comes back when it ends. Exit code 0 after Close, or 2 when there is no
+// game to start.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -20,11 +22,17 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr int kExitCannotStart = 2;
+// Sent by the wait on the game's process when it has ended.
+constexpr UINT kGameEnded = WM_APP + 1;
 
 struct Setup {
     const SetupTexts* texts;
-    OfferedRows offered;
-    GameSettings settings;
+    ScreenRows screen;
+    LaunchChoice choice;
+    fs::path folder;    // the game's, this program's own
+    fs::path saved;     // the saved choice
+    HANDLE game = nullptr;  // the running round's process
+    HANDLE wait = nullptr;  // the wait for its end
 };
 
 std::wstring wide(const std::string& utf8) { return utf16FromUtf8(utf8.c_str()); }
@@ -88,13 +96,13 @@ std::string systemMessage(DWORD error) {
 }
 
 // The rows the game's switch will accept: the same request it makes (its
-// size at the desktop's registry bit depth, nothing else), only tested.
-OfferedRows screenOffers() {
+// size at the desktop's registry bit depth, nothing else), only tested; and
+// the rows whose window, with its frame, fits in the desktop's work area.
+ScreenRows screenRows() {
+    ScreenRows screen = everyRow();
     DEVMODEA desktop{};
     desktop.dmSize = sizeof desktop;
-    OfferedRows all;
-    all.fill(true);
-    if (!EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &desktop)) return all;
+    if (!EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &desktop)) return screen;
     std::vector<Resolution> accepted;
     for (const Resolution& size : resolutionTable) {
         DEVMODEA mode{};
@@ -106,26 +114,49 @@ OfferedRows screenOffers() {
         if (ChangeDisplaySettingsA(reinterpret_cast<DEVMODEA*>(&mode), CDS_TEST) == DISP_CHANGE_SUCCESSFUL)
             accepted.push_back(size);
     }
-    return offeredRows(accepted);
+    screen.fullScreen = offeredRows(accepted);
+    RECT work{}, frame{};
+    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) && AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0))
+        screen.window = fittingRows({(work.right - work.left) - (frame.right - frame.left),
+                                     (work.bottom - work.top) - (frame.bottom - frame.top)});
+    return screen;
 }
 
 void setText(HWND dialog, int control, const std::string& text) {
     SetDlgItemTextW(dialog, control, dialogText(text).c_str());
 }
 
+bool fullScreenChecked(HWND dialog) { return IsDlgButtonChecked(dialog, IDC_FULL_SCREEN) == BST_CHECKED; }
+
+// The rows the full-screen choice allows; a chosen row it does not allow
+// gives way to the largest it does. Play only with a row to play.
+void allowRows(HWND dialog, const Setup& setup) {
+    const OfferedRows& allowed = rowsFor(setup.screen, fullScreenChecked(dialog));
+    int chosen = -1;
+    for (int row = 0; row < kResolutionCount; ++row) {
+        EnableWindow(GetDlgItem(dialog, IDC_ROW0 + row), allowed[row]);
+        if (IsDlgButtonChecked(dialog, IDC_ROW0 + row) == BST_CHECKED) chosen = row;
+    }
+    if ((chosen < 0 || !allowed[chosen]) && anyOffered(allowed))
+        CheckRadioButton(dialog, IDC_ROW0, IDC_ROW5, IDC_ROW0 + largestRow(allowed));
+    EnableWindow(GetDlgItem(dialog, IDOK), anyOffered(allowed));
+}
+
 void fillDialog(HWND dialog, const Setup& setup) {
     const SetupTexts& texts = *setup.texts;
+    const ScreenRows& screen = setup.screen;
     SetWindowTextW(dialog, wide(texts.title).c_str());
     setText(dialog, IDC_RESOLUTION_LABEL, texts.resolution);
     for (int row = 0; row < kResolutionCount; ++row) {
         // The sizes' own text: an '_' in it is no mnemonic.
-        SetDlgItemTextW(dialog, IDC_ROW0 + row, wide(resolutionLabel(texts, row, setup.offered[row])).c_str());
-        EnableWindow(GetDlgItem(dialog, IDC_ROW0 + row), setup.offered[row]);
+        const std::string label = resolutionLabel(texts, row, screen.fullScreen[row], screen.window[row]);
+        SetDlgItemTextW(dialog, IDC_ROW0 + row, wide(label).c_str());
     }
-    if (!anyOffered(setup.offered)) {
+    setText(dialog, IDC_FULL_SCREEN, texts.fullScreen);
+    // A choice only where the screen leaves one.
+    EnableWindow(GetDlgItem(dialog, IDC_FULL_SCREEN), anyOffered(screen.fullScreen) && anyOffered(screen.window));
+    if (!anyOffered(screen.fullScreen) && !anyOffered(screen.window))
         SetDlgItemTextW(dialog, IDC_NONE_OFFERED, wide(texts.noneOffered).c_str());
-        EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
-    }
     setText(dialog, IDC_DEPTH_LABEL, texts.colourDepth);
     setText(dialog, IDC_BITS16, texts.bits16);
     setText(dialog, IDC_BITS32, texts.bits32);
@@ -136,16 +167,19 @@ void fillDialog(HWND dialog, const Setup& setup) {
     setText(dialog, IDCANCEL, texts.close);
     SetDlgItemTextW(dialog, IDC_VERSION, wide(std::string(texts.version) + KORVADA_VERSION_STRING).c_str());
 
-    const GameSettings& s = setup.settings;
+    const GameSettings& s = setup.choice.settings;
     CheckRadioButton(dialog, IDC_ROW0, IDC_ROW5, IDC_ROW0 + s.resolutionIndex);
+    CheckDlgButton(dialog, IDC_FULL_SCREEN, setup.choice.fullScreen ? BST_CHECKED : BST_UNCHECKED);
     CheckRadioButton(dialog, IDC_BITS16, IDC_BITS32, s.colorCode == 'H' ? IDC_BITS16 : IDC_BITS32);
     CheckDlgButton(dialog, IDC_BLENDING, s.blending ? BST_CHECKED : BST_UNCHECKED);
     SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_SETRANGE32, kFewestBottles, kMostBottles);
     SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_SETPOS32, 0, bottlesToLay(s));
     CheckDlgButton(dialog, IDC_SOUND, s.sound ? BST_CHECKED : BST_UNCHECKED);
+    allowRows(dialog, setup);
 }
 
-GameSettings chosenSettings(HWND dialog, GameSettings settings) {
+LaunchChoice chosenChoice(HWND dialog, LaunchChoice choice) {
+    GameSettings& settings = choice.settings;
     for (int row = 0; row < kResolutionCount; ++row)
         if (IsDlgButtonChecked(dialog, IDC_ROW0 + row) == BST_CHECKED) settings.resolutionIndex = row;
     settings.colorCode = IsDlgButtonChecked(dialog, IDC_BITS16) == BST_CHECKED ? 'H' : 'T';
@@ -156,33 +190,17 @@ GameSettings chosenSettings(HWND dialog, GameSettings settings) {
     const UINT bottles = GetDlgItemInt(dialog, IDC_BOTTLES, &read, FALSE);
     if (read) chooseBottles(&settings, static_cast<int>(bottles > 1000 ? 1000 : bottles));
     settings.sound = IsDlgButtonChecked(dialog, IDC_SOUND) == BST_CHECKED ? 1 : 0;
-    return settings;
+    choice.fullScreen = fullScreenChecked(dialog);
+    return choice;
 }
 
-INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    Setup* setup = reinterpret_cast<Setup*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        setup = reinterpret_cast<Setup*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        fillDialog(dialog, *setup);
-        // The focus starts on the chosen resolution: the arrow keys change
-        // it at once, and Enter plays.
-        SetFocus(GetDlgItem(dialog, IDC_ROW0 + setup->settings.resolutionIndex));
-        return FALSE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            setup->settings = chosenSettings(dialog, setup->settings);
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
-    default:
-        return FALSE;
+// The game's own icon on the dialog's title bar and task-bar button.
+void useGameIcon(HWND dialog) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const auto& [which, size] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+        const int pixels = GetSystemMetrics(size);
+        HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, pixels, pixels, LR_DEFAULTCOLOR | LR_SHARED);
+        SendMessageW(dialog, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
     }
 }
 
@@ -191,22 +209,90 @@ int showMessage(const SetupTexts& texts, const std::string& text, UINT icon) {
     return kExitCannotStart;
 }
 
-// korvada.exe CODE, from this program's folder, where the game's pictures and
-// sounds are. The setup does not wait for it.
-bool startGame(const fs::path& folder, const std::string& code, std::string* error) {
+// korvada.exe CODE (or --window CODE), from this program's folder, where the
+// game's pictures and sounds are. Returns its process, or null with the reason.
+HANDLE startGame(const fs::path& folder, const LaunchChoice& choice, std::string* error) {
     const fs::path game = folder / L"korvada.exe";
-    std::wstring commandLine = L"\"" + game.wstring() + L"\" " + wide(code);
+    std::wstring commandLine = L"\"" + game.wstring() + L"\"";
+    for (const std::string& argument : gameArguments(choice)) commandLine += L" " + wide(argument);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(game.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                         &process)) {
         *error = narrow(game.wstring()) + ": " + systemMessage(GetLastError());
-        return false;
+        return nullptr;
     }
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
+    return process.hProcess;
+}
+
+void CALLBACK onGameProcessEnded(void* dialog, BOOLEAN) { PostMessageW(static_cast<HWND>(dialog), kGameEnded, 0, 0); }
+
+// Play: the choice saved (a failure only warns: the player asked to play),
+// the game started, and the dialog hidden until it ends.
+void play(HWND dialog, Setup& setup) {
+    setup.choice = chosenChoice(dialog, setup.choice);
+    SetDlgItemTextW(dialog, IDC_ROUND_END, L"");
+    std::string error;
+    if (!writeSavedCode(setup.saved, savedLine(setup.choice), flushToDisk, &error))
+        showMessage(*setup.texts, setup.texts->cannotSave + error, MB_ICONWARNING);
+    setup.game = startGame(setup.folder, setup.choice, &error);
+    if (setup.game == nullptr) {
+        showMessage(*setup.texts, setup.texts->cannotStart + error, MB_ICONERROR);
+        return;
+    }
+    ShowWindow(dialog, SW_HIDE);
+    if (!RegisterWaitForSingleObject(&setup.wait, setup.game, onGameProcessEnded, dialog, INFINITE,
+                                     WT_EXECUTEONLYONCE))
+        onGameProcessEnded(dialog, TRUE);
+}
+
+// The round is over: the dialog again, Play focused, and why it failed.
+void gameEnded(HWND dialog, Setup& setup) {
+    DWORD exitCode = 0;
+    GetExitCodeProcess(setup.game, &exitCode);
+    if (setup.wait != nullptr) UnregisterWait(setup.wait);
+    CloseHandle(setup.game);
+    setup.game = setup.wait = nullptr;
+    SetDlgItemTextW(dialog, IDC_ROUND_END, wide(gameEndLine(*setup.texts, static_cast<int>(exitCode))).c_str());
+    ShowWindow(dialog, SW_SHOW);
+    SetForegroundWindow(dialog);
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
+}
+
+INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    Setup* setup = reinterpret_cast<Setup*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        setup = reinterpret_cast<Setup*>(lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        useGameIcon(dialog);
+        fillDialog(dialog, *setup);
+        // The focus starts on the chosen resolution: the arrow keys change
+        // it at once, and Enter plays.
+        SetFocus(GetDlgItem(dialog, IDC_ROW0 + chosenChoice(dialog, setup->choice).settings.resolutionIndex));
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            if (setup->game == nullptr && IsWindowEnabled(GetDlgItem(dialog, IDOK))) play(dialog, *setup);
+            return TRUE;
+        case IDCANCEL:
+            if (setup->game == nullptr) EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        case IDC_FULL_SCREEN:
+            allowRows(dialog, *setup);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    case kGameEnded:
+        gameEnded(dialog, *setup);
+        return TRUE;
+    default:
+        return FALSE;
+    }
 }
 }  // namespace
 
@@ -220,17 +306,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return showMessage(texts, texts.cannotStart + narrow(game.wstring()) + ": " + systemMessage(GetLastError()),
                            MB_ICONERROR);
 
-    const fs::path file = savedCodeFile();
-    Setup setup{&texts, screenOffers(), {}};
-    setup.settings = startingSettings(readSavedCode(file).settings, setup.offered);
-    if (DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), nullptr, dialogProcedure,
-                        reinterpret_cast<LPARAM>(&setup)) != IDOK)
-        return 0;
-
-    const std::string code = encodeLaunchCode(setup.settings);
-    std::string error;
-    // The player asked to play: a code that cannot be kept still starts the game.
-    if (!writeSavedCode(file, code, flushToDisk, &error)) showMessage(texts, texts.cannotSave + error, MB_ICONWARNING);
-    if (!startGame(folder, code, &error)) return showMessage(texts, texts.cannotStart + error, MB_ICONERROR);
+    Setup setup{&texts, screenRows(), {}, folder, savedCodeFile()};
+    setup.choice = startingChoice(readSavedCode(setup.saved).choice, setup.screen);
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), nullptr, dialogProcedure, reinterpret_cast<LPARAM>(&setup));
     return 0;
 }

@@ -1,6 +1,8 @@
 // korvada: the game on Linux.
 //
-//   korvada LAUNCHCODE        run from the folder that holds the pictures and sounds
+//   korvada LAUNCHCODE            run from the folder that holds the pictures and sounds
+//   korvada --window LAUNCHCODE   the same, asked for in a window
+//   korvada --help | --version
 //
 // Exit codes: 0 after a normal end, 1 for a rejected launch code, 2 when the
 // game could not start (no display, window or OpenGL context) or the display
@@ -27,8 +29,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "core/game.h"
+#include "core/platform.h"
+#include "korvada_icon_pixels.h"
+#include "korvada_version.h"
 #include "shell/display_policy.h"
 #include "shell/frame.h"
 #include "shell/sdl/sdl_shell.h"
@@ -41,7 +47,13 @@ Game game;
 // desktop gets its mode back: a mode left switched outlives the program.
 volatile std::sig_atomic_t endSignalled = 0;
 
-void onEndSignal(int) { endSignalled = 1; }
+// An error box waits for the player and would keep the game, and the mode it
+// switched to, until then: the signal closes it, and the run ends as the
+// box's own end would have it, with its exit code.
+void onEndSignal(int) {
+    endSignalled = 1;
+    closeErrorBox();
+}
 
 void catchEndSignals() {
     struct sigaction action = {};
@@ -53,11 +65,13 @@ void catchEndSignals() {
 // SDL falls back to its invisible drivers when there is no display; a game
 // nobody can see has not started. Asking for one by name is still allowed.
 bool openDisplay(SdlShell& shell) {
+    // The window's class, as the setup dialog's and the desktop entry's
+    // StartupWMClass: a dock shows one Korvada. SDL 2 reads it from the
+    // environment; a player's own setting stays.
+    setenv("SDL_VIDEO_X11_WMCLASS", "korvada", 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", "korvada", 0);
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");  // focus loss is handled by the game
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");           // and so are the signals
-    // The window's class (X11) and application id (Wayland): the desktop
-    // entry's StartupWMClass, which the setup's dialog shares.
-    setenv("SDL_VIDEO_X11_WMCLASS", "korvada", 0);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "korvada: no display: %s\n", SDL_GetError());
         return false;
@@ -71,6 +85,15 @@ bool openDisplay(SdlShell& shell) {
     }
     shell.videoReady = true;
     return true;
+}
+
+// The game's own icon on its window, not the window manager's generic one.
+void useGameIcon(SDL_Window* window) {
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char*>(kIconPixels), kIconPixelSize,
+                                                           kIconPixelSize, 32, kIconPixelSize * 4, SDL_PIXELFORMAT_RGBA32);
+    if (icon == nullptr) return;
+    SDL_SetWindowIcon(window, icon);
+    SDL_FreeSurface(icon);
 }
 
 bool ending(const SdlShell& shell) { return shell.run.quitPosted || shell.closeRequested || endSignalled; }
@@ -102,20 +125,44 @@ int finishRun(SdlShell& shell) {
     shutDown(game, shell);
     return shell.run.exitCode;
 }
+
+// The Czech message names the Windows setup; its second line says what to
+// run here.
+std::string badLaunchCodeHere() { return std::string(kBadLaunchCodeMessage) + "\nV Linuxu spusťte korvada-setup."; }
+
+int usage() {
+    std::printf(
+        "usage: korvada LAUNCHCODE\n"
+        "       korvada --window LAUNCHCODE\n"
+        "Plays one round of Korvada full screen, or in a window, with the settings of\n"
+        "the five-character launch code, from the folder that holds the game's pictures\n"
+        "and sounds. korvada-setup chooses the settings and starts the game.\n"
+        "Exit status: 0 after a normal end, 1 for a bad launch code, 2 when the game\n"
+        "could not start or the display refused its mode.\n");
+    return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-    GameSettings settings;
-    if (!decodeLaunchCode(joinArguments(argc, argv), &settings)) {
-        // The message names the Windows setup; on Linux it is korvada-setup.
-        std::fprintf(stderr, "korvada: run korvada-setup to choose the settings and play\n");
-        return kExitBadLaunchCode;
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return usage();
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("korvada %s\n", KORVADA_VERSION_STRING);
+        return 0;
     }
-
+    // Caught from the start: a signal while the bad-code box is open ends the
+    // game with that box's code too.
+    catchEndSignals();
     SdlShell shell;
     shell.run.steps = fullScreenSteps(shell);
     bindPlatformServices(shell);
-    catchEndSignals();
+    std::string tail = joinArguments(argc, argv);
+    shell.inWindow = takeWindowOption(&tail);
+    GameSettings settings;
+    if (!parseLaunchCode(tail, &settings)) {
+        platformShowError(badLaunchCodeHere().c_str());
+        return kExitBadLaunchCode;
+    }
+
     if (!openDisplay(shell)) {
         SDL_Quit();
         return kExitStartFailed;
@@ -125,6 +172,7 @@ int main(int argc, char** argv) {
         SDL_Quit();
         return kExitStartFailed;
     }
+    useGameIcon(shell.window);
     if (!shell.run.quitPosted) showGameWindow(shell);
     runLoop(shell);
     const int code = finishRun(shell);

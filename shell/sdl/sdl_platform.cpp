@@ -1,10 +1,17 @@
 // The platform services of core/platform.h on SDL2.
 
 #include <sys/mman.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
 
 #include "core/platform.h"
 #include "shell/sdl/sdl_shell.h"
@@ -12,18 +19,42 @@
 namespace {
 // The shell whose window and audio device the services use, set once at start.
 SdlShell* boundShell = nullptr;
+
+std::atomic<bool> boxesRefused{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+// SDL shows its box in a child process of the thread that asks for it (its
+// own X11 box and, should that fail, zenity) and waits for it: ends them all.
+void endChildrenOf(long thread) {
+    std::ifstream children("/proc/self/task/" + std::to_string(thread) + "/children");
+    for (long child; children >> child;) kill(static_cast<pid_t>(child), SIGKILL);
+}
 }  // namespace
 
 void bindPlatformServices(SdlShell& shell) { boundShell = &shell; }
+
+void closeErrorBox() { boxesRefused = true; }
 
 void platformShowError(const char* text) {
     // Always on stderr as well: a box may have no display to appear on, and
     // a box's text cannot be read back by anything watching the program.
     std::fprintf(stderr, "%s\n", text);
     std::fflush(stderr);
-    // Without SDL's video a box still opens its own connection to the display;
-    // with no display it fails at once.
+    if (boxesRefused) return;
+    // While the box waits for the player, a watch ends it once a signal has
+    // asked the game to end. Without SDL's video a box still opens its own
+    // connection to the display; with no display it fails at once.
+    const long thread = syscall(SYS_gettid);
+    std::atomic<bool> open{true};
+    std::thread watch([&] {
+        while (open) {
+            if (boxesRefused) endChildrenOf(thread);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Chyba", text, nullptr);
+    open = false;
+    watch.join();
 }
 
 void platformPlaySound(const char* fileName) { playSoundFile(*boundShell, fileName); }

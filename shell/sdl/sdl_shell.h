@@ -22,6 +22,7 @@ struct SdlShell {
     SDL_AudioSpec audioSpec = {};       // what the device plays
     bool videoReady = false;            // message boxes are worth trying
     bool closeRequested = false;        // the game asked for its normal end
+    bool inWindow = false;              // --window: asked for in a window (played full screen as yet)
     DisplayRun run;                     // a refused mode ends the loop; the exit code
 };
 
@@ -30,6 +31,12 @@ struct SdlShell {
 // The platform services of core/platform.h (sound, swap, close) work on this
 // shell's window and audio device from now on.
 void bindPlatformServices(SdlShell& shell);
+
+// --- shell/sdl/sdl_platform.cpp ---------------------------------------------
+
+// Closes the error box that is open, if any, and opens no more: their texts
+// go to stderr alone. Safe in a signal handler.
+void closeErrorBox();
 
 // --- shell/sdl/sdl_keys.cpp -------------------------------------------------
 

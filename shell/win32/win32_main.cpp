@@ -23,6 +23,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "core/game.h"
 #include "core/settings.h"
 #include "render/scene.h"
@@ -118,7 +120,7 @@ int registerWindowClass(HINSTANCE instance) {
     windowClass.style = 0;
     windowClass.lpfnWndProc = windowProcedure;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));  // the game's own (korvada_icon.rc)
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = CreateSolidBrush(RGB(0, 0, 0));
     windowClass.lpszClassName = kClassName;
@@ -130,7 +132,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     // mingw-w64's start-up code splits lpCmdLine by its own quoting rules;
     // the launch code is read from the raw command line instead, the way
     // Windows itself hands the tail to a program.
-    if (!decodeLaunchCode(windowsCommandTail(GetCommandLineA()), &launchSettings)) return kExitBadLaunchCode;
+    std::string tail = windowsCommandTail(GetCommandLineA());
+    shell.inWindow = takeWindowOption(&tail);
+    if (!decodeLaunchCode(tail, &launchSettings)) return kExitBadLaunchCode;
 
     shell.run.steps = fullScreenSteps(shell);
     bindPlatformServices(shell);

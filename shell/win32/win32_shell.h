@@ -18,6 +18,7 @@ struct Win32Shell {
     HWND window = nullptr;
     int gameWidth = 0, gameHeight = 0;  // the launch code's resolution
     DisplayRun run;                      // the boxes shown so far and the exit code
+    bool inWindow = false;               // --window: asked for in a window (played full screen as yet)
 };
 
 // --- shell/win32/win32_platform.cpp -------------------------------------------

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The program's refusals: a bad launch code (exit 1, the Czech message, no
-# game window), no display at all, and a display mode the screen does not
-# have (exit 2 each, the reason on stderr).
+# The program's refusals: a bad launch code (exit 1, the Czech message and a
+# line naming korvada-setup, no game window), no display at all, and a
+# display mode the screen does not have (exit 2 each, the reason on stderr).
+# A signal while such a box is open ends the game at once with the box's
+# code. --help and --version answer on stdout.
 #   launch_code.sh KORVADA DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 e2e_setup "$1" "$2"
@@ -13,6 +15,9 @@ dismiss_boxes 1
 wait_exit
 [ "$EXIT_CODE" = 1 ] || fail "code 0TYA: exit code $EXIT_CODE, expected 1"
 grep -qxF "$bad_code" "$WORK/stderr" || fail "code 0TYA: the message is not on stderr"
+# The box's second line, on stderr as in the box.
+grep -A1 -xF "$bad_code" "$WORK/stderr" | tail -n1 | grep -qxF "V Linuxu spusťte korvada-setup." ||
+    fail "code 0TYA: no line naming korvada-setup after the message: '$(cat "$WORK/stderr")'"
 xdotool search --name '^Korvada$' >/dev/null 2>&1 && fail "code 0TYA: a game window was created"
 note "wrong length: exit 1 with the message"
 
@@ -43,4 +48,29 @@ wait_exit
 [ "$EXIT_CODE" = 2 ] || fail "refused mode: exit code $EXIT_CODE, expected 2"
 grep -qxF "Nelze změnit nastavení obrazovky!" "$WORK/stderr" || fail "refused mode: the message is not on stderr"
 note "refused display mode: exit 2 with the message"
+
+# A signal while the box is open closes it and ends the game at once, with
+# the box's exit code (SDL's box is a child process that waits for the player).
+# (The four signals share one handler: two of them, one for each kind of box.)
+for case in "TERM 0TYA 1" "HUP 5TYAY 2"; do
+    read -r signal code wanted <<<"$case"
+    start_game "$code" "" SDL_AUDIODRIVER=dummy
+    for i in $(seq 200); do
+        [ -n "$(error_box)" ] && break
+        sleep 0.05
+    done
+    [ -n "$(error_box)" ] || fail "code $code: no box"
+    kill -"$signal" "$GAME_PID"
+    wait_exit 1
+    [ "$EXIT_CODE" = "$wanted" ] || fail "SIG$signal during the box of $code: exit code $EXIT_CODE, expected $wanted"
+    [ -z "$(error_box)" ] || fail "SIG$signal during the box of $code: the box is still open"
+done
+note "SIGTERM and SIGHUP during a box: the box closed, exit 1 or 2 within 1 s"
+
+# --help and --version: on stdout, exit 0, no display needed.
+help=$(DISPLAY= "$KORVADA" --help) || fail "--help: exit code $?"
+grep -q -- "--window LAUNCHCODE" <<<"$help" || fail "--help says '$help'"
+version=$(DISPLAY= "$KORVADA" --version) || fail "--version: exit code $?"
+[[ "$version" =~ ^korvada\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version says '$version'"
+note "--help and --version: exit 0; $version"
 note "ok"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # korvada-setup's dialog on an 800 × 600 screen: it shows, with the rows the
 # screen lacks not selectable; keyboard choices and Enter save the code and
-# start the real game with it from the data folder. Then the dialog in Czech
-# opens with the saved code, and Esc closes it without starting anything.
+# start the real game with it from the data folder. When the round ends the
+# dialog is back with the focus on Play: Enter plays again, and after that
+# round Esc closes it. Then the dialog in Czech opens with the saved code, and
+# Esc closes it without starting anything.
 #   setup_dialog.sh KORVADA_SETUP DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 SETUP=$1
@@ -10,8 +12,8 @@ e2e_setup "$(dirname "$SETUP")/korvada" "$2"
 export XDG_CONFIG_HOME="$WORK/config"
 saved="$XDG_CONFIG_HOME/korvada/launch-code"
 
-# start_setup [ARG] [ENV=VALUE...]: the setup in the background as the game
-# would be (it becomes the game: same process).
+# start_setup [ARG] [ENV=VALUE...]: the setup in the background; GAME_PID is
+# the setup's (the dialog starts the game as its child).
 start_setup() {
     local arg=${1:-}
     shift $(($# >= 1 ? 1 : 0))
@@ -21,8 +23,26 @@ wait_dialog() {
     wait_focused_window "$1"
     sleep 0.3
 }
-# The game's command line, NUL bytes as spaces.
-command_line() { tr '\0' ' ' <"/proc/$GAME_PID/cmdline"; }
+# The game the dialog started, its command line (NUL bytes as spaces).
+game_child() { pgrep -P "$GAME_PID" -x korvada; }
+command_line() { tr '\0' ' ' <"/proc/$(game_child)/cmdline"; }
+# play_round KEY: the game's window shown, its command line in ROUND; then Esc,
+# and KEY on the end screen ends the game and brings the focused dialog back.
+play_round() {
+    wait_game_window
+    ROUND=$(command_line)
+    xdotool key Escape
+    sleep 1.8
+    xdotool keydown "$1"
+    local i
+    for i in $(seq 40); do
+        [ -z "$(game_child)" ] && break
+        sleep 0.05
+    done
+    xdotool keyup "$1"
+    [ -z "$(game_child)" ] || fail "$1 on the end screen did not end the game"
+    wait_dialog "Korvada – settings"
+}
 keys() {
     local key
     for key in "$@"; do
@@ -41,18 +61,32 @@ awk -v r="$red" 'BEGIN { exit !(r > 200) }' || fail "no dialog in the middle of 
 # Down: from 800 × 600 past the 640 × 480 the screen lacks to the second
 # 800 × 600; more Downs reach nothing larger. Then by Tab and arrow 16 bits,
 # by mnemonics blending off, 12 bottles and sound off, and Enter.
-keys Down Down Down Tab Left alt+l alt+b ctrl+a
+keys Down Down Down Tab Tab Left alt+l alt+b ctrl+a
 xdotool type 12
 keys alt+s
 shot dialog-chosen
 xdotool key Return
 wait_game_window
 [ "$(command_line)" = "$KORVADA 2HNMN " ] || fail "the game runs as '$(command_line)', expected '$KORVADA 2HNMN'"
-[ "$(readlink "/proc/$GAME_PID/cwd")" = "$(cd "$DATA" && pwd -P)" ] || fail "the game does not run in the data folder"
+[ "$(readlink "/proc/$(game_child)/cwd")" = "$(cd "$DATA" && pwd -P)" ] || fail "the game does not run in the data folder"
 [ "$(cat "$saved")" = 2HNMN ] || fail "saved '$(cat "$saved")', expected 2HNMN"
-note "Enter started '$(command_line)' in $(readlink "/proc/$GAME_PID/cwd"); saved $(cat "$saved")"
+note "Enter started '$(command_line)' in $(readlink "/proc/$(game_child)/cwd"); saved $(cat "$saved")"
+# The class of the desktop entry's StartupWMClass, so a dock shows one
+# Korvada, and the game's own icon.
+class=$(xprop -id "$GAME_WINDOW" -notype WM_CLASS)
+[ "$class" = 'WM_CLASS = "korvada", "korvada"' ] || fail "the game window's $class"
+xprop -id "$GAME_WINDOW" _NET_WM_ICON | grep -q 'Icon (64 x 64)' || fail "the game window has no icon of its own"
 shot game
-end_game space
+play_round space
+note "Esc + Space: the round ended and the dialog is back with the focus"
+# The focus is on Play: Enter plays the same choice again.
+xdotool key Return
+play_round Return
+[ "$ROUND" = "$KORVADA 2HNMN " ] || fail "Enter again ran '$ROUND'"
+xdotool key Escape
+wait_exit 5
+[ "$EXIT_CODE" = 0 ] || fail "Esc after two rounds: exit code $EXIT_CODE, expected 0"
+note "Enter played again; Esc closed the dialog"
 
 # In Czech: the saved code again; Esc closes the dialog and starts nothing.
 start_setup "" LANGUAGE=cs

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# korvada-setup without its dialog, on a 1024 × 768 screen: --print gives the
-# code Play would use (the saved one, or "0TYAY", with a resolution the
+# korvada-setup without its dialog, on a 1024 × 768 screen: --version; --print
+# gives the code Play would use (the saved one, or "0TYAY", with a resolution the
 # screen lacks replaced by the largest it has); --play starts the game with
 # it; a setup that finds no game or no data says why and exits 2; the game
 # started without a code points to the setup.
@@ -11,6 +11,9 @@ e2e_setup "$(dirname "$SETUP")/korvada" "$2" 1024x768
 export XDG_CONFIG_HOME="$WORK/config"
 saved="$XDG_CONFIG_HOME/korvada/launch-code"
 save() { mkdir -p "$(dirname "$saved")" && printf '%s' "$1" >"$saved"; }
+
+version=$("$SETUP" --version) || fail "--version: exit code $?"
+[[ "$version" =~ ^korvada-setup\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version says '$version'"
 
 # expect_print WANTED [ENV=VALUE...]
 expect_print() {

@@ -107,21 +107,22 @@ protected:
     static bool write(const fs::path& to, const std::string& code, std::string* error) {
         return writeSavedCode(to, code, [](const fs::path&) { return true; }, error);
     }
-    // The code as the setup reads it: "" when it falls back to the defaults.
+    // The line as the setup reads it: "" when it falls back to the defaults.
     std::string readBack() const {
         const SavedCode saved = readSavedCode(file);
         if (!saved.found) {
-            EXPECT_TRUE(sameSettings(saved.settings, defaultSettings()));
+            EXPECT_TRUE(sameSettings(saved.choice.settings, defaultSettings()));
+            EXPECT_TRUE(saved.choice.fullScreen);
             return "";
         }
-        return encodeLaunchCode(saved.settings);
+        return savedLine(saved.choice);
     }
 
     fs::path folder;
     fs::path file;
 };
 
-TEST_F(SavedFile, HoldsOneLineWithTheCode) {
+TEST_F(SavedFile, HoldsOneLineWithTheCodeAndTheWindowChoice) {
     std::string error;
     ASSERT_TRUE(write(file, "3HYEN", &error)) << error;  // the folder is made too
     EXPECT_EQ(content(), "3HYEN\n");
@@ -133,6 +134,21 @@ TEST_F(SavedFile, HoldsOneLineWithTheCode) {
     EXPECT_EQ(readBack(), "2HNMN");
     put("0TY~Y");
     EXPECT_EQ(readBack(), "0TY~Y");
+
+    // A window: the code and its mark; the code alone, as older versions
+    // wrote it, is full screen.
+    LaunchChoice inWindow;
+    ASSERT_TRUE(parseLaunchCode("3HYEN", &inWindow.settings));
+    inWindow.fullScreen = false;
+    ASSERT_TRUE(write(file, savedLine(inWindow), &error)) << error;
+    EXPECT_EQ(content(), "3HYEN window\n");
+    EXPECT_FALSE(readSavedCode(file).choice.fullScreen);
+    EXPECT_EQ(gameArguments(readSavedCode(file).choice), (std::vector<std::string>{"--window", "3HYEN"}));
+    put("3HYEN window\r\n");
+    EXPECT_EQ(readBack(), "3HYEN window");
+    put("3HYEN\n");
+    EXPECT_TRUE(readSavedCode(file).choice.fullScreen);
+    EXPECT_EQ(gameArguments(readSavedCode(file).choice), (std::vector<std::string>{"3HYEN"}));
 }
 
 TEST_F(SavedFile, AnythingButACodeTheSetupWritesGivesTheDefaults) {
@@ -141,6 +157,9 @@ TEST_F(SavedFile, AnythingButACodeTheSetupWritesGivesTheDefaults) {
          {std::string(""), std::string("\n"), std::string("0TYA\n"), std::string("0TYAYY\n"), std::string("6TYAY\n"),
           std::string("0TY@Y\n"), std::string("0TY\x7FY\n"), std::string("0tyay\n"), std::string("1xyBz\n"),
           std::string(" 0TYAY\n"), std::string("0TYAY\n3HYEN\n"), std::string("0TYAY\n\n"),
+          std::string("0TYAY window \n"), std::string("0TYAY  window\n"), std::string("0TYAY Window\n"),
+          std::string("0TYAY\nwindow\n"), std::string("0TYAYwindow\n"), std::string("window 0TYAY\n"),
+          std::string("6TYAY window\n"), std::string("0TYAY full\n"),
           std::string("\x00\xFF\x13\x80\x81\x0A", 6), std::string("0TYAY") + std::string(1 << 20, 'x')}) {
         put(junk);
         EXPECT_EQ(readBack(), "") << '"' << junk.substr(0, 20) << '"';
@@ -159,7 +178,7 @@ TEST_F(SavedFile, AnUnreadableFileGivesTheDefaults) {
     if (child == 0) {
         if (geteuid() == 0 && setuid(65534) != 0) _exit(3);
         const SavedCode saved = readSavedCode(file);
-        _exit(saved.found ? 1 : sameSettings(saved.settings, defaultSettings()) ? 0 : 2);
+        _exit(saved.found ? 1 : sameSettings(saved.choice.settings, defaultSettings()) ? 0 : 2);
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -233,20 +252,43 @@ TEST(OfferedRows, AreTheRowsWhoseExactSizeTheScreenLists) {
 }
 
 TEST(OfferedRows, ChooseWhatTheDialogOpensWith) {
-    const GameSettings defaults = defaultSettings();
-    const OfferedRows all = offeredRows({{640, 480}, {800, 600}, {1024, 768}, {1152, 864}, {1280, 1024}});
-    EXPECT_EQ(startingSettings(defaults, all).resolutionIndex, 0);
-    // No 800 × 600: the largest row the screen has.
-    EXPECT_EQ(startingSettings(defaults, offeredRows({{640, 480}, {1024, 768}, {1152, 864}})).resolutionIndex, 4);
-    EXPECT_EQ(startingSettings(defaults, offeredRows({{640, 480}})).resolutionIndex, 1);
-    // A saved row the screen lacks is replaced the same way; the rest stays.
-    GameSettings saved;
-    ASSERT_TRUE(parseLaunchCode("5HNQN", &saved));
-    const GameSettings replaced = startingSettings(saved, offeredRows({{800, 600}, {1024, 768}}));
-    EXPECT_EQ(encodeLaunchCode(replaced), "3HNQN");
-    EXPECT_EQ(encodeLaunchCode(startingSettings(saved, offeredRows({{800, 600}}))), "0HNQN");
-    // Nothing offered: nothing better to show.
-    EXPECT_EQ(encodeLaunchCode(startingSettings(saved, offeredRows({}))), "5HNQN");
+    const auto start = [](const std::string& line, const ScreenRows& screen) {
+        LaunchChoice saved;
+        EXPECT_TRUE(parseLaunchCode(line.substr(0, 5), &saved.settings)) << line;
+        saved.fullScreen = line.size() == 5;
+        return savedLine(startingChoice(saved, screen));
+    };
+    const auto fullScreenAnd = [](std::vector<Resolution> modes, Resolution freeArea) {
+        return ScreenRows{offeredRows(modes), fittingRows(freeArea)};
+    };
+    const ScreenRows all = fullScreenAnd({{640, 480}, {800, 600}, {1024, 768}, {1152, 864}, {1280, 1024}},
+                                         {1280, 1024});
+    EXPECT_EQ(start("0TYAY", all), "0TYAY");
+    // A row the screen lacks: the largest it has, the rest of the code kept.
+    const ScreenRows small = fullScreenAnd({{640, 480}, {1024, 768}, {1152, 864}}, {1152, 864});
+    EXPECT_EQ(start("0TYAY", small), "4TYAY");
+    EXPECT_EQ(start("5HNQN", fullScreenAnd({{800, 600}, {1024, 768}}, {1024, 768})), "3HNQN");
+    EXPECT_EQ(start("5HNQN", fullScreenAnd({{800, 600}}, {800, 600})), "0HNQN");
+    EXPECT_EQ(start("1TYAY", fullScreenAnd({{640, 480}}, {640, 480})), "1TYAY");
+    // A window keeps its row where it fits, whatever the modes.
+    EXPECT_EQ(start("0TYAY window", all), "0TYAY window");
+    EXPECT_EQ(start("5TYAY window", small), "4TYAY window");
+
+    // A screen with none of the game's modes, 1920 × 1080 with a panel:
+    // a window of the largest size that fits, also for a saved full screen.
+    const ScreenRows wide = fullScreenAnd({{1920, 1080}, {1280, 720}}, {1920, 1040});
+    EXPECT_EQ(wide.fullScreen, (OfferedRows{}));
+    EXPECT_EQ(wide.window, (OfferedRows{true, true, true, true, true, true}));
+    EXPECT_EQ(start("0TYAY", wide), "5TYAY window");
+    EXPECT_EQ(start("3HNQN window", wide), "3HNQN window");
+    // 1280 × 1024 needs all of its height: not on a laptop's 1366 × 768 less its panel.
+    EXPECT_EQ(start("0TYAY", fullScreenAnd({{1366, 768}}, {1366, 740})), "0TYAY window");
+    EXPECT_EQ(fittingRows({1366, 740}), (OfferedRows{true, true, true, false, false, false}));
+    // No row fits in a window, but one switches: full screen.
+    EXPECT_EQ(start("0TYAY window", fullScreenAnd({{640, 480}}, {600, 400})), "1TYAY");
+    // Nothing allowed at all: nothing better to show.
+    EXPECT_EQ(start("5HNQN", fullScreenAnd({}, {320, 200})), "5HNQN");
+    EXPECT_EQ(start("5HNQN window", everyRow()), "5HNQN window");
 }
 
 // --- Texts ----------------------------------------------------------------------
@@ -264,8 +306,8 @@ TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
     for (Language language : {Language::Czech, Language::English}) {
         const SetupTexts& t = setupTexts(language);
         std::set<std::string> keys;
-        for (const char* text : {t.resolution, t.colourDepth, t.bits16, t.bits32, t.blending, t.bottles, t.sound,
-                                 t.play, t.close}) {
+        for (const char* text : {t.resolution, t.fullScreen, t.colourDepth, t.bits16, t.bits32, t.blending,
+                                 t.bottles, t.sound, t.play, t.close}) {
             const char* mark = std::strchr(text, '_');
             ASSERT_NE(mark, nullptr) << text;
             // The key is the letter after '_' (ASCII in every text here).
@@ -273,9 +315,16 @@ TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
             EXPECT_TRUE(keys.insert(key).second) << "two controls answer Alt+" << key << ": " << text;
         }
     }
-    EXPECT_EQ(resolutionLabel(setupTexts(Language::English), 0, true), "800 × 600 (default)");
-    EXPECT_EQ(resolutionLabel(setupTexts(Language::English), 5, false), "1280 × 1024 – this screen does not offer it");
-    EXPECT_EQ(resolutionLabel(setupTexts(Language::Czech), 3, true), "1024 × 768");
+    const SetupTexts& english = setupTexts(Language::English);
+    EXPECT_EQ(resolutionLabel(english, 0, true, true), "800 × 600 (default)");
+    EXPECT_EQ(resolutionLabel(english, 5, false, false), "1280 × 1024 – this screen does not offer it");
+    EXPECT_EQ(resolutionLabel(english, 0, false, true), "800 × 600 (default) – in a window only");
+    EXPECT_EQ(resolutionLabel(setupTexts(Language::Czech), 3, true, false), "1024 × 768");
+    EXPECT_EQ(resolutionLabel(setupTexts(Language::Czech), 3, false, true), "1024 × 768 – jen v okně");
+    // Why a round failed, by its exit code; nothing after a normal end.
+    EXPECT_EQ(gameEndLine(english, 0), "");
+    EXPECT_NE(gameEndLine(english, 1), gameEndLine(english, 2));
+    EXPECT_EQ(gameEndLine(english, 134), "The game failed with exit code 134.");
 }
 
 }  // namespace

@@ -2,8 +2,9 @@
 # KorvadaSetup.exe on an 800x600 screen: the dialog shows with the rows the
 # screen cannot switch to disabled; keyboard choices and Enter save the code
 # in %APPDATA%\Korvada\launch-code.txt and start korvada.exe with it, which
-# draws the scene. Then the dialog in Czech opens with the saved code, and
-# Esc closes it without starting or saving anything.
+# draws the scene. When the game ends the dialog is back with the focus on
+# Play: Enter plays again, Esc closes it. Then the dialog in Czech opens with
+# the saved code, and Esc closes it without starting or saving anything.
 source "$(dirname "$0")/wine_harness.sh"
 setup="$data_dir/KorvadaSetup.exe"
 [ -f "$setup" ] || fail "$setup is missing"
@@ -22,6 +23,12 @@ game_pid() {
   return 0
 }
 game_started() { [ -n "$(game_pid "$1")" ]; }
+# dialog_back TITLE: the dialog shown again and focused once the game has ended.
+dialog_focused() { local w; w=$(find_window "$1"); [ -n "$w" ] && x_active "$w"; }
+dialog_back() {
+  wait_until "$X_WAIT" dialog_focused "$1" || fail "the dialog '$1' did not come back focused"
+  sleep 0.5
+}
 
 # play_and_end CODE: the game the setup started shows its scene's window and
 # ends by Esc and Space.
@@ -40,20 +47,17 @@ wait_window "Korvada – settings"
 sleep 1
 import -window root "png:$WORK/dialog-en.png"
 # Down: from 800 x 600 past the disabled 640 x 480 to the second 800 x 600;
-# then by Tab and arrow 16 bits, by mnemonics blending off, 12 bottles and
-# sound off, and Enter.
-for key in Down Tab Left alt+l alt+b; do xdotool key "$key"; sleep 0.2; done
+# then by Tab past Full screen and arrow 16 bits, by mnemonics blending off,
+# 12 bottles and sound off, and Enter.
+for key in Down Tab Tab Left alt+l alt+b; do xdotool key "$key"; sleep 0.2; done
 xdotool type 12
 xdotool key alt+s
 sleep 0.2
 import -window root "png:$WORK/dialog-chosen.png"
 xdotool key Return
-wait_exit
-[ "$EXIT_CODE" = 0 ] || fail "KorvadaSetup.exe ended with $EXIT_CODE"
+wait_until "$X_WAIT" game_started 2HNMN || fail "korvada.exe 2HNMN was not started"
 [ "$(cat "$saved" 2>/dev/null)" = 2HNMN ] || fail "saved code '$(cat "$saved" 2>/dev/null)', expected 2HNMN"
 echo "saved: $(cat "$saved")"
-
-wait_until "$X_WAIT" game_started 2HNMN || fail "korvada.exe 2HNMN was not started"
 pid=$(game_pid 2HNMN)
 echo "game: $(tr '\0' ' ' </proc/"$pid"/cmdline) in $(readlink /proc/"$pid"/cwd)"
 [ "$(readlink /proc/"$pid"/cwd)" = "$(cd "$data_dir" && pwd -P)" ] || fail "the game does not run in the setup's folder"
@@ -63,6 +67,16 @@ import -window root "png:$WORK/game.png"
 colours=$(convert "$WORK/game.png" -format %k info:)
 [ "$colours" -ge 200 ] || fail "the game's screen shows $colours colours: no scene"
 play_and_end 2HNMN
+dialog_back "Korvada – settings"
+echo "the dialog is back"
+# Play has the focus: Enter plays the same choice again.
+xdotool key Return
+play_and_end 2HNMN
+dialog_back "Korvada – settings"
+xdotool key Escape
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "KorvadaSetup.exe ended with $EXIT_CODE"
+echo "Enter played again; Esc closed the dialog"
 
 # The dialog again, in Czech when the system has the Czech locale (Wine takes
 # its language from it). It opens with the saved code; however often Down is
@@ -81,14 +95,17 @@ sleep 1
 import -window root "png:$WORK/dialog-again.png"
 for key in Down Down Down Down Down; do xdotool key "$key"; sleep 0.2; done
 xdotool key Return
-wait_exit
-[ "$EXIT_CODE" = 0 ] || fail "KorvadaSetup.exe ended with $EXIT_CODE"
+wait_until "$X_WAIT" game_started "" || fail "no game started"
 code=$(cat "$saved")
 case "$code" in
   [02]HNMN) echo "after Down x5: $code" ;;
   *) fail "after Down x5 the code is '$code', expected 0HNMN or 2HNMN" ;;
 esac
 play_and_end "$code"
+dialog_back "$title"
+xdotool key Escape
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "KorvadaSetup.exe ended with $EXIT_CODE"
 
 # Esc closes the dialog: no game, nothing saved.
 LANG=C.UTF-8 start_wine "$data_dir" -all "$setup"

@@ -253,3 +253,15 @@ bool writeIco(const std::vector<Icon>& icons, const std::string& path) {
     for (const auto& image : images) out.insert(out.end(), image.begin(), image.end());
     return writeFile(out, path);
 }
+
+bool writePixelHeader(const Icon& icon, const std::string& path) {
+    const std::vector<unsigned char> rgba = rgbaRows(icon);
+    std::ofstream file(path);
+    file << "// The game's icon for its own window, " << icon.size << " x " << icon.size
+         << " RGBA from the top row down: written by korvada-datagen.\n"
+         << "constexpr int kIconPixelSize = " << icon.size << ";\n"
+         << "constexpr unsigned char kIconPixels[] = {";
+    for (size_t i = 0; i < rgba.size(); ++i) file << (i % 16 ? " " : "\n    ") << static_cast<int>(rgba[i]) << ',';
+    file << "\n};\n";
+    return static_cast<bool>(file);
+}

@@ -22,6 +22,7 @@ Icon makeIcon(int size);
 
 // The sizes of the icon theme's PNGs and the ones inside the .ico.
 extern const std::vector<int> kIconThemeSizes;
+constexpr int kWindowIconSize = 64;
 extern const std::vector<int> kIcoSizes;
 
 // 8-bit RGBA PNG. Returns the file's bytes, empty on failure.
@@ -31,3 +32,6 @@ bool writePng(const Icon& icon, const std::string& path);
 // bitmaps with their AND mask (read by every Windows version), larger ones
 // as PNG (Windows Vista and later).
 bool writeIco(const std::vector<Icon>& icons, const std::string& path);
+// A C++ header holding the icon's RGBA pixels, for a program that sets its
+// window's icon itself.
+bool writePixelHeader(const Icon& icon, const std::string& path);

@@ -14,10 +14,12 @@
 
 namespace {
 
-// korvada-<size>.png for each size of the icon theme, and korvada.ico.
+// korvada-<size>.png for each size of the icon theme, korvada.ico, and the
+// pixels the Linux game gives its window.
 bool writeIcons(const std::string& dir) {
     for (int size : kIconThemeSizes)
         if (!writePng(makeIcon(size), dir + "korvada-" + std::to_string(size) + ".png")) return false;
+    if (!writePixelHeader(makeIcon(kWindowIconSize), dir + "korvada_icon_pixels.h")) return false;
     std::vector<Icon> icons;
     for (int size : kIcoSizes) icons.push_back(makeIcon(size));
     return writeIco(icons, dir + "korvada.ico");
