@@ -5,7 +5,7 @@
 # the class "korvada" (the desktop entry's StartupWMClass) and the game's icon. A round that fails brings the dialog back
 # saying why, on stderr too.
 #   setup_window.sh KORVADA_SETUP DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 SETUP=$1
 e2e_setup "$(dirname "$SETUP")/korvada" "$2" 1920x1080
 export XDG_CONFIG_HOME="$WORK/config" LANGUAGE=en SDL_AUDIODRIVER=dummy
