@@ -48,8 +48,8 @@ note "ok: '$cmdline' in $data"
 (cd / && exec env LANGUAGE=en "$main_exec") 2>"$WORK/stderr" >"$WORK/stdout" &
 GAME_PID=$!
 wait_focused_window "Korvada – settings"
-[ "$(wm_class "$FOCUSED_WINDOW")" = "\"$class\", \"$class\"" ] ||
-    fail "the setup's window class is $(wm_class "$FOCUSED_WINDOW"), the entry's StartupWMClass '$class'"
+[ "$(wm_class "$WINDOW")" = "\"$class\", \"$class\"" ] ||
+    fail "the setup's window class is $(wm_class "$WINDOW"), the entry's StartupWMClass '$class'"
 xdotool key Escape
 wait_exit 3
 [ "$EXIT_CODE" = 0 ] || fail "the setup closed by Esc: exit code $EXIT_CODE"

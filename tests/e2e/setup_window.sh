@@ -26,8 +26,8 @@ wm_class() { xprop -id "$1" -notype WM_CLASS | sed 's/^WM_CLASS = //'; }
 
 start_setup "$SETUP"
 shot window-rows
-[ "$(wm_class "$FOCUSED_WINDOW")" = '"korvada", "korvada"' ] || fail "the dialog's class is $(wm_class "$FOCUSED_WINDOW")"
-xprop -id "$FOCUSED_WINDOW" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "the dialog has no icon of its own"
+[ "$(wm_class "$WINDOW")" = '"korvada", "korvada"' ] || fail "the dialog's class is $(wm_class "$WINDOW")"
+xprop -id "$WINDOW" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "the dialog has no icon of its own"
 xdotool key Return
 for i in $(seq 100); do
     [ -n "$(game_child)" ] && break
