@@ -121,6 +121,7 @@ int main(int argc, char** argv) {
         return kExitStartFailed;
     }
     if (settings.sound) openSound(shell);
+    openPads();
     if (startGame(game, shell, settings) != StartResult::Started) {
         SDL_Quit();
         return kExitStartFailed;
