@@ -27,6 +27,7 @@
 #include "core/settings.h"
 #include "render/scene.h"
 #include "shell/frame.h"
+#include "shell/win32/win32_pads.h"
 #include "shell/win32/win32_shell.h"
 
 namespace {
@@ -69,6 +70,7 @@ void onActivate(WPARAM wParam) {
     case WA_INACTIVE:
         // The window closing at the end of the game is deactivated too; it
         // must not flash down to the taskbar on its way out.
+        releasePads(game);
         onDeactivated(shell.run, game.quitRequested);
         break;
     default:  // activated by a mouse click: nothing changes
@@ -92,6 +94,8 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_TIMER:
         return 0;
     case WM_PAINT:
+        // Pads are read only by the window the player is playing in.
+        if (GetActiveWindow() == window) pollPads(game);
         paintFrame(game);
         return 0;
     case WM_KEYDOWN:
@@ -135,6 +139,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     shell.run.steps = fullScreenSteps(shell);
     bindPlatformServices(shell);
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
+    loadXInput();
     // The creation message starts the game; a start that cannot draw refuses
     // the creation.
     mainWindow = CreateWindowExA(0, kClassName, "Korvada", WS_POPUP, 10, 10, 800, 600, nullptr, nullptr,
