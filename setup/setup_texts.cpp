@@ -27,6 +27,10 @@ const SetupTexts kCzech = {
     "_Zvuk",
     "_Hrát",
     "Za_vřít",
+    "Šipky, nebo na ovladači d-pad či levá páčka: řízení\n"
+    "1–6, nebo LB / RB: kamera\n"
+    "Esc, nebo B / Back: konec kola\n"
+    "Mezerník či Enter, nebo A / Start: zavřít výsledek",
     "verze ",
     "Nastavení nelze uložit: ",
     "Hru nelze spustit: ",
@@ -46,6 +50,10 @@ const SetupTexts kEnglish = {
     "_Sound",
     "_Play",
     "_Close",
+    "Arrow keys, or the pad's d-pad or left stick: steer\n"
+    "1–6, or LB / RB: camera\n"
+    "Esc, or B / Back: end the round\n"
+    "Space or Enter, or A / Start: leave the end screen",
     "version ",
     "The settings cannot be saved: ",
     "The game cannot be started: ",

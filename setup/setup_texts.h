@@ -25,6 +25,7 @@ struct SetupTexts {
     const char* sound;
     const char* play;
     const char* close;
+    const char* controls;       // the keys and the gamepad, a few lines
     const char* version;        // followed by the version number
     const char* cannotSave;     // followed by the reason
     const char* cannotStart;    // followed by the reason

@@ -272,6 +272,9 @@ TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
             const std::string key(1, static_cast<char>(std::tolower(static_cast<unsigned char>(mark[1]))));
             EXPECT_TRUE(keys.insert(key).second) << "two controls answer Alt+" << key << ": " << text;
         }
+        // Every key and pad button that does something, in either language.
+        for (const char* control : {"1–6", "Esc", "Enter", "A /", "B /", "Start", "Back", "LB / RB", "d-pad"})
+            EXPECT_NE(std::strstr(t.controls, control), nullptr) << control << " missing in " << t.controls;
     }
     EXPECT_EQ(resolutionLabel(setupTexts(Language::English), 0, true), "800 × 600 (default)");
     EXPECT_EQ(resolutionLabel(setupTexts(Language::English), 5, false), "1280 × 1024 – this screen does not offer it");
