@@ -29,12 +29,16 @@ async function padPlaysARound(browser, origin) {
   const page = await openPage(browser, 'about:blank');
   await page.evaluateOnNewDocument(padStandIn);
   const pad = (call, ...args) => page.evaluate((c, a) => window.testPad[c](...a), call, args);
-  // A button held long enough for the page's frames to see it.
-  const tap = async (index, ms = 150) => {
+  // The page reads the pads once a frame, and a loaded machine draws slowly:
+  // each change waits for frames that have seen it.
+  const frames = async (count) => waitFrames(page, (await gameState(page)).frames + count);
+  const state = (test) => page.waitForFunction(test, { timeout: 20000 });
+  const stateOf = 'JSON.parse(Module.ccall("korvadaState", "string"))';
+  const press = async (index, seen) => {
     await pad('button', index, true);
-    await sleep(ms);
+    await state(seen);
     await pad('button', index, false);
-    await sleep(100);
+    await frames(2);
   };
 
   await page.goto(`${origin}/index.html`);
@@ -49,38 +53,33 @@ async function padPlaysARound(browser, origin) {
   await pad('plug');
   await pad('stick', 0.3, -0.3);
   const start = await gameState(page);
-  await sleep(300);
+  await frames(10);
   const rest = await gameState(page);
   assert.deepEqual([rest.x, rest.z], [start.x, start.z], 'a stick inside the dead zone');
   await pad('stick', 1, 0);
-  await sleep(500);
+  await state(`${stateOf}.x > ${rest.x + 5}`);
   await pad('stick', 0, 0);
-  const right = await gameState(page);
-  assert.ok(right.x > rest.x + 5, `the stick: x went from ${rest.x} to ${right.x}`);
-  await tap(kDpadUp, 500);
-  const up = await gameState(page);
-  assert.ok(up.z < right.z - 5, `the d-pad: z went from ${right.z} to ${up.z}`);
+  await press(kDpadUp, `${stateOf}.z < ${rest.z - 5}`);
 
   // The shoulders step the camera, wrapping.
-  await tap(kRightShoulder);
-  assert.equal((await gameState(page)).camera, 2);
-  await tap(kLeftShoulder);
-  await tap(kLeftShoulder);
-  assert.equal((await gameState(page)).camera, 6);
+  await press(kRightShoulder, `${stateOf}.camera === 2`);
+  await press(kLeftShoulder, `${stateOf}.camera === 1`);
+  await press(kLeftShoulder, `${stateOf}.camera === 6`);
 
   // B ends the round. A pulled out while it holds A lets go: the end screen
   // stays past its 1.6 s, until the pad is back and A pressed again.
-  await tap(kEast);
-  assert.equal((await gameState(page)).gameOver, 1, 'B ends the round');
+  await press(kEast, `${stateOf}.gameOver === 1`);
+  const ended = Date.now();
   await pad('button', kSouth, true);
-  await sleep(300);
+  await frames(2);
   await pad('unplug');
   await pad('button', kSouth, false);
-  await sleep(2200);
+  await sleep(Math.max(0, 2200 - (Date.now() - ended)));
+  if (await pageState(page) === 'playing') await frames(2);  // frames past the 1.6 s
   assert.equal(await pageState(page), 'playing', 'the end screen stays');
   await pad('plug');
-  await tap(kSouth, 300);
-  await waitState(page, 'form', 3000);
+  await pad('button', kSouth, true);
+  await waitState(page, 'form');
   assert.deepEqual(page.problems, []);
 }
 
