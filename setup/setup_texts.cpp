@@ -27,7 +27,7 @@ const SetupTexts kCzech = {
     "_Zvuk",
     "_Hrát",
     "Za_vřít",
-    "Šipky, nebo na ovladači d-pad či levá páčka: řízení\n"
+    "Šipky, nebo d-pad či levá páčka: řízení\n"
     "1–6, nebo LB / RB: kamera\n"
     "Esc, nebo B / Back: konec kola\n"
     "Mezerník či Enter, nebo A / Start: zavřít výsledek",
@@ -50,7 +50,7 @@ const SetupTexts kEnglish = {
     "_Sound",
     "_Play",
     "_Close",
-    "Arrow keys, or the pad's d-pad or left stick: steer\n"
+    "Arrow keys, or d-pad or left stick: steer\n"
     "1–6, or LB / RB: camera\n"
     "Esc, or B / Back: end the round\n"
     "Space or Enter, or A / Start: leave the end screen",
