@@ -14,9 +14,9 @@
 // - keys by place, letters by layout; the keypad without NumLock steers as the
 //   arrows do; Alt chords and F10 reach nothing; keys held when the page loses
 //   the focus are let go (web_keys.cpp);
+// - gamepads in the browser's standard mapping, read once a frame;
 // - error messages on the page and in the browser's console.
-// What it lacks: switching the display's mode, gamepads, touch; the mouse does
-// nothing.
+// What it lacks: switching the display's mode, touch; the mouse does nothing.
 
 #include <emscripten.h>
 #include <emscripten/html5.h>

@@ -16,10 +16,12 @@
 // - sound: sndPlaySoundA, each cue cutting off the last;
 // - keys as Windows' own virtual keys, so the keypad without NumLock is the
 //   arrows and Alt chords and F10 go to Windows as system keys;
+// - gamepads through XInput, loaded at the start if the system has it, read
+//   once a frame while the window is active (win32_pads.cpp);
 // - error boxes in UTF-16, so the Czech texts read right in any code page.
 // What it lacks: waiting for the display's refresh (it draws as fast as it
-// can), an ordinary window (it always switches the display's mode), gamepads,
-// touch; the mouse does nothing.
+// can), an ordinary window (it always switches the display's mode), touch;
+// the mouse does nothing.
 
 #include <windows.h>
 
