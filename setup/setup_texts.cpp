@@ -29,6 +29,10 @@ const SetupTexts kCzech = {
     "Na celou _obrazovku",
     "_Hrát",
     "Za_vřít",
+    "Šipky, nebo d-pad či levá páčka: řízení\n"
+    "1–6, nebo LB / RB: kamera\n"
+    "Esc, nebo B / Back: konec kola\n"
+    "Mezerník či Enter, nebo A / Start: zavřít výsledek",
     "verze ",
     "Nastavení nelze uložit: ",
     "Hru nelze spustit: ",
@@ -53,6 +57,10 @@ const SetupTexts kEnglish = {
     "_Full screen",
     "_Play",
     "_Close",
+    "Arrow keys, or d-pad or left stick: steer\n"
+    "1–6, or LB / RB: camera\n"
+    "Esc, or B / Back: end the round\n"
+    "Space or Enter, or A / Start: leave the end screen",
     "version ",
     "The settings cannot be saved: ",
     "The game cannot be started: ",

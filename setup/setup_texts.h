@@ -27,6 +27,7 @@ struct SetupTexts {
     const char* fullScreen;
     const char* play;
     const char* close;
+    const char* controls;       // the keys and the gamepad, a few lines
     const char* version;        // followed by the version number
     const char* cannotSave;     // followed by the reason
     const char* cannotStart;    // followed by the reason

@@ -232,6 +232,10 @@ void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchCho
     GtkWidget* page = gtk_box_new(GTK_ORIENTATION_VERTICAL, 18);
     gtk_container_set_border_width(GTK_CONTAINER(page), 18);
     gtk_box_pack_start(GTK_BOX(page), grid, TRUE, TRUE, 0);
+    GtkWidget* controls = gtk_label_new(texts.controls);
+    gtk_label_set_xalign(GTK_LABEL(controls), 0);
+    gtk_style_context_add_class(gtk_widget_get_style_context(controls), "dim-label");
+    gtk_box_pack_start(GTK_BOX(page), controls, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(page), d.roundEnd, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(page), buttonRow(d, texts), FALSE, FALSE, 0);
     gtk_container_add(GTK_CONTAINER(d.window), page);

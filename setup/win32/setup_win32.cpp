@@ -165,6 +165,7 @@ void fillDialog(HWND dialog, const Setup& setup) {
     setText(dialog, IDC_SOUND, texts.sound);
     setText(dialog, IDOK, texts.play);
     setText(dialog, IDCANCEL, texts.close);
+    SetDlgItemTextW(dialog, IDC_CONTROLS, wide(texts.controls).c_str());
     SetDlgItemTextW(dialog, IDC_VERSION, wide(std::string(texts.version) + KORVADA_VERSION_STRING).c_str());
 
     const GameSettings& s = setup.choice.settings;

@@ -196,5 +196,6 @@ void shutDown(Game& game, SdlShell& shell) {
     SDL_DestroyWindow(shell.window);
     shell.window = nullptr;
     closeSound(shell);
+    closePads(game, shell);
 }
 

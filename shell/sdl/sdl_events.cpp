@@ -1,6 +1,6 @@
-// Window-system events to the game's operations. Keys write the key table,
-// size changes reset the view, focus moves the display between the game's
-// mode and the desktop's; the mouse does nothing.
+// Window-system events to the game's operations. Keys and pads write the key
+// table, size changes reset the view, focus moves the display between the
+// game's mode and the desktop's; the mouse does nothing.
 
 #include "core/game.h"
 #include "render/scene.h"
@@ -35,8 +35,14 @@ void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
             break;
         }
         // Once the game is ending the window goes away anyway: no minimising then.
-        case SDL_WINDOWEVENT_FOCUS_LOST: onDeactivated(shell.run, game.quitRequested); break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED: onActivated(shell.run); break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            padsLoseFocus(game, shell);
+            onDeactivated(shell.run, game.quitRequested);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            padsGainFocus(game, shell);
+            onActivated(shell.run);
+            break;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_SHOWN: onRestored(shell); break;
         case SDL_WINDOWEVENT_CLOSE: shell.closeRequested = true; break;
@@ -52,6 +58,6 @@ void handleEvent(Game& game, SdlShell& shell, const SDL_Event& event) {
         case SDL_WINDOWEVENT: onWindowEvent(game, shell, event.window); break;
         // The window manager's close, or an interrupt: the same end as the end screen's.
         case SDL_QUIT: shell.closeRequested = true; break;
-        default: break;
+        default: handlePadEvent(game, shell, event); break;
     }
 }

@@ -18,10 +18,12 @@
 //   a device the game is silent (sdl_sound.cpp);
 // - keys by place, letters by layout; the keypad without NumLock steers as
 //   the arrows do; Alt chords and F10 reach nothing, as on Windows (sdl_keys.cpp);
+// - gamepads: SDL's game controllers, plugged in at any time, and joysticks
+//   no mapping knows by their first stick and hat (sdl_pads.cpp);
 // - error boxes, their text on stderr as well; a termination signal ends the
 //   game as a close does, so that the desktop gets its mode back.
 // What it lacks: an ordinary window (it always switches the display's mode),
-// gamepads, touch; the mouse does nothing. Only SDL's X11 driver is tested:
+// touch; the mouse does nothing. Only SDL's X11 driver is tested:
 // the check that the display shows the game's mode is written for X11, and
 // SDL's Wayland driver is untested.
 
@@ -168,6 +170,7 @@ int main(int argc, char** argv) {
         return kExitStartFailed;
     }
     if (settings.sound) openSound(shell);
+    openPads();
     if (startGame(game, shell, settings) != StartResult::Started) {
         SDL_Quit();
         return kExitStartFailed;

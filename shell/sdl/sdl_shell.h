@@ -6,12 +6,21 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "shell/display_policy.h"
+#include "shell/pad_mapping.h"
 
 struct Game;
 struct GameSettings;
+
+// An open pad: a game controller, or a joystick no mapping knows.
+struct SdlPad {
+    SDL_JoystickID id = -1;  // -1: the slot is free
+    SDL_GameController* controller = nullptr;
+    SDL_Joystick* joystick = nullptr;  // only for a joystick without a mapping
+};
 
 struct SdlShell {
     SDL_Window* window = nullptr;
@@ -24,6 +33,8 @@ struct SdlShell {
     bool closeRequested = false;        // the game asked for its normal end
     bool inWindow = false;              // --window: asked for in a window (played full screen as yet)
     DisplayRun run;                     // a refused mode ends the loop; the exit code
+    SdlPad padDevices[kPadSlots];       // by the slot of `pads`
+    Pads pads;
 };
 
 // --- shell/sdl/sdl_platform.cpp ---------------------------------------------
@@ -75,6 +86,28 @@ void shutDown(Game& game, SdlShell& shell);
 
 // One event to the Game's operations, as the window procedure would.
 void handleEvent(Game& game, SdlShell& shell, const SDL_Event& event);
+
+// --- shell/sdl/sdl_pads.cpp ------------------------------------------------
+
+// Starts SDL's game controllers with its own mappings, the player's file that
+// SDL_GAMECONTROLLERCONFIG_FILE names, and then the player's
+// $XDG_CONFIG_HOME/korvada/gamecontrollerdb.txt (~/.config when unset), all
+// before the first pad is opened. Without them the game is keyboard-only.
+void openPads();
+
+// The file of the player's own mappings.
+std::string padMappingsFile();
+
+// Device and pad events: pads come and go, their state goes to the game.
+void handlePadEvent(Game& game, SdlShell& shell, const SDL_Event& event);
+
+// The focus gone, every pad lets go (SDL sends no pad events to a window
+// without the focus); back, each pad is read again.
+void padsLoseFocus(Game& game, SdlShell& shell);
+void padsGainFocus(Game& game, SdlShell& shell);
+
+// Every open pad closed, whatever it held let go.
+void closePads(Game& game, SdlShell& shell);
 
 // --- shell/sdl/sdl_sound.cpp ------------------------------------------------
 

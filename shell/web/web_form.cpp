@@ -16,6 +16,10 @@ std::string jsonLabel(const char* text) {
     std::string label;
     for (const char* c = text; *c; ++c) {
         if (*c == '_') continue;
+        if (*c == '\n') {
+            label += "\\n";
+            continue;
+        }
         if (*c == '"' || *c == '\\') label += '\\';
         label += *c;
     }
@@ -31,7 +35,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaSetupTexts(const char* langua
     json = std::string("{\"language\":\"") + (languageOf(languageTag) == Language::Czech ? "cs" : "en") +
            "\",\"resolution\":" + jsonLabel(texts.resolution) + ",\"blending\":" + jsonLabel(texts.blending) +
            ",\"bottles\":" + jsonLabel(texts.bottles) + ",\"sound\":" + jsonLabel(texts.sound) +
-           ",\"play\":" + jsonLabel(texts.play) + "}";
+           ",\"play\":" + jsonLabel(texts.play) + ",\"controls\":" + jsonLabel(texts.controls) + "}";
     return json.c_str();
 }
 

@@ -14,21 +14,23 @@
 // - keys by place, letters by layout; the keypad without NumLock steers as the
 //   arrows do; Alt chords and F10 reach nothing; keys held when the page loses
 //   the focus are let go (web_keys.cpp);
+// - gamepads in the browser's standard mapping, read once a frame;
 // - error messages on the page and in the browser's console.
-// What it lacks: switching the display's mode, gamepads, touch; the mouse does
-// nothing.
+// What it lacks: switching the display's mode, touch; the mouse does nothing.
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "assets/texture.h"
 #include "core/game.h"
 #include "core/random.h"
 #include "render/scene.h"
 #include "shell/frame.h"
+#include "shell/pad_mapping.h"
 #include "shell/web/web_keys.h"
 #include "shell/web/web_shell.h"
 
@@ -51,6 +53,48 @@ void freshGame() {
 // Keys held when the page loses the focus would never come up.
 void releaseKeys() { game.releaseSource(KeyboardInput); }
 
+// The browser's pads, in the order of its list.
+Pads pads;
+
+// The standard mapping: buttons 0 A, 1 B, 4 and 5 the shoulders, 8 Back,
+// 9 Start, 12..15 the d-pad; axes 0 and 1 the left stick. A pad the browser
+// has no mapping for keeps only what most have in common: its first stick,
+// and its first button as A, which cannot end a round by a wrong guess.
+PadState padStateOf(const EmscriptenGamepadEvent& pad) {
+    const auto down = [&pad](int button) { return button < pad.numButtons && pad.digitalButton[button] != 0; };
+    PadState state;
+    if (pad.numAxes >= 2) {
+        state.stickX = static_cast<float>(pad.axis[0]);
+        state.stickY = static_cast<float>(pad.axis[1]);
+    }
+    state.south = down(0);
+    if (std::strcmp(pad.mapping, "standard") != 0) return state;
+    state.east = down(1);
+    state.leftShoulder = down(4);
+    state.rightShoulder = down(5);
+    state.back = down(8);
+    state.start = down(9);
+    state.dpadUp = down(12);
+    state.dpadDown = down(13);
+    state.dpadLeft = down(14);
+    state.dpadRight = down(15);
+    return state;
+}
+
+// Browsers give no events for a pad's buttons: its state is read every
+// frame. A pad gone from the list, or no longer connected, lets go.
+void readPads() {
+    if (emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) return;
+    const int count = emscripten_get_num_gamepads();
+    for (int slot = 0; slot < kPadSlots; ++slot) {
+        EmscriptenGamepadEvent pad;
+        if (slot < count && emscripten_get_gamepad_status(slot, &pad) == EMSCRIPTEN_RESULT_SUCCESS && pad.connected)
+            updatePad(game, pads, slot, padStateOf(pad));
+        else
+            losePad(game, pads, slot);
+    }
+}
+
 void endRound() {
     WebShell& shell = webShell();
     emscripten_cancel_main_loop();
@@ -62,6 +106,7 @@ void endRound() {
 void frame() {
     WebShell& shell = webShell();
     shell.virtualCounter += shell.fixedStepNanoseconds;
+    readPads();
     paintFrame(game);
     if (++shell.frames == 1) webFirstFrame();
     if (shell.closeRequested) {
@@ -102,6 +147,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
     if (!decodeLaunchCode(code, &settings)) return 0;
 
     freshGame();
+    pads = Pads();
     game.settings = settings;
     shell = WebShell();
     shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;

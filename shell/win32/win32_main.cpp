@@ -16,10 +16,12 @@
 // - sound: sndPlaySoundA, each cue cutting off the last;
 // - keys as Windows' own virtual keys, so the keypad without NumLock is the
 //   arrows and Alt chords and F10 go to Windows as system keys;
+// - gamepads through XInput, loaded at the start if the system has it, read
+//   once a frame while the window is active (win32_pads.cpp);
 // - error boxes in UTF-16, so the Czech texts read right in any code page.
 // What it lacks: waiting for the display's refresh (it draws as fast as it
-// can), an ordinary window (it always switches the display's mode), gamepads,
-// touch; the mouse does nothing.
+// can), an ordinary window (it always switches the display's mode), touch;
+// the mouse does nothing.
 
 #include <windows.h>
 
@@ -29,6 +31,7 @@
 #include "core/settings.h"
 #include "render/scene.h"
 #include "shell/frame.h"
+#include "shell/win32/win32_pads.h"
 #include "shell/win32/win32_shell.h"
 
 namespace {
@@ -71,6 +74,7 @@ void onActivate(WPARAM wParam) {
     case WA_INACTIVE:
         // The window closing at the end of the game is deactivated too; it
         // must not flash down to the taskbar on its way out.
+        releasePads(game);
         onDeactivated(shell.run, game.quitRequested);
         break;
     default:  // activated by a mouse click: nothing changes
@@ -94,6 +98,8 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_TIMER:
         return 0;
     case WM_PAINT:
+        // Pads are read only by the window the player is playing in.
+        if (GetActiveWindow() == window) pollPads(game);
         paintFrame(game);
         return 0;
     case WM_KEYDOWN:
@@ -139,6 +145,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     shell.run.steps = fullScreenSteps(shell);
     bindPlatformServices(shell);
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
+    loadXInput();
     // The creation message starts the game; a start that cannot draw refuses
     // the creation.
     mainWindow = CreateWindowExA(0, kClassName, "Korvada", WS_POPUP, 10, 10, 800, 600, nullptr, nullptr,

@@ -314,6 +314,9 @@ TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
             const std::string key(1, static_cast<char>(std::tolower(static_cast<unsigned char>(mark[1]))));
             EXPECT_TRUE(keys.insert(key).second) << "two controls answer Alt+" << key << ": " << text;
         }
+        // Every key and pad button that does something, in either language.
+        for (const char* control : {"1–6", "Esc", "Enter", "A /", "B /", "Start", "Back", "LB / RB", "d-pad"})
+            EXPECT_NE(std::strstr(t.controls, control), nullptr) << control << " missing in " << t.controls;
     }
     const SetupTexts& english = setupTexts(Language::English);
     EXPECT_EQ(resolutionLabel(english, 0, true, true), "800 × 600 (default)");

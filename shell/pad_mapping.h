@@ -1,0 +1,48 @@
+#pragma once
+// Gamepads as the keys the game knows, the same on every platform. Each shell
+// reads its pads into a PadState (SDL's game controllers, XInput, the
+// browser's standard mapping) and hands it here; the game sees only keys,
+// held through the pads' own input source:
+//   d-pad or left stick  the arrows
+//   A (south), Start     Enter: leaves the end screen
+//   B (east), Back       Esc: ends the round, leaves the end screen
+//   shoulders            the previous / next camera preset, wrapping 1..6
+// The keyboard's '1'..'6' still choose every preset directly.
+
+#include <cstdint>
+
+struct Game;
+
+struct PadState {
+    bool dpadUp = false, dpadDown = false, dpadLeft = false, dpadRight = false;
+    float stickX = 0, stickY = 0;  // left stick, -1 (left, up) to 1 (right, down)
+    bool south = false, east = false, start = false, back = false;
+    bool leftShoulder = false, rightShoulder = false;
+};
+
+// How far the stick must lean along an axis before it holds that arrow. A
+// resting stick of a worn pad sits up to a quarter off its centre (XInput's
+// own dead zone is 0.24); steering is all or nothing, so a lean that is
+// plainly meant is the better threshold, and a 45° push holds both arrows
+// from half deflection on.
+constexpr float kStickDeadZone = 0.35f;
+
+// Pads at once: SDL's open devices, XInput's four, the browser's list.
+constexpr int kPadSlots = 8;
+
+struct Pads {
+    PadState slots[kPadSlots];  // a slot without a pad rests
+    uint32_t held = 0;          // the keys all pads together hold, one bit each
+};
+
+// A pad's new state: the keys all pads hold together are pressed or released
+// as they change, so that one pad letting go of an arrow another still holds
+// releases nothing; a shoulder pressed down steps the camera.
+void updatePad(Game& game, Pads& pads, int slot, const PadState& now);
+
+// A pad gone (unplugged, or the game no longer sees it): whatever it held is
+// let go, unless another pad holds it too.
+void losePad(Game& game, Pads& pads, int slot);
+
+// Every pad let go, as when the game loses the focus.
+void loseAllPads(Game& game, Pads& pads);

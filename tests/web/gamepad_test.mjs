@@ -1,0 +1,106 @@
+// A round played with a gamepad only, in headless Chromium: a stand-in for
+// navigator.getGamepads() holds one pad in the standard mapping whose buttons
+// and stick the test moves, as the page reads them once a frame.
+//
+//   node gamepad_test.mjs        with KORVADA_WEB_DIR the web build's folder
+
+import assert from 'node:assert/strict';
+import { gameState, openBrowser, openPage, pageState, sleep, startServer, waitFrames, waitState } from './web_harness.mjs';
+
+// Runs in the page before its own scripts.
+function padStandIn() {
+  const pad = {
+    id: 'stand-in pad', index: 0, connected: true, mapping: 'standard', timestamp: 0,
+    axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })),
+  };
+  const list = [null, null, null, null];
+  Object.defineProperty(Navigator.prototype, 'getGamepads', { value: () => list.slice(), configurable: true });
+  window.testPad = {
+    plug: () => { list[0] = pad; },
+    unplug: () => { list[0] = null; },
+    button: (index, down) => { pad.buttons[index] = { pressed: down, touched: down, value: down ? 1 : 0 }; },
+    stick: (x, y) => { pad.axes[0] = x; pad.axes[1] = y; },
+  };
+}
+
+const kSouth = 0, kEast = 1, kLeftShoulder = 4, kRightShoulder = 5, kDpadUp = 12;
+
+async function padPlaysARound(browser, origin) {
+  const page = await openPage(browser, 'about:blank');
+  await page.evaluateOnNewDocument(padStandIn);
+  const pad = (call, ...args) => page.evaluate((c, a) => window.testPad[c](...a), call, args);
+  // The page reads the pads once a frame, and a loaded machine draws slowly:
+  // each change waits for frames that have seen it.
+  const frames = async (count) => waitFrames(page, (await gameState(page)).frames + count);
+  const state = (test) => page.waitForFunction(test, { timeout: 20000 });
+  const stateOf = 'JSON.parse(Module.ccall("korvadaState", "string"))';
+  const press = async (index, seen) => {
+    await pad('button', index, true);
+    await state(seen);
+    await pad('button', index, false);
+    await frames(2);
+  };
+
+  await page.goto(`${origin}/index.html`);
+  await waitState(page, 'form');
+  const controls = await page.$eval('#controls', (p) => p.textContent);
+  assert.match(controls, /LB \/ RB: (kamera|camera)\n/, `the form shows the controls: ${controls}`);
+  await page.click('#play');
+  await waitState(page, 'playing');
+  await waitFrames(page, 10);
+
+  // Plugged in mid-round; a stick leaning less than its dead zone steers nothing.
+  await pad('plug');
+  await pad('stick', 0.3, -0.3);
+  const start = await gameState(page);
+  await frames(10);
+  const rest = await gameState(page);
+  assert.deepEqual([rest.x, rest.z], [start.x, start.z], 'a stick inside the dead zone');
+  await pad('stick', 1, 0);
+  await state(`${stateOf}.x > ${rest.x + 5}`);
+  await pad('stick', 0, 0);
+  await press(kDpadUp, `${stateOf}.z < ${rest.z - 5}`);
+
+  // The shoulders step the camera, wrapping.
+  await press(kRightShoulder, `${stateOf}.camera === 2`);
+  await press(kLeftShoulder, `${stateOf}.camera === 1`);
+  await press(kLeftShoulder, `${stateOf}.camera === 6`);
+
+  // B ends the round. A pulled out while it holds A lets go: the end screen
+  // stays past its 1.6 s, until the pad is back and A pressed again.
+  await press(kEast, `${stateOf}.gameOver === 1`);
+  const ended = Date.now();
+  await pad('button', kSouth, true);
+  await frames(2);
+  await pad('unplug');
+  await pad('button', kSouth, false);
+  await sleep(Math.max(0, 2200 - (Date.now() - ended)));
+  if (await pageState(page) === 'playing') await frames(2);  // frames past the 1.6 s
+  assert.equal(await pageState(page), 'playing', 'the end screen stays');
+  await pad('plug');
+  await pad('button', kSouth, true);
+  await waitState(page, 'form');
+  assert.deepEqual(page.problems, []);
+}
+
+async function main() {
+  const server = await startServer(process.env.KORVADA_WEB_DIR);
+  const browser = await openBrowser();
+  let timer;
+  try {
+    await Promise.race([
+      padPlaysARound(browser, server.origin),
+      new Promise((_, reject) => { timer = setTimeout(() => reject(new Error('timed out after 90 s')), 90000); }),
+    ]);
+    console.log('gamepad: passed');
+  } finally {
+    clearTimeout(timer);
+    await browser.close();
+    await server.close();
+  }
+}
+
+main().catch((error) => {
+  console.error(error);
+  process.exit(1);
+});
