@@ -31,7 +31,7 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./|/|' | sort >"$wor
         echo "/usr/share/games/korvada/$f"
     done
     echo /usr/share/applications/korvada.desktop
-    for n in 16 32 48 64 128 256; do echo "/usr/share/icons/hicolor/${n}x$n/apps/korvada.png"; done
+    for n in 16 32 48 64 128 192 256 512; do echo "/usr/share/icons/hicolor/${n}x$n/apps/korvada.png"; done
     echo /usr/share/metainfo/korvada.metainfo.xml
     echo /usr/share/man/man6/korvada.6.gz
     echo /usr/share/doc/korvada/copyright
@@ -49,7 +49,7 @@ for program in "$work"/root/usr/games/*; do
     file "$program" | grep -q ', stripped' || fail "$(basename "$program") is not stripped"
 done
 # Icons are the sizes their folders say.
-for n in 16 32 48 64 128 256; do
+for n in 16 32 48 64 128 192 256 512; do
     size=$(identify -format %wx%h "$work/root/usr/share/icons/hicolor/${n}x$n/apps/korvada.png")
     [ "$size" = "${n}x$n" ] || fail "the ${n}x$n icon is $size"
 done
