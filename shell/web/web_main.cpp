@@ -15,7 +15,9 @@
 //   arrows do; Alt chords and F10 reach nothing; keys held when the page loses
 //   the focus are let go (web_keys.cpp);
 // - error messages on the page and in the browser's console.
-// What it lacks: switching the display's mode, gamepads, touch; the mouse does
+// - on a touch screen, the page's on-screen controls hold keys through the
+//   touch source (korvadaTouch, index.html); a tap on the end screen is Enter.
+// What it lacks: switching the display's mode, gamepads; the mouse does
 // nothing.
 
 #include <emscripten.h>
@@ -116,6 +118,28 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
     webRoundStarted(settings.resolutionIndex, settings.blending, bottlesToLay(settings), settings.sound);
     emscripten_set_main_loop(frame, 0, 0);
     return 1;
+}
+
+// A touch control held (down 1) or let go (down 0) a key of core/keys.h.
+// Between rounds the game takes no new key; letting go is always safe.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouch(int key, int down) {
+    if (!down)
+        game.releaseKey(TouchInput, key);
+    else if (webShell().roundOn)
+        game.pressKey(TouchInput, key);
+}
+
+// A finger lost to the page (a cancelled touch, the page hidden) lets go of
+// everything touch held.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchReleaseAll() { game.releaseSource(TouchInput); }
+
+// The camera button: the next preset after the one shown, 6 wrapping to 1,
+// pressed and let go as its number key would be.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchCamera() {
+    if (!webShell().roundOn) return;
+    const int key = kKey1 + (game.cameraIndex + 1) % (kKey6 - kKey1 + 1);
+    game.pressKey(TouchInput, key);
+    game.releaseKey(TouchInput, key);
 }
 
 // The page lost its WebGL context: the round stops where it is, without its
