@@ -152,14 +152,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaStop() {
 }
 
 // What the browser tests read: the frames drawn, the camera, the player's
-// bottle and whether the round is over.
+// bottle, whether the round is over and how many keys are held.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
     static char text[256];
     const Bottle& player = game.bottles[0];
+    int held = 0;
+    for (const int32_t down : game.keyDown) held += down ? 1 : 0;
     std::snprintf(text, sizeof text,
-                  "{\"frames\":%lld,\"camera\":%d,\"x\":%.3f,\"y\":%.3f,\"z\":%.3f,\"gameOver\":%d,\"roundOn\":%d}",
+                  "{\"frames\":%lld,\"camera\":%d,\"x\":%.3f,\"y\":%.3f,\"z\":%.3f,\"gameOver\":%d,\"roundOn\":%d,"
+                  "\"held\":%d}",
                   static_cast<long long>(webShell().frames), game.cameraIndex + 1, player.x, player.y, player.z,
-                  game.gameOver, webShell().roundOn ? 1 : 0);
+                  game.gameOver, webShell().roundOn ? 1 : 0, held);
     return text;
 }
 
