@@ -100,7 +100,7 @@ export async function waitState(page, state, timeout = kWait) {
 export const pageState = (page) => page.evaluate(() => document.documentElement.dataset.state);
 
 // The round as the game sees it: frames, camera (1..6), the player's x, y, z,
-// gameOver and roundOn.
+// gameOver, roundOn and the number of keys held (any device).
 export async function gameState(page) {
   return JSON.parse(await page.evaluate(() => Module.ccall('korvadaState', 'string')));
 }
