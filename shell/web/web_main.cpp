@@ -16,7 +16,9 @@
 //   the focus are let go (web_keys.cpp);
 // - gamepads in the browser's standard mapping, read once a frame;
 // - error messages on the page and in the browser's console.
-// What it lacks: switching the display's mode, touch; the mouse does nothing.
+// - on a touch screen, the page's on-screen controls hold keys through the
+//   touch source (korvadaTouch, index.html); a tap on the end screen is Enter.
+// What it lacks: switching the display's mode; the mouse does nothing.
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -164,6 +166,28 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
     return 1;
 }
 
+// A touch control held (down 1) or let go (down 0) a key of core/keys.h.
+// Between rounds the game takes no new key; letting go is always safe.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouch(int key, int down) {
+    if (!down)
+        game.releaseKey(TouchInput, key);
+    else if (webShell().roundOn)
+        game.pressKey(TouchInput, key);
+}
+
+// A finger lost to the page (a cancelled touch, the page hidden) lets go of
+// everything touch held.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchReleaseAll() { game.releaseSource(TouchInput); }
+
+// The camera button: the next preset after the one shown, 6 wrapping to 1,
+// pressed and let go as its number key would be.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchCamera() {
+    if (!webShell().roundOn) return;
+    const int key = kKey1 + (game.cameraIndex + 1) % (kKey6 - kKey1 + 1);
+    game.pressKey(TouchInput, key);
+    game.releaseKey(TouchInput, key);
+}
+
 // The page lost its WebGL context: the round stops where it is, without its
 // end screen, and the page offers a fresh start.
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaStop() {
@@ -174,14 +198,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaStop() {
 }
 
 // What the browser tests read: the frames drawn, the camera, the player's
-// bottle and whether the round is over.
+// bottle, whether the round is over and how many keys are held.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
     static char text[256];
     const Bottle& player = game.bottles[0];
+    int held = 0;
+    for (const int32_t down : game.keyDown) held += down ? 1 : 0;
     std::snprintf(text, sizeof text,
-                  "{\"frames\":%lld,\"camera\":%d,\"x\":%.3f,\"y\":%.3f,\"z\":%.3f,\"gameOver\":%d,\"roundOn\":%d}",
+                  "{\"frames\":%lld,\"camera\":%d,\"x\":%.3f,\"y\":%.3f,\"z\":%.3f,\"gameOver\":%d,\"roundOn\":%d,"
+                  "\"held\":%d}",
                   static_cast<long long>(webShell().frames), game.cameraIndex + 1, player.x, player.y, player.z,
-                  game.gameOver, webShell().roundOn ? 1 : 0);
+                  game.gameOver, webShell().roundOn ? 1 : 0, held);
     return text;
 }
 

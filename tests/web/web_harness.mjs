@@ -70,8 +70,9 @@ export async function openBrowser() {
 const knownNotices = /^WARNING: using emscripten GL (immediate mode )?emulation/;
 
 // A page of the given size whose console errors, warnings and uncaught
-// exceptions collect in page.problems.
-export async function openPage(browser, url, width = 800, height = 600) {
+// exceptions collect in page.problems; with `touch`, a phone's page (touch
+// screen, mobile viewport) under the given `userAgent`.
+export async function openPage(browser, url, width = 800, height = 600, { touch = false, userAgent } = {}) {
   const page = await browser.newPage();
   page.problems = [];
   page.on('console', (message) => {
@@ -80,7 +81,8 @@ export async function openPage(browser, url, width = 800, height = 600) {
       page.problems.push(`${type}: ${message.text()}`);
   });
   page.on('pageerror', (error) => page.problems.push(`uncaught: ${error.message}`));
-  await page.setViewport({ width, height });
+  if (userAgent) await page.setUserAgent(userAgent);
+  await page.setViewport({ width, height, isMobile: touch, hasTouch: touch });
   await page.goto(url);
   return page;
 }
@@ -98,7 +100,7 @@ export async function waitState(page, state, timeout = kWait) {
 export const pageState = (page) => page.evaluate(() => document.documentElement.dataset.state);
 
 // The round as the game sees it: frames, camera (1..6), the player's x, y, z,
-// gameOver and roundOn.
+// gameOver, roundOn and the number of keys held (any device).
 export async function gameState(page) {
   return JSON.parse(await page.evaluate(() => Module.ccall('korvadaState', 'string')));
 }

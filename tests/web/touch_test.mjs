@@ -1,0 +1,228 @@
+// The browser program on a phone, played with fingers only, in headless
+// Chromium with touch emulation:
+//
+//   node touch_test.mjs CASE
+//
+// with KORVADA_WEB_DIR the web build's folder. With KORVADA_SCREENSHOTS set to
+// a folder, the phone cases also leave their pictures there (playing and at
+// the end screen). Exit 0 when the case passed.
+
+import assert from 'node:assert/strict';
+import path from 'node:path';
+import {
+  gameState, kWait, openBrowser, openPage, pageState, sleep, startServer, waitFrames, waitState,
+} from './web_harness.mjs';
+
+const kPhoneAgent = 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) ' +
+                    'Chrome/126.0 Mobile Safari/537.36';
+const kControls = ['#touch-left', '#touch-up', '#touch-right', '#touch-down', '#touch-camera', '#touch-end'];
+
+// Fingers on the emulated touch screen: each a touch point of its own, so
+// that Chromium fires Pointer Events of type touch, several at once.
+function fingers(session) {
+  let nextId = 1;
+  const touch = (type, point) => session.send('Input.dispatchTouchEvent', { type, touchPoints: point ? [point] : [] });
+  return {
+    async down(x, y) {
+      const point = { x: Math.round(x), y: Math.round(y), id: nextId++ };
+      await touch('touchStart', point);
+      return { up: () => touch('touchEnd', point) };
+    },
+    cancelAll: () => touch('touchCancel'),
+  };
+}
+
+async function centreOf(page, selector) {
+  const box = await (await page.$(selector)).boundingBox();
+  assert.ok(box, `${selector} is shown`);
+  return [box.x + box.width / 2, box.y + box.height / 2];
+}
+
+async function press(hand, page, selector) {
+  return hand.down(...await centreOf(page, selector));
+}
+
+async function tap(hand, page, selector) {
+  await (await press(hand, page, selector)).up();
+}
+
+async function cameraBecomes(page, camera) {
+  await page.waitForFunction((wanted) => JSON.parse(Module.ccall('korvadaState', 'string')).camera === wanted,
+                             { timeout: kWait }, camera);
+}
+
+// The rectangles of the controls shown, and the picture's own rectangle in
+// the canvas (the canvas keeps the picture's aspect inside its box).
+const layout = (page) => page.evaluate((selectors) => {
+  const rect = (r) => ({ left: r.left, top: r.top, right: r.right, bottom: r.bottom });
+  const canvas = document.getElementById('canvas');
+  const box = canvas.getBoundingClientRect();
+  const scale = Math.min(box.width / canvas.width, box.height / canvas.height);
+  const width = canvas.width * scale, height = canvas.height * scale;
+  const left = box.left + (box.width - width) / 2, top = box.top + (box.height - height) / 2;
+  return {
+    picture: { left, top, right: left + width, bottom: top + height },
+    controls: selectors.map((s) => document.querySelector(s)).filter((e) => e.offsetParent !== null)
+                       .map((e) => rect(e.getBoundingClientRect())),
+    hint: document.getElementById('turn-hint').offsetParent !== null,
+    viewport: { width: innerWidth, height: innerHeight },
+  };
+}, kControls);
+
+const overlaps = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+
+async function screenshot(page, name) {
+  if (process.env.KORVADA_SCREENSHOTS)
+    await page.screenshot({ path: path.join(process.env.KORVADA_SCREENSHOTS, `${name}.png`) });
+}
+
+// A round from the form to the form again with touches only, on a phone held
+// upright or sideways.
+async function phoneRound(open, width, height, name) {
+  const page = await open('/index.html', width, height);
+  await waitState(page, 'form');
+  const hand = fingers(await page.createCDPSession());
+
+  // The form fits the screen's width and says what the fingers do.
+  const form = await page.evaluate(() => ({
+    overflow: document.documentElement.scrollWidth - innerWidth,
+    line: document.getElementById('touch-line').offsetParent !== null,
+    select: document.getElementById('size').getBoundingClientRect().height,
+  }));
+  assert.ok(form.overflow <= 0, `the form is ${form.overflow} px wider than the screen`);
+  assert.ok(form.line, 'the touch line shows');
+  assert.ok(form.select >= 36, `the size choice is ${form.select} px high`);
+
+  await page.$eval('#play', (play) => play.scrollIntoView());
+  await tap(hand, page, '#play');
+  await waitState(page, 'playing');
+  await waitFrames(page, 10);
+
+  // Every control shows inside the screen, none over the middle of the picture.
+  const seen = await layout(page);
+  assert.equal(seen.controls.length, kControls.length);
+  const { picture } = seen;
+  const pw = picture.right - picture.left, ph = picture.bottom - picture.top;
+  const middle = { left: picture.left + pw / 4, right: picture.right - pw / 4,
+                   top: picture.top + ph / 4, bottom: picture.bottom - ph / 4 };
+  for (const control of seen.controls) {
+    assert.ok(!overlaps(control, middle), `a control at ${JSON.stringify(control)} covers the middle`);
+    assert.ok(control.left >= 0 && control.top >= 0 && control.right <= seen.viewport.width &&
+              control.bottom <= seen.viewport.height, `a control at ${JSON.stringify(control)} is off the screen`);
+  }
+  assert.ok(Math.abs(pw / ph - 4 / 3) < 0.01, 'the picture keeps its aspect');
+  assert.ok(pw >= seen.viewport.width - 1 || ph >= seen.viewport.height - 1, 'the picture fills the screen');
+  assert.equal(seen.hint, width < height, 'the turn hint shows only upright');
+
+  // Two pads held at once: left and down steer together.
+  const start = await gameState(page);
+  const left = await press(hand, page, '#touch-left');
+  const down = await press(hand, page, '#touch-down');
+  assert.equal((await gameState(page)).held, 2);
+  // Held until the bottle has gone both ways: a busy machine draws few frames.
+  await page.waitForFunction((from) => {
+    const now = JSON.parse(Module.ccall('korvadaState', 'string'));
+    return now.x < from.x - 5 && now.z > from.z + 5;
+  }, { timeout: kWait }, start);
+  await left.up();
+  assert.equal((await gameState(page)).held, 1, 'down is still held');
+  await down.up();
+  assert.equal((await gameState(page)).held, 0);
+  await screenshot(page, `${name}-playing`);
+
+  // A lost finger lets go of its pad: a cancelled touch, a page that loses the focus.
+  await press(hand, page, '#touch-right');
+  assert.equal((await gameState(page)).held, 1);
+  await hand.cancelAll();
+  assert.equal((await gameState(page)).held, 0, 'held after the cancel');
+  const finger = await press(hand, page, '#touch-up');
+  await page.evaluate(() => window.dispatchEvent(new Event('blur')));
+  assert.equal((await gameState(page)).held, 0, 'held after the focus went');
+  await finger.up();
+
+  // The camera button walks the presets, 6 wrapping to 1.
+  for (const camera of [2, 3, 4, 5, 6, 1]) {
+    await tap(hand, page, '#touch-camera');
+    await cameraBecomes(page, camera);
+  }
+
+  await tap(hand, page, '#touch-end');
+  await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1,
+                             { timeout: kWait });
+  const ended = Date.now();
+  // A tap within the end screen's first 1.6 s leaves it open.
+  await tap(hand, page, '#canvas');
+  await sleep(300);
+  if (Date.now() - ended < 900) assert.equal(await pageState(page), 'playing');
+  await screenshot(page, `${name}-end`);
+
+  await sleep(Math.max(0, 2000 - (Date.now() - ended)));
+  const tapping = await press(hand, page, '#canvas');
+  await waitState(page, 'form');
+  await tapping.up();
+  assert.equal((await gameState(page)).roundOn, 0);
+  assert.deepEqual(page.problems, []);
+  return page;
+}
+
+const cases = {
+  phone_portrait: ({ open }) => phoneRound(open, 390, 844, 'phone-portrait'),
+
+  // Sideways; and while a gamepad is connected the controls step aside.
+  async phone_landscape({ open }) {
+    const page = await phoneRound(open, 844, 390, 'phone-landscape');
+    const hand = fingers(await page.createCDPSession());
+    await page.$eval('#play', (play) => play.scrollIntoView());
+    await tap(hand, page, '#play');
+    await waitState(page, 'playing');
+    const shown = () => page.$eval('#touch-left', (e) => e.offsetParent !== null);
+    const plug = (pads) => page.evaluate((count) => {
+      navigator.getGamepads = () => Array.from({ length: 4 }, (_, i) => (i < count ? { index: i } : null));
+      window.dispatchEvent(new Event(count ? 'gamepadconnected' : 'gamepaddisconnected'));
+    }, pads);
+    assert.equal(await shown(), true);
+    await plug(1);
+    assert.equal(await shown(), false, 'hidden while a pad is connected');
+    await plug(0);
+    assert.equal(await shown(), true, 'back once the pad is gone');
+  },
+
+  // A desktop page without touch shows no touch control, in the form or the round.
+  async desktop_no_touch({ open }) {
+    const page = await open('/index.html?code=0TYAN');
+    await waitState(page, 'playing');
+    await waitFrames(page, 5);
+    assert.deepEqual((await layout(page)).controls, []);
+    assert.equal(await page.$eval('#touch-line', (e) => e.offsetParent !== null), false);
+    assert.equal(await page.evaluate(() => navigator.maxTouchPoints), 0);
+  },
+};
+
+async function main() {
+  const name = process.argv[2];
+  if (!(name in cases)) {
+    console.error(`usage: node touch_test.mjs CASE, one of: ${Object.keys(cases).join(' ')}`);
+    process.exit(2);
+  }
+  const server = await startServer(process.env.KORVADA_WEB_DIR);
+  const browser = await openBrowser();
+  const open = (address, width, height) =>
+    openPage(browser, server.origin + address, width, height, width ? { touch: true, userAgent: kPhoneAgent } : {});
+  let timer;
+  try {
+    await Promise.race([
+      cases[name]({ open }),
+      new Promise((_, reject) => { timer = setTimeout(() => reject(new Error('timed out after 240 s')), 240000); }),
+    ]);
+    console.log(`${name}: passed`);
+  } finally {
+    clearTimeout(timer);
+    await browser.close();
+    await server.close();
+  }
+}
+
+main().catch((error) => {
+  console.error(error);
+  process.exit(1);
+});
