@@ -25,6 +25,10 @@ void onRestored(SdlShell& shell) {
     if ((SDL_GetWindowFlags(shell.window) & SDL_WINDOW_FULLSCREEN) == 0) onActivated(shell.run);
 }
 
+// Time away is not played: the first frame after a return gets an ordinary
+// elapsed time, not the whole absence. Long frames during play keep theirs.
+void onBack(Game& game) { game.frameClock.reset(); }
+
 void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
     switch (event.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED: {
@@ -36,9 +40,15 @@ void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
         }
         // Once the game is ending the window goes away anyway: no minimising then.
         case SDL_WINDOWEVENT_FOCUS_LOST: onDeactivated(shell.run, game.quitRequested); break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED: onActivated(shell.run); break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            onBack(game);
+            onActivated(shell.run);
+            break;
         case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_SHOWN: onRestored(shell); break;
+        case SDL_WINDOWEVENT_SHOWN:
+            onBack(game);
+            onRestored(shell);
+            break;
         case SDL_WINDOWEVENT_CLOSE: shell.closeRequested = true; break;
         default: break;
     }

@@ -42,11 +42,29 @@ volatile std::sig_atomic_t endSignalled = 0;
 
 void onEndSignal(int) { endSignalled = 1; }
 
-void catchEndSignals() {
+// For tests only: with KORVADA_PRINT_HEIGHT set, SIGUSR1 makes the game print
+// the player's height ("height Y") on stdout, even while it is minimised.
+volatile std::sig_atomic_t heightAsked = 0;
+
+void onHeightSignal(int) { heightAsked = 1; }
+
+void catchSignal(int signal, void (*handler)(int)) {
     struct sigaction action = {};
-    action.sa_handler = onEndSignal;
+    action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
+    sigaction(signal, &action, nullptr);
+}
+
+void catchEndSignals() {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) catchSignal(signal, onEndSignal);
+    if (SDL_getenv("KORVADA_PRINT_HEIGHT") != nullptr) catchSignal(SIGUSR1, onHeightSignal);
+}
+
+void printHeightIfAsked() {
+    if (!heightAsked) return;
+    heightAsked = 0;
+    std::printf("height %.3f\n", game.bottles[0].y);
+    std::fflush(stdout);
 }
 
 // SDL falls back to its invisible drivers when there is no display; a game
@@ -81,6 +99,7 @@ bool windowVisible(const SdlShell& shell) {
 void runLoop(SdlShell& shell) {
     SDL_Event event;
     while (!ending(shell)) {
+        printHeightIfAsked();
         if (!windowVisible(shell) && SDL_WaitEventTimeout(&event, 250)) handleEvent(game, shell, event);
         while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
         if (ending(shell)) break;

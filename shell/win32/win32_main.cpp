@@ -64,6 +64,9 @@ void onDestroy(HWND window) {
 void onActivate(WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case WA_ACTIVE:
+        // Time away is not played: the first frame after a return gets an
+        // ordinary elapsed time, not the whole absence.
+        game.frameClock.reset();
         onActivated(shell.run);
         break;
     case WA_INACTIVE:
@@ -71,7 +74,8 @@ void onActivate(WPARAM wParam) {
         // must not flash down to the taskbar on its way out.
         onDeactivated(shell.run, game.quitRequested);
         break;
-    default:  // activated by a mouse click: nothing changes
+    default:  // activated by a mouse click: the display and the cursor stay
+        game.frameClock.reset();
         break;
     }
 }
