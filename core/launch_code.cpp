@@ -24,3 +24,14 @@ int parseLaunchCode(const std::string& tail, GameSettings* settings) {
 int32_t bottlesToLay(const GameSettings& settings) {
     return settings.bottleCount == 0 ? kDefaultBottleCount : settings.bottleCount;
 }
+
+bool takeWindowOption(std::string* tail) {
+    const std::string option = kWindowOption;
+    if (tail->compare(0, option.size(), option) != 0 || tail->size() == option.size() ||
+        static_cast<unsigned char>((*tail)[option.size()]) > ' ')
+        return false;
+    std::string::size_type code = option.size();
+    while (code < tail->size() && static_cast<unsigned char>((*tail)[code]) <= ' ') ++code;
+    tail->erase(0, code);
+    return true;
+}

@@ -60,3 +60,11 @@ std::string windowsCommandTail(const char* commandLine);
 
 // The launch code on Linux: the arguments joined by single spaces.
 std::string joinArguments(int argc, const char* const* argv);
+
+// "--window CODE" asks for the game in a window of the code's size instead of
+// full screen. When the tail begins with the option and a blank, removes both
+// and the blanks after them (as after the program's name) and returns true;
+// otherwise leaves the tail alone. The option is no launch code: no code has
+// more than five characters.
+constexpr const char* kWindowOption = "--window";
+bool takeWindowOption(std::string* tail);

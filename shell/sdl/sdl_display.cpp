@@ -28,19 +28,25 @@ void requestPixelFormat(const GameSettings& settings, int depthBits) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 }
 
-// The window's restored placement is 800 × 600 at (10, 10); it is asked to
-// be full screen before it is first shown.
-SDL_Window* createWindow() {
+// Full screen, the window's restored placement is 800 × 600 at (10, 10); it
+// is asked to be full screen before it is first shown. In a window it has
+// the game's size in the desktop's middle, and draws at the drawable's own
+// pixels on a scaled desktop.
+SDL_Window* createWindow(const SdlShell& shell) {
+    if (shell.inWindow)
+        return SDL_CreateWindow("Korvada", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, shell.gameMode.w,
+                                shell.gameMode.h,
+                                SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN);
     return SDL_CreateWindow("Korvada", 10, 10, 800, 600, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
 }
 
 // Under X11 the depth buffer is part of the window's visual, so a depth the
 // driver cannot give refuses the window itself: ask again with 24 bits.
-SDL_Window* createWindowWithDepth(const GameSettings& settings) {
+SDL_Window* createWindowWithDepth(const SdlShell& shell, const GameSettings& settings) {
     requestPixelFormat(settings, 32);
-    if (SDL_Window* window = createWindow()) return window;
+    if (SDL_Window* window = createWindow(shell)) return window;
     requestPixelFormat(settings, 24);
-    return createWindow();
+    return createWindow(shell);
 }
 
 // Asks the driver to wait for the display's refresh, so that a 60 Hz screen
@@ -139,6 +145,16 @@ int32_t restoreDesktopMode(void* context) {
 
 // The loop reads shell.run.quitPosted before every frame.
 void postQuit(void*, int) {}
+
+// In a window the display stays as the desktop has it.
+void keepWindow(void*) {}
+
+int32_t desktopModeAnswered(void* context) {
+    SdlShell& shell = shellOf(context);
+    return SDL_GetDesktopDisplayMode(displayOf(shell), &shell.desktopMode) == 0;
+}
+
+int32_t modeUntouched(void*) { return 1; }
 }  // namespace
 
 DisplaySteps fullScreenSteps(SdlShell& shell) {
@@ -153,9 +169,22 @@ DisplaySteps fullScreenSteps(SdlShell& shell) {
     return steps;
 }
 
+DisplaySteps windowSteps(SdlShell& shell) {
+    DisplaySteps steps = fullScreenSteps(shell);
+    steps.minimiseWindow = keepWindow;
+    steps.queryDesktopMode = desktopModeAnswered;
+    steps.applyGameMode = modeUntouched;
+    steps.restoreDesktopMode = modeUntouched;
+    return steps;
+}
+
 StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings) {
     game.settings = settings;
-    shell.window = createWindowWithDepth(settings);
+    const Resolution size = resolutionOf(settings);
+    shell.gameMode = SDL_DisplayMode{};
+    shell.gameMode.w = size.width;
+    shell.gameMode.h = size.height;
+    shell.window = createWindowWithDepth(shell, settings);
     if (shell.window == nullptr) {
         std::fprintf(stderr, "korvada: the window was refused: %s\n", SDL_GetError());
         return StartResult::NoWindow;
@@ -166,10 +195,6 @@ StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings)
         return StartResult::NoContext;
     }
     waitForRefresh();
-    const Resolution size = resolutionOf(settings);
-    shell.gameMode = SDL_DisplayMode{};
-    shell.gameMode.w = size.width;
-    shell.gameMode.h = size.height;
     enterGameMode(shell.run);
     startRound(game);
     return StartResult::Started;
@@ -182,9 +207,18 @@ void showGameWindow(SdlShell& shell) {
     SDL_RaiseWindow(shell.window);
     onActivated(shell.run);
     // The window may not announce a size it had from the start.
+    sizeView(shell);
+}
+
+void sizeView(const SdlShell& shell) {
+    // The drawable, not the asked size: what the window really got, in
+    // pixels even where the desktop is scaled.
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(shell.window, &width, &height);
-    setupView(width, height);
+    if (shell.inWindow)
+        setupViewArea(fitPicture(width, height, shell.gameMode.w, shell.gameMode.h));
+    else
+        setupView(width, height);
 }
 
 void shutDown(Game& game, SdlShell& shell) {

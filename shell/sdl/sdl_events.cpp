@@ -31,16 +31,15 @@ void onBack(Game& game) { game.frameClock.reset(); }
 
 void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
     switch (event.event) {
-        case SDL_WINDOWEVENT_SIZE_CHANGED: {
-            // The drawable, not the asked size: what the window really got.
-            int width = 0, height = 0;
-            SDL_GL_GetDrawableSize(shell.window, &width, &height);
-            setupView(width, height);
+        case SDL_WINDOWEVENT_SIZE_CHANGED: sizeView(shell); break;
+        // Once the game is ending the window goes away anyway: no minimising
+        // then. A window that stays on the desktop holds the round still.
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            shell.held = shell.inWindow;
+            onDeactivated(shell.run, game.quitRequested);
             break;
-        }
-        // Once the game is ending the window goes away anyway: no minimising then.
-        case SDL_WINDOWEVENT_FOCUS_LOST: onDeactivated(shell.run, game.quitRequested); break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
+            shell.held = false;
             onBack(game);
             onActivated(shell.run);
             break;

@@ -1,6 +1,7 @@
 // korvada: the game on Linux.
 //
-//   korvada LAUNCHCODE        run from the folder that holds the pictures and sounds
+//   korvada LAUNCHCODE            run from the folder that holds the pictures and sounds
+//   korvada --window LAUNCHCODE   the same in an ordinary window of the code's size
 //
 // Exit codes: 0 after a normal end, 1 for a rejected launch code, 2 when the
 // game could not start (no display, window or OpenGL context) or the display
@@ -10,6 +11,13 @@
 // - full screen in the display's own mode of exactly the chosen size, at the
 //   desktop's pixel format; on focus loss the desktop's mode back and the
 //   window minimised (sdl_display.cpp, the policy in shell/display_policy.cpp);
+// - or, with --window, an ordinary decorated window on the desktop: no mode
+//   switched, the picture in the game's aspect with black bars when the
+//   window is resized, at the drawable's own pixels on a scaled desktop; a
+//   lost focus holds the round still with its picture shown; closing the
+//   window ends the game;
+// - time away is not played: the frame clock starts afresh when the window
+//   comes back (focus, restore), so a return never jumps the round on;
 // - waits for the display's refresh (adaptive where the driver can), and
 //   draws no frames while the window is hidden or minimised;
 // - sound: the cues on one audio device, each cutting off the last; without
@@ -18,14 +26,14 @@
 //   the arrows do; Alt chords and F10 reach nothing, as on Windows (sdl_keys.cpp);
 // - error boxes, their text on stderr as well; a termination signal ends the
 //   game as a close does, so that the desktop gets its mode back.
-// What it lacks: an ordinary window (it always switches the display's mode),
-// gamepads, touch; the mouse does nothing. Only SDL's X11 driver is tested:
-// the check that the display shows the game's mode is written for X11, and
-// SDL's Wayland driver is untested.
+// What it lacks: gamepads, touch; the mouse does nothing. Only SDL's X11
+// driver is tested: the check that the display shows the game's mode is
+// written for X11, and SDL's Wayland driver is untested.
 
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/game.h"
 #include "shell/display_policy.h"
@@ -42,8 +50,7 @@ volatile std::sig_atomic_t endSignalled = 0;
 
 void onEndSignal(int) { endSignalled = 1; }
 
-// For tests only: with KORVADA_PRINT_HEIGHT set, SIGUSR1 makes the game print
-// the player's height ("height Y") on stdout, even while it is minimised.
+// KORVADA_PRINT_HEIGHT: the player's height on SIGUSR1 (tests only).
 volatile std::sig_atomic_t heightAsked = 0;
 
 void onHeightSignal(int) { heightAsked = 1; }
@@ -95,15 +102,22 @@ bool windowVisible(const SdlShell& shell) {
 
 // All pending events, then one frame while the window can be seen. A hidden
 // or minimised window waits for the next event instead: no frames, and the
-// processor woken only to look for a signal.
+// processor woken only to look for a signal. A window held still (no focus)
+// waits too, and shows its picture again after whatever woke it (an expose,
+// a resize), without a step.
 void runLoop(SdlShell& shell) {
     SDL_Event event;
     while (!ending(shell)) {
         printHeightIfAsked();
-        if (!windowVisible(shell) && SDL_WaitEventTimeout(&event, 250)) handleEvent(game, shell, event);
+        const bool waiting = !windowVisible(shell) || shell.held;
+        const bool woken = waiting && SDL_WaitEventTimeout(&event, 250);
+        if (woken) handleEvent(game, shell, event);
         while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
-        if (ending(shell)) break;
-        if (windowVisible(shell)) paintFrame(game);
+        if (ending(shell) || !windowVisible(shell)) continue;
+        if (!shell.held)
+            paintFrame(game);
+        else if (woken)
+            showFrame(game);
     }
 }
 
@@ -120,15 +134,17 @@ int finishRun(SdlShell& shell) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    SdlShell shell;
+    std::string tail = joinArguments(argc, argv);
+    shell.inWindow = takeWindowOption(&tail);
     GameSettings settings;
-    if (!decodeLaunchCode(joinArguments(argc, argv), &settings)) {
+    if (!decodeLaunchCode(tail, &settings)) {
         // The message names the Windows setup; on Linux it is korvada-setup.
         std::fprintf(stderr, "korvada: run korvada-setup to choose the settings and play\n");
         return kExitBadLaunchCode;
     }
 
-    SdlShell shell;
-    shell.run.steps = fullScreenSteps(shell);
+    shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
     bindPlatformServices(shell);
     catchEndSignals();
     if (!openDisplay(shell)) {

@@ -115,4 +115,20 @@ TEST(CommandTail, JoinsLinuxArgumentsWithSingleSpaces) {
     EXPECT_EQ(decode(joinArguments(3, two)).result, 0);
 }
 
+TEST(CommandTail, WindowOptionBeforeTheCode) {
+    const auto take = [](std::string tail) {
+        const bool inWindow = takeWindowOption(&tail);
+        return (inWindow ? "window:" : "full:") + tail;
+    };
+    EXPECT_EQ(take("--window 3HYEN"), "window:3HYEN");
+    EXPECT_EQ(take(windowsCommandTail("korvada.exe --window \t 3HYEN")), "window:3HYEN");
+    EXPECT_EQ(take("3HYEN"), "full:3HYEN");
+    // The code after the option is checked as ever: a trailing blank, or no code.
+    EXPECT_EQ(take("--window 3HYEN "), "window:3HYEN ");
+    EXPECT_EQ(take("--window "), "window:");
+    // Only the option itself, before the code.
+    for (const char* other : {"--window", "--windows 3HYEN", "3HYEN --window", "--WINDOW 3HYEN", "-window 3HYEN"})
+        EXPECT_EQ(take(other), std::string("full:") + other);
+}
+
 }  // namespace
