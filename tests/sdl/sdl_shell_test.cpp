@@ -106,6 +106,20 @@ TEST_F(SdlEvents, EveryReturnStartsTheFrameClockAfresh) {
     }
 }
 
+// Full screen a lost focus minimises and nothing is held; in a window the
+// round holds still until the focus returns.
+TEST_F(SdlEvents, OnlyAWindowHoldsTheRoundWithoutTheFocus) {
+    send(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+    EXPECT_FALSE(shell.held);
+    shell.inWindow = true;
+    send(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+    EXPECT_TRUE(shell.held);
+    send(windowEvent(SDL_WINDOWEVENT_RESTORED));
+    EXPECT_TRUE(shell.held) << "shown again, but still without the focus";
+    send(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
+    EXPECT_FALSE(shell.held);
+}
+
 TEST_F(SdlEvents, KeysWriteTheKeyTableIncludingRepeats) {
     send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_LEFT));
     EXPECT_EQ(game.keyDown[0x25], 1);
