@@ -13,8 +13,10 @@
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
-// How long the window manager may take to make the shown window full screen.
+// How long the window manager may take to make the shown window full screen,
+// and how long its answer must stand before it counts.
 constexpr Uint32 kFullScreenWaitMs = 2000;
+constexpr Uint32 kSettledMs = 200;
 
 // Colour bits per channel: 5-6-5 for the 16-bit setting, 8-8-8 otherwise.
 void requestPixelFormat(const GameSettings& settings, int depthBits) {
@@ -84,27 +86,44 @@ bool displayIsAt(const SdlShell& shell, int width, int height) {
     return SDL_GetCurrentDisplayMode(displayOf(shell), &current) == 0 && current.w == width && current.h == height;
 }
 
-// The display in the game's mode, and the window over all of it.
+// The display in the game's mode, the window over all of it, and a drawable
+// of the game's size: a picture of the game's size in the corner of a larger
+// window is no full screen.
 bool coversDisplayInGameMode(const SdlShell& shell) {
     SDL_Rect bounds;
-    int x = 0, y = 0, width = 0, height = 0;
+    int x = 0, y = 0, width = 0, height = 0, drawableWidth = 0, drawableHeight = 0;
     if (SDL_GetDisplayBounds(displayOf(shell), &bounds) != 0) return false;
     SDL_GetWindowPosition(shell.window, &x, &y);
     SDL_GetWindowSize(shell.window, &width, &height);
+    SDL_GL_GetDrawableSize(shell.window, &drawableWidth, &drawableHeight);
     return displayIsAt(shell, shell.gameMode.w, shell.gameMode.h) && x == bounds.x && y == bounds.y &&
-           width == bounds.w && height == bounds.h;
+           width == bounds.w && height == bounds.h && drawableWidth == shell.gameMode.w &&
+           drawableHeight == shell.gameMode.h;
 }
 
-// The window manager answers a full-screen request a moment later: its
-// answer is awaited, for a bounded time. Events only queue up meanwhile.
+// The window manager answers a full-screen request a moment later, and SDL
+// learns the window's real place and size only from the events of that
+// answer: SDL's own figures before them are its wish. So the events are read
+// before every look, and the game's mode counts only once it has stood for
+// a while; all within a bounded time. The events only queue up meanwhile.
 bool showsGameMode(const SdlShell& shell) {
     const Uint32 deadline = SDL_GetTicks() + kFullScreenWaitMs;
-    while (!coversDisplayInGameMode(shell)) {
-        if (SDL_TICKS_PASSED(SDL_GetTicks(), deadline)) return false;
-        SDL_Delay(10);
+    bool standing = false;
+    Uint32 since = 0;
+    for (;;) {
         SDL_PumpEvents();
+        const Uint32 now = SDL_GetTicks();
+        if (!coversDisplayInGameMode(shell)) {
+            standing = false;
+        } else if (!standing) {
+            standing = true;
+            since = now;
+        } else if (SDL_TICKS_PASSED(now, since + kSettledMs)) {
+            return true;
+        }
+        if (SDL_TICKS_PASSED(now, deadline)) return false;
+        SDL_Delay(10);
     }
-    return true;
 }
 
 // --- The display steps of shell/display_policy.h --------------------------------
