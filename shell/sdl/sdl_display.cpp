@@ -3,6 +3,7 @@
 // when is shell/display_policy.cpp's; the display steps it calls are here.
 
 #include <cstdio>
+#include <cstring>
 
 #include "assets/texture.h"
 #include "core/game.h"
@@ -86,10 +87,30 @@ bool displayIsAt(const SdlShell& shell, int width, int height) {
     return SDL_GetCurrentDisplayMode(displayOf(shell), &current) == 0 && current.w == width && current.h == height;
 }
 
+bool onWayland() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "wayland") == 0;
+}
+
+// A Wayland compositor never changes the output's mode: it scales a
+// full-screen window whose own mode is the game's, and SDL keeps the
+// display's current mode and bounds at the native size by design. So there
+// the window is asked: full screen, in the exact mode, with a drawable of
+// the game's size.
+bool showsGameModeOnWayland(const SdlShell& shell) {
+    SDL_DisplayMode mode, exact;
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(shell.window, &width, &height);
+    return (SDL_GetWindowFlags(shell.window) & SDL_WINDOW_FULLSCREEN) != 0 &&
+           SDL_GetWindowDisplayMode(shell.window, &mode) == 0 && findExactMode(shell, &exact) &&
+           mode.w == exact.w && mode.h == exact.h && width == shell.gameMode.w && height == shell.gameMode.h;
+}
+
 // The display in the game's mode, the window over all of it, and a drawable
 // of the game's size: a picture of the game's size in the corner of a larger
 // window is no full screen.
 bool coversDisplayInGameMode(const SdlShell& shell) {
+    if (onWayland()) return showsGameModeOnWayland(shell);
     SDL_Rect bounds;
     int x = 0, y = 0, width = 0, height = 0, drawableWidth = 0, drawableHeight = 0;
     if (SDL_GetDisplayBounds(displayOf(shell), &bounds) != 0) return false;
@@ -158,8 +179,9 @@ int32_t restoreDesktopMode(void* context) {
     SdlShell& shell = shellOf(context);
     // Leaving full screen gives the display its desktop mode back.
     if (SDL_SetWindowFullscreen(shell.window, 0) != 0) return 0;
-    // Without a known desktop mode (its query failed) there is nothing to compare.
-    return shell.desktopMode.w <= 0 || displayIsAt(shell, shell.desktopMode.w, shell.desktopMode.h);
+    // Without a known desktop mode (its query failed) there is nothing to
+    // compare; on Wayland the output never left it.
+    return shell.desktopMode.w <= 0 || onWayland() || displayIsAt(shell, shell.desktopMode.w, shell.desktopMode.h);
 }
 
 // The loop reads shell.run.quitPosted before every frame.
