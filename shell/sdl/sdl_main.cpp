@@ -26,9 +26,14 @@
 //   the arrows do; Alt chords and F10 reach nothing, as on Windows (sdl_keys.cpp);
 // - error boxes, their text on stderr as well; a termination signal ends the
 //   game as a close does, so that the desktop gets its mode back.
-// What it lacks: gamepads, touch; the mouse does nothing. Only SDL's X11
-// driver is tested: the check that the display shows the game's mode is
-// written for X11, and SDL's Wayland driver is untested.
+// - the switch counts only when the screen shows it: under X11 once the
+//   window manager's answer has stood, with the window over the display in
+//   the game's mode and a drawable of the game's size; under SDL's wayland
+//   driver (the compositor scales, the output keeps its mode) when the window
+//   is full screen in the exact mode with a drawable of the game's size.
+//   Otherwise the refusal, never a picture in a corner. SDL chooses the
+//   driver (SDL 2: x11 through Xwayland when both are there);
+// What it lacks: gamepads, touch; the mouse does nothing.
 
 #include <csignal>
 #include <cstdio>
