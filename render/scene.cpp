@@ -98,10 +98,29 @@ void setupView(int32_t width, int32_t height) {
     // size comes back.
     if (width <= 0) return;
     if (height <= 0) height = 1;
-    glViewport(0, 0, width, height);
+    setupViewArea({0, 0, width, height});
+}
+
+ViewArea fitPicture(int32_t width, int32_t height, int32_t pictureWidth, int32_t pictureHeight) {
+    ViewArea area{0, 0, width, height};
+    if (width <= 0 || height <= 0 || pictureWidth <= 0 || pictureHeight <= 0) return area;
+    // Cross-multiplied in 64 bits: no rounding decides which side gets the bars.
+    const int64_t wide = int64_t{width} * pictureHeight, tall = int64_t{height} * pictureWidth;
+    if (wide > tall)
+        area.width = static_cast<int32_t>(tall / pictureHeight);
+    else
+        area.height = static_cast<int32_t>(wide / pictureWidth);
+    area.x = (width - area.width) / 2;
+    area.y = (height - area.height) / 2;
+    return area;
+}
+
+void setupViewArea(const ViewArea& area) {
+    if (area.width <= 0 || area.height <= 0) return;
+    glViewport(area.x, area.y, area.width, area.height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(60.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 12000.0);
+    gluPerspective(60.0, static_cast<double>(area.width) / static_cast<double>(area.height), 1.0, 12000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

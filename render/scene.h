@@ -31,3 +31,16 @@ void initGlState();
 
 // Viewport and projection for a client area of width x height pixels.
 void setupView(int32_t width, int32_t height);
+
+// A part of the drawable, in pixels from its bottom-left corner.
+struct ViewArea {
+    int32_t x = 0, y = 0, width = 0, height = 0;
+};
+
+// The largest area of the picture's width:height centred in a drawable of
+// width x height; what is left over stays black, as bars at the sides or at
+// the top and bottom.
+ViewArea fitPicture(int32_t width, int32_t height, int32_t pictureWidth, int32_t pictureHeight);
+
+// Viewport and projection for that area alone, as setupView does for the whole.
+void setupViewArea(const ViewArea& area);

@@ -21,3 +21,8 @@ void paintFrame(Game& game) {
     }
     platformSwapBuffers();
 }
+
+void showFrame(const Game& game) {
+    renderFrame(game);
+    platformSwapBuffers();
+}

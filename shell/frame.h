@@ -15,3 +15,7 @@ void startRound(Game& game);
 // the end screen follows with the next frame). Once it is over: the end
 // screen, then its time counted and the close decided.
 void paintFrame(Game& game);
+
+// The picture of the game as it stands, drawn again and swapped: nothing
+// moves and no time is counted (a round held still).
+void showFrame(const Game& game);

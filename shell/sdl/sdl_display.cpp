@@ -3,6 +3,7 @@
 // when is shell/display_policy.cpp's; the display steps it calls are here.
 
 #include <cstdio>
+#include <cstring>
 
 #include "assets/texture.h"
 #include "core/game.h"
@@ -13,8 +14,10 @@
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
-// How long the window manager may take to make the shown window full screen.
+// How long the window manager may take to make the shown window full screen,
+// and how long its answer must stand before it counts.
 constexpr Uint32 kFullScreenWaitMs = 2000;
+constexpr Uint32 kSettledMs = 200;
 
 // Colour bits per channel: 5-6-5 for the 16-bit setting, 8-8-8 otherwise.
 void requestPixelFormat(const GameSettings& settings, int depthBits) {
@@ -28,19 +31,25 @@ void requestPixelFormat(const GameSettings& settings, int depthBits) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 }
 
-// The window's restored placement is 800 × 600 at (10, 10); it is asked to
-// be full screen before it is first shown.
-SDL_Window* createWindow() {
+// Full screen, the window's restored placement is 800 × 600 at (10, 10); it
+// is asked to be full screen before it is first shown. In a window it has
+// the game's size in the desktop's middle, and draws at the drawable's own
+// pixels on a scaled desktop.
+SDL_Window* createWindow(const SdlShell& shell) {
+    if (shell.inWindow)
+        return SDL_CreateWindow("Korvada", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, shell.gameMode.w,
+                                shell.gameMode.h,
+                                SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN);
     return SDL_CreateWindow("Korvada", 10, 10, 800, 600, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
 }
 
 // Under X11 the depth buffer is part of the window's visual, so a depth the
 // driver cannot give refuses the window itself: ask again with 24 bits.
-SDL_Window* createWindowWithDepth(const GameSettings& settings) {
+SDL_Window* createWindowWithDepth(const SdlShell& shell, const GameSettings& settings) {
     requestPixelFormat(settings, 32);
-    if (SDL_Window* window = createWindow()) return window;
+    if (SDL_Window* window = createWindow(shell)) return window;
     requestPixelFormat(settings, 24);
-    return createWindow();
+    return createWindow(shell);
 }
 
 // Asks the driver to wait for the display's refresh, so that a 60 Hz screen
@@ -78,27 +87,64 @@ bool displayIsAt(const SdlShell& shell, int width, int height) {
     return SDL_GetCurrentDisplayMode(displayOf(shell), &current) == 0 && current.w == width && current.h == height;
 }
 
-// The display in the game's mode, and the window over all of it.
+bool onWayland() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "wayland") == 0;
+}
+
+// A Wayland compositor never changes the output's mode: it scales a
+// full-screen window whose own mode is the game's, and SDL keeps the
+// display's current mode and bounds at the native size by design. So there
+// the window is asked: full screen, in the exact mode, with a drawable of
+// the game's size.
+bool showsGameModeOnWayland(const SdlShell& shell) {
+    SDL_DisplayMode mode, exact;
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(shell.window, &width, &height);
+    return (SDL_GetWindowFlags(shell.window) & SDL_WINDOW_FULLSCREEN) != 0 &&
+           SDL_GetWindowDisplayMode(shell.window, &mode) == 0 && findExactMode(shell, &exact) &&
+           mode.w == exact.w && mode.h == exact.h && width == shell.gameMode.w && height == shell.gameMode.h;
+}
+
+// The display in the game's mode, the window over all of it, and a drawable
+// of the game's size: a picture of the game's size in the corner of a larger
+// window is no full screen.
 bool coversDisplayInGameMode(const SdlShell& shell) {
+    if (onWayland()) return showsGameModeOnWayland(shell);
     SDL_Rect bounds;
-    int x = 0, y = 0, width = 0, height = 0;
+    int x = 0, y = 0, width = 0, height = 0, drawableWidth = 0, drawableHeight = 0;
     if (SDL_GetDisplayBounds(displayOf(shell), &bounds) != 0) return false;
     SDL_GetWindowPosition(shell.window, &x, &y);
     SDL_GetWindowSize(shell.window, &width, &height);
+    SDL_GL_GetDrawableSize(shell.window, &drawableWidth, &drawableHeight);
     return displayIsAt(shell, shell.gameMode.w, shell.gameMode.h) && x == bounds.x && y == bounds.y &&
-           width == bounds.w && height == bounds.h;
+           width == bounds.w && height == bounds.h && drawableWidth == shell.gameMode.w &&
+           drawableHeight == shell.gameMode.h;
 }
 
-// The window manager answers a full-screen request a moment later: its
-// answer is awaited, for a bounded time. Events only queue up meanwhile.
+// The window manager answers a full-screen request a moment later, and SDL
+// learns the window's real place and size only from the events of that
+// answer: SDL's own figures before them are its wish. So the events are read
+// before every look, and the game's mode counts only once it has stood for
+// a while; all within a bounded time. The events only queue up meanwhile.
 bool showsGameMode(const SdlShell& shell) {
     const Uint32 deadline = SDL_GetTicks() + kFullScreenWaitMs;
-    while (!coversDisplayInGameMode(shell)) {
-        if (SDL_TICKS_PASSED(SDL_GetTicks(), deadline)) return false;
-        SDL_Delay(10);
+    bool standing = false;
+    Uint32 since = 0;
+    for (;;) {
         SDL_PumpEvents();
+        const Uint32 now = SDL_GetTicks();
+        if (!coversDisplayInGameMode(shell)) {
+            standing = false;
+        } else if (!standing) {
+            standing = true;
+            since = now;
+        } else if (SDL_TICKS_PASSED(now, since + kSettledMs)) {
+            return true;
+        }
+        if (SDL_TICKS_PASSED(now, deadline)) return false;
+        SDL_Delay(10);
     }
-    return true;
 }
 
 // --- The display steps of shell/display_policy.h --------------------------------
@@ -133,12 +179,23 @@ int32_t restoreDesktopMode(void* context) {
     SdlShell& shell = shellOf(context);
     // Leaving full screen gives the display its desktop mode back.
     if (SDL_SetWindowFullscreen(shell.window, 0) != 0) return 0;
-    // Without a known desktop mode (its query failed) there is nothing to compare.
-    return shell.desktopMode.w <= 0 || displayIsAt(shell, shell.desktopMode.w, shell.desktopMode.h);
+    // Without a known desktop mode (its query failed) there is nothing to
+    // compare; on Wayland the output never left it.
+    return shell.desktopMode.w <= 0 || onWayland() || displayIsAt(shell, shell.desktopMode.w, shell.desktopMode.h);
 }
 
 // The loop reads shell.run.quitPosted before every frame.
 void postQuit(void*, int) {}
+
+// In a window the display stays as the desktop has it.
+void keepWindow(void*) {}
+
+int32_t desktopModeAnswered(void* context) {
+    SdlShell& shell = shellOf(context);
+    return SDL_GetDesktopDisplayMode(displayOf(shell), &shell.desktopMode) == 0;
+}
+
+int32_t modeUntouched(void*) { return 1; }
 }  // namespace
 
 DisplaySteps fullScreenSteps(SdlShell& shell) {
@@ -153,9 +210,22 @@ DisplaySteps fullScreenSteps(SdlShell& shell) {
     return steps;
 }
 
+DisplaySteps windowSteps(SdlShell& shell) {
+    DisplaySteps steps = fullScreenSteps(shell);
+    steps.minimiseWindow = keepWindow;
+    steps.queryDesktopMode = desktopModeAnswered;
+    steps.applyGameMode = modeUntouched;
+    steps.restoreDesktopMode = modeUntouched;
+    return steps;
+}
+
 StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings) {
     game.settings = settings;
-    shell.window = createWindowWithDepth(settings);
+    const Resolution size = resolutionOf(settings);
+    shell.gameMode = SDL_DisplayMode{};
+    shell.gameMode.w = size.width;
+    shell.gameMode.h = size.height;
+    shell.window = createWindowWithDepth(shell, settings);
     if (shell.window == nullptr) {
         std::fprintf(stderr, "korvada: the window was refused: %s\n", SDL_GetError());
         return StartResult::NoWindow;
@@ -166,10 +236,6 @@ StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings)
         return StartResult::NoContext;
     }
     waitForRefresh();
-    const Resolution size = resolutionOf(settings);
-    shell.gameMode = SDL_DisplayMode{};
-    shell.gameMode.w = size.width;
-    shell.gameMode.h = size.height;
     enterGameMode(shell.run);
     startRound(game);
     return StartResult::Started;
@@ -182,9 +248,18 @@ void showGameWindow(SdlShell& shell) {
     SDL_RaiseWindow(shell.window);
     onActivated(shell.run);
     // The window may not announce a size it had from the start.
+    sizeView(shell);
+}
+
+void sizeView(const SdlShell& shell) {
+    // The drawable, not the asked size: what the window really got, in
+    // pixels even where the desktop is scaled.
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(shell.window, &width, &height);
-    setupView(width, height);
+    if (shell.inWindow)
+        setupViewArea(fitPicture(width, height, shell.gameMode.w, shell.gameMode.h));
+    else
+        setupView(width, height);
 }
 
 void shutDown(Game& game, SdlShell& shell) {

@@ -25,26 +25,31 @@ void onRestored(SdlShell& shell) {
     if ((SDL_GetWindowFlags(shell.window) & SDL_WINDOW_FULLSCREEN) == 0) onActivated(shell.run);
 }
 
+// Time away is not played: the first frame after a return gets an ordinary
+// elapsed time, not the whole absence. Long frames during play keep theirs.
+void onBack(Game& game) { game.frameClock.reset(); }
+
 void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
     switch (event.event) {
-        case SDL_WINDOWEVENT_SIZE_CHANGED: {
-            // The drawable, not the asked size: what the window really got.
-            int width = 0, height = 0;
-            SDL_GL_GetDrawableSize(shell.window, &width, &height);
-            setupView(width, height);
-            break;
-        }
-        // Once the game is ending the window goes away anyway: no minimising then.
+        case SDL_WINDOWEVENT_SIZE_CHANGED: sizeView(shell); break;
+        // Once the game is ending the window goes away anyway: no minimising
+        // then. A window that stays on the desktop holds the round still.
         case SDL_WINDOWEVENT_FOCUS_LOST:
+            shell.held = shell.inWindow;
             padsLoseFocus(game, shell);
             onDeactivated(shell.run, game.quitRequested);
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
+            shell.held = false;
             padsGainFocus(game, shell);
+            onBack(game);
             onActivated(shell.run);
             break;
         case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_SHOWN: onRestored(shell); break;
+        case SDL_WINDOWEVENT_SHOWN:
+            onBack(game);
+            onRestored(shell);
+            break;
         case SDL_WINDOWEVENT_CLOSE: shell.closeRequested = true; break;
         default: break;
     }

@@ -1,7 +1,7 @@
 // korvada: the game on Linux.
 //
 //   korvada LAUNCHCODE            run from the folder that holds the pictures and sounds
-//   korvada --window LAUNCHCODE   the same, asked for in a window
+//   korvada --window LAUNCHCODE   the same in an ordinary window of the code's size
 //   korvada --help | --version
 //
 // Exit codes: 0 after a normal end, 1 for a rejected launch code, 2 when the
@@ -12,6 +12,13 @@
 // - full screen in the display's own mode of exactly the chosen size, at the
 //   desktop's pixel format; on focus loss the desktop's mode back and the
 //   window minimised (sdl_display.cpp, the policy in shell/display_policy.cpp);
+// - or, with --window, an ordinary decorated window on the desktop: no mode
+//   switched, the picture in the game's aspect with black bars when the
+//   window is resized, at the drawable's own pixels on a scaled desktop; a
+//   lost focus holds the round still with its picture shown; closing the
+//   window ends the game;
+// - time away is not played: the frame clock starts afresh when the window
+//   comes back (focus, restore), so a return never jumps the round on;
 // - waits for the display's refresh (adaptive where the driver can), and
 //   draws no frames while the window is hidden or minimised;
 // - sound: the cues on one audio device, each cutting off the last; without
@@ -22,10 +29,14 @@
 //   no mapping knows by their first stick and hat (sdl_pads.cpp);
 // - error boxes, their text on stderr as well; a termination signal ends the
 //   game as a close does, so that the desktop gets its mode back.
-// What it lacks: an ordinary window (it always switches the display's mode),
-// touch; the mouse does nothing. Only SDL's X11 driver is tested:
-// the check that the display shows the game's mode is written for X11, and
-// SDL's Wayland driver is untested.
+// - the switch counts only when the screen shows it: under X11 once the
+//   window manager's answer has stood, with the window over the display in
+//   the game's mode and a drawable of the game's size; under SDL's wayland
+//   driver (the compositor scales, the output keeps its mode) when the window
+//   is full screen in the exact mode with a drawable of the game's size.
+//   Otherwise the refusal, never a picture in a corner. SDL chooses the
+//   driver (SDL 2: x11 through Xwayland when both are there);
+// What it lacks: touch; the mouse does nothing.
 
 #include <csignal>
 #include <cstdio>
@@ -57,11 +68,28 @@ void onEndSignal(int) {
     closeErrorBox();
 }
 
-void catchEndSignals() {
+// KORVADA_PRINT_HEIGHT: the player's height on SIGUSR1 (tests only).
+volatile std::sig_atomic_t heightAsked = 0;
+
+void onHeightSignal(int) { heightAsked = 1; }
+
+void catchSignal(int signal, void (*handler)(int)) {
     struct sigaction action = {};
-    action.sa_handler = onEndSignal;
+    action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
+    sigaction(signal, &action, nullptr);
+}
+
+void catchEndSignals() {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) catchSignal(signal, onEndSignal);
+    if (SDL_getenv("KORVADA_PRINT_HEIGHT") != nullptr) catchSignal(SIGUSR1, onHeightSignal);
+}
+
+void printHeightIfAsked() {
+    if (!heightAsked) return;
+    heightAsked = 0;
+    std::printf("height %.3f\n", game.bottles[0].y);
+    std::fflush(stdout);
 }
 
 // SDL falls back to its invisible drivers when there is no display; a game
@@ -106,14 +134,22 @@ bool windowVisible(const SdlShell& shell) {
 
 // All pending events, then one frame while the window can be seen. A hidden
 // or minimised window waits for the next event instead: no frames, and the
-// processor woken only to look for a signal.
+// processor woken only to look for a signal. A window held still (no focus)
+// waits too, and shows its picture again after whatever woke it (an expose,
+// a resize), without a step.
 void runLoop(SdlShell& shell) {
     SDL_Event event;
     while (!ending(shell)) {
-        if (!windowVisible(shell) && SDL_WaitEventTimeout(&event, 250)) handleEvent(game, shell, event);
+        printHeightIfAsked();
+        const bool waiting = !windowVisible(shell) || shell.held;
+        const bool woken = waiting && SDL_WaitEventTimeout(&event, 250);
+        if (woken) handleEvent(game, shell, event);
         while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
-        if (ending(shell)) break;
-        if (windowVisible(shell)) paintFrame(game);
+        if (ending(shell) || !windowVisible(shell)) continue;
+        if (!shell.held)
+            paintFrame(game);
+        else if (woken)
+            showFrame(game);
     }
 }
 
@@ -155,10 +191,10 @@ int main(int argc, char** argv) {
     // game with that box's code too.
     catchEndSignals();
     SdlShell shell;
-    shell.run.steps = fullScreenSteps(shell);
     bindPlatformServices(shell);
     std::string tail = joinArguments(argc, argv);
     shell.inWindow = takeWindowOption(&tail);
+    shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
     GameSettings settings;
     if (!parseLaunchCode(tail, &settings)) {
         platformShowError(badLaunchCodeHere().c_str());

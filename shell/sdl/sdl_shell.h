@@ -31,7 +31,8 @@ struct SdlShell {
     SDL_AudioSpec audioSpec = {};       // what the device plays
     bool videoReady = false;            // message boxes are worth trying
     bool closeRequested = false;        // the game asked for its normal end
-    bool inWindow = false;              // --window: asked for in a window (played full screen as yet)
+    bool inWindow = false;              // --window: an ordinary window, the display's mode untouched
+    bool held = false;                  // in a window without the focus: the round holds still
     DisplayRun run;                     // a refused mode ends the loop; the exit code
     SdlPad padDevices[kPadSlots];       // by the slot of `pads`
     Pads pads;
@@ -66,6 +67,10 @@ enum class StartResult { Started, NoWindow, NoContext };
 // game's own mode, for shell.run.steps.
 DisplaySteps fullScreenSteps(SdlShell& shell);
 
+// The display steps of an ordinary window on the desktop: no mode is
+// switched and a lost focus does not minimise it.
+DisplaySteps windowSteps(SdlShell& shell);
+
 // The start: window, OpenGL context, the game's mode asked for, then the
 // game's own start (OpenGL state, pictures, round). The window is still
 // hidden afterwards, and the display still in the desktop's mode: SDL
@@ -78,6 +83,10 @@ StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings)
 // switch happened as a re-activation does; sizes the view to what the
 // window got.
 void showGameWindow(SdlShell& shell);
+
+// Viewport and projection for the window's drawable as it is now: all of it
+// full screen; in a window the game's picture in its own aspect, with bars.
+void sizeView(const SdlShell& shell);
 
 // The normal end: pictures freed, context released, window and audio gone.
 void shutDown(Game& game, SdlShell& shell);

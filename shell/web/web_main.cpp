@@ -8,7 +8,8 @@
 //   chosen size, and full screen, when asked for, is the browser's own over
 //   the page: the display's mode never changes;
 // - frames on the browser's animation frames, so at the display's refresh,
-//   and none while the page is hidden;
+//   and none while the page is hidden; time away is not played (the clock
+//   starts afresh when the tab is shown or the page focused again);
 // - sound: the cues through the page's audio, once the player's first key or
 //   click allows it, each cutting off the last (web_library.js);
 // - keys by place, letters by layout; the keypad without NumLock steers as the
@@ -135,6 +136,20 @@ EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void*) {
     releaseKeys();
     return EM_FALSE;
 }
+
+// Time away is not played: a hidden tab gets no animation frames, and the
+// first frame after the return would otherwise get the whole absence.
+void onBack() { game.frameClock.reset(); }
+
+EM_BOOL onFocus(int, const EmscriptenFocusEvent*, void*) {
+    onBack();
+    return EM_FALSE;
+}
+
+EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
+    if (!event->hidden) onBack();
+    return EM_FALSE;
+}
 }  // namespace
 
 // Starts a round with a launch code, as the program's command line would. A
@@ -219,6 +234,8 @@ int main() {
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKey);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKey);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onBlur);
+    emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onFocus);
+    emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, onVisibilityChange);
     for (int i = 0; i < kResolutionCount; ++i) webAddResolution(i, resolutionTable[i].width, resolutionTable[i].height);
     webReady();
     return 0;

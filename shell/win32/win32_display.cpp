@@ -9,6 +9,7 @@
 #include "shell/win32/win32_shell.h"
 
 #include "assets/texture.h"
+#include "render/scene.h"
 #include "shell/frame.h"
 
 namespace {
@@ -87,6 +88,11 @@ int32_t restoreDesktopMode(void* shell) {
 }
 
 void postQuit(void*, int exitCode) { PostQuitMessage(exitCode); }
+
+// In a window the display stays as the desktop has it.
+void keepWindow(void*) {}
+
+int32_t modeUntouched(void*) { return 1; }
 }  // namespace
 
 DisplaySteps fullScreenSteps(Win32Shell& shell) {
@@ -99,6 +105,21 @@ DisplaySteps fullScreenSteps(Win32Shell& shell) {
     steps.restoreDesktopMode = restoreDesktopMode;
     steps.postQuit = postQuit;
     return steps;
+}
+
+DisplaySteps windowSteps(Win32Shell& shell) {
+    DisplaySteps steps = fullScreenSteps(shell);
+    steps.minimiseWindow = keepWindow;
+    steps.applyGameMode = modeUntouched;
+    steps.restoreDesktopMode = modeUntouched;
+    return steps;
+}
+
+void sizeView(const Win32Shell& shell, int width, int height) {
+    if (shell.inWindow)
+        setupViewArea(fitPicture(width, height, shell.gameWidth, shell.gameHeight));
+    else
+        setupView(width, height);
 }
 
 int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& settings) {

@@ -2,7 +2,8 @@
 // Every frame is one paint message; the paint handler never validates the
 // window, so Windows keeps sending paint messages whenever the queue is empty.
 //
-//   korvada.exe LAUNCHCODE    run from the folder that holds the pictures and sounds
+//   korvada.exe LAUNCHCODE            run from the folder that holds the pictures and sounds
+//   korvada.exe --window LAUNCHCODE   the same in an ordinary window of the code's size
 //
 // Exit codes: 0 after a normal end, 1 for a rejected launch code, 2 when the
 // game could not start (no window, pixel format or OpenGL context, the reason
@@ -13,6 +14,11 @@
 //   at the desktop's depth; on deactivation the registry's desktop mode back
 //   and the window minimised (win32_display.cpp, the policy in
 //   shell/display_policy.cpp);
+// - or, with --window, an ordinary window on the desktop: no mode switched,
+//   the picture in the game's aspect with black bars when the window is
+//   resized, per-monitor DPI aware (the manifest); a deactivated window holds
+//   the round still with its picture shown; closing it ends the game;
+// - time away is not played: the frame clock starts afresh on activation;
 // - sound: sndPlaySoundA, each cue cutting off the last;
 // - keys as Windows' own virtual keys, so the keypad without NumLock is the
 //   arrows and Alt chords and F10 go to Windows as system keys;
@@ -20,8 +26,7 @@
 //   once a frame while the window is active (win32_pads.cpp);
 // - error boxes in UTF-16, so the Czech texts read right in any code page.
 // What it lacks: waiting for the display's refresh (it draws as fast as it
-// can), an ordinary window (it always switches the display's mode), touch;
-// the mouse does nothing.
+// can), touch; the mouse does nothing.
 
 #include <windows.h>
 
@@ -48,6 +53,8 @@ int timerStarted = 0;
 UINT_PTR timerValue = 0;
 
 const char* const kClassName = "MainWndClass";
+// WM_DPICHANGED, which older headers do not name.
+constexpr UINT kDpiChanged = 0x02E0;
 
 LRESULT onCreate(HWND window) {
     if (!startGame(game, shell, window, launchSettings)) return -1;
@@ -66,20 +73,51 @@ void onDestroy(HWND window) {
     endRun(shell.run, kExitNormal);
 }
 
-void onActivate(WPARAM wParam) {
+// Time away is not played: the first frame after a return gets an ordinary
+// elapsed time, not the whole absence. A held window runs frames again.
+void comeBack(HWND window) {
+    game.frameClock.reset();
+    shell.held = false;
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void onActivate(HWND window, WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case WA_ACTIVE:
+        comeBack(window);
         onActivated(shell.run);
         break;
     case WA_INACTIVE:
-        // The window closing at the end of the game is deactivated too; it
-        // must not flash down to the taskbar on its way out.
+        // A window on the desktop holds the round still. The window closing
+        // at the end of the game is deactivated too; it must not flash down
+        // to the taskbar on its way out.
         releasePads(game);
+        shell.held = shell.inWindow;
         onDeactivated(shell.run, game.quitRequested);
         break;
-    default:  // activated by a mouse click: nothing changes
+    default:  // activated by a mouse click: the display and the cursor stay
+        comeBack(window);
         break;
     }
+}
+
+// A held window shows its picture without a step and is validated, so that
+// Windows stops asking for frames until something uncovers it.
+void onPaint(HWND window) {
+    if (!shell.held) {
+        paintFrame(game);
+        return;
+    }
+    showFrame(game);
+    ValidateRect(window, nullptr);
+}
+
+// Per-monitor DPI awareness: moved to a monitor of another scale, the window
+// takes the size Windows suggests, so the picture keeps its physical size.
+void onDpiChanged(HWND window, LPARAM lParam) {
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -90,17 +128,22 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         onDestroy(window);
         return 0;
     case WM_SIZE:
-        setupView(LOWORD(lParam), HIWORD(lParam));
+        sizeView(shell, LOWORD(lParam), HIWORD(lParam));
+        // A held window shows its picture at the new size too.
+        InvalidateRect(window, nullptr, FALSE);
         return 0;
     case WM_ACTIVATE:
-        onActivate(wParam);
+        onActivate(window, wParam);
+        return 0;
+    case kDpiChanged:
+        onDpiChanged(window, lParam);
         return 0;
     case WM_TIMER:
         return 0;
     case WM_PAINT:
         // Pads are read only by the window the player is playing in.
         if (GetActiveWindow() == window) pollPads(game);
-        paintFrame(game);
+        onPaint(window);
         return 0;
     case WM_KEYDOWN:
         if (game.onKeyDown(static_cast<int32_t>(wParam))) InvalidateRect(window, nullptr, FALSE);
@@ -132,6 +175,15 @@ int registerWindowClass(HINSTANCE instance) {
     windowClass.lpszClassName = kClassName;
     return RegisterClassA(&windowClass) != 0;
 }
+// A decorated, resizable window whose client area has the game's size, where
+// Windows places new windows.
+HWND createOrdinaryWindow(HINSTANCE instance) {
+    const Resolution size = resolutionOf(launchSettings);
+    RECT frame{0, 0, size.width, size.height};
+    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    return CreateWindowExA(0, kClassName, "Korvada", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+}
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
@@ -142,18 +194,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     shell.inWindow = takeWindowOption(&tail);
     if (!decodeLaunchCode(tail, &launchSettings)) return kExitBadLaunchCode;
 
-    shell.run.steps = fullScreenSteps(shell);
+    shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
     bindPlatformServices(shell);
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
     loadXInput();
     // The creation message starts the game; a start that cannot draw refuses
     // the creation.
-    mainWindow = CreateWindowExA(0, kClassName, "Korvada", WS_POPUP, 10, 10, 800, 600, nullptr, nullptr,
-                                 instance, nullptr);
+    mainWindow = shell.inWindow ? createOrdinaryWindow(instance)
+                                : CreateWindowExA(0, kClassName, "Korvada", WS_POPUP, 10, 10, 800, 600, nullptr,
+                                                  nullptr, instance, nullptr);
     if (mainWindow == nullptr) return kExitStartFailed;
 
     SetWindowPos(mainWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ShowWindow(mainWindow, SW_SHOWMAXIMIZED);
+    ShowWindow(mainWindow, shell.inWindow ? SW_SHOWNORMAL : SW_SHOWMAXIMIZED);
     UpdateWindow(mainWindow);
 
     MSG msg{};

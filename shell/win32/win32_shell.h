@@ -17,6 +17,8 @@ struct Win32Shell {
     DEVMODEA gameMode{};     // built once at the start, applied on every activation
     HWND window = nullptr;
     int gameWidth = 0, gameHeight = 0;  // the launch code's resolution
+    bool inWindow = false;               // --window: an ordinary window, the display's mode untouched
+    bool held = false;                   // in a window without the focus: the round holds still
     DisplayRun run;                      // the boxes shown so far and the exit code
     bool inWindow = false;               // --window: asked for in a window (played full screen as yet)
 };
@@ -32,6 +34,14 @@ void bindPlatformServices(Win32Shell& shell);
 // The display steps of a popup window over the display switched to the
 // game's own mode, for shell.run.steps.
 DisplaySteps fullScreenSteps(Win32Shell& shell);
+
+// The display steps of an ordinary window on the desktop: no mode is
+// switched and a deactivation does not minimise it.
+DisplaySteps windowSteps(Win32Shell& shell);
+
+// Viewport and projection for a client area of width x height: all of it full
+// screen; in a window the game's picture in its own aspect, with bars.
+void sizeView(const Win32Shell& shell, int width, int height);
 
 // The start, run from the window's creation: contexts, display mode, then
 // the game's own start. Returns 1, or 0 when nothing can be drawn (no pixel

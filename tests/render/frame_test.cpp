@@ -130,6 +130,28 @@ TEST_F(FrameTest, TheStepThatLandsIsDrawnAsPlayAndTheEndScreenFollows) {
     EXPECT_EQ(headless().swapCount, 2);
 }
 
+// A window of any shape shows the game's picture undistorted, centred, with
+// bars where the shapes differ; the projection's aspect is the picture's.
+TEST_F(FrameTest, AnyWindowShowsThePictureInTheGamesAspectBetweenBars) {
+    auto area = [](int32_t w, int32_t h, int32_t pw, int32_t ph) {
+        const ViewArea a = fitPicture(w, h, pw, ph);
+        return std::array<int32_t, 4>{a.x, a.y, a.width, a.height};
+    };
+    using Area = std::array<int32_t, 4>;
+    EXPECT_EQ(area(1001, 600, 800, 600), (Area{100, 0, 800, 600}));  // wider: bars at the sides
+    EXPECT_EQ(area(800, 900, 800, 600), (Area{0, 150, 800, 600}));   // taller: at the top and bottom
+    EXPECT_EQ(area(1280, 1024, 1280, 1024), (Area{0, 0, 1280, 1024}));
+    EXPECT_EQ(area(1920, 1080, 1280, 1024), (Area{285, 0, 1350, 1080}));  // 5:4 on a wide screen
+
+    setupViewArea(fitPicture(1000, 600, 800, 600));
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ((Area{viewport[0], viewport[1], viewport[2], viewport[3]}), (Area{100, 0, 800, 600}));
+    std::array<GLfloat, 16> m{};
+    glGetFloatv(GL_PROJECTION_MATRIX, m.data());
+    EXPECT_NEAR(m[5] / m[0], 800.0 / 600.0, 1e-5);
+}
+
 TEST_F(FrameTest, ViewOfAZeroHeightKeepsOneRowAndAZeroWidthKeepsTheProjection) {
     auto projection = [] {
         std::array<GLfloat, 16> m{};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/game.h"
+#include "core/platform.h"
 #include "shell/sdl/sdl_shell.h"
 #include "tests/shell/key_cases.h"
 #include "tests/shell/recording_steps.h"
@@ -89,6 +90,34 @@ TEST_F(SdlEvents, FocusAndRestoringMoveTheDisplayThroughTheShellsSteps) {
     using Strings = std::vector<std::string>;
     EXPECT_EQ(display.log, (Strings{"cursor shown", "minimise", "restore", "apply", "cursor hidden", "apply",
                                     "cursor hidden", "cursor shown", "restore"}));
+}
+
+// Time away is not played: whatever brings the window back, the next frame
+// measures from the return, not from the last frame before leaving.
+TEST_F(SdlEvents, EveryReturnStartsTheFrameClockAfresh) {
+    game.frameClock.init();
+    for (SDL_WindowEventID back : {SDL_WINDOWEVENT_FOCUS_GAINED, SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_SHOWN}) {
+        game.frameClock.lastCount = platformCounter() - 50 * game.frameClock.frequency;  // 50 s away
+        send(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+        EXPECT_GT(game.frameClock.elapsedSeconds(), 49.0f) << "leaving must not shorten the last frame";
+        game.frameClock.lastCount = platformCounter() - 50 * game.frameClock.frequency;
+        send(windowEvent(back));
+        EXPECT_LT(game.frameClock.elapsedSeconds(), 1.0f) << "window event " << back;
+    }
+}
+
+// Full screen a lost focus minimises and nothing is held; in a window the
+// round holds still until the focus returns.
+TEST_F(SdlEvents, OnlyAWindowHoldsTheRoundWithoutTheFocus) {
+    send(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+    EXPECT_FALSE(shell.held);
+    shell.inWindow = true;
+    send(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+    EXPECT_TRUE(shell.held);
+    send(windowEvent(SDL_WINDOWEVENT_RESTORED));
+    EXPECT_TRUE(shell.held) << "shown again, but still without the focus";
+    send(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
+    EXPECT_FALSE(shell.held);
 }
 
 TEST_F(SdlEvents, KeysWriteTheKeyTableIncludingRepeats) {

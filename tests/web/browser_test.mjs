@@ -174,6 +174,30 @@ const cases = {
     assert.deepEqual(page.problems, []);
   },
 
+  // Time away is not played: 10 s on another tab, and the round goes on from
+  // where it was, falling no more than its top speed allows since the return.
+  async hidden_tab({ open }) {
+    const page = await open('/index.html?code=0TYAN');
+    await waitState(page, 'playing');
+    await waitFrames(page, 10);
+    const other = await page.browser().newPage();
+    await other.bringToFront();
+    await page.waitForFunction(() => document.visibilityState === 'hidden', { timeout: 5000 });
+    const left = await gameState(page);
+    await sleep(10000);
+    assert.equal((await gameState(page)).frames, left.frames, 'no frames while hidden');
+
+    const returned = Date.now();
+    await page.bringToFront();
+    await waitFrames(page, left.frames + 5);
+    const back = await gameState(page);
+    const seconds = (Date.now() - returned) / 1000;
+    console.log(`height ${left.y} when hidden, ${back.y} ${seconds} s after the return`);
+    assert.ok(back.y < left.y && left.y - back.y <= 150 * (seconds + 0.1),
+              `from ${left.y} to ${back.y} within ${seconds} s`);
+    assert.deepEqual(page.problems, []);
+  },
+
   // A bad code in the address: the Czech message in its box, and the form.
   async bad_code({ open }) {
     for (const code of ['0TYA', '0TYAY%20', '9TYAY']) {

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# On a Wayland desktop (headless mutter, 1920x1080, with Xwayland), with SDL's
+# wayland driver and with its x11 driver: 0TYAY and 5TYAY start, the round
+# plays (the player's bottle falls), and a termination signal ends the game
+# with exit code 0. The signal ends the round for both drivers: xdotool's keys
+# reach only X11 clients.
+#   mutter.sh KORVADA DATA_DIR
+source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/player_height.sh"
+KORVADA=$1
+DATA=$2
+command -v mutter >/dev/null || fail "mutter is needed (mutter xwayland dbus-x11)"
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/korvada-e2e.XXXXXX")
+MUTTER_GROUP=
+stop_mutter() {
+    [ -n "$MUTTER_GROUP" ] && kill -- "-$MUTTER_GROUP" 2>/dev/null
+    e2e_cleanup
+}
+trap stop_mutter EXIT
+
+export XDG_RUNTIME_DIR=$WORK/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+setsid env -u DISPLAY -u WAYLAND_DISPLAY dbus-run-session -- mutter --headless --wayland \
+    --wayland-display=wl-korvada --virtual-monitor 1920x1080 --sm-disable >"$WORK/mutter.log" 2>&1 &
+MUTTER_GROUP=$!
+for i in $(seq 200); do
+    grep -q "Using public X11 display" "$WORK/mutter.log" && break
+    sleep 0.05
+done
+export DISPLAY WAYLAND_DISPLAY=wl-korvada XAUTHORITY
+DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$WORK/mutter.log" | head -n1)
+[ -n "$DISPLAY" ] || fail "mutter did not start (see $WORK/mutter.log)"
+XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* | head -n1)
+
+for driver in wayland x11; do
+    # Headless mutter never completes Xwayland's synced swap: unsynced there.
+    sync=
+    [ "$driver" = x11 ] && sync=vblank_mode=0
+    for code in 0TYAY 5TYAY; do
+        start_game "$code" "" SDL_VIDEODRIVER=$driver SDL_AUDIODRIVER=dummy KORVADA_PRINT_HEIGHT=1 $sync
+        sleep 4
+        game_running || fail "$driver $code: the game ended at its start"
+        first=$(player_height)
+        sleep 1
+        later=$(player_height)
+        note "$driver $code: height $first, a second later $later"
+        awk -v a="$first" -v b="$later" 'BEGIN {exit !(b < a)}' || fail "$driver $code: the round does not play"
+        kill -TERM "$GAME_PID"
+        wait_exit 5
+        [ "$EXIT_CODE" = 0 ] || fail "$driver $code: exit code $EXIT_CODE after SIGTERM, expected 0"
+    done
+done
+note "ok"
