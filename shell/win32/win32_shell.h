@@ -20,7 +20,6 @@ struct Win32Shell {
     bool inWindow = false;               // --window: an ordinary window, the display's mode untouched
     bool held = false;                   // in a window without the focus: the round holds still
     DisplayRun run;                      // the boxes shown so far and the exit code
-    bool inWindow = false;               // --window: asked for in a window (played full screen as yet)
 };
 
 // --- shell/win32/win32_platform.cpp -------------------------------------------
