@@ -1,5 +1,5 @@
 # player_height: asks the running game (started with KORVADA_PRINT_HEIGHT=1)
-# for the player's height by SIGUSR1 and prints it. Source after e2e_lib.sh.
+# for the player's height by SIGUSR1 and prints it. Source after tests/x_harness.sh.
 player_height() {
     local lines i
     lines=$(grep -c '^height' "$WORK/stdout")

@@ -3,7 +3,7 @@
 # on from where it was. The player's height comes from SIGUSR1, which the game
 # answers on stdout when KORVADA_PRINT_HEIGHT is set.
 #   time_away.sh KORVADA DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 source "$(dirname "$0")/player_height.sh"
 e2e_setup "$1" "$2"
 

@@ -5,7 +5,7 @@
 # picture in the game's aspect between black bars; closing the window (the
 # window manager's Alt+F4) ends the game with exit code 0.
 #   window.sh KORVADA DATA_DIR
-source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/../x_harness.sh"
 source "$(dirname "$0")/player_height.sh"
 e2e_setup "$1" "$2" 1024x768
 
@@ -28,7 +28,7 @@ note "window $size, $frame, screen $(screen_mode)"
 
 # The focus to another window for 3 s: the round holds still, not minimised.
 xmessage -geometry +0+0 away 2>/dev/null &
-E2E_PIDS+=($!)
+track $!
 wait_focused_window xmessage
 sleep 0.3
 held=$(player_height)
