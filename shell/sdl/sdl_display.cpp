@@ -199,15 +199,7 @@ int32_t modeUntouched(void*) { return 1; }
 }  // namespace
 
 DisplaySteps fullScreenSteps(SdlShell& shell) {
-    DisplaySteps steps;
-    steps.shell = &shell;
-    steps.showCursor = showCursor;
-    steps.minimiseWindow = minimiseWindow;
-    steps.queryDesktopMode = queryDesktopMode;
-    steps.applyGameMode = applyGameMode;
-    steps.restoreDesktopMode = restoreDesktopMode;
-    steps.postQuit = postQuit;
-    return steps;
+    return {&shell, showCursor, minimiseWindow, queryDesktopMode, applyGameMode, restoreDesktopMode, postQuit};
 }
 
 DisplaySteps windowSteps(SdlShell& shell) {

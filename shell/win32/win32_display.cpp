@@ -96,15 +96,7 @@ int32_t modeUntouched(void*) { return 1; }
 }  // namespace
 
 DisplaySteps fullScreenSteps(Win32Shell& shell) {
-    DisplaySteps steps;
-    steps.shell = &shell;
-    steps.showCursor = showCursor;
-    steps.minimiseWindow = minimiseWindow;
-    steps.queryDesktopMode = queryDesktopMode;
-    steps.applyGameMode = applyGameMode;
-    steps.restoreDesktopMode = restoreDesktopMode;
-    steps.postQuit = postQuit;
-    return steps;
+    return {&shell, showCursor, minimiseWindow, queryDesktopMode, applyGameMode, restoreDesktopMode, postQuit};
 }
 
 DisplaySteps windowSteps(Win32Shell& shell) {
