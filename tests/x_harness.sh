@@ -344,6 +344,20 @@ window_geometry() {
 # PPM: PNG compression of a full screen costs seconds on this kind of machine.
 shot() { import -window root "ppm:$WORK/$1.ppm" || fail "screenshot $1 failed"; }
 
+# shot_scene NAME [X Y W H]: screenshots until the scene is drawn (more than
+# 90 % of the area lit) or X_WAIT passes: the window shows a moment before
+# its first frame. The last shot stays in $WORK/NAME.ppm; LIT is its lit share.
+shot_scene() {
+    local name=$1
+    shift
+    x_scene_lit() {
+        shot "$name"
+        read -r _ _ _ LIT <<<"$(image stats "$WORK/$name.ppm" "$@")"
+        awk -v l="$LIT" 'BEGIN {exit !(l > 0.9)}'
+    }
+    wait_until "$X_WAIT" x_scene_lit "$@"
+}
+
 # Seconds of CPU the process has used so far (user + system).
 cpu_seconds() { awk -v hz="$(getconf CLK_TCK)" '{printf "%.2f\n", ($14 + $15) / hz}' "/proc/$1/stat"; }
 

@@ -20,9 +20,7 @@ note "800x600 on a 1024x768 screen: the box, exit 2"
 start_game 3TYAY "" SDL_AUDIODRIVER=dummy
 wait_game_window
 [ "$(window_geometry)" = 1024x768+0+0 ] || fail "1024x768: the window is at $(window_geometry), not over the screen"
-shot playing
-read -r _ _ _ lit <<<"$(image stats "$WORK/playing.ppm")"
-awk -v l="$lit" 'BEGIN {exit !(l > 0.9)}' || fail "1024x768 shows no scene (lit share $lit)"
+shot_scene playing || fail "1024x768 shows no scene (lit share $LIT)"
 note "1024x768 plays: window $(window_geometry)"
 
 xdotool windowminimize "$GAME_WINDOW"
@@ -31,9 +29,7 @@ game_running || fail "the game ended when minimised"
 xdotool windowmap "$GAME_WINDOW" 2>/dev/null
 wait_game_window
 [ "$(window_geometry)" = 1024x768+0+0 ] || fail "restored, the window is at $(window_geometry), not over the screen"
-shot restored
-read -r _ _ _ lit <<<"$(image stats "$WORK/restored.ppm")"
-awk -v l="$lit" 'BEGIN {exit !(l > 0.9)}' || fail "restored, no scene over the screen (lit share $lit)"
+shot_scene restored || fail "restored, no scene over the screen (lit share $LIT)"
 note "minimised and restored: window $(window_geometry)"
 
 for signal in HUP QUIT INT; do

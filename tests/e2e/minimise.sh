@@ -23,9 +23,7 @@ wait_game_window
 back=$(cpu_share "$GAME_PID" 2)
 note "CPU after restoring: $back %"
 [ "$back" -ge "$X_BUSY" ] || fail "the restored game does not run frames ($back % CPU)"
-shot restored
-read -r _ _ _ lit <<<"$(image stats "$WORK/restored.ppm")"
-awk -v l="$lit" 'BEGIN {exit !(l > 0.9)}' || fail "the restored game shows no scene (lit share $lit)"
+shot_scene restored || fail "the restored game shows no scene (lit share $LIT)"
 
 end_game space
 note "ok"

@@ -27,9 +27,7 @@ ended_on_desktop() {
 }
 
 play_switched
-shot playing
-read -r _ _ _ lit <<<"$(image stats "$WORK/playing.ppm" 0 0 800 600)"
-awk -v l="$lit" 'BEGIN {exit !(l > 0.9)}' || fail "the switched screen shows no scene (lit share $lit)"
+shot_scene playing 0 0 800 600 || fail "the switched screen shows no scene (lit share $LIT)"
 note "playing: screen 800x600, window $(window_geometry)"
 
 xdotool windowminimize "$GAME_WINDOW"
