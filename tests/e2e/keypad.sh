@@ -10,9 +10,10 @@ xset q | grep -q "Num Lock: *off" || fail "NumLock is on"
 start_game 0TYAY "" SDL_AUDIODRIVER=dummy
 started=$(date +%s%N)
 wait_game_window
-# The picture's largest change over 0.4 s without keys; then, with a keypad
-# arrow held, from 0.4 s on until it changes much more (a busy machine draws late).
-shot before
+# The picture's largest change over 0.4 s without keys, from the first drawn
+# frame on; then, with a keypad arrow held, from 0.4 s on until it changes
+# much more (a busy machine draws late).
+shot_scene before || fail "no scene (lit share $LIT)"
 sleep 0.4
 shot after
 idle=$(image diff "$WORK/before.ppm" "$WORK/after.ppm" | awk '{print $2}')
