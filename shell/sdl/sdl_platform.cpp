@@ -46,12 +46,18 @@ void platformShowError(const char* text) {
     // connection to the display; with no display it fails at once.
     const long thread = syscall(SYS_gettid);
     std::atomic<bool> open{true};
+    std::atomic<bool> watching{false};
     std::thread watch([&] {
+        watching = true;
         while (open) {
             if (boxesRefused) endChildrenOf(thread);
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     });
+    // The box forks: a thread still starting up may hold an allocator's lock,
+    // which the box's process would then wait for in vain (AddressSanitizer's
+    // allocator has no fork handler). Once the watch runs it only sleeps.
+    while (!watching) std::this_thread::yield();
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Chyba", text, nullptr);
     open = false;
     watch.join();
