@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Every test of the game: installs what is missing, builds into build-win32/
-# and build/ with their packages and runs ctest (the package tests install the
-# Debian package and remove it again), then builds again with AddressSanitizer
-# + UndefinedBehaviorSanitizer into build-asan/ and runs the same tests there.
+# Every test of the game: installs what is missing; builds the Windows
+# program with its zip and installer (build-win32/), the browser program
+# (build-web/), the Linux programs with their Debian package (build/), the
+# same with AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/) and
+# the picture reader's fuzzer (build-fuzz/); runs ctest in build/ (the package
+# tests install the Debian package and remove it again), the tests that are
+# worth it again in build-asan/, and the fuzzer for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -58,48 +61,74 @@ if ! install_web_packages || ! install_web_build_packages || ! install_web_test_
   echo "!!! ================================================================ !!!"
 fi
 
-if [ "$windows" = 1 ]; then
-  stage "build the Windows program (build-win32/)"
-  cmake --preset win32 >/dev/null
-  cmake --build --preset win32
-  stage "the Windows zip and installer (build-win32/)"
-  (cd build-win32 && cpack | grep 'package: ')
-fi
+# The builds run side by side, each in its own folder with its log in
+# build-logs/: every one has long single-threaded steps (links, the data
+# generator, the web files' compression) that the others fill.
+stage "builds, side by side (build-win32/, build-web/, build/, build-asan/, build-fuzz/)"
+mkdir -p build-logs
+build_names=()
+build_pids=()
+# in_background NAME COMMAND...: runs COMMAND with its output in build-logs/NAME.log.
+in_background() {
+  local name=$1
+  shift
+  "$@" >"build-logs/$name.log" 2>&1 &
+  build_names+=("$name")
+  build_pids+=($!)
+}
 
-if [ "$web" = 1 ]; then
-  stage "build the browser program (build-web/)"
-  cmake --preset web >/dev/null
-  cmake --build --preset web
-fi
+build_windows() {
+  cmake --preset win32 && cmake --build --preset win32 && (cd build-win32 && cpack)
+}
+build_web() {
+  cmake --preset web && cmake --build --preset web
+}
+build_linux() {
+  cmake --preset linux -DKORVADA_WINDOWS_TESTS=$windows -DKORVADA_WINE_RUNS=$wine_runs -DKORVADA_WEB_TESTS=$web &&
+    cmake --build --preset linux && (cd build && cpack -G DEB)
+}
+build_sanitized() {
+  cmake --preset asan && cmake --build --preset asan
+}
+# libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer.
+build_fuzzer() {
+  cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ && cmake --build build-fuzz -j"$jobs"
+}
 
-stage "build (build/)"
-cmake --preset linux -DKORVADA_WINDOWS_TESTS=$windows -DKORVADA_WINE_RUNS=$wine_runs -DKORVADA_WEB_TESTS=$web >/dev/null
-cmake --build --preset linux -j"$jobs"
-
-stage "the Debian package (build/)"
-(cd build && cpack -G DEB | tail -n1)
+[ "$windows" = 1 ] && in_background windows build_windows
+[ "$web" = 1 ] && in_background web build_web
+in_background linux build_linux
+in_background sanitized build_sanitized
+in_background fuzzer build_fuzzer
+failed=0
+for i in "${!build_pids[@]}"; do
+  if wait "${build_pids[$i]}"; then
+    echo "built: ${build_names[$i]}"
+  else
+    echo "!!! the ${build_names[$i]} build failed; the end of build-logs/${build_names[$i]}.log:"
+    tail -n 40 "build-logs/${build_names[$i]}.log"
+    failed=1
+  fi
+done
+[ "$failed" = 0 ] || exit 1
+grep -h 'package: ' build-logs/windows.log build-logs/linux.log 2>/dev/null || true
 
 stage "tests (build/)"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300 | tee build/ctest.log
 
-stage "build with sanitizers (build-asan/)"
-cmake --preset asan >/dev/null
-cmake --build --preset asan -j"$jobs"
-
-stage "tests with sanitizers (build-asan/)"
+stage "tests with sanitizers (build-asan/), beside 60 s of fuzzing the picture reader (build-fuzz/)"
+# The fuzzer takes one core for its minute, while the sanitized tests, a
+# minute too, leave one mostly idle. New inputs it finds go to
+# build-fuzz/corpus, the committed seeds stay as they are.
+mkdir -p build-fuzz/corpus
+build-fuzz/bmp_fuzz -max_total_time=60 -max_len=4096 -print_final_stats=1 build-fuzz/corpus fuzz/corpus \
+  2>build-fuzz/fuzz.log &
+fuzzer=$!
 # The system's GL and X libraries keep allocations to the end of the process;
 # leaks in our own code show in the unit tests, which run their own checks.
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 600 -LE nosan | tee build-asan/ctest.log
-
-stage "fuzz the picture reader for 60 s (build-fuzz/)"
-# libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer; new inputs
-# it finds go to build-fuzz/corpus, the committed seeds stay as they are.
-cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build build-fuzz -j"$jobs"
-mkdir -p build-fuzz/corpus
-build-fuzz/bmp_fuzz -max_total_time=60 -max_len=4096 -print_final_stats=1 build-fuzz/corpus fuzz/corpus \
-  2>build-fuzz/fuzz.log || { tail -40 build-fuzz/fuzz.log; exit 1; }
+wait "$fuzzer" || { tail -40 build-fuzz/fuzz.log; exit 1; }
 grep -E '^stat::number_of_executed_units' build-fuzz/fuzz.log
 
 stage end
