@@ -172,11 +172,15 @@ int32_t applyGameMode(void* context) {
     // A hidden window only records the wish; showing it makes the switch,
     // which is checked then.
     if (SDL_GetWindowFlags(shell.window) & SDL_WINDOW_HIDDEN) return 1;
-    return showsGameMode(shell);
+    // The first activation comes right after the window was shown and
+    // checked: a check takes a fifth of a second, and nothing has changed.
+    if (!shell.gameModeSeen) shell.gameModeSeen = showsGameMode(shell);
+    return shell.gameModeSeen;
 }
 
 int32_t restoreDesktopMode(void* context) {
     SdlShell& shell = shellOf(context);
+    shell.gameModeSeen = false;
     // Leaving full screen gives the display its desktop mode back.
     if (SDL_SetWindowFullscreen(shell.window, 0) != 0) return 0;
     // Without a known desktop mode (its query failed) there is nothing to

@@ -33,6 +33,7 @@ struct SdlShell {
     bool closeRequested = false;        // the game asked for its normal end
     bool inWindow = false;              // --window: an ordinary window, the display's mode untouched
     bool held = false;                  // in a window without the focus: the round holds still
+    bool gameModeSeen = false;          // the last check saw the game's mode, not given back since
     DisplayRun run;                     // a refused mode ends the loop; the exit code
     SdlPad padDevices[kPadSlots];       // by the slot of `pads`
     Pads pads;
