@@ -8,8 +8,8 @@
 
 import assert from 'node:assert/strict';
 import {
-  canvasPicture, differingShare, gameState, holdKey, holdKeyUntilState, kWait, openBrowser, openPage, pageState,
-  shotPicture, sleep, startServer, waitFrames, waitState,
+  canvasPicture, differingShare, gameState, holdKey, holdKeyUntilState, kWait, pageState,
+  runCases, shotPicture, sleep, waitFrames, waitState,
 } from './web_harness.mjs';
 
 // A pixel differs when a channel is off by more than this: both pictures come
@@ -227,30 +227,4 @@ const cases = {
   },
 };
 
-async function main() {
-  const name = process.argv[2];
-  if (!(name in cases)) {
-    console.error(`usage: node browser_test.mjs CASE, one of: ${Object.keys(cases).join(' ')}`);
-    process.exit(2);
-  }
-  const server = await startServer(process.env.KORVADA_WEB_DIR);
-  const browser = await openBrowser();
-  const open = (address) => openPage(browser, server.origin + address);
-  let timer;
-  try {
-    await Promise.race([
-      cases[name]({ open }),
-      new Promise((_, reject) => { timer = setTimeout(() => reject(new Error('timed out after 240 s')), 240000); }),
-    ]);
-    console.log(`${name}: passed`);
-  } finally {
-    clearTimeout(timer);
-    await browser.close();
-    await server.close();
-  }
-}
-
-main().catch((error) => {
-  console.error(error);
-  process.exit(1);
-});
+runCases(cases);

@@ -2,10 +2,10 @@
 // navigator.getGamepads() holds one pad in the standard mapping whose buttons
 // and stick the test moves, as the page reads them once a frame.
 //
-//   node gamepad_test.mjs        with KORVADA_WEB_DIR the web build's folder
+//   node gamepad_test.mjs gamepad        with KORVADA_WEB_DIR the web build's folder
 
 import assert from 'node:assert/strict';
-import { gameState, openBrowser, openPage, pageState, sleep, startServer, waitFrames, waitState } from './web_harness.mjs';
+import { gameState, openPage, pageState, runCases, sleep, waitFrames, waitState } from './web_harness.mjs';
 
 // Runs in the page before its own scripts.
 function padStandIn() {
@@ -83,24 +83,4 @@ async function padPlaysARound(browser, origin) {
   assert.deepEqual(page.problems, []);
 }
 
-async function main() {
-  const server = await startServer(process.env.KORVADA_WEB_DIR);
-  const browser = await openBrowser();
-  let timer;
-  try {
-    await Promise.race([
-      padPlaysARound(browser, server.origin),
-      new Promise((_, reject) => { timer = setTimeout(() => reject(new Error('timed out after 90 s')), 90000); }),
-    ]);
-    console.log('gamepad: passed');
-  } finally {
-    clearTimeout(timer);
-    await browser.close();
-    await server.close();
-  }
-}
-
-main().catch((error) => {
-  console.error(error);
-  process.exit(1);
-});
+runCases({ gamepad: ({ browser, server }) => padPlaysARound(browser, server.origin) }, { limitSeconds: 90 });

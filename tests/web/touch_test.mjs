@@ -10,7 +10,7 @@
 import assert from 'node:assert/strict';
 import path from 'node:path';
 import {
-  gameState, kWait, openBrowser, openPage, pageState, sleep, startServer, waitFrames, waitState,
+  gameState, kWait, pageState, runCases, sleep, waitFrames, waitState,
 } from './web_harness.mjs';
 
 const kPhoneAgent = 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) ' +
@@ -79,7 +79,7 @@ async function screenshot(page, name) {
 // A round from the form to the form again with touches only, on a phone held
 // upright or sideways.
 async function phoneRound(open, width, height, name) {
-  const page = await open('/index.html', width, height);
+  const page = await open('/index.html', width, height, { touch: true, userAgent: kPhoneAgent });
   await waitState(page, 'form');
   const hand = fingers(await page.createCDPSession());
 
@@ -198,31 +198,4 @@ const cases = {
   },
 };
 
-async function main() {
-  const name = process.argv[2];
-  if (!(name in cases)) {
-    console.error(`usage: node touch_test.mjs CASE, one of: ${Object.keys(cases).join(' ')}`);
-    process.exit(2);
-  }
-  const server = await startServer(process.env.KORVADA_WEB_DIR);
-  const browser = await openBrowser();
-  const open = (address, width, height) =>
-    openPage(browser, server.origin + address, width, height, width ? { touch: true, userAgent: kPhoneAgent } : {});
-  let timer;
-  try {
-    await Promise.race([
-      cases[name]({ open }),
-      new Promise((_, reject) => { timer = setTimeout(() => reject(new Error('timed out after 240 s')), 240000); }),
-    ]);
-    console.log(`${name}: passed`);
-  } finally {
-    clearTimeout(timer);
-    await browser.close();
-    await server.close();
-  }
-}
-
-main().catch((error) => {
-  console.error(error);
-  process.exit(1);
-});
+runCases(cases);

@@ -1,7 +1,7 @@
 // The browser program's test bench: a static server on 127.0.0.1 for the
 // build's web folder, headless Chromium driven through the DevTools protocol
 // by puppeteer-core, and the few things the tests and measurements do to the
-// page. Shared by browser_test.mjs and bench/web/web_bench.mjs.
+// page. Shared by the *_test.mjs files and bench/web/web_bench.mjs.
 
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -11,11 +11,12 @@ import path from 'node:path';
 import { PNG } from 'pngjs';
 import puppeteer from 'puppeteer-core';
 
-const contentTypes = {
+export const contentTypes = {
   '.html': 'text/html; charset=utf-8',
   '.js': 'text/javascript',
   '.wasm': 'application/wasm',
   '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
 // Serves `dir` on a free port of 127.0.0.1 only; resolves to { origin, close }.
@@ -71,8 +72,9 @@ const knownNotices = /^WARNING: using emscripten GL (immediate mode )?emulation/
 
 // A page of the given size whose console errors, warnings and uncaught
 // exceptions collect in page.problems; with `touch`, a phone's page (touch
-// screen, mobile viewport) under the given `userAgent`.
-export async function openPage(browser, url, width = 800, height = 600, { touch = false, userAgent } = {}) {
+// screen, mobile viewport) under the given `userAgent`; `prepare(page)` runs
+// before the page is loaded.
+export async function openPage(browser, url, width = 800, height = 600, { touch = false, userAgent, prepare } = {}) {
   const page = await browser.newPage();
   page.problems = [];
   page.on('console', (message) => {
@@ -83,6 +85,7 @@ export async function openPage(browser, url, width = 800, height = 600, { touch 
   page.on('pageerror', (error) => page.problems.push(`uncaught: ${error.message}`));
   if (userAgent) await page.setUserAgent(userAgent);
   await page.setViewport({ width, height, isMobile: touch, hasTouch: touch });
+  if (prepare) await prepare(page);
   await page.goto(url);
   return page;
 }
@@ -160,4 +163,41 @@ export function differingShare(a, b, threshold) {
 
 export function savePicture(picture, file) {
   fs.writeFileSync(file, PNG.sync.write(picture));
+}
+
+// A test file's main: runs the case named on the command line,
+//   node FILE CASE
+// on a fresh server (`serve(dir)`, by default startServer) for KORVADA_WEB_DIR
+// and a fresh browser. The case gets { server, browser, open }, where
+// open(address, width, height, options) opens a page of the server.
+// Exit 0 when the case passed, 1 when it failed or outlived `limitSeconds`,
+// 2 for an unknown case.
+export async function runCases(cases, { serve = startServer, limitSeconds = 240 } = {}) {
+  const name = process.argv[2];
+  if (!(name in cases)) {
+    console.error(`usage: node ${path.basename(process.argv[1])} CASE, one of: ${Object.keys(cases).join(' ')}`);
+    process.exit(2);
+  }
+  let server;
+  let browser;
+  let timer;
+  try {
+    server = await serve(process.env.KORVADA_WEB_DIR);
+    browser = await openBrowser();
+    const open = (address, ...rest) => openPage(browser, server.origin + address, ...rest);
+    await Promise.race([
+      cases[name]({ server, browser, open }),
+      new Promise((_, reject) => {
+        timer = setTimeout(() => reject(new Error(`timed out after ${limitSeconds} s`)), limitSeconds * 1000);
+      }),
+    ]);
+    console.log(`${name}: passed`);
+  } catch (error) {
+    console.error(error);
+    process.exitCode = 1;
+  } finally {
+    clearTimeout(timer);
+    await browser?.close();
+    await server?.close();
+  }
 }

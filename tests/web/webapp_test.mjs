@@ -10,15 +10,9 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
-import { gameState, holdKey, openBrowser, sleep, waitFrames, waitState } from './web_harness.mjs';
-
-const contentTypes = {
-  '.html': 'text/html; charset=utf-8',
-  '.js': 'text/javascript',
-  '.wasm': 'application/wasm',
-  '.png': 'image/png',
-  '.webmanifest': 'application/manifest+json',
-};
+import {
+  contentTypes, gameState, holdKey, openBrowser, openPage, runCases, sleep, waitFrames, waitState,
+} from './web_harness.mjs';
 
 // A static server on 127.0.0.1. `edit(name, bytes)` may return other bytes
 // for a file (a newer deployment); `slowData` sends korvada.data in slices.
@@ -69,28 +63,22 @@ async function startAppServer(dir) {
 
 // A page in a browser whose languages are `languages` (Accept-Language and
 // navigator.languages), collecting console errors and warnings.
-async function openPageIn(browser, url, languages) {
-  const page = await browser.newPage();
-  page.problems = [];
-  page.on('console', (message) => {
-    if (/^(error|warn|warning)$/.test(message.type()) && !/^WARNING: using emscripten GL/.test(message.text()))
-      page.problems.push(`${message.type()}: ${message.text()}`);
+function openPageIn(browser, url, languages) {
+  return openPage(browser, url, 800, 600, {
+    async prepare(page) {
+      const session = await page.createCDPSession();
+      await session.send('Emulation.setUserAgentOverride', { userAgent: await browser.userAgent(), acceptLanguage: languages });
+      page.session = session;
+      // Every text of the Play button, the loading line's among them.
+      await page.evaluateOnNewDocument(() => {
+        window.playTexts = [];
+        new MutationObserver(() => {
+          const text = document.getElementById('play')?.textContent;
+          if (text && text !== window.playTexts.at(-1)) window.playTexts.push(text);
+        }).observe(document, { subtree: true, childList: true, characterData: true });
+      });
+    },
   });
-  page.on('pageerror', (error) => page.problems.push(`uncaught: ${error.message}`));
-  const session = await page.createCDPSession();
-  await session.send('Emulation.setUserAgentOverride', { userAgent: await browser.userAgent(), acceptLanguage: languages });
-  page.session = session;
-  // Every text of the Play button, the loading line's among them.
-  await page.evaluateOnNewDocument(() => {
-    window.playTexts = [];
-    new MutationObserver(() => {
-      const text = document.getElementById('play')?.textContent;
-      if (text && text !== window.playTexts.at(-1)) window.playTexts.push(text);
-    }).observe(document, { subtree: true, childList: true, characterData: true });
-  });
-  await page.setViewport({ width: 800, height: 600 });
-  await page.goto(url);
-  return page;
 }
 
 const labels = (page) => page.$$eval('#setup label > span', (spans) => spans.map((s) => s.textContent));
@@ -270,29 +258,4 @@ const cases = {
   },
 };
 
-async function main() {
-  const name = process.argv[2];
-  if (!(name in cases)) {
-    console.error(`usage: node webapp_test.mjs CASE, one of: ${Object.keys(cases).join(' ')}`);
-    process.exit(2);
-  }
-  const server = await startAppServer(process.env.KORVADA_WEB_DIR);
-  const browser = await openBrowser();
-  let timer;
-  try {
-    await Promise.race([
-      cases[name]({ server, browser }),
-      new Promise((_, reject) => { timer = setTimeout(() => reject(new Error('timed out after 150 s')), 150000); }),
-    ]);
-    console.log(`${name}: passed`);
-  } finally {
-    clearTimeout(timer);
-    await browser.close();
-    await server.close();
-  }
-}
-
-main().catch((error) => {
-  console.error(error);
-  process.exit(1);
-});
+runCases(cases, { serve: startAppServer, limitSeconds: 150 });
