@@ -17,14 +17,6 @@ namespace {
 
 const std::filesystem::path kData = KORVADA_DATA_DIR;
 
-Bytes readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-uint32_t u32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
-uint16_t u16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
-
 bool isPowerOfTwo(int32_t v) { return v > 0 && (v & (v - 1)) == 0; }
 
 // A picture as the game loads it: rows from the t = 0 edge, red-green-blue.

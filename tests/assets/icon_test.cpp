@@ -14,14 +14,6 @@ namespace {
 
 const std::filesystem::path kIcons = KORVADA_ICON_DIR;
 
-Bytes readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-uint32_t u32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
-uint16_t u16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
-
 // RGBA, rows from the top.
 struct Rgba {
     int width = 0, height = 0;

@@ -7,7 +7,8 @@ namespace {
 
 using Step = GameTest;
 
-struct Place {
+// A place on the ground plane.
+struct GroundPlace {
     float x, z;
 };
 
@@ -181,7 +182,7 @@ TEST_F(Step, OutsideTheBoxThePlayerNeitherSteersNorLands) {
     EXPECT_EQ(game.gameOver, 0);
     // On any of the box's four edges the player is inside: the keys and the
     // landing test apply.
-    for (Place edge : {Place{80, 0}, Place{-80, 0}, Place{0, 80}, Place{0, -80}}) {
+    for (GroundPlace edge : {GroundPlace{80, 0}, GroundPlace{-80, 0}, GroundPlace{0, 80}, GroundPlace{0, -80}}) {
         SCOPED_TRACE(testing::Message() << edge.x << "," << edge.z);
         game.gameOver = 0;
         place(0, edge.x, 10, edge.z);
