@@ -1,13 +1,11 @@
 # player_height: asks the running game (started with KORVADA_PRINT_HEIGHT=1)
 # for the player's height by SIGUSR1 and prints it. Source after tests/x_harness.sh.
+x_height_told() { [ "$(grep -c '^height' "$WORK/stdout")" -gt "$1" ]; }
 player_height() {
-    local lines i
+    local lines
     lines=$(grep -c '^height' "$WORK/stdout")
     kill -USR1 "$GAME_PID"
-    for i in $(seq 100); do
-        [ "$(grep -c '^height' "$WORK/stdout")" -gt "$lines" ] && break
-        sleep 0.05
-    done
+    wait_until "$X_WAIT" x_height_told "$lines" || true
     awk '/^height/ {h = $2} END {if (h == "") exit 1; print h}' "$WORK/stdout" || fail "the game did not tell its height"
 }
 
@@ -17,3 +15,17 @@ seconds_since() { awk -v s="$1" -v e="$(date +%s.%N)" 'BEGIN {print e - s}'; }
 # fell_at_most FROM TO SECONDS: the bottle went down, by no more than its
 # top speed (150 units a second) allows in that time and one frame more.
 fell_at_most() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN {exit !(a - b >= 0 && a - b <= 150 * (t + 0.1))}'; }
+
+# return_to_game HEIGHT WHERE: activates the game's window again and checks
+# that the round goes on from HEIGHT, where it stood WHERE (minimised, without
+# the focus): the drop since is bounded by the time since the return alone.
+return_to_game() {
+    local before=$1 where=$2 started back took
+    started=$(date +%s.%N)
+    xdotool windowactivate "$GAME_WINDOW" 2>/dev/null
+    wait_game_window
+    back=$(player_height)
+    took=$(seconds_since "$started")
+    note "height $before $where, $back ${took} s after the return"
+    fell_at_most "$before" "$back" "$took" || fail "the round did not go on from $before: $back within $took s"
+}
