@@ -40,6 +40,10 @@
 set -u
 
 X_WAIT=${X_WAIT:-60}
+# The programs under test draw with Mesa on the processor, as fast as they
+# can: one drawing thread each leaves more of the two cores to the tests
+# beside them, and changes nothing the tests look at.
+export LP_NUM_THREADS=${LP_NUM_THREADS:-1}
 X_PIDS=()
 X_AT_EXIT=()
 GAME_PID=
