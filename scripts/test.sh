@@ -3,9 +3,11 @@
 # program with its zip and installer (build-win32/), the browser program
 # (build-web/), the Linux programs with their Debian package (build/), the
 # same with AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/) and
-# the picture reader's fuzzer (build-fuzz/); runs ctest in build/ (the package
-# tests install the Debian package and remove it again), the tests that are
-# worth it again in build-asan/, and the fuzzer for a minute.
+# the picture reader's fuzzer (build-fuzz/); runs ctest in build/ for the
+# programs as players meet them (end-to-end, browser, packages, Wine; the
+# package tests install the Debian package and remove it again), in
+# build-asan/ for the unit tests and a few end-to-end ones, and the fuzzer for
+# a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -84,7 +86,8 @@ build_web() {
   cmake --preset web && cmake --build --preset web
 }
 build_linux() {
-  cmake --preset linux -DKORVADA_WINDOWS_TESTS=$windows -DKORVADA_WINE_RUNS=$wine_runs -DKORVADA_WEB_TESTS=$web &&
+  cmake --preset linux -DKORVADA_UNIT_TESTS=OFF -DKORVADA_WINDOWS_TESTS=$windows -DKORVADA_WINE_RUNS=$wine_runs \
+    -DKORVADA_WEB_TESTS=$web &&
     cmake --build --preset linux && (cd build && cpack -G DEB)
 }
 build_sanitized() {
