@@ -87,11 +87,6 @@ bool displayIsAt(const SdlShell& shell, int width, int height) {
     return SDL_GetCurrentDisplayMode(displayOf(shell), &current) == 0 && current.w == width && current.h == height;
 }
 
-bool onWayland() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return driver != nullptr && std::strcmp(driver, "wayland") == 0;
-}
-
 // A Wayland compositor never changes the output's mode: it scales a
 // full-screen window whose own mode is the game's, and SDL keeps the
 // display's current mode and bounds at the native size by design. So there
@@ -200,10 +195,32 @@ int32_t desktopModeAnswered(void* context) {
 }
 
 int32_t modeUntouched(void*) { return 1; }
+
+// A Wayland output never left its mode; the window is checked again when the
+// game comes back.
+int32_t keepOutputMode(void* context) {
+    shellOf(context).gameModeSeen = false;
+    return 1;
+}
 }  // namespace
 
+bool onWayland() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "wayland") == 0;
+}
+
+// Minimising gives the desktop its mode back under X11. A Wayland output
+// never left its mode, and a Wayland client can neither learn that it was
+// minimised nor bring itself back (weston has no way at all): a minimised
+// game would play its round on unseen. There the window stays full screen
+// under whatever took the focus, and the round holds still until it returns.
 DisplaySteps fullScreenSteps(SdlShell& shell) {
-    return {&shell, showCursor, minimiseWindow, queryDesktopMode, applyGameMode, restoreDesktopMode, postQuit};
+    DisplaySteps steps = {&shell, showCursor, minimiseWindow, queryDesktopMode, applyGameMode, restoreDesktopMode, postQuit};
+    if (onWayland()) {
+        steps.minimiseWindow = keepWindow;
+        steps.restoreDesktopMode = keepOutputMode;
+    }
+    return steps;
 }
 
 DisplaySteps windowSteps(SdlShell& shell) {

@@ -33,9 +33,10 @@ void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
     switch (event.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED: sizeView(shell); break;
         // Once the game is ending the window goes away anyway: no minimising
-        // then. A window that stays on the desktop holds the round still.
+        // then. A window that stays on the desktop (any window, and full
+        // screen on Wayland) holds the round still.
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            shell.held = shell.inWindow;
+            shell.held = shell.inWindow || onWayland();
             padsLoseFocus(game, shell);
             onDeactivated(shell.run, game.quitRequested);
             break;

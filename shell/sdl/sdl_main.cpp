@@ -194,7 +194,6 @@ int main(int argc, char** argv) {
     bindPlatformServices(shell);
     std::string tail = joinArguments(argc, argv);
     shell.inWindow = takeWindowOption(&tail);
-    shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
     GameSettings settings;
     if (!parseLaunchCode(tail, &settings)) {
         platformShowError(badLaunchCodeHere().c_str());
@@ -205,6 +204,7 @@ int main(int argc, char** argv) {
         SDL_Quit();
         return kExitStartFailed;
     }
+    shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
     if (settings.sound) openSound(shell);
     openPads();
     if (startGame(game, shell, settings) != StartResult::Started) {

@@ -32,7 +32,7 @@ struct SdlShell {
     bool videoReady = false;            // message boxes are worth trying
     bool closeRequested = false;        // the game asked for its normal end
     bool inWindow = false;              // --window: an ordinary window, the display's mode untouched
-    bool held = false;                  // in a window without the focus: the round holds still
+    bool held = false;                  // kept on the desktop without the focus: the round holds still
     bool gameModeSeen = false;          // the last check saw the game's mode, not given back since
     DisplayRun run;                     // a refused mode ends the loop; the exit code
     SdlPad padDevices[kPadSlots];       // by the slot of `pads`
@@ -64,8 +64,12 @@ bool isSystemKey(const SDL_Keysym& key);
 
 enum class StartResult { Started, NoWindow, NoContext };
 
+// Whether SDL runs on its wayland driver (not X11 through Xwayland).
+bool onWayland();
+
 // The display steps of a borderless window that covers the display in the
-// game's own mode, for shell.run.steps.
+// game's own mode, for shell.run.steps; they depend on the video driver, so
+// the display is open first.
 DisplaySteps fullScreenSteps(SdlShell& shell);
 
 // The display steps of an ordinary window on the desktop: no mode is
