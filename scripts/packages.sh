@@ -12,8 +12,8 @@ linux_packages=(
   libgtk-3-dev
   # A display server that really switches modes, for the display tests.
   xserver-xorg-core xserver-xorg-video-dummy
-  # A Wayland desktop (GNOME's compositor, headless, with Xwayland).
-  mutter xwayland dbus-x11
+  # Wayland desktops (GNOME's compositor headless, weston on Xvfb, with Xwayland).
+  mutter xwayland dbus-x11 weston
 )
 
 # The Windows program is cross-built and run under 32-bit Wine; makensis

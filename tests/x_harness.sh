@@ -10,7 +10,10 @@
 #   start_display SERVER [SIZE]  a display server on a display it picks itself,
 #                              ready, with its window manager; DISPLAY set, key
 #                              repeat off. SERVER: xvfb (SIZE, 800x600 when not
-#                              given) or xorg-dummy (1024x768, switches modes)
+#                              given), xorg-dummy (1024x768, switches modes) or
+#                              weston (a Wayland desktop of SIZE, 1920x1080 when
+#                              not given: WAYLAND_DISPLAY and XDG_RUNTIME_DIR set,
+#                              DISPLAY its Xwayland)
 #   start_program DIR CMD...   CMD in the background in DIR (exec'd: GAME_PID
 #                              is CMD's own process); stdout and stderr in
 #                              $WORK/stdout and $WORK/stderr
@@ -115,6 +118,7 @@ start_display() {
     case "$server" in
         xvfb) display_xvfb "$@" ;;
         xorg-dummy) display_xorg_dummy "$@" ;;
+        weston) display_weston "$@" ;;
         *) fail "no display server '$server'" ;;
     esac
     xset r off  # key repeats would make key tests depend on timing
@@ -178,6 +182,31 @@ EndSection
 CONF
     x_server xorg.out Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log"
     start_openbox
+}
+
+# Weston on its X11 backend, in a bare Xvfb of the same size (a window
+# manager there would shrink weston's output by its decorations), with
+# Xwayland and the screenshot interface (--debug). Weston names its Xwayland
+# display in its log.
+display_weston() {
+    local size=${1:-1920x1080}
+    command -v weston >/dev/null || fail "weston is needed (weston xwayland)"
+    x_server xvfb.log Xvfb -screen 0 "${size}x24" -nolisten tcp -noreset
+    export XDG_RUNTIME_DIR=$WORK/run WAYLAND_DISPLAY=wl-korvada
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    weston --backend=x11-backend.so --use-pixman --xwayland --width="${size%x*}" --height="${size#*x}" \
+        --socket="$WAYLAND_DISPLAY" --debug --no-config --idle-time=0 >"$WORK/weston.log" 2>&1 &
+    track $!
+    wait_until "$X_WAIT" grep -q "xserver listening on display" "$WORK/weston.log" ||
+        fail "weston did not start (see $WORK/weston.log)"
+    DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/weston.log" | head -n1)
+}
+
+# weston_shot NAME: what weston shows, a quarter of its size, in $WORK/NAME.ppm.
+weston_shot() {
+    (cd "$WORK" && rm -f wayland-screenshot-*.png && weston-screenshooter >/dev/null 2>&1 &&
+        convert wayland-screenshot-*.png -scale 25% "ppm:$1.ppm" && rm -f wayland-screenshot-*.png) ||
+        fail "weston's screenshot $1 failed"
 }
 
 # --- The program under test.

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# On weston (a 1920x1080 Wayland desktop with Xwayland), whose own screenshot
+# shows what the player sees, codes of sizes the output does not have:
+# - 0TYAY with the driver the game picks itself (wayland in a Wayland session)
+#   and 5TYAY with SDL's wayland driver: the compositor scales the picture
+#   over the whole output. Another window taking the focus holds the round
+#   still beneath it; once that window goes, the round plays on from where it
+#   was, full screen again.
+# - 0TYAY with SDL's x11 driver: weston's X window manager makes the window
+#   the output's size whatever mode Xwayland emulates, so the game refuses
+#   ("Nelze změnit nastavení obrazovky!", exit 2): a black screen under the
+#   box, never the 800x600 picture in a corner.
+#   weston.sh KORVADA DATA_DIR
+source "$(dirname "$0")/../x_harness.sh"
+source "$(dirname "$0")/player_height.sh"
+KORVADA=$1
+DATA=$2
+[ -x "$KORVADA" ] || fail "no program at $KORVADA"
+harness_begin
+start_display weston
+weston_shot desktop
+
+# The shots are 480x270: its four quarters.
+quarters=("0 0 240 135" "240 0 240 135" "0 135 240 135" "240 135 240 135")
+
+# x_covered NAME: each quarter of the screen lit and unlike the bare desktop.
+x_covered() {
+    local q lit change
+    weston_shot "$1"
+    for q in "${quarters[@]}"; do
+        # shellcheck disable=SC2086
+        lit=$(image stats "$WORK/$1.ppm" $q | awk '{print $4}')
+        # shellcheck disable=SC2086
+        change=$(image diff "$WORK/desktop.ppm" "$WORK/$1.ppm" $q | awk '{print $1}')
+        awk -v l="$lit" -v c="$change" 'BEGIN {exit !(l > 0.9 && c > 15)}' || return 1
+    done
+}
+
+# wait_covered NAME: the picture over the whole screen, or the test fails.
+wait_covered() {
+    wait_until "$X_WAIT" x_covered "$1" && return 0
+    local q
+    for q in "${quarters[@]}"; do
+        # shellcheck disable=SC2086
+        note "$1, quarter $q: lit $(image stats "$WORK/$1.ppm" $q | awk '{print $4}'), change from the desktop $(image diff "$WORK/desktop.ppm" "$WORK/$1.ppm" $q | awk '{print $1}')"
+    done
+    fail "$1: the picture does not cover the screen"
+}
+
+# x_still: two answers a second apart give one height (HEIGHT).
+x_still() {
+    HEIGHT=$(player_height)
+    sleep 1
+    [ "$(player_height)" = "$HEIGHT" ]
+}
+x_moved_from() { [ "$(player_height)" != "$1" ]; }
+
+start_game 0TYAY "" SDL_AUDIODRIVER=dummy KORVADA_PRINT_HEIGHT=1
+wait_covered default
+first=$(player_height)
+sleep 1
+awk -v a="$first" -v b="$(player_height)" 'BEGIN {exit !(b < a)}' || fail "the round does not play"
+
+# weston-flower, a Wayland client, takes the focus when it maps.
+env -u DISPLAY weston-flower >/dev/null 2>&1 &
+OTHER=$!
+track $OTHER
+wait_until "$X_WAIT" x_still || fail "the round did not hold still under another window"
+held=$HEIGHT
+sleep 2
+[ "$(player_height)" = "$held" ] || fail "the round moved without the focus: $held, then $(player_height)"
+kill "$OTHER"
+started=$(date +%s.%N)
+wait_until "$X_WAIT" x_moved_from "$held" || fail "the round did not go on once the other window went"
+back=$(player_height)
+took=$(seconds_since "$started")
+note "height $held without the focus, $back ${took} s after its return"
+fell_at_most "$held" "$back" "$took" || fail "the return played the time away: from $held to $back within $took s"
+wait_covered back
+kill -TERM "$GAME_PID"
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "default driver: exit code $EXIT_CODE after SIGTERM, expected 0"
+
+start_game 5TYAY "" SDL_VIDEODRIVER=wayland SDL_AUDIODRIVER=dummy
+wait_covered wayland-5TYAY
+kill -TERM "$GAME_PID"
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "wayland 5TYAY: exit code $EXIT_CODE after SIGTERM, expected 0"
+
+start_game 0TYAY "" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
+x_box_shown() { BOX=$(error_box); [ -n "$BOX" ] || { game_running || fail "x11: the game ended without its box"; false; }; }
+wait_until "$X_WAIT" x_box_shown || fail "x11: no refusal within $X_WAIT s"
+weston_shot refused
+# The window's top-left and bottom-left corners, 800x600 each.
+for corner in "0 0 200 150" "0 120 200 150"; do
+    # shellcheck disable=SC2086
+    lit=$(image stats "$WORK/refused.ppm" $corner | awk '{print $4}')
+    awk -v l="$lit" 'BEGIN {exit !(l < 0.5)}' || fail "x11: the picture shows in a corner ($corner lit $lit)"
+done
+x_box_gone() { close_box "$BOX"; sleep 0.2; ! game_running || [ -z "$(error_box)" ]; }
+wait_until "$X_WAIT" x_box_gone || fail "x11: the box would not close"
+wait_exit
+[ "$EXIT_CODE" = 2 ] || fail "x11: exit code $EXIT_CODE after the refusal, expected 2"
+grep -q "Nelze změnit nastavení obrazovky!" "$WORK/stderr" || fail "x11: the refusal is not on stderr"
+note "ok"
