@@ -11,7 +11,10 @@
 // What this program does (SDL2, OpenGL from the system's libGL):
 // - full screen in the display's own mode of exactly the chosen size, at the
 //   desktop's pixel format; on focus loss the desktop's mode back and the
-//   window minimised (sdl_display.cpp, the policy in shell/display_policy.cpp);
+//   window minimised (sdl_display.cpp, the policy in shell/display_policy.cpp),
+//   except under SDL's wayland driver: the output never left its mode and a
+//   Wayland client cannot bring a minimised window back, so the window stays
+//   full screen and the round holds still until the focus returns;
 // - or, with --window, an ordinary decorated window on the desktop: no mode
 //   switched, the picture in the game's aspect with black bars when the
 //   window is resized, at the drawable's own pixels on a scaled desktop; a
@@ -34,8 +37,13 @@
 //   the game's mode and a drawable of the game's size; under SDL's wayland
 //   driver (the compositor scales, the output keeps its mode) when the window
 //   is full screen in the exact mode with a drawable of the game's size.
-//   Otherwise the refusal, never a picture in a corner. SDL chooses the
-//   driver (SDL 2: x11 through Xwayland when both are there);
+//   Otherwise the refusal, never a picture in a corner;
+// - a Wayland session (WAYLAND_DISPLAY) gets SDL's wayland driver first, x11
+//   through Xwayland only when it fails (SDL 2 alone takes x11); the
+//   player's SDL_VIDEODRIVER still decides. Under weston x11 is refused for
+//   every code (its X window manager makes the window the output's size
+//   whatever mode Xwayland emulates) where wayland plays; under mutter both
+//   play, and only wayland's frames follow the compositor's refresh.
 // What it lacks: touch; the mouse does nothing.
 
 #include <csignal>
