@@ -128,6 +128,8 @@ start_display() {
 x_server() {
     local log=$1
     shift
+    # The programs go to this display, not to the Wayland desktop the test may run on.
+    unset WAYLAND_DISPLAY
     exec 7>"$WORK/display"
     "$@" -displayfd 7 >"$WORK/$log" 2>&1 &
     track $!
