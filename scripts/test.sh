@@ -66,7 +66,7 @@ fi
 # The builds run side by side, each in its own folder with its log in
 # build-logs/: every one has long single-threaded steps (links, the data
 # generator, the web files' compression) that the others fill.
-stage "builds, side by side (build-win32/, build-web/, build/, build-asan/, build-fuzz/)"
+stage "builds, side by side (build-win32/, build-web/, build/, build-asan/, build-fuzz/, build-again/)"
 mkdir -p build-logs
 build_names=()
 build_pids=()
@@ -99,6 +99,11 @@ build_fuzzer() {
 }
 
 [ "$windows" = 1 ] && in_background windows build_windows
+# The packages once more, in a folder of another name, for the test that
+# they are the same bytes (package.reproducible compares).
+rm -rf build-again
+in_background again bash tests/package/reproducible.sh --build-again . build-again $([ "$windows" = 1 ] && echo win32)
+export KORVADA_BUILT_AGAIN=$PWD/build-again
 [ "$web" = 1 ] && in_background web build_web
 in_background linux build_linux
 in_background sanitized build_sanitized
