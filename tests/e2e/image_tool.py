@@ -2,11 +2,13 @@
 """Measures screenshots for the end-to-end tests (no imaging library needed:
 ImageMagick's convert hands over plain PPM).
 
-  image_tool.py stats FILE [X Y W H]   mean red, green, blue and the share of lit pixels
-  image_tool.py diff A B [X Y W H]     mean and largest absolute difference per channel,
-                                       0..255, of the pictures scaled down to an eighth
-  image_tool.py shift A B Y0 Y1 AXIS   how far the picture's content moved from A to B
-                                       between rows Y0..Y1, along x or y, in pixels
+  image_tool.py stats FILE [X Y W H]...  mean red, green, blue and the share of lit pixels
+  image_tool.py diff A B [X Y W H]...    mean and largest absolute difference per channel,
+                                         0..255, of the pictures scaled down to an eighth
+  image_tool.py shift A B Y0 Y1 AXIS     how far the picture's content moved from A to B
+                                         between rows Y0..Y1, along x or y, in pixels
+
+stats and diff print a line for each box given, or one for the whole picture.
 """
 
 import subprocess
@@ -30,11 +32,12 @@ def load(path, scale=None):
     return width, height, data[pos + 1:pos + 1 + width * height * 3]
 
 
-def region(width, height, args):
-    if len(args) == 4:
-        x, y, w, h = (int(a) for a in args)
-        return x, y, min(w, width - x), min(h, height - y)
-    return 0, 0, width, height
+def regions(width, height, args):
+    """The boxes X Y W H given, clipped to the picture; the whole picture when none is."""
+    if len(args) % 4:
+        sys.exit(__doc__)
+    boxes = [[int(a) for a in args[i:i + 4]] for i in range(0, len(args), 4)] or [[0, 0, width, height]]
+    return [(x, y, min(w, width - x), min(h, height - y)) for x, y, w, h in boxes]
 
 
 def pixels(image, box):
@@ -47,30 +50,30 @@ def pixels(image, box):
 
 def stats(path, args):
     image = load(path)
-    box = region(image[0], image[1], args)
-    total = [0, 0, 0]
-    lit = count = 0
-    for p in pixels(image, box):
-        total[0] += p[0]
-        total[1] += p[1]
-        total[2] += p[2]
-        lit += max(p) > 24
-        count += 1
-    print("%.1f %.1f %.1f %.3f" % (total[0] / count, total[1] / count, total[2] / count, lit / count))
+    for box in regions(image[0], image[1], args):
+        total = [0, 0, 0]
+        lit = count = 0
+        for p in pixels(image, box):
+            total[0] += p[0]
+            total[1] += p[1]
+            total[2] += p[2]
+            lit += max(p) > 24
+            count += 1
+        print("%.1f %.1f %.1f %.3f" % (total[0] / count, total[1] / count, total[2] / count, lit / count))
 
 
 def diff(path_a, path_b, args):
     # Compared at an eighth of the size: a texture's grain sliding by a pixel
     # is not a change, a bottle moving across the screen is.
     a, b = load(path_a, "12.5%"), load(path_b, "12.5%")
-    box = region(a[0], a[1], [int(v) // 8 for v in args])
-    total = count = largest = 0
-    for p, q in zip(pixels(a, box), pixels(b, box)):
-        change = abs(p[0] - q[0]) + abs(p[1] - q[1]) + abs(p[2] - q[2])
-        total += change
-        largest = max(largest, change)
-        count += 3
-    print("%.2f %d" % (total / count, largest // 3))
+    for box in regions(a[0], a[1], [int(v) // 8 for v in args]):
+        total = count = largest = 0
+        for p, q in zip(pixels(a, box), pixels(b, box)):
+            change = abs(p[0] - q[0]) + abs(p[1] - q[1]) + abs(p[2] - q[2])
+            total += change
+            largest = max(largest, change)
+            count += 3
+        print("%.2f %d" % (total / count, largest // 3))
 
 
 def profile(image, y0, y1, axis):
