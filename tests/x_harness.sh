@@ -410,6 +410,10 @@ cpu_share() {
     awk -v a="$before" -v b="$after" -v s="$2" 'BEGIN {printf "%d\n", (b - a) * 100 / s}'
 }
 
-# Image helpers (python3 on ImageMagick's plain PPM output).
+# Image helpers (python3 on ImageMagick's plain PPM output). The system's own
+# Python: a version manager's python3 first on PATH (pyenv's shim) takes a
+# third of a second to start, and the checks that wait for a picture start one
+# every tenth of a second.
+X_PYTHON=${X_PYTHON:-$(command -v /usr/bin/python3 || command -v python3)}
 IMAGE_TOOL=$(dirname "${BASH_SOURCE[0]}")/e2e/image_tool.py
-image() { python3 "$IMAGE_TOOL" "$@"; }
+image() { "$X_PYTHON" "$IMAGE_TOOL" "$@"; }

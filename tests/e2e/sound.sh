@@ -13,7 +13,7 @@ wait_game_window
 
 # First sample that is not silence (signed 16-bit), as seconds of output.
 first_sound() {
-    python3 - "$out" <<'PY'
+    "$X_PYTHON" - "$out" <<'PY'
 import sys
 try:
     data = open(sys.argv[1], "rb").read()
