@@ -63,62 +63,68 @@ if ! install_web_packages || ! install_web_build_packages || ! install_web_test_
   echo "!!! ================================================================ !!!"
 fi
 
-# The builds run side by side, each in its own folder with its log in
-# build-logs/: every one has long single-threaded steps (links, the data
-# generator, the web files' compression) that the others fill.
-stage "builds, side by side (build-win32/, build-web/, build/, build-asan/, build-fuzz/, build-again/)"
+# The builds, each in its own folder with its log in build-logs/, two at a
+# time and the longest first: two fill each other's single-threaded steps
+# (links, the data generator, the web files' compression). All six at once
+# made every compile slower by more than the overlap saved.
+build_slots=2
+stage "builds, $build_slots at a time (build-again/, build-asan/, build/, build-web/, build-win32/, build-fuzz/)"
 mkdir -p build-logs
-build_names=()
-build_pids=()
-# in_background NAME COMMAND...: runs COMMAND with its output in build-logs/NAME.log.
-in_background() {
-  local name=$1
-  shift
-  "$@" >"build-logs/$name.log" 2>&1 &
-  build_names+=("$name")
-  build_pids+=($!)
-}
 
-build_windows() {
-  cmake --preset win32 && cmake --build --preset win32 && (cd build-win32 && cpack)
+# The packages once more, in a folder of another name, for the test that
+# they are the same bytes (package.reproducible compares).
+build_again() {
+  rm -rf build-again
+  bash tests/package/reproducible.sh --build-again . build-again $([ "$windows" = 1 ] && echo win32)
 }
-build_web() {
-  cmake --preset web && cmake --build --preset web
+build_sanitized() {
+  cmake --preset asan && cmake --build --preset asan
 }
 build_linux() {
   cmake --preset linux -DKORVADA_UNIT_TESTS=OFF -DKORVADA_WINDOWS_TESTS=$windows -DKORVADA_WINE_RUNS=$wine_runs \
     -DKORVADA_WEB_TESTS=$web &&
     cmake --build --preset linux && (cd build && cpack -G DEB)
 }
-build_sanitized() {
-  cmake --preset asan && cmake --build --preset asan
+build_web() {
+  cmake --preset web && cmake --build --preset web
+}
+build_windows() {
+  cmake --preset win32 && cmake --build --preset win32 && (cd build-win32 && cpack)
 }
 # libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer.
 build_fuzzer() {
   cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ && cmake --build build-fuzz -j"$jobs"
 }
 
-[ "$windows" = 1 ] && in_background windows build_windows
-# The packages once more, in a folder of another name, for the test that
-# they are the same bytes (package.reproducible compares).
-rm -rf build-again
-in_background again bash tests/package/reproducible.sh --build-again . build-again $([ "$windows" = 1 ] && echo win32)
-export KORVADA_BUILT_AGAIN=$PWD/build-again
-[ "$web" = 1 ] && in_background web build_web
-in_background linux build_linux
-in_background sanitized build_sanitized
-in_background fuzzer build_fuzzer
+builds=(again sanitized linux)
+[ "$web" = 1 ] && builds+=(web)
+[ "$windows" = 1 ] && builds+=(windows)
+builds+=(fuzzer)
+declare -A building=() build_started=()
 failed=0
-for i in "${!build_pids[@]}"; do
-  if wait "${build_pids[$i]}"; then
-    echo "built: ${build_names[$i]}"
+# one_built: waits for one of the running builds to end and reports it.
+one_built() {
+  local pid name status=0
+  wait -n -p pid "${!building[@]}" || status=$?
+  name=${building[$pid]}
+  unset "building[$pid]"
+  if [ "$status" = 0 ]; then
+    echo "built: $name, $((SECONDS - build_started[$name])) s"
   else
-    echo "!!! the ${build_names[$i]} build failed; the end of build-logs/${build_names[$i]}.log:"
-    tail -n 40 "build-logs/${build_names[$i]}.log"
+    echo "!!! the $name build failed; the end of build-logs/$name.log:"
+    tail -n 40 "build-logs/$name.log"
     failed=1
   fi
+}
+for name in "${builds[@]}"; do
+  [ "${#building[@]}" -lt "$build_slots" ] || one_built
+  build_started[$name]=$SECONDS
+  "build_$name" >"build-logs/$name.log" 2>&1 &
+  building[$!]=$name
 done
+while [ "${#building[@]}" -gt 0 ]; do one_built; done
 [ "$failed" = 0 ] || exit 1
+export KORVADA_BUILT_AGAIN=$PWD/build-again
 grep -h 'package: ' build-logs/windows.log build-logs/linux.log 2>/dev/null || true
 
 # The programs under test wait a good part of their time (for a window, a
