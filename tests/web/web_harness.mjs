@@ -46,6 +46,9 @@ export async function startServer(dir) {
 
 // Headless Chromium on SwiftShader's WebGL, with a fresh profile that is
 // removed again on close. The DevTools protocol runs over a pipe: no port.
+// The page is composited in software: the same pictures for about a tenth
+// less processor time than SwiftShader compositing them too (the browser
+// tests took 271 CPU-seconds instead of 306).
 export async function openBrowser() {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'korvada-chromium-'));
   const browser = await puppeteer.launch({
@@ -54,7 +57,7 @@ export async function openBrowser() {
     pipe: true,
     userDataDir: profile,
     args: [
-      '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-gpu-compositing',
       '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
     ],
   });
@@ -66,9 +69,14 @@ export async function openBrowser() {
   return browser;
 }
 
-// Emscripten's OpenGL emulation announces itself on every start; anything
-// else the console calls a warning or an error counts as a problem.
-const knownNotices = /^WARNING: using emscripten GL (immediate mode )?emulation/;
+// Emscripten's OpenGL emulation announces itself on every start, and the
+// software compositing above reads each WebGL frame back, which the GL
+// driver notes; anything else the console calls a warning or an error counts
+// as a problem.
+const knownNotices = [
+  /^WARNING: using emscripten GL (immediate mode )?emulation/,
+  /^\[\.WebGL-\w+\]GL Driver Message \(OpenGL, Performance, \w+, High\): GPU stall due to ReadPixels/,
+];
 
 // A page of the given size whose console errors, warnings and uncaught
 // exceptions collect in page.problems; with `touch`, a phone's page (touch
@@ -79,7 +87,8 @@ export async function openPage(browser, url, width = 800, height = 600, { touch 
   page.problems = [];
   page.on('console', (message) => {
     const type = message.type();
-    if ((type === 'error' || type === 'warn' || type === 'warning') && !knownNotices.test(message.text()))
+    if ((type === 'error' || type === 'warn' || type === 'warning') &&
+        !knownNotices.some((notice) => notice.test(message.text())))
       page.problems.push(`${type}: ${message.text()}`);
   });
   page.on('pageerror', (error) => page.problems.push(`uncaught: ${error.message}`));
