@@ -1,5 +1,11 @@
 # player_height: asks the running game (started with KORVADA_PRINT_HEIGHT=1)
 # for the player's height by SIGUSR1 and prints it. Source after tests/x_harness.sh.
+# Until the game catches SIGUSR1 the signal would end it: wait for this first.
+x_catches_height_signal() {
+    local caught
+    caught=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$GAME_PID/status" 2>/dev/null)
+    [ -n "$caught" ] && (((0x$caught >> 9) & 1))  # bit 9: signal 10, SIGUSR1
+}
 x_height_told() { [ "$(grep -c '^height' "$WORK/stdout")" -gt "$1" ]; }
 player_height() {
     local lines
