@@ -1,18 +1,26 @@
 # player_height: asks the running game (started with KORVADA_PRINT_HEIGHT=1)
 # for the player's height by SIGUSR1 and prints it. Source after tests/x_harness.sh.
-# Until the game catches SIGUSR1 the signal would end it: wait for this first.
-x_catches_height_signal() {
+# Until the game catches SIGUSR1 the signal would end it: wait with
+#   wait_until "$X_WAIT" x_height_signal_caught_or_ended
+# before the first player_height. Only the game's own process counts: the
+# shell that starts it, not yet replaced, has the test shell's handlers for
+# a moment after the fork.
+x_height_signal_caught_or_ended() {
     local caught
+    game_running || return 0
+    [ "$(cat "/proc/$GAME_PID/comm" 2>/dev/null)" = korvada ] || return 1
     caught=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$GAME_PID/status" 2>/dev/null)
     [ -n "$caught" ] && (((0x$caught >> 9) & 1))  # bit 9: signal 10, SIGUSR1
 }
-x_height_told() { [ "$(grep -c '^height' "$WORK/stdout")" -gt "$1" ]; }
+x_heights() { grep -c '^height' "$WORK/stdout"; }
+x_height_told_or_ended() { [ "$(x_heights)" -gt "$1" ] || ! game_running; }
 player_height() {
     local lines
-    lines=$(grep -c '^height' "$WORK/stdout")
+    lines=$(x_heights)
     kill -USR1 "$GAME_PID"
-    wait_until "$X_WAIT" x_height_told "$lines" || true
-    awk '/^height/ {h = $2} END {if (h == "") exit 1; print h}' "$WORK/stdout" || fail "the game did not tell its height"
+    wait_until "$X_WAIT" x_height_told_or_ended "$lines" || true
+    [ "$(x_heights)" -gt "$lines" ] || fail "the game did not tell its height"
+    awk '/^height/ {h = $2} END {print h}' "$WORK/stdout"
 }
 
 # seconds_since START: wall-clock seconds since START (date +%s.%N).
