@@ -34,7 +34,8 @@
 #   end_round KEY [PID]        Esc, then KEY held once the end screen has shown
 #                              for its 1.6 s, until the program (or PID) ends;
 #                              EXIT_CODE as wait_exit sets it
-#   fail MESSAGE / note MESSAGE
+#   fail MESSAGE / note MESSAGE  (fail also tells where a program still
+#                              running waits: its threads, and with gdb their stacks)
 #
 # Every wait returns as soon as its condition holds and gives up only after
 # what a busy two-core machine needs (a Wine test or a browser beside it):
@@ -62,11 +63,25 @@ fail() {
         echo "--- the program's stderr (last 40 lines):" >&2
         tail -n 40 "$WORK/stderr" >&2
     fi
+    game_running && x_where_program_waits >&2
     X_KEEP=1
     exit 1
 }
 
 note() { echo "-- $*"; }
+
+# A wait that gave up on a program still running says where the program
+# stands: each thread's state and kernel wait, and with gdb its stack.
+x_where_program_waits() {
+    local task
+    echo "--- the program (pid $GAME_PID) still runs; its threads:"
+    for task in /proc/"$GAME_PID"/task/*; do
+        echo "$(cat "$task/comm" 2>/dev/null): $(awk '{print $3}' "$task/stat" 2>/dev/null)" \
+            "in $(cat "$task/wchan" 2>/dev/null)"
+    done
+    command -v gdb >/dev/null &&
+        gdb -p "$GAME_PID" -batch -ex 'thread apply all bt 20' 2>/dev/null | grep -E '^(#|Thread)'
+}
 
 harness_begin() {
     if [ -n "${1:-}" ]; then
