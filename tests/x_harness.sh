@@ -76,7 +76,7 @@ x_where_program_waits() {
     local task
     echo "--- the program (pid $GAME_PID) still runs; its threads:"
     for task in /proc/"$GAME_PID"/task/*; do
-        echo "$(cat "$task/comm" 2>/dev/null): $(awk '{print $3}' "$task/stat" 2>/dev/null)" \
+        echo "$(cat "$task/comm" 2>/dev/null): $(sed -n 's/^State:[[:space:]]*//p' "$task/status" 2>/dev/null)" \
             "in $(cat "$task/wchan" 2>/dev/null)"
     done
     command -v gdb >/dev/null &&

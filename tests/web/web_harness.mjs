@@ -48,7 +48,7 @@ export async function startServer(dir) {
 // removed again on close. The DevTools protocol runs over a pipe: no port.
 // The page is composited in software: the same pictures for about a tenth
 // less processor time than SwiftShader compositing them too (the browser
-// tests took 271 CPU-seconds instead of 306).
+// tests took 260 CPU-seconds instead of 306).
 export async function openBrowser() {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'korvada-chromium-'));
   const browser = await puppeteer.launch({
