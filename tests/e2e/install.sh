@@ -51,6 +51,6 @@ wait_focused_window "Korvada – settings"
 [ "$(wm_class "$WINDOW")" = "\"$class\", \"$class\"" ] ||
     fail "the setup's window class is $(wm_class "$WINDOW"), the entry's StartupWMClass '$class'"
 xdotool key Escape
-wait_exit 3
+wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "the setup closed by Esc: exit code $EXIT_CODE"
 note "ok: both windows of class '$class'"

@@ -49,7 +49,7 @@ for driver in default wayland x11; do
             [ -z "$(find_window Korvada)" ] || fail "left to itself the game took X11, not the wayland driver"
         fi
         kill -TERM "$GAME_PID"
-        wait_exit 5
+        wait_exit
         [ "$EXIT_CODE" = 0 ] || fail "$driver $code: exit code $EXIT_CODE after SIGTERM, expected 0"
     done
 done

@@ -84,7 +84,7 @@ xdotool key Return
 play_round Return
 [ "$ROUND" = "$KORVADA 2HNMN " ] || fail "Enter again ran '$ROUND'"
 xdotool key Escape
-wait_exit 5
+wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "Esc after two rounds: exit code $EXIT_CODE, expected 0"
 note "Enter played again; Esc closed the dialog"
 

@@ -45,7 +45,7 @@ sleep 0.5
 kill -TERM "$child"
 wait_focused_window "Korvada – settings"
 xdotool key Escape
-wait_exit 5
+wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "Esc: exit code $EXIT_CODE"
 note "the dialog back after the game ended"
 
@@ -64,7 +64,7 @@ for code in 1 2; do
     grep -q "exit code $code" "$WORK/stderr" || fail "after exit $code the setup says '$(cat "$WORK/stderr")'"
     shot "failed-$code"
     xdotool key Escape
-    wait_exit 5
+    wait_exit
     note "exit $code: $(cat "$WORK/stderr")"
 done
 note "ok"

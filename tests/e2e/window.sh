@@ -60,6 +60,6 @@ bars_and_picture wide 1000 500 "0 0 150 500" "850 0 150 500" "180 0 640 500"
 bars_and_picture tall 500 600 "0 0 500 100" "0 500 500 100" "0 130 500 340"
 
 xdotool key --window "$GAME_WINDOW" alt+F4
-wait_exit 5
+wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "closing the window: exit code $EXIT_CODE, expected 0"
 note "ok"

@@ -182,7 +182,7 @@ const cases = {
     await waitFrames(page, 10);
     const other = await page.browser().newPage();
     await other.bringToFront();
-    await page.waitForFunction(() => document.visibilityState === 'hidden', { timeout: 5000 });
+    await page.waitForFunction(() => document.visibilityState === 'hidden', { timeout: kWait });
     const left = await gameState(page);
     await sleep(10000);
     assert.equal((await gameState(page)).frames, left.frames, 'no frames while hidden');

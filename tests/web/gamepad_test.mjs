@@ -5,7 +5,7 @@
 //   node gamepad_test.mjs gamepad        with KORVADA_WEB_DIR the web build's folder
 
 import assert from 'node:assert/strict';
-import { gameState, openPage, pageState, runCases, sleep, waitFrames, waitState } from './web_harness.mjs';
+import { gameState, kWait, openPage, pageState, runCases, sleep, waitFrames, waitState } from './web_harness.mjs';
 
 // Runs in the page before its own scripts.
 function padStandIn() {
@@ -32,7 +32,7 @@ async function padPlaysARound(browser, origin) {
   // The page reads the pads once a frame, and a loaded machine draws slowly:
   // each change waits for frames that have seen it.
   const frames = async (count) => waitFrames(page, (await gameState(page)).frames + count);
-  const state = (test) => page.waitForFunction(test, { timeout: 20000 });
+  const state = (test) => page.waitForFunction(test, { timeout: kWait });
   const stateOf = 'JSON.parse(Module.ccall("korvadaState", "string"))';
   const press = async (index, seen) => {
     await pad('button', index, true);

@@ -11,7 +11,7 @@ import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
 import {
-  contentTypes, gameState, holdKey, openBrowser, openPage, runCases, sleep, waitFrames, waitState,
+  contentTypes, gameState, holdKey, kWait, openBrowser, openPage, runCases, sleep, waitFrames, waitState,
 } from './web_harness.mjs';
 
 // A static server on 127.0.0.1. `edit(name, bytes)` may return other bytes
@@ -88,7 +88,7 @@ const formValues = (page) => page.evaluate(() => [
   document.getElementById('fullscreen').checked]);
 
 async function waitControlled(page) {
-  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 60000 });
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: kWait });
   return page.evaluate(() => caches.keys());
 }
 
@@ -100,7 +100,7 @@ async function playRound(page) {
   await holdKey(page, 'Escape', 50);
   await sleep(1800);
   await holdKey(page, 'Space');
-  await waitState(page, 'form', 5000);
+  await waitState(page, 'form');
 }
 
 const cases = {
@@ -175,7 +175,7 @@ const cases = {
     await page.reload();
     await waitState(page, 'form');
     await page.waitForFunction((name) => caches.keys().then((names) => names.length === 1 && names[0] !== name),
-                               { timeout: 60000, polling: 500 }, older);
+                               { timeout: kWait, polling: 500 }, older);
     await page.reload();
     await waitState(page, 'form');
     assert.equal(await page.title(), 'Korvada 2');
@@ -243,7 +243,7 @@ const cases = {
     await waitState(page, 'playing');
     await waitFrames(page, 10);
     await page.evaluate(() => GLctx.getExtension('WEBGL_lose_context').loseContext());
-    await page.waitForSelector('#lost[open]', { timeout: 5000 });
+    await page.waitForSelector('#lost[open]', { timeout: kWait });
     assert.match(await page.$eval('#lost', (box) => box.textContent), /WebGL context was lost/);
     const stopped = await gameState(page);
     assert.equal(stopped.roundOn, 0);
