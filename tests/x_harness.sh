@@ -204,7 +204,11 @@ CONF
 # Weston on its X11 backend, in a bare Xvfb of the same size (a window
 # manager there would shrink weston's output by its decorations), with
 # Xwayland and the screenshot interface (--debug). Weston names its Xwayland
-# display in its log.
+# display in its log, starts Xwayland when the first X client connects and
+# its X window manager seconds later on a loaded machine: a window shown in
+# between has no manager, nobody answers its full-screen request, and
+# Xwayland never presents its frames (a game's first swap waits forever).
+# So the X side is up, manager and all, before any test starts.
 display_weston() {
     local size=${1:-1920x1080}
     command -v weston >/dev/null || fail "weston is needed (weston xwayland)"
@@ -214,9 +218,10 @@ display_weston() {
     weston --backend=x11-backend.so --use-pixman --xwayland --width="${size%x*}" --height="${size#*x}" \
         --socket="$WAYLAND_DISPLAY" --debug --no-config --idle-time=0 >"$WORK/weston.log" 2>&1 &
     track $!
-    wait_until "$X_WAIT" grep -q "xserver listening on display" "$WORK/weston.log" ||
+    wait_until "$X_WAIT" grep -qs "xserver listening on display" "$WORK/weston.log" ||
         fail "weston did not start (see $WORK/weston.log)"
     DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/weston.log" | head -n1)
+    wait_until "$X_WAIT" x_window_manager_ready || fail "weston's X window manager did not start (see $WORK/weston.log)"
 }
 
 # weston_shot NAME: what weston shows, a quarter of its size, in $WORK/NAME.ppm.

@@ -21,7 +21,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 setsid env -u DISPLAY -u WAYLAND_DISPLAY dbus-run-session -- mutter --headless --wayland \
     --wayland-display=wl-korvada --virtual-monitor 1920x1080 --sm-disable >"$WORK/mutter.log" 2>&1 &
 MUTTER_GROUP=$!
-wait_until "$X_WAIT" grep -q "Using public X11 display" "$WORK/mutter.log"
+wait_until "$X_WAIT" grep -qs "Using public X11 display" "$WORK/mutter.log"
 export DISPLAY WAYLAND_DISPLAY=wl-korvada XAUTHORITY
 DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$WORK/mutter.log" | head -n1)
 [ -n "$DISPLAY" ] || fail "mutter did not start (see $WORK/mutter.log)"
