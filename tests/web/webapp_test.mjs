@@ -11,7 +11,8 @@ import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
 import {
-  contentTypes, gameState, holdKey, kWait, openBrowser, openPage, runCases, sleep, waitFrames, waitState,
+  contentTypes, gameState, holdKey, holdKeyUntilState, kWait, openBrowser, openPage, runCases, sleep, waitFrames,
+  waitState,
 } from './web_harness.mjs';
 
 // A static server on 127.0.0.1. `edit(name, bytes)` may return other bytes
@@ -99,8 +100,9 @@ async function playRound(page) {
   await waitFrames(page, 30);
   await holdKey(page, 'Escape', 50);
   await sleep(1800);
-  await holdKey(page, 'Space');
-  await waitState(page, 'form');
+  // Held until the form is back: on a busy machine a frame that sees it
+  // past the end screen's 1.6 s may come late.
+  await holdKeyUntilState(page, 'Space', 'form');
 }
 
 const cases = {
