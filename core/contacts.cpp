@@ -25,6 +25,13 @@ float knockDirection(float dx, float dz) {
 }
 
 float horizontalSpeed(const Bottle& b) { return std::sqrt(b.vx * b.vx + b.vz * b.vz); }
+
+// The single-precision cosine and sine differ between C libraries (glibc's
+// cosf is off by an ulp for one angle in two thousand); taken in double
+// precision and rounded once, they are the same on every platform, so a
+// seeded round plays alike on Linux, Windows and in the browser.
+float cosine(float angle) { return static_cast<float>(std::cos(static_cast<double>(angle))); }
+float sine(float angle) { return static_cast<float>(std::sin(static_cast<double>(angle))); }
 }  // namespace
 
 void Game::collideBottles(int32_t first, int32_t second) {
@@ -46,10 +53,10 @@ void Game::collideBottles(int32_t first, int32_t second) {
     const float shareA = momentum * static_cast<float>(a.mass) / totalMass;
     const float shareB = momentum * static_cast<float>(b.mass) / totalMass;
 
-    a.vx += shareA / static_cast<float>(a.mass) * std::cos(thetaA);
-    a.vz += shareA / static_cast<float>(a.mass) * std::sin(thetaA);
-    b.vx += shareB / static_cast<float>(b.mass) * std::cos(thetaB);
-    b.vz += shareB / static_cast<float>(b.mass) * std::sin(thetaB);
+    a.vx += shareA / static_cast<float>(a.mass) * cosine(thetaA);
+    a.vz += shareA / static_cast<float>(a.mass) * sine(thetaA);
+    b.vx += shareB / static_cast<float>(b.mass) * cosine(thetaB);
+    b.vz += shareB / static_cast<float>(b.mass) * sine(thetaB);
     a.vy *= kFallDamping;
     b.vy *= kFallDamping;
 
