@@ -9,6 +9,10 @@
 
 #include <cstdio>
 #include <string>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "core/game.h"
 #include "shell/headless/headless_platform.h"
@@ -37,6 +41,11 @@ void printBubbles(const Game& game) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Lines end in "\n" alone, as on Linux: a round prints the same bytes
+    // on every platform, and tools compare them.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     RoundOptions options;
     for (int i = 1; i < argc; ++i) {
         std::string error;

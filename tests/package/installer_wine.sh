@@ -39,7 +39,7 @@ entry=$(timeout 60 wine reg query "$key" | tr -d '\r') || fail "no entry $key"
 echo "$entry"
 value() { awk -v name="$1" '$1 == name { sub(/^ *[^ ]+ +REG_[A-Z_]+ +/, ""); print }' <<<"$entry"; }
 [ "$(value DisplayName)" = Korvada ] || fail "DisplayName '$(value DisplayName)'"
-[ "$(value DisplayVersion)" = "$(basename "$installer" | sed 's/^Korvada-\(.*\)-win32-installer\.exe$/\1/')" ] ||
+[ "$(value DisplayVersion)" = "$(basename "$installer" | sed 's/^Korvada-\(.*\)-win64-setup\.exe$/\1/')" ] ||
     fail "DisplayVersion '$(value DisplayVersion)'"
 [ -n "$(value Publisher)" ] || fail "no Publisher"
 [ "$(value DisplayIcon)" = "$folder\\KorvadaSetup.exe" ] || fail "DisplayIcon '$(value DisplayIcon)'"

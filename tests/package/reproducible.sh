@@ -3,14 +3,14 @@
 # and whenever they are built: the sources as they are now (the commit plus
 # any uncommitted change) are checked out again into a fresh folder of
 # another name and length, configured, built from nothing and packaged there;
-# compared: the Debian package of BUILD and, when a win32 build folder is
+# compared: the Debian package of BUILD and, when a Windows build folder is
 # given, its zip and installer, which must be up to date (cpack in their
 # build folders).
-#   reproducible.sh SOURCE BUILD [WIN32_BUILD]
+#   reproducible.sh SOURCE BUILD [WINDOWS_BUILD]
 # builds again now, minutes after the packages under test, and compares.
-#   reproducible.sh --build-again SOURCE FOLDER [win32]
+#   reproducible.sh --build-again SOURCE FOLDER [windows]
 # only makes the second build, in FOLDER, the way the presets build (the
-# Windows one too with "win32"); with
+# Windows one too with "windows"); with
 # KORVADA_BUILT_AGAIN=FOLDER the comparison then takes it from there
 # (scripts/test.sh makes it beside its own builds, a build's worth of time
 # saved in its tests).
@@ -19,11 +19,11 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # cache BUILD NAME: the value BUILD was configured with.
 cache() { sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"; }
 
-# build_again SOURCE FOLDER BUILD WIN32_BUILD: the sources again in FOLDER,
-# built into its build/ (and build-win32/, with a WIN32_BUILD) with the
-# options BUILD (WIN32_BUILD) was configured with; "-" for the presets' own.
+# build_again SOURCE FOLDER BUILD WINDOWS_BUILD: the sources again in FOLDER,
+# built into its build/ (and build-win64/, with a WINDOWS_BUILD) with the
+# options BUILD (WINDOWS_BUILD) was configured with; "-" for the presets' own.
 build_again() {
-    local source_dir=$1 again=$2 build=${3#-} win32=$4 copy file
+    local source_dir=$1 again=$2 build=${3#-} windows=$4 copy file
     # Never the caller's time: the packages take theirs from the commit.
     unset SOURCE_DATE_EPOCH
     copy="$again/sources of korvada"
@@ -44,15 +44,15 @@ build_again() {
     (cd "$copy" && cmake --preset linux "${options[@]}") >"$again/configure.log" || fail "configure failed: $again/configure.log"
     cmake --build "$copy/build" -j2 >"$again/build.log" 2>&1 || { tail -20 "$again/build.log"; fail "build failed"; }
     (cd "$copy/build" && cpack -G DEB >"$again/cpack.log") || fail "cpack failed"
-    if [ -n "$win32" ]; then
+    if [ -n "$windows" ]; then
         options=()
-        [ "$win32" != - ] && options+=(-DKORVADA_HOMEPAGE="$(cache "$win32" KORVADA_HOMEPAGE)"
-            -DKORVADA_MAINTAINER="$(cache "$win32" KORVADA_MAINTAINER)")
-        (cd "$copy" && cmake --preset win32 "${options[@]}" >"$again/configure-win32.log") ||
-            fail "configure of the win32 build failed"
-        cmake --build "$copy/build-win32" -j2 >"$again/build-win32.log" 2>&1 ||
-            { tail -20 "$again/build-win32.log"; fail "win32 build failed"; }
-        (cd "$copy/build-win32" && cpack >"$again/cpack-win32.log") || fail "cpack of the win32 build failed"
+        [ "$windows" != - ] && options+=(-DKORVADA_HOMEPAGE="$(cache "$windows" KORVADA_HOMEPAGE)"
+            -DKORVADA_MAINTAINER="$(cache "$windows" KORVADA_MAINTAINER)")
+        (cd "$copy" && cmake --preset win64 "${options[@]}" >"$again/configure-windows.log") ||
+            fail "configure of the Windows build failed"
+        cmake --build "$copy/build-win64" -j2 >"$again/build-windows.log" 2>&1 ||
+            { tail -20 "$again/build-windows.log"; fail "Windows build failed"; }
+        (cd "$copy/build-win64" && cpack >"$again/cpack-windows.log") || fail "cpack of the Windows build failed"
     fi
     git -C "$source_dir" rev-parse HEAD >"$again/commit"
 }
@@ -65,14 +65,14 @@ fi
 
 source_dir=$(realpath "$1")
 build=$(realpath "$2")
-win32=${3:+$(realpath "$3")}
+windows=${3:+$(realpath "$3")}
 version=$(cache "$build" CMAKE_PROJECT_VERSION)
 # Each package under test, and where the second build makes it.
 packages=("$build/korvada_${version}_amd64.deb")
 rebuilt=(build/korvada_${version}_amd64.deb)
-if [ -n "$win32" ]; then
-    packages+=("$win32/Korvada-$version-win32.zip" "$win32/Korvada-$version-win32-installer.exe")
-    rebuilt+=("build-win32/Korvada-$version-win32.zip" "build-win32/Korvada-$version-win32-installer.exe")
+if [ -n "$windows" ]; then
+    packages+=("$windows/Korvada-$version-win64.zip" "$windows/Korvada-$version-win64-setup.exe")
+    rebuilt+=("build-win64/Korvada-$version-win64.zip" "build-win64/Korvada-$version-win64-setup.exe")
 fi
 for package in "${packages[@]}"; do
     [ -f "$package" ] || fail "no $package: run cpack in its build folder"
@@ -88,7 +88,7 @@ if [ -n "${KORVADA_BUILT_AGAIN:-}" ]; then
 else
     again=$(mktemp -d "${TMPDIR:-/tmp}/korvada-built-again.XXXXXX")
     trap 'rm -rf "$again"' EXIT
-    build_again "$source_dir" "$again" "$build" "$win32"
+    build_again "$source_dir" "$again" "$build" "$windows"
 fi
 
 differ=0

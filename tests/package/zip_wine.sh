@@ -7,10 +7,10 @@
 #   zip_wine.sh ZIP  (with the environment of the Wine tests)
 set -uo pipefail
 zip=$1
-version=$(basename "$zip" | sed -n 's/^Korvada-\(.*\)-win32\.zip$/\1/p')
+version=$(basename "$zip" | sed -n 's/^Korvada-\(.*\)-win64\.zip$/\1/p')
 fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -f "$zip" ] || fail "no zip at $zip: run cpack in the win32 build folder"
-[ -n "$version" ] || fail "the zip's name $(basename "$zip") is not Korvada-VERSION-win32.zip"
+[ -n "$version" ] || fail "the zip's name $(basename "$zip") is not Korvada-VERSION-win64.zip"
 folder=Korvada-$version-win32
 
 listing=$(zipinfo -1 "$zip" | sort)
@@ -28,7 +28,7 @@ readme="$unpacked/$folder/README.txt"
 grep -q 'KorvadaSetup\.exe' "$readme" || fail "README.txt does not send the player to KorvadaSetup.exe"
 # The icon is the programs' first icon group, the one Explorer shows.
 for program in korvada.exe KorvadaSetup.exe; do
-    i686-w64-mingw32-objdump -p "$unpacked/$folder/$program" | grep -qE '^[0-9a-f]{3}   Entry: ID: 0x00000e' ||
+    x86_64-w64-mingw32-objdump -p "$unpacked/$folder/$program" | grep -qE '^[0-9a-f]{3}   Entry: ID: 0x00000e' ||
         fail "$program carries no icon"
 done
 

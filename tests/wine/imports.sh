@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# korvada.exe and KorvadaSetup.exe must run on a bare Windows: they may import
-# only DLLs that every Windows has (the C and C++ runtimes of the compiler are
-# linked in).
+# korvada.exe and KorvadaSetup.exe are 64-bit programs (PE32+, x86-64) that
+# run on a bare Windows: they may import only DLLs that every Windows has (the
+# C and C++ runtimes of the compiler are linked in).
 set -euo pipefail
 : "${KORVADA_EXE:?path of korvada.exe}"
 
@@ -9,7 +9,9 @@ set -euo pipefail
 check_imports() {
   local exe=$1 imports dll
   shift
-  imports=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort)
+  x86_64-w64-mingw32-objdump -f "$exe" | grep -q 'file format pei-x86-64' ||
+    { echo "FAIL: $(basename "$exe") is not a 64-bit program: $(file -b "$exe")" >&2; exit 1; }
+  imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort)
   echo "$(basename "$exe") imports: $(echo $imports)"
   [ -n "$imports" ] || { echo "FAIL: no imports read from $exe" >&2; exit 1; }
   for dll in $imports; do

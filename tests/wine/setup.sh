@@ -18,7 +18,7 @@ rm -f "$saved"
 game_pid() {
   local p
   for p in /proc/[0-9]*; do
-    { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null | grep -qF 'build-win32\korvada.exe '"$1" && basename "$p" && return
+    { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null | grep -qF 'build-win64\korvada.exe '"$1" && basename "$p" && return
   done
   return 0
 }

@@ -13,11 +13,11 @@ set -o pipefail
 harness_begin "$KORVADA_WINE_WORK/$(basename "$0" .sh)"
 data_dir=$(dirname "$KORVADA_EXE")
 
-export WINEPREFIX="$KORVADA_WINE_PREFIX" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="$KORVADA_WINE_PREFIX" WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko installer dialogs while the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-[ -f "$KORVADA_EXE" ] || fail "$KORVADA_EXE is missing: build it with cmake --preset win32 && cmake --build --preset win32"
+[ -f "$KORVADA_EXE" ] || fail "$KORVADA_EXE is missing: build it with cmake --preset win64 && cmake --build --preset win64"
 
 at_exit 'timeout 60 wineserver -k 2>/dev/null'
 

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# korvada-replay.exe under Wine prints the same bytes as the Linux
+# korvada-replay for the same rounds: the simulation takes the same course
+# on both platforms, knocks, catches and cues included.
+source "$(dirname "$0")/wine_harness.sh"
+: "${KORVADA_REPLAY:?path of the Linux korvada-replay}"
+replay_exe="$data_dir/korvada-replay.exe"
+[ -f "$replay_exe" ] || fail "$replay_exe is missing"
+
+rounds=(
+  "--seed 1"
+  "--seed 7 --bottles 12 --steps 3000 --every 250 --keys 1-150:RIGHT,100-400:DOWN,500-900:LEFT,800-1200:UP"
+  "--seed 4242 --bottles 61 --bubbles 100 --steps 6000 --every 500 --dt 0.02 --keys 1-2000:LEFT,1000-3000:UP"
+  "--seed 99 --bottles 2 --sound 0 --steps 20000 --dt 0.005 --every 1000 --keys 10-5000:RIGHT,4000-9000:DOWN"
+)
+for i in "${!rounds[@]}"; do
+  # shellcheck disable=SC2086
+  "$KORVADA_REPLAY" ${rounds[$i]} >"$WORK/linux-$i.txt" || fail "the Linux replay of '${rounds[$i]}' failed"
+  # shellcheck disable=SC2086
+  timeout 120 wine "$replay_exe" ${rounds[$i]} >"$WORK/windows-$i.txt" || fail "korvada-replay.exe '${rounds[$i]}' failed"
+  cmp "$WORK/linux-$i.txt" "$WORK/windows-$i.txt" ||
+    fail "'${rounds[$i]}' differs: $(diff "$WORK/linux-$i.txt" "$WORK/windows-$i.txt" | head -4)"
+  knocks=$(grep -c '^cue .* tuk' "$WORK/linux-$i.txt" || true)
+  catches=$(grep -c '^cue .* zblunk' "$WORK/linux-$i.txt" || true)
+  note "same $(wc -c <"$WORK/linux-$i.txt") bytes ($knocks knocks, $catches catches): ${rounds[$i]}"
+done
