@@ -16,14 +16,9 @@ linux_packages=(
   mutter xwayland dbus-x11 weston
 )
 
-# The Windows program is cross-built and run under 32-bit Wine; makensis
-# makes its installer.
-windows_packages=(
-  g++-mingw-w64-i686 wine wine32:i386 nsis
-  libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 libxxf86vm1:i386 libxrender1:i386
-  libxcursor1:i386 libxi6:i386 libxcomposite1:i386 libxinerama1:i386 libxfixes3:i386
-  x11-apps locales
-)
+# The Windows program is cross-built as a 64-bit program and run under 64-bit
+# Wine (no i386 package anywhere); makensis makes its installer.
+windows_packages=(g++-mingw-w64-x86-64 wine wine64 nsis x11-apps locales)
 
 # The browser program is built with Emscripten and tested in Debian's Chromium,
 # driven by node packages from npm (tests/web/package-lock.json).
@@ -36,7 +31,21 @@ missing_packages() {
   done
 }
 
-# install_packages NAME... : apt-get install of the missing ones; returns non-zero on failure.
+# retry COMMAND...: COMMAND, tried again after 15, 30 and 60 s when it
+# fails. A package mirror in the middle of a sync serves a broken index ("File has
+# unexpected size") for minutes, and answers the same within seconds.
+retry() {
+  local pause
+  for pause in 15 30 60 0; do
+    "$@" && return 0
+    [ "$pause" = 0 ] && return 1
+    echo "'$*' failed; trying again in $pause s" >&2
+    sleep "$pause"
+  done
+}
+
+# install_packages NAME... : apt-get install of the missing ones; returns
+# non-zero, naming what is still missing, when they cannot be had.
 install_packages() {
   local missing
   missing=$(missing_packages "$@")
@@ -46,10 +55,16 @@ install_packages() {
     return 1
   fi
   if [ -z "${KORVADA_APT_UPDATED:-}" ]; then
-    apt-get update -qq && KORVADA_APT_UPDATED=1
+    # --error-on=any: an index that failed to download is a failure, not a
+    # warning under an old index.
+    retry apt-get update -qq --error-on=any && KORVADA_APT_UPDATED=1
   fi
   # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+  retry env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+  missing=$(missing_packages "$@")
+  [ -z "$missing" ] && return 0
+  echo "These packages could not be installed: $missing" >&2
+  return 1
 }
 
 install_linux_packages() {
@@ -57,19 +72,19 @@ install_linux_packages() {
 }
 
 install_windows_packages() {
-  if ! dpkg --print-foreign-architectures | grep -q '^i386$'; then
-    [ "$(id -u)" = 0 ] || return 1
-    dpkg --add-architecture i386
-    KORVADA_APT_UPDATED=
-  fi
   install_packages "${windows_packages[@]}" && install_czech_locale
 }
 
 # Wine takes its language from the system's locale, which must exist for the
-# setup's Czech dialog to be tested; a missing one is only a note.
+# setup's Czech dialog to be tested: made here as root (package locales);
+# without root a missing one is only a note.
 install_czech_locale() {
   locale -a 2>/dev/null | grep -qix 'cs_CZ.utf8' && return 0
-  [ "$(id -u)" = 0 ] && localedef -i cs_CZ -f UTF-8 cs_CZ.UTF-8 2>/dev/null && return 0
+  if [ "$(id -u)" = 0 ]; then
+    localedef -i cs_CZ -f UTF-8 cs_CZ.UTF-8 && return 0
+    echo "The cs_CZ.UTF-8 locale could not be made." >&2
+    return 1
+  fi
   echo "No cs_CZ.UTF-8 locale: the Czech setup dialog is not tested under Wine." >&2
   return 0
 }
@@ -84,9 +99,9 @@ install_web_packages() {
 # The browser tests' node packages, and the web build's (the service
 # worker's generator, tools/webapp), exactly as locked.
 install_web_test_packages() {
-  (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  (cd tests/web && retry npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 }
 
 install_web_build_packages() {
-  (cd tools/webapp && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  (cd tools/webapp && retry npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 }
