@@ -11,24 +11,11 @@ setup="$data_dir/KorvadaSetup.exe"
 start_display xvfb 800x600
 answer_boxes
 
-saved=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -1)/AppData/Roaming/Korvada/launch-code.txt
+saved=$(saved_code_file)
 rm -f "$saved"
-# korvada.exe started by the setup, found by its command line (Wine shows
-# the Windows path and the arguments).
-game_pid() {
-  local p
-  for p in /proc/[0-9]*; do
-    { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null | grep -qF 'build-win64\korvada.exe '"$1" && basename "$p" && return
-  done
-  return 0
-}
+# korvada.exe started by the setup, found by its command line.
+game_pid() { wine_pid '\korvada.exe '"$1"; }
 game_started() { [ -n "$(game_pid "$1")" ]; }
-# dialog_back TITLE: the dialog shown again and focused once the game has ended.
-dialog_focused() { local w; w=$(find_window "$1"); [ -n "$w" ] && x_active "$w"; }
-dialog_back() {
-  wait_until "$X_WAIT" dialog_focused "$1" || fail "the dialog '$1' did not come back focused"
-  sleep 0.5
-}
 
 # play_and_end CODE: the game the setup started shows its scene's window and
 # ends by Esc and Space.

@@ -91,3 +91,55 @@ forget_registry_mode() {
   [ -n "$key" ] || fail "Wine made no display adapter key"
   timeout 60 wine reg delete "$key" /v 'Modes\FFFFFFFE' /f >/dev/null 2>&1 || true
 }
+
+# The launch code the setup saves, %APPDATA%\Korvada\launch-code.txt.
+saved_code_file() {
+  echo "$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -1)/AppData/Roaming/Korvada/launch-code.txt"
+}
+
+# wine_pid TEXT: the process whose command line holds TEXT (Wine shows the
+# Windows path and the arguments), or nothing.
+wine_pid() {
+  local p
+  for p in /proc/[0-9]*; do
+    { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null | grep -qF "$1" && basename "$p" && return
+  done
+  return 0
+}
+wine_started() { [ -n "$(wine_pid "$1")" ]; }
+
+# scene_drawn: the screen shows a scene (200 colours or more; COLOURS).
+COLOURS=0
+scene_drawn() {
+  import -window root "png:$WORK/scene.png"
+  COLOURS=$(convert "$WORK/scene.png" -format %k info:)
+  [ "$COLOURS" -ge 200 ]
+}
+
+# dialog_back TITLE: the setup's dialog shown again, with the focus, once the
+# game it started has ended.
+x_dialog_focused() { local w; w=$(find_window "$1"); [ -n "$w" ] && x_active "$w"; }
+dialog_back() {
+  wait_until "$X_WAIT" x_dialog_focused "$1" || fail "the dialog '$1' did not come back focused"
+  sleep 0.5
+}
+
+# play_from_setup TEXT FOLDER: after Play in the setup (GAME_PID), the game
+# whose command line holds TEXT runs in FOLDER and draws its scene; Esc and
+# Space end its round, the dialog comes back, and Esc closes the setup with
+# exit code 0.
+play_from_setup() {
+  local pid
+  wait_until "$X_WAIT" wine_started "$1" || fail "the setup did not start '$1'"
+  pid=$(wine_pid "$1")
+  note "started by the setup: $(tr '\0' ' ' <"/proc/$pid/cmdline") in $(readlink "/proc/$pid/cwd")"
+  [ "$(readlink "/proc/$pid/cwd")" = "$(cd "$2" && pwd -P)" ] || fail "the game does not run in $2"
+  wait_until "$X_WAIT" scene_drawn || fail "the game started by the setup draws no scene ($COLOURS colours)"
+  wait_wine_window
+  end_round space "$pid"
+  [ "$EXIT_CODE" = ended ] || fail "the game started by the setup did not end"
+  dialog_back "Korvada – settings"
+  xdotool key Escape
+  wait_exit
+  [ "$EXIT_CODE" = 0 ] || fail "KorvadaSetup.exe ended with $EXIT_CODE"
+}
