@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 #include "korvada_version.h"
@@ -115,10 +116,16 @@ ScreenRows screenRows() {
             accepted.push_back(size);
     }
     screen.fullScreen = offeredRows(accepted);
+    // The game's window takes its size in the desktop's units (twice the
+    // pixels at 200 %): the free area counts in the same units.
     RECT work{}, frame{};
-    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) && AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0))
-        screen.window = fittingRows({(work.right - work.left) - (frame.right - frame.left),
-                                     (work.bottom - work.top) - (frame.bottom - frame.top)});
+    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) && AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0)) {
+        const int dpi = static_cast<int>(GetDpiForSystem());
+        const int freeWidth = (work.right - work.left) - (frame.right - frame.left);
+        const int freeHeight = (work.bottom - work.top) - (frame.bottom - frame.top);
+        screen.window = fittingRows({MulDiv(freeWidth, USER_DEFAULT_SCREEN_DPI, dpi),
+                                     MulDiv(freeHeight, USER_DEFAULT_SCREEN_DPI, dpi)});
+    }
     return screen;
 }
 
@@ -256,7 +263,10 @@ void gameEnded(HWND dialog, Setup& setup) {
     if (setup.wait != nullptr) UnregisterWait(setup.wait);
     CloseHandle(setup.game);
     setup.game = setup.wait = nullptr;
-    SetDlgItemTextW(dialog, IDC_ROUND_END, wide(gameEndLine(*setup.texts, static_cast<int>(exitCode))).c_str());
+    const std::string line = gameEndLine(*setup.texts, static_cast<int>(exitCode));
+    SetDlgItemTextW(dialog, IDC_ROUND_END, wide(line).c_str());
+    // Said on stderr too, as the game says its errors, for whoever started us.
+    if (!line.empty()) std::fprintf(stderr, "KorvadaSetup: %s\n", line.c_str());
     ShowWindow(dialog, SW_SHOW);
     SetForegroundWindow(dialog);
     SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);

@@ -53,8 +53,6 @@ int timerStarted = 0;
 UINT_PTR timerValue = 0;
 
 const char* const kClassName = "MainWndClass";
-// WM_DPICHANGED, which older headers do not name.
-constexpr UINT kDpiChanged = 0x02E0;
 
 LRESULT onCreate(HWND window) {
     if (!startGame(game, shell, window, launchSettings)) return -1;
@@ -135,7 +133,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_ACTIVATE:
         onActivate(window, wParam);
         return 0;
-    case kDpiChanged:
+    case WM_DPICHANGED:
         onDpiChanged(window, lParam);
         return 0;
     case WM_TIMER:
@@ -175,14 +173,23 @@ int registerWindowClass(HINSTANCE instance) {
     windowClass.lpszClassName = kClassName;
     return RegisterClassA(&windowClass) != 0;
 }
-// A decorated, resizable window whose client area has the game's size, where
-// Windows places new windows.
+// A decorated, resizable window whose client area has the game's size in the
+// desktop's own units, where Windows places new windows. On a scaled monitor
+// (200 %) that is twice as many pixels each way, and the game draws at the
+// window's own pixels: the program is DPI-aware by its manifest, so Windows
+// does not stretch a smaller picture.
 HWND createOrdinaryWindow(HINSTANCE instance) {
+    HWND window = CreateWindowExA(0, kClassName, "Korvada", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return nullptr;
+    const UINT dpi = GetDpiForWindow(window);
     const Resolution size = resolutionOf(launchSettings);
-    RECT frame{0, 0, size.width, size.height};
-    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
-    return CreateWindowExA(0, kClassName, "Korvada", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+    RECT frame{0, 0, MulDiv(size.width, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI),
+               MulDiv(size.height, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI)};
+    AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0, dpi);
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return window;
 }
 }  // namespace
 
