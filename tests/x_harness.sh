@@ -34,6 +34,11 @@
 #   end_round KEY [PID]        Esc, then KEY held once the end screen has shown
 #                              for its 1.6 s, until the program (or PID) ends;
 #                              EXIT_CODE as wait_exit sets it
+#   return_to_game HEIGHT WHERE  the game's window active again, the round going
+#                              on from HEIGHT (fell_at_most, seconds_since)
+#   window_mode_checks SIZE SCREEN HELD_HEIGHT  a game in an ordinary window, from its
+#                              title bar to its close (client_shot, lit,
+#                              resized_with_bars)
 #   fail MESSAGE / note MESSAGE  (fail also tells where a program still
 #                              running waits: its threads, and with gdb their stacks)
 #
@@ -348,6 +353,116 @@ end_round() {
         wait_until "$X_WAIT" test ! -d "/proc/$pid" && EXIT_CODE=ended
     fi
     xdotool keyup "$key"
+}
+
+# seconds_since START: wall-clock seconds since START (date +%s.%N).
+seconds_since() { awk -v s="$1" -v e="$(date +%s.%N)" 'BEGIN {print e - s}'; }
+
+# fell_at_most FROM TO SECONDS: the bottle went down, by no more than its
+# top speed (150 units a second) allows in that time and one frame more.
+fell_at_most() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN {exit !(a - b >= 0 && a - b <= 150 * (t + 0.1))}'; }
+
+# settled_height HEIGHT_COMMAND: the height the command tells once two
+# readings a second apart agree: a busy game learns of a focus loss a moment
+# after the window manager has moved the focus.
+settled_height() {
+    local last=none now
+    x_height_settled() {
+        now=$("$1")
+        [ "$now" = "$last" ] && return 0
+        last=$now
+        sleep 1
+        return 1
+    }
+    wait_until "$X_WAIT" x_height_settled "$1" || fail "the round did not hold still within $X_WAIT s: $now"
+    echo "$now"
+}
+
+# return_to_game HEIGHT WHERE: activates the game's window (GAME_WINDOW)
+# again and checks that the round goes on from HEIGHT, where it stood WHERE
+# (minimised, without the focus): the drop since is bounded by the time since
+# the return alone. player_height is the platform's: e2e/player_height.sh,
+# wine/wine_harness.sh.
+return_to_game() {
+    local before=$1 where=$2 started back took
+    started=$(date +%s.%N)
+    xdotool windowactivate "$GAME_WINDOW" 2>/dev/null
+    wait_game_window
+    back=$(player_height)
+    took=$(seconds_since "$started")
+    note "height $before $where, $back ${took} s after the return"
+    fell_at_most "$before" "$back" "$took" || fail "the round did not go on from $before: $back within $took s"
+}
+
+# --- A game in an ordinary window (GAME_WINDOW).
+
+# client_shot NAME: a screenshot; CX CY, the window's client area on it.
+client_shot() {
+    shot "$1"
+    read -r CX CY <<<"$(xwininfo -id "$GAME_WINDOW" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')"
+}
+# lit NAME X Y W H: the lit share of that box of screenshot NAME.
+lit() { image stats "$WORK/$1.ppm" "$2" "$3" "$4" "$5" | awk '{print $4}'; }
+above() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a > b)}'; }
+
+# bars_and_picture NAME W H BAR1 BAR2 MIDDLE: the window resized, the lit
+# share of two bar regions (none) and of the middle (all), each X Y W H
+# relative to the client area, once the game has drawn at the new size.
+bars_and_picture() {
+    local name=$1 a b m
+    x_bars_shown() {
+        client_shot "$name"
+        read -r x y w h <<<"$4"; a=$(lit "$name" $((CX + x)) $((CY + y)) "$w" "$h")
+        read -r x y w h <<<"$5"; b=$(lit "$name" $((CX + x)) $((CY + y)) "$w" "$h")
+        read -r x y w h <<<"$6"; m=$(lit "$name" $((CX + x)) $((CY + y)) "$w" "$h")
+        above 0.01 "$a" && above 0.01 "$b" && above "$m" 0.9
+    }
+    xdotool windowsize "$GAME_WINDOW" "$2" "$3"
+    wait_until "$X_WAIT" x_bars_shown "$@" || fail "no bars beside the picture in a $2x$3 window: lit $a and $b, the middle $m"
+    note "$2x$3: bars lit $a and $b, the middle $m"
+}
+
+# resized_with_bars: a 4:3 picture in a window made wider, then taller: bars
+# at the sides, then at the top and bottom.
+resized_with_bars() {
+    bars_and_picture wide 1000 500 "0 0 150 500" "850 0 150 500" "180 0 640 500"
+    bars_and_picture tall 500 600 "0 0 500 100" "0 500 500 100" "0 130 500 340"
+}
+
+# window_mode_checks SIZE SCREEN HELD_HEIGHT: the game's ordinary window
+# (GAME_WINDOW) has a title bar and a client area of SIZE, and the screen
+# stays in its mode SCREEN; with the focus on another window for 3 s the round holds still (the
+# command HELD_HEIGHT tells the same height before and after) and the window
+# stays shown with its picture; the focus back, the round goes on from there
+# (return_to_game); resized, the picture keeps its aspect between bars; Alt+F4
+# ends the game with exit code 0.
+window_mode_checks() {
+    local size frame held still
+    size=$(window_geometry)
+    frame=$(xprop -id "$GAME_WINDOW" _NET_FRAME_EXTENTS)
+    note "window $size, $frame, screen $(screen_mode)"
+    [ "${size%%+*}" = "$1" ] || fail "the window is $size, not $1"
+    [ "$(screen_mode)" = "$2" ] || fail "the screen's mode changed to $(screen_mode)"
+    [[ "$frame" =~ =\ [0-9]+,\ [0-9]+,\ [1-9][0-9]*, ]] || fail "the window has no title bar: $frame"
+
+    xmessage -geometry +0+0 away 2>/dev/null &
+    track $!
+    wait_focused_window xmessage
+    held=$(settled_height "$3")
+    sleep 3
+    still=$("$3")
+    [ "$held" = "$still" ] || fail "the round moved without the focus: $held, then $still"
+    xprop -id "$GAME_WINDOW" _NET_WM_STATE | grep -q HIDDEN && fail "the window was minimised"
+    client_shot away
+    above "$(lit away "$CX" "$CY" "${1%x*}" "${1#*x}")" 0.9 || fail "the held window does not show its picture"
+
+    return_to_game "$held" "without the focus"
+    resized_with_bars
+    [ "$(screen_mode)" = "$2" ] || fail "the screen's mode changed to $(screen_mode)"
+
+    xdotool key --window "$GAME_WINDOW" alt+F4
+    wait_exit
+    [ "$EXIT_CODE" = 0 ] || fail "closing the window: exit code $EXIT_CODE, expected 0"
 }
 
 # --- The Linux game.

@@ -22,24 +22,3 @@ player_height() {
     [ "$(x_heights)" -gt "$lines" ] || fail "the game did not tell its height"
     awk '/^height/ {h = $2} END {print h}' "$WORK/stdout"
 }
-
-# seconds_since START: wall-clock seconds since START (date +%s.%N).
-seconds_since() { awk -v s="$1" -v e="$(date +%s.%N)" 'BEGIN {print e - s}'; }
-
-# fell_at_most FROM TO SECONDS: the bottle went down, by no more than its
-# top speed (150 units a second) allows in that time and one frame more.
-fell_at_most() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN {exit !(a - b >= 0 && a - b <= 150 * (t + 0.1))}'; }
-
-# return_to_game HEIGHT WHERE: activates the game's window again and checks
-# that the round goes on from HEIGHT, where it stood WHERE (minimised, without
-# the focus): the drop since is bounded by the time since the return alone.
-return_to_game() {
-    local before=$1 where=$2 started back took
-    started=$(date +%s.%N)
-    xdotool windowactivate "$GAME_WINDOW" 2>/dev/null
-    wait_game_window
-    back=$(player_height)
-    took=$(seconds_since "$started")
-    note "height $before $where, $back ${took} s after the return"
-    fell_at_most "$before" "$back" "$took" || fail "the round did not go on from $before: $back within $took s"
-}

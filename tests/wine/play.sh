@@ -3,21 +3,14 @@
 # player's bottle, Esc ends the round, Space before 1.6 s on the end screen is
 # ignored and Space after it ends the game with exit code 0.
 #
-# The bottle's position is read from the camera, which follows it: Wine's
-# OpenGL trace shows the frame's translation right after the camera's
-# 90-degree turn, and its x is minus the bottle's x.
+# The bottle's position is read from the camera, which follows it
+# (start_traced_game).
 source "$(dirname "$0")/wine_harness.sh"
 start_display xvfb 800x600
 answer_boxes
 
-# The game's exit code is the pipeline's first.
-start_program "$data_dir" bash -c 'WINEDEBUG=-all,trace+opengl wine "$1" 0TYAY 2>&1 >/dev/null |
-    grep --line-buffered -a -A1 "glRotatef angle 90.000000, x 1.000000, y 0.000000, z 0.000000" |
-    grep --line-buffered -a glTranslatef >"$2"
-  exit "${PIPESTATUS[0]}"' play "$KORVADA_EXE" "$WORK/camera.log"
+start_traced_game 0TYAY
 
-frames() { [ -f "$WORK/camera.log" ] && wc -l <"$WORK/camera.log" || echo 0; }
-bottle_x() { tail -1 "$WORK/camera.log" | sed -E 's/.*glTranslatef x (-?[0-9.]+),.*/\1/' | awk '{ print -$1 }'; }
 # hold KEY SECONDS: holds a key down in the game window. The end screen reads
 # the key table once a frame, so a press must last longer than a frame, as a
 # player's does: a bare tap can come and go between two slow traced frames.
@@ -28,17 +21,14 @@ hold() {
 }
 # moved A B MIN: B - A exceeds MIN.
 moved() { awk -v a="$1" -v b="$2" -v m="$3" 'BEGIN { exit !(b - a > m) }'; }
-frames_past() { [ "$(frames)" -gt "$1" ]; }
 
 wait_wine_window
 window=$WINDOW
 wait_until "$X_WAIT" frames_past 4 || fail "no frames drawn"
 sleep 0.5
 
-import -window root "png:$WORK/scene.png"
-colours=$(convert "$WORK/scene.png" -format %k info:)
-echo "scene: $(frames) frames so far, $colours colours on screen"
-[ "$colours" -ge 200 ] || fail "the screenshot shows $colours colours: no scene drawn"
+scene_drawn || fail "the screenshot shows $COLOURS colours: no scene drawn"
+echo "scene: $(frames) frames so far, $COLOURS colours on screen"
 
 x0=$(bottle_x)
 hold Right 1

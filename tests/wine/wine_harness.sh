@@ -143,3 +143,29 @@ play_from_setup() {
   wait_exit
   [ "$EXIT_CODE" = 0 ] || fail "KorvadaSetup.exe ended with $EXIT_CODE"
 }
+
+# start_traced_game ARG...: korvada.exe ARG... under Wine in its folder, its
+# frames traced into $WORK/view.log (view_trace.awk). The exit code is the
+# game's. The trace is megabytes a frame: grep takes the few lines read first,
+# or the game would wait on the pipe.
+WINE_VIEW_TRACE=$(realpath "$(dirname "${BASH_SOURCE[0]}")/view_trace.awk")
+start_traced_game() {
+  start_program "$data_dir" bash -c 'log=$1; shift
+    WINEDEBUG=-all,trace+opengl wine "$@" 2>&1 >/dev/null |
+      grep --line-buffered -a -F -e glViewport -e glRotatef -e glTranslatef | awk -f "$0" >"$log"
+    exit "${PIPESTATUS[0]}"' "$WINE_VIEW_TRACE" "$WORK/view.log" "$KORVADA_EXE" "$@"
+}
+frames() { cat "$WORK/view.log" 2>/dev/null | grep -c '^camera' || true; }
+frames_past() { [ "$(frames)" -gt "$1" ]; }
+# The last viewport set, "X Y W H".
+last_viewport() { awk '/^viewport/ { v = $2 " " $3 " " $4 " " $5 } END { print v }' "$WORK/view.log"; }
+# The player's bottle in the last frame drawn.
+bottle_x() { awk '/^camera/ { x = -$2 } END { print x }' "$WORK/view.log"; }
+drawn_height() { awk '/^camera/ { h = -50 - $3 } END { print h }' "$WORK/view.log"; }
+# player_height: the height in the next frame drawn (return_to_game's).
+player_height() {
+  local drawn
+  drawn=$(frames)
+  wait_until "$X_WAIT" frames_past "$drawn" || fail "no frame drawn within $X_WAIT s"
+  drawn_height
+}

@@ -1,0 +1,9 @@
+# Cuts Wine's OpenGL trace (WINEDEBUG=trace+opengl) down to what the tests
+# read of the game's frames: each viewport set, "viewport X Y W H", and each
+# frame's camera, "camera X Y": the translation that comes right after camera
+# 1's 90-degree turn, whose x is minus the player's bottle's x and y -50 minus
+# its height. Flushed line by line: the tests read it as the game runs.
+{ gsub(/,/, "") }
+/glViewport/ { print "viewport", $3, $5, $7, $9; fflush() }
+turned && /glTranslatef/ { print "camera", $3, $5; fflush() }
+{ turned = /glRotatef angle 90.000000 x 1.000000 y 0.000000 z 0.000000/ }
