@@ -431,11 +431,12 @@ resized_with_bars() {
 
 # window_mode_checks SIZE SCREEN HELD_HEIGHT: the game's ordinary window
 # (GAME_WINDOW) has a title bar and a client area of SIZE, and the screen
-# stays in its mode SCREEN; with the focus on another window for 3 s the round holds still (the
-# command HELD_HEIGHT tells the same height before and after) and the window
-# stays shown with its picture; the focus back, the round goes on from there
-# (return_to_game); resized, the picture keeps its aspect between bars; Alt+F4
-# ends the game with exit code 0.
+# stays in its mode SCREEN; resized, the picture keeps its aspect between bars
+# (first, while the round is young: a slow machine's round may end in less
+# than a minute); with the focus on another window for 3 s the round holds
+# still (the command HELD_HEIGHT tells the same height before and after) and
+# the window stays shown with its picture; the focus back, the round goes on
+# from there (return_to_game); Alt+F4 ends the game with exit code 0.
 window_mode_checks() {
     local size frame held still
     size=$(window_geometry)
@@ -444,6 +445,9 @@ window_mode_checks() {
     [ "${size%%+*}" = "$1" ] || fail "the window is $size, not $1"
     [ "$(screen_mode)" = "$2" ] || fail "the screen's mode changed to $(screen_mode)"
     [[ "$frame" =~ =\ [0-9]+,\ [0-9]+,\ [1-9][0-9]*, ]] || fail "the window has no title bar: $frame"
+
+    resized_with_bars
+    xdotool windowsize "$GAME_WINDOW" "${1%x*}" "${1#*x}"
 
     xmessage -geometry +0+0 away 2>/dev/null &
     track $!
@@ -457,7 +461,6 @@ window_mode_checks() {
     above "$(lit away "$CX" "$CY" "${1%x*}" "${1#*x}")" 0.9 || fail "the held window does not show its picture"
 
     return_to_game "$held" "without the focus"
-    resized_with_bars
     [ "$(screen_mode)" = "$2" ] || fail "the screen's mode changed to $(screen_mode)"
 
     xdotool key --window "$GAME_WINDOW" alt+F4

@@ -82,15 +82,20 @@ void comeBack(HWND window) {
 void onActivate(HWND window, WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case WA_ACTIVE:
-        comeBack(window);
+        // The game's mode back first: the time its switch takes is not
+        // played either.
         onActivated(shell.run);
+        comeBack(window);
         break;
     case WA_INACTIVE:
-        // A window on the desktop holds the round still. The window closing
-        // at the end of the game is deactivated too; it must not flash down
-        // to the taskbar on its way out.
+        // The round holds still until the window is active again: a window
+        // on the desktop shows its picture meanwhile, and a full-screen one
+        // goes down to the taskbar. Windows may paint a window it restores
+        // before activating it; that paint must not play the time away.
+        // The window closing at the end of the game is deactivated too; it
+        // must not flash down to the taskbar on its way out.
         releasePads(game);
-        shell.held = shell.inWindow;
+        shell.held = true;
         onDeactivated(shell.run, game.quitRequested);
         break;
     default:  // activated by a mouse click: the display and the cursor stay

@@ -18,7 +18,7 @@ struct Win32Shell {
     HWND window = nullptr;
     int gameWidth = 0, gameHeight = 0;  // the launch code's resolution
     bool inWindow = false;               // --window: an ordinary window, the display's mode untouched
-    bool held = false;                   // in a window without the focus: the round holds still
+    bool held = false;                   // without the focus: the round holds still
     DisplayRun run;                      // the boxes shown so far and the exit code
 };
 

@@ -11,16 +11,19 @@ answer_boxes
 
 start_traced_game 0TYAY
 
-# hold KEY SECONDS: holds a key down in the game window. The end screen reads
-# the key table once a frame, so a press must last longer than a frame, as a
-# player's does: a bare tap can come and go between two slow traced frames.
-hold() {
+# steer KEY SIGN: holds KEY down in the game window until the bottle has
+# moved 15 units along x in the direction SIGN (1 or -1) from where it was,
+# as a player holds a key until the bottle goes: on a busy machine the traced
+# frames come slowly, and a bottle moving the other way first turns.
+moved_by() { awk -v a="$1" -v b="$(bottle_x)" -v s="$2" 'BEGIN { exit !((b - a) * s > 15) }'; }
+steer() {
+  local from status=0
+  from=$(bottle_x)
   xdotool keydown "$1"
-  sleep "$2"
+  wait_until "$X_WAIT" moved_by "$from" "$2" || status=1
   xdotool keyup "$1"
+  return "$status"
 }
-# moved A B MIN: B - A exceeds MIN.
-moved() { awk -v a="$1" -v b="$2" -v m="$3" 'BEGIN { exit !(b - a > m) }'; }
 
 wait_wine_window
 window=$WINDOW
@@ -31,13 +34,10 @@ scene_drawn || fail "the screenshot shows $COLOURS colours: no scene drawn"
 echo "scene: $(frames) frames so far, $COLOURS colours on screen"
 
 x0=$(bottle_x)
-hold Right 1
+steer Right 1 || fail "Right did not move the bottle toward +x from $x0: $(bottle_x)"
 x1=$(bottle_x)
-hold Left 1.2
-x2=$(bottle_x)
-echo "bottle x: $x0, after Right $x1, after Left $x2"
-moved "$x0" "$x1" 15 || fail "Right did not move the bottle toward +x"
-moved "$x2" "$x1" 15 || fail "Left did not move the bottle toward -x"
+steer Left -1 || fail "Left did not move the bottle toward -x from $x1: $(bottle_x)"
+echo "bottle x: $x0, after Right $x1, after Left $(bottle_x)"
 
 # Away and back: the window goes down to an icon and returns, and the game
 # goes on drawing with the keys still reaching it.
