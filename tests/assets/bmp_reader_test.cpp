@@ -192,6 +192,23 @@ TEST_F(BmpReader, EmptyPictureStillGetsABuffer) {
     EXPECT_NE(texture.pixels, nullptr);
 }
 
+// One row of 8-bit pixels, as long as the limit allows and a byte longer.
+TEST_F(BmpReader, APixelBlockOfExactlyTheLimitLoads) {
+    const auto width = static_cast<int32_t>(kMaxPixelBytes);
+    ASSERT_EQ(load(bmpFile(width, 1, 8, Bytes(64, 1))), 1);
+    EXPECT_EQ(texture.byteCount, kMaxPixelBytes);
+    ASSERT_NE(texture.pixels, nullptr);
+    EXPECT_EQ(texture.pixels[63], 1);
+    EXPECT_EQ(texture.pixels[kMaxPixelBytes - 1], 0);
+    EXPECT_TRUE(headless().errors.empty());
+    freePixels(texture);
+
+    EXPECT_EQ(load(bmpFile(width + 1, 1, 8, Bytes(64, 1))), 0);
+    EXPECT_EQ(texture.byteCount, kMaxPixelBytes + 1);
+    EXPECT_EQ(texture.pixels, nullptr);
+    EXPECT_EQ(headless().errors, Strings{kNoMemory});
+}
+
 TEST(BmpByteCount, IsUnpaddedAndTruncatesTowardZero) {
     EXPECT_EQ(bmpByteCount(4, 2, 24), 24);
     EXPECT_EQ(bmpByteCount(3, -2, 24), 18);

@@ -76,5 +76,11 @@ TEST_F(PadMapping, XInputButtonsAndThumbs) {
     EXPECT_EQ(arrows() + game.keyDown[kKeyReturn] + game.keyDown[kKeyEscape], 0);
     xinput(XInputLeftShoulder);
     EXPECT_EQ(game.cameraIndex, 5);
+    // A shoulder held steps once, however many states the pad reports meanwhile.
+    for (int16_t x : {0, 12000, 0, -12000}) xinput(XInputLeftShoulder, x);
+    EXPECT_EQ(game.cameraIndex, 5);
+    xinput(XInputRightShoulder);
+    xinput(XInputRightShoulder | XInputDpadUp);
+    EXPECT_EQ(game.cameraIndex, 0);
 }
 }  // namespace
