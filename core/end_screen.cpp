@@ -2,7 +2,7 @@
 #include "core/platform.h"
 
 void Game::countEndScreenTime() {
-    endScreenTime += frameClock.elapsedSeconds();
+    endScreenTime += frameSeconds();
     // keyDown holds only keys down now: a key pressed and let go during the
     // delay does nothing, one still held when it passes closes the game.
     const bool exitKeyHeld = keyDown[kKeySpace] || keyDown[kKeyEscape] || keyDown[kKeyReturn];

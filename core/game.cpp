@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "core/platform.h"
 #include "core/random.h"
 
 namespace {
@@ -18,10 +19,14 @@ constexpr CameraPreset kCameraPresets[kCameraPresetCount] = {
 
 Game::Game() {
     gameOver = 0;
-    frameClock.init();
+    frameClock.init(platformCounterFrequency());
     seedRandom(static_cast<uint32_t>(std::time(nullptr)));
     for (int i = 0; i < kCameraPresetCount; ++i) cameraPresets[i] = kCameraPresets[i];
     cameraIndex = 0;
     bottleCount = 0;
     quitRequested = 0;
 }
+
+void Game::restartFrameClock() { frameClock.reset(platformCounter()); }
+
+float Game::frameSeconds() { return frameClock.elapsedSeconds(platformCounter()); }

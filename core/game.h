@@ -74,6 +74,12 @@ struct Game {
     // fills in the camera presets.
     Game();
 
+    // The frame clock on the platform's counter: a new interval from now (the
+    // round's start, a return from time away), and the seconds of the
+    // interval that ends now.
+    void restartFrameClock();
+    float frameSeconds();
+
     // core/input.cpp: the key table, fed by every input source.
     void pressKey(InputSource source, int32_t virtualKey);
     void releaseKey(InputSource source, int32_t virtualKey);

@@ -37,5 +37,5 @@ void Game::setupRound(int32_t newBottleCount, int32_t newBubbleCount) {
     bottles[middle].setPosition(bottles[0].x, bottles[0].y, bottles[0].z);
     bottles[0].setPosition(mid.x, mid.y + 70.0f, mid.z);
 
-    frameClock.reset();
+    restartFrameClock();
 }

@@ -61,7 +61,7 @@ void Game::steerOpponent(int32_t index, float dt) {
 void Game::stepSimulation() {
     const int32_t n = bottleCount;
     if (n == 0) return;
-    const float dt = frameClock.elapsedSeconds();
+    const float dt = frameSeconds();
 
     for (int32_t i = 0; i < n; ++i) {
         Bottle& b = bottles[i];

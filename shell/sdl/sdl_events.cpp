@@ -27,7 +27,7 @@ void onRestored(SdlShell& shell) {
 
 // Time away is not played: the first frame after a return gets an ordinary
 // elapsed time, not the whole absence. Long frames during play keep theirs.
-void onBack(Game& game) { game.frameClock.reset(); }
+void onBack(Game& game) { game.restartFrameClock(); }
 
 void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
     switch (event.event) {

@@ -139,7 +139,7 @@ EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void*) {
 
 // Time away is not played: a hidden tab gets no animation frames, and the
 // first frame after the return would otherwise get the whole absence.
-void onBack() { game.frameClock.reset(); }
+void onBack() { game.restartFrameClock(); }
 
 EM_BOOL onFocus(int, const EmscriptenFocusEvent*, void*) {
     onBack();

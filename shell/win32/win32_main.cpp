@@ -74,7 +74,7 @@ void onDestroy(HWND window) {
 // Time away is not played: the first frame after a return gets an ordinary
 // elapsed time, not the whole absence. A held window runs frames again.
 void comeBack(HWND window) {
-    game.frameClock.reset();
+    game.restartFrameClock();
     shell.held = false;
     InvalidateRect(window, nullptr, FALSE);
 }

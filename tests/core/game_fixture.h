@@ -12,7 +12,7 @@ protected:
     GameTest() {
         headless().clear();
         headless().counter = 0;
-        game.frameClock.reset();
+        game.restartFrameClock();
     }
 
     // One simulation step that measures `dt` seconds.

@@ -155,7 +155,7 @@ TEST_F(EndScreen, EachGameCountsItsOwnTime) {
     EXPECT_EQ(countAfter(game, 2), 1);
     Game next;
     EXPECT_EQ(next.endScreenTime, 0);
-    next.frameClock.reset();
+    next.restartFrameClock();
     next.gameOver = 1;
     next.onKeyDown(kKeyReturn);
     EXPECT_EQ(countAfter(next, 1), 1);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/game.h"
-#include "core/platform.h"
+#include "shell/headless/headless_platform.h"
 #include "shell/sdl/sdl_shell.h"
 #include "tests/shell/key_cases.h"
 #include "tests/shell/recording_steps.h"
@@ -95,14 +95,14 @@ TEST_F(SdlEvents, FocusAndRestoringMoveTheDisplayThroughTheShellsSteps) {
 // Time away is not played: whatever brings the window back, the next frame
 // measures from the return, not from the last frame before leaving.
 TEST_F(SdlEvents, EveryReturnStartsTheFrameClockAfresh) {
-    game.frameClock.init();
     for (SDL_WindowEventID back : {SDL_WINDOWEVENT_FOCUS_GAINED, SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_SHOWN}) {
-        game.frameClock.lastCount = platformCounter() - 50 * game.frameClock.frequency;  // 50 s away
+        game.restartFrameClock();
+        headless().advance(50);  // 50 s away
         send(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
-        EXPECT_GT(game.frameClock.elapsedSeconds(), 49.0f) << "leaving must not shorten the last frame";
-        game.frameClock.lastCount = platformCounter() - 50 * game.frameClock.frequency;
+        EXPECT_GT(game.frameSeconds(), 49.0f) << "leaving must not shorten the last frame";
+        headless().advance(50);
         send(windowEvent(back));
-        EXPECT_LT(game.frameClock.elapsedSeconds(), 1.0f) << "window event " << back;
+        EXPECT_LT(game.frameSeconds(), 1.0f) << "window event " << back;
     }
 }
 
