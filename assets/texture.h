@@ -8,6 +8,7 @@
 #include "core/texture.h"
 
 struct Game;
+struct PlatformServices;
 
 // The largest pixel block a picture may have; bigger ones are refused as
 // "not enough memory" instead of being tried.
@@ -17,9 +18,10 @@ constexpr int64_t kMaxPixelBytes = int64_t{256} << 20;
 // negative for a negative width.
 int64_t bmpByteCount(int32_t width, int32_t height, uint32_t bitsPerPixel);
 
-// Reads an uncompressed BMP by file name into `texture`. On failure shows the
-// Czech message for it through the platform and returns 0; otherwise 1.
-int loadBmp(Texture& texture, const char* fileName);
+// Reads an uncompressed BMP by file name into `texture`, its pixels in a
+// buffer from the platform. On failure shows the Czech message for it through
+// the platform and returns 0; otherwise 1.
+int loadBmp(const PlatformServices& platform, Texture& texture, const char* fileName);
 
 // Hands the picture to OpenGL under `name` (needs a current context).
 // The arguments are OpenGL enumerants. The image itself is handed over
@@ -36,8 +38,9 @@ void useCornerAsBorder(const Texture& texture);
 // Releases the buffer that loadBmp allocated; a texture without one is fine.
 void freePixels(Texture& texture);
 
-// The six pictures under their fixed names (needs a current context). A
-// picture that fails has shown its box and only lacks its image. Returns 1.
+// The six pictures under their fixed names (needs a current context), read
+// through the game's platform. A picture that fails has shown its box and
+// only lacks its image. Returns 1.
 int32_t loadTextures(Game& game);
 // Releases every picture's buffer; the OpenGL names go with the context.
 void freeTextures(Game& game);

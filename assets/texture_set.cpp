@@ -80,7 +80,7 @@ int32_t loadTextures(Game& game) {
         {"tamrisol.bmp", 6, GL_CLAMP, false}, {"font.bmp", 4, GL_REPEAT, false},
     };
     for (int i = 0; i < 6; ++i) {
-        loadBmp(*records[i], slots[i].fileName);  // a failed picture only costs its image
+        loadBmp(game.platform, *records[i], slots[i].fileName);  // a failed picture only costs its image
         upload(*records[i], slots[i].glName, GL_LINEAR, GL_LINEAR, slots[i].wrap, slots[i].wrap, GL_MODULATE);
         if (slots[i].cornerBorder) useCornerAsBorder(*records[i]);
         freePixels(*records[i]);

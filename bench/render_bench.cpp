@@ -42,6 +42,7 @@ BenchContext& context() {
         auto made = std::make_unique<BenchContext>();
         if (!made->gl.open(kWidth, kHeight) || chdir(KORVADA_DATA_DIR) != 0) return made;
         initGlState();
+        made->pictures.usePlatform(headless().services());
         loadTextures(made->pictures);
         for (const std::string& error : headless().errors) std::fprintf(stderr, "picture: %s\n", error.c_str());
         made->ready = headless().errors.empty();

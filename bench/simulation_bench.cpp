@@ -14,6 +14,7 @@ namespace {
 // and knock each other: the busiest the step gets.
 void BM_StepSimulation(benchmark::State& state) {
     static Game game;
+    game.usePlatform(headless().services());
     const int bottles = static_cast<int>(state.range(0));
     seedRandom(1);
     game.settings.sound = 1;
@@ -35,6 +36,7 @@ BENCHMARK(BM_StepSimulation)->Arg(4)->Arg(16)->Arg(64);
 
 void BM_SetupRound(benchmark::State& state) {
     static Game game;
+    game.usePlatform(headless().services());
     for (auto _ : state) {
         game.setupRound(64, kRoundBubbles);
         benchmark::DoNotOptimize(game.bottles[0].y);

@@ -1,5 +1,4 @@
 #include "core/game.h"
-#include "core/platform.h"
 
 void Game::countEndScreenTime() {
     endScreenTime += frameSeconds();
@@ -8,6 +7,6 @@ void Game::countEndScreenTime() {
     const bool exitKeyHeld = keyDown[kKeySpace] || keyDown[kKeyEscape] || keyDown[kKeyReturn];
     if (endScreenTime > kEndScreenDelay && exitKeyHeld) {
         quitRequested = 1;
-        platformRequestClose();
+        platform.requestClose(platform.shell);
     }
 }

@@ -2,7 +2,6 @@
 
 #include <ctime>
 
-#include "core/platform.h"
 #include "core/random.h"
 
 namespace {
@@ -19,7 +18,6 @@ constexpr CameraPreset kCameraPresets[kCameraPresetCount] = {
 
 Game::Game() {
     gameOver = 0;
-    frameClock.init(platformCounterFrequency());
     seedRandom(static_cast<uint32_t>(std::time(nullptr)));
     for (int i = 0; i < kCameraPresetCount; ++i) cameraPresets[i] = kCameraPresets[i];
     cameraIndex = 0;
@@ -27,6 +25,11 @@ Game::Game() {
     quitRequested = 0;
 }
 
-void Game::restartFrameClock() { frameClock.reset(platformCounter()); }
+void Game::usePlatform(const PlatformServices& services) {
+    platform = services;
+    frameClock.init(platform.counterFrequency(platform.shell));
+}
 
-float Game::frameSeconds() { return frameClock.elapsedSeconds(platformCounter()); }
+void Game::restartFrameClock() { frameClock.reset(platform.counter(platform.shell)); }
+
+float Game::frameSeconds() { return frameClock.elapsedSeconds(platform.counter(platform.shell)); }

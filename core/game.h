@@ -7,6 +7,7 @@
 
 #include "core/input.h"
 #include "core/keys.h"
+#include "core/platform.h"
 #include "core/settings.h"
 #include "core/texture.h"
 #include "timing/perf_timer.h"
@@ -69,10 +70,15 @@ struct Game {
     int32_t bubbleCount = 0;
     PerfTimer frameClock;
     float endScreenTime = 0;  // seconds the end screen has been shown
+    PlatformServices platform;  // handed over at start (usePlatform)
 
-    // Starts the frame clock, seeds the random generator with the time and
-    // fills in the camera presets.
+    // Seeds the random generator with the time and fills in the camera
+    // presets. Constructed before the program's entry runs, it asks nothing
+    // of the platform, which is handed over later.
     Game();
+
+    // The platform's services from now on, and the frame clock on its counter.
+    void usePlatform(const PlatformServices& services);
 
     // The frame clock on the platform's counter: a new interval from now (the
     // round's start, a return from time away), and the seconds of the

@@ -4,9 +4,9 @@
 
 const char* const kBadLaunchCodeMessage = "Chybné parametry programu - spusťte KorvadaSetup.exe";
 
-int decodeLaunchCode(const std::string& tail, GameSettings* settings) {
+int decodeLaunchCode(const PlatformServices& platform, const std::string& tail, GameSettings* settings) {
     if (parseLaunchCode(tail, settings)) return 1;
-    platformShowError(kBadLaunchCodeMessage);
+    platform.showError(platform.shell, kBadLaunchCodeMessage);
     return 0;
 }
 

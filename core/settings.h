@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+struct PlatformServices;
+
 struct GameSettings {
     int32_t resolutionIndex = 0;
     int32_t colorCode = 0;  // 'H' (72) or 'T' (84)
@@ -40,7 +42,7 @@ extern const char* const kBadLaunchCodeMessage;
 // characters, or whose values fall outside the resolution or bottle tables,
 // shows kBadLaunchCodeMessage through the platform and returns 0; the caller
 // then exits with code 1. Returns 1 on success.
-int decodeLaunchCode(const std::string& tail, GameSettings* settings);
+int decodeLaunchCode(const PlatformServices& platform, const std::string& tail, GameSettings* settings);
 
 // The same decode without telling anyone: returns 0 for a code the game
 // refuses, and leaves *settings alone then (core/launch_code.cpp, which needs

@@ -1,7 +1,6 @@
 #include "core/sound_cues.h"
 
 #include "core/game.h"
-#include "core/platform.h"
 #include "core/random.h"
 
 namespace {
@@ -20,5 +19,5 @@ const char* cueFileName(int32_t cue) {
 
 void Game::playCue(int32_t cue) {
     if (settings.sound == 0) return;  // silence draws no random number
-    if (const char* file = cueFileName(cue)) platformPlaySound(file);
+    if (const char* file = cueFileName(cue)) platform.playSound(platform.shell, file);
 }

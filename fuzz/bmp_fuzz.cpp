@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     headless().clear();
     Texture texture;
-    int loaded = loadBmp(texture, path.c_str());
+    int loaded = loadBmp(headless().services(), texture, path.c_str());
     if (loaded) {
         check(headless().errors.empty());
         check(texture.pixels != nullptr);

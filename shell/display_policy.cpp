@@ -1,7 +1,5 @@
 #include "shell/display_policy.h"
 
-#include "core/platform.h"
-
 const char* const kDisplayQueryFailedMessage = "Chyba při zjišťování parametrů obrazovky!";
 const char* const kDisplayChangeFailedMessage = "Nelze změnit nastavení obrazovky!";
 
@@ -11,7 +9,7 @@ namespace {
 void reportFailure(DisplayRun& run, int32_t& shown, const char* message) {
     if (!shown) {
         shown = 1;
-        platformShowError(message);
+        run.platform.showError(run.platform.shell, message);
     }
     endRun(run, kExitStartFailed);
 }

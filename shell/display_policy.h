@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "core/platform.h"
+
 // Exit codes of the game on every platform.
 constexpr int kExitNormal = 0;
 constexpr int kExitBadLaunchCode = 1;
@@ -38,10 +40,11 @@ struct DisplaySteps {
 
 // How the run stands: whether its end is decided and with which code, and
 // which kinds of display failure the user has already been told of. The
-// shell keeps one for the run and fills in its steps before the policy's
-// first call.
+// shell keeps one for the run and fills in its steps and the platform that
+// shows the boxes before the policy's first call.
 struct DisplayRun {
     DisplaySteps steps;
+    PlatformServices platform;
     int32_t quitPosted = 0;      // the loop ends at its next turn
     int exitCode = kExitNormal;  // the first reason's code; later ones do not replace it
     int32_t queryFailureShown = 0;

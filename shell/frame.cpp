@@ -2,7 +2,6 @@
 
 #include "assets/texture.h"
 #include "core/game.h"
-#include "core/platform.h"
 #include "render/scene.h"
 
 void startRound(Game& game) {
@@ -19,10 +18,10 @@ void paintFrame(Game& game) {
         game.stepSimulation();
         drawPlayFrame(game);
     }
-    platformSwapBuffers();
+    game.platform.swapBuffers(game.platform.shell);
 }
 
 void showFrame(const Game& game) {
     renderFrame(game);
-    platformSwapBuffers();
+    game.platform.swapBuffers(game.platform.shell);
 }

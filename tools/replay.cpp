@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
     }
 
     static Game game;  // large enough to keep off the stack
+    game.usePlatform(headless().services());
     headless().onSound = printCue;
     layOutRound(game, options);
     printState(game, 0);

@@ -129,6 +129,7 @@ int main(int argc, char** argv) {
     OffscreenGl gl;
     if (!gl.open(shot.width, shot.height)) return 1;
     static Game game;  // large enough to keep off the stack
+    game.usePlatform(headless().services());
     initGlState();
     loadTextures(game);
     for (const std::string& error : headless().errors) std::fprintf(stderr, "korvada-shot: %s\n", error.c_str());

@@ -3,7 +3,28 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "core/platform.h"
+namespace {
+HeadlessPlatform& recorder(void* shell) { return *static_cast<HeadlessPlatform*>(shell); }
+
+void recordError(void* shell, const char* text) { recorder(shell).errors.emplace_back(text); }
+
+void recordSound(void* shell, const char* fileName) {
+    recorder(shell).sounds.emplace_back(fileName);
+    if (recorder(shell).onSound) recorder(shell).onSound(fileName);
+}
+
+int64_t readCounter(void* shell) {
+    HeadlessPlatform& platform = recorder(shell);
+    const int64_t now = platform.counter;
+    platform.counter += platform.countsPerRead;
+    return now;
+}
+int64_t readFrequency(void* shell) { return recorder(shell).frequency; }
+
+void countSwap(void* shell) { ++recorder(shell).swapCount; }
+void countCloseRequest(void* shell) { ++recorder(shell).closeRequests; }
+void* allocate(void*, size_t byteCount) { return std::malloc(byteCount); }
+}  // namespace
 
 HeadlessPlatform& headless() {
     static HeadlessPlatform platform;
@@ -21,20 +42,6 @@ void HeadlessPlatform::clear() {
     onSound = nullptr;
 }
 
-void platformShowError(const char* text) { headless().errors.emplace_back(text); }
-
-void platformPlaySound(const char* fileName) {
-    headless().sounds.emplace_back(fileName);
-    if (headless().onSound) headless().onSound(fileName);
+PlatformServices HeadlessPlatform::services() {
+    return {this, recordError, recordSound, readCounter, readFrequency, countSwap, countCloseRequest, allocate};
 }
-
-int64_t platformCounter() {
-    const int64_t now = headless().counter;
-    headless().counter += headless().countsPerRead;
-    return now;
-}
-int64_t platformCounterFrequency() { return headless().frequency; }
-
-void* platformAllocatePixels(size_t byteCount) { return std::malloc(byteCount); }
-void platformSwapBuffers() { ++headless().swapCount; }
-void platformRequestClose() { ++headless().closeRequests; }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/platform.h"
+
 struct HeadlessPlatform {
     std::vector<std::string> errors;  // texts of the error boxes, in order
     std::vector<std::string> sounds;  // sound files started, in order
@@ -21,10 +23,13 @@ struct HeadlessPlatform {
     // Called for every sound started, after it is recorded (may be empty).
     void (*onSound)(const char* fileName) = nullptr;
 
-    // Moves the counter on so that the next elapsedSeconds() reads `seconds`.
+    // Moves the counter on so that the next elapsed time reads `seconds`.
     void advance(double seconds);
     void clear();
+
+    // The services that record into this one, to hand over.
+    PlatformServices services();
 };
 
-// The one instance the platform functions report to.
+// The one instance a test program or tool records into.
 HeadlessPlatform& headless();

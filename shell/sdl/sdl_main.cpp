@@ -53,7 +53,6 @@
 #include <string>
 
 #include "core/game.h"
-#include "core/platform.h"
 #include "korvada_icon_pixels.h"
 #include "korvada_version.h"
 #include "shell/display_policy.h"
@@ -202,12 +201,14 @@ int main(int argc, char** argv) {
     // game with that box's code too.
     catchEndSignals();
     SdlShell shell;
-    bindPlatformServices(shell);
+    const PlatformServices platform = platformServices(shell);
+    game.usePlatform(platform);
+    shell.run.platform = platform;
     std::string tail = joinArguments(argc, argv);
     shell.inWindow = takeWindowOption(&tail);
     GameSettings settings;
     if (!parseLaunchCode(tail, &settings)) {
-        platformShowError(badLaunchCodeHere().c_str());
+        platform.showError(platform.shell, badLaunchCodeHere().c_str());
         return kExitBadLaunchCode;
     }
 

@@ -1,4 +1,5 @@
-// The platform services of core/platform.h on SDL2.
+// The platform services of core/platform.h on SDL2, for the shell's window
+// and audio device.
 
 #include <sys/mman.h>
 #include <sys/syscall.h>
@@ -17,9 +18,7 @@
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
-// The shell whose window and audio device the services use, set once at start.
-SdlShell* boundShell = nullptr;
-
+// Set from a signal handler, which has no shell to reach.
 std::atomic<bool> boxesRefused{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
@@ -29,13 +28,10 @@ void endChildrenOf(long thread) {
     std::ifstream children("/proc/self/task/" + std::to_string(thread) + "/children");
     for (long child; children >> child;) kill(static_cast<pid_t>(child), SIGKILL);
 }
-}  // namespace
 
-void bindPlatformServices(SdlShell& shell) { boundShell = &shell; }
+SdlShell& shellOf(void* shell) { return *static_cast<SdlShell*>(shell); }
 
-void closeErrorBox() { boxesRefused = true; }
-
-void platformShowError(const char* text) {
+void showError(void*, const char* text) {
     // Always on stderr as well: a box may have no display to appear on, and
     // a box's text cannot be read back by anything watching the program.
     std::fprintf(stderr, "%s\n", text);
@@ -63,29 +59,35 @@ void platformShowError(const char* text) {
     watch.join();
 }
 
-void platformPlaySound(const char* fileName) { playSoundFile(*boundShell, fileName); }
+void playSound(void* shell, const char* fileName) { playSoundFile(shellOf(shell), fileName); }
 
-// The monotonic clock in nanoseconds. The Game reads the frequency while it
-// is constructed, before main() and before SDL exists: this needs neither.
-int64_t platformCounter() {
+// The monotonic clock in nanoseconds.
+int64_t counter(void*) {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
-int64_t platformCounterFrequency() { return 1000000000; }
+int64_t counterFrequency(void*) { return 1000000000; }
 
-void platformSwapBuffers() { SDL_GL_SwapWindow(boundShell->window); }
+void swapBuffers(void* shell) { SDL_GL_SwapWindow(shellOf(shell).window); }
 
-void platformRequestClose() { boundShell->closeRequested = true; }
+void requestClose(void* shell) { shellOf(shell).closeRequested = true; }
 
 // A block of at least one large page (2 MiB on x86-64) starts on a large-page
 // boundary, and its whole large pages are advised to the kernel, which then
 // fills each with one fault instead of 512. The tail stays on small pages,
 // so that no more is resident than is used.
-void* platformAllocatePixels(size_t byteCount) {
+void* allocatePixels(void*, size_t byteCount) {
     constexpr size_t kLargePage = size_t{2} << 20;
     if (byteCount < kLargePage) return std::malloc(byteCount);
     void* block = std::aligned_alloc(kLargePage, (byteCount + kLargePage - 1) / kLargePage * kLargePage);
     if (block != nullptr) madvise(block, byteCount / kLargePage * kLargePage, MADV_HUGEPAGE);
     return block;
+}
+}  // namespace
+
+void closeErrorBox() { boxesRefused = true; }
+
+PlatformServices platformServices(SdlShell& shell) {
+    return {&shell, showError, playSound, counter, counterFrequency, swapBuffers, requestClose, allocatePixels};
 }

@@ -41,11 +41,9 @@ struct SdlShell {
 
 // --- shell/sdl/sdl_platform.cpp ---------------------------------------------
 
-// The platform services of core/platform.h (sound, swap, close) work on this
-// shell's window and audio device from now on.
-void bindPlatformServices(SdlShell& shell);
-
-// --- shell/sdl/sdl_platform.cpp ---------------------------------------------
+// The platform services of core/platform.h on this shell's window and audio
+// device, for the Game and the display policy.
+PlatformServices platformServices(SdlShell& shell);
 
 // Closes the error box that is open, if any, and opens no more: their texts
 // go to stderr alone. Safe in a signal handler.

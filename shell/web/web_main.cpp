@@ -38,8 +38,10 @@
 #include "shell/web/web_shell.h"
 
 namespace {
-// The one game record, constructed before main() like every static.
+// The one game record, constructed before main() like every static, and the
+// shell's own.
 Game game;
+WebShell shell;
 
 // A page does not exit: a new round needs what a new run would have, a Game
 // as constructed before main() (key table, camera, frame clock, a seed from
@@ -48,9 +50,11 @@ void freshGame() {
     Texture textures[kSceneTextureCount];
     for (int i = 0; i < kSceneTextureCount; ++i) textures[i] = game.textures[i];
     const Texture font = game.fontTexture;
+    const PlatformServices platform = game.platform;
     game = Game();
     for (int i = 0; i < kSceneTextureCount; ++i) game.textures[i] = textures[i];
     game.fontTexture = font;
+    game.usePlatform(platform);
 }
 
 // Keys held when the page loses the focus would never come up.
@@ -99,7 +103,6 @@ void readPads() {
 }
 
 void endRound() {
-    WebShell& shell = webShell();
     emscripten_cancel_main_loop();
     releaseKeys();
     shell.roundOn = false;
@@ -107,7 +110,6 @@ void endRound() {
 }
 
 void frame() {
-    WebShell& shell = webShell();
     shell.virtualCounter += shell.fixedStepNanoseconds;
     readPads();
     paintFrame(game);
@@ -121,7 +123,7 @@ void frame() {
 }
 
 EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
-    if (!webShell().roundOn || isSystemWebKey(event->code, event->altKey)) return EM_FALSE;
+    if (!shell.roundOn || isSystemWebKey(event->code, event->altKey)) return EM_FALSE;
     const int32_t key = virtualKeyOfWebKey(event->code, event->key);
     if (key < 0) return EM_FALSE;
     // Auto-repeats arrive as further presses and are handled like the first.
@@ -158,10 +160,9 @@ EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, vo
 // fixed step in seconds for every frame (0: the clock) and a number of frames
 // after which the round holds still (0: no limit).
 extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, double step, double frameLimit) {
-    WebShell& shell = webShell();
     if (shell.roundOn) return 0;
     GameSettings settings;
-    if (!decodeLaunchCode(code, &settings)) return 0;
+    if (!decodeLaunchCode(game.platform, code, &settings)) return 0;
 
     freshGame();
     pads = Pads();
@@ -186,7 +187,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouch(int key, int down) {
     if (!down)
         game.releaseKey(TouchInput, key);
-    else if (webShell().roundOn)
+    else if (shell.roundOn)
         game.pressKey(TouchInput, key);
 }
 
@@ -197,7 +198,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchReleaseAll() { game.releaseSour
 // The camera button: the next preset after the one shown, 6 wrapping to 1,
 // pressed and let go as its number key would be.
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchCamera() {
-    if (!webShell().roundOn) return;
+    if (!shell.roundOn) return;
     const int key = kKey1 + (game.cameraIndex + 1) % (kKey6 - kKey1 + 1);
     game.pressKey(TouchInput, key);
     game.releaseKey(TouchInput, key);
@@ -206,10 +207,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchCamera() {
 // The page lost its WebGL context: the round stops where it is, without its
 // end screen, and the page offers a fresh start.
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaStop() {
-    if (!webShell().roundOn) return;
+    if (!shell.roundOn) return;
     emscripten_cancel_main_loop();
     releaseKeys();
-    webShell().roundOn = false;
+    shell.roundOn = false;
 }
 
 // What the browser tests read: the frames drawn, the camera, the player's
@@ -222,12 +223,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
     std::snprintf(text, sizeof text,
                   "{\"frames\":%lld,\"camera\":%d,\"x\":%.3f,\"y\":%.3f,\"z\":%.3f,\"gameOver\":%d,\"roundOn\":%d,"
                   "\"held\":%d}",
-                  static_cast<long long>(webShell().frames), game.cameraIndex + 1, player.x, player.y, player.z,
-                  game.gameOver, webShell().roundOn ? 1 : 0, held);
+                  static_cast<long long>(shell.frames), game.cameraIndex + 1, player.x, player.y, player.z,
+                  game.gameOver, shell.roundOn ? 1 : 0, held);
     return text;
 }
 
 int main() {
+    game.usePlatform(platformServices(shell));
     if (!webCreateContext()) return 2;
     initGlState();
     loadTextures(game);

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "core/platform.h"
+
 struct WebShell {
     bool roundOn = false;         // from Play to the end screen's close; keys reach the game
     bool closeRequested = false;  // the end screen asked to close
@@ -19,8 +21,9 @@ struct WebShell {
     int64_t frameLimit = 0;
 };
 
-// The program's one shell record (shell/web/web_platform.cpp).
-WebShell& webShell();
+// The platform services of core/platform.h in the browser, on this shell's
+// record (web_platform.cpp).
+PlatformServices platformServices(WebShell& shell);
 
 // The page's side, in web_library.js.
 extern "C" {

@@ -202,12 +202,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     // mingw-w64's start-up code splits lpCmdLine by its own quoting rules;
     // the launch code is read from the raw command line instead, the way
     // Windows itself hands the tail to a program.
+    const PlatformServices platform = platformServices(shell);
+    game.usePlatform(platform);
+    shell.run.platform = platform;
     std::string tail = windowsCommandTail(GetCommandLineA());
     shell.inWindow = takeWindowOption(&tail);
-    if (!decodeLaunchCode(tail, &launchSettings)) return kExitBadLaunchCode;
+    if (!decodeLaunchCode(platform, tail, &launchSettings)) return kExitBadLaunchCode;
 
     shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
-    bindPlatformServices(shell);
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
     loadXInput();
     // The creation message starts the game; a start that cannot draw refuses

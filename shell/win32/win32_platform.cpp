@@ -1,4 +1,4 @@
-// The platform services on Windows.
+// The platform services of core/platform.h on Windows, for the shell's window.
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -10,34 +10,35 @@
 #include "shell/win32/win32_shell.h"
 
 namespace {
-// The shell whose window the services use, set once at start.
-Win32Shell* boundShell = nullptr;
-}  // namespace
+Win32Shell& shellOf(void* shell) { return *static_cast<Win32Shell*>(shell); }
 
-void bindPlatformServices(Win32Shell& shell) { boundShell = &shell; }
-
-void platformShowError(const char* text) {
+void showError(void*, const char* text) {
     // The texts are Czech: the wide-character box shows them as written.
     MessageBoxW(nullptr, utf16FromUtf8(text).c_str(), L"Chyba", MB_ICONERROR | MB_OK);
 }
 
-void platformPlaySound(const char* fileName) { sndPlaySoundA(fileName, SND_ASYNC); }
+void playSound(void*, const char* fileName) { sndPlaySoundA(fileName, SND_ASYNC); }
 
-int64_t platformCounter() {
+int64_t counter(void*) {
     LARGE_INTEGER count;
     QueryPerformanceCounter(&count);
     return count.QuadPart;
 }
 
-int64_t platformCounterFrequency() {
+int64_t counterFrequency(void*) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     return frequency.QuadPart;
 }
 
-void platformSwapBuffers() { SwapBuffers(boundShell->deviceContext); }
+void swapBuffers(void* shell) { SwapBuffers(shellOf(shell).deviceContext); }
 
-void platformRequestClose() { PostMessageA(boundShell->window, WM_CLOSE, 0, 0); }
+void requestClose(void* shell) { PostMessageA(shellOf(shell).window, WM_CLOSE, 0, 0); }
 
 // Large pages need a privilege a game does not hold.
-void* platformAllocatePixels(size_t byteCount) { return std::malloc(byteCount); }
+void* allocatePixels(void*, size_t byteCount) { return std::malloc(byteCount); }
+}  // namespace
+
+PlatformServices platformServices(Win32Shell& shell) {
+    return {&shell, showError, playSound, counter, counterFrequency, swapBuffers, requestClose, allocatePixels};
+}

@@ -24,9 +24,9 @@ struct Win32Shell {
 
 // --- shell/win32/win32_platform.cpp -------------------------------------------
 
-// The platform services of core/platform.h (swap, close) work on this shell's
-// window from now on.
-void bindPlatformServices(Win32Shell& shell);
+// The platform services of core/platform.h on this shell's window, for the
+// Game and the display policy.
+PlatformServices platformServices(Win32Shell& shell);
 
 // --- shell/win32/win32_display.cpp --------------------------------------------
 

@@ -21,7 +21,7 @@ protected:
     void TearDown() override { freePixels(texture); }
 
     // Loads the bytes as a file; returns loadBmp's result.
-    int load(const Bytes& bytes) { return loadBmp(texture, dir.write("picture.bmp", bytes).c_str()); }
+    int load(const Bytes& bytes) { return loadBmp(headless().services(), texture, dir.write("picture.bmp", bytes).c_str()); }
 
     ScratchDir dir;
     Texture texture;
@@ -65,7 +65,7 @@ TEST_F(BmpReader, FilesBrokenBeforeTheSizesAreKnownLeaveTheRecordAlone) {
 }
 
 TEST_F(BmpReader, MissingFileNamesNoFile) {
-    EXPECT_EQ(loadBmp(texture, (dir.path / "nothing.bmp").string().c_str()), 0);
+    EXPECT_EQ(loadBmp(headless().services(), texture, (dir.path / "nothing.bmp").string().c_str()), 0);
     EXPECT_EQ(headless().errors, Strings{kCannotOpen});
 }
 

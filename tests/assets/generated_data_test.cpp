@@ -24,7 +24,7 @@ struct Loaded {
     Texture texture;
     Loaded(const std::string& name) {
         headless().clear();
-        EXPECT_EQ(loadBmp(texture, (kData / name).string().c_str()), 1) << name;
+        EXPECT_EQ(loadBmp(headless().services(), texture, (kData / name).string().c_str()), 1) << name;
     }
     ~Loaded() { freePixels(texture); }
     const uint8_t* texel(int x, int rowFromBottom) const {

@@ -66,6 +66,7 @@ TEST_F(TextureSet, EachPictureGoesUnderItsNameWithItsParameters) {
     };
     for (const Row& row : rows) dir.write(row.file, solidBmp(8, 4, row.red, 77, 99));
     Game game;
+    game.usePlatform(headless().services());
     {
         WorkingDir here(dir.path);
         EXPECT_EQ(loadTextures(game), 1);
@@ -100,6 +101,7 @@ TEST_F(TextureSet, TheSkysBorderIsItsCornerColourAndTheOthersStayBlack) {
     dir.write("oblaka.bmp", bmpFile(4, 4, 24, sky));
     dir.write("tamrisol.bmp", solidBmp(4, 4, 50, 60, 70));
     Game game;
+    game.usePlatform(headless().services());
     {
         WorkingDir here(dir.path);
         loadTextures(game);
@@ -119,6 +121,7 @@ TEST_F(TextureSet, TheSkysBorderIsItsCornerColourAndTheOthersStayBlack) {
 
 TEST_F(TextureSet, MissingPicturesCostOneBoxEachAndTheGameGoesOn) {
     Game game;
+    game.usePlatform(headless().services());
     {
         WorkingDir here(dir.path);
         EXPECT_EQ(loadTextures(game), 1);
@@ -141,6 +144,7 @@ TEST_F(TextureSet, OrderOfLoadingShowsInTheOrderOfBoxes) {
         dir.write(file, solidBmp(4, 4, 1, 2, 3));
     dir.write("oblaka.bmp", Bytes{'M', 'B', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     Game game;
+    game.usePlatform(headless().services());
     {
         WorkingDir here(dir.path);
         loadTextures(game);
@@ -163,7 +167,7 @@ TEST_F(TextureSet, BuffersShorterThanWhatOpenGlReadsGetNoImage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Texture texture;
-        loadBmp(texture, dir.write("x.bmp", c.file).c_str());
+        loadBmp(headless().services(), texture, dir.write("x.bmp", c.file).c_str());
         upload(texture, name, GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, GL_MODULATE);
         EXPECT_EQ(texture.getGlName(), name);
         EXPECT_EQ(parameter(name, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
@@ -174,7 +178,7 @@ TEST_F(TextureSet, BuffersShorterThanWhatOpenGlReadsGetNoImage) {
     }
     // A 32-bit picture holds more than OpenGL reads: it gets its (garbled) image.
     Texture wide;
-    loadBmp(wide, dir.write("x.bmp", bmpFile(4, 4, 32, Bytes(64, 0x55))).c_str());
+    loadBmp(headless().services(), wide, dir.write("x.bmp", bmpFile(4, 4, 32, Bytes(64, 0x55))).c_str());
     upload(wide, name, GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, GL_MODULATE);
     EXPECT_EQ(levelWidth(name), 4);
     freePixels(wide);
@@ -182,7 +186,7 @@ TEST_F(TextureSet, BuffersShorterThanWhatOpenGlReadsGetNoImage) {
 
 TEST_F(TextureSet, MipmapFiltersBuildEveryLevel) {
     Texture texture;
-    ASSERT_EQ(loadBmp(texture, dir.write("m.bmp", solidBmp(8, 8, 200, 100, 50)).c_str()), 1);
+    ASSERT_EQ(loadBmp(headless().services(), texture, dir.write("m.bmp", solidBmp(8, 8, 200, 100, 50)).c_str()), 1);
     upload(texture, 7, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, GL_MODULATE);
     EXPECT_EQ(levelWidth(7, 0), 8);
     EXPECT_EQ(levelWidth(7, 3), 1);

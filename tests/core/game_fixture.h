@@ -12,6 +12,7 @@ protected:
     GameTest() {
         headless().clear();
         headless().counter = 0;
+        game.usePlatform(headless().services());
         game.restartFrameClock();
     }
 

@@ -155,6 +155,7 @@ TEST_F(EndScreen, EachGameCountsItsOwnTime) {
     EXPECT_EQ(countAfter(game, 2), 1);
     Game next;
     EXPECT_EQ(next.endScreenTime, 0);
+    next.usePlatform(headless().services());
     next.restartFrameClock();
     next.gameOver = 1;
     next.onKeyDown(kKeyReturn);

@@ -15,7 +15,7 @@ Decoded decode(const std::string& tail) {
     headless().clear();
     Decoded d{};
     d.settings.resolutionIndex = -7;  // to see whether a refusal writes anything
-    d.result = decodeLaunchCode(tail, &d.settings);
+    d.result = decodeLaunchCode(headless().services(), tail, &d.settings);
     d.errors = headless().errors;
     return d;
 }

@@ -121,6 +121,7 @@ TEST_F(RoundSetup, DrawsZYXPerBubbleThenOneValuePerBottle) {
 
 TEST_F(RoundSetup, SameSeedSameLayout) {
     Game other;
+    other.usePlatform(headless().services());
     seedRandom(777);
     game.setupRound(16, 30);
     seedRandom(777);

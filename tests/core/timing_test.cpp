@@ -43,6 +43,7 @@ TEST(GameFrameClock, EveryCountAfterTheRestartBelongsToOneFrame) {
     headless().counter = 0;
     headless().countsPerRead = 1000000;  // a millisecond a read
     Game game;
+    game.usePlatform(headless().services());
     const int64_t start = headless().counter;
     game.restartFrameClock();
     double total = 0;

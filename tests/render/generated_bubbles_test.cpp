@@ -33,6 +33,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(gl.open(kWidth, kHeight));
         headless().clear();
+        game->usePlatform(headless().services());
         initGlState();
         const std::filesystem::path here = std::filesystem::current_path();
         std::filesystem::current_path(KORVADA_DATA_DIR);  // the game reads its pictures by bare name

@@ -48,6 +48,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(gl.open(kWidth, kHeight));
         headless().clear();
+        game->usePlatform(headless().services());
         initGlState();
         uploadPictures();
         setupView(kWidth, kHeight);

@@ -10,6 +10,7 @@
 
 #include "core/game.h"
 #include "core/keys.h"
+#include "shell/headless/headless_platform.h"
 #include "shell/sdl/sdl_shell.h"
 #include "tests/shell/recording_steps.h"
 
@@ -17,7 +18,9 @@ namespace {
 class SdlPads : public ::testing::Test {
 protected:
     void SetUp() override {
+        game.usePlatform(headless().services());
         shell.run.steps = display.steps();
+        shell.run.platform = headless().services();
         openPads();
     }
     void TearDown() override {
@@ -242,6 +245,7 @@ TEST(SdlPadMappings, ThePlayersOwnFileMakesAStickAController) {
 
     openPads();
     Game game;
+    game.usePlatform(headless().services());
     SdlShell shell;
     SDL_Joystick* stick = SDL_JoystickOpen(index);
     SDL_Event event;

@@ -72,7 +72,11 @@ protected:
     }
     void send(const SDL_Event& event) { handleEvent(game, shell, event); }
 
-    SdlEvents() { shell.run.steps = display.steps(); }
+    SdlEvents() {
+        game.usePlatform(headless().services());
+        shell.run.steps = display.steps();
+        shell.run.platform = headless().services();
+    }
 
     Game game;
     SdlShell shell;

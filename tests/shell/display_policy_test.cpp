@@ -22,6 +22,7 @@ protected:
     void SetUp() override {
         headless().clear();
         run.steps = steps.steps();
+        run.platform = headless().services();
     }
     RecordingSteps steps;
     DisplayRun run;
