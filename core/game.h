@@ -57,7 +57,7 @@ enum SoundCue : int32_t { PlayerKnock = 1, Knock = 2, Plop = 3 };
 struct Game {
     int32_t quitRequested = 0;
     Texture textures[kSceneTextureCount];  // by SceneTexture
-    int32_t keyDown[kKeyCount] = {};       // 1 while any input source holds the key
+    int32_t keyDown[kKeyCount] = {};       // 1 while any input source holds the key (core/input.h)
     uint8_t sourceKeyDown[kInputSourceCount][kKeyCount] = {};  // each source's own held keys
     int32_t cameraIndex = 0;
     CameraPreset cameraPresets[kCameraPresetCount] = {};
@@ -86,11 +86,9 @@ struct Game {
     void restartFrameClock();
     float frameSeconds();
 
-    // core/input.cpp: the key table, fed by every input source.
-    void pressKey(InputSource source, int32_t virtualKey);
-    void releaseKey(InputSource source, int32_t virtualKey);
-    void releaseSource(InputSource source);
-    // The keyboard's press and release; both return 1 (a key press asks for a repaint).
+    // core/input.cpp: the keyboard's press and release, through its own
+    // source; both return 1 (a key press asks for a repaint). Every other
+    // operation on the key table is core/input.h's.
     int32_t onKeyDown(int32_t virtualKey);
     int32_t onKeyUp(int32_t virtualKey);
 

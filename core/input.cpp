@@ -6,36 +6,49 @@ namespace {
 bool inKeyTable(int32_t virtualKey) { return virtualKey >= 0 && virtualKey < kKeyCount; }
 }  // namespace
 
-void Game::pressKey(InputSource source, int32_t virtualKey) {
+void pressKey(Game& game, InputSource source, int32_t virtualKey) {
     if (!inKeyTable(virtualKey)) return;
-    sourceKeyDown[source][virtualKey] = 1;
-    keyDown[virtualKey] = 1;
+    game.sourceKeyDown[source][virtualKey] = 1;
+    game.keyDown[virtualKey] = 1;
     if (virtualKey >= kKey1 && virtualKey <= kKey6) {
-        cameraIndex = virtualKey - kKey1;
+        game.cameraIndex = virtualKey - kKey1;
         return;
     }
-    if (virtualKey == kKeyEscape) gameOver = 1;
+    if (virtualKey == kKeyEscape) game.gameOver = 1;
 }
 
-void Game::releaseKey(InputSource source, int32_t virtualKey) {
+void releaseKey(Game& game, InputSource source, int32_t virtualKey) {
     if (!inKeyTable(virtualKey)) return;
-    sourceKeyDown[source][virtualKey] = 0;
+    game.sourceKeyDown[source][virtualKey] = 0;
     int32_t held = 0;
-    for (const auto& keys : sourceKeyDown) held |= keys[virtualKey];
-    keyDown[virtualKey] = held;
+    for (const auto& keys : game.sourceKeyDown) held |= keys[virtualKey];
+    game.keyDown[virtualKey] = held;
 }
 
-void Game::releaseSource(InputSource source) {
+void releaseSource(Game& game, InputSource source) {
     for (int32_t key = 0; key < kKeyCount; ++key)
-        if (sourceKeyDown[source][key]) releaseKey(source, key);
+        if (game.sourceKeyDown[source][key]) releaseKey(game, source, key);
+}
+
+void releaseAllKeys(Game& game) {
+    for (int32_t source = 0; source < kInputSourceCount; ++source)
+        releaseSource(game, static_cast<InputSource>(source));
+}
+
+// The camera key pressed and let go at once: the keyboard's own way of
+// choosing the preset, so the end screen and the key table see nothing new.
+void stepCamera(Game& game, InputSource source, int32_t step) {
+    const int32_t key = kKey1 + (game.cameraIndex + step % kCameraPresetCount + kCameraPresetCount) % kCameraPresetCount;
+    pressKey(game, source, key);
+    releaseKey(game, source, key);
 }
 
 int32_t Game::onKeyDown(int32_t virtualKey) {
-    pressKey(KeyboardInput, virtualKey);
+    pressKey(*this, KeyboardInput, virtualKey);
     return 1;
 }
 
 int32_t Game::onKeyUp(int32_t virtualKey) {
-    releaseKey(KeyboardInput, virtualKey);
+    releaseKey(*this, KeyboardInput, virtualKey);
     return 1;
 }

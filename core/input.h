@@ -5,17 +5,33 @@
 // the keys they stand for), and the Game's key table, which the simulation
 // and the end screen read, holds the keys that any of them holds. So letting
 // go of a pad direction leaves an arrow still held on the keyboard held, and
-// a device that goes away (a pad unplugged, a page that lost the focus)
+// a device that goes away (a pad unplugged, a finger lost to the page)
 // releases what it held and nothing else.
 //
-// The operations are the Game's (core/input.cpp):
-//   pressKey(source, key)   the source holds the key; the camera keys '1'..'6'
-//                           choose the view and Esc ends the round, from any source
-//   releaseKey(source, key) the source lets go; the key stays held while
-//                           another source holds it
-//   releaseSource(source)   the source lets go of everything it held
-// Codes outside the key table are ignored.
+// The operations on the Game's key table (core/input.cpp):
+//   pressKey(game, source, key)    the source holds the key; the camera keys
+//                                  '1'..'6' choose the view and Esc ends the
+//                                  round, from any source
+//   releaseKey(game, source, key)  the source lets go; the key stays held while
+//                                  another source holds it
+//   releaseSource(game, source)    the source lets go of everything it held
+//   releaseAllKeys(game)           every source lets go: every shell calls it
+//                                  when its window or page loses the focus,
+//                                  since the key-ups then go elsewhere
+//   stepCamera(game, source, step) the preset `step` places on from the one
+//                                  shown, round from 6 to 1, as its number key
+//                                  pressed and let go
+// Codes outside the key table are ignored. The keyboard's own handlers, the
+// Game's onKeyDown and onKeyUp, press and release through KeyboardInput.
 
 #include <cstdint>
 
+struct Game;
+
 enum InputSource : int32_t { KeyboardInput, PadInput, TouchInput, kInputSourceCount };
+
+void pressKey(Game& game, InputSource source, int32_t virtualKey);
+void releaseKey(Game& game, InputSource source, int32_t virtualKey);
+void releaseSource(Game& game, InputSource source);
+void releaseAllKeys(Game& game);
+void stepCamera(Game& game, InputSource source, int32_t step);

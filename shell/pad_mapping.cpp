@@ -19,34 +19,27 @@ uint32_t keysHeld(const PadState& pad) {
         if (held[i]) bits |= 1u << i;
     return bits;
 }
-
-// A camera key pressed and let go at once: the keyboard's own way of
-// choosing the preset, so the end screen and the key table see nothing new.
-void stepCamera(Game& game, int step) {
-    const int32_t key = kKey1 + (game.cameraIndex + step + kCameraPresetCount) % kCameraPresetCount;
-    game.pressKey(PadInput, key);
-    game.releaseKey(PadInput, key);
-}
 }  // namespace
 
 void updatePad(Game& game, Pads& pads, int slot, const PadState& now) {
     if (slot < 0 || slot >= kPadSlots) return;
     const PadState before = pads.slots[slot];
     pads.slots[slot] = now;
-    if (now.leftShoulder && !before.leftShoulder) stepCamera(game, -1);
-    if (now.rightShoulder && !before.rightShoulder) stepCamera(game, 1);
+    if (now.leftShoulder && !before.leftShoulder) stepCamera(game, PadInput, -1);
+    if (now.rightShoulder && !before.rightShoulder) stepCamera(game, PadInput, 1);
 
+    // Against what the pads' source holds now, which a lost focus may have
+    // let go of since the last update.
     uint32_t held = 0;
     for (const PadState& pad : pads.slots) held |= keysHeld(pad);
     for (int i = 0; i < kPadKeyCount; ++i) {
-        const uint32_t bit = 1u << i;
-        if ((held & bit) == (pads.held & bit)) continue;
-        if (held & bit)
-            game.pressKey(PadInput, kPadKeys[i]);
+        const bool holds = (held & 1u << i) != 0;
+        if (holds == (game.sourceKeyDown[PadInput][kPadKeys[i]] != 0)) continue;
+        if (holds)
+            pressKey(game, PadInput, kPadKeys[i]);
         else
-            game.releaseKey(PadInput, kPadKeys[i]);
+            releaseKey(game, PadInput, kPadKeys[i]);
     }
-    pads.held = held;
 }
 
 void losePad(Game& game, Pads& pads, int slot) { updatePad(game, pads, slot, PadState()); }

@@ -32,17 +32,18 @@ constexpr int kPadSlots = 8;
 
 struct Pads {
     PadState slots[kPadSlots];  // a slot without a pad rests
-    uint32_t held = 0;          // the keys all pads together hold, one bit each
 };
 
 // A pad's new state: the keys all pads hold together are pressed or released
-// as they change, so that one pad letting go of an arrow another still holds
-// releases nothing; a shoulder pressed down steps the camera.
+// where the pads' input source differs, so that one pad letting go of an
+// arrow another still holds releases nothing, and a key a lost focus let go
+// of is pressed again while a pad holds it; a shoulder pressed down steps
+// the camera.
 void updatePad(Game& game, Pads& pads, int slot, const PadState& now);
 
 // A pad gone (unplugged, or the game no longer sees it): whatever it held is
 // let go, unless another pad holds it too.
 void losePad(Game& game, Pads& pads, int slot);
 
-// Every pad let go, as when the game loses the focus.
+// Every pad gone at once.
 void loseAllPads(Game& game, Pads& pads);

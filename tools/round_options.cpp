@@ -102,9 +102,9 @@ void layOutRound(Game& game, const RoundOptions& options) {
 }
 
 void playStep(Game& game, const RoundOptions& options, long long step) {
-    for (int key : {kKeyLeft, kKeyRight, kKeyUp, kKeyDown}) game.releaseKey(KeyboardInput, key);
+    for (int key : {kKeyLeft, kKeyRight, kKeyUp, kKeyDown}) releaseKey(game, KeyboardInput, key);
     for (const KeySpan& span : options.keys)
-        if (step >= span.first && step <= span.last) game.pressKey(KeyboardInput, span.key);
+        if (step >= span.first && step <= span.last) pressKey(game, KeyboardInput, span.key);
     headless().advance(options.dt);
     game.stepSimulation();
 }

@@ -37,7 +37,7 @@ void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
         // screen on Wayland) holds the round still.
         case SDL_WINDOWEVENT_FOCUS_LOST:
             shell.held = shell.inWindow || onWayland();
-            padsLoseFocus(game, shell);
+            releaseAllKeys(game);
             onDeactivated(shell.run, game.quitRequested);
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:

@@ -141,8 +141,6 @@ void handlePadEvent(Game& game, SdlShell& shell, const SDL_Event& event) {
     }
 }
 
-void padsLoseFocus(Game& game, SdlShell& shell) { loseAllPads(game, shell.pads); }
-
 void padsGainFocus(Game& game, SdlShell& shell) {
     for (int slot = 0; slot < kPadSlots; ++slot)
         if (shell.padDevices[slot].id >= 0) updatePad(game, shell.pads, slot, stateOf(shell.padDevices[slot]));

@@ -113,9 +113,8 @@ std::string padMappingsFile();
 // Device and pad events: pads come and go, their state goes to the game.
 void handlePadEvent(Game& game, SdlShell& shell, const SDL_Event& event);
 
-// The focus gone, every pad lets go (SDL sends no pad events to a window
-// without the focus); back, each pad is read again.
-void padsLoseFocus(Game& game, SdlShell& shell);
+// The focus back, each pad is read again: the keys went with the focus, and
+// SDL sends no pad events to a window without it.
 void padsGainFocus(Game& game, SdlShell& shell);
 
 // Every open pad closed, whatever it held let go.

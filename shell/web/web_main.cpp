@@ -57,9 +57,6 @@ void freshGame() {
     game.usePlatform(platform);
 }
 
-// Keys held when the page loses the focus would never come up.
-void releaseKeys() { game.releaseSource(KeyboardInput); }
-
 // The browser's pads, in the order of its list.
 Pads pads;
 
@@ -104,7 +101,7 @@ void readPads() {
 
 void endRound() {
     emscripten_cancel_main_loop();
-    releaseKeys();
+    releaseAllKeys(game);
     shell.roundOn = false;
     webRoundEnded();
 }
@@ -135,7 +132,7 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
 }
 
 EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void*) {
-    releaseKeys();
+    releaseAllKeys(game);
     return EM_FALSE;
 }
 
@@ -186,22 +183,19 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
 // Between rounds the game takes no new key; letting go is always safe.
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouch(int key, int down) {
     if (!down)
-        game.releaseKey(TouchInput, key);
+        releaseKey(game, TouchInput, key);
     else if (shell.roundOn)
-        game.pressKey(TouchInput, key);
+        pressKey(game, TouchInput, key);
 }
 
 // A finger lost to the page (a cancelled touch, the page hidden) lets go of
 // everything touch held.
-extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchReleaseAll() { game.releaseSource(TouchInput); }
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchReleaseAll() { releaseSource(game, TouchInput); }
 
 // The camera button: the next preset after the one shown, 6 wrapping to 1,
 // pressed and let go as its number key would be.
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchCamera() {
-    if (!shell.roundOn) return;
-    const int key = kKey1 + (game.cameraIndex + 1) % (kKey6 - kKey1 + 1);
-    game.pressKey(TouchInput, key);
-    game.releaseKey(TouchInput, key);
+    if (shell.roundOn) stepCamera(game, TouchInput, 1);
 }
 
 // The page lost its WebGL context: the round stops where it is, without its
@@ -209,7 +203,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchCamera() {
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaStop() {
     if (!shell.roundOn) return;
     emscripten_cancel_main_loop();
-    releaseKeys();
+    releaseAllKeys(game);
     shell.roundOn = false;
 }
 

@@ -93,8 +93,9 @@ void onActivate(HWND window, WPARAM wParam) {
         // goes down to the taskbar. Windows may paint a window it restores
         // before activating it; that paint must not play the time away.
         // The window closing at the end of the game is deactivated too; it
-        // must not flash down to the taskbar on its way out.
-        releasePads(game);
+        // must not flash down to the taskbar on its way out. Every key lets
+        // go: its key-up would go to the window that has the focus now.
+        releaseAllKeys(game);
         shell.held = true;
         onDeactivated(shell.run, game.quitRequested);
         break;

@@ -54,5 +54,3 @@ void pollPads(Game& game) {
             losePad(game, pads, static_cast<int>(index));
     }
 }
-
-void releasePads(Game& game) { loseAllPads(game, pads); }

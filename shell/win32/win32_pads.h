@@ -8,6 +8,3 @@ void loadXInput();
 
 // Once a frame while the window is active: each pad's state to the game.
 void pollPads(Game& game);
-
-// The window inactive: every pad lets go, as the keyboard's keys do.
-void releasePads(Game& game);

@@ -63,53 +63,74 @@ TEST_F(KeyTable, CodesOutsideTheTableAreIgnored) {
     EXPECT_EQ(game.onKeyDown(-1), 1);
     EXPECT_EQ(game.onKeyDown(kKeyCount), 1);
     game.onKeyUp(100000);
-    game.pressKey(PadInput, -5);
-    game.releaseKey(TouchInput, kKeyCount);
+    pressKey(game, PadInput, -5);
+    releaseKey(game, TouchInput, kKeyCount);
     for (int key = 0; key < kKeyCount; ++key) EXPECT_EQ(game.keyDown[key], 0);
 }
 
 TEST_F(KeyTable, AKeyStaysHeldWhileAnySourceHoldsIt) {
     game.onKeyDown(kKeyLeft);
-    game.pressKey(PadInput, kKeyLeft);
-    game.releaseKey(PadInput, kKeyLeft);
+    pressKey(game, PadInput, kKeyLeft);
+    releaseKey(game, PadInput, kKeyLeft);
     EXPECT_EQ(game.keyDown[kKeyLeft], 1) << "letting go of the pad cancelled the arrow still held";
     game.onKeyUp(kKeyLeft);
     EXPECT_EQ(game.keyDown[kKeyLeft], 0);
 
-    game.pressKey(TouchInput, kKeyUp);
+    pressKey(game, TouchInput, kKeyUp);
     game.onKeyDown(kKeyUp);
     game.onKeyUp(kKeyUp);
     EXPECT_EQ(game.keyDown[kKeyUp], 1) << "the keyboard let go of what touch still holds";
-    game.releaseKey(TouchInput, kKeyUp);
+    releaseKey(game, TouchInput, kKeyUp);
     EXPECT_EQ(game.keyDown[kKeyUp], 0);
 }
 
 TEST_F(KeyTable, ALostSourceReleasesWhatItHeldAndNothingElse) {
-    game.pressKey(PadInput, kKeyLeft);
-    game.pressKey(PadInput, kKeySpace);
+    pressKey(game, PadInput, kKeyLeft);
+    pressKey(game, PadInput, kKeySpace);
     game.onKeyDown(kKeySpace);
     game.onKeyDown(kKeyRight);
-    game.pressKey(TouchInput, kKeyDown);
-    game.releaseSource(PadInput);
+    pressKey(game, TouchInput, kKeyDown);
+    releaseSource(game, PadInput);
     EXPECT_EQ(game.keyDown[kKeyLeft], 0);
     EXPECT_EQ(game.keyDown[kKeySpace], 1);
     EXPECT_EQ(game.keyDown[kKeyRight], 1);
     EXPECT_EQ(game.keyDown[kKeyDown], 1);
-    game.releaseSource(KeyboardInput);
-    game.releaseSource(TouchInput);
+    releaseSource(game, KeyboardInput);
+    releaseSource(game, TouchInput);
     for (int key = 0; key < kKeyCount; ++key) EXPECT_EQ(game.keyDown[key], 0) << key;
+}
+
+// A lost focus lets go of every source: a key a source held before it, let
+// go by another since, is not held.
+TEST_F(KeyTable, ReleasingAllLetsEverySourceGo) {
+    for (InputSource source : {KeyboardInput, PadInput, TouchInput}) pressKey(game, source, kKeyRight);
+    pressKey(game, PadInput, kKeyReturn);
+    releaseAllKeys(game);
+    for (int key = 0; key < kKeyCount; ++key) EXPECT_EQ(game.keyDown[key], 0) << key;
+    game.onKeyDown(kKeyRight);
+    game.onKeyUp(kKeyRight);
+    EXPECT_EQ(game.keyDown[kKeyRight], 0) << "another source still held it";
 }
 
 TEST_F(KeyTable, EscapeAndTheCameraKeysWorkFromEverySource) {
     for (InputSource source : {KeyboardInput, PadInput, TouchInput}) {
         SCOPED_TRACE(source);
         Game fresh;
-        fresh.pressKey(source, kKey1 + 3);
+        pressKey(fresh, source, kKey1 + 3);
         EXPECT_EQ(fresh.cameraIndex, 3);
         EXPECT_EQ(fresh.gameOver, 0);
-        fresh.pressKey(source, kKeyEscape);
+        pressKey(fresh, source, kKeyEscape);
         EXPECT_EQ(fresh.gameOver, 1);
         EXPECT_EQ(fresh.keyDown[kKeyEscape], 1);
+        // The next and previous camera, round from 6 to 1 and back, hold no key.
+        stepCamera(fresh, source, -1);
+        EXPECT_EQ(fresh.cameraIndex, 2);
+        pressKey(fresh, source, kKey1);
+        stepCamera(fresh, source, -1);
+        EXPECT_EQ(fresh.cameraIndex, 5);
+        stepCamera(fresh, source, 1);
+        EXPECT_EQ(fresh.cameraIndex, 0);
+        EXPECT_EQ(fresh.keyDown[kKey6] + fresh.keyDown[kKey1 + 2], 0);
     }
 }
 
@@ -139,12 +160,12 @@ TEST_F(EndScreen, ClosesOnlyPastTheDelayWithAnExitKeyHeld) {
         headless().clear();
         game.quitRequested = 0;
         game.endScreenTime = kEndScreenDelay;
-        game.pressKey(PadInput, key);
+        pressKey(game, PadInput, key);
         EXPECT_EQ(countAfter(game, 0), 0) << "exactly the delay is not past it";
         EXPECT_EQ(countAfter(game, 0.001), 1);
         EXPECT_EQ(game.quitRequested, 1);
         EXPECT_EQ(countAfter(game, 0.001), 2) << "every further frame asks again";
-        game.releaseKey(PadInput, key);
+        releaseKey(game, PadInput, key);
     }
 }
 
