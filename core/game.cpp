@@ -1,7 +1,5 @@
 #include "core/game.h"
 
-#include <ctime>
-
 #include "core/random.h"
 
 namespace {
@@ -18,7 +16,7 @@ constexpr CameraPreset kCameraPresets[kCameraPresetCount] = {
 
 Game::Game() {
     gameOver = 0;
-    seedRandom(static_cast<uint32_t>(std::time(nullptr)));
+    seedRandom(timeSeed());
     for (int i = 0; i < kCameraPresetCount; ++i) cameraPresets[i] = kCameraPresets[i];
     cameraIndex = 0;
     bottleCount = 0;

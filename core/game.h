@@ -92,7 +92,14 @@ struct Game {
     int32_t onKeyDown(int32_t virtualKey);
     int32_t onKeyUp(int32_t virtualKey);
 
-    // core/round.cpp
+    // core/round.cpp: a round from its start, as a new Game would play it
+    // with these settings: every key let go, the first camera, no end screen,
+    // the generator seeded with `seed` (timeSeed() for a round nobody chose
+    // one for), then the settings' bottles and 30 bubbles laid out. The
+    // pictures, the platform and the clock's frequency stay: one run can play
+    // round after round.
+    void startRound(const GameSettings& newSettings, uint32_t seed);
+    // Lays out the bottles and bubbles and restarts the frame clock.
     void setupRound(int32_t bottleCount, int32_t bubbleCount);
 
     // The frame's update. A play frame runs the step before it is drawn; an

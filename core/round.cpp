@@ -8,6 +8,19 @@ namespace {
 double randomPart(double range) { return static_cast<double>(nextRandom()) * kRandomFraction * range; }
 }  // namespace
 
+void Game::startRound(const GameSettings& newSettings, uint32_t seed) {
+    releaseAllKeys(*this);
+    cameraIndex = 0;
+    gameOver = 0;
+    quitRequested = 0;
+    endScreenTime = 0;
+    for (Bottle& bottle : bottles) bottle = Bottle();
+    for (Bubble& bubble : bubbles) bubble = Bubble();
+    settings = newSettings;
+    seedRandom(seed);
+    setupRound(bottlesToLay(settings), kRoundBubbles);
+}
+
 void Game::setupRound(int32_t newBottleCount, int32_t newBubbleCount) {
     // Bubbles hang in a column 30 wide around the centre, from the ground up
     // to 340 below the start height. Values come z, y, x.

@@ -4,10 +4,9 @@
 #include "core/game.h"
 #include "render/scene.h"
 
-void startRound(Game& game) {
+void prepareRun(Game& game) {
     initGlState();
     loadTextures(game);
-    game.setupRound(bottlesToLay(game.settings), kRoundBubbles);
 }
 
 void paintFrame(Game& game) {

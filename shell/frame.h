@@ -5,10 +5,11 @@
 
 struct Game;
 
-// The shared end of every desktop shell's start, with the context current:
-// OpenGL state, the pictures, and the round with the settings' bottles and
-// 30 bubbles.
-void startRound(Game& game);
+// The run's preparation, once its OpenGL context is current: OpenGL's state
+// and the pictures. Each round then starts with the Game's startRound, as
+// often as the run plays one; a new context (the window made anew) needs
+// this again, the round going on as it stood.
+void prepareRun(Game& game);
 
 // One frame and its swap. While the round is on: one simulation step, then
 // the play scene as the step left it (also when the step ended the round;

@@ -7,7 +7,7 @@
 
 #include "assets/texture.h"
 #include "core/game.h"
-#include "core/platform.h"
+#include "core/random.h"
 #include "render/scene.h"
 #include "shell/display_policy.h"
 #include "shell/frame.h"
@@ -233,7 +233,6 @@ DisplaySteps windowSteps(SdlShell& shell) {
 }
 
 StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings) {
-    game.settings = settings;
     const Resolution size = resolutionOf(settings);
     shell.gameMode = SDL_DisplayMode{};
     shell.gameMode.w = size.width;
@@ -250,7 +249,8 @@ StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings)
     }
     waitForRefresh();
     enterGameMode(shell.run);
-    startRound(game);
+    prepareRun(game);
+    game.startRound(settings, timeSeed());
     return StartResult::Started;
 }
 

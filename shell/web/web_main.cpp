@@ -28,7 +28,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "assets/texture.h"
 #include "core/game.h"
 #include "core/random.h"
 #include "render/scene.h"
@@ -42,20 +41,6 @@ namespace {
 // shell's own.
 Game game;
 WebShell shell;
-
-// A page does not exit: a new round needs what a new run would have, a Game
-// as constructed before main() (key table, camera, frame clock, a seed from
-// the time, no end-screen time), with the pictures it already has.
-void freshGame() {
-    Texture textures[kSceneTextureCount];
-    for (int i = 0; i < kSceneTextureCount; ++i) textures[i] = game.textures[i];
-    const Texture font = game.fontTexture;
-    const PlatformServices platform = game.platform;
-    game = Game();
-    for (int i = 0; i < kSceneTextureCount; ++i) game.textures[i] = textures[i];
-    game.fontTexture = font;
-    game.usePlatform(platform);
-}
 
 // The browser's pads, in the order of its list.
 Pads pads;
@@ -161,14 +146,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
     GameSettings settings;
     if (!decodeLaunchCode(game.platform, code, &settings)) return 0;
 
-    freshGame();
+    // A page does not exit: each round starts as a new run's would, on the
+    // pictures the page already has.
     pads = Pads();
-    game.settings = settings;
     shell = WebShell();
     shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;
     shell.frameLimit = frameLimit > 0 ? static_cast<int64_t>(frameLimit) : 0;
-    if (seed >= 0) seedRandom(static_cast<uint32_t>(seed));
-    game.setupRound(bottlesToLay(settings), kRoundBubbles);
+    game.startRound(settings, seed >= 0 ? static_cast<uint32_t>(seed) : timeSeed());
 
     const Resolution size = resolutionOf(settings);
     emscripten_set_canvas_element_size("#canvas", size.width, size.height);
@@ -225,8 +209,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
 int main() {
     game.usePlatform(platformServices(shell));
     if (!webCreateContext()) return 2;
-    initGlState();
-    loadTextures(game);
+    prepareRun(game);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKey);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKey);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onBlur);

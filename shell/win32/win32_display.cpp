@@ -9,6 +9,7 @@
 #include "shell/win32/win32_shell.h"
 
 #include "assets/texture.h"
+#include "core/random.h"
 #include "render/scene.h"
 #include "shell/frame.h"
 
@@ -115,7 +116,6 @@ void sizeView(const Win32Shell& shell, int width, int height) {
 }
 
 int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& settings) {
-    game.settings = settings;
     shell.window = window;
     shell.deviceContext = GetDC(window);
     if (!selectPixelFormat(shell, settings)) return 0;
@@ -131,7 +131,8 @@ int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& se
     shell.gameWidth = resolution.width;
     shell.gameHeight = resolution.height;
     enterGameMode(shell.run);
-    startRound(game);
+    prepareRun(game);
+    game.startRound(settings, timeSeed());
     return 1;
 }
 

@@ -1,3 +1,4 @@
+#include <cstring>
 #include <set>
 
 #include "core/random.h"
@@ -132,6 +133,51 @@ TEST_F(RoundSetup, SameSeedSameLayout) {
         EXPECT_EQ(game.bubbles[k].z, other.bubbles[k].z);
     }
     for (int i = 0; i < 16; ++i) EXPECT_EQ(game.bottles[i].textureIndex, other.bottles[i].textureIndex);
+}
+
+// A second round of the same run (the browser's next one) is the round a new
+// Game plays with the same settings and seed, whatever the first left behind.
+TEST_F(RoundSetup, ANewRoundIsTheRoundANewGamePlays) {
+    GameSettings first;
+    first.bottleCount = 20;
+    first.sound = 1;
+    game.startRound(first, 3);
+    pressKey(game, PadInput, kKeyRight);
+    pressKey(game, TouchInput, kKeyDown);
+    game.onKeyDown(kKey1 + 3);
+    for (int i = 0; i < 2000; ++i) step(0.016f);
+    game.onKeyDown(kKeyEscape);
+    game.onKeyDown(kKeySpace);
+    step(0.016f);
+    for (int i = 0; i < 200; ++i) {
+        headless().advance(0.016);
+        game.countEndScreenTime();
+    }
+    ASSERT_EQ(game.quitRequested, 1);
+
+    GameSettings second;
+    second.resolutionIndex = 3;
+    second.blending = 1;
+    second.bottleCount = 7;
+    game.startRound(second, 99);
+    Game fresh;
+    fresh.usePlatform(headless().services());
+    fresh.startRound(second, 99);
+
+    EXPECT_EQ(std::memcmp(game.keyDown, fresh.keyDown, sizeof game.keyDown), 0);
+    EXPECT_EQ(std::memcmp(game.sourceKeyDown, fresh.sourceKeyDown, sizeof game.sourceKeyDown), 0);
+    EXPECT_EQ(game.cameraIndex, 0);
+    EXPECT_EQ(game.gameOver, 0);
+    EXPECT_EQ(game.quitRequested, 0);
+    EXPECT_EQ(game.endScreenTime, 0);
+    EXPECT_EQ(game.settings.resolutionIndex, 3);
+    EXPECT_EQ(game.settings.blending, 1);
+    EXPECT_EQ(game.settings.sound, 0);
+    EXPECT_EQ(game.bottleCount, 7);
+    EXPECT_EQ(game.bubbleCount, kRoundBubbles);
+    EXPECT_EQ(std::memcmp(game.bottles, fresh.bottles, sizeof game.bottles), 0);
+    EXPECT_EQ(std::memcmp(game.bubbles, fresh.bubbles, sizeof game.bubbles), 0);
+    EXPECT_EQ(game.frameClock.lastCount, fresh.frameClock.lastCount);
 }
 
 TEST_F(RoundSetup, RestartsTheFrameClock) {
