@@ -1,9 +1,9 @@
 // Window-system events to the game's operations. Keys and pads write the key
 // table, size changes reset the view, focus moves the display between the
-// game's mode and the desktop's; the mouse does nothing.
+// game's mode and the desktop's, and a lost focus lets go of every key; the
+// mouse does nothing.
 
 #include "core/game.h"
-#include "render/scene.h"
 #include "shell/sdl/sdl_shell.h"
 
 namespace {

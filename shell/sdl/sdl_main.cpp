@@ -30,8 +30,11 @@
 //   the arrows do; Alt chords and F10 reach nothing, as on Windows (sdl_keys.cpp);
 // - gamepads: SDL's game controllers, plugged in at any time, and joysticks
 //   no mapping knows by their first stick and hat (sdl_pads.cpp);
+// - a lost focus lets go of every key and pad; back, the pads are read again
+//   (sdl_events.cpp);
 // - error boxes, their text on stderr as well; a termination signal ends the
-//   game as a close does, so that the desktop gets its mode back.
+//   game as a close does, so that the desktop gets its mode back
+//   (sdl_platform.cpp);
 // - the switch counts only when the screen shows it: under X11 once the
 //   window manager's answer has stood, with the window over the display in
 //   the game's mode and a drawable of the game's size; under SDL's wayland

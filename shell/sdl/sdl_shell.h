@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct SdlShell {
     SDL_DisplayMode gameMode = {};     // size and format, built once; every activation asks for it again
     SDL_AudioDeviceID audioDevice = 0;  // 0: no sound, silently
     SDL_AudioSpec audioSpec = {};       // what the device plays
+    // Each cue file's samples in the device's format, read on first use; the
+    // seven files are small.
+    std::map<std::string, std::vector<uint8_t>> cues;
     bool videoReady = false;            // message boxes are worth trying
     bool closeRequested = false;        // the game asked for its normal end
     bool inWindow = false;              // --window: an ordinary window, the display's mode untouched

@@ -2,19 +2,8 @@
 // playing, as the game expects of its sound service; failures are silent.
 
 #include <cstring>
-#include <map>
-#include <string>
 
 #include "shell/sdl/sdl_shell.h"
-
-namespace {
-// Converted samples by file name, read on first use. Lives as long as the
-// program; the seven cue files are small.
-std::map<std::string, std::vector<uint8_t>>& soundCache() {
-    static std::map<std::string, std::vector<uint8_t>> cache;
-    return cache;
-}
-}  // namespace
 
 void openSound(SdlShell& shell) {
     // Audio apart from video: a bad audio driver must not cost the picture.
@@ -60,9 +49,8 @@ std::vector<uint8_t> loadWavFor(const char* fileName, const SDL_AudioSpec& devic
 
 void playSoundFile(SdlShell& shell, const char* fileName) {
     if (shell.audioDevice == 0 || fileName == nullptr) return;
-    auto& cache = soundCache();
-    auto found = cache.find(fileName);
-    if (found == cache.end()) found = cache.emplace(fileName, loadWavFor(fileName, shell.audioSpec)).first;
+    auto found = shell.cues.find(fileName);
+    if (found == shell.cues.end()) found = shell.cues.emplace(fileName, loadWavFor(fileName, shell.audioSpec)).first;
     if (found->second.empty()) return;  // nothing to play leaves the last cue playing
     SDL_ClearQueuedAudio(shell.audioDevice);
     SDL_QueueAudio(shell.audioDevice, found->second.data(), static_cast<Uint32>(found->second.size()));

@@ -1,6 +1,5 @@
-// The Windows program: entry, main window and its window procedure.
-// Every frame is one paint message; the paint handler never validates the
-// window, so Windows keeps sending paint messages whenever the queue is empty.
+// The Windows program: entry, main window and its message loop. The
+// window's messages are win32_events.cpp's; every frame is one paint message.
 //
 //   korvada.exe LAUNCHCODE            run from the folder that holds the pictures and sounds
 //   korvada.exe --window LAUNCHCODE   the same in an ordinary window of the code's size
@@ -16,14 +15,17 @@
 //   shell/display_policy.cpp);
 // - or, with --window, an ordinary window on the desktop: no mode switched,
 //   the picture in the game's aspect with black bars when the window is
-//   resized, per-monitor DPI aware (the manifest); a deactivated window holds
-//   the round still with its picture shown; closing it ends the game;
-// - time away is not played: the frame clock starts afresh on activation;
-// - sound: sndPlaySoundA, each cue cutting off the last;
+//   resized, per-monitor DPI aware (the manifest); a deactivated window shows
+//   its picture; closing it ends the game;
+// - time away is not played: a deactivated window, full screen or not,
+//   holds the round still, and the frame clock starts afresh on activation;
+// - sound: sndPlaySoundA, each cue cutting off the last (win32_platform.cpp);
 // - keys as Windows' own virtual keys, so the keypad without NumLock is the
 //   arrows and Alt chords and F10 go to Windows as system keys;
 // - gamepads through XInput, loaded at the start if the system has it, read
 //   once a frame while the window is active (win32_pads.cpp);
+// - a lost activation lets go of every key and pad: their key-ups go to the
+//   window that has the focus (win32_events.cpp);
 // - error boxes in UTF-16, so the Czech texts read right in any code page.
 // What it lacks: waiting for the display's refresh (it draws as fast as it
 // can), touch; the mouse does nothing.
@@ -34,138 +36,18 @@
 
 #include "core/game.h"
 #include "core/settings.h"
-#include "render/scene.h"
-#include "shell/frame.h"
-#include "shell/win32/win32_pads.h"
 #include "shell/win32/win32_shell.h"
 
 namespace {
-// Constructed before WinMain runs: the frame clock and the random generator
-// are ready before the launch code is even read.
+// Constructed before WinMain runs, like every static: the game's one record,
+// and the shell's, which its window procedure reaches.
 Game game;
 Win32Shell shell;
-GameSettings launchSettings;
-HWND mainWindow = nullptr;
-
-// The window timer is started at most once per process; its messages drive
-// nothing, but it is killed with the window.
-int timerStarted = 0;
-UINT_PTR timerValue = 0;
 
 const char* const kClassName = "MainWndClass";
 
-LRESULT onCreate(HWND window) {
-    if (!startGame(game, shell, window, launchSettings)) return -1;
-    if (!timerStarted) {
-        timerStarted = 1;
-        timerValue = SetTimer(window, 0, 50, nullptr);
-    }
-    return 0;
-}
-
-// A display failure before this (a refused desktop restore as the window
-// closes) keeps its exit code: the run's first code stays.
-void onDestroy(HWND window) {
-    if (timerStarted) KillTimer(window, timerValue);
-    shutDown(game, shell);
-    endRun(shell.run, kExitNormal);
-}
-
-// Time away is not played: the first frame after a return gets an ordinary
-// elapsed time, not the whole absence. A held window runs frames again.
-void comeBack(HWND window) {
-    game.restartFrameClock();
-    shell.held = false;
-    InvalidateRect(window, nullptr, FALSE);
-}
-
-void onActivate(HWND window, WPARAM wParam) {
-    switch (LOWORD(wParam)) {
-    case WA_ACTIVE:
-        // The game's mode back first: the time its switch takes is not
-        // played either.
-        onActivated(shell.run);
-        comeBack(window);
-        break;
-    case WA_INACTIVE:
-        // The round holds still until the window is active again: a window
-        // on the desktop shows its picture meanwhile, and a full-screen one
-        // goes down to the taskbar. Windows may paint a window it restores
-        // before activating it; that paint must not play the time away.
-        // The window closing at the end of the game is deactivated too; it
-        // must not flash down to the taskbar on its way out. Every key lets
-        // go: its key-up would go to the window that has the focus now.
-        releaseAllKeys(game);
-        shell.held = true;
-        onDeactivated(shell.run, game.quitRequested);
-        break;
-    default:  // activated by a mouse click: the display and the cursor stay
-        comeBack(window);
-        break;
-    }
-}
-
-// A held window shows its picture without a step and is validated, so that
-// Windows stops asking for frames until something uncovers it.
-void onPaint(HWND window) {
-    if (!shell.held) {
-        paintFrame(game);
-        return;
-    }
-    showFrame(game);
-    ValidateRect(window, nullptr);
-}
-
-// Per-monitor DPI awareness: moved to a monitor of another scale, the window
-// takes the size Windows suggests, so the picture keeps its physical size.
-void onDpiChanged(HWND window, LPARAM lParam) {
-    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE:
-        return onCreate(window);
-    case WM_DESTROY:
-        onDestroy(window);
-        return 0;
-    case WM_SIZE:
-        sizeView(shell, LOWORD(lParam), HIWORD(lParam));
-        // A held window shows its picture at the new size too.
-        InvalidateRect(window, nullptr, FALSE);
-        return 0;
-    case WM_ACTIVATE:
-        onActivate(window, wParam);
-        return 0;
-    case WM_DPICHANGED:
-        onDpiChanged(window, lParam);
-        return 0;
-    case WM_TIMER:
-        return 0;
-    case WM_PAINT:
-        // Pads are read only by the window the player is playing in.
-        if (GetActiveWindow() == window) pollPads(game);
-        onPaint(window);
-        return 0;
-    case WM_KEYDOWN:
-        if (game.onKeyDown(static_cast<int32_t>(wParam))) InvalidateRect(window, nullptr, FALSE);
-        return 0;
-    case WM_KEYUP:
-        game.onKeyUp(static_cast<int32_t>(wParam));
-        return 0;
-    case WM_MOUSEMOVE:
-        InvalidateRect(window, nullptr, FALSE);
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-        return 0;
-    default:
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
+    return handleMessage(game, shell, window, message, wParam, lParam);
 }
 
 int registerWindowClass(HINSTANCE instance) {
@@ -189,7 +71,7 @@ HWND createOrdinaryWindow(HINSTANCE instance) {
                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return nullptr;
     const UINT dpi = GetDpiForWindow(window);
-    const Resolution size = resolutionOf(launchSettings);
+    const Resolution size = resolutionOf(shell.settings);
     RECT frame{0, 0, MulDiv(size.width, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI),
                MulDiv(size.height, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI)};
     AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0, dpi);
@@ -208,14 +90,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     shell.run.platform = platform;
     std::string tail = windowsCommandTail(GetCommandLineA());
     shell.inWindow = takeWindowOption(&tail);
-    if (!decodeLaunchCode(platform, tail, &launchSettings)) return kExitBadLaunchCode;
+    if (!decodeLaunchCode(platform, tail, &shell.settings)) return kExitBadLaunchCode;
 
     shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
-    loadXInput();
+    loadXInput(shell);
     // The creation message starts the game; a start that cannot draw refuses
     // the creation.
-    mainWindow = shell.inWindow ? createOrdinaryWindow(instance)
+    HWND mainWindow = shell.inWindow ? createOrdinaryWindow(instance)
                                 : CreateWindowExA(0, kClassName, "Korvada", WS_POPUP, 10, 10, 800, 600, nullptr,
                                                   nullptr, instance, nullptr);
     if (mainWindow == nullptr) return kExitStartFailed;

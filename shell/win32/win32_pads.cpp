@@ -1,24 +1,13 @@
-#include "shell/win32/win32_pads.h"
+// Gamepads on Windows: XInput's four, read once a frame while the window is
+// active, into the shell's Pads.
 
-#include <windows.h>
-
-#include "shell/xinput_pad.h"
+#include "shell/win32/win32_shell.h"
 
 namespace {
-using XInputGetStateFunction = DWORD(WINAPI*)(DWORD userIndex, XInputState* state);
-
-XInputGetStateFunction xinputGetState = nullptr;
-Pads pads;
-
-constexpr DWORD kXInputPads = 4;
-bool connected[kXInputPads] = {};
-
 // Asking XInput about a slot without a pad costs far more than reading one
 // that has a pad, so empty slots are looked at only once a second: a pad
 // plugged in is noticed within that second.
 constexpr DWORD kLookForPadsMs = 1000;
-DWORD lastLook = 0;
-bool lookedYet = false;
 
 // From the system folder only: never a DLL of that name beside the game.
 HMODULE loadSystemLibrary(const char* name) {
@@ -31,26 +20,26 @@ HMODULE loadSystemLibrary(const char* name) {
 }
 }  // namespace
 
-void loadXInput() {
+void loadXInput(Win32Shell& shell) {
     HMODULE library = loadSystemLibrary("xinput1_4.dll");
     if (library == nullptr) library = loadSystemLibrary("xinput9_1_0.dll");
     if (library == nullptr) return;
-    xinputGetState =
+    shell.xinputGetState =
         reinterpret_cast<XInputGetStateFunction>(reinterpret_cast<void*>(GetProcAddress(library, "XInputGetState")));
 }
 
-void pollPads(Game& game) {
-    if (xinputGetState == nullptr) return;
+void pollPads(Game& game, Win32Shell& shell) {
+    if (shell.xinputGetState == nullptr) return;
     const DWORD now = GetTickCount();
-    const bool look = !lookedYet || now - lastLook >= kLookForPadsMs;
-    if (look) lookedYet = true, lastLook = now;
+    const bool look = !shell.lookedYet || now - shell.lastLook >= kLookForPadsMs;
+    if (look) shell.lookedYet = true, shell.lastLook = now;
     for (DWORD index = 0; index < kXInputPads; ++index) {
-        if (!connected[index] && !look) continue;
+        if (!shell.connected[index] && !look) continue;
         XInputState state = {};
-        connected[index] = xinputGetState(index, &state) == ERROR_SUCCESS;
-        if (connected[index])
-            updatePad(game, pads, static_cast<int>(index), padStateOfXInput(state));
+        shell.connected[index] = shell.xinputGetState(index, &state) == ERROR_SUCCESS;
+        if (shell.connected[index])
+            updatePad(game, shell.pads, static_cast<int>(index), padStateOfXInput(state));
         else
-            losePad(game, pads, static_cast<int>(index));
+            losePad(game, shell.pads, static_cast<int>(index));
     }
 }

@@ -1,15 +1,21 @@
 #pragma once
 // The Windows program's own record: what Windows hands out (the window's
-// device and rendering contexts, the two display modes it switches between)
-// and the run's end state. The game itself lives in the portable Game record;
-// only this shell knows Windows.
+// device and rendering contexts, the two display modes it switches between,
+// XInput's pads) and the run's end state. The game itself lives in the
+// portable Game record; only this shell knows Windows.
 
 #include <windows.h>
 
 #include "core/game.h"
 #include "shell/display_policy.h"
+#include "shell/pad_mapping.h"
+#include "shell/xinput_pad.h"
+
+using XInputGetStateFunction = DWORD(WINAPI*)(DWORD userIndex, XInputState* state);
+constexpr DWORD kXInputPads = 4;
 
 struct Win32Shell {
+    GameSettings settings;  // the launch code's, for the start that the window's creation runs
     PIXELFORMATDESCRIPTOR pixelFormat{};
     HDC deviceContext = nullptr;
     HGLRC renderContext = nullptr;
@@ -20,6 +26,15 @@ struct Win32Shell {
     bool inWindow = false;               // --window: an ordinary window, the display's mode untouched
     bool held = false;                   // without the focus: the round holds still
     DisplayRun run;                      // the boxes shown so far and the exit code
+    bool timerStarted = false;           // the window timer, started at most once a process
+    UINT_PTR timer = 0;
+
+    // XInput, when the system has it; its pads by their slot of `pads`.
+    XInputGetStateFunction xinputGetState = nullptr;
+    Pads pads;
+    bool connected[kXInputPads] = {};
+    DWORD lastLook = 0;  // when the empty slots were last asked about
+    bool lookedYet = false;
 };
 
 // --- shell/win32/win32_platform.cpp -------------------------------------------
@@ -50,3 +65,20 @@ int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& se
 
 // Releases what startGame acquired; leaves the display mode alone.
 void shutDown(Game& game, Win32Shell& shell);
+
+// --- shell/win32/win32_events.cpp ---------------------------------------------
+
+// One message of the game's window to the Game's operations: its creation
+// starts the game, paints run frames, keys write the key table, activation
+// moves the display between the game's mode and the desktop's; the mouse does
+// nothing. The rest goes to DefWindowProcA.
+LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// --- shell/win32/win32_pads.cpp -----------------------------------------------
+
+// Gamepads through XInput, loaded when the game starts: a system without it
+// (no xinput1_4.dll nor xinput9_1_0.dll) plays with the keyboard.
+void loadXInput(Win32Shell& shell);
+
+// Once a frame while the window is active: each pad's state to the game.
+void pollPads(Game& game, Win32Shell& shell);

@@ -1,0 +1,123 @@
+// The game's window messages to the Game's operations, as its window
+// procedure receives them. Every frame is one paint message; the paint
+// handler never validates the window, so Windows keeps sending paint
+// messages whenever the queue is empty.
+
+#include "shell/frame.h"
+#include "shell/win32/win32_shell.h"
+
+namespace {
+LRESULT onCreate(Game& game, Win32Shell& shell, HWND window) {
+    if (!startGame(game, shell, window, shell.settings)) return -1;
+    if (!shell.timerStarted) {
+        shell.timerStarted = true;
+        shell.timer = SetTimer(window, 0, 50, nullptr);
+    }
+    return 0;
+}
+
+// A display failure before this (a refused desktop restore as the window
+// closes) keeps its exit code: the run's first code stays.
+void onDestroy(Game& game, Win32Shell& shell, HWND window) {
+    if (shell.timerStarted) KillTimer(window, shell.timer);
+    shutDown(game, shell);
+    endRun(shell.run, kExitNormal);
+}
+
+// Time away is not played: the first frame after a return gets an ordinary
+// elapsed time, not the whole absence. A held window runs frames again.
+void comeBack(Game& game, Win32Shell& shell, HWND window) {
+    game.restartFrameClock();
+    shell.held = false;
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void onActivate(Game& game, Win32Shell& shell, HWND window, WPARAM wParam) {
+    switch (LOWORD(wParam)) {
+    case WA_ACTIVE:
+        // The game's mode back first: the time its switch takes is not
+        // played either.
+        onActivated(shell.run);
+        comeBack(game, shell, window);
+        break;
+    case WA_INACTIVE:
+        // The round holds still until the window is active again: a window
+        // on the desktop shows its picture meanwhile, and a full-screen one
+        // goes down to the taskbar. Windows may paint a window it restores
+        // before activating it; that paint must not play the time away.
+        // The window closing at the end of the game is deactivated too; it
+        // must not flash down to the taskbar on its way out. Every key lets
+        // go: its key-up would go to the window that has the focus now.
+        releaseAllKeys(game);
+        shell.held = true;
+        onDeactivated(shell.run, game.quitRequested);
+        break;
+    default:  // activated by a mouse click: the display and the cursor stay
+        comeBack(game, shell, window);
+        break;
+    }
+}
+
+// A held window shows its picture without a step and is validated, so that
+// Windows stops asking for frames until something uncovers it.
+void onPaint(Game& game, const Win32Shell& shell, HWND window) {
+    if (!shell.held) {
+        paintFrame(game);
+        return;
+    }
+    showFrame(game);
+    ValidateRect(window, nullptr);
+}
+
+// Per-monitor DPI awareness: moved to a monitor of another scale, the window
+// takes the size Windows suggests, so the picture keeps its physical size.
+void onDpiChanged(HWND window, LPARAM lParam) {
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+}  // namespace
+
+LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return onCreate(game, shell, window);
+    case WM_DESTROY:
+        onDestroy(game, shell, window);
+        return 0;
+    case WM_SIZE:
+        sizeView(shell, LOWORD(lParam), HIWORD(lParam));
+        // A held window shows its picture at the new size too.
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_ACTIVATE:
+        onActivate(game, shell, window, wParam);
+        return 0;
+    case WM_DPICHANGED:
+        onDpiChanged(window, lParam);
+        return 0;
+    case WM_TIMER:
+        return 0;
+    case WM_PAINT:
+        // Pads are read only by the window the player is playing in.
+        if (GetActiveWindow() == window) pollPads(game, shell);
+        onPaint(game, shell, window);
+        return 0;
+    case WM_KEYDOWN:
+        if (game.onKeyDown(static_cast<int32_t>(wParam))) InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_KEYUP:
+        game.onKeyUp(static_cast<int32_t>(wParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
