@@ -1,7 +1,9 @@
 // korvada in the browser. main() makes the WebGL context and uploads the
 // pictures once; then the page starts rounds through korvadaPlay, each one a
 // fresh game on the same pictures, drawn on the browser's animation frames
-// until the end screen closes it and the page shows its form again.
+// until the end screen closes it and the page shows its form again. Here are
+// the program's records and every call the page makes into it; its events
+// are web_events.cpp's, its pads web_pads.cpp's.
 //
 // What this program does (Emscripten, OpenGL 1.1 through WebGL 1):
 // - the page's form writes the launch code (index.html); the canvas takes the
@@ -13,12 +15,15 @@
 // - sound: the cues through the page's audio, once the player's first key or
 //   click allows it, each cutting off the last (web_library.js);
 // - keys by place, letters by layout; the keypad without NumLock steers as the
-//   arrows do; Alt chords and F10 reach nothing; keys held when the page loses
-//   the focus are let go (web_keys.cpp);
-// - gamepads in the browser's standard mapping, read once a frame;
+//   arrows do; Alt chords and F10 reach nothing (web_keys.cpp); every key
+//   held, from the keyboard, a pad or touch, is let go when the page loses
+//   the focus (web_events.cpp);
+// - gamepads in the browser's standard mapping, read once a frame (web_pads.cpp);
 // - error messages on the page and in the browser's console.
 // - on a touch screen, the page's on-screen controls hold keys through the
-//   touch source (korvadaTouch, index.html); a tap on the end screen is Enter.
+//   touch source (korvadaTouch, index.html); a tap on the end screen is Enter;
+// - the tests' own calls: a seed, a fixed step and a frame limit for a round
+//   (korvadaPlay), and the round's state (korvadaState).
 // What it lacks: switching the display's mode; the mouse does nothing.
 
 #include <emscripten.h>
@@ -26,63 +31,18 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "core/game.h"
 #include "core/random.h"
 #include "render/scene.h"
 #include "shell/frame.h"
-#include "shell/pad_mapping.h"
-#include "shell/web/web_keys.h"
 #include "shell/web/web_shell.h"
 
 namespace {
 // The one game record, constructed before main() like every static, and the
-// shell's own.
+// shell's own: the page's calls carry neither.
 Game game;
 WebShell shell;
-
-// The browser's pads, in the order of its list.
-Pads pads;
-
-// The standard mapping: buttons 0 A, 1 B, 4 and 5 the shoulders, 8 Back,
-// 9 Start, 12..15 the d-pad; axes 0 and 1 the left stick. A pad the browser
-// has no mapping for keeps only what most have in common: its first stick,
-// and its first button as A, which cannot end a round by a wrong guess.
-PadState padStateOf(const EmscriptenGamepadEvent& pad) {
-    const auto down = [&pad](int button) { return button < pad.numButtons && pad.digitalButton[button] != 0; };
-    PadState state;
-    if (pad.numAxes >= 2) {
-        state.stickX = static_cast<float>(pad.axis[0]);
-        state.stickY = static_cast<float>(pad.axis[1]);
-    }
-    state.south = down(0);
-    if (std::strcmp(pad.mapping, "standard") != 0) return state;
-    state.east = down(1);
-    state.leftShoulder = down(4);
-    state.rightShoulder = down(5);
-    state.back = down(8);
-    state.start = down(9);
-    state.dpadUp = down(12);
-    state.dpadDown = down(13);
-    state.dpadLeft = down(14);
-    state.dpadRight = down(15);
-    return state;
-}
-
-// Browsers give no events for a pad's buttons: its state is read every
-// frame. A pad gone from the list, or no longer connected, lets go.
-void readPads() {
-    if (emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) return;
-    const int count = emscripten_get_num_gamepads();
-    for (int slot = 0; slot < kPadSlots; ++slot) {
-        EmscriptenGamepadEvent pad;
-        if (slot < count && emscripten_get_gamepad_status(slot, &pad) == EMSCRIPTEN_RESULT_SUCCESS && pad.connected)
-            updatePad(game, pads, slot, padStateOf(pad));
-        else
-            losePad(game, pads, slot);
-    }
-}
 
 void endRound() {
     emscripten_cancel_main_loop();
@@ -93,7 +53,7 @@ void endRound() {
 
 void frame() {
     shell.virtualCounter += shell.fixedStepNanoseconds;
-    readPads();
+    readPads(game, shell);
     paintFrame(game);
     if (++shell.frames == 1) webFirstFrame();
     if (shell.closeRequested) {
@@ -105,33 +65,21 @@ void frame() {
 }
 
 EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
-    if (!shell.roundOn || isSystemWebKey(event->code, event->altKey)) return EM_FALSE;
-    const int32_t key = virtualKeyOfWebKey(event->code, event->key);
-    if (key < 0) return EM_FALSE;
-    // Auto-repeats arrive as further presses and are handled like the first.
-    if (eventType == EMSCRIPTEN_EVENT_KEYDOWN)
-        game.onKeyDown(key);
-    else
-        game.onKeyUp(key);
-    return browserKeepsKey(event->code, event->ctrlKey || event->metaKey) ? EM_FALSE : EM_TRUE;
+    return handleKey(game, shell, eventType, *event) ? EM_TRUE : EM_FALSE;
 }
 
 EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void*) {
-    releaseAllKeys(game);
+    loseFocus(game);
     return EM_FALSE;
 }
 
-// Time away is not played: a hidden tab gets no animation frames, and the
-// first frame after the return would otherwise get the whole absence.
-void onBack() { game.restartFrameClock(); }
-
 EM_BOOL onFocus(int, const EmscriptenFocusEvent*, void*) {
-    onBack();
+    comeBack(game);
     return EM_FALSE;
 }
 
 EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
-    if (!event->hidden) onBack();
+    if (!event->hidden) comeBack(game);
     return EM_FALSE;
 }
 }  // namespace
@@ -148,7 +96,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
 
     // A page does not exit: each round starts as a new run's would, on the
     // pictures the page already has.
-    pads = Pads();
     shell = WebShell();
     shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;
     shell.frameLimit = frameLimit > 0 ? static_cast<int64_t>(frameLimit) : 0;
@@ -163,25 +110,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
     return 1;
 }
 
-// A touch control held (down 1) or let go (down 0) a key of core/keys.h.
-// Between rounds the game takes no new key; letting go is always safe.
-extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouch(int key, int down) {
-    if (!down)
-        releaseKey(game, TouchInput, key);
-    else if (shell.roundOn)
-        pressKey(game, TouchInput, key);
-}
-
-// A finger lost to the page (a cancelled touch, the page hidden) lets go of
-// everything touch held.
-extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchReleaseAll() { releaseSource(game, TouchInput); }
-
-// The camera button: the next preset after the one shown, 6 wrapping to 1,
-// pressed and let go as its number key would be.
-extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchCamera() {
-    if (shell.roundOn) stepCamera(game, TouchInput, 1);
-}
-
 // The page lost its WebGL context: the round stops where it is, without its
 // end screen, and the page offers a fresh start.
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaStop() {
@@ -190,6 +118,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaStop() {
     releaseAllKeys(game);
     shell.roundOn = false;
 }
+
+// The touch controls (index.html): a key held (down 1) or let go (down 0),
+// every finger lost to the page (a cancelled touch, the page hidden), and the
+// camera button.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouch(int key, int down) { touchKey(game, shell, key, down != 0); }
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchReleaseAll() { loseTouch(game); }
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchCamera() { touchCamera(game, shell); }
 
 // What the browser tests read: the frames drawn, the camera, the player's
 // bottle, whether the round is over and how many keys are held.

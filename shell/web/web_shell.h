@@ -1,17 +1,23 @@
 #pragma once
 // The browser program's own record: the round's state between animation
-// frames and the test-only clock. The game itself lives in the portable Game
-// record; the page around it (form, dialogs, sound) is index.html and
-// web_library.js.
+// frames, the browser's pads and the test-only clock. The game itself lives
+// in the portable Game record; the page around it (form, dialogs, sound) is
+// index.html and web_library.js.
+
+#include <emscripten/html5.h>
 
 #include <cstdint>
 
 #include "core/platform.h"
+#include "shell/pad_mapping.h"
+
+struct Game;
 
 struct WebShell {
     bool roundOn = false;         // from Play to the end screen's close; keys reach the game
     bool closeRequested = false;  // the end screen asked to close
     int64_t frames = 0;           // frames drawn in this round
+    Pads pads;                    // the browser's pads, by their place in its list
 
     // For tests only: a counter that moves a fixed step every frame instead
     // of following the clock, and a round that holds still after a number of
@@ -21,9 +27,35 @@ struct WebShell {
     int64_t frameLimit = 0;
 };
 
+// --- shell/web/web_platform.cpp ----------------------------------------------
+
 // The platform services of core/platform.h in the browser, on this shell's
-// record (web_platform.cpp).
+// record, for the Game.
 PlatformServices platformServices(WebShell& shell);
+
+// --- shell/web/web_events.cpp ------------------------------------------------
+
+// A key pressed or let go on the page, to the key table while a round is on.
+// True when the page keeps the key from the browser (the game's own keys, so
+// that arrows and Space do not scroll it).
+bool handleKey(Game& game, const WebShell& shell, int eventType, const EmscriptenKeyboardEvent& event);
+
+// The page lost the focus: every key lets go, as its key-up goes elsewhere.
+void loseFocus(Game& game);
+
+// The page focused or its tab shown again: time away is not played.
+void comeBack(Game& game);
+
+// A touch control held (down) or let go a key of core/keys.h, the next
+// camera's button, and every finger lost to the page at once.
+void touchKey(Game& game, const WebShell& shell, int32_t key, bool down);
+void touchCamera(Game& game, const WebShell& shell);
+void loseTouch(Game& game);
+
+// --- shell/web/web_pads.cpp --------------------------------------------------
+
+// Every pad of the browser's list read into the shell's Pads, once a frame.
+void readPads(Game& game, WebShell& shell);
 
 // The page's side, in web_library.js.
 extern "C" {

@@ -1,0 +1,41 @@
+// The page's events to the game's operations: keys and the touch controls
+// write the key table while a round is on, a lost focus lets go of every key,
+// and a return (the page focused, its tab shown) does not play the time away.
+
+#include "core/game.h"
+#include "shell/web/web_keys.h"
+#include "shell/web/web_shell.h"
+
+bool handleKey(Game& game, const WebShell& shell, int eventType, const EmscriptenKeyboardEvent& event) {
+    if (!shell.roundOn || isSystemWebKey(event.code, event.altKey)) return false;
+    const int32_t key = virtualKeyOfWebKey(event.code, event.key);
+    if (key < 0) return false;
+    // Auto-repeats arrive as further presses and are handled like the first.
+    if (eventType == EMSCRIPTEN_EVENT_KEYDOWN)
+        game.onKeyDown(key);
+    else
+        game.onKeyUp(key);
+    return !browserKeepsKey(event.code, event.ctrlKey || event.metaKey);
+}
+
+void loseFocus(Game& game) { releaseAllKeys(game); }
+
+// A hidden tab gets no animation frames, and the first frame after the
+// return would otherwise get the whole absence.
+void comeBack(Game& game) { game.restartFrameClock(); }
+
+// Between rounds the game takes no new key; letting go is always safe.
+void touchKey(Game& game, const WebShell& shell, int32_t key, bool down) {
+    if (!down)
+        releaseKey(game, TouchInput, key);
+    else if (shell.roundOn)
+        pressKey(game, TouchInput, key);
+}
+
+// The next preset after the one shown, 6 wrapping to 1, as its number key.
+void touchCamera(Game& game, const WebShell& shell) {
+    if (shell.roundOn) stepCamera(game, TouchInput, 1);
+}
+
+// A cancelled touch, a hidden page: every finger is gone.
+void loseTouch(Game& game) { releaseSource(game, TouchInput); }
