@@ -16,8 +16,8 @@
 #include "korvada_version.h"
 #include "setup/launch_settings.h"
 #include "setup/setup_texts.h"
-#include "shell/win32/utf16.h"
 #include "setup_resources.h"
+#include "win32/utf16.h"
 
 namespace fs = std::filesystem;
 

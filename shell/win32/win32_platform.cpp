@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "core/platform.h"
-#include "shell/win32/utf16.h"
 #include "shell/win32/win32_shell.h"
+#include "win32/utf16.h"
 
 namespace {
 Win32Shell& shellOf(void* shell) { return *static_cast<Win32Shell*>(shell); }

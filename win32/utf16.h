@@ -1,6 +1,7 @@
 #pragma once
 // Our texts are UTF-8; Windows' wide-character calls read them right whatever
-// code page the system runs in. Shared by korvada.exe and KorvadaSetup.exe.
+// code page the system runs in. Shared by korvada.exe and KorvadaSetup.exe,
+// below both (win32/ holds what the two Windows programs share).
 
 #include <windows.h>
 
