@@ -54,8 +54,7 @@ build_sanitized() {
   cmake --preset asan && cmake --build --preset asan
 }
 build_linux() {
-  cmake --preset linux -DKORVADA_UNIT_TESTS=OFF -DKORVADA_WINDOWS_TESTS=ON -DKORVADA_WEB_TESTS=ON &&
-    cmake --build --preset linux && (cd build && cpack -G DEB)
+  cmake --preset ci && cmake --build --preset ci && (cd build && cpack -G DEB)
 }
 build_web() {
   cmake --preset web && cmake --build --preset web
