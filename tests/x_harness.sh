@@ -1,19 +1,31 @@
 # The one harness of the tests that drive a program on a private X display:
 # the Linux game's end-to-end tests, the Windows program's tests under Wine,
-# and the package tests. Source it; then
+# and the package tests. Source it; then, in the order they stand below:
 #
+# The test and what it started
+#   fail MESSAGE / note MESSAGE  (fail also tells where a program still
+#                              running waits: its threads, and with gdb their stacks)
 #   harness_begin [DIR]        WORK: a fresh scratch folder (DIR, emptied, or a
 #                              new temporary one, removed at exit unless a
 #                              check failed); the EXIT trap ends what was started
 #   at_exit COMMAND            run COMMAND (a string) first when the test ends
 #   track PID                  end PID when the test ends
+#   wait_until SECONDS CMD...  0 as soon as CMD succeeds, 1 after SECONDS
+# Displays
 #   start_display SERVER [SIZE]  a display server on a display it picks itself,
 #                              ready, with its window manager; DISPLAY set, key
 #                              repeat off. SERVER: xvfb (SIZE, 800x600 when not
-#                              given), xorg-dummy (1024x768, switches modes) or
+#                              given), xorg-dummy (1024x768, switches modes),
 #                              weston (a Wayland desktop of SIZE, 1920x1080 when
 #                              not given: WAYLAND_DISPLAY and XDG_RUNTIME_DIR set,
-#                              DISPLAY its Xwayland)
+#                              DISPLAY its Xwayland) or mutter (headless, the
+#                              same, with XAUTHORITY for its Xwayland)
+#   display_xvfb, display_xorg_dummy, display_weston, display_mutter
+#                              start_display's servers, one each
+#   start_openbox              openbox on DISPLAY, once it manages windows
+#   weston_shot NAME           what weston shows, a quarter of its size, in
+#                              $WORK/NAME.ppm
+# The program under test
 #   start_program DIR CMD...   CMD in the background in DIR (exec'd: GAME_PID
 #                              is CMD's own process); stdout and stderr in
 #                              $WORK/stdout and $WORK/stderr
@@ -21,26 +33,59 @@
 #   wait_exit [SECONDS]        waits for GAME_PID to end; EXIT_CODE is its exit
 #                              code, or "timeout". Not in $(...): a subshell
 #                              cannot wait for the program
-#   wait_until SECONDS CMD...  0 as soon as CMD succeeds, 1 after SECONDS
+# Windows and boxes
 #   find_window TITLE          prints the id of a visible window named TITLE
 #   wait_window TITLE          WINDOW: that window once visible; fails when it
 #                              does not appear, or GAME_PID ends first
 #   wait_focused_window TITLE  WINDOW, once it also has the focus
 #   focus_window ID            gives ID the focus and waits until it has it
 #   error_box                  prints the id of an open "Chyba" box, or nothing
+#   close_box ID               focuses the box ID and presses Enter
 #   dismiss_boxes COUNT        waits for COUNT boxes in turn, closes each with Enter
 #   answer_boxes               from now on Enter closes every box; their ids
 #                              are logged to $WORK/answered
+# The round
 #   end_round KEY [PID]        Esc, then KEY held once the end screen has shown
 #                              for its 1.6 s, until the program (or PID) ends;
 #                              EXIT_CODE as wait_exit sets it
+#   seconds_since START        wall-clock seconds since START (date +%s.%N)
+#   fell_at_most FROM TO SECONDS  the bottle went down from FROM to TO, by no
+#                              more than its top speed allows in SECONDS
+#   settled_height COMMAND     the height COMMAND tells, once two readings a
+#                              second apart agree
 #   return_to_game HEIGHT WHERE  the game's window active again, the round going
-#                              on from HEIGHT (fell_at_most, seconds_since)
-#   window_mode_checks SIZE SCREEN HELD_HEIGHT  a game in an ordinary window, from its
-#                              title bar to its close (client_shot, lit,
-#                              resized_with_bars)
-#   fail MESSAGE / note MESSAGE  (fail also tells where a program still
-#                              running waits: its threads, and with gdb their stacks)
+#                              on from HEIGHT (player_height: the platform's)
+# A game in an ordinary window (GAME_WINDOW)
+#   client_shot NAME           a screenshot; CX CY, the window's client area on it
+#   lit NAME X Y W H           the lit share of that box of screenshot NAME
+#   above A B                  true when the number A is above B
+#   bars_and_picture NAME W H BAR1 BAR2 MIDDLE  the window resized to W x H,
+#                              its bars dark and its middle lit
+#   resized_with_bars          wider, then taller: bars at the sides, then
+#                              at the top and bottom
+#   window_mode_checks SIZE SCREEN HELD_HEIGHT  a game in an ordinary window,
+#                              from its title bar to its close
+# The Linux game
+#   e2e_setup KORVADA DATA_DIR [SIZE [SERVER]]  KORVADA and DATA, harness_begin
+#                              and start_display SERVER SIZE (xvfb, 800x600)
+#   start_game CODE [FOLDER] [ENV=VALUE...]  the game, run from FOLDER (DATA)
+#   end_game KEY               end_round KEY, and exit code 0
+#   wait_game_window           GAME_WINDOW: the game's window shown and
+#                              focused, a few frames drawn
+#   screen_mode                the X screen's current size, WIDTHxHEIGHT
+#   wait_screen_mode SIZE      waits for the X screen to be at SIZE
+#   window_geometry            GAME_WINDOW's place, WIDTHxHEIGHT+X+Y
+# Screenshots, the processor, pictures
+#   shot NAME                  the screen in $WORK/NAME.ppm
+#   shot_scene NAME [X Y W H]  shots until the scene is drawn; LIT, its lit share
+#   cpu_seconds PID            the processor time PID has used so far
+#   cpu_share PID SECONDS      percent of one core PID uses over SECONDS;
+#                              X_BUSY: the least a program running frames takes
+#   image ARGS...              tests/e2e/image_tool.py on the system's python3
+#
+# The x_* functions are the helpers' own: the conditions their waits poll,
+# and the steps of the display servers. Each reads what it needs from its
+# arguments and the globals named above, never from its caller's locals.
 #
 # Every wait returns as soon as its condition holds and gives up only after
 # what a busy two-core machine needs (a Wine test or a browser beside it):
@@ -57,6 +102,7 @@ X_PIDS=()
 X_AT_EXIT=()
 GAME_PID=
 WINDOW=
+BOX=
 EXIT_CODE=
 WORK=
 X_KEEP=${X_KEEP:-}
@@ -139,6 +185,7 @@ start_display() {
         xvfb) display_xvfb "$@" ;;
         xorg-dummy) display_xorg_dummy "$@" ;;
         weston) display_weston "$@" ;;
+        mutter) display_mutter "$@" ;;
         *) fail "no display server '$server'" ;;
     esac
     xset r off  # key repeats would make key tests depend on timing
@@ -229,6 +276,25 @@ display_weston() {
     wait_until "$X_WAIT" x_window_manager_ready || fail "weston's X window manager did not start (see $WORK/weston.log)"
 }
 
+# Headless mutter, its own compositor and window manager, with Xwayland on a
+# display it names in its log. dbus-run-session leaves mutter behind when it
+# is killed alone: the whole process group goes.
+display_mutter() {
+    local size=${1:-1920x1080}
+    command -v mutter >/dev/null || fail "mutter is needed (mutter xwayland dbus-x11)"
+    export XDG_RUNTIME_DIR=$WORK/run WAYLAND_DISPLAY=wl-korvada
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    setsid env -u DISPLAY -u WAYLAND_DISPLAY dbus-run-session -- mutter --headless --wayland \
+        --wayland-display="$WAYLAND_DISPLAY" --virtual-monitor "$size" --sm-disable >"$WORK/mutter.log" 2>&1 &
+    X_MUTTER_GROUP=$!
+    at_exit 'kill -- "-$X_MUTTER_GROUP" 2>/dev/null'
+    wait_until "$X_WAIT" grep -qs "Using public X11 display" "$WORK/mutter.log" ||
+        fail "mutter did not start (see $WORK/mutter.log)"
+    DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$WORK/mutter.log" | head -n1)
+    XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* | head -n1)
+    export DISPLAY XAUTHORITY
+}
+
 # weston_shot NAME: what weston shows, a quarter of its size, in $WORK/NAME.ppm.
 weston_shot() {
     (cd "$WORK" && rm -f wayland-screenshot-*.png && weston-screenshooter >/dev/null 2>&1 &&
@@ -298,28 +364,30 @@ close_box() {
     xdotool key Return 2>/dev/null
 }
 
+# x_box_open N COUNT: BOX, the open box, while box N of COUNT is awaited.
 x_box_open() {
     BOX=$(error_box)
     [ -n "$BOX" ] && return 0
-    game_running || fail "the program ended while box $n of $count was awaited"
+    game_running || fail "the program ended while box $1 of $2 was awaited"
     return 1
 }
 
-# The next box may come back under the same window id, but the program
-# writes its text to stderr first: a longer stderr means this box is gone.
+# x_box_closed LINES: Enter to BOX until it is gone. The next box may come
+# back under the same window id, but the program writes its text to stderr
+# first: a stderr longer than LINES means this box is gone.
 x_box_closed() {
     close_box "$BOX"
     sleep 0.2
-    [ -z "$(error_box)" ] || [ "$(wc -l <"$WORK/stderr")" -gt "$lines" ]
+    [ -z "$(error_box)" ] || [ "$(wc -l <"$WORK/stderr")" -gt "$1" ]
 }
 
 dismiss_boxes() {
-    local count=$1 n lines BOX
+    local count=$1 n lines
     for n in $(seq "$count"); do
-        wait_until "$X_WAIT" x_box_open || fail "error box $n of $count did not appear within $X_WAIT s"
+        wait_until "$X_WAIT" x_box_open "$n" "$count" || fail "error box $n of $count did not appear within $X_WAIT s"
         [ "$n" = 1 ] && shot box
         lines=$(wc -l <"$WORK/stderr")
-        wait_until "$X_WAIT" x_box_closed || fail "error box $n of $count would not close"
+        wait_until "$X_WAIT" x_box_closed "$lines" || fail "error box $n of $count would not close"
     done
 }
 
@@ -366,16 +434,19 @@ fell_at_most() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN {exit !(a - b >= 0 && 
 # readings a second apart agree: a busy game learns of a focus loss a moment
 # after the window manager has moved the focus.
 settled_height() {
-    local last=none now
-    x_height_settled() {
-        now=$("$1")
-        [ "$now" = "$last" ] && return 0
-        last=$now
-        sleep 1
-        return 1
-    }
-    wait_until "$X_WAIT" x_height_settled "$1" || fail "the round did not hold still within $X_WAIT s: $now"
-    echo "$now"
+    X_HEIGHT=none
+    wait_until "$X_WAIT" x_height_settled "$1" || fail "the round did not hold still within $X_WAIT s: $X_HEIGHT"
+    echo "$X_HEIGHT"
+}
+# x_height_settled COMMAND: true when COMMAND tells X_HEIGHT, its answer a
+# second before, again.
+x_height_settled() {
+    local now
+    now=$("$1")
+    [ "$now" = "$X_HEIGHT" ] && return 0
+    X_HEIGHT=$now
+    sleep 1
+    return 1
 }
 
 # return_to_game HEIGHT WHERE: activates the game's window (GAME_WINDOW)
@@ -409,17 +480,20 @@ above() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a > b)}'; }
 # share of two bar regions (none) and of the middle (all), each X Y W H
 # relative to the client area, once the game has drawn at the new size.
 bars_and_picture() {
-    local name=$1 a b m
-    x_bars_shown() {
-        client_shot "$name"
-        read -r x y w h <<<"$4"; a=$(lit "$name" $((CX + x)) $((CY + y)) "$w" "$h")
-        read -r x y w h <<<"$5"; b=$(lit "$name" $((CX + x)) $((CY + y)) "$w" "$h")
-        read -r x y w h <<<"$6"; m=$(lit "$name" $((CX + x)) $((CY + y)) "$w" "$h")
-        above 0.01 "$a" && above 0.01 "$b" && above "$m" 0.9
-    }
     xdotool windowsize "$GAME_WINDOW" "$2" "$3"
-    wait_until "$X_WAIT" x_bars_shown "$@" || fail "no bars beside the picture in a $2x$3 window: lit $a and $b, the middle $m"
-    note "$2x$3: bars lit $a and $b, the middle $m"
+    wait_until "$X_WAIT" x_bars_shown "$@" || fail "no bars beside the picture in a $2x$3 window: lit $X_BARS"
+    note "$2x$3: bars and the middle lit $X_BARS"
+}
+# x_bars_shown NAME W H BAR1 BAR2 MIDDLE: a client shot NAME shows the two
+# bars dark and the middle lit; X_BARS, the three lit shares.
+x_bars_shown() {
+    local name=$1 x y w h a b m
+    client_shot "$name"
+    read -r x y w h <<<"$4"; a=$(lit "$name" $((CX + x)) $((CY + y)) "$w" "$h")
+    read -r x y w h <<<"$5"; b=$(lit "$name" $((CX + x)) $((CY + y)) "$w" "$h")
+    read -r x y w h <<<"$6"; m=$(lit "$name" $((CX + x)) $((CY + y)) "$w" "$h")
+    X_BARS="$a and $b, the middle $m"
+    above 0.01 "$a" && above 0.01 "$b" && above "$m" 0.9
 }
 
 # resized_with_bars: a 4:3 picture in a window made wider, then taller: bars
@@ -520,15 +594,14 @@ shot() { import -window root "ppm:$WORK/$1.ppm" || fail "screenshot $1 failed"; 
 # shot_scene NAME [X Y W H]: screenshots until the scene is drawn (more than
 # 90 % of the area lit) or X_WAIT passes: the window shows a moment before
 # its first frame. The last shot stays in $WORK/NAME.ppm; LIT is its lit share.
-shot_scene() {
+shot_scene() { wait_until "$X_WAIT" x_scene_lit "$@"; }
+# x_scene_lit NAME [X Y W H]: a shot NAME, more than 90 % of the area lit.
+x_scene_lit() {
     local name=$1
     shift
-    x_scene_lit() {
-        shot "$name"
-        read -r _ _ _ LIT <<<"$(image stats "$WORK/$name.ppm" "$@")"
-        awk -v l="$LIT" 'BEGIN {exit !(l > 0.9)}'
-    }
-    wait_until "$X_WAIT" x_scene_lit "$@"
+    shot "$name"
+    read -r _ _ _ LIT <<<"$(image stats "$WORK/$name.ppm" "$@")"
+    awk -v l="$LIT" 'BEGIN {exit !(l > 0.9)}'
 }
 
 # Seconds of CPU the process has used so far (user + system).

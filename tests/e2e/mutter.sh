@@ -8,24 +8,7 @@
 #   mutter.sh KORVADA DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 source "$(dirname "$0")/player_height.sh"
-KORVADA=$1
-DATA=$2
-command -v mutter >/dev/null || fail "mutter is needed (mutter xwayland dbus-x11)"
-harness_begin
-# dbus-run-session leaves mutter behind when it is killed alone: the group goes.
-MUTTER_GROUP=
-at_exit '[ -n "$MUTTER_GROUP" ] && kill -- "-$MUTTER_GROUP" 2>/dev/null'
-
-export XDG_RUNTIME_DIR=$WORK/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-setsid env -u DISPLAY -u WAYLAND_DISPLAY dbus-run-session -- mutter --headless --wayland \
-    --wayland-display=wl-korvada --virtual-monitor 1920x1080 --sm-disable >"$WORK/mutter.log" 2>&1 &
-MUTTER_GROUP=$!
-wait_until "$X_WAIT" grep -qs "Using public X11 display" "$WORK/mutter.log"
-export DISPLAY WAYLAND_DISPLAY=wl-korvada XAUTHORITY
-DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$WORK/mutter.log" | head -n1)
-[ -n "$DISPLAY" ] || fail "mutter did not start (see $WORK/mutter.log)"
-XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* | head -n1)
+e2e_setup "$1" "$2" 1920x1080 mutter
 
 for driver in default wayland x11; do
     # Headless mutter never completes Xwayland's synced swap: unsynced there.
