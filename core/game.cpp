@@ -1,5 +1,7 @@
 #include "core/game.h"
 
+#include <ctime>
+
 #include "core/random.h"
 
 namespace {
@@ -16,7 +18,7 @@ constexpr CameraPreset kCameraPresets[kCameraPresetCount] = {
 
 Game::Game() {
     gameOver = 0;
-    seedRandom(timeSeed());
+    seedRandom(static_cast<uint32_t>(std::time(nullptr)));
     for (int i = 0; i < kCameraPresetCount; ++i) cameraPresets[i] = kCameraPresets[i];
     cameraIndex = 0;
     bottleCount = 0;

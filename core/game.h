@@ -94,11 +94,11 @@ struct Game {
 
     // core/round.cpp: a round from its start, as a new Game would play it
     // with these settings: every key let go, the first camera, no end screen,
-    // the generator seeded with `seed` (timeSeed() for a round nobody chose
-    // one for), then the settings' bottles and 30 bubbles laid out. The
-    // pictures, the platform and the clock's frequency stay: one run can play
-    // round after round.
-    void startRound(const GameSettings& newSettings, uint32_t seed);
+    // then the settings' bottles and 30 bubbles laid out. The pictures, the
+    // platform and the clock's frequency stay, and the random generator goes
+    // on from where the run has it (seeded once, by the construction): one
+    // run can play round after round.
+    void startRound(const GameSettings& newSettings);
     // Lays out the bottles and bubbles and restarts the frame clock.
     void setupRound(int32_t bottleCount, int32_t bubbleCount);
 

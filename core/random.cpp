@@ -1,7 +1,5 @@
 #include "core/random.h"
 
-#include <ctime>
-
 namespace {
 uint32_t state = 1;  // srand(1) is the C library's starting point too
 }
@@ -12,5 +10,3 @@ int nextRandom() {
     state = state * 214013u + 2531011u;
     return static_cast<int>((state >> 16) & 0x7FFFu);
 }
-
-uint32_t timeSeed() { return static_cast<uint32_t>(std::time(nullptr)); }

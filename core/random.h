@@ -13,7 +13,3 @@ constexpr float kRandomFraction = 32769.0f / 1073741824.0f;
 
 void seedRandom(uint32_t seed);  // srand
 int nextRandom();                // rand: 0..32767
-
-// The seed of a round nobody chose one for: the calendar time in whole
-// seconds, as srand(time(0)) takes it.
-uint32_t timeSeed();

@@ -8,7 +8,7 @@ namespace {
 double randomPart(double range) { return static_cast<double>(nextRandom()) * kRandomFraction * range; }
 }  // namespace
 
-void Game::startRound(const GameSettings& newSettings, uint32_t seed) {
+void Game::startRound(const GameSettings& newSettings) {
     releaseAllKeys(*this);
     cameraIndex = 0;
     gameOver = 0;
@@ -17,7 +17,6 @@ void Game::startRound(const GameSettings& newSettings, uint32_t seed) {
     for (Bottle& bottle : bottles) bottle = Bottle();
     for (Bubble& bubble : bubbles) bubble = Bubble();
     settings = newSettings;
-    seedRandom(seed);
     setupRound(bottlesToLay(settings), kRoundBubbles);
 }
 

@@ -6,9 +6,9 @@
 struct Game;
 
 // The run's preparation, once its OpenGL context is current: OpenGL's state
-// and the pictures. Each round then starts with the Game's startRound, as
-// often as the run plays one; a new context (the window made anew) needs
-// this again, the round going on as it stood.
+// and the pictures. Each round then starts with the Game's startRound, one
+// call, as often as the run plays one; a new context (the window made anew)
+// needs this again, the round going on as it stood.
 void prepareRun(Game& game);
 
 // One frame and its swap. While the round is on: one simulation step, then

@@ -7,7 +7,6 @@
 
 #include "assets/texture.h"
 #include "core/game.h"
-#include "core/random.h"
 #include "render/scene.h"
 #include "shell/display_policy.h"
 #include "shell/frame.h"
@@ -250,7 +249,7 @@ StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings)
     waitForRefresh();
     enterGameMode(shell.run);
     prepareRun(game);
-    game.startRound(settings, timeSeed());
+    game.startRound(settings);
     return StartResult::Started;
 }
 

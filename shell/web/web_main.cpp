@@ -99,7 +99,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
     shell = WebShell();
     shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;
     shell.frameLimit = frameLimit > 0 ? static_cast<int64_t>(frameLimit) : 0;
-    game.startRound(settings, seed >= 0 ? static_cast<uint32_t>(seed) : timeSeed());
+    if (seed >= 0) seedRandom(static_cast<uint32_t>(seed));
+    game.startRound(settings);
 
     const Resolution size = resolutionOf(settings);
     emscripten_set_canvas_element_size("#canvas", size.width, size.height);

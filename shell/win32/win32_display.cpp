@@ -9,7 +9,6 @@
 #include "shell/win32/win32_shell.h"
 
 #include "assets/texture.h"
-#include "core/random.h"
 #include "render/scene.h"
 #include "shell/frame.h"
 
@@ -132,7 +131,7 @@ int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& se
     shell.gameHeight = resolution.height;
     enterGameMode(shell.run);
     prepareRun(game);
-    game.startRound(settings, timeSeed());
+    game.startRound(settings);
     return 1;
 }
 

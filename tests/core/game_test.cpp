@@ -174,7 +174,7 @@ TEST_F(EndScreen, EachRoundCountsItsOwnTime) {
     game.gameOver = 1;
     game.onKeyDown(kKeyReturn);
     EXPECT_EQ(countAfter(game, 2), 1);
-    game.startRound(GameSettings(), 1);
+    game.startRound(GameSettings());
     EXPECT_EQ(game.endScreenTime, 0);
     game.gameOver = 1;
     game.onKeyDown(kKeyReturn);

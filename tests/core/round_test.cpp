@@ -141,7 +141,8 @@ TEST_F(RoundSetup, ANewRoundIsTheRoundANewGamePlays) {
     GameSettings first;
     first.bottleCount = 20;
     first.sound = 1;
-    game.startRound(first, 3);
+    seedRandom(3);
+    game.startRound(first);
     pressKey(game, PadInput, kKeyRight);
     pressKey(game, TouchInput, kKeyDown);
     game.onKeyDown(kKey1 + 3);
@@ -159,10 +160,12 @@ TEST_F(RoundSetup, ANewRoundIsTheRoundANewGamePlays) {
     second.resolutionIndex = 3;
     second.blending = 1;
     second.bottleCount = 7;
-    game.startRound(second, 99);
+    seedRandom(99);
+    game.startRound(second);
     Game fresh;
     fresh.usePlatform(headless().services());
-    fresh.startRound(second, 99);
+    seedRandom(99);
+    fresh.startRound(second);
 
     EXPECT_EQ(std::memcmp(game.keyDown, fresh.keyDown, sizeof game.keyDown), 0);
     EXPECT_EQ(std::memcmp(game.sourceKeyDown, fresh.sourceKeyDown, sizeof game.sourceKeyDown), 0);
