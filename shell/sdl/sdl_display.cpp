@@ -14,10 +14,8 @@
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
-// How long the window manager may take to make the shown window full screen,
-// and how long its answer must stand before it counts.
+// How long the window manager may take to make the shown window full screen.
 constexpr Uint32 kFullScreenWaitMs = 2000;
-constexpr Uint32 kSettledMs = 200;
 
 // Colour bits per channel: 5-6-5 for the 16-bit setting, 8-8-8 otherwise.
 void requestPixelFormat(const GameSettings& settings, int depthBits) {
@@ -91,7 +89,9 @@ bool displayIsAt(const SdlShell& shell, int width, int height) {
 // full-screen window whose own mode is the game's, and SDL keeps the
 // display's current mode and bounds at the native size by design. So there
 // the window is asked: full screen, in the exact mode, with a drawable of
-// the game's size.
+// the game's size. SDL's wayland driver waits for the compositor's reply to
+// its full-screen request before it returns, so its figures are the
+// compositor's answer, not SDL's wish.
 bool showsGameModeOnWayland(const SdlShell& shell) {
     SDL_DisplayMode mode, exact;
     int width = 0, height = 0;
@@ -101,11 +101,26 @@ bool showsGameModeOnWayland(const SdlShell& shell) {
            mode.w == exact.w && mode.h == exact.h && width == shell.gameMode.w && height == shell.gameMode.h;
 }
 
+// Under X11 the window manager's own answer, read from the X server: its
+// state on the window holds full screen, and the window lies over the whole
+// display in the game's mode. The window is the OpenGL drawable there, so
+// its size is the drawable's: a picture of the game's size in the corner of
+// a larger window is no full screen. SDL's figures alone would be its wish
+// until the events of the answer arrive.
+bool coversDisplayOnX11(const SdlShell& shell, const WindowManagerAnswer& answer) {
+    SDL_Rect bounds;
+    return answer.fullScreen && displayIsAt(shell, shell.gameMode.w, shell.gameMode.h) &&
+           SDL_GetDisplayBounds(displayOf(shell), &bounds) == 0 && SDL_RectEquals(&answer.place, &bounds) &&
+           answer.place.w == shell.gameMode.w && answer.place.h == shell.gameMode.h;
+}
+
 // The display in the game's mode, the window over all of it, and a drawable
-// of the game's size: a picture of the game's size in the corner of a larger
-// window is no full screen.
+// of the game's size; another video driver than X11 or Wayland has only
+// SDL's figures to show it.
 bool coversDisplayInGameMode(const SdlShell& shell) {
     if (onWayland()) return showsGameModeOnWayland(shell);
+    WindowManagerAnswer answer;
+    if (readWindowManagerAnswer(shell.window, &answer)) return coversDisplayOnX11(shell, answer);
     SDL_Rect bounds;
     int x = 0, y = 0, width = 0, height = 0, drawableWidth = 0, drawableHeight = 0;
     if (SDL_GetDisplayBounds(displayOf(shell), &bounds) != 0) return false;
@@ -117,28 +132,21 @@ bool coversDisplayInGameMode(const SdlShell& shell) {
            drawableHeight == shell.gameMode.h;
 }
 
-// The window manager answers a full-screen request a moment later, and SDL
-// learns the window's real place and size only from the events of that
-// answer: SDL's own figures before them are its wish. So the events are read
-// before every look, and the game's mode counts only once it has stood for
-// a while; all within a bounded time. The events only queue up meanwhile.
+// The window manager answers a full-screen request a moment later. The
+// check decides as soon as the answer shows the game's mode, looking again
+// whenever the display server sends something (the answer comes as events),
+// and refuses only once a window manager has left it unanswered for a
+// bounded time: a refusing one never gives a whole screen in the game's
+// mode, but may first give a passing state that is no answer yet. SDL's
+// events are read before every look and only queue up meanwhile.
 bool showsGameMode(const SdlShell& shell) {
     const Uint32 deadline = SDL_GetTicks() + kFullScreenWaitMs;
-    bool standing = false;
-    Uint32 since = 0;
     for (;;) {
         SDL_PumpEvents();
+        if (coversDisplayInGameMode(shell)) return true;
         const Uint32 now = SDL_GetTicks();
-        if (!coversDisplayInGameMode(shell)) {
-            standing = false;
-        } else if (!standing) {
-            standing = true;
-            since = now;
-        } else if (SDL_TICKS_PASSED(now, since + kSettledMs)) {
-            return true;
-        }
         if (SDL_TICKS_PASSED(now, deadline)) return false;
-        SDL_Delay(10);
+        awaitDisplayServer(shell.window, deadline - now);
     }
 }
 
@@ -168,7 +176,7 @@ int32_t applyGameMode(void* context) {
     // which is checked then.
     if (SDL_GetWindowFlags(shell.window) & SDL_WINDOW_HIDDEN) return 1;
     // The first activation comes right after the window was shown and
-    // checked: a check takes a fifth of a second, and nothing has changed.
+    // checked, and nothing has changed since.
     if (!shell.gameModeSeen) shell.gameModeSeen = showsGameMode(shell);
     return shell.gameModeSeen;
 }
