@@ -61,7 +61,9 @@ SDL_Window* createWindowWithDepth(const SdlShell& shell, const GameSettings& set
 // ground's alone 16 MB: 4096 small pages), so while they go to OpenGL the
 // heap serves large blocks from a stretch advised to large pages, a few
 // dozen faults in all. Afterwards the heap is as before and gives back what
-// it no longer holds.
+// it no longer holds, and the stretch takes small pages again: what lands
+// there later (the first frame's shader compiles) would pin a large page for
+// every few bytes.
 constexpr size_t kLargePage = size_t{2} << 20;
 constexpr size_t kPictureBlock = size_t{16} << 20;  // below the heap's largest block
 constexpr int kPictureBlocks = 3;                   // the ground's copy and its buffer at once, and the rest
@@ -73,18 +75,25 @@ void startRoundOnLargePages(Game& game) {
     // top, and freed they are one free stretch there.
     void* blocks[kPictureBlocks] = {};
     for (void*& block : blocks) block = std::malloc(kPictureBlock);
+    void* stretch = nullptr;
+    size_t length = 0;
     if (blocks[0] != nullptr && blocks[kPictureBlocks - 1] != nullptr) {
         const uintptr_t start = reinterpret_cast<uintptr_t>(blocks[0]);
         const uintptr_t end = reinterpret_cast<uintptr_t>(blocks[kPictureBlocks - 1]) + kPictureBlock;
         const uintptr_t from = (start + kLargePage - 1) & ~(kLargePage - 1), to = end & ~(kLargePage - 1);
         const bool together = end > start && end - start < (kPictureBlock + kLargePage) * kPictureBlocks;
-        if (together && from < to) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+        if (together && from < to && madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE) == 0) {
+            stretch = reinterpret_cast<void*>(from);
+            length = to - from;
+        }
     }
     for (void* block : blocks) std::free(block);
     startRound(game);
     mallopt(M_MMAP_THRESHOLD, 128 << 10);
     mallopt(M_TRIM_THRESHOLD, 128 << 10);
     malloc_trim(0);
+    // The large pages made stay; the heap may have given part of the stretch back.
+    if (stretch != nullptr) madvise(stretch, length, MADV_NOHUGEPAGE);
 }
 
 // Asks the driver to wait for the display's refresh, so that a 60 Hz screen
