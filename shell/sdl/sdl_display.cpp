@@ -2,7 +2,12 @@
 // full-screen display mode and the way back to the desktop's. What happens
 // when is shell/display_policy.cpp's; the display steps it calls are here.
 
+#include <malloc.h>
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "assets/texture.h"
@@ -13,10 +18,8 @@
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
-// How long the window manager may take to make the shown window full screen,
-// and how long its answer must stand before it counts.
+// How long the window manager may take to make the shown window full screen.
 constexpr Uint32 kFullScreenWaitMs = 2000;
-constexpr Uint32 kSettledMs = 200;
 
 // Colour bits per channel: 5-6-5 for the 16-bit setting, 8-8-8 otherwise.
 void requestPixelFormat(const GameSettings& settings, int depthBits) {
@@ -49,6 +52,47 @@ SDL_Window* createWindowWithDepth(const SdlShell& shell, const GameSettings& set
     if (SDL_Window* window = createWindow(shell)) return window;
     requestPixelFormat(settings, 24);
     return createWindow(shell);
+}
+
+// The first touch of every page costs the process a fault, and on some
+// machines (virtual ones above all) a fault costs tens of microseconds.
+// OpenGL's own copies of the pictures are 19 MB of fresh memory (the
+// ground's alone 16 MB: 4096 small pages), so while they go to OpenGL the
+// heap serves large blocks from a stretch advised to large pages, a few
+// dozen faults in all. Afterwards the heap is as before and gives back what
+// it no longer holds, and the stretch takes small pages again: what lands
+// there later (the first frame's shader compiles) would pin a large page for
+// every few bytes.
+constexpr size_t kLargePage = size_t{2} << 20;
+constexpr size_t kPictureBlock = size_t{16} << 20;  // below the heap's largest block
+constexpr int kPictureBlocks = 3;                   // the ground's copy and its buffer at once, and the rest
+
+void prepareRunOnLargePages(Game& game) {
+    mallopt(M_MMAP_THRESHOLD, static_cast<int>(kPictureBlock * 2));
+    mallopt(M_TRIM_THRESHOLD, static_cast<int>(kPictureBlock * (kPictureBlocks + 1)));
+    // Blocks taken one after another lie one after another at the heap's
+    // top, and freed they are one free stretch there.
+    void* blocks[kPictureBlocks] = {};
+    for (void*& block : blocks) block = std::malloc(kPictureBlock);
+    void* stretch = nullptr;
+    size_t length = 0;
+    if (blocks[0] != nullptr && blocks[kPictureBlocks - 1] != nullptr) {
+        const uintptr_t start = reinterpret_cast<uintptr_t>(blocks[0]);
+        const uintptr_t end = reinterpret_cast<uintptr_t>(blocks[kPictureBlocks - 1]) + kPictureBlock;
+        const uintptr_t from = (start + kLargePage - 1) & ~(kLargePage - 1), to = end & ~(kLargePage - 1);
+        const bool together = end > start && end - start < (kPictureBlock + kLargePage) * kPictureBlocks;
+        if (together && from < to && madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE) == 0) {
+            stretch = reinterpret_cast<void*>(from);
+            length = to - from;
+        }
+    }
+    for (void* block : blocks) std::free(block);
+    prepareRun(game);
+    mallopt(M_MMAP_THRESHOLD, 128 << 10);
+    mallopt(M_TRIM_THRESHOLD, 128 << 10);
+    malloc_trim(0);
+    // The large pages made stay; the heap may have given part of the stretch back.
+    if (stretch != nullptr) madvise(stretch, length, MADV_NOHUGEPAGE);
 }
 
 // Asks the driver to wait for the display's refresh, so that a 60 Hz screen
@@ -90,7 +134,9 @@ bool displayIsAt(const SdlShell& shell, int width, int height) {
 // full-screen window whose own mode is the game's, and SDL keeps the
 // display's current mode and bounds at the native size by design. So there
 // the window is asked: full screen, in the exact mode, with a drawable of
-// the game's size.
+// the game's size. SDL's wayland driver waits for the compositor's reply to
+// its full-screen request before it returns, so its figures are the
+// compositor's answer, not SDL's wish.
 bool showsGameModeOnWayland(const SdlShell& shell) {
     SDL_DisplayMode mode, exact;
     int width = 0, height = 0;
@@ -100,11 +146,26 @@ bool showsGameModeOnWayland(const SdlShell& shell) {
            mode.w == exact.w && mode.h == exact.h && width == shell.gameMode.w && height == shell.gameMode.h;
 }
 
+// Under X11 the window manager's own answer, read from the X server: its
+// state on the window holds full screen, and the window lies over the whole
+// display in the game's mode. The window is the OpenGL drawable there, so
+// its size is the drawable's: a picture of the game's size in the corner of
+// a larger window is no full screen. SDL's figures alone would be its wish
+// until the events of the answer arrive.
+bool coversDisplayOnX11(const SdlShell& shell, const WindowManagerAnswer& answer) {
+    SDL_Rect bounds;
+    return answer.fullScreen && displayIsAt(shell, shell.gameMode.w, shell.gameMode.h) &&
+           SDL_GetDisplayBounds(displayOf(shell), &bounds) == 0 && SDL_RectEquals(&answer.place, &bounds) &&
+           answer.place.w == shell.gameMode.w && answer.place.h == shell.gameMode.h;
+}
+
 // The display in the game's mode, the window over all of it, and a drawable
-// of the game's size: a picture of the game's size in the corner of a larger
-// window is no full screen.
+// of the game's size; another video driver than X11 or Wayland has only
+// SDL's figures to show it.
 bool coversDisplayInGameMode(const SdlShell& shell) {
     if (onWayland()) return showsGameModeOnWayland(shell);
+    WindowManagerAnswer answer;
+    if (readWindowManagerAnswer(shell.window, &answer)) return coversDisplayOnX11(shell, answer);
     SDL_Rect bounds;
     int x = 0, y = 0, width = 0, height = 0, drawableWidth = 0, drawableHeight = 0;
     if (SDL_GetDisplayBounds(displayOf(shell), &bounds) != 0) return false;
@@ -116,28 +177,21 @@ bool coversDisplayInGameMode(const SdlShell& shell) {
            drawableHeight == shell.gameMode.h;
 }
 
-// The window manager answers a full-screen request a moment later, and SDL
-// learns the window's real place and size only from the events of that
-// answer: SDL's own figures before them are its wish. So the events are read
-// before every look, and the game's mode counts only once it has stood for
-// a while; all within a bounded time. The events only queue up meanwhile.
+// The window manager answers a full-screen request a moment later. The
+// check decides as soon as the answer shows the game's mode, looking again
+// whenever the display server sends something (the answer comes as events),
+// and refuses only once a window manager has left it unanswered for a
+// bounded time: a refusing one never gives a whole screen in the game's
+// mode, but may first give a passing state that is no answer yet. SDL's
+// events are read before every look and only queue up meanwhile.
 bool showsGameMode(const SdlShell& shell) {
     const Uint32 deadline = SDL_GetTicks() + kFullScreenWaitMs;
-    bool standing = false;
-    Uint32 since = 0;
     for (;;) {
         SDL_PumpEvents();
+        if (coversDisplayInGameMode(shell)) return true;
         const Uint32 now = SDL_GetTicks();
-        if (!coversDisplayInGameMode(shell)) {
-            standing = false;
-        } else if (!standing) {
-            standing = true;
-            since = now;
-        } else if (SDL_TICKS_PASSED(now, since + kSettledMs)) {
-            return true;
-        }
         if (SDL_TICKS_PASSED(now, deadline)) return false;
-        SDL_Delay(10);
+        awaitDisplayServer(shell.window, deadline - now);
     }
 }
 
@@ -167,7 +221,7 @@ int32_t applyGameMode(void* context) {
     // which is checked then.
     if (SDL_GetWindowFlags(shell.window) & SDL_WINDOW_HIDDEN) return 1;
     // The first activation comes right after the window was shown and
-    // checked: a check takes a fifth of a second, and nothing has changed.
+    // checked, and nothing has changed since.
     if (!shell.gameModeSeen) shell.gameModeSeen = showsGameMode(shell);
     return shell.gameModeSeen;
 }
@@ -248,7 +302,7 @@ StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings)
     }
     waitForRefresh();
     enterGameMode(shell.run);
-    prepareRun(game);
+    prepareRunOnLargePages(game);
     game.startRound(settings);
     return StartResult::Started;
 }

@@ -98,6 +98,22 @@ void sizeView(const SdlShell& shell);
 // The normal end: pictures freed, context released, window and audio gone.
 void shutDown(Game& game, SdlShell& shell);
 
+// --- shell/sdl/sdl_x11.cpp --------------------------------------------------
+
+// What the X server holds of a window now: whether the window manager's
+// _NET_WM_STATE on it holds full screen, and its place on the screen.
+struct WindowManagerAnswer {
+    bool fullScreen = false;
+    SDL_Rect place = {};
+};
+
+// False for a window that is no X11 window, or when the server has none.
+bool readWindowManagerAnswer(SDL_Window* window, WindowManagerAnswer* answer);
+
+// Returns once the display server has sent something new, or after at most
+// `milliseconds`; without X11 after a few milliseconds.
+void awaitDisplayServer(SDL_Window* window, Uint32 milliseconds);
+
 // --- shell/sdl/sdl_events.cpp -----------------------------------------------
 
 // One event to the Game's operations, as the window procedure would.

@@ -5,15 +5,21 @@
 # minimising and coming back covers the whole screen again, never the 800x600
 # window the game has on the desktop. SIGHUP and SIGQUIT end it as SIGINT and
 # SIGTERM do: the normal end (which gives the desktop its mode back), exit 0.
+# With no window manager to answer, "3TYAY" is refused too.
 #   display_modes.sh KORVADA DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 e2e_setup "$1" "$2" 1024x768
 
-start_game 0TYAY "" SDL_AUDIODRIVER=dummy
-dismiss_boxes 1
-wait_exit
-[ "$EXIT_CODE" = 2 ] || fail "800x600 on a 1024x768 screen: exit code $EXIT_CODE, expected 2"
-grep -qxF "Nelze změnit nastavení obrazovky!" "$WORK/stderr" || fail "800x600: the message is not on stderr"
+# refused CODE WHAT: CODE ends with the box, its message on stderr and exit 2.
+refused() {
+    start_game "$1" "" SDL_AUDIODRIVER=dummy
+    dismiss_boxes 1
+    wait_exit
+    [ "$EXIT_CODE" = 2 ] || fail "$2: exit code $EXIT_CODE, expected 2"
+    grep -qxF "Nelze změnit nastavení obrazovky!" "$WORK/stderr" || fail "$2: the message is not on stderr"
+}
+
+refused 0TYAY "800x600 on a 1024x768 screen"
 xdotool search --onlyvisible --name '^Korvada$' >/dev/null 2>&1 && fail "800x600: a game window is visible"
 note "800x600 on a 1024x768 screen: the box, exit 2"
 
@@ -39,4 +45,13 @@ for signal in HUP QUIT INT; do
     [ "$EXIT_CODE" = 0 ] || fail "SIG$signal: exit code $EXIT_CODE, expected 0 (the normal end)"
     note "SIG$signal: the normal end, exit 0"
 done
+
+# A window manager that never answers (here none at all once openbox has
+# left) leaves the window where it was made, 800x600 at (10, 10): after its
+# bounded wait the game refuses, never a picture in a corner.
+wm_check=$(xprop -root _NET_SUPPORTING_WM_CHECK | awk '{print $NF}')
+openbox --exit
+wait_until "$X_WAIT" eval '! xwininfo -id "$wm_check" >/dev/null 2>&1' || fail "openbox did not leave"
+refused 3TYAY "no window manager"
+note "no window manager: the box, exit 2"
 note "ok"
