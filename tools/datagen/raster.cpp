@@ -26,23 +26,23 @@ float distanceToSegment(Vec2 p, Vec2 a, Vec2 b) {
     float px = p.x - a.x, py = p.y - a.y;
     float lengthSq = dx * dx + dy * dy;
     float h = lengthSq > 0 ? clamp01((px * dx + py * dy) / lengthSq) : 0;
-    return std::hypot(px - dx * h, py - dy * h);
+    return hypotenuse(px - dx * h, py - dy * h);
 }
 
 float distanceToEllipse(Vec2 p, Vec2 centre, float rx, float ry) {
     // Distance in the unit circle's space scaled back by the local radius:
     // exact for circles and close enough at the edge for the flat ellipses here.
     float ux = (p.x - centre.x) / rx, uy = (p.y - centre.y) / ry;
-    float r = std::hypot(ux, uy);
+    float r = hypotenuse(ux, uy);
     if (r == 0) return -std::min(rx, ry);
-    float localRadius = std::hypot(ux / r * rx, uy / r * ry);
+    float localRadius = hypotenuse(ux / r * rx, uy / r * ry);
     return (r - 1) * localRadius;
 }
 
 float distanceToRoundBox(Vec2 p, Vec2 centre, float halfW, float halfH, float radius) {
     float qx = std::fabs(p.x - centre.x) - halfW + radius;
     float qy = std::fabs(p.y - centre.y) - halfH + radius;
-    float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+    float outside = hypotenuse(std::max(qx, 0.0f), std::max(qy, 0.0f));
     return outside + std::min(std::max(qx, qy), 0.0f) - radius;
 }
 
@@ -61,7 +61,7 @@ float distanceToStar(Vec2 p, Vec2 centre, float radius, float innerRatio) {
     float bax = innerRatio * -k1y, bay = innerRatio * k1x - 1;
     float h = std::min(std::max((x * bax + y * bay) / (bax * bax + bay * bay), 0.0f), radius);
     float side = y * bax - x * bay;
-    return std::hypot(x - bax * h, y - bay * h) * (side > 0 ? 1.0f : -1.0f);
+    return hypotenuse(x - bax * h, y - bay * h) * (side > 0 ? 1.0f : -1.0f);
 }
 
 namespace {
@@ -119,6 +119,16 @@ void fillStar(Mask& mask, Vec2 centre, float radius, float innerRatio, bool wrap
 void paint(Image& image, const Mask& mask, Color color, float alpha) {
     for (size_t i = 0; i < image.pixels.size(); ++i)
         if (mask.cover[i] > 0) image.pixels[i] = mix(image.pixels[i], color, mask.cover[i] * alpha);
+}
+
+float sine(float angle) { return static_cast<float>(std::sin(static_cast<double>(angle))); }
+float cosine(float angle) { return static_cast<float>(std::cos(static_cast<double>(angle))); }
+
+// The squares are exact in double, and the sum and the square root are
+// rounded as IEEE arithmetic rounds them on every machine.
+float hypotenuse(float x, float y) {
+    const double dx = x, dy = y;
+    return static_cast<float>(std::sqrt(dx * dx + dy * dy));
 }
 
 float hash01(int x, int y, uint32_t seed) {
