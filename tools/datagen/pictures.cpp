@@ -262,7 +262,12 @@ void paintVillage(Image& ground, Mask& blocked, const Roads& roads) {
 
 }  // namespace
 
-Image makeGround() {
+Image makeGround(const std::function<void(float)>& progress) {
+    // The fields take about seven tenths of the time, the ponds and the
+    // river most of the rest.
+    const auto tell = [&](float done) {
+        if (progress) progress(done);
+    };
     Image ground(kGroundSize, kGroundSize, {});
     std::vector<int> ids(static_cast<size_t>(kGroundSize) * kGroundSize, 0);
     std::vector<Parcel> parcels;
@@ -271,7 +276,8 @@ Image makeGround() {
     for (int by = 0; by < kGroundSize; by += 512)
         for (int bx = 0; bx < kGroundSize; bx += 512) splitFields(ids, parcels, dice, bx, by, bx + 512, by + 512);
 
-    for (int y = 0; y < kGroundSize; ++y)
+    for (int y = 0; y < kGroundSize; ++y) {
+        if (y % 64 == 0) tell(0.7f * static_cast<float>(y) / kGroundSize);
         for (int x = 0; x < kGroundSize; ++x) {
             float fx = static_cast<float>(x), fy = static_cast<float>(y);
             // Wavy field borders: look the parcel up at a displaced point.
@@ -296,13 +302,18 @@ Image makeGround() {
             float hills = fbm(fx / 400, fy / 400, 3, 10);
             ground.at(x, y) = scale(c, 0.85f + 0.3f * hills);
         }
+    }
+    tell(0.7f);
 
     paintPond(ground, {1500, 600}, 30);
     paintPond(ground, {500, 760}, 18);
+    tell(0.85f);
     Mask blocked(kGroundSize, kGroundSize);
     paintRiver(ground, blocked);
+    tell(0.95f);
     Roads roads = paintRoads(ground, blocked);
     paintVillage(ground, blocked, roads);
+    tell(1);
     return ground;
 }
 
