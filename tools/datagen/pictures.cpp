@@ -22,6 +22,9 @@ struct Parcel {
     float furrowAngle;
     float furrowSpacing;  // pixels; 0 for a meadow without furrows
     float furrowDepth;
+    // The angle's cosine and sine, taken once: every pixel of the field
+    // needs them.
+    float furrowCos = 0, furrowSin = 0;
 };
 
 Color cropColor(Dice& dice) {
@@ -50,6 +53,8 @@ void splitFields(std::vector<int>& ids, std::vector<Parcel>& parcels, Dice& dice
     if (longSide < 90 || (longSide < 260 && dice.next() < 0.25f)) {
         Parcel p{cropColor(dice), wide ? 0.0f : kTwoPi / 4, dice.range(3.0f, 6.0f), dice.range(0.04f, 0.1f)};
         if (dice.next() < 0.3f) p.furrowSpacing = 0;
+        p.furrowCos = cosine(p.furrowAngle);
+        p.furrowSin = sine(p.furrowAngle);
         parcels.push_back(p);
         int id = static_cast<int>(parcels.size()) - 1;
         for (int y = y0; y < y1; ++y)
@@ -100,7 +105,7 @@ std::vector<Vec2> road(std::initializer_list<Vec2> stops, float amplitude, uint3
 Color fieldColor(const Parcel& parcel, float x, float y) {
     Color c = parcel.crop;
     if (parcel.furrowSpacing > 0) {
-        float along = x * cosine(parcel.furrowAngle) + y * sine(parcel.furrowAngle);
+        float along = x * parcel.furrowCos + y * parcel.furrowSin;
         float wave = sine(along * kTwoPi / parcel.furrowSpacing);
         c = scale(c, 1.0f + parcel.furrowDepth * wave);
     }
