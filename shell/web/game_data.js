@@ -51,12 +51,15 @@ var korvadaGameData = (function() {
     });
   }
 
-  function make(making) {
-    return new Promise(function(resolve, reject) {
-      var worker = new Worker('korvada-datagen.js');
+  // The generator starts loading at once, beside the look for kept data;
+  // make(making) then asks it for the files.
+  function startGenerator() {
+    var worker = new Worker('korvada-datagen.js');
+    var listener = function() {};
+    var made = new Promise(function(resolve, reject) {
       worker.onmessage = function(event) {
         if ('progress' in event.data) {
-          making(event.data.progress);
+          listener(event.data.progress);
           return;
         }
         worker.terminate();
@@ -68,14 +71,26 @@ var korvadaGameData = (function() {
         reject(new Error('the data generator: ' + (event.message || 'it did not start')));
       };
     });
+    return {
+      make: function(making) {
+        listener = making;
+        worker.postMessage('make');
+        return made;
+      },
+      stop: function() { worker.terminate(); },
+    };
   }
 
   return function(making) {
+    var generator = startGenerator();
     var database = openDatabase();
     return database.then(keptFiles).catch(function() { return null; }).then(function(files) {
-      if (files) return { files: files, kept: Promise.resolve(null) };
+      if (files) {
+        generator.stop();
+        return { files: files, kept: Promise.resolve(null) };
+      }
       making(0);
-      return make(making).then(function(made) {
+      return generator.make(making).then(function(made) {
         var kept = database.then(function(opened) { return keep(opened, made); }).catch(function(error) {
           return error || new Error('the data was not stored');
         });
