@@ -172,6 +172,35 @@ export async function waitFrames(page, count, timeout = kWait) {
     (wanted) => JSON.parse(Module.ccall('korvadaState', 'string')).frames >= wanted, { timeout }, count);
 }
 
+// window.keptRecord() in every document of the page from now on: the record
+// of the game's data the page keeps in IndexedDB (undefined when there is
+// none), read without making the database where there is none.
+export async function watchKeptData(page) {
+  await page.evaluateOnNewDocument(() => {
+    window.keptRecord = async () => {
+      if (!(await indexedDB.databases()).some((database) => database.name === 'korvada')) return undefined;
+      return new Promise((resolve, reject) => {
+        const opening = indexedDB.open('korvada');
+        opening.onerror = () => reject(opening.error);
+        opening.onsuccess = () => {
+          const database = opening.result;
+          const reading = database.transaction('data').objectStore('data').get('files');
+          reading.onsuccess = () => {
+            database.close();
+            resolve(reading.result);
+          };
+          reading.onerror = () => reject(reading.error);
+        };
+      });
+    };
+  });
+}
+
+// Until the page has kept the game's data (after watchKeptData).
+export async function waitDataKept(page) {
+  await page.waitForFunction(() => window.keptRecord().then((record) => record !== undefined), { timeout: kWait, polling: 200 });
+}
+
 export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // A key held down for `ms`, long enough for the game's frames to see it.

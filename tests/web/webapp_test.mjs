@@ -12,8 +12,8 @@ import crypto from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 import {
-  gameState, holdKey, holdKeyUntilState, kWait, openBrowser, openPage, runCases, sleep, startAppServer, waitFrames,
-  waitState,
+  gameState, holdKey, holdKeyUntilState, kWait, openBrowser, openPage, runCases, sleep, startAppServer, waitDataKept,
+  waitFrames, waitState, watchKeptData,
 } from './web_harness.mjs';
 
 // A page in a browser whose languages are `languages` (Accept-Language and
@@ -24,27 +24,9 @@ function openPageIn(browser, url, languages) {
       const session = await page.createCDPSession();
       await session.send('Emulation.setUserAgentOverride', { userAgent: await browser.userAgent(), acceptLanguage: languages });
       page.session = session;
-      // Every text of the Play button, the loading line's among them; and
-      // window.keptRecord(), the record of the game's data the page keeps in
-      // IndexedDB (undefined when there is none), read without making the
-      // database where there is none.
+      await watchKeptData(page);
+      // Every text of the Play button, the loading line's among them.
       await page.evaluateOnNewDocument(() => {
-        window.keptRecord = async () => {
-          if (!(await indexedDB.databases()).some((database) => database.name === 'korvada')) return undefined;
-          return new Promise((resolve, reject) => {
-            const opening = indexedDB.open('korvada');
-            opening.onerror = () => reject(opening.error);
-            opening.onsuccess = () => {
-              const database = opening.result;
-              const reading = database.transaction('data').objectStore('data').get('files');
-              reading.onsuccess = () => {
-                database.close();
-                resolve(reading.result);
-              };
-              reading.onerror = () => reject(reading.error);
-            };
-          });
-        };
         window.playTexts = [];
         new MutationObserver(() => {
           const text = document.getElementById('play')?.textContent;
@@ -71,10 +53,6 @@ const kBuild = JSON.parse(/^const kBuild = (\{[\s\S]*?\n\});/.exec(builtWorker()
 async function waitControlled(page) {
   await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: kWait });
   return page.evaluate(() => caches.keys());
-}
-
-async function waitDataKept(page) {
-  await page.waitForFunction(() => window.keptRecord().then((record) => record !== undefined), { timeout: kWait, polling: 200 });
 }
 
 // A round from the form: frames drawn, Esc, the end screen, Space, the form again.
