@@ -141,18 +141,41 @@ float hash01(int x, int y, uint32_t seed) {
     return static_cast<float>(h >> 8) / 16777216.0f;
 }
 
+namespace {
+
+// One lattice cell's four corner values.
+struct NoiseCell {
+    uint32_t seed = 0;
+    int ix = 0, iy = 0, period = -1;
+    float topLeft = 0, topRight = 0, bottomLeft = 0, bottomRight = 0;
+};
+
+// The pictures ask for the same cell many times in a row (a cell of the
+// ground's broad octaves spans hundreds of pixels): the last cell of each
+// seed is kept, so its corners are hashed once.
+const NoiseCell& noiseCell(int ix, int iy, uint32_t seed, int period) {
+    static NoiseCell cells[64];
+    NoiseCell& cell = cells[seed % 64];
+    if (cell.ix == ix && cell.iy == iy && cell.seed == seed && cell.period == period) return cell;
+    auto corner = [&](int cx, int cy) {
+        if (period > 0) cx = ((cx % period) + period) % period;
+        return hash01(cx, cy, seed);
+    };
+    cell = {seed, ix, iy, period, corner(ix, iy), corner(ix + 1, iy), corner(ix, iy + 1), corner(ix + 1, iy + 1)};
+    return cell;
+}
+
+}  // namespace
+
 float valueNoise(float x, float y, uint32_t seed, int period) {
     float fx = std::floor(x), fy = std::floor(y);
     int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
     float tx = x - fx, ty = y - fy;
     tx = tx * tx * (3 - 2 * tx);
     ty = ty * ty * (3 - 2 * ty);
-    auto corner = [&](int cx, int cy) {
-        if (period > 0) cx = ((cx % period) + period) % period;
-        return hash01(cx, cy, seed);
-    };
-    float top = corner(ix, iy) + (corner(ix + 1, iy) - corner(ix, iy)) * tx;
-    float bottom = corner(ix, iy + 1) + (corner(ix + 1, iy + 1) - corner(ix, iy + 1)) * tx;
+    const NoiseCell& cell = noiseCell(ix, iy, seed, period);
+    float top = cell.topLeft + (cell.topRight - cell.topLeft) * tx;
+    float bottom = cell.bottomLeft + (cell.bottomRight - cell.bottomLeft) * tx;
     return top + (bottom - top) * ty;
 }
 
