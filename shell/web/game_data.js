@@ -71,6 +71,7 @@ var korvadaGameData = (function() {
         reject(new Error('the data generator: ' + (event.message || 'it did not start')));
       };
     });
+    made.catch(function() {});  // heard by make() when asked for, and moot when the data was kept
     return {
       make: function(making) {
         listener = making;
@@ -82,7 +83,12 @@ var korvadaGameData = (function() {
   }
 
   return function(making) {
-    var generator = startGenerator();
+    var generator;
+    try {
+      generator = startGenerator();
+    } catch (error) {
+      return Promise.reject(error);  // a page opened as a file, say
+    }
     var database = openDatabase();
     return database.then(keptFiles).catch(function() { return null; }).then(function(files) {
       if (files) {
