@@ -7,8 +7,9 @@
 // Needs the browser tests' node packages (npm ci in tests/web). Every run is
 // a first visit in a fresh browser profile, by a link that starts a round
 // (?code=0TYAY), from a local server that sends the build's brotli copies;
-// once the worker keeps the files and the page the data, the same address
-// again is the repeat visit. The bytes are the bodies the server sent, to
+// the round is ended (the page starts its worker then), and once the worker
+// keeps the files and the page the data, the same address again is the
+// repeat visit. The bytes are the bodies the server sent, to
 // the page and its workers together; time to the first frame counts from
 // navigation to the end of the first animation frame the game drew, the data
 // made (or read back) on the way. --shots saves the form and a game frame as
@@ -18,8 +19,8 @@ import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import {
-  canvasPicture, kWait, openBrowser, openPage, savePicture, sleep, startAppServer, waitDataKept, waitFrames, waitState,
-  watchKeptData,
+  canvasPicture, holdKeyUntilState, kWait, openBrowser, openPage, savePicture, sleep, startAppServer, waitDataKept,
+  waitFrames, waitState, watchKeptData,
 } from '../../tests/web/web_harness.mjs';
 
 const args = process.argv.slice(2);
@@ -71,6 +72,10 @@ try {
       const page = await openPage(browser, 'about:blank', 800, 600, { prepare: watchKeptData });
       const before = server.bytes;
       figures.firstFrame.push(await firstFrameAfter(page, address));
+      await page.keyboard.press('Escape');
+      await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1, { timeout: kWait });
+      await sleep(1700);
+      await holdKeyUntilState(page, 'Space', 'form');
       await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: kWait });
       await waitDataKept(page);
       const afterFirst = server.bytes;

@@ -16,7 +16,7 @@ var kGeneratorVersion = '';
 // error that kept them out. making(done) hears the generator's progress
 // (0 to 1) while it makes the data; not at all when the data was kept.
 var korvadaGameData = (function() {
-  var kDatabase = 'korvada';
+  var kDatabase = 'korvada-data';
   var kStore = 'data';
   var kRecord = 'files';
 

@@ -178,9 +178,9 @@ export async function waitFrames(page, count, timeout = kWait) {
 export async function watchKeptData(page) {
   await page.evaluateOnNewDocument(() => {
     window.keptRecord = async () => {
-      if (!(await indexedDB.databases()).some((database) => database.name === 'korvada')) return undefined;
+      if (!(await indexedDB.databases()).some((database) => database.name === 'korvada-data')) return undefined;
       return new Promise((resolve, reject) => {
-        const opening = indexedDB.open('korvada');
+        const opening = indexedDB.open('korvada-data');
         opening.onerror = () => reject(opening.error);
         opening.onsuccess = () => {
           const database = opening.result;

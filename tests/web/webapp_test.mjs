@@ -59,6 +59,10 @@ async function waitControlled(page) {
 async function playRound(page) {
   await page.click('#play');
   await waitState(page, 'playing');
+  await endRound(page);
+}
+
+async function endRound(page) {
   await waitFrames(page, 30);
   await holdKey(page, 'Escape', 50);
   await sleep(1800);
@@ -100,13 +104,13 @@ const cases = {
   },
 
   // A first visit by a link plays with the data made in the browser, not
-  // downloaded; the page and the worker get each file from the server once,
-  // precompressed. A repeat visit downloads nothing, and with the server
-  // gone a reload plays.
+  // downloaded; after the round the worker keeps the files. The page and the
+  // worker get each file from the server once, precompressed. A repeat visit
+  // downloads nothing, and with the server gone a reload plays.
   async offline_reload({ server, browser }) {
     const page = await openPageIn(browser, `${server.origin}/index.html?code=0TYAN`, 'cs');
     await waitState(page, 'playing');
-    await waitFrames(page, 30);
+    await endRound(page);
     const cachesNow = await waitControlled(page);
     assert.deepEqual(cachesNow, [kBuild.cache]);
     await waitDataKept(page);
@@ -138,7 +142,7 @@ const cases = {
     await waitDataKept(page);
     const desktop = {};
     for (const name of fs.readdirSync(process.env.KORVADA_DATA_DIR))
-      desktop[name] = crypto.createHash('sha256').update(fs.readFileSync(path.join(process.env.KORVADA_DATA_DIR, name))).digest('hex');
+      desktop[name] = sha256(fs.readFileSync(path.join(process.env.KORVADA_DATA_DIR, name)));
     assert.equal(Object.keys(desktop).length, 13);
     const [game, kept] = await page.evaluate(async () => {
       const digests = async (files) => Object.fromEntries(await Promise.all(Object.entries(files).map(async ([name, bytes]) => [
