@@ -96,12 +96,8 @@ install_web_packages() {
   install_packages "${web_packages[@]}" "${node[@]}"
 }
 
-# The browser tests' node packages, and the web build's (the service
-# worker's generator, tools/webapp), exactly as locked.
+# The browser tests' node packages, exactly as locked. (The web build itself
+# needs node alone.)
 install_web_test_packages() {
   (cd tests/web && retry npm ci --no-audit --no-fund --loglevel=error >/dev/null)
-}
-
-install_web_build_packages() {
-  (cd tools/webapp && retry npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 }

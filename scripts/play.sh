@@ -18,7 +18,7 @@ cd "$(dirname "$0")/.."
 source scripts/packages.sh
 
 if [ "${1:-}" = --web ]; then
-    install_web_packages && install_web_build_packages
+    install_web_packages
     cmake --preset web >/dev/null
     cmake --build --preset web
     port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')

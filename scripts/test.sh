@@ -32,7 +32,6 @@ stage "packages"
 install_linux_packages
 install_windows_packages
 install_web_packages
-install_web_build_packages
 install_web_test_packages
 
 # The builds, each in its own folder with its log in build-logs/ and its time

@@ -1,18 +1,26 @@
-// The browser program's figures in headless Chromium: download sizes, time to
-// the first frame, and frames per second at 4 and 61 bottles.
+// The browser program's figures in headless Chromium: what a static host
+// sends, time to the first frame on a first and on a repeat visit, and
+// frames per second at 4 and 61 bottles.
 //
 //   node bench/web/web_bench.mjs build-web [--runs N] [--seconds S] [--shots DIR]
 //
-// Needs the browser tests' node packages (npm ci in tests/web). Time to the
-// first frame counts from navigation to the end of the first animation frame
-// the game drew, with the page, script, wasm and data served from 127.0.0.1.
-// --shots saves the form and a game frame as PNG files.
+// Needs the browser tests' node packages (npm ci in tests/web). Every run is
+// a first visit in a fresh browser profile, by a link that starts a round
+// (?code=0TYAY), from a local server that sends the build's brotli copies;
+// the round is ended (the page starts its worker then), and once the worker
+// keeps the files and the page the data, the same address again is the
+// repeat visit. The bytes are the bodies the server sent, to
+// the page and its workers together; time to the first frame counts from
+// navigation to the end of the first animation frame the game drew, the data
+// made (or read back) on the way. --shots saves the form and a game frame as
+// PNG files.
 
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import {
-  canvasPicture, kWait, openBrowser, openPage, savePicture, sleep, startServer, waitFrames, waitState,
+  canvasPicture, holdKeyUntilState, kWait, openBrowser, openPage, savePicture, sleep, startAppServer, waitDataKept,
+  waitFrames, waitState, watchKeptData,
 } from '../../tests/web/web_harness.mjs';
 
 const args = process.argv.slice(2);
@@ -27,51 +35,88 @@ if (!dir || !fs.existsSync(path.join(dir, 'index.html'))) {
 }
 
 const kb = (bytes) => `${(bytes / 1024).toFixed(1)} KB`;
+const sizeOf = (file) => (fs.existsSync(file) ? fs.statSync(file).size : 0);
 let plain = 0, packed = 0;
-console.log('file            plain        gzip -9');
-for (const name of ['index.html', 'korvada.js', 'korvada.wasm', 'korvada.data']) {
+console.log('file                     plain       brotli');
+for (const name of ['index.html', 'korvada.js', 'korvada.wasm', 'korvada-game-data.js', 'korvada-datagen.js',
+                    'korvada-datagen.wasm', 'sw.js']) {
   const body = fs.readFileSync(path.join(dir, name));
-  const gzip = zlib.gzipSync(body, { level: 9 }).length;
+  const brotli = sizeOf(path.join(dir, `${name}.br`)) || zlib.brotliCompressSync(body).length;
   plain += body.length;
-  packed += gzip;
-  console.log(`${name.padEnd(14)} ${kb(body.length).padStart(11)} ${kb(gzip).padStart(12)}`);
+  packed += brotli;
+  console.log(`${name.padEnd(22)} ${kb(body.length).padStart(11)} ${kb(brotli).padStart(12)}`);
 }
-console.log(`${'all'.padEnd(14)} ${kb(plain).padStart(11)} ${kb(packed).padStart(12)}`);
+console.log(`${'all'.padEnd(22)} ${kb(plain).padStart(11)} ${kb(packed).padStart(12)}`);
 
-const server = await startServer(dir);
-const browser = await openBrowser();
+// Median and range of a list of numbers, as text with the unit.
+function summary(values, unit, digits = 0) {
+  const sorted = [...values].sort((a, b) => a - b);
+  const middle = sorted.length >> 1;
+  const median = sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
+  return `median ${median.toFixed(digits)} ${unit}, ${sorted[0].toFixed(digits)}-${sorted.at(-1).toFixed(digits)} ${unit}`;
+}
+
+async function firstFrameAfter(page, address) {
+  await page.goto(address);
+  await page.waitForFunction(() => window.korvadaFirstFrameAt !== undefined, { timeout: kWait });
+  return page.evaluate(() => window.korvadaFirstFrameAt);
+}
+
+const server = await startAppServer(dir);
 try {
-  const firstFrames = [];
+  const figures = { firstFrame: [], firstBytes: [], repeatFrame: [], repeatBytes: [] };
+  const address = `${server.origin}/index.html?code=0TYAY`;
   for (let run = 0; run < runs; ++run) {
-    const page = await openPage(browser, `${server.origin}/index.html?code=0TYAY`);
-    await page.waitForFunction(() => window.korvadaFirstFrameAt !== undefined, { timeout: kWait });
-    firstFrames.push(await page.evaluate(() => window.korvadaFirstFrameAt));
-    await page.close();
+    const browser = await openBrowser();
+    try {
+      const page = await openPage(browser, 'about:blank', 800, 600, { prepare: watchKeptData });
+      const before = server.bytes;
+      figures.firstFrame.push(await firstFrameAfter(page, address));
+      await page.keyboard.press('Escape');
+      await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1, { timeout: kWait });
+      await sleep(1700);
+      await holdKeyUntilState(page, 'Space', 'form');
+      await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: kWait });
+      await waitDataKept(page);
+      const afterFirst = server.bytes;
+      figures.firstBytes.push(afterFirst - before);
+      figures.repeatFrame.push(await firstFrameAfter(page, address));
+      figures.repeatBytes.push(server.bytes - afterFirst);
+      if (server.sent['korvada.data']) throw new Error('the page asked for korvada.data');
+    } finally {
+      await browser.close();
+    }
   }
-  firstFrames.sort((a, b) => a - b);
-  console.log(`time to first frame over ${runs} loads: median ${firstFrames[runs >> 1].toFixed(0)} ms, ` +
-              `${firstFrames[0].toFixed(0)}-${firstFrames[runs - 1].toFixed(0)} ms`);
+  console.log(`over ${runs} first visits, each in a fresh profile, and the repeat visit after each:`);
+  console.log(`first visit, bytes sent (brotli): ${summary(figures.firstBytes.map((bytes) => bytes / 1024), 'KB', 1)}`);
+  console.log(`first visit, time to first frame: ${summary(figures.firstFrame, 'ms')}`);
+  console.log(`repeat visit, bytes sent:         ${summary(figures.repeatBytes, 'B')}`);
+  console.log(`repeat visit, time to first frame: ${summary(figures.repeatFrame, 'ms')}`);
 
-  for (const [bottles, code] of [[4, '0TYAN'], [61, '0TY~N']]) {
-    const page = await openPage(browser, `${server.origin}/index.html?code=${code}`);
-    await waitFrames(page, 30);
-    const count = () => page.evaluate(() => JSON.parse(Module.ccall('korvadaState', 'string')).frames);
-    const start = [await count(), Date.now()];
-    await sleep(seconds * 1000);
-    const end = [await count(), Date.now()];
-    const fps = ((end[0] - start[0]) * 1000) / (end[1] - start[1]);
-    console.log(`${bottles} bottles at 800 x 600: ${fps.toFixed(1)} frames per second over ${seconds} s`);
-    if (shots && bottles === 4) savePicture(await canvasPicture(page), path.join(shots, 'web-frame.png'));
-    await page.close();
-  }
+  const browser = await openBrowser();
+  try {
+    for (const [bottles, code] of [[4, '0TYAN'], [61, '0TY~N']]) {
+      const page = await openPage(browser, `${server.origin}/index.html?code=${code}`);
+      await waitFrames(page, 30);
+      const count = () => page.evaluate(() => JSON.parse(Module.ccall('korvadaState', 'string')).frames);
+      const start = [await count(), Date.now()];
+      await sleep(seconds * 1000);
+      const end = [await count(), Date.now()];
+      const fps = ((end[0] - start[0]) * 1000) / (end[1] - start[1]);
+      console.log(`${bottles} bottles at 800 x 600: ${fps.toFixed(1)} frames per second over ${seconds} s`);
+      if (shots && bottles === 4) savePicture(await canvasPicture(page), path.join(shots, 'web-frame.png'));
+      await page.close();
+    }
 
-  if (shots) {
-    const page = await openPage(browser, `${server.origin}/index.html`);
-    await waitState(page, 'form');
-    await page.screenshot({ path: path.join(shots, 'web-form.png') });
-    await page.close();
+    if (shots) {
+      const page = await openPage(browser, `${server.origin}/index.html`);
+      await waitState(page, 'form');
+      await page.screenshot({ path: path.join(shots, 'web-form.png') });
+      await page.close();
+    }
+  } finally {
+    await browser.close();
   }
 } finally {
-  await browser.close();
   await server.close();
 }

@@ -4,6 +4,7 @@
 // page. Shared by the *_test.mjs files and bench/web/web_bench.mjs.
 
 import { execFileSync } from 'node:child_process';
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
@@ -42,6 +43,55 @@ export async function startServer(dir) {
     origin: `http://127.0.0.1:${server.address().port}`,
     close: () => new Promise((resolve) => server.close(resolve)),
   };
+}
+
+// A static host on 127.0.0.1 as a real one is set up: it sends the build's
+// .br/.gz copies the way a host with precompressed files does, and answers
+// a request that names the file's current ETag with 304 and no body. It
+// counts what it sends: bytes (bodies), and per file the bodies sent
+// (`sent`). `edit(name, bytes)` may return other bytes for a file (a newer
+// deployment); resolves to the state, with origin and close().
+export async function startAppServer(dir) {
+  const root = path.resolve(dir);
+  const state = { bytes: 0, encodings: {}, sent: {}, edit: null };
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname).slice(1) || 'index.html';
+    const file = path.join(root, name);
+    if (!file.startsWith(root + path.sep) || !fs.existsSync(file)) {
+      response.writeHead(404).end();
+      return;
+    }
+    const headers = { 'Content-Type': contentTypes[path.extname(file)] || 'application/octet-stream', 'Vary': 'Accept-Encoding' };
+    let body = fs.readFileSync(file);
+    const edited = state.edit?.(name, body);
+    if (edited) body = edited;
+    headers['ETag'] = `"${crypto.createHash('sha256').update(body).digest('hex').slice(0, 16)}"`;
+    if (request.headers['if-none-match'] === headers['ETag']) {
+      response.writeHead(304, headers).end();
+      return;
+    }
+    const accepted = request.headers['accept-encoding'] || '';
+    for (const [encoding, suffix] of [['br', '.br'], ['gzip', '.gz']]) {
+      if (!edited && accepted.includes(encoding) && fs.existsSync(file + suffix)) {
+        body = fs.readFileSync(file + suffix);
+        headers['Content-Encoding'] = encoding;
+        break;
+      }
+    }
+    state.encodings[name] = headers['Content-Encoding'] || 'identity';
+    state.sent[name] = (state.sent[name] || 0) + 1;
+    headers['Content-Length'] = body.length;
+    state.bytes += body.length;
+    response.writeHead(200, headers);
+    response.end(body);
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  state.origin = `http://127.0.0.1:${server.address().port}`;
+  state.close = () => new Promise((resolve) => {
+    server.close(resolve);
+    server.closeAllConnections();
+  });
+  return state;
 }
 
 // Headless Chromium on SwiftShader's WebGL, with a fresh profile that is
@@ -120,6 +170,35 @@ export async function gameState(page) {
 export async function waitFrames(page, count, timeout = kWait) {
   await page.waitForFunction(
     (wanted) => JSON.parse(Module.ccall('korvadaState', 'string')).frames >= wanted, { timeout }, count);
+}
+
+// window.keptRecord() in every document of the page from now on: the record
+// of the game's data the page keeps in IndexedDB (undefined when there is
+// none), read without making the database where there is none.
+export async function watchKeptData(page) {
+  await page.evaluateOnNewDocument(() => {
+    window.keptRecord = async () => {
+      if (!(await indexedDB.databases()).some((database) => database.name === 'korvada-data')) return undefined;
+      return new Promise((resolve, reject) => {
+        const opening = indexedDB.open('korvada-data');
+        opening.onerror = () => reject(opening.error);
+        opening.onsuccess = () => {
+          const database = opening.result;
+          const reading = database.transaction('data').objectStore('data').get('files');
+          reading.onsuccess = () => {
+            database.close();
+            resolve(reading.result);
+          };
+          reading.onerror = () => reject(reading.error);
+        };
+      });
+    };
+  });
+}
+
+// Until the page has kept the game's data (after watchKeptData).
+export async function waitDataKept(page) {
+  await page.waitForFunction(() => window.keptRecord().then((record) => record !== undefined), { timeout: kWait, polling: 200 });
 }
 
 export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));

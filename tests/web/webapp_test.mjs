@@ -2,65 +2,19 @@
 //
 //   node webapp_test.mjs CASE
 //
-// with KORVADA_WEB_DIR the web build's folder. The server here sends the
-// build's .br/.gz copies the way a static host with precompressed files does,
-// counts the bytes it sends and can be switched to a newer deployment or off.
+// with KORVADA_WEB_DIR the web build's folder and KORVADA_DATA_DIR the
+// desktop build's data folder. The server here sends the build's .br/.gz
+// copies the way a static host with precompressed files does, counts what it
+// sends and can be switched to a newer deployment or off.
 
 import assert from 'node:assert/strict';
+import crypto from 'node:crypto';
 import fs from 'node:fs';
-import http from 'node:http';
 import path from 'node:path';
 import {
-  contentTypes, gameState, holdKey, holdKeyUntilState, kWait, openBrowser, openPage, runCases, sleep, waitFrames,
-  waitState,
+  gameState, holdKey, holdKeyUntilState, kWait, openBrowser, openPage, runCases, sleep, startAppServer, waitDataKept,
+  waitFrames, waitState, watchKeptData,
 } from './web_harness.mjs';
-
-// A static server on 127.0.0.1. `edit(name, bytes)` may return other bytes
-// for a file (a newer deployment); `slowData` sends korvada.data in slices.
-async function startAppServer(dir) {
-  const root = path.resolve(dir);
-  const state = { bytes: 0, encodings: {}, edit: null, slowData: false };
-  const server = http.createServer(async (request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname).slice(1) || 'index.html';
-    const file = path.join(root, name);
-    if (!file.startsWith(root + path.sep) || !fs.existsSync(file)) {
-      response.writeHead(404).end();
-      return;
-    }
-    const headers = { 'Content-Type': contentTypes[path.extname(file)] || 'application/octet-stream', 'Vary': 'Accept-Encoding' };
-    let body = fs.readFileSync(file);
-    const edited = state.edit?.(name, body);
-    if (edited) body = edited;
-    const accepted = request.headers['accept-encoding'] || '';
-    for (const [encoding, suffix] of [['br', '.br'], ['gzip', '.gz']]) {
-      if (!edited && accepted.includes(encoding) && fs.existsSync(file + suffix)) {
-        body = fs.readFileSync(file + suffix);
-        headers['Content-Encoding'] = encoding;
-        break;
-      }
-    }
-    state.encodings[name] = headers['Content-Encoding'] || 'identity';
-    headers['Content-Length'] = body.length;
-    state.bytes += body.length;
-    response.writeHead(200, headers);
-    if (state.slowData && name === 'korvada.data') {
-      for (let at = 0; at < body.length; at += 1 << 20) {
-        response.write(body.subarray(at, at + (1 << 20)));
-        await sleep(150);
-      }
-      response.end();
-    } else {
-      response.end(body);
-    }
-  });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  state.origin = `http://127.0.0.1:${server.address().port}`;
-  state.close = () => new Promise((resolve) => {
-    server.close(resolve);
-    server.closeAllConnections();
-  });
-  return state;
-}
 
 // A page in a browser whose languages are `languages` (Accept-Language and
 // navigator.languages), collecting console errors and warnings.
@@ -70,6 +24,7 @@ function openPageIn(browser, url, languages) {
       const session = await page.createCDPSession();
       await session.send('Emulation.setUserAgentOverride', { userAgent: await browser.userAgent(), acceptLanguage: languages });
       page.session = session;
+      await watchKeptData(page);
       // Every text of the Play button, the loading line's among them.
       await page.evaluateOnNewDocument(() => {
         window.playTexts = [];
@@ -88,6 +43,13 @@ const formValues = (page) => page.evaluate(() => [
   document.getElementById('blending').checked, document.getElementById('sound').checked,
   document.getElementById('fullscreen').checked]);
 
+const sha256 = (bytes) => crypto.createHash('sha256').update(bytes).digest('hex');
+
+// What the build's worker keeps, from its own list: the name of its cache
+// and the files.
+const builtWorker = () => fs.readFileSync(path.join(process.env.KORVADA_WEB_DIR, 'sw.js'), 'utf8');
+const kBuild = JSON.parse(/^const kBuild = (\{[\s\S]*?\n\});/.exec(builtWorker())[1]);
+
 async function waitControlled(page) {
   await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: kWait });
   return page.evaluate(() => caches.keys());
@@ -97,6 +59,10 @@ async function waitControlled(page) {
 async function playRound(page) {
   await page.click('#play');
   await waitState(page, 'playing');
+  await endRound(page);
+}
+
+async function endRound(page) {
   await waitFrames(page, 30);
   await holdKey(page, 'Escape', 50);
   await sleep(1800);
@@ -137,27 +103,85 @@ const cases = {
     assert.deepEqual(page.problems, []);
   },
 
-  // The worker takes control and keeps the build's files in one cache named
-  // for it; with the server gone, a reload shows the form and plays a round.
-  // The files came precompressed, and the repeat visit costs almost nothing.
+  // A first visit by a link plays with the data made in the browser, not
+  // downloaded; after the round the worker keeps the files. The page and the
+  // worker get each file from the server once, precompressed. A repeat visit
+  // downloads nothing, and with the server gone a reload plays.
   async offline_reload({ server, browser }) {
-    const page = await openPageIn(browser, `${server.origin}/index.html`, 'cs');
-    await waitState(page, 'form');
+    const page = await openPageIn(browser, `${server.origin}/index.html?code=0TYAN`, 'cs');
+    await waitState(page, 'playing');
+    await endRound(page);
     const cachesNow = await waitControlled(page);
-    assert.equal(cachesNow.length, 1);
-    assert.match(cachesNow[0], /^korvada-\d+\.\d+\.\d+-[0-9a-f]{12}-precache-/);
-    assert.notEqual(server.encodings['korvada.data'], 'identity', 'the data came precompressed');
+    assert.deepEqual(cachesNow, [kBuild.cache]);
+    await waitDataKept(page);
+    assert.equal(server.sent['korvada.data'], undefined, 'korvada.data was asked for');
+    assert.deepEqual(Object.keys(server.sent).sort(), [...Object.keys(kBuild.files), 'sw.js'].sort());
+    for (const [name, count] of Object.entries(server.sent)) assert.equal(count, 1, `${name} was sent ${count} times`);
+    for (const name of ['index.html', 'korvada.js', 'korvada.wasm', 'korvada-datagen.wasm'])
+      assert.equal(server.encodings[name], 'br', name);
     const firstVisit = server.bytes;
 
-    await page.reload();
+    await page.goto(`${server.origin}/index.html`);
     await waitState(page, 'form');
     const repeatVisit = server.bytes - firstVisit;
     console.log(`bytes sent: first visit ${firstVisit} (page and worker), repeat visit ${repeatVisit}`);
-    assert.ok(repeatVisit < 50000, `the repeat visit downloaded ${repeatVisit} bytes`);
+    assert.equal(repeatVisit, 0, `the repeat visit downloaded ${repeatVisit} bytes`);
 
     await server.close();
     await page.reload();
     await waitState(page, 'form');
+    await playRound(page);
+    assert.deepEqual(page.problems, []);
+  },
+
+  // The files the game reads are the desktop build's data folder, byte for
+  // byte, and so are the ones the page keeps for the next visit.
+  async data_as_desktop({ server, browser }) {
+    const page = await openPageIn(browser, `${server.origin}/index.html`, 'en-US');
+    await waitState(page, 'form');
+    await waitDataKept(page);
+    const desktop = {};
+    for (const name of fs.readdirSync(process.env.KORVADA_DATA_DIR))
+      desktop[name] = sha256(fs.readFileSync(path.join(process.env.KORVADA_DATA_DIR, name)));
+    assert.equal(Object.keys(desktop).length, 13);
+    const [game, kept] = await page.evaluate(async () => {
+      const digests = async (files) => Object.fromEntries(await Promise.all(Object.entries(files).map(async ([name, bytes]) => [
+        name, Array.from(new Uint8Array(await crypto.subtle.digest('SHA-256', bytes)),
+                         (byte) => byte.toString(16).padStart(2, '0')).join('')])));
+      const inGame = Object.fromEntries(Module.FS.readdir('/').filter((name) => Module.FS.isFile(Module.FS.stat(`/${name}`).mode))
+                                                             .map((name) => [name, Module.FS.readFile(`/${name}`)]));
+      return [await digests(inGame), await digests(await window.keptRecord().then((record) => record.files))];
+    });
+    assert.deepEqual(game, desktop);
+    assert.deepEqual(kept, desktop);
+  },
+
+  // Storage cleared, the next visit makes the data again and plays. A
+  // browser that cannot keep it (here: a quota too small) plays all the
+  // same, says why, and makes the data again on the next visit.
+  async storage_cleared_or_full({ server, browser }) {
+    const page = await openPageIn(browser, `${server.origin}/index.html`, 'en-US');
+    await waitState(page, 'form');
+    await waitDataKept(page);
+    await page.session.send('Storage.clearDataForOrigin', { origin: server.origin, storageTypes: 'all' });
+    assert.equal(await page.evaluate(() => window.keptRecord()), undefined);
+    await page.goto(`${server.origin}/index.html?code=0TYAN`);
+    await waitState(page, 'playing');
+    await waitFrames(page, 30);
+    assert.ok((await page.evaluate(() => window.playTexts)).includes('Preparing the landscape… 0 %'));
+    await waitDataKept(page);
+
+    await page.session.send('Storage.clearDataForOrigin', { origin: server.origin, storageTypes: 'all' });
+    await page.session.send('Storage.overrideQuotaForOrigin', { origin: server.origin, quotaSize: 4 << 20 });
+    for (const visit of [1, 2]) {
+      await page.goto(`${server.origin}/index.html`);
+      await waitState(page, 'form');
+      await page.waitForSelector('#data-line:not([hidden])', { timeout: kWait });
+      assert.equal(await page.$eval('#data-line', (line) => line.textContent),
+                   'The landscape cannot be kept in this browser (not enough space): it is prepared again on every visit.');
+      assert.ok((await page.evaluate(() => window.playTexts)).includes('Preparing the landscape… 0 %'), `visit ${visit}`);
+      assert.equal(await page.evaluate(() => window.keptRecord()), undefined);
+    }
     await playRound(page);
     assert.deepEqual(page.problems, []);
   },
@@ -169,9 +193,14 @@ const cases = {
     await waitState(page, 'form');
     const [older] = await waitControlled(page);
 
+    const newer = Buffer.from(fs.readFileSync(path.join(process.env.KORVADA_WEB_DIR, 'index.html')).toString()
+                                .replace('<title>Korvada</title>', '<title>Korvada 2</title>'));
     server.edit = (name, body) => {
-      if (name === 'index.html') return Buffer.from(body.toString().replace('<title>Korvada</title>', '<title>Korvada 2</title>'));
-      if (name === 'sw.js') return Buffer.from(body.toString().replace(/korvada-(\d+\.\d+\.\d+)-[0-9a-f]{12}/g, 'korvada-$1-000000000002'));
+      if (name === 'index.html') return newer;
+      if (name === 'sw.js') {
+        return Buffer.from(body.toString().replace(/korvada-(\d+\.\d+\.\d+)-[0-9a-f]{12}/g, 'korvada-$1-000000000002')
+                                          .replace(/("index\.html": ")[0-9a-f]{64}/, `$1${sha256(newer)}`));
+      }
       return undefined;
     };
     await page.reload();
@@ -181,17 +210,16 @@ const cases = {
     await page.reload();
     await waitState(page, 'form');
     assert.equal(await page.title(), 'Korvada 2');
-    assert.match((await page.evaluate(() => caches.keys()))[0], /-000000000002-precache-/);
+    assert.deepEqual(await page.evaluate(() => caches.keys()), [older.replace(/[0-9a-f]{12}$/, '000000000002')]);
   },
 
   // The page speaks the browser's language: the setup dialog's own labels,
-  // and a loading line with the download's size.
-  async language({ server, browser }) {
-    server.slowData = true;
+  // and a loading line with the data's progress while it is made.
+  async language({ server }) {
     const expected = {
-      'en-US,en': { lang: 'en', loading: /^Loading… \d+ % of \d+(\.\d)? MB$/,
+      'en-US,en': { lang: 'en', preparing: /^Preparing the landscape… (\d+) %$/,
                     labels: ['Resolution', 'Bottles', 'Blending (translucent bottles)', 'Sound', 'Full screen'], play: 'Play' },
-      'cs-CZ,cs': { lang: 'cs', loading: /^Načítání… \d+ % z \d+(,\d)? MB$/,
+      'cs-CZ,cs': { lang: 'cs', preparing: /^Připravuji krajinu… (\d+) %$/,
                     labels: ['Rozlišení', 'Počet lahví', 'Průhlednost (blending)', 'Zvuk', 'Celá obrazovka'], play: 'Hrát' },
     };
     for (const [languages, want] of Object.entries(expected)) {
@@ -200,7 +228,9 @@ const cases = {
       const page = await openPageIn(own, `${server.origin}/index.html`, languages);
       await waitState(page, 'form');
       const lines = await page.evaluate(() => window.playTexts);
-      assert.ok(lines.some((line) => want.loading.test(line)), lines.join(' | '));
+      const percents = lines.map((line) => want.preparing.exec(line)?.[1]).filter(Boolean).map(Number);
+      assert.ok(percents[0] === 0 && percents.some((percent) => percent > 0 && percent < 100), lines.join(' | '));
+      assert.deepEqual(percents, [...percents].sort((a, b) => a - b), 'the progress only grows');
       assert.equal(await page.evaluate(() => document.documentElement.lang), want.lang);
       assert.deepEqual(await labels(page), want.labels);
       assert.equal(await page.$eval('#play', (button) => button.textContent), want.play);

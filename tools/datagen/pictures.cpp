@@ -22,6 +22,9 @@ struct Parcel {
     float furrowAngle;
     float furrowSpacing;  // pixels; 0 for a meadow without furrows
     float furrowDepth;
+    // The angle's cosine and sine, taken once: every pixel of the field
+    // needs them.
+    float furrowCos = 0, furrowSin = 0;
 };
 
 Color cropColor(Dice& dice) {
@@ -50,6 +53,8 @@ void splitFields(std::vector<int>& ids, std::vector<Parcel>& parcels, Dice& dice
     if (longSide < 90 || (longSide < 260 && dice.next() < 0.25f)) {
         Parcel p{cropColor(dice), wide ? 0.0f : kTwoPi / 4, dice.range(3.0f, 6.0f), dice.range(0.04f, 0.1f)};
         if (dice.next() < 0.3f) p.furrowSpacing = 0;
+        p.furrowCos = cosine(p.furrowAngle);
+        p.furrowSin = sine(p.furrowAngle);
         parcels.push_back(p);
         int id = static_cast<int>(parcels.size()) - 1;
         for (int y = y0; y < y1; ++y)
@@ -69,7 +74,7 @@ void splitFields(std::vector<int>& ids, std::vector<Parcel>& parcels, Dice& dice
 // A path across the picture that wanders by noise around the line a -> b.
 std::vector<Vec2> wanderingPath(Vec2 a, Vec2 b, float amplitude, float wavelength, uint32_t seed) {
     std::vector<Vec2> points;
-    float length = std::hypot(b.x - a.x, b.y - a.y);
+    float length = hypotenuse(b.x - a.x, b.y - a.y);
     float nx = -(b.y - a.y) / length, ny = (b.x - a.x) / length;
     int steps = static_cast<int>(length / 4);
     for (int i = 0; i <= steps; ++i) {
@@ -77,7 +82,7 @@ std::vector<Vec2> wanderingPath(Vec2 a, Vec2 b, float amplitude, float wavelengt
         float along = t * length / wavelength;
         float offset = (fbm(along, 0.5f, 3, seed) - 0.5f) * 2 * amplitude;
         // Pinned at both ends, so the path reaches its end points.
-        offset *= std::sin(t * kTwoPi / 2);
+        offset *= sine(t * kTwoPi / 2);
         points.push_back({a.x + (b.x - a.x) * t + nx * offset, a.y + (b.y - a.y) * t + ny * offset});
     }
     return points;
@@ -100,8 +105,8 @@ std::vector<Vec2> road(std::initializer_list<Vec2> stops, float amplitude, uint3
 Color fieldColor(const Parcel& parcel, float x, float y) {
     Color c = parcel.crop;
     if (parcel.furrowSpacing > 0) {
-        float along = x * std::cos(parcel.furrowAngle) + y * std::sin(parcel.furrowAngle);
-        float wave = std::sin(along * kTwoPi / parcel.furrowSpacing);
+        float along = x * parcel.furrowCos + y * parcel.furrowSin;
+        float wave = sine(along * kTwoPi / parcel.furrowSpacing);
         c = scale(c, 1.0f + parcel.furrowDepth * wave);
     }
     float grain = fbm(x / 6, y / 6, 2, 77) - 0.5f;
@@ -123,7 +128,7 @@ void paintRiver(Image& ground, Mask& blocked) {
     // Keep the landing area on dry land, the river in sight of it.
     for (Vec2& p : course) {
         float dx = p.x - kLandingX, dy = p.y - kLandingY;
-        float d = std::hypot(dx, dy);
+        float d = hypotenuse(dx, dy);
         if (d < 170) p = {kLandingX + dx / d * 170, kLandingY + dy / d * 170};
     }
     Mask banks(kGroundSize, kGroundSize), water(kGroundSize, kGroundSize), shallows(kGroundSize, kGroundSize);
@@ -179,7 +184,7 @@ Roads paintRoads(Image& ground, Mask& blocked) {
         Vec2 start = from[static_cast<size_t>(dice.below(static_cast<int>(from.size())))];
         float angle = dice.range(0, kTwoPi);
         float length = dice.range(150, 420);
-        Vec2 end{start.x + std::cos(angle) * length, start.y + std::sin(angle) * length};
+        Vec2 end{start.x + cosine(angle) * length, start.y + sine(angle) * length};
         strokePolyline(tracks, wanderingPath(start, end, 18, 120, 50 + static_cast<uint32_t>(i)), 2.5f);
     }
     paint(ground, tracks, {0.62f, 0.56f, 0.43f});
@@ -234,9 +239,9 @@ void paintVillage(Image& ground, Mask& blocked, const Roads& roads) {
     for (const auto* line : {&roads.east, &roads.north})
         for (size_t i = 1; i < line->size(); i += 3) {
             Vec2 p = (*line)[i], q = (*line)[i - 1];
-            float along = std::hypot(p.x - centre.x, p.y - centre.y);
+            float along = hypotenuse(p.x - centre.x, p.y - centre.y);
             if (along > 240 || dice.next() < along / 300) continue;
-            float dx = p.x - q.x, dy = p.y - q.y, length = std::hypot(dx, dy);
+            float dx = p.x - q.x, dy = p.y - q.y, length = hypotenuse(dx, dy);
             float nx = -dy / length, ny = dx / length;
             bool roadAlongX = std::fabs(dx) > std::fabs(dy);
             for (float side : {-1.0f, 1.0f}) {
@@ -250,7 +255,7 @@ void paintVillage(Image& ground, Mask& blocked, const Roads& roads) {
                 for (int y = static_cast<int>(garden.y - 10); y <= static_cast<int>(garden.y + 10); ++y)
                     for (int x = static_cast<int>(garden.x - 10); x <= static_cast<int>(garden.x + 10); ++x) {
                         if (blocked.at(x, y) > 0) continue;
-                        float rows = 0.5f + 0.5f * std::sin(static_cast<float>(roadAlongX ? x : y) * 1.7f);
+                        float rows = 0.5f + 0.5f * sine(static_cast<float>(roadAlongX ? x : y) * 1.7f);
                         Color& c = ground.at(x, y);
                         c = mix(c, mix(Color{0.30f, 0.44f, 0.20f}, Color{0.45f, 0.40f, 0.26f}, 0.4f * rows), 0.8f);
                     }
@@ -262,7 +267,12 @@ void paintVillage(Image& ground, Mask& blocked, const Roads& roads) {
 
 }  // namespace
 
-Image makeGround() {
+Image makeGround(const std::function<void(float)>& progress) {
+    // The fields take about seven tenths of the time, the ponds and the
+    // river most of the rest.
+    const auto tell = [&](float done) {
+        if (progress) progress(done);
+    };
     Image ground(kGroundSize, kGroundSize, {});
     std::vector<int> ids(static_cast<size_t>(kGroundSize) * kGroundSize, 0);
     std::vector<Parcel> parcels;
@@ -271,7 +281,8 @@ Image makeGround() {
     for (int by = 0; by < kGroundSize; by += 512)
         for (int bx = 0; bx < kGroundSize; bx += 512) splitFields(ids, parcels, dice, bx, by, bx + 512, by + 512);
 
-    for (int y = 0; y < kGroundSize; ++y)
+    for (int y = 0; y < kGroundSize; ++y) {
+        if (y % 64 == 0) tell(0.7f * static_cast<float>(y) / kGroundSize);
         for (int x = 0; x < kGroundSize; ++x) {
             float fx = static_cast<float>(x), fy = static_cast<float>(y);
             // Wavy field borders: look the parcel up at a displaced point.
@@ -288,7 +299,7 @@ Image makeGround() {
             }
             // Woods on the rougher ground, kept away from the village.
             float woods = fbm(fx / 260, fy / 260, 4, 9);
-            float nearVillage = std::hypot(fx - kLandingX, fy - kLandingY);
+            float nearVillage = hypotenuse(fx - kLandingX, fy - kLandingY);
             woods -= 0.25f * (1 - smoothstep(150, 420, nearVillage));
             float forest = smoothstep(0.6f, 0.62f, woods);
             if (forest > 0) c = mix(c, forestColor(fx, fy), forest);
@@ -296,13 +307,18 @@ Image makeGround() {
             float hills = fbm(fx / 400, fy / 400, 3, 10);
             ground.at(x, y) = scale(c, 0.85f + 0.3f * hills);
         }
+    }
+    tell(0.7f);
 
     paintPond(ground, {1500, 600}, 30);
     paintPond(ground, {500, 760}, 18);
+    tell(0.85f);
     Mask blocked(kGroundSize, kGroundSize);
     paintRiver(ground, blocked);
+    tell(0.95f);
     Roads roads = paintRoads(ground, blocked);
     paintVillage(ground, blocked, roads);
+    tell(1);
     return ground;
 }
 
@@ -315,12 +331,12 @@ Image makeSky() {
         for (int x = 0; x < size; ++x) {
             float fx = static_cast<float>(x), fy = static_cast<float>(y);
             // Deeper blue overhead (the middle), paler toward the horizon.
-            float fromCentre = std::hypot(fx - size / 2.0f, fy - size / 2.0f) / (size / 2.0f);
+            float fromCentre = hypotenuse(fx - size / 2.0f, fy - size / 2.0f) / (size / 2.0f);
             Color blue = mix(Color{0.22f, 0.45f, 0.85f}, Color{0.62f, 0.78f, 0.95f}, clamp01(fromCentre * 0.8f));
             float density = fbm(fx / 70, fy / 70, 5, 201);
             // The bubbles are tinted by the texel at the top-left corner, so
             // a thick cloud always covers that corner.
-            float corner = 1 - smoothstep(40, 110, std::hypot(fx, fy));
+            float corner = 1 - smoothstep(40, 110, hypotenuse(fx, fy));
             float cloud = std::max(smoothstep(0.48f, 0.64f, density), corner);
             // Seen from below, thick cloud is grey in the middle, bright at the rim.
             float thickness = smoothstep(0.6f, 0.85f, density) * (1 - corner);
@@ -347,7 +363,7 @@ float wrappedDistance(float s, float s0) {
 
 // Light across the glass: a lit side, a dark side and sharp highlights. All
 // in terms of s, so the picture joins up seamlessly around the bottle.
-float glassShade(float s) { return 0.7f + 0.3f * std::cos(kTwoPi * (s - 0.3f)); }
+float glassShade(float s) { return 0.7f + 0.3f * cosine(kTwoPi * (s - 0.3f)); }
 
 float glassGlint(float s) {
     float a = wrappedDistance(s, 0.28f) / 0.02f, b = wrappedDistance(s, 0.34f) / 0.008f,
@@ -372,7 +388,7 @@ Image paintBottleGlass(const BottleLook& look) {
             if (t > 0.95f) {
                 // The cap, seen end on: brighter toward its middle (t 0.95).
                 float rim = (t - 0.95f) / 0.05f;
-                c = scale(look.cap, 1.1f - 0.45f * rim + 0.15f * std::cos(kTwoPi * s * 12) * rim);
+                c = scale(look.cap, 1.1f - 0.45f * rim + 0.15f * cosine(kTwoPi * s * 12) * rim);
             } else if (t > 0.1f) {
                 float shade = glassShade(s);
                 // Thicker glass at the lip and at the heel looks darker and richer.
@@ -383,8 +399,8 @@ Image paintBottleGlass(const BottleLook& look) {
             } else {
                 // The base disc: a punt with rings, as in a real bottle's bottom.
                 float u = (s - 0.5f) / 0.05f, v = (t - 0.05f) / (0.05f * look.depthScale);
-                float r = std::hypot(u, v);
-                float rings = 0.5f + 0.5f * std::cos(r * kTwoPi * 3);
+                float r = hypotenuse(u, v);
+                float rings = 0.5f + 0.5f * cosine(r * kTwoPi * 3);
                 c = scale(look.glass, 0.55f + 0.25f * rings + 0.3f * smoothstep(0.75f, 0.95f, r));
                 c = mix(c, Color{1, 1, 1}, 0.25f * std::exp(-std::pow((r - 0.55f) / 0.08f, 2.0f)));
             }
@@ -418,7 +434,7 @@ Image makePlayerBottle() {
     for (int x = 0; x < kBottleSize; ++x)
         for (int y = static_cast<int>(rowOf(0.935f)); y < static_cast<int>(rowOf(0.82f)); ++y) {
             foil.at(x, y) = 1;
-            pleats.at(x, y) = 0.5f + 0.5f * std::sin((static_cast<float>(x + y)) * kTwoPi / 8);
+            pleats.at(x, y) = 0.5f + 0.5f * sine((static_cast<float>(x + y)) * kTwoPi / 8);
         }
     paintWrapped(bottle, foil, {0.95f, 0.72f, 0.18f});
     paintWrapped(bottle, pleats, {0.75f, 0.5f, 0.1f});
@@ -504,8 +520,8 @@ Image makeEndScreen() {
     // Rolling hills along the bottom, the ground the bottles came down to.
     for (int x = 0; x < width; ++x) {
         float fx = static_cast<float>(x);
-        float far = 200 + 14 * std::sin(fx / 70) + 10 * fbm(fx / 40, 0.5f, 3, 302);
-        float near = 222 + 10 * std::sin(fx / 45 + 2) + 8 * fbm(fx / 30, 1.5f, 3, 303);
+        float far = 200 + 14 * sine(fx / 70) + 10 * fbm(fx / 40, 0.5f, 3, 302);
+        float near = 222 + 10 * sine(fx / 45 + 2) + 8 * fbm(fx / 30, 1.5f, 3, 303);
         for (int y = 0; y < height; ++y) {
             float fy = static_cast<float>(y) + 0.5f;
             Color& c = card.at(x, y);
@@ -529,7 +545,7 @@ Image makeEndScreen() {
         float r = dice.range(3, 9);
         std::vector<Vec2> ring;
         for (int k = 0; k <= 24; ++k)
-            ring.push_back({centre.x + r * std::cos(kTwoPi * k / 24), centre.y + r * std::sin(kTwoPi * k / 24)});
+            ring.push_back({centre.x + r * cosine(kTwoPi * k / 24), centre.y + r * sine(kTwoPi * k / 24)});
         strokePolyline(bubbles, ring, 1.6f);
     }
     paint(card, bubbles, {0.55f, 0.7f, 1.0f}, 0.9f);

@@ -26,23 +26,23 @@ float distanceToSegment(Vec2 p, Vec2 a, Vec2 b) {
     float px = p.x - a.x, py = p.y - a.y;
     float lengthSq = dx * dx + dy * dy;
     float h = lengthSq > 0 ? clamp01((px * dx + py * dy) / lengthSq) : 0;
-    return std::hypot(px - dx * h, py - dy * h);
+    return hypotenuse(px - dx * h, py - dy * h);
 }
 
 float distanceToEllipse(Vec2 p, Vec2 centre, float rx, float ry) {
     // Distance in the unit circle's space scaled back by the local radius:
     // exact for circles and close enough at the edge for the flat ellipses here.
     float ux = (p.x - centre.x) / rx, uy = (p.y - centre.y) / ry;
-    float r = std::hypot(ux, uy);
+    float r = hypotenuse(ux, uy);
     if (r == 0) return -std::min(rx, ry);
-    float localRadius = std::hypot(ux / r * rx, uy / r * ry);
+    float localRadius = hypotenuse(ux / r * rx, uy / r * ry);
     return (r - 1) * localRadius;
 }
 
 float distanceToRoundBox(Vec2 p, Vec2 centre, float halfW, float halfH, float radius) {
     float qx = std::fabs(p.x - centre.x) - halfW + radius;
     float qy = std::fabs(p.y - centre.y) - halfH + radius;
-    float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+    float outside = hypotenuse(std::max(qx, 0.0f), std::max(qy, 0.0f));
     return outside + std::min(std::max(qx, qy), 0.0f) - radius;
 }
 
@@ -61,7 +61,7 @@ float distanceToStar(Vec2 p, Vec2 centre, float radius, float innerRatio) {
     float bax = innerRatio * -k1y, bay = innerRatio * k1x - 1;
     float h = std::min(std::max((x * bax + y * bay) / (bax * bax + bay * bay), 0.0f), radius);
     float side = y * bax - x * bay;
-    return std::hypot(x - bax * h, y - bay * h) * (side > 0 ? 1.0f : -1.0f);
+    return hypotenuse(x - bax * h, y - bay * h) * (side > 0 ? 1.0f : -1.0f);
 }
 
 namespace {
@@ -121,6 +121,16 @@ void paint(Image& image, const Mask& mask, Color color, float alpha) {
         if (mask.cover[i] > 0) image.pixels[i] = mix(image.pixels[i], color, mask.cover[i] * alpha);
 }
 
+float sine(float angle) { return static_cast<float>(std::sin(static_cast<double>(angle))); }
+float cosine(float angle) { return static_cast<float>(std::cos(static_cast<double>(angle))); }
+
+// The squares are exact in double, and the sum and the square root are
+// rounded as IEEE arithmetic rounds them on every machine.
+float hypotenuse(float x, float y) {
+    const double dx = x, dy = y;
+    return static_cast<float>(std::sqrt(dx * dx + dy * dy));
+}
+
 float hash01(int x, int y, uint32_t seed) {
     uint32_t h = seed * 0x9E3779B1u ^ static_cast<uint32_t>(x) * 0x85EBCA77u ^ static_cast<uint32_t>(y) * 0xC2B2AE3Du;
     h ^= h >> 15;
@@ -131,18 +141,41 @@ float hash01(int x, int y, uint32_t seed) {
     return static_cast<float>(h >> 8) / 16777216.0f;
 }
 
+namespace {
+
+// One lattice cell's four corner values.
+struct NoiseCell {
+    uint32_t seed = 0;
+    int ix = 0, iy = 0, period = -1;
+    float topLeft = 0, topRight = 0, bottomLeft = 0, bottomRight = 0;
+};
+
+// The pictures ask for the same cell many times in a row (a cell of the
+// ground's broad octaves spans hundreds of pixels): the last cell of each
+// seed is kept, so its corners are hashed once.
+const NoiseCell& noiseCell(int ix, int iy, uint32_t seed, int period) {
+    static NoiseCell cells[64];
+    NoiseCell& cell = cells[seed % 64];
+    if (cell.ix == ix && cell.iy == iy && cell.seed == seed && cell.period == period) return cell;
+    auto corner = [&](int cx, int cy) {
+        if (period > 0) cx = ((cx % period) + period) % period;
+        return hash01(cx, cy, seed);
+    };
+    cell = {seed, ix, iy, period, corner(ix, iy), corner(ix + 1, iy), corner(ix, iy + 1), corner(ix + 1, iy + 1)};
+    return cell;
+}
+
+}  // namespace
+
 float valueNoise(float x, float y, uint32_t seed, int period) {
     float fx = std::floor(x), fy = std::floor(y);
     int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
     float tx = x - fx, ty = y - fy;
     tx = tx * tx * (3 - 2 * tx);
     ty = ty * ty * (3 - 2 * ty);
-    auto corner = [&](int cx, int cy) {
-        if (period > 0) cx = ((cx % period) + period) % period;
-        return hash01(cx, cy, seed);
-    };
-    float top = corner(ix, iy) + (corner(ix + 1, iy) - corner(ix, iy)) * tx;
-    float bottom = corner(ix, iy + 1) + (corner(ix + 1, iy + 1) - corner(ix, iy + 1)) * tx;
+    const NoiseCell& cell = noiseCell(ix, iy, seed, period);
+    float top = cell.topLeft + (cell.topRight - cell.topLeft) * tx;
+    float bottom = cell.bottomLeft + (cell.bottomRight - cell.bottomLeft) * tx;
     return top + (bottom - top) * ty;
 }
 

@@ -65,6 +65,14 @@ float fbm(float x, float y, int octaves, uint32_t seed, int period = 0);
 // A repeatable uniform number in [0, 1) for integer coordinates.
 float hash01(int x, int y, uint32_t seed);
 
+// Sine, cosine and hypotenuse taken in double precision and rounded once:
+// the C libraries' single-precision ones round differently now and then
+// (glibc's sinf and hypotf against the browser build's), and the pictures
+// must be the same bytes wherever they are made.
+float sine(float angle);
+float cosine(float angle);
+float hypotenuse(float x, float y);
+
 float smoothstep(float edge0, float edge1, float x);
 float clamp01(float x);
 

@@ -16,7 +16,7 @@ std::vector<Vec2> arc(float cx, float cy, float rx, float ry, float a0, float a1
     int steps = static_cast<int>(std::fabs(a1 - a0) / 6.0f) + 2;
     for (int i = 0; i <= steps; ++i) {
         float a = (a0 + (a1 - a0) * static_cast<float>(i) / static_cast<float>(steps)) * kDegrees;
-        points.push_back({cx + rx * std::cos(a), cy + ry * std::sin(a)});
+        points.push_back({cx + rx * cosine(a), cy + ry * sine(a)});
     }
     return points;
 }

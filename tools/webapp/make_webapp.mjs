@@ -2,36 +2,47 @@
 //
 //   node make_webapp.mjs WEB_DIR VERSION
 //
-// writes WEB_DIR/sw.js, a Workbox service worker that keeps the game's files
-// for offline play in a cache named for this build (version and a hash of the
-// files), and a gzip and a brotli copy beside each file a static server can
-// send precompressed. Runs offline, from this folder's node_modules (npm ci).
+// tells the page which data generator this build has (korvada-game-data.js
+// keeps data only from the same one), writes WEB_DIR/sw.js, the service
+// worker that keeps the game's files for offline play in a cache named for
+// this build (version and a hash of the files, service_worker.js beside this
+// script), and a gzip and a brotli copy beside each file a static server can
+// send precompressed. Needs nothing but node.
 
 import crypto from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
+import { fileURLToPath } from 'node:url';
 import zlib from 'node:zlib';
 
 // The page and everything it loads; the install prompt needs the manifest
 // and its icons offline too.
-const kFiles = ['index.html', 'korvada.js', 'korvada.wasm', 'korvada.data', 'korvada.webmanifest',
-                'korvada-32.png', 'korvada-192.png', 'korvada-512.png'];
+const kFiles = ['index.html', 'korvada.js', 'korvada.wasm', 'korvada-game-data.js', 'korvada-datagen.js',
+                'korvada-datagen.wasm', 'korvada.webmanifest', 'korvada-32.png', 'korvada-192.png', 'korvada-512.png'];
 // The ones worth compressing: PNGs already are.
-const kCompressed = ['index.html', 'korvada.js', 'korvada.wasm', 'korvada.data', 'korvada.webmanifest', 'sw.js'];
+const kCompressed = ['index.html', 'korvada.js', 'korvada.wasm', 'korvada-game-data.js', 'korvada-datagen.js',
+                     'korvada-datagen.wasm', 'korvada.webmanifest', 'sw.js'];
 
-async function loadWorkbox() {
-  try {
-    return await import('workbox-build');
-  } catch (error) {
-    console.error(`make_webapp: ${error.message}\nInstall the build's node packages first: (cd tools/webapp && npm ci)`);
-    process.exit(1);
-  }
+const sha256 = (bytes) => crypto.createHash('sha256').update(bytes).digest('hex');
+
+function markGenerator(dir) {
+  const file = path.join(dir, 'korvada-game-data.js');
+  const generator = sha256(Buffer.concat(['korvada-datagen.js', 'korvada-datagen.wasm'].map(
+    (name) => fs.readFileSync(path.join(dir, name)))));
+  const text = fs.readFileSync(file, 'utf8');
+  const marked = text.replace(/^var kGeneratorVersion = '[0-9a-f]*';$/m, `var kGeneratorVersion = '${generator}';`);
+  if (marked === text && !text.includes(generator)) throw new Error(`${file}: no kGeneratorVersion line to set`);
+  fs.writeFileSync(file, marked);
 }
 
-function buildHash(dir) {
-  const hash = crypto.createHash('sha256');
-  for (const name of kFiles) hash.update(name).update('\0').update(fs.readFileSync(path.join(dir, name)));
-  return hash.digest('hex').slice(0, 12);
+function writeServiceWorker(dir, version) {
+  const files = {};
+  for (const name of kFiles) files[name] = sha256(fs.readFileSync(path.join(dir, name)));
+  const build = sha256(Object.entries(files).map(([name, digest]) => `${name} ${digest}\n`).join('')).slice(0, 12);
+  const cache = `korvada-${version}-${build}`;
+  const template = fs.readFileSync(path.join(path.dirname(fileURLToPath(import.meta.url)), 'service_worker.js'), 'utf8');
+  fs.writeFileSync(path.join(dir, 'sw.js'), `const kBuild = ${JSON.stringify({ cache, files }, null, 2)};\n\n${template}`);
+  return cache;
 }
 
 function compress(dir) {
@@ -48,39 +59,17 @@ function compress(dir) {
   }
 }
 
-async function main() {
-  const [dir, version] = process.argv.slice(2);
-  if (!dir || !version) {
-    console.error('usage: node make_webapp.mjs WEB_DIR VERSION');
-    process.exit(2);
-  }
-  const { generateSW } = await loadWorkbox();
-  const cacheId = `korvada-${version}-${buildHash(dir)}`;
-  const { warnings } = await generateSW({
-    globDirectory: dir,
-    globPatterns: kFiles,
-    swDest: path.join(dir, 'sw.js'),
-    cacheId,
-    // The worker's precache is named after cacheId, so an older build's
-    // cache is one of the "outdated" ones and goes once the new worker runs.
-    cleanupOutdatedCaches: true,
-    skipWaiting: true,
-    clientsClaim: true,
-    maximumFileSizeToCacheInBytes: 64 * 1024 * 1024,
-    directoryIndex: 'index.html',
-    // The page's address carries the launch code and the tests' values.
-    ignoreURLParametersMatching: [/./],
-    inlineWorkboxRuntime: true,
-    mode: 'production',
-    sourcemap: false,
-  });
-  for (const warning of warnings) console.error(`make_webapp: ${warning}`);
-  if (warnings.length > 0) process.exit(1);
-  compress(dir);
-  console.log(`make_webapp: sw.js with cache ${cacheId}`);
+const [dir, version] = process.argv.slice(2);
+if (!dir || !version) {
+  console.error('usage: node make_webapp.mjs WEB_DIR VERSION');
+  process.exit(2);
 }
-
-main().catch((error) => {
-  console.error(error);
+try {
+  markGenerator(dir);
+  const cache = writeServiceWorker(dir, version);
+  compress(dir);
+  console.log(`make_webapp: sw.js with cache ${cache}`);
+} catch (error) {
+  console.error(`make_webapp: ${error.message}`);
   process.exit(1);
-});
+}

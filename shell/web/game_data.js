@@ -1,0 +1,107 @@
+// The game's pictures and sounds in the browser. On a first visit the data
+// generator (korvada-datagen.js, the desktop build's own, byte for byte)
+// makes them in a Web Worker, and the page keeps them in IndexedDB: later
+// visits, and offline play, read them from there. Where the browser keeps
+// nothing for the page (storage refused, or full), they are made again on
+// every visit, and the page says why.
+'use strict';
+
+// The generator's build, set by the web build (tools/webapp/make_webapp.mjs):
+// data kept from another generator is made again.
+var kGeneratorVersion = '';
+
+// korvadaGameData(making) starts at once and resolves to { files, kept }:
+// files maps each file's name to its bytes (an ArrayBuffer), and kept
+// resolves once the files are in the browser's storage, to null, or to the
+// error that kept them out. making(done) hears the generator's progress
+// (0 to 1) while it makes the data; not at all when the data was kept.
+var korvadaGameData = (function() {
+  var kDatabase = 'korvada-data';
+  var kStore = 'data';
+  var kRecord = 'files';
+
+  function settled(request) {
+    return new Promise(function(resolve, reject) {
+      request.onsuccess = function() { resolve(request.result); };
+      request.onerror = function() { reject(request.error); };
+    });
+  }
+
+  function openDatabase() {
+    return new Promise(function(resolve) { resolve(indexedDB.open(kDatabase, 1)); }).then(function(opening) {
+      opening.onupgradeneeded = function() { opening.result.createObjectStore(kStore); };
+      return settled(opening);
+    });
+  }
+
+  function keptFiles(database) {
+    return settled(database.transaction(kStore).objectStore(kStore).get(kRecord)).then(function(record) {
+      return record && record.generator === kGeneratorVersion ? record.files : null;
+    });
+  }
+
+  function keep(database, files) {
+    return new Promise(function(resolve, reject) {
+      var transaction = database.transaction(kStore, 'readwrite');
+      transaction.objectStore(kStore).put({ generator: kGeneratorVersion, files: files }, kRecord);
+      transaction.oncomplete = function() { resolve(null); };
+      transaction.onerror = transaction.onabort = function() {
+        reject(transaction.error || new Error('the data was not stored'));
+      };
+    });
+  }
+
+  // The generator starts loading at once, beside the look for kept data;
+  // make(making) then asks it for the files.
+  function startGenerator() {
+    var worker = new Worker('korvada-datagen.js');
+    var listener = function() {};
+    var made = new Promise(function(resolve, reject) {
+      worker.onmessage = function(event) {
+        if ('progress' in event.data) {
+          listener(event.data.progress);
+          return;
+        }
+        worker.terminate();
+        if (event.data.files) resolve(event.data.files);
+        else reject(new Error('the data generator: ' + event.data.error));
+      };
+      worker.onerror = function(event) {
+        worker.terminate();
+        reject(new Error('the data generator: ' + (event.message || 'it did not start')));
+      };
+    });
+    made.catch(function() {});  // heard by make() when asked for, and moot when the data was kept
+    return {
+      make: function(making) {
+        listener = making;
+        worker.postMessage('make');
+        return made;
+      },
+      stop: function() { worker.terminate(); },
+    };
+  }
+
+  return function(making) {
+    var generator;
+    try {
+      generator = startGenerator();
+    } catch (error) {
+      return Promise.reject(error);  // a page opened as a file, say
+    }
+    var database = openDatabase();
+    return database.then(keptFiles).catch(function() { return null; }).then(function(files) {
+      if (files) {
+        generator.stop();
+        return { files: files, kept: Promise.resolve(null) };
+      }
+      making(0);
+      return generator.make(making).then(function(made) {
+        var kept = database.then(function(opened) { return keep(opened, made); }).catch(function(error) {
+          return error || new Error('the data was not stored');
+        });
+        return { files: made, kept: kept };
+      });
+    });
+  };
+})();
