@@ -30,6 +30,8 @@
 //   the arrows do; Alt chords and F10 reach nothing, as on Windows (sdl_keys.cpp);
 // - gamepads: SDL's game controllers, plugged in at any time, and joysticks
 //   no mapping knows by their first stick and hat (sdl_pads.cpp);
+// - the round's catch kept in the table of best catches when it beats the
+//   best for its number of bottles ($XDG_DATA_HOME/korvada/best-catches);
 // - error boxes, their text on stderr as well; a termination signal ends the
 //   game as a close does, so that the desktop gets its mode back.
 // - the switch counts only when the screen shows it: under X11 once the
@@ -52,17 +54,27 @@
 #include <cstring>
 #include <string>
 
+#include "core/best_catches.h"
 #include "core/game.h"
 #include "core/platform.h"
 #include "korvada_icon_pixels.h"
 #include "korvada_version.h"
 #include "shell/display_policy.h"
 #include "shell/frame.h"
+#include "shell/sdl/linux_places.h"
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
 // The one game record, constructed before main() like every static.
 Game game;
+
+// The best catches, offered the round's catch once it is over.
+CatchStore bestCatches;
+
+void keepCatchOnceOver() {
+    const std::string said = keepRoundsCatch(game, &bestCatches);
+    if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
+}
 
 // A termination signal ends the game as its window's close does, so that the
 // desktop gets its mode back: a mode left switched outlives the program.
@@ -157,9 +169,10 @@ void runLoop(SdlShell& shell) {
         if (woken) handleEvent(game, shell, event);
         while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
         if (ending(shell) || !windowVisible(shell)) continue;
-        if (!shell.held)
+        if (!shell.held) {
             paintFrame(game);
-        else if (woken)
+            keepCatchOnceOver();
+        } else if (woken)
             showFrame(game);
     }
 }
@@ -211,6 +224,7 @@ int main(int argc, char** argv) {
         return kExitBadLaunchCode;
     }
 
+    bestCatches = {bestCatchesFile(), flushToDisk};
     if (!openDisplay(shell)) {
         SDL_Quit();
         return kExitStartFailed;
