@@ -201,6 +201,8 @@ void onGameEnded(GPid game, gint status, gpointer data) {
 void onPlay(GtkButton*, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
     d.choice = chosenChoice(d);
+    // As it stands now: another round may have changed it since.
+    readCatches(d);
     d.beforeRound = d.catches[bottlesToLay(d.choice.settings)];
     gtk_widget_hide(d.roundEnd);
     const GPid game = (*d.start)(d.choice);
