@@ -24,19 +24,24 @@
 //   arrows and Alt chords and F10 go to Windows as system keys;
 // - gamepads through XInput, loaded at the start if the system has it, read
 //   once a frame while the window is active (win32_pads.cpp);
+// - the round's catch kept in the table of best catches when it beats the
+//   best for its number of bottles (%APPDATA%\Korvada\best-catches.txt);
 // - error boxes in UTF-16, so the Czech texts read right in any code page.
 // What it lacks: waiting for the display's refresh (it draws as fast as it
 // can), touch; the mouse does nothing.
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
+#include "core/best_catches.h"
 #include "core/game.h"
 #include "core/settings.h"
 #include "render/scene.h"
 #include "shell/frame.h"
 #include "shell/win32/win32_pads.h"
+#include "shell/win32/win32_places.h"
 #include "shell/win32/win32_shell.h"
 
 namespace {
@@ -46,6 +51,9 @@ Game game;
 Win32Shell shell;
 GameSettings launchSettings;
 HWND mainWindow = nullptr;
+
+// The best catches, offered the round's catch once it is over.
+CatchStore bestCatches;
 
 // The window timer is started at most once per process; its messages drive
 // nothing, but it is killed with the window.
@@ -109,6 +117,8 @@ void onActivate(HWND window, WPARAM wParam) {
 void onPaint(HWND window) {
     if (!shell.held) {
         paintFrame(game);
+        const std::string said = keepRoundsCatch(game, &bestCatches);
+        if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
         return;
     }
     showFrame(game);
@@ -208,6 +218,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
 
     shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
     bindPlatformServices(shell);
+    bestCatches = {bestCatchesFile(), flushToDisk};
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
     loadXInput();
     // The creation message starts the game; a start that cannot draw refuses
