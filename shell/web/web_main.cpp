@@ -15,7 +15,10 @@
 // - keys by place, letters by layout; the keypad without NumLock steers as the
 //   arrows do; Alt chords and F10 reach nothing; keys held when the page loses
 //   the focus are let go (web_keys.cpp);
-// - gamepads in the browser's standard mapping, read once a frame;
+// - gamepads in the browser's standard mapping, read once a frame, in the
+//   round and in the form (web_pads.cpp);
+// - the round's catch kept in the page's storage when it beats the best for
+//   its number of bottles (web_records.cpp);
 // - error messages on the page and in the browser's console.
 // - on a touch screen, the page's on-screen controls hold keys through the
 //   touch source (korvadaTouch, index.html); a tap on the end screen is Enter.
@@ -26,7 +29,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "assets/texture.h"
 #include "core/game.h"
@@ -35,6 +37,7 @@
 #include "shell/frame.h"
 #include "shell/pad_mapping.h"
 #include "shell/web/web_keys.h"
+#include "shell/web/web_pads.h"
 #include "shell/web/web_shell.h"
 
 namespace {
@@ -58,31 +61,6 @@ void releaseKeys() { game.releaseSource(KeyboardInput); }
 
 // The browser's pads, in the order of its list.
 Pads pads;
-
-// The standard mapping: buttons 0 A, 1 B, 4 and 5 the shoulders, 8 Back,
-// 9 Start, 12..15 the d-pad; axes 0 and 1 the left stick. A pad the browser
-// has no mapping for keeps only what most have in common: its first stick,
-// and its first button as A, which cannot end a round by a wrong guess.
-PadState padStateOf(const EmscriptenGamepadEvent& pad) {
-    const auto down = [&pad](int button) { return button < pad.numButtons && pad.digitalButton[button] != 0; };
-    PadState state;
-    if (pad.numAxes >= 2) {
-        state.stickX = static_cast<float>(pad.axis[0]);
-        state.stickY = static_cast<float>(pad.axis[1]);
-    }
-    state.south = down(0);
-    if (std::strcmp(pad.mapping, "standard") != 0) return state;
-    state.east = down(1);
-    state.leftShoulder = down(4);
-    state.rightShoulder = down(5);
-    state.back = down(8);
-    state.start = down(9);
-    state.dpadUp = down(12);
-    state.dpadDown = down(13);
-    state.dpadLeft = down(14);
-    state.dpadRight = down(15);
-    return state;
-}
 
 // Browsers give no events for a pad's buttons: its state is read every
 // frame. A pad gone from the list, or no longer connected, lets go.
@@ -111,6 +89,7 @@ void frame() {
     shell.virtualCounter += shell.fixedStepNanoseconds;
     readPads();
     paintFrame(game);
+    keepWebCatch(game, &shell.catchOffered);
     if (++shell.frames == 1) webFirstFrame();
     if (shell.closeRequested) {
         endRound();

@@ -6,9 +6,12 @@
 
 #include <cstdint>
 
+struct Game;
+
 struct WebShell {
     bool roundOn = false;         // from Play to the end screen's close; keys reach the game
     bool closeRequested = false;  // the end screen asked to close
+    bool catchOffered = false;    // the round's catch went to the best catches
     int64_t frames = 0;           // frames drawn in this round
 
     // For tests only: a counter that moves a fixed step every frame instead
@@ -21,6 +24,10 @@ struct WebShell {
 
 // The program's one shell record (shell/web/web_platform.cpp).
 WebShell& webShell();
+
+// Once the round is over, its catch goes once (*offered) to the best catches
+// in the page's storage (shell/web/web_records.cpp).
+void keepWebCatch(const Game& game, bool* offered);
 
 // The page's side, in web_library.js.
 extern "C" {
