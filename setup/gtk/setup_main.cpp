@@ -27,6 +27,7 @@
 #include "korvada_version.h"
 #include "setup/gtk/setup_gtk.h"
 #include "shell/sdl/linux_places.h"
+#include "shell/sdl/sdl_video_driver.h"
 
 namespace fs = std::filesystem;
 
@@ -56,13 +57,14 @@ Language messageLanguage() { return languageOf(firstSet({"LANGUAGE", "LC_ALL", "
 
 fs::path savedCodeFile() { return userFolder("XDG_CONFIG_HOME", ".config") / "korvada" / "launch-code"; }
 
-// What the screen allows, from SDL, as the game sees it: full screen the
-// rows among its modes, in a window the rows that fit in its free area
-// (without the panels). Every row when there is no screen to ask (the
-// offscreen drivers have made-up modes).
+// What the screen allows, from SDL, as the game sees it: through the same
+// video driver, full screen the rows among its modes, in a window the rows
+// that fit in its free area (without the panels). Every row when there is
+// no screen to ask (the offscreen drivers have made-up modes).
 ScreenRows screenRows() {
     if (*firstSet({"DISPLAY", "WAYLAND_DISPLAY"}) == '\0') return everyRow();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    preferWaylandDriver();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return everyRow();
     ScreenRows screen = everyRow();
     const char* driver = SDL_GetCurrentVideoDriver();

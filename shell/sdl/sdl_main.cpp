@@ -63,6 +63,7 @@
 #include "shell/frame.h"
 #include "shell/sdl/linux_places.h"
 #include "shell/sdl/sdl_shell.h"
+#include "shell/sdl/sdl_video_driver.h"
 
 namespace {
 // The one game record, constructed before main() like every static.
@@ -122,9 +123,7 @@ bool openDisplay(SdlShell& shell) {
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", "korvada", 0);
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");  // focus loss is handled by the game
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");           // and so are the signals
-    // A Wayland session gets the wayland driver first, X11 (Xwayland) only
-    // when it fails; a player's own SDL_VIDEODRIVER still decides.
-    if (SDL_getenv("WAYLAND_DISPLAY") != nullptr) SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland,x11");
+    preferWaylandDriver();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "korvada: no display: %s\n", SDL_GetError());
         return false;
