@@ -40,11 +40,14 @@ printf 'korvada best catches\n4 3 2026-12-01\n' >"$catches"
 
 # round CODE: the game the pad started draws; B ends its round and, held,
 # closes it; the dialog comes back, and the B held does not close it.
+# The game is found by its window first: a scan of every process's command
+# line takes long on a loaded machine, once is enough.
 round() {
   local pid
-  wait_until "$X_WAIT" wine_started '\korvada.exe '"$1" || fail "the pad did not start korvada.exe $1"
-  pid=$(wine_pid '\korvada.exe '"$1")
+  wait_window Korvada
   wait_until "$X_WAIT" scene_drawn || fail "korvada.exe $1 draws no scene ($COLOURS colours)"
+  pid=$(wine_pid '\korvada.exe '"$1")
+  [ -n "$pid" ] || fail "the game the pad started is not korvada.exe $1"
   hold "$B"
   wait_until "$X_WAIT" test ! -d "/proc/$pid" || fail "B held did not end the round and the game"
   dialog_back "Korvada – settings"
