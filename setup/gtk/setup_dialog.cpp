@@ -155,8 +155,8 @@ void addBottles(Dialog& d, const SetupTexts& texts, int bottles, GtkWidget* grid
 
 int chosenBottles(const Dialog& d) { return gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(d.bottles)); }
 
-// The table as it is on the disk now; a file that is no table is said once
-// each time, and the game replaces it at its next record.
+// The table as it is on the disk now; a file that is no table is said each
+// time it is read, until the game replaces it at its next record.
 void readCatches(Dialog& d) {
     const StoredCatches stored = readBestCatchesFile(d.catchesFile);
     if (!stored.trouble.empty()) std::fprintf(stderr, "korvada-setup: %s\n", stored.trouble.c_str());
