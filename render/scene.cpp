@@ -72,7 +72,7 @@ void drawPlayFrame(const Game& game) {
     glPopMatrix();
     // The score stays put on screen whatever the camera does.
     glColor4f(0.2f, 0.2f, 0.5f, 0.8f);
-    drawScore(game, kScoreAnchorX, kScoreAnchorY, game.bottles[0].score);
+    drawScore(game, scoreAnchorXInView(), kScoreAnchorY, game.bottles[0].score);
     glFlush();
 }
 
@@ -120,7 +120,7 @@ void setupViewArea(const ViewArea& area) {
     glViewport(area.x, area.y, area.width, area.height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(60.0, static_cast<double>(area.width) / static_cast<double>(area.height), 1.0, 12000.0);
+    gluPerspective(kFieldOfView, static_cast<double>(area.width) / static_cast<double>(area.height), 1.0, 12000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

@@ -29,6 +29,9 @@ void drawPlanes(const Game& game);
 // The OpenGL state everything relies on, set once after the context is made.
 void initGlState();
 
+// The view's vertical field of view, in degrees, whatever its width.
+constexpr double kFieldOfView = 60.0;
+
 // Viewport and projection for a client area of width x height pixels.
 void setupView(int32_t width, int32_t height);
 

@@ -2,13 +2,17 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+
 #include "core/game.h"
+#include "render/scene.h"
 
 namespace {
 
 constexpr float kDigitWidth = 0.2f;
 constexpr float kDigitHeight = 0.3f;
 constexpr float kDigitZ = -2;
+constexpr double kPi = 3.14159265358979323846;
 
 // Glyph g of the font's 4 x 4 grid, rows counted from the top (t = 1) edge,
 // on a cell whose left edge is at `left`.
@@ -34,6 +38,19 @@ void drawDigit(int32_t glyph, float left, float bottom) {
 }
 
 }  // namespace
+
+float scoreAnchorX(double aspect) {
+    const double halfWidth = -kDigitZ * std::tan(kFieldOfView * kPi / 360.0) * aspect;
+    if (kScoreAnchorX + kDigitWidth <= halfWidth) return kScoreAnchorX;
+    return static_cast<float>(halfWidth) - kDigitWidth;
+}
+
+float scoreAnchorXInView() {
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (viewport[2] <= 0 || viewport[3] <= 0) return kScoreAnchorX;
+    return scoreAnchorX(static_cast<double>(viewport[2]) / viewport[3]);
+}
 
 void drawScore(const Game& game, float x, float y, int32_t score) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
@@ -63,6 +80,6 @@ void drawEndScreen(const Game& game) {
     glVertex3f(-100, 50, -200);
     glEnd();
     glColor4f(0.4f, 0.4f, 1, 0.9f);
-    drawScore(game, kScoreAnchorX, kScoreAnchorY, game.bottles[0].score);
+    drawScore(game, scoreAnchorXInView(), kScoreAnchorY, game.bottles[0].score);
     glFlush();
 }

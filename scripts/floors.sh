@@ -4,7 +4,8 @@
 #
 #   0  timing/                       the frame clock, on the readings it is handed
 #   1  core/                         the game record and its rules
-#   2  assets/ render/ win32/        pictures, drawing; what both Windows programs share
+#   2  assets/ render/ linux/ win32/ pictures, drawing; what both programs of a
+#                                    desktop platform share
 #   3  setup/                        the settings program's shared part and its dialogs
 #   4  shell/                        the game's platforms, the frame they share,
 #                                    the recording platform (its web form uses setup/'s texts)
@@ -20,7 +21,7 @@ set -euo pipefail
 source_dir=${1:-$(dirname "$0")/..}
 cd "$source_dir"
 
-declare -A floor=([timing]=0 [core]=1 [assets]=2 [render]=2 [win32]=2 [setup]=3 [shell]=4 [tools]=5
+declare -A floor=([timing]=0 [core]=1 [assets]=2 [render]=2 [linux]=2 [win32]=2 [setup]=3 [shell]=4 [tools]=5
     [tests]=6 [bench]=6 [fuzz]=6)
 portable='^(timing|core|assets|render)/'
 platform_header='^#[[:space:]]*include[[:space:]]*<(windows\.h|SDL[^>]*|emscripten[^>]*|gtk/[^>]*)>'

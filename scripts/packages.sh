@@ -12,8 +12,9 @@ linux_packages=(
   libgtk-3-dev
   # A display server that really switches modes, for the display tests.
   xserver-xorg-core xserver-xorg-video-dummy
-  # Wayland desktops (GNOME's compositor headless, weston on Xvfb, with Xwayland).
-  mutter xwayland dbus-x11 weston
+  # Wayland desktops (GNOME's compositor headless, weston on Xvfb, with Xwayland),
+  # and the title bar SDL's windows get there from libdecor's plugin.
+  mutter xwayland dbus-x11 weston libdecor-0-plugin-1-cairo
 )
 
 # The Windows program is cross-built as a 64-bit program and run under 64-bit

@@ -1,8 +1,6 @@
 #include "setup/launch_settings.h"
 
 #include <algorithm>
-#include <fstream>
-#include <system_error>
 
 std::string encodeLaunchCode(const GameSettings& s) {
     // 'A' + 62 is the last character that stays positive as a signed byte.
@@ -34,7 +32,7 @@ void chooseBottles(GameSettings* settings, int bottles) {
 
 namespace {
 // Longer than any line the setup writes; a file past it is not ours.
-constexpr std::streamsize kLongestSavedFile = 16;
+constexpr std::size_t kLongestSavedFile = 16;
 constexpr const char* kWindowMark = " window";
 
 // The line alone: the line end the setup writes, or a Windows editor's.
@@ -58,13 +56,9 @@ std::string savedLine(const LaunchChoice& choice) {
 SavedCode readSavedCode(const std::filesystem::path& file) {
     SavedCode saved;
     saved.choice.settings = defaultSettings();
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) return saved;
-    std::ifstream in(file, std::ios::binary);
-    char buffer[kLongestSavedFile + 1];
-    in.read(buffer, sizeof buffer);
-    if (in.bad() || in.gcount() > kLongestSavedFile) return saved;
-    const std::string line = withoutLineEnd(std::string(buffer, static_cast<size_t>(in.gcount())));
+    std::string text;
+    if (readSmallFile(file, kLongestSavedFile, &text) != SmallFile::Read) return saved;
+    const std::string line = withoutLineEnd(text);
 
     // Only what the dialog itself would write: a code the game takes, in the
     // letters the setup uses, with a bottle count the dialog offers.
@@ -79,39 +73,7 @@ SavedCode readSavedCode(const std::filesystem::path& file) {
 }
 
 bool writeSavedCode(const std::filesystem::path& file, const std::string& line, FlushFile flush, std::string* error) {
-    namespace fs = std::filesystem;
-    std::error_code failure;
-    if (file.has_parent_path()) fs::create_directories(file.parent_path(), failure);
-    if (failure) {
-        *error = "cannot create " + file.parent_path().u8string() + ": " + failure.message();
-        return false;
-    }
-    fs::path temporary = file;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << line << '\n';
-        out.close();
-        if (!out) {
-            fs::remove(temporary, failure);
-            *error = "cannot write " + temporary.u8string();
-            return false;
-        }
-    }
-    if (!flush(temporary)) {
-        fs::remove(temporary, failure);
-        *error = "cannot flush " + temporary.u8string() + " to the disk";
-        return false;
-    }
-    // Replaces the old file in one step on both platforms (rename(2);
-    // MoveFileEx with MOVEFILE_REPLACE_EXISTING in the Windows runtime).
-    fs::rename(temporary, file, failure);
-    if (failure) {
-        *error = "cannot replace " + file.u8string() + ": " + failure.message();
-        fs::remove(temporary, failure);
-        return false;
-    }
-    return true;
+    return replaceFile(file, line + '\n', flush, error);
 }
 
 // --- Resolutions a screen offers ----------------------------------------------
@@ -153,6 +115,12 @@ int largestRow(const OfferedRows& rows) {
     for (int row = 0; row < kResolutionCount; ++row)
         if (rows[row] && (largest < 0 || area(row) > area(largest))) largest = row;
     return largest;
+}
+
+int steppedRow(const OfferedRows& rows, int row, int step) {
+    for (int next = row + step; next >= 0 && next < kResolutionCount; next += step)
+        if (rows[next]) return next;
+    return row;
 }
 
 LaunchChoice startingChoice(LaunchChoice saved, const ScreenRows& screen) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/saved_file.h"
 #include "core/settings.h"
 
 // The code the setup starts from when nothing valid is saved: 800 × 600,
@@ -60,13 +61,9 @@ SavedCode readSavedCode(const std::filesystem::path& file);
 // The file's line for a choice, without its line end.
 std::string savedLine(const LaunchChoice& choice);
 
-// Makes a file that is on the disk for good, not just in the system's cache;
-// returns false when it cannot. Given by the platform.
-using FlushFile = bool (*)(const std::filesystem::path& file);
-
-// Writes "LINE\n" to a temporary file beside `file`, flushes it and renames it
-// over `file`, creating the folder first. A crash or a full disk leaves the
-// old file whole. On failure returns false with the reason in *error.
+// Writes "LINE\n" in place of `file` as replaceFile does (core/saved_file.h):
+// a crash or a full disk leaves the old file whole. On failure returns false
+// with the reason in *error.
 bool writeSavedCode(const std::filesystem::path& file, const std::string& line, FlushFile flush, std::string* error);
 
 // --- Resolutions a screen offers ----------------------------------------------
@@ -104,3 +101,7 @@ LaunchChoice startingChoice(LaunchChoice saved, const ScreenRows& screen);
 
 // The largest row allowed, or -1 for none.
 int largestRow(const OfferedRows& rows);
+
+// The nearest allowed row after `row` (step 1) or before it (step -1) in the
+// table's order, as the dialog lists them; `row` itself at either end.
+int steppedRow(const OfferedRows& rows, int row, int step);

@@ -39,6 +39,10 @@ const SetupTexts kCzech = {
     "Hra nepřijala nastavení (kód 1).",
     "Hra se nespustila, nebo obrazovka odmítla její rozlišení (kód 2).",
     "Hra skončila chybou, kód ",
+    "Nejlepší: ",
+    "Nejlepší: zatím žádný záznam",
+    "Nový rekord: ",
+    {"bublina", "bubliny", "bublin"},
 };
 
 const SetupTexts kEnglish = {
@@ -67,6 +71,10 @@ const SetupTexts kEnglish = {
     "The game did not take its settings (exit code 1).",
     "The game could not start, or the screen refused its resolution (exit code 2).",
     "The game failed with exit code ",
+    "Best: ",
+    "Best: none kept yet",
+    "New best: ",
+    {"bubble", "bubbles", "bubbles"},
 };
 }  // namespace
 
@@ -78,6 +86,20 @@ std::string resolutionLabel(const SetupTexts& texts, int row, bool fullScreen, b
     if (row == 0) label += texts.defaultRow;
     if (!fullScreen) label += window ? texts.windowOnly : texts.notOffered;
     return label;
+}
+
+std::string bubblesText(const SetupTexts& texts, int bubbles) {
+    const int form = bubbles == 1 ? 0 : bubbles >= 2 && bubbles <= 4 ? 1 : 2;
+    return std::to_string(bubbles) + ' ' + texts.bubbles[form];
+}
+
+std::string bestCatchLine(const SetupTexts& texts, const BestCatch& best) {
+    return best.kept ? texts.best + bubblesText(texts, best.bubbles) : texts.noBest;
+}
+
+std::string newBestLine(const SetupTexts& texts, const BestCatch& before, const BestCatch& after) {
+    const bool higher = after.kept && after.bubbles > 0 && (!before.kept || after.bubbles > before.bubbles);
+    return higher ? texts.newBest + bubblesText(texts, after.bubbles) + '!' : "";
 }
 
 std::string gameEndLine(const SetupTexts& texts, int exitCode) {

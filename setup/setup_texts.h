@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "core/best_catches.h"
+
 enum class Language { Czech, English };
 
 // Czech for a Czech locale name ("cs", "cs_CZ.UTF-8", "cs-CZ", a "cs:en"
@@ -34,6 +36,10 @@ struct SetupTexts {
     const char* refusedCode;    // the game ended with code 1
     const char* notStarted;     // the game ended with code 2
     const char* endedWith;      // any other failure, followed by the code
+    const char* best;           // followed by the best catch's bubbles
+    const char* noBest;         // no round with this many bottles kept yet
+    const char* newBest;        // after a round that set a new best, followed by its bubbles and "!"
+    const char* bubbles[3];     // the word after 1, after 2 to 4, after 0 and 5 or more
 };
 
 const SetupTexts& setupTexts(Language language);
@@ -41,6 +47,18 @@ const SetupTexts& setupTexts(Language language);
 // "1024 × 768", with the default's remark and the screen's: nothing when it
 // can show the row full screen, else whether a window of its size fits.
 std::string resolutionLabel(const SetupTexts& texts, int row, bool fullScreen, bool window);
+
+// "23 bublin", "1 bubble": the count and the word in its form for it.
+std::string bubblesText(const SetupTexts& texts, int bubbles);
+
+// The line beside the number of bottles: "Best: 23 bubbles", or that no
+// round with that many bottles is kept yet.
+std::string bestCatchLine(const SetupTexts& texts, const BestCatch& best);
+
+// After a round: "New best: 25 bubbles!" when the best for its number of
+// bottles went from `before` to a higher `after`; empty otherwise, also for
+// a first round that caught nothing.
+std::string newBestLine(const SetupTexts& texts, const BestCatch& before, const BestCatch& after);
 
 // The line the dialog shows after a round that ended with this exit code
 // (128 + N after signal N); empty after a normal end.

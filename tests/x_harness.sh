@@ -12,19 +12,20 @@
 #   track PID                  end PID when the test ends
 #   wait_until SECONDS CMD...  0 as soon as CMD succeeds, 1 after SECONDS
 # Displays
-#   start_display SERVER [SIZE]  a display server on a display it picks itself,
-#                              ready, with its window manager; DISPLAY set, key
-#                              repeat off. SERVER: xvfb (SIZE, 800x600 when not
-#                              given), xorg-dummy (1024x768, switches modes),
-#                              weston (a Wayland desktop of SIZE, 1920x1080 when
-#                              not given: WAYLAND_DISPLAY and XDG_RUNTIME_DIR set,
-#                              DISPLAY its Xwayland) or mutter (headless, the
-#                              same, with XAUTHORITY for its Xwayland)
+#   start_display SERVER [SIZE [SCALE]]  a display server on a display it picks
+#                              itself, ready, with its window manager; DISPLAY
+#                              set, key repeat off. SERVER: xvfb (SIZE, 800x600
+#                              when not given), xorg-dummy (1024x768, switches
+#                              modes), weston (a Wayland desktop of SIZE pixels,
+#                              1920x1080 when not given, at SCALE, 1 when not
+#                              given: WAYLAND_DISPLAY and XDG_RUNTIME_DIR set,
+#                              DISPLAY its Xwayland) or mutter (headless, SIZE,
+#                              the same, with XAUTHORITY for its Xwayland)
 #   display_xvfb, display_xorg_dummy, display_weston, display_mutter
 #                              start_display's servers, one each
 #   start_openbox              openbox on DISPLAY, once it manages windows
-#   weston_shot NAME           what weston shows, a quarter of its size, in
-#                              $WORK/NAME.ppm
+#   weston_shot NAME [SCALE]   what weston shows, in $WORK/NAME.ppm (25 % unless told)
+#   wait_weston_covered NAME   the picture over all of weston's output (LIT, CHANGE)
 # The program under test
 #   start_program DIR CMD...   CMD in the background in DIR (exec'd: GAME_PID
 #                              is CMD's own process); stdout and stderr in
@@ -261,13 +262,16 @@ CONF
 # between has no manager, nobody answers its full-screen request, and
 # Xwayland never presents its frames (a game's first swap waits forever).
 # So the X side is up, manager and all, before any test starts.
+# At a SCALE above 1 the output keeps SIZE's pixels and has SIZE / SCALE of
+# the desktop's units.
 display_weston() {
-    local size=${1:-1920x1080}
+    local size=${1:-1920x1080} scale=${2:-1}
     command -v weston >/dev/null || fail "weston is needed (weston xwayland)"
     x_server xvfb.log Xvfb -screen 0 "${size}x24" -nolisten tcp -noreset
     export XDG_RUNTIME_DIR=$WORK/run WAYLAND_DISPLAY=wl-korvada
     mkdir -m 700 "$XDG_RUNTIME_DIR"
-    weston --backend=x11-backend.so --use-pixman --xwayland --width="${size%x*}" --height="${size#*x}" \
+    weston --backend=x11-backend.so --use-pixman --xwayland --width="$((${size%x*} / scale))" \
+        --height="$((${size#*x} / scale))" --scale="$scale" \
         --socket="$WAYLAND_DISPLAY" --debug --no-config --idle-time=0 >"$WORK/weston.log" 2>&1 &
     track $!
     wait_until "$X_WAIT" grep -qs "xserver listening on display" "$WORK/weston.log" ||
@@ -295,11 +299,37 @@ display_mutter() {
     export DISPLAY XAUTHORITY
 }
 
-# weston_shot NAME: what weston shows, a quarter of its size, in $WORK/NAME.ppm.
+# weston_shot NAME [SCALE]: what weston shows, a quarter of its size unless
+# told, in $WORK/NAME.ppm.
 weston_shot() {
     (cd "$WORK" && rm -f wayland-screenshot-*.png && weston-screenshooter >/dev/null 2>&1 &&
-        convert wayland-screenshot-*.png -scale 25% "ppm:$1.ppm" && rm -f wayland-screenshot-*.png) ||
+        convert wayland-screenshot-*.png -scale "${2:-25%}" "ppm:$1.ppm" && rm -f wayland-screenshot-*.png) ||
         fail "weston's screenshot $1 failed"
+}
+
+# weston_covered NAME: a shot (weston_shot NAME) with each quarter of the
+# output lit and unlike the bare desktop shot first, $WORK/desktop.ppm (LIT
+# and CHANGE: a line per quarter).
+weston_covered() {
+    local quarters size
+    weston_shot "$1"
+    size=$(head -c 64 "$WORK/$1.ppm" | sed -n 2p)
+    read -r w h <<<"$size"
+    quarters="0 0 $((w / 2)) $((h / 2))  $((w / 2)) 0 $((w / 2)) $((h / 2))  0 $((h / 2)) $((w / 2)) $((h / 2))"
+    quarters+="  $((w / 2)) $((h / 2)) $((w / 2)) $((h / 2))"
+    # shellcheck disable=SC2086
+    LIT=$(image stats "$WORK/$1.ppm" $quarters | awk '{print $4}')
+    # shellcheck disable=SC2086
+    CHANGE=$(image diff "$WORK/desktop.ppm" "$WORK/$1.ppm" $quarters | awk '{print $1}')
+    paste <(echo "$LIT") <(echo "$CHANGE") | awk '!($1 > 0.9 && $2 > 15) {bad = 1} END {exit bad}'
+}
+
+# wait_weston_covered NAME: the picture over the whole output, or the test fails.
+wait_weston_covered() {
+    wait_until "$X_WAIT" weston_covered "$1" && return 0
+    # shellcheck disable=SC2086
+    note "$1, each quarter's lit share and change from the desktop:" $LIT / $CHANGE
+    fail "$1: the picture does not cover the screen"
 }
 
 # --- The program under test.

@@ -1,15 +1,19 @@
 // The settings dialog: one window, its controls in a grid, Play as the
 // default button (Enter) and Close on Esc. Every control is reachable by Tab,
-// the radio groups by the arrow keys, and each label by its mnemonic. It
+// the radio groups by the arrow keys, and each label by its mnemonic; a pad's
+// A plays, B closes, the d-pad changes the bottles and the resolution. It
 // stays until Close: each round hides it, and its end brings it back.
 
 #include <gtk/gtk.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "korvada_version.h"
 #include "setup/gtk/setup_gtk.h"
+#include "setup/gtk/setup_pads.h"
+#include "setup/pad_menu.h"
 
 namespace {
 struct Dialog {
@@ -25,8 +29,16 @@ struct Dialog {
     GtkWidget* bottles = nullptr;
     GtkWidget* sound = nullptr;
     GtkWidget* play = nullptr;
-    GtkWidget* roundEnd = nullptr;  // why the last round failed
+    GtkWidget* close = nullptr;
+    GtkWidget* best = nullptr;      // the best catch for the bottles chosen
+    GtkWidget* roundEnd = nullptr;  // why the last round failed, or its new best
+    std::filesystem::path catchesFile;
+    BestCatches catches;
+    BestCatch beforeRound;  // the best for the round's bottles as it started
 };
+
+// The message box open now, which a pad's A or B closes.
+GtkWidget* openMessage = nullptr;
 
 // A radio group's mnemonic must land on the chosen button: landing on
 // another would choose that one instead.
@@ -86,6 +98,7 @@ void addResolutions(Dialog& d, GtkWidget* grid) {
     for (int row = 0; row < kResolutionCount; ++row) {
         const std::string text = resolutionLabel(texts, row, d.screen.fullScreen[row], d.screen.window[row]);
         d.rows[row] = radioIn(row ? d.rows[0] : nullptr, text.c_str(), false);
+        gtk_widget_set_name(d.rows[row], ("row-" + std::to_string(row)).c_str());
         g_signal_connect(d.rows[row], "toggled", G_CALLBACK(followChosenRadio), label);
         gtk_box_pack_start(GTK_BOX(column), d.rows[row], FALSE, FALSE, 0);
     }
@@ -125,34 +138,104 @@ void addBottles(Dialog& d, const SetupTexts& texts, int bottles, GtkWidget* grid
     // Enter in the number plays, as everywhere else in the dialog.
     gtk_entry_set_activates_default(GTK_ENTRY(d.bottles), TRUE);
     gtk_label_set_mnemonic_widget(GTK_LABEL(label), d.bottles);
-    gtk_widget_set_halign(d.bottles, GTK_ALIGN_START);
-    gtk_grid_attach(GTK_GRID(grid), d.bottles, 1, 5, 1, 1);
+    d.best = gtk_label_new("");
+    gtk_widget_set_name(d.best, "best");
+    // As wide as its longest line, so that the dialog keeps its size.
+    int widest = 0;
+    for (const BestCatch& best : {BestCatch(), BestCatch{true, kRoundBubbles, ""}})
+        widest = std::max(widest, static_cast<int>(g_utf8_strlen(bestCatchLine(texts, best).c_str(), -1)));
+    gtk_label_set_width_chars(GTK_LABEL(d.best), widest);
+    gtk_label_set_xalign(GTK_LABEL(d.best), 0);
+    GtkWidget* line = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
+    gtk_box_pack_start(GTK_BOX(line), d.bottles, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(line), d.best, FALSE, FALSE, 0);
+    gtk_widget_set_halign(line, GTK_ALIGN_START);
+    gtk_grid_attach(GTK_GRID(grid), line, 1, 5, 1, 1);
 }
+
+int chosenBottles(const Dialog& d) { return gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(d.bottles)); }
+
+// The table as it is on the disk now; a file that is no table is said each
+// time it is read, until the game replaces it at its next record.
+void readCatches(Dialog& d) {
+    const StoredCatches stored = readBestCatchesFile(d.catchesFile);
+    if (!stored.trouble.empty()) std::fprintf(stderr, "korvada-setup: %s\n", stored.trouble.c_str());
+    d.catches = stored.table;
+}
+
+void showBest(Dialog& d) {
+    const BestCatch& best = d.catches[std::clamp(chosenBottles(d), kFewestBottles, kMostBottles)];
+    gtk_label_set_text(GTK_LABEL(d.best), bestCatchLine(*d.texts, best).c_str());
+    gtk_widget_set_tooltip_text(d.best, best.kept ? best.date.c_str() : nullptr);
+}
+
+void onBottlesChanged(GtkSpinButton*, gpointer data) { showBest(*static_cast<Dialog*>(data)); }
 
 LaunchChoice chosenChoice(const Dialog& d);
 
-// The round is over: the dialog again, Play focused, and why it failed.
+// The round is over: the dialog again, Play focused, and why it failed or
+// the new best it set.
 void onGameEnded(GPid game, gint status, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
     g_spawn_close_pid(game);
     const int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    const std::string line = gameEndLine(*d.texts, exitCode);
-    if (!line.empty()) std::fprintf(stderr, "korvada-setup: %s\n", line.c_str());
+    std::string line = gameEndLine(*d.texts, exitCode);
+    const bool failed = !line.empty();
+    if (failed) std::fprintf(stderr, "korvada-setup: %s\n", line.c_str());
+    readCatches(d);
+    if (!failed) line = newBestLine(*d.texts, d.beforeRound, d.catches[bottlesToLay(d.choice.settings)]);
+    GtkStyleContext* style = gtk_widget_get_style_context(d.roundEnd);
+    if (failed)
+        gtk_style_context_add_class(style, "error");
+    else
+        gtk_style_context_remove_class(style, "error");
     gtk_label_set_text(GTK_LABEL(d.roundEnd), line.c_str());
     gtk_widget_set_visible(d.roundEnd, !line.empty());
+    showBest(d);
     gtk_widget_show(d.window);
     gtk_window_present(GTK_WINDOW(d.window));
     gtk_widget_grab_focus(d.play);
+    showSetupPads(true);
 }
 
 void onPlay(GtkButton*, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
     d.choice = chosenChoice(d);
+    // As it stands now: another round may have changed it since.
+    readCatches(d);
+    d.beforeRound = d.catches[bottlesToLay(d.choice.settings)];
     gtk_widget_hide(d.roundEnd);
     const GPid game = (*d.start)(d.choice);
     if (game == 0) return;
+    showSetupPads(false);
     gtk_widget_hide(d.window);
     g_child_watch_add(game, onGameEnded, &d);
+}
+
+// The chosen row steps to the next or the previous the full-screen choice allows.
+void stepRow(Dialog& d, int step) {
+    const OfferedRows& allowed =
+        rowsFor(d.screen, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.fullScreen)) != FALSE);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(d.rows[steppedRow(allowed, chosenRow(d), step)]), TRUE);
+}
+
+// What a pad asks of the dialog, as the keys would do it; an open message
+// box takes A or B as its OK.
+void onPadActions(Dialog& d, uint32_t actions) {
+    if (openMessage != nullptr) {
+        if (actions & (PadPlay | PadClose)) gtk_dialog_response(GTK_DIALOG(openMessage), GTK_RESPONSE_OK);
+        return;
+    }
+    if (!gtk_widget_get_visible(d.window)) return;
+    if (actions & PadClose) {
+        gtk_button_clicked(GTK_BUTTON(d.close));
+        return;
+    }
+    if (actions & PadMoreBottles) gtk_spin_button_spin(GTK_SPIN_BUTTON(d.bottles), GTK_SPIN_STEP_FORWARD, 1);
+    if (actions & PadFewerBottles) gtk_spin_button_spin(GTK_SPIN_BUTTON(d.bottles), GTK_SPIN_STEP_BACKWARD, 1);
+    if (actions & PadNextRow) stepRow(d, 1);
+    if (actions & PadPreviousRow) stepRow(d, -1);
+    if ((actions & PadPlay) && gtk_widget_is_sensitive(d.play)) gtk_button_clicked(GTK_BUTTON(d.play));
 }
 
 void onClose(GtkWidget*, gpointer) { gtk_main_quit(); }
@@ -170,7 +253,7 @@ GtkWidget* buttonRow(Dialog& d, const SetupTexts& texts) {
     gtk_box_pack_start(GTK_BOX(line), about, FALSE, FALSE, 0);
 
     GtkWidget* play = d.play = gtk_button_new_with_mnemonic(texts.play);
-    GtkWidget* close = gtk_button_new_with_mnemonic(texts.close);
+    GtkWidget* close = d.close = gtk_button_new_with_mnemonic(texts.close);
     gtk_box_pack_end(GTK_BOX(line), play, FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(line), close, FALSE, FALSE, 0);
     g_signal_connect(play, "clicked", G_CALLBACK(onPlay), &d);
@@ -193,19 +276,22 @@ LaunchChoice chosenChoice(const Dialog& d) {
     settings.blending = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.blending)) ? 1 : 0;
     // A number typed but not yet confirmed counts, limited to the range.
     gtk_spin_button_update(GTK_SPIN_BUTTON(d.bottles));
-    chooseBottles(&settings, gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(d.bottles)));
+    chooseBottles(&settings, chosenBottles(d));
     settings.sound = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.sound)) ? 1 : 0;
     choice.fullScreen = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.fullScreen)) != FALSE;
     return choice;
 }
 }  // namespace
 
-void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchChoice choice, const StartRound& play) {
+void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchChoice choice, const StartRound& play,
+                    const std::filesystem::path& bestCatches) {
     Dialog d;
     d.texts = &texts;
     d.screen = screen;
     d.choice = choice;
     d.start = &play;
+    d.catchesFile = bestCatches;
+    readCatches(d);
     d.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(d.window), texts.title);
     gtk_window_set_resizable(GTK_WINDOW(d.window), FALSE);
@@ -224,6 +310,7 @@ void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchCho
     d.sound = checkBox(texts.sound, settings.sound, grid, 6);
 
     d.roundEnd = gtk_label_new("");
+    gtk_widget_set_name(d.roundEnd, "round-end");
     gtk_label_set_xalign(GTK_LABEL(d.roundEnd), 0);
     gtk_label_set_line_wrap(GTK_LABEL(d.roundEnd), TRUE);
     gtk_style_context_add_class(gtk_widget_get_style_context(d.roundEnd), "error");
@@ -240,13 +327,17 @@ void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchCho
     gtk_box_pack_start(GTK_BOX(page), buttonRow(d, texts), FALSE, FALSE, 0);
     gtk_container_add(GTK_CONTAINER(d.window), page);
     allowRows(d);
+    showBest(d);
+    g_signal_connect(d.bottles, "value-changed", G_CALLBACK(onBottlesChanged), &d);
 
     // The focus starts on the chosen resolution: the arrow keys change it
     // at once, and Enter plays.
     gtk_widget_show_all(d.window);
     gtk_widget_grab_focus(d.rows[chosenRow(d)]);
+    openSetupPads([&d](uint32_t actions) { onPadActions(d, actions); });
     gtk_main();
 
+    closeSetupPads();
     gtk_widget_destroy(d.window);
     while (gtk_events_pending()) gtk_main_iteration();
 }
@@ -255,7 +346,9 @@ void showSetupMessage(const SetupTexts& texts, const std::string& message, bool 
     GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, error ? GTK_MESSAGE_ERROR : GTK_MESSAGE_WARNING,
                                             GTK_BUTTONS_OK, "%s", message.c_str());
     gtk_window_set_title(GTK_WINDOW(box), texts.title);
+    openMessage = box;
     gtk_dialog_run(GTK_DIALOG(box));
+    openMessage = nullptr;
     gtk_widget_destroy(box);
     while (gtk_events_pending()) gtk_main_iteration();
 }

@@ -3,6 +3,7 @@
 
 #include <glib.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -16,8 +17,11 @@ using StartRound = std::function<GPid(const LaunchChoice& choice)>;
 // Shows the settings dialog (gtk_init done) until the player closes it. Play
 // starts a round and hides the dialog while it lasts; when the game ends the
 // dialog comes back with Play focused, so Enter plays again, and says why a
-// round failed.
-void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchChoice choice, const StartRound& play);
+// round failed, or that it set a new best. Beside the number of bottles it
+// shows the best catch for that many, from the table in `bestCatches`. The
+// pads work it too (setup/pad_menu.h).
+void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchChoice choice, const StartRound& play,
+                    const std::filesystem::path& bestCatches);
 
 // A modal message box; `error` chooses the icon (else a warning).
 void showSetupMessage(const SetupTexts& texts, const std::string& message, bool error);

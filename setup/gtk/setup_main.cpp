@@ -13,10 +13,8 @@
 // the game could not be started (the reason is on stderr).
 
 #include <SDL.h>
-#include <fcntl.h>
 #include <gtk/gtk.h>
 #include <linux/close_range.h>
-#include <pwd.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -28,6 +26,8 @@
 
 #include "korvada_version.h"
 #include "setup/gtk/setup_gtk.h"
+#include "linux/linux_places.h"
+#include "linux/sdl_video_driver.h"
 
 namespace fs = std::filesystem;
 
@@ -55,33 +55,16 @@ const char* firstSet(std::initializer_list<const char*> names) {
 // then the locale variables in their order of precedence.
 Language messageLanguage() { return languageOf(firstSet({"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})); }
 
-fs::path savedCodeFile() {
-    // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && config[0] == '/') return fs::path(config) / "korvada" / "launch-code";
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0') {
-        const passwd* user = getpwuid(getuid());
-        home = user != nullptr ? user->pw_dir : "/";
-    }
-    return fs::path(home) / ".config" / "korvada" / "launch-code";
-}
+fs::path savedCodeFile() { return userFolder("XDG_CONFIG_HOME", ".config") / "korvada" / "launch-code"; }
 
-bool flushToDisk(const fs::path& file) {
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool flushed = fsync(fd) == 0;
-    close(fd);
-    return flushed;
-}
-
-// What the screen allows, from SDL, as the game sees it: full screen the
-// rows among its modes, in a window the rows that fit in its free area
-// (without the panels). Every row when there is no screen to ask (the
-// offscreen drivers have made-up modes).
+// What the screen allows, from SDL, as the game sees it: through the same
+// video driver, full screen the rows among its modes, in a window the rows
+// that fit in its free area (without the panels). Every row when there is
+// no screen to ask (the offscreen drivers have made-up modes).
 ScreenRows screenRows() {
     if (*firstSet({"DISPLAY", "WAYLAND_DISPLAY"}) == '\0') return everyRow();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    preferWaylandDriver();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return everyRow();
     ScreenRows screen = everyRow();
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -254,6 +237,6 @@ int main(int argc, char** argv) {
             showSetupMessage(texts, texts.cannotStart + error, true);
         }
         return pid;
-    });
+    }, bestCatchesFile());
     return 0;
 }

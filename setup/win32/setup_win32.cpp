@@ -2,22 +2,29 @@
 // Play saves the choice in %APPDATA%\Korvada\launch-code.txt and starts
 // korvada.exe CODE (or korvada.exe --window CODE) from this program's own
 // folder, which holds the game's files; the dialog hides while the game runs
-// and comes back when it ends. Exit code 0 after Close, or 2 when there is no
-// game to start.
+// and comes back when it ends, saying when the round set a new best. Beside
+// the number of bottles it shows the best catch for that many (the game's
+// table, %APPDATA%\Korvada\best-catches.txt). XInput pads work it too
+// (setup/pad_menu.h). Exit code 0 after Close, or 2 when there is no game to
+// start.
 
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <string>
 
 #include "korvada_version.h"
 #include "setup/launch_settings.h"
+#include "setup/pad_menu.h"
 #include "setup/setup_texts.h"
 #include "setup_resources.h"
 #include "win32/utf16.h"
+#include "win32/win32_places.h"
+#include "win32/xinput_library.h"
 
 namespace fs = std::filesystem;
 
@@ -25,6 +32,9 @@ namespace {
 constexpr int kExitCannotStart = 2;
 // Sent by the wait on the game's process when it has ended.
 constexpr UINT kGameEnded = WM_APP + 1;
+// The pads are read on this timer, often enough that no tap is missed.
+constexpr UINT_PTR kPadTimer = 1;
+constexpr UINT kPadReadEveryMs = 16;
 
 struct Setup {
     const SetupTexts* texts;
@@ -34,6 +44,12 @@ struct Setup {
     fs::path saved;     // the saved choice
     HANDLE game = nullptr;  // the running round's process
     HANDLE wait = nullptr;  // the wait for its end
+    fs::path catchesFile{};  // the game's table of best catches
+    BestCatches catches{};
+    BestCatch beforeRound{};  // the best for the round's bottles as it started
+    XInputReader pads{};
+    PadMenu menu{};
+    bool messageOpen = false;  // a message box waits: the pads leave the dialog alone
 };
 
 std::wstring wide(const std::string& utf8) { return utf16FromUtf8(utf8.c_str()); }
@@ -75,15 +91,6 @@ fs::path savedCodeFile() {
     wchar_t appData[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, appData);
     return fs::path(appData) / L"Korvada" / L"launch-code.txt";
-}
-
-bool flushToDisk(const fs::path& file) {
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    const bool flushed = FlushFileBuffers(handle) != 0;
-    CloseHandle(handle);
-    return flushed;
 }
 
 std::string systemMessage(DWORD error) {
@@ -149,6 +156,23 @@ void allowRows(HWND dialog, const Setup& setup) {
     EnableWindow(GetDlgItem(dialog, IDOK), anyOffered(allowed));
 }
 
+int chosenBottles(HWND dialog) {
+    return static_cast<int>(SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_GETPOS32, 0, 0));
+}
+
+// The table as it is on the disk now; a file that is no table is said, and
+// the game replaces it at its next record.
+void readCatches(Setup& setup) {
+    const StoredCatches stored = readBestCatchesFile(setup.catchesFile);
+    if (!stored.trouble.empty()) std::fprintf(stderr, "KorvadaSetup: %s\n", stored.trouble.c_str());
+    setup.catches = stored.table;
+}
+
+void showBest(HWND dialog, const Setup& setup) {
+    const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
+    SetDlgItemTextW(dialog, IDC_BEST, wide(bestCatchLine(*setup.texts, setup.catches[bottles])).c_str());
+}
+
 void fillDialog(HWND dialog, const Setup& setup) {
     const SetupTexts& texts = *setup.texts;
     const ScreenRows& screen = setup.screen;
@@ -184,6 +208,7 @@ void fillDialog(HWND dialog, const Setup& setup) {
     SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_SETPOS32, 0, bottlesToLay(s));
     CheckDlgButton(dialog, IDC_SOUND, s.sound ? BST_CHECKED : BST_UNCHECKED);
     allowRows(dialog, setup);
+    showBest(dialog, setup);
 }
 
 LaunchChoice chosenChoice(HWND dialog, LaunchChoice choice) {
@@ -217,6 +242,13 @@ int showMessage(const SetupTexts& texts, const std::string& text, UINT icon) {
     return kExitCannotStart;
 }
 
+int showMessage(Setup& setup, const std::string& text, UINT icon) {
+    setup.messageOpen = true;
+    showMessage(*setup.texts, text, icon);
+    setup.messageOpen = false;
+    return kExitCannotStart;
+}
+
 // korvada.exe CODE (or --window CODE), from this program's folder, where the
 // game's pictures and sounds are. Returns its process, or null with the reason.
 HANDLE startGame(const fs::path& folder, const LaunchChoice& choice, std::string* error) {
@@ -242,12 +274,15 @@ void CALLBACK onGameProcessEnded(void* dialog, BOOLEAN) { PostMessageW(static_ca
 void play(HWND dialog, Setup& setup) {
     setup.choice = chosenChoice(dialog, setup.choice);
     SetDlgItemTextW(dialog, IDC_ROUND_END, L"");
+    // As it stands now: another round may have changed it since.
+    readCatches(setup);
+    setup.beforeRound = setup.catches[bottlesToLay(setup.choice.settings)];
     std::string error;
     if (!writeSavedCode(setup.saved, savedLine(setup.choice), flushToDisk, &error))
-        showMessage(*setup.texts, setup.texts->cannotSave + error, MB_ICONWARNING);
+        showMessage(setup, setup.texts->cannotSave + error, MB_ICONWARNING);
     setup.game = startGame(setup.folder, setup.choice, &error);
     if (setup.game == nullptr) {
-        showMessage(*setup.texts, setup.texts->cannotStart + error, MB_ICONERROR);
+        showMessage(setup, setup.texts->cannotStart + error, MB_ICONERROR);
         return;
     }
     ShowWindow(dialog, SW_HIDE);
@@ -256,20 +291,58 @@ void play(HWND dialog, Setup& setup) {
         onGameProcessEnded(dialog, TRUE);
 }
 
-// The round is over: the dialog again, Play focused, and why it failed.
+// The round is over: the dialog again, Play focused, and why it failed or
+// the new best it set.
 void gameEnded(HWND dialog, Setup& setup) {
     DWORD exitCode = 0;
     GetExitCodeProcess(setup.game, &exitCode);
     if (setup.wait != nullptr) UnregisterWait(setup.wait);
     CloseHandle(setup.game);
     setup.game = setup.wait = nullptr;
-    const std::string line = gameEndLine(*setup.texts, static_cast<int>(exitCode));
-    SetDlgItemTextW(dialog, IDC_ROUND_END, wide(line).c_str());
+    std::string line = gameEndLine(*setup.texts, static_cast<int>(exitCode));
     // Said on stderr too, as the game says its errors, for whoever started us.
     if (!line.empty()) std::fprintf(stderr, "KorvadaSetup: %s\n", line.c_str());
+    readCatches(setup);
+    if (line.empty()) line = newBestLine(*setup.texts, setup.beforeRound, setup.catches[bottlesToLay(setup.choice.settings)]);
+    SetDlgItemTextW(dialog, IDC_ROUND_END, wide(line).c_str());
+    showBest(dialog, setup);
     ShowWindow(dialog, SW_SHOW);
     SetForegroundWindow(dialog);
     SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
+}
+
+// The chosen row steps to the next or the previous the full-screen choice allows.
+void stepRow(HWND dialog, const Setup& setup, int step) {
+    const OfferedRows& allowed = rowsFor(setup.screen, fullScreenChecked(dialog));
+    const int row = chosenChoice(dialog, setup.choice).settings.resolutionIndex;
+    CheckRadioButton(dialog, IDC_ROW0, IDC_ROW5, IDC_ROW0 + steppedRow(allowed, row, step));
+}
+
+void stepBottles(HWND dialog, const Setup& setup, int step) {
+    const int bottles = std::clamp(chosenBottles(dialog) + step, kFewestBottles, kMostBottles);
+    SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_SETPOS32, 0, bottles);
+    showBest(dialog, setup);
+}
+
+// The pads, read on the timer. While a round is on, or a message box waits,
+// they ask nothing; back, what is held then acts only once pressed anew.
+void readPads(HWND dialog, Setup& setup) {
+    PadState states[kXInputPads];
+    readXInput(setup.pads, states);
+    if (setup.game != nullptr || setup.messageOpen) {
+        padMenuShown(setup.menu, states, kXInputPads);
+        return;
+    }
+    const uint32_t actions = padMenuActions(setup.menu, states, kXInputPads, GetTickCount());
+    if (actions & PadClose) {
+        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    if (actions & PadMoreBottles) stepBottles(dialog, setup, 1);
+    if (actions & PadFewerBottles) stepBottles(dialog, setup, -1);
+    if (actions & PadNextRow) stepRow(dialog, setup, 1);
+    if (actions & PadPreviousRow) stepRow(dialog, setup, -1);
+    if (actions & PadPlay) SendMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
 INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -280,6 +353,7 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         useGameIcon(dialog);
         fillDialog(dialog, *setup);
+        if (setup->pads.getState != nullptr) SetTimer(dialog, kPadTimer, kPadReadEveryMs, nullptr);
         // The focus starts on the chosen resolution: the arrow keys change
         // it at once, and Enter plays.
         SetFocus(GetDlgItem(dialog, IDC_ROW0 + chosenChoice(dialog, setup->choice).settings.resolutionIndex));
@@ -295,11 +369,17 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
         case IDC_FULL_SCREEN:
             allowRows(dialog, *setup);
             return TRUE;
+        case IDC_BOTTLES:
+            if (HIWORD(wParam) == EN_CHANGE) showBest(dialog, *setup);
+            return TRUE;
         default:
             return FALSE;
         }
     case kGameEnded:
         gameEnded(dialog, *setup);
+        return TRUE;
+    case WM_TIMER:
+        if (wParam == kPadTimer) readPads(dialog, *setup);
         return TRUE;
     default:
         return FALSE;
@@ -319,6 +399,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     Setup setup{&texts, screenRows(), {}, folder, savedCodeFile()};
     setup.choice = startingChoice(readSavedCode(setup.saved).choice, setup.screen);
+    setup.catchesFile = bestCatchesFile();
+    readCatches(setup);
+    setup.pads.getState = loadXInputGetState();
     DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), nullptr, dialogProcedure, reinterpret_cast<LPARAM>(&setup));
     return 0;
 }

@@ -32,6 +32,8 @@
 //   no mapping knows by their first stick and hat (sdl_pads.cpp);
 // - a lost focus lets go of every key and pad; back, the pads are read again
 //   (sdl_events.cpp);
+// - the round's catch kept in the table of best catches when it beats the
+//   best for its number of bottles ($XDG_DATA_HOME/korvada/best-catches);
 // - error boxes, their text on stderr as well; a termination signal ends the
 //   game as a close does, so that the desktop gets its mode back
 //   (sdl_platform.cpp);
@@ -55,16 +57,27 @@
 #include <cstring>
 #include <string>
 
+#include "core/best_catches.h"
 #include "core/game.h"
 #include "korvada_icon_pixels.h"
 #include "korvada_version.h"
 #include "shell/display_policy.h"
 #include "shell/frame.h"
+#include "linux/linux_places.h"
 #include "shell/sdl/sdl_shell.h"
+#include "linux/sdl_video_driver.h"
 
 namespace {
 // The one game record, constructed before main() like every static.
 Game game;
+
+// The best catches, offered the round's catch once it is over.
+CatchStore bestCatches;
+
+void keepCatchOnceOver() {
+    const std::string said = keepRoundsCatch(game, &bestCatches);
+    if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
+}
 
 // A termination signal ends the game as its window's close does, so that the
 // desktop gets its mode back: a mode left switched outlives the program.
@@ -112,9 +125,7 @@ bool openDisplay(SdlShell& shell) {
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", "korvada", 0);
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");  // focus loss is handled by the game
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");           // and so are the signals
-    // A Wayland session gets the wayland driver first, X11 (Xwayland) only
-    // when it fails; a player's own SDL_VIDEODRIVER still decides.
-    if (SDL_getenv("WAYLAND_DISPLAY") != nullptr) SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland,x11");
+    preferWaylandDriver();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "korvada: no display: %s\n", SDL_GetError());
         return false;
@@ -159,9 +170,10 @@ void runLoop(SdlShell& shell) {
         if (woken) handleEvent(game, shell, event);
         while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
         if (ending(shell) || !windowVisible(shell)) continue;
-        if (!shell.held)
+        if (!shell.held) {
             paintFrame(game);
-        else if (woken)
+            keepCatchOnceOver();
+        } else if (woken)
             showFrame(game);
     }
 }
@@ -215,6 +227,7 @@ int main(int argc, char** argv) {
         return kExitBadLaunchCode;
     }
 
+    bestCatches = {bestCatchesFile(), flushToDisk};
     if (!openDisplay(shell)) {
         SDL_Quit();
         return kExitStartFailed;

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "shell/display_policy.h"
-#include "shell/pad_mapping.h"
+#include "core/pad_mapping.h"
+#include "linux/sdl_pad_state.h"
 
 struct Game;
 struct GameSettings;
@@ -121,14 +122,9 @@ void handleEvent(Game& game, SdlShell& shell, const SDL_Event& event);
 
 // --- shell/sdl/sdl_pads.cpp ------------------------------------------------
 
-// Starts SDL's game controllers with its own mappings, the player's file that
-// SDL_GAMECONTROLLERCONFIG_FILE names, and then the player's
-// $XDG_CONFIG_HOME/korvada/gamecontrollerdb.txt (~/.config when unset), all
-// before the first pad is opened. Without them the game is keyboard-only.
+// Starts SDL's game controllers with the player's mappings (startGamepads).
+// Without them the game is keyboard-only.
 void openPads();
-
-// The file of the player's own mappings.
-std::string padMappingsFile();
 
 // Device and pad events: pads come and go, their state goes to the game.
 void handlePadEvent(Game& game, SdlShell& shell, const SDL_Event& event);

@@ -18,7 +18,10 @@
 //   arrows do; Alt chords and F10 reach nothing (web_keys.cpp); every key
 //   held, from the keyboard, a pad or touch, is let go when the page loses
 //   the focus (web_events.cpp);
-// - gamepads in the browser's standard mapping, read once a frame (web_pads.cpp);
+// - gamepads in the browser's standard mapping, read once a frame, in the
+//   round and in the form (web_pads.cpp);
+// - the round's catch kept in the page's storage when it beats the best for
+//   its number of bottles (web_records.cpp);
 // - error messages on the page and in the browser's console.
 // - on a touch screen, the page's on-screen controls hold keys through the
 //   touch source (korvadaTouch, index.html); a tap on the end screen is Enter;
@@ -55,6 +58,7 @@ void frame() {
     shell.virtualCounter += shell.fixedStepNanoseconds;
     readPads(game, shell);
     paintFrame(game);
+    keepWebCatch(game, &shell.catchOffered);
     if (++shell.frames == 1) webFirstFrame();
     if (shell.closeRequested) {
         endRound();
@@ -126,6 +130,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaStop() {
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouch(int key, int down) { touchKey(game, shell, key, down != 0); }
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchReleaseAll() { loseTouch(game); }
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchCamera() { touchCamera(game, shell); }
+
+// Once an animation frame, from the page: what the pads ask of its form.
+extern "C" EMSCRIPTEN_KEEPALIVE int korvadaFormPads(int formShown) { return readFormPads(shell, formShown != 0); }
 
 // What the browser tests read: the frames drawn, the camera, the player's
 // bottle, whether the round is over and how many keys are held.

@@ -1,5 +1,7 @@
 // Gamepads in the browser: its list of pads, read once a frame into the
-// shell's Pads.
+// shell's Pads during a round, and into the form's menu between rounds.
+
+#include <emscripten.h>
 
 #include <cstring>
 
@@ -44,4 +46,22 @@ void readPads(Game& game, WebShell& shell) {
         else
             losePad(game, shell.pads, slot);
     }
+}
+
+int readFormPads(WebShell& shell, bool formShown) {
+    PadState states[kPadSlots];
+    int count = 0;
+    if (emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS) {
+        const int pads = emscripten_get_num_gamepads();
+        for (int slot = 0; slot < pads && count < kPadSlots; ++slot) {
+            EmscriptenGamepadEvent pad;
+            if (emscripten_get_gamepad_status(slot, &pad) == EMSCRIPTEN_RESULT_SUCCESS && pad.connected)
+                states[count++] = padStateOf(pad);
+        }
+    }
+    if (!formShown) {
+        padMenuShown(shell.formMenu, states, count);
+        return 0;
+    }
+    return static_cast<int>(padMenuActions(shell.formMenu, states, count, static_cast<uint32_t>(emscripten_get_now())));
 }

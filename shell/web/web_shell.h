@@ -9,15 +9,18 @@
 #include <cstdint>
 
 #include "core/platform.h"
-#include "shell/pad_mapping.h"
+#include "setup/pad_menu.h"
+#include "core/pad_mapping.h"
 
 struct Game;
 
 struct WebShell {
     bool roundOn = false;         // from Play to the end screen's close; keys reach the game
     bool closeRequested = false;  // the end screen asked to close
+    bool catchOffered = false;    // the round's catch went to the best catches
     int64_t frames = 0;           // frames drawn in this round
     Pads pads;                    // the browser's pads, by their place in its list
+    PadMenu formMenu;             // the pads working the page's form between rounds
 
     // For tests only: a counter that moves a fixed step every frame instead
     // of following the clock, and a round that holds still after a number of
@@ -56,6 +59,15 @@ void loseTouch(Game& game);
 
 // Every pad of the browser's list read into the shell's Pads, once a frame.
 void readPads(Game& game, WebShell& shell);
+
+// Once an animation frame between rounds: what the pads ask of the page's
+// form (PadMenuAction bits) while it is shown. Otherwise they ask nothing,
+// and what they hold when the form comes back acts only once pressed anew.
+int readFormPads(WebShell& shell, bool formShown);
+
+// Once the round is over, its catch goes once (*offered) to the best catches
+// in the page's storage (shell/web/web_records.cpp).
+void keepWebCatch(const Game& game, bool* offered);
 
 // The page's side, in web_library.js.
 extern "C" {

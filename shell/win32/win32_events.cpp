@@ -3,6 +3,9 @@
 // handler never validates the window, so Windows keeps sending paint
 // messages whenever the queue is empty.
 
+#include <cstdio>
+#include <string>
+
 #include "shell/frame.h"
 #include "shell/win32/win32_shell.h"
 
@@ -60,9 +63,11 @@ void onActivate(Game& game, Win32Shell& shell, HWND window, WPARAM wParam) {
 
 // A held window shows its picture without a step and is validated, so that
 // Windows stops asking for frames until something uncovers it.
-void onPaint(Game& game, const Win32Shell& shell, HWND window) {
+void onPaint(Game& game, Win32Shell& shell, HWND window) {
     if (!shell.held) {
         paintFrame(game);
+        const std::string said = keepRoundsCatch(game, &shell.bestCatches);
+        if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
         return;
     }
     showFrame(game);

@@ -26,6 +26,8 @@
 //   once a frame while the window is active (win32_pads.cpp);
 // - a lost activation lets go of every key and pad: their key-ups go to the
 //   window that has the focus (win32_events.cpp);
+// - the round's catch kept in the table of best catches when it beats the
+//   best for its number of bottles (%APPDATA%\Korvada\best-catches.txt);
 // - error boxes in UTF-16, so the Czech texts read right in any code page.
 // What it lacks: waiting for the display's refresh (it draws as fast as it
 // can), touch; the mouse does nothing.
@@ -37,6 +39,7 @@
 #include "core/game.h"
 #include "core/settings.h"
 #include "shell/win32/win32_shell.h"
+#include "win32/win32_places.h"
 
 namespace {
 // Constructed before WinMain runs, like every static: the game's one record,
@@ -93,6 +96,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     if (!decodeLaunchCode(platform, tail, &shell.settings)) return kExitBadLaunchCode;
 
     shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
+    shell.bestCatches = {bestCatchesFile(), flushToDisk};
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
     loadXInput(shell);
     // The creation message starts the game; a start that cannot draw refuses

@@ -6,13 +6,11 @@
 
 #include <windows.h>
 
+#include "core/best_catches.h"
 #include "core/game.h"
 #include "shell/display_policy.h"
-#include "shell/pad_mapping.h"
-#include "shell/xinput_pad.h"
-
-using XInputGetStateFunction = DWORD(WINAPI*)(DWORD userIndex, XInputState* state);
-constexpr DWORD kXInputPads = 4;
+#include "core/pad_mapping.h"
+#include "win32/xinput_library.h"
 
 struct Win32Shell {
     GameSettings settings;  // the launch code's, for the start that the window's creation runs
@@ -30,11 +28,10 @@ struct Win32Shell {
     UINT_PTR timer = 0;
 
     // XInput, when the system has it; its pads by their slot of `pads`.
-    XInputGetStateFunction xinputGetState = nullptr;
+    XInputReader xinput;
     Pads pads;
-    bool connected[kXInputPads] = {};
-    DWORD lastLook = 0;  // when the empty slots were last asked about
-    bool lookedYet = false;
+
+    CatchStore bestCatches;  // offered the round's catch once it is over
 };
 
 // --- shell/win32/win32_platform.cpp -------------------------------------------

@@ -7,6 +7,9 @@ ImageMagick's convert hands over plain PPM).
                                          0..255, of the pictures scaled down to an eighth
   image_tool.py shift A B Y0 Y1 AXIS     how far the picture's content moved from A to B
                                          between rows Y0..Y1, along x or y, in pixels
+  image_tool.py sharpness FILE X Y W H   how evenly neighbouring pixels differ at even and
+                                         odd places across, then down: near 1 for a picture
+                                         drawn at its pixels, well below for one scaled up 2x
 
 stats and diff print a line for each box given, or one for the whole picture.
 """
@@ -108,6 +111,28 @@ def shift(path_a, path_b, y0, y1, axis):
     print(best)
 
 
+def sharpness(path, box):
+    """A picture scaled up twice over repeats (or blends) each pixel with its
+    neighbour: the step between the pixels 2k and 2k + 1 is much smaller than
+    between 2k + 1 and 2k + 2. Drawn at its own pixels, both are alike. The
+    smaller sum over the larger, across and down, in the box's middle half."""
+    width, height, data = load(path)
+    x, y, w, h = regions(width, height, box)[0]
+    x0, x1, y0, y1 = x + w // 4, x + 3 * w // 4, y + h // 4, y + 3 * h // 4
+
+    def value(col, row):
+        i = (row * width + col) * 3
+        return data[i] + data[i + 1] + data[i + 2]
+
+    across, down = [0, 0], [0, 0]
+    for row in range(y0, y1):
+        for col in range(x0, x1):
+            here = value(col, row)
+            across[col % 2] += abs(here - value(col + 1, row))
+            down[row % 2] += abs(here - value(col, row + 1))
+    print("%.3f %.3f" % (min(across) / max(max(across), 1), min(down) / max(max(down), 1)))
+
+
 def main(argv):
     if len(argv) >= 2 and argv[0] == "stats":
         stats(argv[1], argv[2:])
@@ -115,6 +140,8 @@ def main(argv):
         diff(argv[1], argv[2], argv[3:])
     elif len(argv) == 6 and argv[0] == "shift":
         shift(argv[1], argv[2], int(argv[3]), int(argv[4]), argv[5])
+    elif len(argv) == 6 and argv[0] == "sharpness":
+        sharpness(argv[1], argv[2:])
     else:
         sys.exit(__doc__)
 

@@ -4,7 +4,9 @@
 # plays (the player's bottle falls), and a termination signal ends the game
 # with exit code 0. The signal ends the round for both drivers: xdotool's keys
 # reach only X11 clients. Left to itself the game takes the wayland driver:
-# no X window of its own.
+# no X window of its own. In a window (--window 0TYAY) under the wayland
+# driver it has a title bar, which GNOME leaves to the program: libdecor's
+# plugin draws it; no run says on stderr that a plugin is missing.
 #   mutter.sh KORVADA DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 source "$(dirname "$0")/player_height.sh"
@@ -34,6 +36,21 @@ for driver in default wayland x11; do
         kill -TERM "$GAME_PID"
         wait_exit
         [ "$EXIT_CODE" = 0 ] || fail "$driver $code: exit code $EXIT_CODE after SIGTERM, expected 0"
+        ! grep -q "No plugins found" "$WORK/stderr" || fail "$driver $code: $(cat "$WORK/stderr")"
     done
 done
+
+# The title bar: a sub-surface of the window's width that the plugin places
+# above the picture, as the program's own Wayland requests show it.
+start_game "--window 0TYAY" "" SDL_AUDIODRIVER=dummy WAYLAND_DEBUG=client
+x_title_bar() { grep -qE 'wl_subsurface@[0-9]+\.set_position\(0, -[1-9][0-9]*\)' "$WORK/stderr"; }
+wait_until "$X_WAIT" x_title_bar || fail "the window has no title bar: no frame above its picture"
+bar=$(grep -m1 -oE 'wl_subsurface@[0-9]+\.set_position\(0, -[0-9]+\)' "$WORK/stderr")
+bar_buffer=$(grep -m1 -oE 'create_buffer\(new id wl_buffer@[0-9]+, [0-9]+, 800, [1-9][0-9]?,' "$WORK/stderr")
+[ -n "$bar_buffer" ] || fail "the frame above the picture is not the window's width"
+kill -TERM "$GAME_PID"
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "--window 0TYAY: exit code $EXIT_CODE after SIGTERM, expected 0"
+! grep -q "No plugins found" "$WORK/stderr" || fail "--window 0TYAY: no decoration plugin"
+note "--window 0TYAY: the title bar at $bar, drawn into $bar_buffer ...)"
 note "ok"

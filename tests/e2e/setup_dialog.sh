@@ -4,13 +4,18 @@
 # start the real game with it from the data folder. When the round ends the
 # dialog is back with the focus on Play: Enter plays again, and after that
 # round Esc closes it. Then the dialog in Czech opens with the saved code, and
-# Esc closes it without starting anything.
+# Esc closes it without starting anything. The table of best catches: a
+# damaged one is said and replaced by the first round's catch; a better best,
+# there before the second round ends, stays.
 #   setup_dialog.sh KORVADA_SETUP DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 SETUP=$1
 e2e_setup "$(dirname "$SETUP")/korvada" "$2"
-export XDG_CONFIG_HOME="$WORK/config"
+export XDG_CONFIG_HOME="$WORK/config" XDG_DATA_HOME="$WORK/data"
 saved="$XDG_CONFIG_HOME/korvada/launch-code"
+catches="$XDG_DATA_HOME/korvada/best-catches"
+mkdir -p "$(dirname "$catches")"
+echo "not a table" >"$catches"
 
 # start_setup [ARG] [ENV=VALUE...]: the setup in the background; GAME_PID is
 # the setup's (the dialog starts the game as its child).
@@ -79,10 +84,18 @@ xprop -id "$GAME_WINDOW" _NET_WM_ICON | grep -q 'Icon (64 x 64)' || fail "the ga
 shot game
 play_round space
 note "Esc + Space: the round ended and the dialog is back with the focus"
+grep -q "best-catches holds no table of best catches" "$WORK/stderr" || fail "the damaged table was not said"
+today=$(date +%F)
+[ "$(cat "$catches")" = $'korvada best catches\n12 0 '"$today" ] || fail "the round's catch: '$(cat "$catches")'"
+note "the round's catch replaced the damaged table: $(tail -n1 "$catches")"
+# A better best for 12 bottles, kept while the next round plays: it stays.
+printf 'korvada best catches\n12 5 2020-01-01\n' >"$catches"
 # The focus is on Play: Enter plays the same choice again.
 xdotool key Return
 play_round Return
 [ "$ROUND" = "$KORVADA 2HNMN " ] || fail "Enter again ran '$ROUND'"
+[ "$(cat "$catches")" = $'korvada best catches\n12 5 2020-01-01' ] || fail "a lower catch changed the table: $(cat "$catches")"
+shot dialog-best
 xdotool key Escape
 wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "Esc after two rounds: exit code $EXIT_CODE, expected 0"
@@ -101,7 +114,7 @@ note "Czech dialog shown; Esc closed it"
 # The pictures for a look, when asked for.
 if [ -n "${KORVADA_SETUP_SHOTS:-}" ]; then
     mkdir -p "$KORVADA_SETUP_SHOTS"
-    for picture in dialog-en dialog-chosen dialog-cs game; do
+    for picture in dialog-en dialog-chosen dialog-best dialog-cs game; do
         convert "$WORK/$picture.ppm" "$KORVADA_SETUP_SHOTS/linux-$picture.png"
     done
 fi

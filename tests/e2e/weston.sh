@@ -20,28 +20,6 @@ harness_begin
 start_display weston
 weston_shot desktop
 
-# The shots are 480x270: its four quarters.
-quarters="0 0 240 135  240 0 240 135  0 135 240 135  240 135 240 135"
-
-# x_covered NAME: each quarter of the screen lit and unlike the bare desktop
-# (LIT and CHANGE: a line per quarter).
-x_covered() {
-    weston_shot "$1"
-    # shellcheck disable=SC2086
-    LIT=$(image stats "$WORK/$1.ppm" $quarters | awk '{print $4}')
-    # shellcheck disable=SC2086
-    CHANGE=$(image diff "$WORK/desktop.ppm" "$WORK/$1.ppm" $quarters | awk '{print $1}')
-    paste <(echo "$LIT") <(echo "$CHANGE") | awk '!($1 > 0.9 && $2 > 15) {bad = 1} END {exit bad}'
-}
-
-# wait_covered NAME: the picture over the whole screen, or the test fails.
-wait_covered() {
-    wait_until "$X_WAIT" x_covered "$1" && return 0
-    # shellcheck disable=SC2086
-    note "$1, each quarter's lit share and change from the desktop:" $LIT / $CHANGE
-    fail "$1: the picture does not cover the screen"
-}
-
 # x_still: two answers a second apart give one height (HEIGHT).
 x_still() {
     HEIGHT=$(player_height)
@@ -51,7 +29,7 @@ x_still() {
 x_moved_from() { [ "$(player_height)" != "$1" ]; }
 
 start_game 0TYAY "" SDL_AUDIODRIVER=dummy KORVADA_PRINT_HEIGHT=1
-wait_covered default
+wait_weston_covered default
 first=$(player_height)
 sleep 1
 awk -v a="$first" -v b="$(player_height)" 'BEGIN {exit !(b < a)}' || fail "the round does not play"
@@ -71,13 +49,13 @@ back=$(player_height)
 took=$(seconds_since "$started")
 note "height $held without the focus, $back ${took} s after its return"
 fell_at_most "$held" "$back" "$took" || fail "the return played the time away: from $held to $back within $took s"
-wait_covered back
+wait_weston_covered back
 kill -TERM "$GAME_PID"
 wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "default driver: exit code $EXIT_CODE after SIGTERM, expected 0"
 
 start_game 5TYAY "" SDL_VIDEODRIVER=wayland SDL_AUDIODRIVER=dummy
-wait_covered wayland-5TYAY
+wait_weston_covered wayland-5TYAY
 kill -TERM "$GAME_PID"
 wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "wayland 5TYAY: exit code $EXIT_CODE after SIGTERM, expected 0"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What the Debian package holds: Debian's games layout and nothing else, the
-# programs stripped, the manual pages compressed as Debian wants, and the
-# dependencies dpkg-shlibdeps found.
+# programs stripped, the manual pages compressed as Debian wants, the
+# dependencies dpkg-shlibdeps found, and the decoration plugin recommended.
 #   deb_layout.sh DEB SETUP_BUILT(0|1)
 set -euo pipefail
 deb=$1
@@ -21,6 +21,8 @@ echo "Depends: $depends"
 for library in libsdl2-2.0-0 libc6 libstdc++6; do
     grep -q "$library" <<<"$depends" || fail "Depends lacks $library"
 done
+# The title bar of a window on GNOME.
+[ "$(field Recommends)" = "libdecor-0-plugin-1-cairo | libdecor-0-plugin-1" ] || fail "Recommends: $(field Recommends)"
 
 # Every file, exactly: the programs, the game's 13 files, and the desktop's.
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./|/|' | sort >"$work/files"

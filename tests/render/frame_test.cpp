@@ -111,6 +111,37 @@ TEST_F(FrameTest, EndScreenReplacesThePlayPictureWithTheCentredPictureAndScore) 
     EXPECT_EQ(glyphAt(1.4, -0.95, 0.4 * 0.9), 7);
 }
 
+// A 5:4 view (1280 x 1024) ends short of the usual digits' right end: both
+// digits still show, the units digit ending at the view's edge, in play and
+// on the end screen. A 4:3 or wider view keeps the usual anchor.
+TEST_F(FrameTest, AViewNarrowerThan4To3ShowsBothDigitsAtItsRightEdge) {
+    EXPECT_EQ(scoreAnchorX(4.0 / 3), kScoreAnchorX);
+    EXPECT_EQ(scoreAnchorX(16.0 / 9), kScoreAnchorX);
+    const ViewArea area{25, 0, 750, 600};
+    const double halfWidth = 2 * std::tan(M_PI / 6) * 1.25;
+    layOut(0);  // opaque digits: each cell's own colour
+    game->bottles[0].score = 27;
+    setupViewArea(area);
+    EXPECT_NEAR(scoreAnchorXInView(), halfWidth - 0.2, 1e-5);
+    const auto glyphIn = [&](double ex, double tint) {
+        const double f = 1 / std::tan(M_PI / 6);
+        const int px = area.x + int(std::lround((f / 1.25 * ex / 2 + 1) / 2 * area.width));
+        const int py = int(std::lround((f * -0.95 / 2 + 1) / 2 * area.height));
+        const Rgb c = pixel(px, py);
+        return int(std::lround((c.g / tint - 15) / 80) * 4 + std::lround((c.r / tint - 15) / 80));
+    };
+    for (int over : {0, 1}) {
+        SCOPED_TRACE(over ? "end screen" : "play");
+        game->gameOver = over;
+        renderFrame(*game);
+        const double tint = over ? 0.4 : 0.2;
+        // Each digit whole: both ends of the units digit, the tens digit's left end.
+        EXPECT_EQ(glyphIn(halfWidth - 0.39, tint), 2);
+        EXPECT_EQ(glyphIn(halfWidth - 0.19, tint), 7);
+        EXPECT_EQ(glyphIn(halfWidth - 0.01, tint), 7);
+    }
+}
+
 TEST_F(FrameTest, TheStepThatLandsIsDrawnAsPlayAndTheEndScreenFollows) {
     layOut(0);
     game->bottles[0].y = 16;

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "setup/launch_settings.h"
+#include "setup/pad_menu.h"
 #include "setup/setup_texts.h"
 
 namespace fs = std::filesystem;
@@ -289,6 +290,71 @@ TEST(OfferedRows, ChooseWhatTheDialogOpensWith) {
     // Nothing allowed at all: nothing better to show.
     EXPECT_EQ(start("5HNQN", fullScreenAnd({}, {320, 200})), "5HNQN");
     EXPECT_EQ(start("5HNQN window", everyRow()), "5HNQN window");
+
+    // A pad steps through the rows allowed, in the list's order, and stops at its ends.
+    const OfferedRows some{true, false, true, true, false, false};
+    EXPECT_EQ(steppedRow(some, 0, 1), 2);
+    EXPECT_EQ(steppedRow(some, 3, 1), 3);
+    EXPECT_EQ(steppedRow(some, 3, -1), 2);
+    EXPECT_EQ(steppedRow(some, 0, -1), 0);
+}
+
+// --- The pad in the dialogs ---------------------------------------------------------
+
+TEST(PadMenu, EachPressActsOnceAHeldDirectionRepeatsAndAReturnWaitsForAFreshPress) {
+    PadMenu menu;
+    PadState pads[2];
+    const auto act = [&](uint32_t now) { return padMenuActions(menu, pads, 2, now); };
+    EXPECT_EQ(act(0), 0u);
+    pads[0].south = true;
+    EXPECT_EQ(act(10), uint32_t{PadPlay});
+    EXPECT_EQ(act(2000), 0u) << "a button held acts once";
+    pads[1].start = true;
+    pads[0].south = false;
+    EXPECT_EQ(act(2010), 0u) << "Start on another pad while A was held: still one press";
+    pads[1] = PadState();
+    pads[1].back = true;
+    EXPECT_EQ(act(2020), uint32_t{PadClose});
+    pads[1] = PadState();
+
+    // Up held: more bottles at once, again after the delay, then at the pace.
+    pads[0].dpadUp = true;
+    EXPECT_EQ(act(3000), uint32_t{PadMoreBottles});
+    EXPECT_EQ(act(3000 + kPadRepeatDelayMs - 1), 0u);
+    EXPECT_EQ(act(3000 + kPadRepeatDelayMs), uint32_t{PadMoreBottles});
+    EXPECT_EQ(act(3000 + kPadRepeatDelayMs + kPadRepeatMs - 1), 0u);
+    EXPECT_EQ(act(3000 + kPadRepeatDelayMs + kPadRepeatMs), uint32_t{PadMoreBottles});
+    pads[0] = PadState();
+    EXPECT_EQ(act(4000), 0u);
+    // The stick past its dead zone is the d-pad; inside it, nothing.
+    pads[0].stickX = kStickDeadZone * 0.9f;
+    pads[0].stickY = kStickDeadZone * 0.9f;
+    EXPECT_EQ(act(4100), 0u);
+    pads[0].stickX = 1;
+    EXPECT_EQ(act(4200), uint32_t{PadNextRow});
+    pads[0].stickX = -1;
+    pads[0].stickY = 1;
+    EXPECT_EQ(act(4300), uint32_t{PadPreviousRow | PadFewerBottles});
+    pads[0] = PadState();
+    act(4400);
+
+    // The dialog back after a round, A still held from the end screen: it
+    // plays only once let go and pressed again; B held then closes nothing.
+    pads[0].south = true;
+    pads[1].east = true;
+    padMenuShown(menu, pads, 2);
+    EXPECT_EQ(act(5000), 0u);
+    EXPECT_EQ(act(9000), 0u);
+    pads[0].south = false;
+    EXPECT_EQ(act(9010), 0u);
+    pads[0].south = true;
+    EXPECT_EQ(act(9020), uint32_t{PadPlay});
+    // The clock wrapping round does not stop the repeat.
+    menu = PadMenu();
+    pads[0] = pads[1] = PadState();
+    pads[0].dpadDown = true;
+    EXPECT_EQ(act(0xFFFFFFF0u), uint32_t{PadFewerBottles});
+    EXPECT_EQ(act(0xFFFFFFF0u + kPadRepeatDelayMs), uint32_t{PadFewerBottles});
 }
 
 // --- Texts ----------------------------------------------------------------------
@@ -328,6 +394,30 @@ TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
     EXPECT_EQ(gameEndLine(english, 0), "");
     EXPECT_NE(gameEndLine(english, 1), gameEndLine(english, 2));
     EXPECT_EQ(gameEndLine(english, 134), "The game failed with exit code 134.");
+}
+
+TEST(SetupTexts, TheBestCatchInEachLanguageWithItsPluralForm) {
+    const SetupTexts& czech = setupTexts(Language::Czech);
+    const SetupTexts& english = setupTexts(Language::English);
+    const std::pair<int, const char*> forms[] = {{0, "0 bublin"},   {1, "1 bublina"},  {2, "2 bubliny"},
+                                                 {4, "4 bubliny"},  {5, "5 bublin"},   {12, "12 bublin"},
+                                                 {22, "22 bublin"}, {23, "23 bublin"}, {30, "30 bublin"}};
+    for (const auto& [count, text] : forms) EXPECT_EQ(bubblesText(czech, count), text);
+    EXPECT_EQ(bubblesText(english, 1), "1 bubble");
+    EXPECT_EQ(bubblesText(english, 0), "0 bubbles");
+    EXPECT_EQ(bubblesText(english, 2), "2 bubbles");
+
+    const BestCatch none, zero{true, 0, "2026-12-01"}, three{true, 3, "2026-12-02"}, nine{true, 9, "2026-12-03"};
+    EXPECT_EQ(bestCatchLine(czech, nine), "Nejlepší: 9 bublin");
+    EXPECT_EQ(bestCatchLine(english, nine), "Best: 9 bubbles");
+    EXPECT_EQ(bestCatchLine(english, none), "Best: none kept yet");
+    EXPECT_EQ(bestCatchLine(czech, none), "Nejlepší: zatím žádný záznam");
+    EXPECT_EQ(newBestLine(czech, none, three), "Nový rekord: 3 bubliny!");
+    EXPECT_EQ(newBestLine(english, three, nine), "New best: 9 bubbles!");
+    EXPECT_EQ(newBestLine(english, none, zero), "") << "a first round that caught nothing is no news";
+    EXPECT_EQ(newBestLine(english, zero, three), "New best: 3 bubbles!");
+    EXPECT_EQ(newBestLine(english, nine, nine), "");
+    EXPECT_EQ(newBestLine(english, nine, none), "") << "the table lost meanwhile";
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 
 #include "core/game.h"
 #include "core/keys.h"
-#include "shell/pad_mapping.h"
-#include "shell/xinput_pad.h"
+#include "core/pad_mapping.h"
+#include "core/xinput_pad.h"
 
 namespace {
 class PadMapping : public ::testing::Test {

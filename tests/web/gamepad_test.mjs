@@ -1,11 +1,13 @@
-// A round played with a gamepad only, in headless Chromium: a stand-in for
-// navigator.getGamepads() holds one pad in the standard mapping whose buttons
-// and stick the test moves, as the page reads them once a frame.
+// Rounds started, played and started again with a gamepad only, in headless
+// Chromium: a stand-in for navigator.getGamepads() holds one pad in the
+// standard mapping whose buttons and stick the test moves, as the page reads
+// them once a frame. The form shows the best catch kept for its bottles and,
+// after a round, the new best.
 //
 //   node gamepad_test.mjs gamepad        with KORVADA_WEB_DIR the web build's folder
 
 import assert from 'node:assert/strict';
-import { gameState, kWait, openPage, pageState, runCases, waitFrames, waitState } from './web_harness.mjs';
+import { gameState, kWait, openPage, pageState, runCases, sleep, waitFrames, waitState } from './web_harness.mjs';
 
 // Runs in the page before its own scripts.
 function padStandIn() {
@@ -23,7 +25,8 @@ function padStandIn() {
   };
 }
 
-const kSouth = 0, kEast = 1, kLeftShoulder = 4, kRightShoulder = 5, kDpadUp = 12;
+const kSouth = 0, kEast = 1, kLeftShoulder = 4, kRightShoulder = 5, kStart = 9, kDpadUp = 12, kDpadLeft = 14,
+  kDpadRight = 15;
 
 async function padPlaysARound(browser, origin) {
   const page = await openPage(browser, 'about:blank');
@@ -48,11 +51,41 @@ async function padPlaysARound(browser, origin) {
   await waitState(page, 'form');
   const controls = await page.$eval('#controls', (p) => p.textContent);
   assert.match(controls, /LB \/ RB: (kamera|camera)\n/, `the form shows the controls: ${controls}`);
-  await page.click('#play');
-  await waitState(page, 'playing');
+  const text = (id) => page.$eval(id, (element) => (element.hidden ? '' : element.textContent));
+  const shows = (id, wanted) => page.waitForFunction((i, w) => !document.querySelector(i).hidden &&
+    document.querySelector(i).textContent === w, { timeout: kWait }, id, wanted);
+  assert.equal(await text('#best'), 'Best: none kept yet');
+
+  // The form with the pad: up for more bottles, each with its best; right
+  // and left through the sizes; A plays.
+  const table = 'korvada best catches\n4 3 2026-12-01\n5 2 2026-12-02\n';
+  await page.evaluate((t) => localStorage.setItem('korvada.best', t), table);
+  await pad('plug');
+  const tap = async (index, seen) => {
+    await pad('button', index, true);
+    await page.waitForFunction(seen, { timeout: kWait });
+    await pad('button', index, false);
+    await sleep(100);  // a few of the form's readings: let go before the next press
+  };
+  await tap(kDpadUp, '$("bottles").value === "5"');
+  assert.equal(await text('#best'), 'Best: 2 bubbles');
+  await tap(kDpadUp, '$("bottles").value === "6"');
+  assert.equal(await text('#best'), 'Best: none kept yet');
+  await tap(kDpadRight, '$("size").value === "1"');
+  await tap(kDpadLeft, '$("size").value === "0"');
+  await tap(kSouth, 'document.documentElement.dataset.state === "playing"');
+  assert.match(page.url(), /code=0TYGY/);
   await waitFrames(page, 10);
 
-  // Plugged in mid-round; a stick leaning less than its dead zone steers nothing.
+  // Meanwhile a round elsewhere keeps 4 bubbles for 6 bottles: this round,
+  // which catches nothing, leaves that best, and the form then names it new.
+  const better = `${table}6 4 2026-12-09\n`;
+  await page.evaluate((t) => localStorage.setItem('korvada.best', t), better);
+
+  // Pulled out and plugged in mid-round; a stick leaning less than its dead
+  // zone steers nothing.
+  await pad('unplug');
+  await frames(2);
   await pad('plug');
   await pad('stick', 0.3, -0.3);
   const start = await gameState(page);
@@ -83,6 +116,27 @@ async function padPlaysARound(browser, origin) {
   await pad('plug');
   await pad('button', kSouth, true);
   await waitState(page, 'form');
+  await shows('#round-line', 'New best: 4 bubbles!');
+  assert.equal(await text('#best'), 'Best: 4 bubbles');
+  assert.equal(await page.evaluate(() => localStorage.getItem('korvada.best')), better);
+
+  // The A that left the end screen, still held, plays nothing; let go, up
+  // for 7 bottles and Start play again. That round's catch, the first with
+  // 7 bottles, is kept, and the form says no news of it: it caught nothing.
+  await sleep(1000);
+  assert.equal(await pageState(page), 'form', 'the A held from the end screen played again');
+  await pad('button', kSouth, false);
+  await sleep(100);
+  await tap(kDpadUp, '$("bottles").value === "7"');
+  await tap(kStart, 'document.documentElement.dataset.state === "playing"');
+  await frames(2);
+  await press(kEast, `${stateOf}.gameOver === 1`);
+  await pad('button', kSouth, true);
+  await waitState(page, 'form');
+  const today = await page.evaluate(() => new Date().toLocaleDateString('sv'));
+  assert.equal(await page.evaluate(() => localStorage.getItem('korvada.best')), `${better}7 0 ${today}\n`);
+  assert.equal(await text('#round-line'), '');
+  assert.equal(await text('#best'), 'Best: 0 bubbles');
   assert.deepEqual(page.problems, []);
 }
 

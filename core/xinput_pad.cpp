@@ -1,4 +1,4 @@
-#include "shell/xinput_pad.h"
+#include "core/xinput_pad.h"
 
 namespace {
 // The full range both ways; -32768 reaches just past -1, which only matters

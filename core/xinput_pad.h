@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "shell/pad_mapping.h"
+#include "core/pad_mapping.h"
 
 struct XInputGamepad {
     uint16_t buttons;  // XInputButton bits

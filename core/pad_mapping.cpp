@@ -1,4 +1,4 @@
-#include "shell/pad_mapping.h"
+#include "core/pad_mapping.h"
 
 #include "core/game.h"
 #include "core/keys.h"

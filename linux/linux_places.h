@@ -1,0 +1,17 @@
+#pragma once
+// Where the Linux programs (the game and its setup) keep their files, by the
+// XDG base directory rules, and how they put a file on the disk for good.
+
+#include <filesystem>
+
+// The folder a base directory variable names ("XDG_DATA_HOME"), or, when it
+// is unset or relative (the rules ignore a relative one), `fallback` under
+// the home folder (".local/share").
+std::filesystem::path userFolder(const char* variable, const char* fallback);
+
+// The table of best catches: $XDG_DATA_HOME/korvada/best-catches
+// (~/.local/share/korvada/best-catches).
+std::filesystem::path bestCatchesFile();
+
+// fsync(2): a FlushFile (core/saved_file.h).
+bool flushToDisk(const std::filesystem::path& file);

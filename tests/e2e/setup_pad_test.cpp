@@ -1,0 +1,202 @@
+// The GTK settings dialog with a pad alone, in this process on the display
+// the harness gives (setup_pad.sh): an SDL virtual game controller, plugged
+// in once the dialog shows, moves the resolution and the number of bottles,
+// A plays (the round a short child process that sets a new best on its way),
+// the A and the up still held from the round do nothing, Start plays again,
+// and B closes the dialog. The line beside the bottles shows the best for the
+// number chosen; the dialog's line after the first round names its new best.
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
+#include <vector>
+
+#include "setup/gtk/setup_gtk.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Generous: a loaded machine draws the dialog late.
+constexpr int kWaitMs = 60000;
+
+GtkWidget* named(GtkWidget* widget, const char* name) {
+    if (g_strcmp0(gtk_widget_get_name(widget), name) == 0) return widget;
+    if (!GTK_IS_CONTAINER(widget)) return nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    GtkWidget* found = nullptr;
+    for (GList* child = children; child != nullptr && found == nullptr; child = child->next)
+        found = named(GTK_WIDGET(child->data), name);
+    g_list_free(children);
+    return found;
+}
+
+GtkWidget* dialogWindow() {
+    GList* windows = gtk_window_list_toplevels();
+    GtkWidget* found = nullptr;
+    for (GList* w = windows; w != nullptr; w = w->next)
+        if (g_strcmp0(gtk_window_get_title(GTK_WINDOW(w->data)), "Korvada – settings") == 0) found = GTK_WIDGET(w->data);
+    g_list_free(windows);
+    return found;
+}
+
+bool dialogShown() {
+    GtkWidget* window = dialogWindow();
+    return window != nullptr && gtk_widget_get_visible(window);
+}
+
+std::string labelText(const char* name) {
+    GtkWidget* window = dialogWindow();
+    GtkWidget* label = window ? named(window, name) : nullptr;
+    return label != nullptr && gtk_widget_get_visible(label) ? gtk_label_get_text(GTK_LABEL(label)) : "";
+}
+
+// A script of steps on GLib's loop: each waits for its condition, then acts.
+struct Step {
+    const char* what;
+    std::function<bool()> ready;
+    std::function<void()> act;
+};
+
+struct Script {
+    std::vector<Step> steps;
+    size_t next = 0;
+    gint64 since = 0;
+    std::string failure;
+};
+
+gboolean runScript(gpointer data) {
+    Script& script = *static_cast<Script*>(data);
+    if (script.next == script.steps.size()) return G_SOURCE_REMOVE;
+    const Step& step = script.steps[script.next];
+    if (step.ready()) {
+        if (step.act) step.act();
+        ++script.next;
+        script.since = g_get_monotonic_time();
+    } else if (g_get_monotonic_time() - script.since > kWaitMs * 1000LL) {
+        script.failure = std::string("gave up waiting for: ") + step.what;
+        gtk_main_quit();
+        return G_SOURCE_REMOVE;
+    }
+    return G_SOURCE_CONTINUE;
+}
+
+TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display";
+    const fs::path folder = fs::path(::testing::TempDir()) / ("korvada_setup_pad_" + std::to_string(getpid()));
+    const fs::path catches = folder / "best-catches";
+    fs::create_directories(folder);
+    std::ofstream(catches) << "korvada best catches\n5 3 2026-12-01\n";
+
+    std::vector<LaunchChoice> rounds;
+    const StartRound play = [&](const LaunchChoice& chosen) -> GPid {
+        rounds.push_back(chosen);
+        // The round: a moment's child process that keeps a new best, as the game does.
+        if (rounds.size() == 1) std::ofstream(catches) << "korvada best catches\n5 7 2026-12-09\n";
+        char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("0.3"), nullptr};
+        GPid pid = 0;
+        EXPECT_TRUE(g_spawn_async(nullptr, argv, nullptr,
+                                  GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr, nullptr,
+                                  &pid, nullptr));
+        return pid;
+    };
+
+    SDL_Joystick* pad = nullptr;
+    const auto button = [&](SDL_GameControllerButton which, bool down) {
+        SDL_JoystickSetVirtualButton(pad, which, down ? 1 : 0);
+    };
+    // What the dialog's last reading of the pads saw: the script itself
+    // never updates the pad, so a press counts only once the dialog has read it.
+    const auto seen = [&](SDL_GameControllerButton which, bool down) {
+        return [&pad, which, down] { return (SDL_JoystickGetButton(pad, which) != 0) == down; };
+    };
+    const auto after = [](gint64 microseconds) {
+        return [microseconds, t = std::make_shared<gint64>(0)] {
+            if (*t == 0) *t = g_get_monotonic_time();
+            return g_get_monotonic_time() - *t > microseconds;
+        };
+    };
+    // A press the dialog reads and acts on (`done`), let go and read let go.
+    const auto tap = [&](const char* what, SDL_GameControllerButton which, std::function<bool()> done) {
+        return std::vector<Step>{
+            {"a press", [] { return true; }, [&, which] { button(which, true); }},
+            {what, [done, down = seen(which, true)] { return down() && done(); }, [&, which] { button(which, false); }},
+            {"the button let go", seen(which, false), nullptr},
+        };
+    };
+    const auto rowChosen = [](const char* label) {
+        return [label] {
+            GtkWidget* window = dialogWindow();
+            GtkWidget* row = window ? named(window, label) : nullptr;
+            return row != nullptr && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(row));
+        };
+    };
+
+    Script script;
+    script.steps.push_back({"the dialog", dialogShown, [&] {
+        SDL_VirtualJoystickDesc desc = {};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = "test pad";
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        pad = SDL_JoystickOpen(index);
+    }});
+    script.steps.push_back({"the best for 4 bottles", [] { return labelText("best") == "Best: none kept yet"; }, nullptr});
+    const std::pair<SDL_GameControllerButton, std::function<bool()>> moves[] = {
+        {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, rowChosen("row-1")},
+        {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, rowChosen("row-2")},
+        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, rowChosen("row-1")},
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, [] { return labelText("best") == "Best: 3 bubbles"; }},
+    };
+    for (const auto& [which, done] : moves)
+        for (Step& step : tap("the d-pad's effect", which, done)) script.steps.push_back(step);
+    script.steps.push_back({"A pressed", [] { return true; }, [&] { button(SDL_CONTROLLER_BUTTON_A, true); }});
+    // The player steers during the round and still holds up as it ends.
+    script.steps.push_back({"the round", [&] { return rounds.size() == 1; },
+                            [&] { button(SDL_CONTROLLER_BUTTON_DPAD_UP, true); }});
+    script.steps.push_back({"the dialog back", dialogShown, nullptr});
+    script.steps.push_back({"the new best said", [] { return labelText("round-end") == "New best: 7 bubbles!"; },
+                            nullptr});
+    script.steps.push_back({"a second with A held", after(1000000), [&] {
+                                EXPECT_EQ(rounds.size(), 1u) << "the A held from the round played again";
+                                EXPECT_EQ(labelText("best"), "Best: 7 bubbles") << "the up held from the round counted";
+                                button(SDL_CONTROLLER_BUTTON_A, false);
+                                button(SDL_CONTROLLER_BUTTON_DPAD_UP, false);
+                            }});
+    // Another round elsewhere sets a better best meanwhile: the next round
+    // here, which beats nothing, is no news.
+    script.steps.push_back({"A let go", seen(SDL_CONTROLLER_BUTTON_A, false),
+                            [&] { std::ofstream(catches) << "korvada best catches\n5 9 2026-12-09\n"; }});
+    for (Step& step : tap("the second round", SDL_CONTROLLER_BUTTON_START, [&] { return rounds.size() == 2; }))
+        script.steps.push_back(step);
+    script.steps.push_back({"the dialog back again", dialogShown, [&] {
+                                EXPECT_EQ(labelText("round-end"), "");
+                                EXPECT_EQ(labelText("best"), "Best: 9 bubbles");
+                            }});
+    script.steps.push_back({"B pressed", [] { return true; }, [&] { button(SDL_CONTROLLER_BUTTON_B, true); }});
+    g_timeout_add(10, runScript, &script);
+
+    LaunchChoice choice;
+    ASSERT_TRUE(parseLaunchCode("0TYAY", &choice.settings));
+    runSetupDialog(setupTexts(Language::English), everyRow(), choice, play, catches);
+
+    EXPECT_EQ(script.failure, "");
+    EXPECT_EQ(script.next, script.steps.size()) << "B closed the dialog before the script was done";
+    ASSERT_EQ(rounds.size(), 2u);
+    // Right twice and left once: the row after the first; up once: 5 bottles.
+    for (const LaunchChoice& round : rounds) {
+        EXPECT_EQ(round.settings.resolutionIndex, 1);
+        EXPECT_EQ(bottlesToLay(round.settings), 5);
+        EXPECT_TRUE(round.fullScreen);
+    }
+    if (pad != nullptr) SDL_JoystickClose(pad);
+    fs::remove_all(folder);
+}
+
+}  // namespace
