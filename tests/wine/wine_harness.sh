@@ -61,11 +61,28 @@ wait_wine_window() {
 # The mode Wine gives as the display's registry mode (what the game reads
 # as the desktop's and gives back on leaving) lives in the display adapter's
 # key, which Wine makes anew in each session: keep the session (wineserver -p)
-# from the change to the game's end.
+# from the change to the game's end. The desktop process, as it starts,
+# writes the screen's mode there too: it runs before the change (keep_desktop),
+# so that the game's start finds it running and the mode as the test left it.
 display_key() {
   timeout 60 wineserver -p
+  keep_desktop
   timeout 60 wine reg query 'HKCC\System\CurrentControlSet\Control\Video' /s 2>/dev/null | tr -d '\r' |
     grep -m1 '\\0000$'
+}
+
+# keep_desktop: the session's desktop process (explorer), started now and
+# running, which a program's start would otherwise start.
+keep_desktop() {
+  x_desktop_running || (wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &)
+  wait_until "$X_WAIT" x_desktop_running || fail "Wine's desktop process did not start"
+}
+x_desktop_running() {
+  local pid
+  for pid in $(pgrep -f 'explorer.exe /desktop'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
 }
 
 # Little-endian hex of a 32-bit number, as the registry's binary values hold it.
@@ -102,7 +119,9 @@ saved_code_file() {
 wine_pid() {
   local p
   for p in /proc/[0-9]*; do
-    { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null | grep -qF "$1" && basename "$p" && return
+    { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null | grep -qF "$1" || continue
+    # Only this test's prefix: the other lane runs its own programs meanwhile.
+    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && basename "$p" && return
   done
   return 0
 }
