@@ -28,7 +28,7 @@ void onDestroy(Game& game, Win32Shell& shell, HWND window) {
 // full screen. The toggle's key reaches nothing while held: the end screen
 // would close on its repeats once Alt is let go first. Its Alt+Enter press
 // still goes on to DefWindowProcA, or the Alt let go after it would open the
-// window menu as a lone Alt does. True when the message is the toggle's.
+// window menu as a lone Alt does. True when the message goes no further.
 bool onToggleKey(Game& game, Win32Shell& shell, UINT message, WPARAM wParam, LPARAM lParam) {
     const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
     if (shell.toggleKey != 0 && wParam == shell.toggleKey) {
