@@ -66,6 +66,12 @@
 #                              at the top and bottom
 #   window_mode_checks SIZE SCREEN HELD_HEIGHT  a game in an ordinary window,
 #                              from its title bar to its close
+# Full screen and a window in turn (Alt+Enter, F11), on xorg-dummy
+#   toggle_checks              a 0TYAY game full screen (GAME_WINDOW) to a
+#                              window and back, twice, the round going on; the
+#                              end screen survives the chord; the normal end
+#   refused_toggle_checks      a --window game of a size the screen has no
+#                              mode for: F11 keeps the window, a line on stderr
 # The Linux game
 #   e2e_setup KORVADA DATA_DIR [SIZE [SERVER]]  KORVADA and DATA, harness_begin
 #                              and start_display SERVER SIZE (xvfb, 800x600)
@@ -570,6 +576,82 @@ window_mode_checks() {
     xdotool key --window "$GAME_WINDOW" alt+F4
     wait_exit
     [ "$EXIT_CODE" = 0 ] || fail "closing the window: exit code $EXIT_CODE, expected 0"
+}
+
+# --- Full screen and a window in turn (GAME_WINDOW; on xorg-dummy, 1024x768).
+
+# x_decorated SIZE: GAME_WINDOW a window of SIZE with a title bar, the
+# screen in the desktop's mode.
+x_decorated() {
+    x_screen_at 1024x768 &&
+        [[ "$(xprop -id "$GAME_WINDOW" _NET_FRAME_EXTENTS 2>/dev/null)" =~ =\ [0-9]+,\ [0-9]+,\ [1-9][0-9]*, ]] &&
+        [ "$(window_geometry | cut -d+ -f1)" = "$1" ]
+}
+x_full_screen() { x_screen_at 800x600 && [ "$(window_geometry)" = 800x600+0+0 ]; }
+
+# toggled KEYS WHAT CHECK...: xdotool KEYS, then CHECK holds, the window has
+# the focus, and the round goes on from the height it had (player_height):
+# never started again, the switch's time not played.
+toggled() {
+    local keys=$1 what=$2 before started back took
+    shift 2
+    before=$(player_height)
+    started=$(date +%s.%N)
+    # shellcheck disable=SC2086
+    xdotool $keys
+    wait_until "$X_WAIT" "$@" || fail "$what: screen $(screen_mode), window $(window_geometry)"
+    wait_until "$X_WAIT" x_active "$GAME_WINDOW" || fail "$what: the window lost the focus"
+    back=$(player_height)
+    took=$(seconds_since "$started")
+    note "$what: screen $(screen_mode), window $(window_geometry); height $before, then $back ${took} s later"
+    fell_at_most "$before" "$back" "$took" || fail "$what: the round did not go on from $before: $back within $took s"
+}
+
+# The end screen reads Enter once it has shown for 1.6 s. The chord's Enter
+# held on after Alt is let go repeats (key repeat on for it: 660 ms, then 25
+# a second), and those repeats come without Alt: they must not close it.
+toggle_checks() {
+    local moving
+    wait_until "$X_WAIT" x_full_screen || fail "the start: screen $(screen_mode), window $(window_geometry)"
+    toggled "key alt+Return" "Alt+Enter to a window" x_decorated 800x600
+    toggled "key F11" "F11 to full screen" x_full_screen
+    toggled "key alt+KP_Enter" "Alt+keypad Enter to a window" x_decorated 800x600
+    moving=$(player_height)
+    sleep 1
+    above "$moving" "$(player_height)" || fail "the round does not play in the window: height $moving, then $(player_height)"
+    toggled "key alt+Return" "Alt+Enter to full screen" x_full_screen
+
+    xdotool key Escape
+    sleep 2
+    xset r on
+    xdotool keydown alt keydown Return keyup alt
+    sleep 1.5
+    xdotool keyup Return
+    xset r off
+    wait_until "$X_WAIT" x_decorated 800x600 || fail "the end screen did not go to a window"
+    sleep 1
+    game_running || fail "Alt+Enter closed the end screen"
+    xdotool key alt+Return
+    wait_until "$X_WAIT" x_full_screen || fail "the end screen did not go back to full screen"
+    note "the end screen survives Alt+Enter both ways"
+    xdotool keydown space
+    wait_exit
+    xdotool keyup space
+    [ "$EXIT_CODE" = 0 ] || fail "space on the end screen: exit code $EXIT_CODE, expected 0"
+    wait_screen_mode 1024x768 || fail "after the end the screen stays at $(screen_mode)"
+}
+
+refused_toggle_checks() {
+    local size
+    size=$(window_geometry | cut -d+ -f1)
+    xdotool key F11
+    wait_until "$X_WAIT" grep -q "refused full screen" "$WORK/stderr" || fail "F11: no refusal on stderr"
+    sleep 1
+    game_running || fail "the refused switch ended the game"
+    x_decorated "$size" || fail "refused: screen $(screen_mode), window $(window_geometry)"
+    note "$(grep "refused" "$WORK/stderr")"
+    end_round Escape
+    [ "$EXIT_CODE" = 0 ] || fail "after the refusal: exit code $EXIT_CODE, expected 0"
 }
 
 # --- The Linux game.

@@ -328,6 +328,51 @@ void sizeView(const SdlShell& shell) {
         setupView(width, height);
 }
 
+namespace {
+// The decorated, resizable window of the game's size in the desktop's
+// middle, as --window opens it; leaving full screen gives the display the
+// desktop's mode back (a Wayland output never left it).
+void becomeWindow(SdlShell& shell) {
+    shell.gameModeSeen = false;
+    SDL_SetWindowFullscreen(shell.window, 0);
+    SDL_SetWindowBordered(shell.window, SDL_TRUE);
+    SDL_SetWindowResizable(shell.window, SDL_TRUE);
+    SDL_SetWindowSize(shell.window, shell.gameMode.w, shell.gameMode.h);
+    SDL_SetWindowPosition(shell.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    shell.inWindow = true;
+    shell.run.steps = windowSteps(shell);
+    if (!onWayland() && shell.desktopMode.w > 0 && !displayIsAt(shell, shell.desktopMode.w, shell.desktopMode.h))
+        std::fprintf(stderr, "korvada: the desktop's mode %dx%d did not come back\n", shell.desktopMode.w,
+                     shell.desktopMode.h);
+}
+
+// The start's switch and check, from the window. Mid-round a refusal is no
+// reason to end the game: it plays on in the window it had.
+void becomeFullScreen(SdlShell& shell) {
+    const DisplaySteps steps = fullScreenSteps(shell);
+    shell.gameModeSeen = false;
+    SDL_SetWindowResizable(shell.window, SDL_FALSE);
+    SDL_SetWindowBordered(shell.window, SDL_FALSE);
+    if (steps.queryDesktopMode(&shell) && steps.applyGameMode(&shell)) {
+        shell.inWindow = false;
+        shell.run.steps = steps;
+        return;
+    }
+    std::fprintf(stderr, "korvada: the display refused full screen at %dx%d; playing on in the window\n",
+                 shell.gameMode.w, shell.gameMode.h);
+    becomeWindow(shell);
+}
+}  // namespace
+
+void toggleFullScreen(Game& game, SdlShell& shell) {
+    if (shell.inWindow)
+        becomeFullScreen(shell);
+    else
+        becomeWindow(shell);
+    sizeView(shell);
+    game.restartFrameClock();
+}
+
 void shutDown(Game& game, SdlShell& shell) {
     freeTextures(game);
     // Texture objects go with the context.

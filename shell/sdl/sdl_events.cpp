@@ -1,13 +1,31 @@
 // Window-system events to the game's operations. Keys and pads write the key
-// table, size changes reset the view, focus moves the display between the
-// game's mode and the desktop's, and a lost focus lets go of every key; the
-// mouse does nothing.
+// table (Alt+Enter and F11 toggle full screen instead), size changes reset
+// the view, focus moves the display between the game's mode and the
+// desktop's, and a lost focus lets go of every key; the mouse does nothing.
 
 #include "core/game.h"
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
-void onKey(Game& game, const SDL_KeyboardEvent& event) {
+// Alt+Enter (either Enter) and F11 switch between full screen and a window.
+bool isToggleKey(const SDL_Keysym& key) {
+    const bool enter = key.scancode == SDL_SCANCODE_RETURN || key.scancode == SDL_SCANCODE_KP_ENTER;
+    return (enter && (key.mod & KMOD_ALT) != 0) || key.scancode == SDL_SCANCODE_F11;
+}
+
+void onKey(Game& game, SdlShell& shell, const SDL_KeyboardEvent& event) {
+    // The toggle's Enter must never reach the end screen, which it would
+    // close: not as a repeat, nor after Alt is let go, nor as the press SDL
+    // reports again when the focus comes back with the key still down.
+    if (shell.toggleKey != SDL_SCANCODE_UNKNOWN && event.keysym.scancode == shell.toggleKey) {
+        if (event.type == SDL_KEYUP) shell.toggleKey = SDL_SCANCODE_UNKNOWN;
+        return;
+    }
+    if (event.type == SDL_KEYDOWN && isToggleKey(event.keysym)) {
+        shell.toggleKey = event.keysym.scancode;
+        toggleFullScreen(game, shell);
+        return;
+    }
     if (isSystemKey(event.keysym)) return;
     const int32_t key = virtualKeyOf(event.keysym);
     if (key < 0) return;
@@ -42,6 +60,9 @@ void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             shell.held = false;
+            // A toggle key let go elsewhere sent its release there.
+            if (shell.toggleKey != SDL_SCANCODE_UNKNOWN && !SDL_GetKeyboardState(nullptr)[shell.toggleKey])
+                shell.toggleKey = SDL_SCANCODE_UNKNOWN;
             padsGainFocus(game, shell);
             onBack(game);
             onActivated(shell.run);
@@ -60,7 +81,7 @@ void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
 void handleEvent(Game& game, SdlShell& shell, const SDL_Event& event) {
     switch (event.type) {
         case SDL_KEYDOWN:
-        case SDL_KEYUP: onKey(game, event.key); break;
+        case SDL_KEYUP: onKey(game, shell, event.key); break;
         case SDL_WINDOWEVENT: onWindowEvent(game, shell, event.window); break;
         // The window manager's close, or an interrupt: the same end as the end screen's.
         case SDL_QUIT: shell.closeRequested = true; break;

@@ -20,6 +20,11 @@
 //   window is resized, at the drawable's own pixels on a scaled desktop; a
 //   lost focus holds the round still with its picture shown; closing the
 //   window ends the game;
+// - Alt+Enter (either Enter) and F11 during a round: full screen to the
+//   decorated window of the game's size, the desktop's mode back, and back
+//   with the start's check; a refused switch plays on in the window with a
+//   line on stderr. The chord's key reaches nothing until let go (the end
+//   screen's Enter), and the switch's time is not played (sdl_display.cpp);
 // - time away is not played: the frame clock starts afresh when the window
 //   comes back (focus, restore), so a return never jumps the round on;
 // - waits for the display's refresh (adaptive where the driver can), and

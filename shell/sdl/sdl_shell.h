@@ -39,6 +39,9 @@ struct SdlShell {
     bool inWindow = false;              // --window: an ordinary window, the display's mode untouched
     bool held = false;                  // kept on the desktop without the focus: the round holds still
     bool gameModeSeen = false;          // the last check saw the game's mode, not given back since
+    // The key of the last full-screen toggle while it is held: its repeats,
+    // and its release once Alt is let go first, reach nothing.
+    SDL_Scancode toggleKey = SDL_SCANCODE_UNKNOWN;
     DisplayRun run;                     // a refused mode ends the loop; the exit code
     SdlPad padDevices[kPadSlots];       // by the slot of `pads`
     Pads pads;
@@ -95,6 +98,12 @@ void showGameWindow(SdlShell& shell);
 // Viewport and projection for the window's drawable as it is now: all of it
 // full screen; in a window the game's picture in its own aspect, with bars.
 void sizeView(const SdlShell& shell);
+
+// Alt+Enter and F11 during a round: full screen to the decorated window of
+// the game's size, the desktop's mode back; or the window to full screen
+// with the start's check. A refused switch plays on in the window, saying so
+// on stderr. The switch's own time is not played.
+void toggleFullScreen(Game& game, SdlShell& shell);
 
 // The normal end: pictures freed, context released, window and audio gone.
 void shutDown(Game& game, SdlShell& shell);

@@ -8,7 +8,9 @@
 // What this program does (Emscripten, OpenGL 1.1 through WebGL 1):
 // - the page's form writes the launch code (index.html); the canvas takes the
 //   chosen size, and full screen, when asked for, is the browser's own over
-//   the page: the display's mode never changes;
+//   the page: the display's mode never changes; Alt+Enter and F11 turn it on
+//   and off during a round (index.html), the chord's key reaching nothing
+//   until let go and the switch's time not played;
 // - frames on the browser's animation frames, so at the display's refresh,
 //   and none while the page is hidden; time away is not played (the clock
 //   starts afresh when the tab is shown or the page focused again);
@@ -78,6 +80,13 @@ EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void*) {
 }
 
 EM_BOOL onFocus(int, const EmscriptenFocusEvent*, void*) {
+    comeBack(game);
+    return EM_FALSE;
+}
+
+// The page in or out of full screen (Alt+Enter, F11, the browser's Esc):
+// the switch's time is not played.
+EM_BOOL onFullScreenChange(int, const EmscriptenFullscreenChangeEvent*, void*) {
     comeBack(game);
     return EM_FALSE;
 }
@@ -158,6 +167,7 @@ int main() {
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onBlur);
     emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onFocus);
     emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, onVisibilityChange);
+    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, onFullScreenChange);
     for (int i = 0; i < kResolutionCount; ++i) webAddResolution(i, resolutionTable[i].width, resolutionTable[i].height);
     webReady();
     return 0;

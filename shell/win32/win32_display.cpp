@@ -93,6 +93,36 @@ void postQuit(void*, int exitCode) { PostQuitMessage(exitCode); }
 void keepWindow(void*) {}
 
 int32_t modeUntouched(void*) { return 1; }
+
+// The ordinary window of the game's size in the middle of the work area.
+void becomeWindow(Win32Shell& shell) {
+    shell.inWindow = true;
+    shell.run.steps = windowSteps(shell);
+    if (!restoreDesktopMode(&shell)) std::fprintf(stderr, "korvada: the desktop's mode did not come back\n");
+    SetWindowLongPtrA(shell.window, GWL_STYLE, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    ShowWindow(shell.window, SW_SHOWNORMAL);  // out of the maximised state
+    const SIZE size = ordinaryWindowSize(shell, shell.window);
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(shell.window, nullptr, work.left + (work.right - work.left - size.cx) / 2,
+                 work.top + (work.bottom - work.top - size.cy) / 2, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_FRAMECHANGED);
+}
+
+// The start's switch, then the popup over the display as the start shows
+// it. Mid-round a refusal is no reason to end the game: the window stays.
+void becomeFullScreen(Win32Shell& shell) {
+    if (!queryDesktopMode(&shell) || !applyGameMode(&shell)) {
+        std::fprintf(stderr, "korvada: the display refused full screen at %dx%d; playing on in the window\n",
+                     shell.gameWidth, shell.gameHeight);
+        return;
+    }
+    shell.inWindow = false;
+    shell.run.steps = fullScreenSteps(shell);
+    SetWindowLongPtrA(shell.window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+    SetWindowPos(shell.window, HWND_TOP, 10, 10, 800, 600, SWP_FRAMECHANGED);
+    ShowWindow(shell.window, SW_SHOWMAXIMIZED);
+}
 }  // namespace
 
 DisplaySteps fullScreenSteps(Win32Shell& shell) {
@@ -105,6 +135,23 @@ DisplaySteps windowSteps(Win32Shell& shell) {
     steps.applyGameMode = modeUntouched;
     steps.restoreDesktopMode = modeUntouched;
     return steps;
+}
+
+SIZE ordinaryWindowSize(const Win32Shell& shell, HWND window) {
+    const UINT dpi = GetDpiForWindow(window);
+    RECT frame{0, 0, MulDiv(shell.gameWidth, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI),
+               MulDiv(shell.gameHeight, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI)};
+    AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0, dpi);
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void toggleFullScreen(Game& game, Win32Shell& shell) {
+    if (shell.inWindow)
+        becomeFullScreen(shell);
+    else
+        becomeWindow(shell);
+    game.restartFrameClock();
+    InvalidateRect(shell.window, nullptr, FALSE);
 }
 
 void sizeView(const Win32Shell& shell, int width, int height) {

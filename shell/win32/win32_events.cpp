@@ -27,6 +27,30 @@ void onDestroy(Game& game, Win32Shell& shell, HWND window) {
     endRun(shell.run, kExitNormal);
 }
 
+// Alt+Enter (either Enter: Windows gives both as VK_RETURN) and F11 toggle
+// full screen. The toggle's key reaches nothing while held: the end screen
+// would close on its repeats once Alt is let go first. Its Alt+Enter press
+// still goes on to DefWindowProcA, or the Alt let go after it would open the
+// window menu as a lone Alt does. True when the message goes no further.
+bool onToggleKey(Game& game, Win32Shell& shell, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+    if (shell.toggleKey != 0 && wParam == shell.toggleKey) {
+        if (!down) shell.toggleKey = 0;
+        return message != WM_SYSKEYDOWN;
+    }
+    const bool altEnter = message == WM_SYSKEYDOWN && wParam == VK_RETURN && (lParam & (1 << 29)) != 0;
+    if (!altEnter && !(message == WM_KEYDOWN && wParam == VK_F11)) return false;
+    shell.toggleKey = wParam;
+    toggleFullScreen(game, shell);
+    return message != WM_SYSKEYDOWN;
+}
+
+// A toggle key let go while another window had the focus sent its release there.
+void forgetToggleKeyLetGo(Win32Shell& shell) {
+    if (shell.toggleKey != 0 && (GetAsyncKeyState(static_cast<int>(shell.toggleKey)) & 0x8000) == 0)
+        shell.toggleKey = 0;
+}
+
 // Time away is not played: the first frame after a return gets an ordinary
 // elapsed time, not the whole absence. A held window runs frames again.
 void comeBack(Game& game, Win32Shell& shell, HWND window) {
@@ -38,6 +62,7 @@ void comeBack(Game& game, Win32Shell& shell, HWND window) {
 void onActivate(Game& game, Win32Shell& shell, HWND window, WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case WA_ACTIVE:
+        forgetToggleKeyLetGo(shell);
         // The game's mode back first: the time its switch takes is not
         // played either.
         onActivated(shell.run);
@@ -108,10 +133,20 @@ LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, 
         if (GetActiveWindow() == window) pollPads(game, shell);
         onPaint(game, shell, window);
         return 0;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        if (onToggleKey(game, shell, message, wParam, lParam)) return 0;
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_SYSCHAR:
+        // Alt+Enter's character: no menu has it, and DefWindowProcA would beep.
+        if (wParam == '\r') return 0;
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_KEYDOWN:
+        if (onToggleKey(game, shell, message, wParam, lParam)) return 0;
         if (game.onKeyDown(static_cast<int32_t>(wParam))) InvalidateRect(window, nullptr, FALSE);
         return 0;
     case WM_KEYUP:
+        if (onToggleKey(game, shell, message, wParam, lParam)) return 0;
         game.onKeyUp(static_cast<int32_t>(wParam));
         return 0;
     case WM_MOUSEMOVE:

@@ -17,6 +17,11 @@
 //   the picture in the game's aspect with black bars when the window is
 //   resized, per-monitor DPI aware (the manifest); a deactivated window shows
 //   its picture; closing it ends the game;
+// - Alt+Enter (either Enter) and F11 during a round: full screen to an
+//   ordinary window of the game's size, the desktop's mode back, and back
+//   with the start's switch; a refused switch plays on in the window with a
+//   line on stderr. The chord's key reaches nothing until let go (the end
+//   screen's Enter), and the switch's time is not played (win32_display.cpp);
 // - time away is not played: a deactivated window, full screen or not,
 //   holds the round still, and the frame clock starts afresh on activation;
 // - sound: sndPlaySoundA, each cue cutting off the last (win32_platform.cpp);
@@ -73,13 +78,9 @@ HWND createOrdinaryWindow(HINSTANCE instance) {
     HWND window = CreateWindowExA(0, kClassName, "Korvada", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return nullptr;
-    const UINT dpi = GetDpiForWindow(window);
-    const Resolution size = resolutionOf(shell.settings);
-    RECT frame{0, 0, MulDiv(size.width, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI),
-               MulDiv(size.height, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI)};
-    AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0, dpi);
-    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The creation has started the game: the shell knows the game's size.
+    const SIZE size = ordinaryWindowSize(shell, window);
+    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return window;
 }
 }  // namespace

@@ -10,6 +10,8 @@
 #   the output's size whatever mode Xwayland emulates, so the game refuses
 #   ("Nelze změnit nastavení obrazovky!", exit 2): a black screen under the
 #   box, never the 800x600 picture in a corner.
+# - Alt+Enter makes the full-screen 0TYAY a window (the desktop beside it
+#   bare), F11 full screen again, over the whole output.
 #   weston.sh KORVADA DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 source "$(dirname "$0")/player_height.sh"
@@ -33,6 +35,20 @@ wait_weston_covered default
 first=$(player_height)
 sleep 1
 awk -v a="$first" -v b="$(player_height)" 'BEGIN {exit !(b < a)}' || fail "the round does not play"
+
+# The keys reach weston through its X11 output window, on the outer display.
+x_outer_key() { DISPLAY=":$(head -n1 "$WORK/display")" xdotool key "$1"; }
+# x_windowed: the bottom right quarter shows the desktop's grey, not the
+# fields' green and brown.
+x_windowed() {
+    weston_shot windowed
+    image stats "$WORK/windowed.ppm" 240 135 240 135 | awk '{exit !($4 > 0.9 && $1 - $3 < 15 && $3 - $1 < 15)}'
+}
+x_outer_key alt+Return
+wait_until "$X_WAIT" x_windowed || fail "Alt+Enter: no window, the desktop is covered"
+x_outer_key F11
+wait_covered toggled-back
+note "Alt+Enter: a window, the desktop beside it; F11: the output covered again"
 
 # weston-flower, a Wayland client, takes the focus when it maps.
 env -u DISPLAY weston-flower >/dev/null 2>&1 &

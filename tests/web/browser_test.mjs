@@ -55,6 +55,54 @@ const cases = {
     assert.deepEqual(page.problems, []);
   },
 
+  // Alt+Enter and F11 turn the page's full screen on and off during a round,
+  // the round going on from its height each time; on the end screen the
+  // chord's Enter, held on after Alt with its repeats, does not close it; the
+  // form keeps what Play saved.
+  async full_screen_toggle({ open }) {
+    const page = await open('/index.html?code=0TYAN');
+    await waitState(page, 'playing');
+    await waitFrames(page, 10);
+    const fullScreen = () => page.evaluate(() => document.fullscreenElement?.id ?? null);
+    const toggled = async (keys, wanted) => {
+      const before = await gameState(page);
+      const started = Date.now();
+      for (const key of keys) await page.keyboard.down(key);
+      for (const key of [...keys].reverse()) await page.keyboard.up(key);
+      await page.waitForFunction((id) => (document.fullscreenElement?.id ?? null) === id, { timeout: kWait }, wanted);
+      await waitFrames(page, before.frames + 5);
+      const after = await gameState(page);
+      const seconds = (Date.now() - started) / 1000;
+      console.log(`${keys.join('+')}: full screen ${wanted}, height ${before.y}, then ${after.y} ${seconds} s later`);
+      assert.ok(after.y < before.y && before.y - after.y <= 150 * (seconds + 0.1),
+                `from ${before.y} to ${after.y} within ${seconds} s`);
+      assert.equal(after.held, 0, 'no key of the chord reached the game');
+    };
+    await toggled(['Alt', 'Enter'], 'stage');
+    await toggled(['F11'], null);
+    await toggled(['Alt', 'NumpadEnter'], 'stage');
+
+    await page.keyboard.press('Escape');
+    await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1,
+                               { timeout: kWait });
+    await sleep(2000);
+    await page.keyboard.down('Alt');
+    await page.keyboard.down('Enter');
+    await page.keyboard.up('Alt');
+    for (let i = 0; i < 5; i++) {
+      await sleep(100);
+      await page.keyboard.down('Enter');  // a repeat, without Alt
+    }
+    await page.keyboard.up('Enter');
+    await page.waitForFunction(() => document.fullscreenElement === null, { timeout: kWait });
+    await sleep(500);
+    assert.equal(await pageState(page), 'playing', 'the chord closed the end screen');
+    await holdKeyUntilState(page, 'Space', 'form');
+    assert.equal(await page.$eval('#fullscreen', (box) => box.checked), false);
+    assert.equal(await fullScreen(), null);
+    assert.deepEqual(page.problems, []);
+  },
+
   // A seeded round at a fixed step shows the same frame as korvada-shot.
   async seeded_frame({ open }) {
     const page = await open('/index.html?code=0TYMN&seed=5&dt=0.04&frames=150');
