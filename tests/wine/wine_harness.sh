@@ -62,8 +62,8 @@ wait_wine_window() {
 # as the desktop's and gives back on leaving) lives in the display adapter's
 # key, which Wine makes anew in each session: keep the session (wineserver -p)
 # from the change to the game's end. The desktop process, as it starts,
-# writes the screen's mode there too: it runs before the change (keep_desktop),
-# so that the game's start finds it running and the mode as the test left it.
+# writes the screen's mode there too: it is ready before the change and held
+# to the end (keep_desktop), so that the game's start leaves the mode alone.
 display_key() {
   timeout 60 wineserver -p
   keep_desktop
@@ -71,18 +71,19 @@ display_key() {
     grep -m1 '\\0000$'
 }
 
-# keep_desktop: the session's desktop process (explorer), started now and
-# running, which a program's start would otherwise start.
+# keep_desktop: the session's desktop process (explorer) ready, and held
+# until the test ends by a program that waits in it (desktop_keeper.exe);
+# without it the desktop process ends with each program and starts afresh
+# with the next.
 keep_desktop() {
-  x_desktop_running || (wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &)
-  wait_until "$X_WAIT" x_desktop_running || fail "Wine's desktop process did not start"
-}
-x_desktop_running() {
-  local pid
-  for pid in $(pgrep -f 'explorer.exe /desktop'); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
-  done
-  return 1
+  [ -n "${X_DESKTOP_KEEPER:-}" ] && return
+  local keeper
+  keeper="$(dirname "$KORVADA_EXE")/desktop_keeper.exe"
+  [ -f "$keeper" ] || fail "$keeper is missing: build the Windows programs"
+  wine "$keeper" >"$WORK/desktop-keeper" 2>&1 </dev/null &
+  X_DESKTOP_KEEPER=$!
+  track "$X_DESKTOP_KEEPER"
+  wait_until "$X_WAIT" grep -q "^ready" "$WORK/desktop-keeper" || fail "Wine's desktop process did not start"
 }
 
 # Little-endian hex of a 32-bit number, as the registry's binary values hold it.
