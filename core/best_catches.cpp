@@ -1,7 +1,6 @@
 #include "core/best_catches.h"
 
 #include <cstdio>
-#include <sstream>
 
 #include "core/game.h"
 
@@ -42,12 +41,17 @@ std::string bestCatchesText(const BestCatches& table) {
 
 bool readBestCatches(const std::string& text, BestCatches* table) {
     *table = BestCatches();
+    if (text.empty() || text.back() != '\n') return false;
+    // Split by hand: a string stream would bring the C++ streams' locales
+    // into the browser's download.
     BestCatches read;
-    std::istringstream lines(text);
-    std::string line;
-    if (text.empty() || text.back() != '\n' || !std::getline(lines, line) || line != kFirstLine) return false;
+    std::string::size_type start = text.find('\n') + 1;
+    if (text.compare(0, start - 1, kFirstLine) != 0) return false;
     int last = 0;
-    while (std::getline(lines, line)) {
+    while (start < text.size()) {
+        const std::string::size_type end = text.find('\n', start);
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
         const std::string::size_type first = line.find(' '), second = line.find(' ', first + 1);
         if (first == std::string::npos || second == std::string::npos) return false;
         int bottles = 0, bubbles = 0;

@@ -81,6 +81,7 @@ protected:
     // hung in its way, then lands.
     void playRound(int bottles, int catches) {
         game = Game();
+        game.usePlatform(headless().services());
         seedRandom(1);
         game.settings.bottleCount = bottles == kDefaultBottleCount ? 0 : bottles;  // as the code carries it
         game.setupRound(bottles, kRoundBubbles);
