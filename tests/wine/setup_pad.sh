@@ -53,7 +53,9 @@ round() {
   dialog_back "Korvada – settings"
   sleep 1
   game_running || fail "the B held from the game closed the dialog"
-  hold 0
+  # Let go, and wait until the dialog has read it: a B pressed again before
+  # its next read would still count as the one held since the game.
+  tap 0
 }
 
 LANG=C.UTF-8 start_wine "$data_dir" -all "$setup"
