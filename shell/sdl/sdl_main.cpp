@@ -30,7 +30,8 @@
 // - waits for the display's refresh (adaptive where the driver can), and
 //   draws no frames while the window is hidden or minimised;
 // - sound: the cues on one audio device, each cutting off the last; without
-//   a device the game is silent (sdl_sound.cpp);
+//   a device the game is silent (sdl_sound.cpp). The device, like the pads,
+//   is opened once the first frame is shown;
 // - keys by place, letters by layout; the keypad without NumLock steers as
 //   the arrows do; Alt chords and F10 reach nothing, as on Windows (sdl_keys.cpp);
 // - gamepads: SDL's game controllers, plugged in at any time, and joysticks
@@ -161,6 +162,16 @@ bool windowVisible(const SdlShell& shell) {
     return (SDL_GetWindowFlags(shell.window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
 }
 
+// Sound and pads wait for the first frame: it needs neither, and an audio
+// server may take tens of milliseconds to answer. The pads already plugged
+// in arrive as events on the next pass.
+void openDevicesOnce(SdlShell& shell) {
+    if (shell.devicesOpen) return;
+    shell.devicesOpen = true;
+    if (game.settings.sound) openSound(shell);
+    openPads();
+}
+
 // All pending events, then one frame while the window can be seen. A hidden
 // or minimised window waits for the next event instead: no frames, and the
 // processor woken only to look for a signal. A window held still (no focus)
@@ -178,6 +189,7 @@ void runLoop(SdlShell& shell) {
         if (!shell.held) {
             paintFrame(game);
             keepCatchOnceOver();
+            openDevicesOnce(shell);
         } else if (woken)
             showFrame(game);
     }
@@ -238,8 +250,6 @@ int main(int argc, char** argv) {
         return kExitStartFailed;
     }
     shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
-    if (settings.sound) openSound(shell);
-    openPads();
     if (startGame(game, shell, settings) != StartResult::Started) {
         SDL_Quit();
         return kExitStartFailed;

@@ -39,6 +39,7 @@ struct SdlShell {
     bool inWindow = false;              // --window: an ordinary window, the display's mode untouched
     bool held = false;                  // kept on the desktop without the focus: the round holds still
     bool gameModeSeen = false;          // the last check saw the game's mode, not given back since
+    bool devicesOpen = false;           // sound and pads, opened after the first frame
     // The key of the last full-screen toggle while it is held: its repeats,
     // and its release once Alt is let go first, reach nothing.
     SDL_Scancode toggleKey = SDL_SCANCODE_UNKNOWN;
