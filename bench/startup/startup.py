@@ -3,12 +3,14 @@
 SDL2 + OpenGL program (window, context, one clear, one swap), both on one
 private Xvfb display with openbox, run in turns.
 
-  bench/startup/startup.py BUILD_DIR [--runs N] [--code LAUNCHCODE]
+  bench/startup/startup.py BUILD_DIR [--runs N] [--code LAUNCHCODE] [--stages]
 
 BUILD_DIR holds korvada, data/, korvada_bare_window and
 libkorvada_first_swap_probe.so. The probe, preloaded, ends each program at
 its first swap and leaves the time; wait4() gives the peak memory up to it.
 Prints both medians, their ratio (the goal is at most 1.3) and peak memory.
+With --stages, also where each program's time went, as the probe saw it:
+the median of each stage over the warm runs.
 """
 
 import argparse
@@ -38,10 +40,42 @@ def start_display(work):
     return display, [wm, xvfb]
 
 
-def run_once(command, cwd, env, probe_file):
-    """Milliseconds from exec to the first swap, and the peak resident MiB."""
-    if os.path.exists(probe_file):
-        os.remove(probe_file)
+# What the time up to a probe mark was spent on, by the mark that ends it;
+# a mark that begins something ("read", "show") ends a stretch of the
+# program's own work between the steps the probe sees.
+STAGE_OF_MARK = {
+    "video": "exec to SDL's video ready",
+    "window": "window (loads OpenGL's driver)",
+    "context": "OpenGL context",
+    "read": "the program's own work between",
+    "upload": "pictures read",
+    "uploaded": "pictures uploaded to OpenGL",
+    "show": "the program's own work between",
+    "shown": "window shown (full screen)",
+    "swap": "first frame drawn",
+    "swapped": "first frame swapped",
+}
+
+
+def stages_of(start, marks_file, swapped):
+    """Milliseconds per stage of one run, from the probe's marks."""
+    totals = {}
+    last = start
+    with open(marks_file) as f:
+        marks = [(line.rsplit(" ", 1)[0].split(" ")[0], int(line.rsplit(" ", 1)[1])) for line in f if line.strip()]
+    for label, moment in marks + [("swapped", swapped)]:
+        stage = STAGE_OF_MARK[label]
+        totals[stage] = totals.get(stage, 0) + (moment - last) / 1e6
+        last = moment
+    return totals
+
+
+def run_once(command, cwd, env, probe_file, marks_file=None):
+    """Milliseconds from exec to the first swap, the peak resident MiB, and
+    with a marks file the milliseconds per stage."""
+    for stale in (probe_file, marks_file):
+        if stale and os.path.exists(stale):
+            os.remove(stale)
     start = time.monotonic_ns()
     process = subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
@@ -52,7 +86,8 @@ def run_once(command, cwd, env, probe_file):
         sys.exit("%s ended (status %d) before its first frame" % (command[0], status))
     with open(probe_file) as f:
         swapped = int(f.read())
-    return (swapped - start) / 1e6, usage.ru_maxrss / 1024
+    stages = stages_of(start, marks_file, swapped) if marks_file else {}
+    return (swapped - start) / 1e6, usage.ru_maxrss / 1024, stages
 
 
 def main():
@@ -60,6 +95,7 @@ def main():
     parser.add_argument("build_dir")
     parser.add_argument("--runs", type=int, default=15)
     parser.add_argument("--code", default="0TYAY")
+    parser.add_argument("--stages", action="store_true", help="split each program's time by stage")
     args = parser.parse_args()
     build = os.path.abspath(args.build_dir)
     programs = {
@@ -73,17 +109,24 @@ def main():
         env = dict(os.environ, DISPLAY=display, LD_PRELOAD=os.path.join(build, "libkorvada_first_swap_probe.so"),
                    KORVADA_PROBE_FILE=probe_file)
         env.pop("WAYLAND_DISPLAY", None)
+        marks_file = None
+        if args.stages:
+            marks_file = os.path.join(work, "marks")
+            env["KORVADA_PROBE_STAGES"] = marks_file
         times = {name: [] for name in programs}
         memory = {name: [] for name in programs}
+        stages = {name: {} for name in programs}
         try:
             for run in range(args.runs + 1):
                 for name, command in programs.items():
-                    ms, mib = run_once(command, os.path.join(build, "data"), env, probe_file)
+                    ms, mib, split = run_once(command, os.path.join(build, "data"), env, probe_file, marks_file)
                     if run == 0:
                         print("first (cold) run of %-15s %7.1f ms" % (name, ms))
                         continue  # the first run fills the file cache
                     times[name].append(ms)
                     memory[name].append(mib)
+                    for stage, stage_ms in split.items():
+                        stages[name].setdefault(stage, []).append(stage_ms)
         finally:
             for helper in helpers:
                 helper.terminate()
@@ -95,6 +138,13 @@ def main():
               (name, statistics.median(times[name]), min(times[name]), max(times[name]), max(memory[name])))
     ratio = statistics.median(times["korvada"]) / statistics.median(times["bare SDL2 + GL"])
     print("  ratio korvada / bare: %.2f (goal: at most 1.3)" % ratio)
+    if args.stages:
+        print("stages, median ms over the warm runs:")
+        print("  %-36s %8s %8s" % ("", "korvada", "bare"))
+        for stage in dict.fromkeys(STAGE_OF_MARK.values()):
+            cells = ["%8.1f" % statistics.median(stages[name][stage]) if stage in stages[name] else "%8s" % "-"
+                     for name in programs]
+            print("  %-36s %s" % (stage, " ".join(cells)))
 
 
 if __name__ == "__main__":
