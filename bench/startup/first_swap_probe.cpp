@@ -7,8 +7,9 @@
 // passed on the way, one "label nanoseconds" line each, for the benchmark's
 // stage split (--stages): SDL's video ready, the window and the context made,
 // each picture file opened, each texture image's upload begun and done, the
-// window shown, and the first swap begun. Nothing here changes what the
-// program does.
+// window shown, and the first swap begun; then what is resident at the first
+// frame, the program's own memory apart from mapped files (libraries' code
+// above all), in KiB. Nothing here changes what the program does.
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -44,11 +45,25 @@ void mark(const char* label, const char* detail = "") {
     m.time = now();
 }
 
+// "RssAnon:" and "RssFile:" of /proc/self/status, as "anon-kib N" and "file-kib N".
+void writeResident(FILE* out) {
+    FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) return;
+    char line[256];
+    long kib = 0;
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::sscanf(line, "RssAnon: %ld", &kib) == 1) std::fprintf(out, "anon-kib %ld\n", kib);
+        if (std::sscanf(line, "RssFile: %ld", &kib) == 1) std::fprintf(out, "file-kib %ld\n", kib);
+    }
+    std::fclose(status);
+}
+
 void writeMarks() {
     const char* path = std::getenv("KORVADA_PROBE_STAGES");
     if (path == nullptr) return;
     if (FILE* out = std::fopen(path, "w")) {
         for (int i = 0; i < markCount; ++i) std::fprintf(out, "%s %lld\n", marks[i].label, marks[i].time);
+        writeResident(out);
         std::fclose(out);
     }
 }

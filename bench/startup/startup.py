@@ -57,12 +57,22 @@ STAGE_OF_MARK = {
 }
 
 
+# Resident at the first swap, in KiB: the program's own memory, and mapped
+# files (libraries' code above all, shared with every program that uses them).
+RESIDENT_OF_MARK = {"anon-kib": "resident: own memory (MiB)", "file-kib": "resident: mapped files (MiB)"}
+
+
 def stages_of(start, marks_file, swapped):
-    """Milliseconds per stage of one run, from the probe's marks."""
+    """Milliseconds per stage of one run from the probe's marks, and the
+    MiB resident at the first swap."""
     totals = {}
     last = start
     with open(marks_file) as f:
         marks = [(line.rsplit(" ", 1)[0].split(" ")[0], int(line.rsplit(" ", 1)[1])) for line in f if line.strip()]
+    for label, kib in marks:
+        if label in RESIDENT_OF_MARK:
+            totals[RESIDENT_OF_MARK[label]] = kib / 1024
+    marks = [mark for mark in marks if mark[0] not in RESIDENT_OF_MARK]
     for label, moment in marks + [("swapped", swapped)]:
         stage = STAGE_OF_MARK[label]
         totals[stage] = totals.get(stage, 0) + (moment - last) / 1e6
@@ -139,9 +149,9 @@ def main():
     ratio = statistics.median(times["korvada"]) / statistics.median(times["bare SDL2 + GL"])
     print("  ratio korvada / bare: %.2f (goal: at most 1.3)" % ratio)
     if args.stages:
-        print("stages, median ms over the warm runs:")
+        print("stages, median ms over the warm runs (and what is resident at the first swap):")
         print("  %-36s %8s %8s" % ("", "korvada", "bare"))
-        for stage in dict.fromkeys(STAGE_OF_MARK.values()):
+        for stage in list(dict.fromkeys(STAGE_OF_MARK.values())) + list(RESIDENT_OF_MARK.values()):
             cells = ["%8.1f" % statistics.median(stages[name][stage]) if stage in stages[name] else "%8s" % "-"
                      for name in programs]
             print("  %-36s %s" % (stage, " ".join(cells)))
