@@ -36,6 +36,7 @@ var korvadaGameData = (function() {
 
   function keptFiles(database) {
     return settled(database.transaction(kStore).objectStore(kStore).get(kRecord)).then(function(record) {
+      performance.mark('korvada:kept-read');
       return record && record.generator === kGeneratorVersion ? record.files : null;
     });
   }
@@ -44,7 +45,10 @@ var korvadaGameData = (function() {
     return new Promise(function(resolve, reject) {
       var transaction = database.transaction(kStore, 'readwrite');
       transaction.objectStore(kStore).put({ generator: kGeneratorVersion, files: files }, kRecord);
-      transaction.oncomplete = function() { resolve(null); };
+      transaction.oncomplete = function() {
+        performance.mark('korvada:stored');
+        resolve(null);
+      };
       transaction.onerror = transaction.onabort = function() {
         reject(transaction.error || new Error('the data was not stored'));
       };
@@ -63,6 +67,10 @@ var korvadaGameData = (function() {
           return;
         }
         worker.terminate();
+        // The generator's own times, on its clock since the epoch.
+        (event.data.stamps || []).forEach(function(stamp) {
+          performance.mark('korvada:' + stamp[0], { startTime: stamp[1] - performance.timeOrigin });
+        });
         if (event.data.files) resolve(event.data.files);
         else reject(new Error('the data generator: ' + event.data.error));
       };
