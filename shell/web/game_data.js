@@ -10,11 +10,14 @@
 // data kept from another generator is made again.
 var kGeneratorVersion = '';
 
-// korvadaGameData(making) starts at once and resolves to { files, kept }:
-// files maps each file's name to its bytes (an ArrayBuffer), and kept
-// resolves once the files are in the browser's storage, to null, or to the
-// error that kept them out. making(done) hears the generator's progress
-// (0 to 1) while it makes the data; not at all when the data was kept.
+// korvadaGameData(making) starts at once and resolves to { files, keep }:
+// files maps each file's name to its bytes (an ArrayBuffer), and keep()
+// stores files just made in the browser's storage (the first call; later
+// ones return the same promise), resolving to null, or to the error that
+// kept them out. The page calls it once the game has drawn: the copy the
+// browser takes of 14 MB would otherwise hold up the first frame.
+// making(done) hears the generator's progress (0 to 1) while it makes the
+// data; not at all when the data was kept.
 var korvadaGameData = (function() {
   var kDatabase = 'korvada-data';
   var kStore = 'data';
@@ -101,14 +104,18 @@ var korvadaGameData = (function() {
     return database.then(keptFiles).catch(function() { return null; }).then(function(files) {
       if (files) {
         generator.stop();
-        return { files: files, kept: Promise.resolve(null) };
+        return { files: files, keep: function() { return Promise.resolve(null); } };
       }
       making(0);
       return generator.make(making).then(function(made) {
-        var kept = database.then(function(opened) { return keep(opened, made); }).catch(function(error) {
-          return error || new Error('the data was not stored');
-        });
-        return { files: made, kept: kept };
+        var kept = null;
+        var keepMade = function() {
+          kept = kept || database.then(function(opened) { return keep(opened, made); }).catch(function(error) {
+            return error || new Error('the data was not stored');
+          });
+          return kept;
+        };
+        return { files: made, keep: keepMade };
       });
     });
   };
