@@ -30,9 +30,13 @@ var korvadaGameData = (function() {
     });
   }
 
-  function openDatabase() {
+  // fresh() hears that the database is new, so holds no data.
+  function openDatabase(fresh) {
     return new Promise(function(resolve) { resolve(indexedDB.open(kDatabase, 1)); }).then(function(opening) {
-      opening.onupgradeneeded = function() { opening.result.createObjectStore(kStore); };
+      opening.onupgradeneeded = function() {
+        opening.result.createObjectStore(kStore);
+        fresh();
+      };
       return settled(opening);
     });
   }
@@ -58,8 +62,8 @@ var korvadaGameData = (function() {
     });
   }
 
-  // The generator starts loading at once, beside the look for kept data;
-  // make(making) then asks it for the files.
+  // The generator's worker starts loading; make(making) then asks it for
+  // the files.
   function startGenerator() {
     var worker = new Worker('korvada-datagen.js');
     var listener = function() {};
@@ -93,21 +97,30 @@ var korvadaGameData = (function() {
     };
   }
 
+  // The generator starts loading only where there is no data to read: as
+  // soon as the database turns out new (a first visit), or once the data
+  // was not found in it. On a visit with the data kept, its loading would
+  // slow the reading and the game's start on a machine with few cores.
   return function(making) {
-    var generator;
-    try {
-      generator = startGenerator();
-    } catch (error) {
-      return Promise.reject(error);  // a page opened as a file, say
-    }
-    var database = openDatabase();
+    var generator = null;
+    var generatorStarted = function() {
+      generator = generator || startGenerator();  // throws for a page opened as a file, say
+      return generator;
+    };
+    var database = openDatabase(function() {
+      try {
+        generatorStarted();
+      } catch (error) {
+        // heard below, when the files are asked for
+      }
+    });
     return database.then(keptFiles).catch(function() { return null; }).then(function(files) {
       if (files) {
-        generator.stop();
+        if (generator) generator.stop();
         return { files: files, keep: function() { return Promise.resolve(null); } };
       }
       making(0);
-      return generator.make(making).then(function(made) {
+      return generatorStarted().make(making).then(function(made) {
         var kept = null;
         var keepMade = function() {
           kept = kept || database.then(function(opened) { return keep(opened, made); }).catch(function(error) {
