@@ -12,8 +12,10 @@
 // repeat visit. The bytes are the bodies the server sent, to
 // the page and its workers together; time to the first frame counts from
 // navigation to the end of the first animation frame the game drew, the data
-// made (or read back) on the way. --shots saves the form and a game frame as
-// PNG files.
+// made (or read back) on the way; then the way's stages, from the page's
+// performance marks (korvada:*, the generator's own among them), each as the
+// time since navigation when it ended. --shots saves the form and a game
+// frame as PNG files.
 
 import fs from 'node:fs';
 import path from 'node:path';
@@ -56,31 +58,53 @@ function summary(values, unit, digits = 0) {
   return `median ${median.toFixed(digits)} ${unit}, ${sorted[0].toFixed(digits)}-${sorted.at(-1).toFixed(digits)} ${unit}`;
 }
 
-async function firstFrameAfter(page, address) {
+// The page's way to its first frame: when each of its marks (korvada:*)
+// fell, in ms since navigation, and when the game's wasm had arrived.
+async function firstFrameAfter(page, address, stages) {
   await page.goto(address);
   await page.waitForFunction(() => window.korvadaFirstFrameAt !== undefined, { timeout: kWait });
-  return page.evaluate(() => window.korvadaFirstFrameAt);
+  const { at, marks } = await page.evaluate(() => ({
+    at: window.korvadaFirstFrameAt,
+    marks: [
+      ...performance.getEntriesByType('resource').filter((entry) => entry.name.endsWith('/korvada.wasm'))
+        .map((entry) => ['korvada.wasm arrived', entry.responseEnd]),
+      ...performance.getEntriesByType('mark').filter((entry) => entry.name.startsWith('korvada:'))
+        .map((entry) => [entry.name.slice(8), entry.startTime]),
+    ],
+  }));
+  for (const [name, time] of marks) (stages[name] ??= []).push(time);
+  return at;
+}
+
+function printStages(title, stages) {
+  console.log(`${title}, ms since navigation:`);
+  const median = (values) => [...values].sort((a, b) => a - b)[values.length >> 1];
+  for (const [name, times] of Object.entries(stages).sort((a, b) => median(a[1]) - median(b[1])))
+    console.log(`  ${name.padEnd(22)} ${summary(times, 'ms')}${times.length < runs ? ` (${times.length} runs)` : ''}`);
 }
 
 const server = await startAppServer(dir);
 try {
   const figures = { firstFrame: [], firstBytes: [], repeatFrame: [], repeatBytes: [] };
+  const firstStages = {}, repeatStages = {};
   const address = `${server.origin}/index.html?code=0TYAY`;
   for (let run = 0; run < runs; ++run) {
     const browser = await openBrowser();
     try {
       const page = await openPage(browser, 'about:blank', 800, 600, { prepare: watchKeptData });
       const before = server.bytes;
-      figures.firstFrame.push(await firstFrameAfter(page, address));
+      figures.firstFrame.push(await firstFrameAfter(page, address, firstStages));
       await page.keyboard.press('Escape');
       await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1, { timeout: kWait });
       await sleep(1700);
       await holdKeyUntilState(page, 'Space', 'form');
       await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: kWait });
       await waitDataKept(page);
+      const stored = await page.evaluate(() => performance.getEntriesByName('korvada:stored')[0]?.startTime);
+      if (stored !== undefined) (firstStages.stored ??= []).push(stored);
       const afterFirst = server.bytes;
       figures.firstBytes.push(afterFirst - before);
-      figures.repeatFrame.push(await firstFrameAfter(page, address));
+      figures.repeatFrame.push(await firstFrameAfter(page, address, repeatStages));
       figures.repeatBytes.push(server.bytes - afterFirst);
       if (server.sent['korvada.data']) throw new Error('the page asked for korvada.data');
     } finally {
@@ -92,6 +116,8 @@ try {
   console.log(`first visit, time to first frame: ${summary(figures.firstFrame, 'ms')}`);
   console.log(`repeat visit, bytes sent:         ${summary(figures.repeatBytes, 'B')}`);
   console.log(`repeat visit, time to first frame: ${summary(figures.repeatFrame, 'ms')}`);
+  printStages('first visit', firstStages);
+  printStages('repeat visit', repeatStages);
 
   const browser = await openBrowser();
   try {

@@ -42,14 +42,14 @@ mergeInto(LibraryManager.library, {
     },
   },
 
-  webCreateContext__deps: ['$Browser', '$GL', '$webSound'],
-  webCreateContext: function() {
+  // The context, made once: by the page while the game's data is still on
+  // its way (Module.makeContext), or by main().
+  $webMakeContext__deps: ['$Browser', '$GL'],
+  $webMakeContext__postset: "Module['makeContext'] = webMakeContext;",
+  $webMakeContext: function() {
     // The desktop OpenGL emulation sets itself up only on a context made here.
     var ctx = Browser.createContext(Module['canvas'], true, true, {depth: true, stencil: false, alpha: false});
-    if (!ctx) {
-      Module['page'].noWebGL();
-      return 0;
-    }
+    if (!ctx) return false;
     // The game binds fixed texture names that it never generates, name 0
     // among them; WebGL knows only the textures it has made, and its name 0
     // is no texture at all.
@@ -60,6 +60,15 @@ mergeInto(LibraryManager.library, {
       GL.textures[name] = texture;
     }
     GL.counter = Math.max(GL.counter, 8);
+    return true;
+  },
+
+  webCreateContext__deps: ['$webMakeContext', '$webSound'],
+  webCreateContext: function() {
+    if (!webMakeContext()) {
+      Module['page'].noWebGL();
+      return 0;
+    }
     webSound.listen();
     return 1;
   },

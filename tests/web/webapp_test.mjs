@@ -106,7 +106,8 @@ const cases = {
   // A first visit by a link plays with the data made in the browser, not
   // downloaded; after the round the worker keeps the files. The page and the
   // worker get each file from the server once, precompressed. A repeat visit
-  // downloads nothing, and with the server gone a reload plays.
+  // downloads nothing and, the data kept, does not load the generator; with
+  // the server gone a reload plays.
   async offline_reload({ server, browser }) {
     const page = await openPageIn(browser, `${server.origin}/index.html?code=0TYAN`, 'cs');
     await waitState(page, 'playing');
@@ -126,6 +127,8 @@ const cases = {
     const repeatVisit = server.bytes - firstVisit;
     console.log(`bytes sent: first visit ${firstVisit} (page and worker), repeat visit ${repeatVisit}`);
     assert.equal(repeatVisit, 0, `the repeat visit downloaded ${repeatVisit} bytes`);
+    const loaded = await page.evaluate(() => performance.getEntriesByType('resource').map((entry) => entry.name));
+    assert.ok(!loaded.some((name) => name.endsWith('/korvada-datagen.js')), loaded.join(' '));
 
     await server.close();
     await page.reload();

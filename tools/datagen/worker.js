@@ -3,6 +3,18 @@
 // once it knows it has none kept; then every file goes to the page, its
 // bytes moved, not copied.
 var makingAsked = false;
+// When the generator was ready, and started and ended its work, for the
+// page's performance timeline: [name, milliseconds since the epoch].
+var stamps = [];
+
+function stamp(name) {
+  stamps.push([name, performance.timeOrigin + performance.now()]);
+}
+
+function make() {
+  stamp('generating');
+  callMain([]);
+}
 
 function handOverGameData(dir) {
   var files = {};
@@ -13,15 +25,17 @@ function handOverGameData(dir) {
     files[name] = bytes.buffer;
     buffers.push(bytes.buffer);
   });
-  postMessage({ files: files }, buffers);
+  stamp('generated');
+  postMessage({ files: files, stamps: stamps }, buffers);
 }
 
 Module['onRuntimeInitialized'] = function() {
-  if (makingAsked) callMain([]);
+  stamp('generator-ready');
+  if (makingAsked) make();
 };
 
 onmessage = function(event) {
   if (event.data !== 'make' || makingAsked) return;
   makingAsked = true;
-  if (runtimeInitialized) callMain([]);
+  if (runtimeInitialized) make();
 };
