@@ -50,12 +50,15 @@ for (const name of ['index.html', 'korvada.js', 'korvada.wasm', 'korvada-game-da
 }
 console.log(`${'all'.padEnd(22)} ${kb(plain).padStart(11)} ${kb(packed).padStart(12)}`);
 
-// Median and range of a list of numbers, as text with the unit.
-function summary(values, unit, digits = 0) {
+function median(values) {
   const sorted = [...values].sort((a, b) => a - b);
   const middle = sorted.length >> 1;
-  const median = sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
-  return `median ${median.toFixed(digits)} ${unit}, ${sorted[0].toFixed(digits)}-${sorted.at(-1).toFixed(digits)} ${unit}`;
+  return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
+}
+
+// Median and range of a list of numbers, as text with the unit.
+function summary(values, unit, digits = 0) {
+  return `median ${median(values).toFixed(digits)} ${unit}, ${Math.min(...values).toFixed(digits)}-${Math.max(...values).toFixed(digits)} ${unit}`;
 }
 
 // The page's way to its first frame: when each of its marks (korvada:*)
@@ -78,7 +81,6 @@ async function firstFrameAfter(page, address, stages) {
 
 function printStages(title, stages) {
   console.log(`${title}, ms since navigation:`);
-  const median = (values) => [...values].sort((a, b) => a - b)[values.length >> 1];
   for (const [name, times] of Object.entries(stages).sort((a, b) => median(a[1]) - median(b[1])))
     console.log(`  ${name.padEnd(22)} ${summary(times, 'ms')}${times.length < runs ? ` (${times.length} runs)` : ''}`);
 }
