@@ -47,7 +47,7 @@ x_windowed() {
 x_outer_key alt+Return
 wait_until "$X_WAIT" x_windowed || fail "Alt+Enter: no window, the desktop is covered"
 x_outer_key F11
-wait_covered toggled-back
+wait_weston_covered toggled-back
 note "Alt+Enter: a window, the desktop beside it; F11: the output covered again"
 
 # weston-flower, a Wayland client, takes the focus when it maps.
