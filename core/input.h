@@ -11,7 +11,7 @@
 // The operations on the Game's key table (core/input.cpp):
 //   pressKey(game, source, key)    the source holds the key; the camera keys
 //                                  '1'..'6' choose the view and Esc ends the
-//                                  round, from any source
+//                                  round (a paused one too), from any source
 //   releaseKey(game, source, key)  the source lets go; the key stays held while
 //                                  another source holds it
 //   releaseSource(game, source)    the source lets go of everything it held
@@ -28,7 +28,10 @@
 
 struct Game;
 
-enum InputSource : int32_t { KeyboardInput, PadInput, TouchInput, kInputSourceCount };
+// RecordingInput is a recording played back (core/recording.h): while it
+// plays, every other source's presses do nothing but Esc's, which ends the
+// playback and the round.
+enum InputSource : int32_t { KeyboardInput, PadInput, TouchInput, RecordingInput, kInputSourceCount };
 
 void pressKey(Game& game, InputSource source, int32_t virtualKey);
 void releaseKey(Game& game, InputSource source, int32_t virtualKey);
