@@ -15,9 +15,8 @@ namespace {
 constexpr std::size_t kReservedFrames = std::size_t{1} << 16;
 constexpr std::size_t kReservedKeys = std::size_t{1} << 12;
 
-bool recordingNow(const Game& game) {
-    return game.recorder.taking && !game.recorder.recording.overflowed && !game.playback.on;
-}
+// A playback's round is never taken (startPlayback).
+bool recordingNow(const Game& game) { return game.recorder.taking && !game.recorder.recording.overflowed; }
 
 // --- The file's layout (docs/recording-format.md) ---
 
@@ -136,7 +135,7 @@ void recordKeyChange(Game& game, int32_t virtualKey, bool roundOn, bool wasHeld,
 }
 
 bool roundRecorded(const Game& game) {
-    return game.recorder.taking && game.gameOver && !game.recorder.recording.overflowed && !game.playback.on;
+    return recordingNow(game) && game.gameOver;
 }
 
 // --- Playback ---
