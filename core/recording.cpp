@@ -186,7 +186,10 @@ int32_t recordedFramesDue(Game& game) {
         played += frames[i];
         ++due;
     }
-    return due + 1;  // the recording is used up: the next frame ends the playback
+    // Used up, the recording ends a frame's time after its last frame, whose
+    // picture shows meanwhile.
+    const double last = frames.empty() ? 0.0 : frames.back();
+    return played + 0.5 * last <= p.realSeconds ? due + 1 : due;
 }
 
 RecordedFrame playRecordedFrame(Game& game) {

@@ -103,8 +103,9 @@ bool playingBack(const Game& game);
 // How many recorded frames are due, so that the recorded time keeps up with
 // the real time since the playback began (time away and pauses left out, as
 // restartFrameClock does): 0 while a viewer's faster display waits for the
-// recording, several on a slower one. One more when the recording is used up,
-// for the frame that ends the playback. Reads the platform's counter.
+// recording, several on a slower one. One more, for the frame that ends the
+// playback, once the recording is used up and a frame's time has passed
+// since its last frame. Reads the platform's counter.
 int32_t recordedFramesDue(Game& game);
 
 enum class RecordedFrame { Ended, Step, EndScreen };

@@ -265,8 +265,12 @@ TEST_F(Recording, PlaybackKeepsUpWithTheRealTime) {
     headless().advance(600);
     game.restartFrameClock();  // back from time away
     EXPECT_EQ(recordedFramesDue(game), 0);
-    headless().advance(1);
-    EXPECT_EQ(recordedFramesDue(game), 4) << "three frames left and the end";
+    headless().advance(0.055);
+    EXPECT_EQ(recordedFramesDue(game), 3) << "the last frame's picture shows a frame's time";
+    for (int frame = 0; frame < 3; ++frame) EXPECT_EQ(playRecordedFrame(game), RecordedFrame::Step);
+    headless().advance(0.02);
+    EXPECT_EQ(recordedFramesDue(game), 1) << "the end";
+    EXPECT_EQ(playRecordedFrame(game), RecordedFrame::Ended);
 }
 
 TEST_F(Recording, TheFileRoundTripsAndIsTheSameBytesEverywhere) {
