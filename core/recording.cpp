@@ -140,15 +140,14 @@ bool roundRecorded(const Game& game) {
 
 // --- Playback ---
 
-void startPlayback(Game& game, const RoundRecording& recording) {
+void startPlayback(Game& game, const GameSettings& settings, const RoundRecording& recording) {
     RoundPlayback& p = game.playback;
     if (!p.on) p.runRandomState = randomState();
     p.on = false;  // the round's clearing lets go of the keys as any round's does
-    GameSettings settings = game.settings;
-    settings.bottleCount = recording.bottles;
-    settings.sound = recording.sound;
-    settings.blending = recording.blending;
-    game.clearRound(settings);
+    GameSettings seen = settings;
+    seen.bottleCount = recording.bottles;
+    seen.blending = recording.blending;
+    game.clearRound(seen);
     game.recorder.taking = false;
 
     p.recording.randomState = recording.randomState;

@@ -27,6 +27,7 @@
 #include "timing/perf_timer.h"
 
 struct Game;
+struct GameSettings;
 
 // The keys whose changes are recorded: the arrows, the camera keys '1'..'6'
 // and Esc, all the rules read while the round is on. A recording names no other.
@@ -91,13 +92,15 @@ bool roundRecorded(const Game& game);
 
 // --- Playback --------------------------------------------------------------
 
-// The next round is the recording's: every key let go, the first camera, the
-// recording's bottles, bubbles, sound and blending (the resolution and colour
-// depth stay the run's), the generator as it was, and from now on the frame
-// clock's readings are the recorded ones and the keys change as recorded.
-// The viewer's keys do nothing but Esc, which ends the playback's round as it
-// ends any round (core/input.cpp). Nothing of the playback is recorded.
-void startPlayback(Game& game, const RoundRecording& recording);
+// The next round is the recording's, seen with the viewer's settings: every
+// key let go, the first camera, the recording's bottles, bubbles and blending
+// (the same frames) with the viewer's resolution, colour depth and sound, the
+// generator as it was, and from now on the frame clock's readings are the
+// recorded ones and the keys change as recorded. Sound changes only which
+// knock sounds, never the course. The viewer's keys do nothing but Esc, which
+// ends the playback's round as it ends any round (core/input.cpp). Nothing of
+// the playback is recorded.
+void startPlayback(Game& game, const GameSettings& settings, const RoundRecording& recording);
 bool playingBack(const Game& game);
 
 // How many recorded frames are due, so that the recorded time keeps up with

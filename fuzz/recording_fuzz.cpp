@@ -44,7 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (recording.frameSeconds.size() > 2000 || recording.bottles > 16) return -1;
     headless().clear();
     Game& game = viewer();
-    startPlayback(game, recording);
+    GameSettings settings;
+    settings.sound = recording.sound;
+    startPlayback(game, settings, recording);
     size_t frames = 0;
     while (playRecordedFrame(game) != RecordedFrame::Ended) ++frames;
     check(frames == recording.frameSeconds.size());

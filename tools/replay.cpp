@@ -126,7 +126,9 @@ int main(int argc, char** argv) {
         RoundRecording recording;
         std::string trouble;
         if (!readRecordingFile(request.recording, &recording, &trouble)) return fail(trouble, 2);
-        startPlayback(game, recording);
+        GameSettings settings;
+        settings.sound = recording.sound;  // the cues as the round drew them
+        startPlayback(game, settings, recording);
         printState(game, 0);
         printBubbles(game);
         playRecording(game, options);

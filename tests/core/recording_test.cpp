@@ -45,6 +45,12 @@ void updateAsPainted(Game& game) {
         game.stepSimulation();
 }
 
+GameSettings withSound() {
+    GameSettings settings;
+    settings.sound = 1;
+    return settings;
+}
+
 // Frame times that are no round number, different every frame.
 double frameTime(int frame) { return 0.009 + (frame * 7919 % 13) * 0.0011; }
 
@@ -119,7 +125,7 @@ protected:
     // Plays the recording back in another Game, a frame at a time, with the
     // viewer's keys pressed meanwhile; the traces after each frame.
     static std::vector<FrameTrace> playBack(Game& viewer, const RoundRecording& recording) {
-        startPlayback(viewer, recording);
+        startPlayback(viewer, withSound(), recording);
         std::vector<FrameTrace> traces;
         for (size_t frame = 0; frame < recording.frameSeconds.size(); ++frame) {
             if (frame == 10) viewer.onKeyDown(kKeyLeft);  // the viewer's keys steer nothing
@@ -165,6 +171,19 @@ TEST_F(Recording, APlayedBackRoundTakesTheSameCourseFrameByFrame) {
     viewer.onKeyDown(kKeyReturn);
     EXPECT_EQ(viewer.keyDown[kKeyReturn], 1);
     EXPECT_FALSE(roundRecorded(viewer)) << "a playback is nobody's new round";
+
+    // Seen with sound off and another resolution: silent, the same course.
+    headless().clear();
+    GameSettings silent;
+    silent.resolutionIndex = 5;
+    startPlayback(viewer, silent, recording);
+    EXPECT_EQ(viewer.settings.resolutionIndex, 5);
+    EXPECT_EQ(viewer.settings.blending, 1) << "the recording's look";
+    for (size_t frame = 0; frame < played.size(); ++frame) {
+        playRecordedFrame(viewer);
+        ASSERT_TRUE(traceOf(viewer) == played[frame]) << "frame " << frame;
+    }
+    EXPECT_TRUE(headless().sounds.empty());
 }
 
 TEST_F(Recording, EscEndsTheRoundInTheRecordingAndInThePlayback) {
@@ -188,7 +207,7 @@ TEST_F(Recording, EscEndsTheRoundInTheRecordingAndInThePlayback) {
 
     // The viewer's Esc ends a playback at once, and its round; the end
     // screen's time is real time from then on.
-    startPlayback(viewer, recording);
+    startPlayback(viewer, withSound(), recording);
     playRecordedFrame(viewer);
     const FrameTrace before = traceOf(viewer);
     viewer.onKeyDown(kKeyEscape);
@@ -251,7 +270,7 @@ TEST_F(Recording, PlaybackKeepsUpWithTheRealTime) {
     RoundRecording recording;
     recording.bottles = 1;
     recording.frameSeconds.assign(6, 0.02f);
-    startPlayback(game, recording);
+    startPlayback(game, GameSettings(), recording);
     EXPECT_EQ(recordedFramesDue(game), 0);
     headless().advance(0.008);
     EXPECT_EQ(recordedFramesDue(game), 0);

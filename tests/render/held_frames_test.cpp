@@ -164,7 +164,7 @@ TEST_F(HeldFrames, APlaybackPaintsTheRecordedFramesAtTheirPace) {
     ASSERT_EQ(recording.frameSeconds.size(), 120u);
 
     setupView(80, 60);  // a small picture: the course is the test here
-    startPlayback(*game, recording);
+    startPlayback(*game, game->settings, recording);
     for (size_t frame = 0; frame < 60; ++frame) {
         headless().advance(recording.frameSeconds[frame]);
         paintFrame(*game);
