@@ -46,7 +46,7 @@ void releaseSource(Game& game, InputSource source) {
 
 void releaseAllKeys(Game& game) {
     for (int32_t source = 0; source < kInputSourceCount; ++source)
-        releaseSource(game, static_cast<InputSource>(source));
+        if (source != RecordingInput) releaseSource(game, static_cast<InputSource>(source));
 }
 
 // The camera key pressed and let go at once: the keyboard's own way of

@@ -15,9 +15,10 @@
 //   releaseKey(game, source, key)  the source lets go; the key stays held while
 //                                  another source holds it
 //   releaseSource(game, source)    the source lets go of everything it held
-//   releaseAllKeys(game)           every source lets go: every shell calls it
+//   releaseAllKeys(game)           every device lets go: every shell calls it
 //                                  when its window or page loses the focus,
-//                                  since the key-ups then go elsewhere
+//                                  since the key-ups then go elsewhere (a
+//                                  recording played back holds its keys on)
 //   stepCamera(game, source, step) the preset `step` places on from the one
 //                                  shown, round from 6 to 1, as its number key
 //                                  pressed and let go

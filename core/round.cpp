@@ -16,6 +16,7 @@ void Game::startRound(const GameSettings& newSettings) {
 
 void Game::clearRound(const GameSettings& newSettings) {
     releaseAllKeys(*this);
+    releaseSource(*this, RecordingInput);
     paused = 0;
     cameraIndex = 0;
     gameOver = 0;

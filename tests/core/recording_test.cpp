@@ -130,6 +130,7 @@ protected:
         for (size_t frame = 0; frame < recording.frameSeconds.size(); ++frame) {
             if (frame == 10) viewer.onKeyDown(kKeyLeft);  // the viewer's keys steer nothing
             if (frame == 11) pressKey(viewer, PadInput, kKey1 + 5);
+            if (frame == 12 || frame == 100) releaseAllKeys(viewer);  // the focus lost: the recording's keys stay
             EXPECT_NE(playRecordedFrame(viewer), RecordedFrame::Ended) << frame;
             traces.push_back(traceOf(viewer));
         }
