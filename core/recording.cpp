@@ -164,12 +164,15 @@ void startPlayback(Game& game, const GameSettings& settings, const RoundRecordin
     p.playedSeconds = 0;
     p.wallClock.init(game.platform.counterFrequency(game.platform.shell));
     p.on = true;
+    p.watched = true;
 
     seedRandom(recording.randomState);
     game.setupRound(recording.bottles, recording.bubbles);  // restarts both clocks
 }
 
 bool playingBack(const Game& game) { return game.playback.on; }
+
+bool roundIsPlayback(const Game& game) { return game.playback.watched; }
 
 int32_t recordedFramesDue(Game& game) {
     RoundPlayback& p = game.playback;

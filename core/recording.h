@@ -66,6 +66,7 @@ struct RoundRecorder {
 // A recording being played back in place of the player.
 struct RoundPlayback {
     bool on = false;
+    bool watched = false;  // the round is a recording's, played back or ended since
     RoundRecording recording;
     std::size_t nextFrame = 0;  // the recorded frame to play next
     std::size_t nextKey = 0;    // the recorded key change to apply next
@@ -102,6 +103,9 @@ bool roundRecorded(const Game& game);
 // the playback is recorded.
 void startPlayback(Game& game, const GameSettings& settings, const RoundRecording& recording);
 bool playingBack(const Game& game);
+// The round is a recording's, whether its playback goes on or has ended: its
+// catch is nobody's new one. Until the next round starts.
+bool roundIsPlayback(const Game& game);
 
 // How many recorded frames are due, so that the recorded time keeps up with
 // the real time since the playback began (time away and pauses left out, as

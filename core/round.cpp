@@ -17,6 +17,7 @@ void Game::startRound(const GameSettings& newSettings) {
 void Game::clearRound(const GameSettings& newSettings) {
     releaseAllKeys(*this);
     releaseSource(*this, RecordingInput);
+    playback.watched = false;
     paused = 0;
     cameraIndex = 0;
     gameOver = 0;

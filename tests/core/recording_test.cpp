@@ -171,7 +171,8 @@ TEST_F(Recording, APlayedBackRoundTakesTheSameCourseFrameByFrame) {
     for (int key = 0; key < kKeyCount; ++key) EXPECT_EQ(viewer.sourceKeyDown[RecordingInput][key], 0) << key;
     viewer.onKeyDown(kKeyReturn);
     EXPECT_EQ(viewer.keyDown[kKeyReturn], 1);
-    EXPECT_FALSE(roundRecorded(viewer)) << "a playback is nobody's new round";
+    EXPECT_FALSE(roundRecorded(viewer));
+    EXPECT_TRUE(roundIsPlayback(viewer)) << "a playback is nobody's new round";
 
     // Seen with sound off and another resolution: silent, the same course.
     headless().clear();
@@ -185,6 +186,8 @@ TEST_F(Recording, APlayedBackRoundTakesTheSameCourseFrameByFrame) {
         ASSERT_TRUE(traceOf(viewer) == played[frame]) << "frame " << frame;
     }
     EXPECT_TRUE(headless().sounds.empty());
+    viewer.startRound(GameSettings());
+    EXPECT_FALSE(roundIsPlayback(viewer));
 }
 
 TEST_F(Recording, EscEndsTheRoundInTheRecordingAndInThePlayback) {
