@@ -47,6 +47,7 @@ void printBubbles(const Game& game) {
         std::printf("bubble %d %.9g %.9g %.9g %d\n", k, b.x, b.y, b.z, b.active);
     }
 }
+
 // What the command line asks for beside the round options.
 struct ReplayRequest {
     std::string record;      // write the round's recording here

@@ -30,7 +30,8 @@ done
 for i in 1 2; do
   every=$(grep -o -- '--every [0-9]*' <<<"${rounds[$i]}")
   # shellcheck disable=SC2086
-  "$KORVADA_REPLAY" ${rounds[$i]} --record "$WORK/linux-$i.kvr" >/dev/null || fail "the Linux recording of '${rounds[$i]}' failed"
+  "$KORVADA_REPLAY" ${rounds[$i]} --record "$WORK/linux-$i.kvr" >/dev/null ||
+    fail "the Linux recording of '${rounds[$i]}' failed"
   # shellcheck disable=SC2086
   (cd "$WORK" && timeout 120 wine "$replay_exe" ${rounds[$i]} --record "windows-$i.kvr" >/dev/null) ||
     fail "korvada-replay.exe '${rounds[$i]}' --record failed"
