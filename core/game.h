@@ -8,6 +8,7 @@
 #include "core/input.h"
 #include "core/keys.h"
 #include "core/platform.h"
+#include "core/recording.h"
 #include "core/settings.h"
 #include "core/texture.h"
 #include "timing/perf_timer.h"
@@ -71,6 +72,10 @@ struct Game {
     PerfTimer frameClock;
     float endScreenTime = 0;  // seconds the end screen has been shown
     PlatformServices platform;  // handed over at start (usePlatform)
+    int32_t paused = 0;         // the round holds, by the player's wish (core/pause.h)
+    int32_t muted = 0;          // the cues are silent for the run, whatever the settings say
+    RoundRecorder recorder;     // the round as it is played (core/recording.h)
+    RoundPlayback playback;     // a recording played in the player's place
 
     // Seeds the random generator with the time and fills in the camera
     // presets. Constructed before the program's entry runs, it asks nothing
@@ -81,8 +86,9 @@ struct Game {
     void usePlatform(const PlatformServices& services);
 
     // The frame clock on the platform's counter: a new interval from now (the
-    // round's start, a return from time away), and the seconds of the
-    // interval that ends now.
+    // round's start, a return from time away or from a pause), and the
+    // seconds of the interval that ends now. The round records each reading;
+    // while a recording is played back, the readings are the recorded ones.
     void restartFrameClock();
     float frameSeconds();
 
@@ -99,7 +105,11 @@ struct Game {
     // on from where the run has it (seeded once, by the construction): one
     // run can play round after round.
     void startRound(const GameSettings& newSettings);
-    // Lays out the bottles and bubbles and restarts the frame clock.
+    // startRound's first half: everything of the last round cleared, the
+    // settings stored, nothing laid out yet.
+    void clearRound(const GameSettings& newSettings);
+    // Lays out the bottles and bubbles, starts recording the round and
+    // restarts the frame clock.
     void setupRound(int32_t bottleCount, int32_t bubbleCount);
 
     // The frame's update. A play frame runs the step before it is drawn; an
@@ -116,6 +126,7 @@ struct Game {
     void collideBottles(int32_t first, int32_t second);
     void pickUpBubble(int32_t index);
 
-    // core/sound_cues.cpp: plays the cue's sound when sound is on.
+    // core/sound_cues.cpp: plays the cue's sound when sound is on and the
+    // run is not muted.
     void playCue(int32_t cue);
 };

@@ -79,6 +79,8 @@ void drawPlayFrame(const Game& game) {
 void renderFrame(const Game& game) {
     if (game.gameOver)
         drawEndScreen(game);
+    else if (game.paused)
+        drawPausedFrame(game);
     else
         drawPlayFrame(game);
 }

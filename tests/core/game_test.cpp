@@ -1,3 +1,4 @@
+#include "core/pause.h"
 #include "tests/core/game_fixture.h"
 
 namespace {
@@ -181,6 +182,43 @@ TEST_F(EndScreen, EachRoundCountsItsOwnTime) {
     EXPECT_EQ(countAfter(game, 1), 1);
     EXPECT_EQ(game.endScreenTime, 1.0f);
     EXPECT_EQ(game.quitRequested, 0);
+}
+
+}  // namespace
+
+namespace {
+
+using Pause = GameTest;
+
+// The pause holds the round as time away does: no reading while it holds,
+// a new interval when it goes on; the keys still reach the table, and Esc
+// ends the round and the pause with it.
+TEST_F(Pause, HoldsTheClockUntilItGoesOnAndEscStillEndsTheRound) {
+    game.setupRound(4, 30);
+    EXPECT_TRUE(togglePause(game));
+    EXPECT_TRUE(pauseRound(game)) << "pausing a paused round keeps it paused";
+    headless().advance(5);
+    game.onKeyDown(kKeyRight);
+    EXPECT_EQ(game.keyDown[kKeyRight], 1);
+    EXPECT_FALSE(togglePause(game));
+    headless().advance(0.02);
+    EXPECT_EQ(game.frameSeconds(), 0.02f);
+
+    pauseRound(game);
+    headless().advance(5);
+    pressKey(game, PadInput, kKeyEscape);
+    EXPECT_EQ(game.gameOver, 1);
+    EXPECT_EQ(game.paused, 0);
+    headless().advance(0.1);
+    game.countEndScreenTime();
+    EXPECT_EQ(game.endScreenTime, 0.1f) << "the end screen's time starts with the Esc";
+    EXPECT_FALSE(pauseRound(game)) << "an end screen does not pause";
+    EXPECT_FALSE(togglePause(game));
+
+    game.gameOver = 0;
+    pauseRound(game);
+    game.startRound(GameSettings());
+    EXPECT_EQ(game.paused, 0) << "a new round starts on";
 }
 
 }  // namespace
