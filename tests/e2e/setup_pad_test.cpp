@@ -93,7 +93,7 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
     std::ofstream(catches) << "korvada best catches\n5 3 2026-12-01\n";
 
     std::vector<LaunchChoice> rounds;
-    const StartRound play = [&](const LaunchChoice& chosen) -> GPid {
+    const StartRound play = [&](const LaunchChoice& chosen, std::string*) -> GPid {
         rounds.push_back(chosen);
         // The round: a moment's child process that keeps a new best, as the game does.
         if (rounds.size() == 1) std::ofstream(catches) << "korvada best catches\n5 7 2026-12-09\n";
@@ -152,7 +152,7 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
         {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, rowChosen("row-1")},
         {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, rowChosen("row-2")},
         {SDL_CONTROLLER_BUTTON_DPAD_LEFT, rowChosen("row-1")},
-        {SDL_CONTROLLER_BUTTON_DPAD_UP, [] { return labelText("best") == "Best: 3 bubbles"; }},
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, [] { return labelText("best") == "Best: 3 bubbles (1 Dec 2026)"; }},
     };
     for (const auto& [which, done] : moves)
         for (Step& step : tap("the d-pad's effect", which, done)) script.steps.push_back(step);
@@ -165,7 +165,7 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
                             nullptr});
     script.steps.push_back({"a second with A held", after(1000000), [&] {
                                 EXPECT_EQ(rounds.size(), 1u) << "the A held from the round played again";
-                                EXPECT_EQ(labelText("best"), "Best: 7 bubbles") << "the up held from the round counted";
+                                EXPECT_EQ(labelText("best"), "Best: 7 bubbles (9 Dec 2026)") << "the up held from the round counted";
                                 button(SDL_CONTROLLER_BUTTON_A, false);
                                 button(SDL_CONTROLLER_BUTTON_DPAD_UP, false);
                             }});
@@ -177,7 +177,7 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
         script.steps.push_back(step);
     script.steps.push_back({"the dialog back again", dialogShown, [&] {
                                 EXPECT_EQ(labelText("round-end"), "");
-                                EXPECT_EQ(labelText("best"), "Best: 9 bubbles");
+                                EXPECT_EQ(labelText("best"), "Best: 9 bubbles (9 Dec 2026)");
                             }});
     script.steps.push_back({"B pressed", [] { return true; }, [&] { button(SDL_CONTROLLER_BUTTON_B, true); }});
     g_timeout_add(10, runScript, &script);
