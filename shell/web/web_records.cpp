@@ -6,7 +6,6 @@
 
 #include <emscripten.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -48,11 +47,9 @@ SmallFile readStored(const char* key, std::string* text) {
     return SmallFile::TooLarge;
 }
 
-StoredCatches storedCatches() {
-    const StoredCatches stored = readStoredCatches(pageCatchStore());
-    if (!stored.trouble.empty()) std::fprintf(stderr, "korvada: %s\n", stored.trouble.c_str());
-    return stored;
-}
+// The form only reads: what it cannot read is said once, by the round
+// whose catch mends the table (offerRoundsCatch).
+StoredCatches storedCatches() { return readStoredCatches(pageCatchStore()); }
 
 const BestCatch& bestFor(const BestCatches& table, int bottles) {
     return table[bottles >= 1 && bottles <= kMaxBottles ? bottles : 0];
