@@ -224,12 +224,13 @@ int main(int argc, char** argv) {
     if (mode == Mode::Play) return refuse(mode, boxes, texts, execGame(game, choice));
 
     useGameIcon(game.program.parent_path());
-    runSetupDialog(texts, screen, choice, [&](const LaunchChoice& chosen) -> GPid {
+    runSetupDialog(texts, screen, choice, [&](const LaunchChoice& chosen, std::string* notSaved) -> GPid {
         std::string error;
-        if (!writeSavedCode(file, savedLine(chosen), flushToDisk, &error)) {
-            // The player asked to play: the game still starts with the choice.
-            std::fprintf(stderr, "korvada-setup: %s\n", error.c_str());
-            showSetupMessage(texts, texts.cannotSave + error, false);
+        if (!writeSavedCode(file, savedLine(chosen), diskSteps(), &error)) {
+            // The player asked to play: the game still starts with the
+            // choice, and the dialog says why it was not saved afterwards.
+            std::fprintf(stderr, "korvada-setup: the choice is not saved: %s\n", error.c_str());
+            *notSaved = error;
         }
         const GPid pid = spawnGame(game, chosen, &error);
         if (pid == 0) {

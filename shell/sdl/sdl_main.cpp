@@ -61,6 +61,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "core/best_catches.h"
@@ -77,11 +78,12 @@ namespace {
 // The one game record, constructed before main() like every static.
 Game game;
 
-// The best catches, offered the round's catch once it is over.
-CatchStore bestCatches;
+// The table of best catches, offered the round's catch once it is over.
+FileChange catchesFile;
+CatchKeeper bestCatches;
 
 void keepCatchOnceOver() {
-    const std::string said = keepRoundsCatch(game, &bestCatches);
+    const std::string said = offerRoundsCatch(game, &bestCatches, std::time(nullptr));
     if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
 }
 
@@ -244,7 +246,8 @@ int main(int argc, char** argv) {
         return kExitBadLaunchCode;
     }
 
-    bestCatches = {bestCatchesFile(), flushToDisk};
+    catchesFile = {bestCatchesFile(), diskSteps()};
+    bestCatches.store = catchStoreIn(&catchesFile);
     if (!openDisplay(shell)) {
         SDL_Quit();
         return kExitStartFailed;

@@ -23,11 +23,35 @@ void closeSound(SdlShell& shell) {
     shell.audioDevice = 0;
 }
 
+namespace {
+// Whether each chunk after a RIFF file's header fits in the file. SDL sets
+// aside what a chunk claims before it reads it: a damaged file of a few
+// bytes whose data chunk claims 4 GB would cost that much memory, to play
+// the few bytes there are.
+bool chunksFit(const Uint8* file, size_t size) {
+    const auto field = [file](size_t at) {
+        return Uint32(file[at]) | Uint32(file[at + 1]) << 8 | Uint32(file[at + 2]) << 16 | Uint32(file[at + 3]) << 24;
+    };
+    if (size < 12 || size > 0x7fffffff) return false;
+    for (size_t at = 12; at + 8 <= size;) {
+        const size_t length = field(at + 4);
+        if (length > size - at - 8) return false;
+        at += 8 + length + (length & 1);  // chunks start on even bytes
+    }
+    return true;
+}
+}  // namespace
+
 std::vector<uint8_t> loadWavFor(const char* fileName, const SDL_AudioSpec& device) {
+    size_t size = 0;
+    Uint8* file = static_cast<Uint8*>(SDL_LoadFile(fileName, &size));
     SDL_AudioSpec wav;
     Uint8* data = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(fileName, &wav, &data, &length) == nullptr) return {};
+    const bool loaded = file != nullptr && chunksFit(file, size) &&
+                        SDL_LoadWAV_RW(SDL_RWFromConstMem(file, static_cast<int>(size)), 1, &wav, &data, &length);
+    SDL_free(file);
+    if (!loaded) return {};
 
     std::vector<uint8_t> samples;
     SDL_AudioCVT cvt;

@@ -97,7 +97,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     if (!decodeLaunchCode(platform, tail, &shell.settings)) return kExitBadLaunchCode;
 
     shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
-    shell.bestCatches = {bestCatchesFile(), flushToDisk};
+    shell.catchesFile = {bestCatchesFile(), diskSteps()};
+    shell.bestCatches.store = catchStoreIn(&shell.catchesFile);
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
     loadXInput(shell);
     // The creation message starts the game; a start that cannot draw refuses
