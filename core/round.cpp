@@ -12,6 +12,7 @@ void Game::startRound(const GameSettings& newSettings) {
     releaseAllKeys(*this);
     cameraIndex = 0;
     gameOver = 0;
+    exitKeyTapped = 0;
     quitRequested = 0;
     endScreenTime = 0;
     for (Bottle& bottle : bottles) bottle = Bottle();
