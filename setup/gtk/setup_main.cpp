@@ -64,8 +64,8 @@ fs::path savedCodeFile() { return userFolder("XDG_CONFIG_HOME", ".config") / "ko
 ScreenRows screenRows() {
     if (*firstSet({"DISPLAY", "WAYLAND_DISPLAY"}) == '\0') return everyRow();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    preferWaylandDriver();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return everyRow();
+    std::string why;
+    if (!chooseVideoDriver(&why) || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return everyRow();
     ScreenRows screen = everyRow();
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) {

@@ -131,7 +131,11 @@ bool openDisplay(SdlShell& shell) {
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", "korvada", 0);
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");  // focus loss is handled by the game
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");           // and so are the signals
-    preferWaylandDriver();
+    std::string why;
+    if (!chooseVideoDriver(&why)) {
+        std::fprintf(stderr, "korvada: no display: %s\n", why.c_str());
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "korvada: no display: %s\n", SDL_GetError());
         return false;
