@@ -76,10 +76,22 @@ async function screenshot(page, name) {
     await page.screenshot({ path: path.join(process.env.KORVADA_SCREENSHOTS, `${name}.png`) });
 }
 
+// The element at a point of the page, as "#id" (or its tag).
+const elementAt = (page, [x, y]) => page.evaluate((px, py) => {
+  const element = document.elementFromPoint(px, py);
+  return element && (element.id ? `#${element.id}` : element.tagName);
+}, x, y);
+
 // A round from the form to the form again with touches only, on a phone held
-// upright or sideways.
-async function phoneRound(open, width, height, name) {
-  const page = await open('/index.html', width, height, { touch: true, userAgent: kPhoneAgent });
+// upright or sideways. The tap that closes the end screen lies where the
+// form's `under` control (#play or #fullscreen) comes back: it must not reach
+// it. A best no round beats keeps the form's lines, and so its layout, as
+// they were before the round.
+async function phoneRound(open, width, height, name, under) {
+  const prepare = (page) => page.evaluateOnNewDocument(() => {
+    localStorage.setItem('korvada.best', 'korvada best catches\n4 30 2026-01-01\n');
+  });
+  const page = await open('/index.html', width, height, { touch: true, userAgent: kPhoneAgent, prepare });
   await waitState(page, 'form');
   const hand = fingers(await page.createCDPSession());
 
@@ -93,6 +105,8 @@ async function phoneRound(open, width, height, name) {
   assert.ok(form.line, 'the touch line shows');
   assert.ok(form.select >= 36, `the size choice is ${form.select} px high`);
 
+  // Where `under` lies in the form as it opens, and comes back, unscrolled.
+  const spot = await centreOf(page, under);
   await page.$eval('#play', (play) => play.scrollIntoView());
   await tap(hand, page, '#play');
   await waitState(page, 'playing');
@@ -157,20 +171,25 @@ async function phoneRound(open, width, height, name) {
   await screenshot(page, `${name}-end`);
 
   await sleep(Math.max(0, 2000 - (Date.now() - ended)));
-  const tapping = await press(hand, page, '#canvas');
+  assert.equal(await elementAt(page, spot), '#canvas', `the end screen's tap at ${spot} is not on the picture`);
+  const tapping = await hand.down(...spot);
   await waitState(page, 'form');
+  assert.equal(await elementAt(page, spot), under, `the form's ${under} is not where it was`);
   await tapping.up();
+  await sleep(1000);
+  assert.equal(await pageState(page), 'form', `the tap that closed the end screen reached ${under}`);
   assert.equal((await gameState(page)).roundOn, 0);
+  assert.equal(await page.$eval('#fullscreen', (box) => box.checked), true, 'Full screen was unticked');
   assert.deepEqual(page.problems, []);
   return page;
 }
 
 const cases = {
-  phone_portrait: ({ open }) => phoneRound(open, 390, 844, 'phone-portrait'),
+  phone_portrait: ({ open }) => phoneRound(open, 390, 844, 'phone-portrait', '#play'),
 
   // Sideways; and while a gamepad is connected the controls step aside.
   async phone_landscape({ open }) {
-    const page = await phoneRound(open, 844, 390, 'phone-landscape');
+    const page = await phoneRound(open, 844, 390, 'phone-landscape', '#fullscreen');
     const hand = fingers(await page.createCDPSession());
     await page.$eval('#play', (play) => play.scrollIntoView());
     await tap(hand, page, '#play');
