@@ -19,6 +19,18 @@ std::filesystem::path userFolder(const char* variable, const char* fallback) {
 
 std::filesystem::path bestCatchesFile() { return userFolder("XDG_DATA_HOME", ".local/share") / "korvada" / "best-catches"; }
 
+std::vector<std::filesystem::path> programDataFolders() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    if (error) return {};
+    return {(folder / KORVADA_DATA_FROM_PROGRAM).lexically_normal(), folder / "data"};
+}
+
+bool holdsGameData(const std::filesystem::path& folder) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(folder / "air.bmp", error);
+}
+
 bool flushToDisk(const std::filesystem::path& file) {
     const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;

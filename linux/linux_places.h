@@ -3,6 +3,7 @@
 // XDG base directory rules, and how they put a file on the disk for good.
 
 #include <filesystem>
+#include <vector>
 
 // The folder a base directory variable names ("XDG_DATA_HOME"), or, when it
 // is unset or relative (the rules ignore a relative one), `fallback` under
@@ -15,3 +16,12 @@ std::filesystem::path bestCatchesFile();
 
 // fsync(2): a FlushFile (core/saved_file.h).
 bool flushToDisk(const std::filesystem::path& file);
+
+// Where the game's pictures and sounds lie as seen from the programs' own
+// folder (from /proc/self/exe), in the order they are looked at: the
+// installed layout's data folder (KORVADA_DATA_FROM_PROGRAM), then the build
+// tree's data/ beside the programs. Empty when the folder cannot be told.
+std::vector<std::filesystem::path> programDataFolders();
+
+// Whether a folder holds the game's data (its first picture, air.bmp).
+bool holdsGameData(const std::filesystem::path& folder);

@@ -97,15 +97,14 @@ bool findGame(GameLocation* game, std::string* why) {
         *why = "cannot find the game: " + game->program.string() + " is missing or not executable";
         return false;
     }
-    const fs::path installed = (folder / KORVADA_DATA_FROM_PROGRAM).lexically_normal();
-    const fs::path buildTree = folder / "data";
-    for (const fs::path& data : {installed, buildTree}) {
-        if (fs::is_regular_file(data / "air.bmp", error)) {
+    const std::vector<fs::path> folders = programDataFolders();
+    for (const fs::path& data : folders) {
+        if (holdsGameData(data)) {
             game->data = data;
             return true;
         }
     }
-    *why = "cannot find the game's data: neither " + installed.string() + " nor " + buildTree.string() +
+    *why = "cannot find the game's data: neither " + folders.at(0).string() + " nor " + folders.at(1).string() +
            " holds its pictures";
     return false;
 }
