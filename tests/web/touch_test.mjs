@@ -69,6 +69,25 @@ const layout = (page) => page.evaluate((selectors) => {
   };
 }, kControls);
 
+// The lines of these paragraphs whose last word stands alone on a line of
+// the screen: it lies lower than the word before it.
+const linesEndingAlone = (page, selectors) => page.evaluate((ids) => ids.flatMap((id) => {
+  const text = document.querySelector(id).firstChild;
+  let start = 0;
+  return text.textContent.split('\n').filter((line) => {
+    const words = [...line.matchAll(/\S+/g)].map((word) => start + word.index);
+    start += line.length + 1;
+    if (words.length < 2) return false;
+    const top = (at) => {
+      const range = document.createRange();
+      range.setStart(text, at);
+      range.setEnd(text, at + 1);
+      return range.getClientRects()[0].top;
+    };
+    return top(words.at(-1)) > top(words.at(-2));
+  });
+}), selectors);
+
 const overlaps = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 
 async function screenshot(page, name) {
@@ -95,15 +114,19 @@ async function phoneRound(open, width, height, name, under) {
   await waitState(page, 'form');
   const hand = fingers(await page.createCDPSession());
 
-  // The form fits the screen's width and says what the fingers do.
+  // The form fits the screen's width, Play shows whole without scrolling,
+  // and it says what the fingers do, no line ending in a word alone.
   const form = await page.evaluate(() => ({
     overflow: document.documentElement.scrollWidth - innerWidth,
+    playBelow: document.getElementById('play').getBoundingClientRect().bottom - innerHeight,
     line: document.getElementById('touch-line').offsetParent !== null,
     select: document.getElementById('size').getBoundingClientRect().height,
   }));
   assert.ok(form.overflow <= 0, `the form is ${form.overflow} px wider than the screen`);
+  assert.ok(form.playBelow <= 0, `Play ends ${form.playBelow} px below the screen`);
   assert.ok(form.line, 'the touch line shows');
   assert.ok(form.select >= 36, `the size choice is ${form.select} px high`);
+  assert.deepEqual(await linesEndingAlone(page, ['#controls', '#touch-line']), []);
 
   // Where `under` lies in the form as it opens, and comes back, unscrolled.
   const spot = await centreOf(page, under);
@@ -206,8 +229,14 @@ const cases = {
     assert.equal(await shown(), true, 'back once the pad is gone');
   },
 
-  // A desktop page without touch shows no touch control, in the form or the round.
+  // A desktop page without touch shows no touch control, in the form or the
+  // round; at 1280 × 800 its form needs no scrolling.
   async desktop_no_touch({ open }) {
+    const form = await open('/index.html', 1280, 800);
+    await waitState(form, 'form');
+    const scroll = await form.evaluate(() => document.scrollingElement.scrollHeight - innerHeight);
+    assert.ok(scroll <= 0, `the form scrolls by ${scroll} px`);
+    await form.close();
     const page = await open('/index.html?code=0TYAN');
     await waitState(page, 'playing');
     await waitFrames(page, 5);
