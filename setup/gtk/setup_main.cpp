@@ -26,6 +26,7 @@
 
 #include "korvada_version.h"
 #include "setup/gtk/setup_gtk.h"
+#include "setup/gtk/window_frame.h"
 #include "linux/linux_places.h"
 #include "linux/sdl_video_driver.h"
 
@@ -59,7 +60,9 @@ fs::path savedCodeFile() { return userFolder("XDG_CONFIG_HOME", ".config") / "ko
 
 // What the screen allows, from SDL, as the game sees it: through the same
 // video driver, full screen the rows among its modes, in a window the rows
-// that fit in its free area (without the panels). Every row when there is
+// that fit whole, title bar and borders included, in its free area (without
+// the panels). The frame is the X11 window manager's where there is one (on
+// a Wayland desktop, Xwayland's: about the title bar the game's window gets). Every row when there is
 // no screen to ask (the offscreen drivers have made-up modes).
 ScreenRows screenRows() {
     if (*firstSet({"DISPLAY", "WAYLAND_DISPLAY"}) == '\0') return everyRow();
@@ -77,7 +80,10 @@ ScreenRows screenRows() {
         }
         screen.fullScreen = offeredRows(modes);
         SDL_Rect usable;
-        if (SDL_GetDisplayUsableBounds(0, &usable) == 0) screen.window = fittingRows({usable.w, usable.h});
+        if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+            const WindowFrame frame = x11WindowFrame();
+            screen.window = fittingRows({usable.w - frame.width, usable.h - frame.height});
+        }
     }
     SDL_Quit();
     return screen;
