@@ -50,8 +50,9 @@ struct CameraPreset {
 
 constexpr int kCameraPresetCount = 6;
 
-// After this many seconds of end screen, Space, Esc or Enter held closes the game.
+// After this many seconds of end screen, Space, Esc or Enter closes the game.
 constexpr float kEndScreenDelay = 1.6f;
+inline bool isEndScreenExitKey(int32_t key) { return key == kKeySpace || key == kKeyEscape || key == kKeyReturn; }
 
 enum SoundCue : int32_t { PlayerKnock = 1, Knock = 2, Plop = 3 };
 
@@ -60,6 +61,10 @@ struct Game {
     Texture textures[kSceneTextureCount];  // by SceneTexture
     int32_t keyDown[kKeyCount] = {};       // 1 while any input source holds the key (core/input.h)
     uint8_t sourceKeyDown[kInputSourceCount][kKeyCount] = {};  // each source's own held keys
+    // Space, Esc or Enter pressed on the end screen since its last frame: a
+    // tap that comes and goes between two slow frames still counts for the
+    // next one. The Esc that ends a round is pressed before the end screen.
+    int32_t exitKeyTapped = 0;
     int32_t cameraIndex = 0;
     CameraPreset cameraPresets[kCameraPresetCount] = {};
     GameSettings settings;
@@ -118,8 +123,9 @@ struct Game {
     void stepSimulation();
     void steerOpponent(int32_t index, float dt);
     // core/end_screen.cpp: adds the time since the last frame to
-    // endScreenTime; past kEndScreenDelay, a held Space, Esc or Enter sets
-    // quitRequested and asks the platform to close the window.
+    // endScreenTime; past kEndScreenDelay, a Space, Esc or Enter held or
+    // tapped since the last frame sets quitRequested and asks the platform to
+    // close the window.
     void countEndScreenTime();
 
     // core/contacts.cpp

@@ -19,6 +19,7 @@ void pressKey(Game& game, InputSource source, int32_t virtualKey) {
     const int32_t camera = game.cameraIndex;
     game.sourceKeyDown[source][virtualKey] = 1;
     game.keyDown[virtualKey] = 1;
+    if (game.gameOver && isEndScreenExitKey(virtualKey)) game.exitKeyTapped = 1;
     if (virtualKey >= kKey1 && virtualKey <= kKey6) {
         game.cameraIndex = virtualKey - kKey1;
     } else if (virtualKey == kKeyEscape) {

@@ -21,6 +21,7 @@ void Game::clearRound(const GameSettings& newSettings) {
     paused = 0;
     cameraIndex = 0;
     gameOver = 0;
+    exitKeyTapped = 0;
     quitRequested = 0;
     endScreenTime = 0;
     for (Bottle& bottle : bottles) bottle = Bottle();

@@ -69,3 +69,15 @@ std::filesystem::path userFolder(const char* variable, const char* fallback) {
 std::filesystem::path bestCatchesFile() { return userFolder("XDG_DATA_HOME", ".local/share") / "korvada" / "best-catches"; }
 
 DiskSteps diskSteps() { return {flushToDisk, lockFolder, unlockFolder, processId}; }
+
+std::vector<std::filesystem::path> programDataFolders() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    if (error) return {};
+    return {(folder / KORVADA_DATA_FROM_PROGRAM).lexically_normal(), folder / "data"};
+}
+
+bool holdsGameData(const std::filesystem::path& folder) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(folder / "air.bmp", error);
+}

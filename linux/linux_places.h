@@ -4,6 +4,7 @@
 // for good.
 
 #include <filesystem>
+#include <vector>
 
 #include "core/saved_file.h"
 
@@ -20,3 +21,12 @@ std::filesystem::path bestCatchesFile();
 // outlives the renames that replace the file, and a folder the player
 // cannot write can still be locked (the write then says why it fails).
 DiskSteps diskSteps();
+
+// Where the game's pictures and sounds lie as seen from the programs' own
+// folder (from /proc/self/exe), in the order they are looked at: the
+// installed layout's data folder (KORVADA_DATA_FROM_PROGRAM), then the build
+// tree's data/ beside the programs. Empty when the folder cannot be told.
+std::vector<std::filesystem::path> programDataFolders();
+
+// Whether a folder holds the game's data (its first picture, air.bmp).
+bool holdsGameData(const std::filesystem::path& folder);

@@ -52,8 +52,14 @@ void drawPlanes(const Game& game) {
     drawPlane(game.textures[SkyTexture].getGlName(), kSky);
 }
 
-void drawPlayFrame(const Game& game) {
+void clearFrame() {
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+}
+
+void drawPlayFrame(const Game& game) {
+    clearFrame();
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     placeCamera(game);

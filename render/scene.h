@@ -30,6 +30,12 @@ void placeCamera(const Game& game);
 // which the bubbles drawn next are coloured by.
 void drawPlanes(const Game& game);
 
+// Clears colour and depth for a new frame. The frame is opaque whatever it
+// draws: alpha is cleared to 1 and nothing drawn after writes it, since a
+// compositor that reads a window's alpha (SDL's wayland driver asks for
+// one) would show the desktop through the glass and the digits.
+void clearFrame();
+
 // The OpenGL state everything relies on, set once after the context is made.
 void initGlState();
 

@@ -1,6 +1,7 @@
 // korvada: the game on Linux.
 //
-//   korvada LAUNCHCODE            run from the folder that holds the pictures and sounds
+//   korvada LAUNCHCODE            the pictures and sounds from the working folder, or
+//                                 from the program's own data folder when not there
 //   korvada --window LAUNCHCODE   the same in an ordinary window of the code's size
 //   korvada --help | --version
 //
@@ -51,11 +52,15 @@
 //   Otherwise the refusal, never a picture in a corner;
 // - a Wayland session (WAYLAND_DISPLAY) gets SDL's wayland driver first, x11
 //   through Xwayland only when it fails (SDL 2 alone takes x11); the
-//   player's SDL_VIDEODRIVER still decides. Under weston x11 is refused for
+//   player's SDL_VIDEODRIVER still decides; a compositor without a seat,
+//   which SDL's wayland driver cannot start on, gets x11 or the refusal
+//   (linux/sdl_video_driver.cpp). Under weston x11 is refused for
 //   every code (its X window manager makes the window the output's size
 //   whatever mode Xwayland emulates) where wayland plays; under mutter both
 //   play, and only wayland's frames follow the compositor's refresh.
 // What it lacks: touch; the mouse does nothing.
+
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -133,7 +138,11 @@ bool openDisplay(SdlShell& shell) {
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", "korvada", 0);
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");  // focus loss is handled by the game
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");           // and so are the signals
-    preferWaylandDriver();
+    std::string why;
+    if (!chooseVideoDriver(&why)) {
+        std::fprintf(stderr, "korvada: no display: %s\n", why.c_str());
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "korvada: no display: %s\n", SDL_GetError());
         return false;
@@ -208,6 +217,16 @@ int finishRun(SdlShell& shell) {
     return shell.run.exitCode;
 }
 
+// The game reads its pictures and sounds by bare name from its working
+// folder. Started anywhere else (a terminal's folder), it moves to its own
+// data folder; where none holds the data it stays, and each picture missing
+// has its box.
+void enterDataFolder() {
+    if (holdsGameData(".")) return;
+    for (const std::filesystem::path& folder : programDataFolders())
+        if (holdsGameData(folder) && chdir(folder.c_str()) == 0) return;
+}
+
 // The Czech message names the Windows setup; its second line says what to
 // run here.
 std::string badLaunchCodeHere() { return std::string(kBadLaunchCodeMessage) + "\nV Linuxu spusťte korvada-setup."; }
@@ -217,8 +236,9 @@ int usage() {
         "usage: korvada LAUNCHCODE\n"
         "       korvada --window LAUNCHCODE\n"
         "Plays one round of Korvada full screen, or in a window, with the settings of\n"
-        "the five-character launch code, from the folder that holds the game's pictures\n"
-        "and sounds. korvada-setup chooses the settings and starts the game.\n"
+        "the five-character launch code. It reads its pictures and sounds from the\n"
+        "folder it is started in, or else from its own data folder.\n"
+        "korvada-setup chooses the settings and starts the game.\n"
         "Exit status: 0 after a normal end, 1 for a bad launch code, 2 when the game\n"
         "could not start or the display refused its mode.\n");
     return 0;
@@ -248,6 +268,7 @@ int main(int argc, char** argv) {
 
     catchesFile = {bestCatchesFile(), diskSteps()};
     bestCatches.store = catchStoreIn(&catchesFile);
+    enterDataFolder();
     if (!openDisplay(shell)) {
         SDL_Quit();
         return kExitStartFailed;

@@ -170,6 +170,36 @@ TEST_F(EndScreen, ClosesOnlyPastTheDelayWithAnExitKeyHeld) {
     }
 }
 
+// Frames come slowly on a busy machine: a tap pressed and let go between two
+// frames counts for the next one, and for that one only.
+TEST_F(EndScreen, ATapBetweenTwoFramesCountsForTheNextFrameOnly) {
+    // The Esc that ends the round, let go before a first end-screen frame
+    // that comes past the delay, does not close it.
+    game.onKeyDown(kKeyEscape);
+    game.onKeyUp(kKeyEscape);
+    EXPECT_EQ(countAfter(game, 2), 0);
+
+    // A tap within the delay is spent by the frame that follows it.
+    game.endScreenTime = 0;
+    pressKey(game, PadInput, kKeyReturn);
+    releaseKey(game, PadInput, kKeyReturn);
+    EXPECT_EQ(countAfter(game, 0.5), 0);
+    EXPECT_EQ(countAfter(game, 1.5), 0);
+
+    for (int key : {kKeySpace, kKeyEscape, kKeyReturn}) {
+        SCOPED_TRACE(key);
+        headless().clear();
+        game.onKeyDown(key);
+        game.onKeyUp(key);
+        ASSERT_EQ(countAfter(game, 0.5), 1) << "a tap past the delay was lost between two frames";
+        EXPECT_EQ(countAfter(game, 0.5), 1) << "the tap counted for a second frame";
+    }
+    headless().clear();
+    game.onKeyDown(kKeyA);
+    game.onKeyUp(kKeyA);
+    EXPECT_EQ(countAfter(game, 0.5), 0);
+}
+
 TEST_F(EndScreen, EachRoundCountsItsOwnTime) {
     // A second round in the same run (the browser's) waits its own delay.
     game.gameOver = 1;

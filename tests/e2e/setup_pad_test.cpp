@@ -93,7 +93,7 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
     const fs::path folder = fs::path(::testing::TempDir()) / ("korvada_setup_pad_" + std::to_string(getpid()));
     const fs::path catches = folder / "best-catches";
     fs::create_directories(folder);
-    std::ofstream(catches) << "korvada best catches\n5 3 2026-12-01\n";
+    std::ofstream(catches) << "korvada best catches\n5 3 2026-12-01\n6 11 2026-12-02\n";
 
     std::vector<LaunchChoice> rounds;
     std::string notSaved;  // the second round's: a file where its folder should be
@@ -161,6 +161,8 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
         {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, rowChosen("row-2")},
         {SDL_CONTROLLER_BUTTON_DPAD_LEFT, rowChosen("row-1")},
         {SDL_CONTROLLER_BUTTON_DPAD_UP, [] { return labelText("best") == "Best: 3 bubbles (1 Dec 2026)"; }},
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, [] { return labelText("best") == "Best: 11 bubbles (2 Dec 2026)"; }},
+        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, [] { return labelText("best") == "Best: 3 bubbles (1 Dec 2026)"; }},
     };
     for (const auto& [which, done] : moves)
         for (Step& step : tap("the d-pad's effect", which, done)) script.steps.push_back(step);
@@ -203,7 +205,7 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
     EXPECT_EQ(script.failure, "");
     EXPECT_EQ(script.next, script.steps.size()) << "B closed the dialog before the script was done";
     ASSERT_EQ(rounds.size(), 2u);
-    // Right twice and left once: the row after the first; up once: 5 bottles.
+    // Right twice and left once: the row after the first; up twice and down once: 5 bottles.
     for (const LaunchChoice& round : rounds) {
         EXPECT_EQ(round.settings.resolutionIndex, 1);
         EXPECT_EQ(bottlesToLay(round.settings), 5);

@@ -377,6 +377,9 @@ TEST(PadMenu, EachPressActsOnceAHeldDirectionRepeatsAndAReturnWaitsForAFreshPres
     pads[1].back = true;
     EXPECT_EQ(act(2020), uint32_t{PadClose});
     pads[1] = PadState();
+    pads[1].start = true;
+    EXPECT_EQ(act(2030), uint32_t{PadPlay}) << "Start alone plays";
+    pads[1] = PadState();
 
     // Up held: more bottles at once, again after the delay, then at the pace.
     pads[0].dpadUp = true;

@@ -50,7 +50,7 @@ async function padPlaysARound(browser, origin) {
   await page.goto(`${origin}/index.html?dt=0.02`);
   await waitState(page, 'form');
   const controls = await page.$eval('#controls', (p) => p.textContent);
-  assert.match(controls, /LB \/ RB: (kamera|camera)\n/, `the form shows the controls: ${controls}`);
+  assert.match(controls, /LB \/ RB:\s(kamera|camera)\n/, `the form shows the controls: ${controls}`);
   const text = (id) => page.$eval(id, (element) => (element.hidden ? '' : element.textContent));
   const shows = (id, wanted) => page.waitForFunction((i, w) => !document.querySelector(i).hidden &&
     document.querySelector(i).textContent === w, { timeout: kWait }, id, wanted);
