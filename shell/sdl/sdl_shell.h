@@ -31,6 +31,8 @@ struct SdlShell {
     SDL_DisplayMode gameMode = {};     // size and format, built once; every activation asks for it again
     SDL_AudioDeviceID audioDevice = 0;  // 0: no sound, silently
     SDL_AudioSpec audioSpec = {};       // what the device plays
+    bool soundLost = false;             // the device went away mid-run: tried again now and then
+    Uint32 soundTriedAt = 0;            // SDL_GetTicks() of the last try
     // Each cue file's samples in the device's format, read on first use; the
     // seven files are small.
     std::map<std::string, std::vector<uint8_t>> cues;
@@ -151,6 +153,13 @@ void closePads(Game& game, SdlShell& shell);
 // Opens the one audio device; without one the game stays silent.
 void openSound(SdlShell& shell);
 void closeSound(SdlShell& shell);
+
+// The device gone (an audio server ended, a headset pulled out): the game
+// plays on silent, says so once on stderr, and tries the default device
+// again about once a second (keepSoundAlive, each frame), or at once when
+// SDL announces a new one.
+void handleSoundEvent(SdlShell& shell, const SDL_AudioDeviceEvent& event);
+void keepSoundAlive(SdlShell& shell);
 
 // Starts a WAV file (bare name) on the device, cutting off what is playing.
 // Each file is read and converted once; a missing or unreadable one is silence.

@@ -1,26 +1,73 @@
 // The game's cues on one SDL audio device. Each cue replaces the one still
-// playing, as the game expects of its sound service; failures are silent.
+// playing, as the game expects of its sound service; failures are silent,
+// and a device that goes away is looked for again while the game plays.
 
+#include <cstdio>
 #include <cstring>
 
 #include "shell/sdl/sdl_shell.h"
 
-void openSound(SdlShell& shell) {
-    // Audio apart from video: a bad audio driver must not cost the picture.
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+namespace {
+// A lost device is asked for again no oftener than this: an audio server
+// that is gone refuses at once, but a slow one should not cost frames.
+constexpr Uint32 kSoundRetryMs = 1000;
+
+bool openDevice(SdlShell& shell) {
     SDL_AudioSpec want = {};
     want.freq = 44100;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
     want.samples = 1024;
     // No allowed changes: SDL converts to the hardware, we convert to this.
-    shell.audioDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &shell.audioSpec, 0);
-    if (shell.audioDevice != 0) SDL_PauseAudioDevice(shell.audioDevice, 0);
+    SDL_AudioSpec got = {};
+    shell.audioDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &got, 0);
+    if (shell.audioDevice == 0) return false;
+    // The cues were converted for the device they were first played on.
+    if (got.freq != shell.audioSpec.freq || got.format != shell.audioSpec.format ||
+        got.channels != shell.audioSpec.channels)
+        shell.cues.clear();
+    shell.audioSpec = got;
+    SDL_PauseAudioDevice(shell.audioDevice, 0);
+    return true;
+}
+
+void retrySound(SdlShell& shell) {
+    shell.soundTriedAt = SDL_GetTicks();
+    if (!openDevice(shell)) return;
+    shell.soundLost = false;
+    std::fprintf(stderr, "korvada: the sound is back\n");
+}
+}  // namespace
+
+void openSound(SdlShell& shell) {
+    // Audio apart from video: a bad audio driver must not cost the picture.
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    openDevice(shell);
 }
 
 void closeSound(SdlShell& shell) {
     if (shell.audioDevice != 0) SDL_CloseAudioDevice(shell.audioDevice);
     shell.audioDevice = 0;
+    shell.soundLost = false;
+}
+
+// SDL keeps a lost device open but silent for good: it is closed, and a new
+// one opened once the system has one again.
+void handleSoundEvent(SdlShell& shell, const SDL_AudioDeviceEvent& event) {
+    if (event.iscapture) return;
+    if (event.type == SDL_AUDIODEVICEREMOVED && event.which == shell.audioDevice && shell.audioDevice != 0) {
+        SDL_CloseAudioDevice(shell.audioDevice);
+        shell.audioDevice = 0;
+        shell.soundLost = true;
+        shell.soundTriedAt = SDL_GetTicks();
+        std::fprintf(stderr, "korvada: the sound device went away: no sound until it is back\n");
+    } else if (event.type == SDL_AUDIODEVICEADDED && shell.soundLost) {
+        retrySound(shell);
+    }
+}
+
+void keepSoundAlive(SdlShell& shell) {
+    if (shell.soundLost && SDL_TICKS_PASSED(SDL_GetTicks(), shell.soundTriedAt + kSoundRetryMs)) retrySound(shell);
 }
 
 std::vector<uint8_t> loadWavFor(const char* fileName, const SDL_AudioSpec& device) {
