@@ -33,6 +33,7 @@ struct SdlShell {
     SDL_AudioSpec audioSpec = {};       // what the device plays
     bool soundLost = false;             // the device went away mid-run: tried again now and then
     Uint32 soundTriedAt = 0;            // SDL_GetTicks() of the last try
+    bool soundStuck = false;            // its close never came back: SDL cannot be shut down
     // Each cue file's samples in the device's format, read on first use; the
     // seven files are small.
     std::map<std::string, std::vector<uint8_t>> cues;
@@ -152,6 +153,9 @@ void closePads(Game& game, SdlShell& shell);
 
 // Opens the one audio device; without one the game stays silent.
 void openSound(SdlShell& shell);
+// A device whose close does not come back within seconds (a frozen audio
+// server) is left behind, said on stderr, and shell.soundStuck set: SDL_Quit
+// would wait for it for ever.
 void closeSound(SdlShell& shell);
 
 // The device gone (an audio server ended, a headset pulled out): the game

@@ -2,8 +2,12 @@
 // playing, as the game expects of its sound service; failures are silent,
 // and a device that goes away is looked for again while the game plays.
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <future>
+#include <memory>
+#include <thread>
 
 #include "shell/sdl/sdl_shell.h"
 
@@ -11,6 +15,8 @@ namespace {
 // A lost device is asked for again no oftener than this: an audio server
 // that is gone refuses at once, but a slow one should not cost frames.
 constexpr Uint32 kSoundRetryMs = 1000;
+// A device's close takes milliseconds, a lost one's a tenth of a second.
+constexpr int kSoundCloseMs = 2000;
 
 bool openDevice(SdlShell& shell) {
     SDL_AudioSpec want = {};
@@ -45,8 +51,22 @@ void openSound(SdlShell& shell) {
     openDevice(shell);
 }
 
+// Closing a device waits for SDL's audio thread, which an audio server that
+// is stopped but not gone (frozen) never lets go: the close gets a few
+// seconds on a thread of its own, and past them the device is left behind.
 void closeSound(SdlShell& shell) {
-    if (shell.audioDevice != 0) SDL_CloseAudioDevice(shell.audioDevice);
+    if (shell.audioDevice != 0) {
+        auto closing = std::make_shared<std::promise<void>>();
+        std::future<void> closed = closing->get_future();
+        std::thread([device = shell.audioDevice, closing] {
+            SDL_CloseAudioDevice(device);
+            closing->set_value();
+        }).detach();
+        if (closed.wait_for(std::chrono::milliseconds(kSoundCloseMs)) == std::future_status::timeout) {
+            shell.soundStuck = true;
+            std::fprintf(stderr, "korvada: the sound device does not answer: the game ends without it\n");
+        }
+    }
     shell.audioDevice = 0;
     shell.soundLost = false;
 }
