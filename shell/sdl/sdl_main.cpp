@@ -166,13 +166,14 @@ bool windowVisible(const SdlShell& shell) {
 }
 
 // Sound and pads wait for the first frame: it needs neither, and an audio
-// server may take tens of milliseconds to answer. The pads already plugged
-// in arrive as events on the next pass.
+// server may take tens of milliseconds to answer (a frozen one, for ever:
+// the sound is opened on a thread of its own). The pads already plugged in
+// arrive as events on the next pass.
 void openDevicesOnce(SdlShell& shell) {
     if (shell.devicesOpen) return;
     shell.devicesOpen = true;
-    if (game.settings.sound) openSound(shell);
     openPads();
+    if (game.settings.sound) openSound(shell);
 }
 
 // All pending events, then one frame while the window can be seen. A hidden
@@ -262,8 +263,8 @@ int main(int argc, char** argv) {
     if (!shell.run.quitPosted) showGameWindow(shell);
     runLoop(shell);
     const int code = finishRun(shell);
-    // Everything is given back but a sound device that never closed, which
-    // SDL_Quit would wait for: the process ends without it.
+    // Everything is given back but a sound device that never opened or
+    // closed, which SDL_Quit would wait for: the process ends without it.
     if (shell.soundStuck) {
         std::fflush(nullptr);
         _exit(code);

@@ -2,92 +2,123 @@
 // playing, as the game expects of its sound service; failures are silent,
 // and a device that goes away is looked for again while the game plays.
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <future>
 #include <memory>
 #include <thread>
 
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
-// A lost device is asked for again no oftener than this: an audio server
-// that is gone refuses at once, but a slow one should not cost frames.
+// A lost device is asked for again no oftener than this.
 constexpr Uint32 kSoundRetryMs = 1000;
-// A device's close takes milliseconds, a lost one's a tenth of a second.
-constexpr int kSoundCloseMs = 2000;
+// Opening or closing a device takes milliseconds, a lost one's close a tenth
+// of a second: past this the audio server is taken for frozen.
+constexpr Uint32 kSoundAnswerMs = 2000;
 
-bool openDevice(SdlShell& shell) {
-    SDL_AudioSpec want = {};
-    want.freq = 44100;
-    want.format = AUDIO_S16SYS;
-    want.channels = 2;
-    want.samples = 1024;
-    // No allowed changes: SDL converts to the hardware, we convert to this.
-    SDL_AudioSpec got = {};
-    shell.audioDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &got, 0);
-    if (shell.audioDevice == 0) return false;
+// An audio server that is stopped but not gone (frozen) answers neither an
+// open nor a close: SDL waits for it, for half a minute or for ever. So the
+// device is opened on a thread of its own (the round plays meanwhile,
+// silent), and closed with a deadline.
+void startOpening(SdlShell& shell, bool initAudio) {
+    auto opening = std::make_shared<SoundOpening>();
+    shell.soundOpening = opening;
+    shell.soundTriedAt = SDL_GetTicks();
+    std::thread([opening, initAudio] {
+        // Audio apart from video: a bad audio driver must not cost the picture.
+        if (!initAudio || SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+            SDL_AudioSpec want = {};
+            want.freq = 44100;
+            want.format = AUDIO_S16SYS;
+            want.channels = 2;
+            want.samples = 1024;
+            // No allowed changes: SDL converts to the hardware, we convert to this.
+            opening->device = SDL_OpenAudioDevice(nullptr, 0, &want, &opening->spec, 0);
+        }
+        opening->done = true;
+    }).detach();
+}
+
+// Waits for `done` for at most kSoundAnswerMs.
+bool answered(const std::atomic<bool>& done) {
+    const Uint32 deadline = SDL_GetTicks() + kSoundAnswerMs;
+    while (!done && !SDL_TICKS_PASSED(SDL_GetTicks(), deadline)) SDL_Delay(10);
+    return done;
+}
+
+// SDL keeps a lost device open but silent for good: it is closed, and a new
+// one opened once the system has one again.
+void loseDevice(SdlShell& shell) {
+    SDL_CloseAudioDevice(shell.audioDevice);
+    shell.audioDevice = 0;
+    shell.soundLost = true;
+    shell.soundTriedAt = SDL_GetTicks();
+    std::fprintf(stderr, "korvada: the sound device went away: no sound until it is back\n");
+}
+
+// The device the opening thread got, if any, becomes the game's.
+void takeOpenedDevice(SdlShell& shell) {
+    const std::shared_ptr<SoundOpening> opened = std::move(shell.soundOpening);
+    shell.audioDevice = opened->device;
+    if (shell.audioDevice == 0) return;
     // The cues were converted for the device they were first played on.
+    const SDL_AudioSpec& got = opened->spec;
     if (got.freq != shell.audioSpec.freq || got.format != shell.audioSpec.format ||
         got.channels != shell.audioSpec.channels)
         shell.cues.clear();
     shell.audioSpec = got;
     SDL_PauseAudioDevice(shell.audioDevice, 0);
-    return true;
+    // Lost while it was being opened: its removal went by unheeded.
+    if (SDL_GetAudioDeviceStatus(shell.audioDevice) == SDL_AUDIO_STOPPED) {
+        loseDevice(shell);
+        return;
+    }
+    if (shell.soundLost) std::fprintf(stderr, "korvada: the sound is back\n");
+    shell.soundLost = false;
 }
 
-void retrySound(SdlShell& shell) {
-    shell.soundTriedAt = SDL_GetTicks();
-    if (!openDevice(shell)) return;
-    shell.soundLost = false;
-    std::fprintf(stderr, "korvada: the sound is back\n");
+void giveUpSound(SdlShell& shell) {
+    shell.soundStuck = true;
+    std::fprintf(stderr, "korvada: the sound device does not answer: the game ends without it\n");
 }
 }  // namespace
 
-void openSound(SdlShell& shell) {
-    // Audio apart from video: a bad audio driver must not cost the picture.
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
-    openDevice(shell);
-}
+void openSound(SdlShell& shell) { startOpening(shell, true); }
 
-// Closing a device waits for SDL's audio thread, which an audio server that
-// is stopped but not gone (frozen) never lets go: the close gets a few
-// seconds on a thread of its own, and past them the device is left behind.
 void closeSound(SdlShell& shell) {
+    if (shell.soundOpening) {
+        if (!answered(shell.soundOpening->done)) {
+            giveUpSound(shell);
+            return;
+        }
+        takeOpenedDevice(shell);
+    }
     if (shell.audioDevice != 0) {
-        auto closing = std::make_shared<std::promise<void>>();
-        std::future<void> closed = closing->get_future();
+        auto closing = std::make_shared<std::atomic<bool>>(false);
         std::thread([device = shell.audioDevice, closing] {
             SDL_CloseAudioDevice(device);
-            closing->set_value();
+            *closing = true;
         }).detach();
-        if (closed.wait_for(std::chrono::milliseconds(kSoundCloseMs)) == std::future_status::timeout) {
-            shell.soundStuck = true;
-            std::fprintf(stderr, "korvada: the sound device does not answer: the game ends without it\n");
-        }
+        if (!answered(*closing)) giveUpSound(shell);
     }
     shell.audioDevice = 0;
     shell.soundLost = false;
 }
 
-// SDL keeps a lost device open but silent for good: it is closed, and a new
-// one opened once the system has one again.
 void handleSoundEvent(SdlShell& shell, const SDL_AudioDeviceEvent& event) {
     if (event.iscapture) return;
-    if (event.type == SDL_AUDIODEVICEREMOVED && event.which == shell.audioDevice && shell.audioDevice != 0) {
-        SDL_CloseAudioDevice(shell.audioDevice);
-        shell.audioDevice = 0;
-        shell.soundLost = true;
-        shell.soundTriedAt = SDL_GetTicks();
-        std::fprintf(stderr, "korvada: the sound device went away: no sound until it is back\n");
-    } else if (event.type == SDL_AUDIODEVICEADDED && shell.soundLost) {
-        retrySound(shell);
-    }
+    if (event.type == SDL_AUDIODEVICEREMOVED && event.which == shell.audioDevice && shell.audioDevice != 0)
+        loseDevice(shell);
+    else if (event.type == SDL_AUDIODEVICEADDED && shell.soundLost && !shell.soundOpening)
+        startOpening(shell, false);
 }
 
 void keepSoundAlive(SdlShell& shell) {
-    if (shell.soundLost && SDL_TICKS_PASSED(SDL_GetTicks(), shell.soundTriedAt + kSoundRetryMs)) retrySound(shell);
+    if (shell.soundOpening) {
+        if (shell.soundOpening->done) takeOpenedDevice(shell);
+    } else if (shell.soundLost && SDL_TICKS_PASSED(SDL_GetTicks(), shell.soundTriedAt + kSoundRetryMs)) {
+        startOpening(shell, false);
+    }
 }
 
 std::vector<uint8_t> loadWavFor(const char* fileName, const SDL_AudioSpec& device) {

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The audio server goes away during a round and comes back: a PulseAudio of
-# the test's own, with a null sink, plays the game's sound. Ended, the round
-# goes on silent and the game says so once; started again, the game plays
-# into it again (its stream there) and says that too. Frozen (stopped, not
-# ended), the round goes on, and still ends as usual with exit code 0, the
-# game saying that the device did not answer: nothing waits for the server.
+# The audio server does not answer, goes away and comes back: a PulseAudio
+# of the test's own, with a null sink, plays the game's sound. Frozen
+# (stopped, not ended) as the game starts, the round plays, silent, and the
+# game plays into it once it answers. Ended, the round goes on silent and
+# the game says so once; started again, the game plays into it again (its
+# stream there) and says that too. Frozen during the round, the round goes
+# on, and still ends as usual with exit code 0, the game saying that the
+# device did not answer: nothing waits for the server.
 #   sound_server.sh KORVADA DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 source "$(dirname "$0")/player_height.sh"
@@ -52,10 +54,16 @@ moving() {
     note "$1: height $before, a second later $after"
 }
 
+# Frozen as the game starts: the round plays, silent, and once the server
+# answers again the game plays into it.
 start_pulse
+kill -STOP "$PULSE_PID"
+at_exit 'kill -CONT "$PULSE_PID" 2>/dev/null'
 start_game 0TYAY "" SDL_AUDIODRIVER=pulseaudio KORVADA_PRINT_HEIGHT=1
 wait_game_window
 wait_until "$X_WAIT" x_height_signal_caught_or_ended
+moving "the server frozen from the start"
+kill -CONT "$PULSE_PID"
 wait_until "$X_WAIT" game_stream || fail "the game opened no stream on the server"
 note "the game plays into the server"
 
@@ -69,9 +77,8 @@ wait_until "$X_WAIT" said_times 1 "the sound is back" || fail "the game did not 
 moving "the server back"
 [ "$(said "went away")" = 1 ] || fail "the loss was said $(said "went away") times"
 
-# Stopped, not ended: the server holds the game's stream and never answers.
+# Frozen again: the server holds the game's stream and never answers.
 kill -STOP "$PULSE_PID"
-at_exit 'kill -CONT "$PULSE_PID" 2>/dev/null'
 moving "the server frozen"
 ending=$(date +%s.%N)
 end_game space
