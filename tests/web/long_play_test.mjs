@@ -46,27 +46,14 @@ function countWebGlObjects() {
   }
 }
 
-// The browser's processes (the browser and its children, by their --type)
-// and the kilobytes each kind has resident.
-function residentByType(browserPid) {
-  const parents = new Map();
-  for (const name of fs.readdirSync('/proc')) {
-    if (!/^\d+$/.test(name)) continue;
-    try {
-      const stat = fs.readFileSync(`/proc/${name}/stat`, 'utf8');
-      parents.set(Number(name), Number(stat.slice(stat.lastIndexOf(')') + 2).split(' ')[1]));
-    } catch {
-      // ended meanwhile
-    }
-  }
+// The kilobytes the browser's processes have resident, by their kind, as
+// the browser lists them (whichever way it was started).
+async function residentByType(browserSession) {
+  const { processInfo } = await browserSession.send('SystemInfo.getProcessInfo');
   const resident = {};
-  const inTree = (pid) => pid === browserPid || (parents.has(pid) && pid > 1 && inTree(parents.get(pid)));
-  for (const pid of parents.keys()) {
-    if (!inTree(pid)) continue;
+  for (const { type, id } of processInfo) {
     try {
-      const command = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8');
-      const type = /--utility-sub-type=([\w.-]+)/.exec(command)?.[1] ?? /--type=([\w-]+)/.exec(command)?.[1] ?? 'browser';
-      const kB = Number(/VmRSS:\s+(\d+)/.exec(fs.readFileSync(`/proc/${pid}/status`, 'utf8'))?.[1] ?? 0);
+      const kB = Number(/VmRSS:\s+(\d+)/.exec(fs.readFileSync(`/proc/${id}/status`, 'utf8'))?.[1] ?? 0);
       resident[type] = (resident[type] ?? 0) + kB;
     } catch {
       // ended meanwhile
@@ -76,7 +63,7 @@ function residentByType(browserPid) {
 }
 
 // What the page holds now, once its garbage is collected.
-async function measure(page, session, browserPid) {
+async function measure(page, session, browserSession) {
   await session.send('HeapProfiler.collectGarbage');
   await sleep(500);
   const listeners = async (expression) => {
@@ -86,13 +73,13 @@ async function measure(page, session, browserPid) {
     await session.send('Runtime.releaseObject', { objectId: result.objectId });
     return found.length;
   };
-  const resident = residentByType(browserPid);
+  const resident = await residentByType(browserSession);
   return {
     resident,
     // The page's own processes: its renderer, and the GPU process that holds
     // its WebGL objects. The browser's services come and go with their own
     // work (a utility process started meanwhile adds tens of megabytes).
-    residentPage: (resident.renderer ?? 0) + (resident['gpu-process'] ?? 0),
+    residentPage: (resident.renderer ?? 0) + (resident.GPU ?? 0),
     jsHeap: (await page.metrics()).JSHeapUsedSize,
     wasmMemory: await page.evaluate(() => Module.HEAP8.length),
     webGl: await page.evaluate(() => ({ ...window.liveWebGlObjects })),
@@ -106,7 +93,7 @@ const cases = {
     const page = await open('/index.html?code=0TYAY&dt=0.25', 800, 600,
                             { prepare: (p) => p.evaluateOnNewDocument(countWebGlObjects) });
     const session = await page.target().createCDPSession();
-    const browserPid = browser.process().pid;
+    const browserSession = await browser.target().createCDPSession();
     const figures = {};
     const started = Date.now();
     for (let round = 1; round <= kRounds; ++round) {
@@ -119,7 +106,7 @@ const cases = {
       await holdKeyUntilState(page, 'Space', 'form');
       assert.equal((await gameState(page)).held, 0, `round ${round}: a key stays held`);
       if (round === kBaseline || round === kRounds) {
-        figures[round] = await measure(page, session, browserPid);
+        figures[round] = await measure(page, session, browserSession);
         console.log(`after round ${round}: ${JSON.stringify(figures[round])}`);
       }
     }
