@@ -16,7 +16,7 @@ e2e_setup "$1" "$2"
 # A private server: its socket, cookie and state under WORK, nothing of the
 # machine's own (root may run it; it only warns).
 pulse_dir=$WORK/pulse
-mkdir -p -m 700 "$pulse_dir/home"
+mkdir -m 700 "$pulse_dir" "$pulse_dir/home"
 export PULSE_SERVER=unix:$pulse_dir/socket
 PULSE_PID=
 start_pulse() {
