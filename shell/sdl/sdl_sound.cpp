@@ -4,8 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
-#include <thread>
 
 #include "shell/sdl/sdl_shell.h"
 
@@ -20,11 +20,31 @@ constexpr Uint32 kSoundAnswerMs = 2000;
 // open nor a close: SDL waits for it, for half a minute or for ever. So the
 // device is opened on a thread of its own (the round plays meanwhile,
 // silent), and closed with a deadline.
+// A thread of SDL's own: SDL frees what it keeps for a thread (its error
+// text) only for the threads it made.
+void runDetached(const char* name, std::function<void()> work) {
+    auto* task = new std::function<void()>(std::move(work));
+    SDL_Thread* thread = SDL_CreateThread(
+        [](void* data) {
+            std::unique_ptr<std::function<void()>> run(static_cast<std::function<void()>*>(data));
+            (*run)();
+            return 0;
+        },
+        name, task);
+    if (thread == nullptr) {
+        // No thread to be had: done here, waiting if it must.
+        std::unique_ptr<std::function<void()>> run(task);
+        (*run)();
+        return;
+    }
+    SDL_DetachThread(thread);
+}
+
 void startOpening(SdlShell& shell, bool initAudio) {
     auto opening = std::make_shared<SoundOpening>();
     shell.soundOpening = opening;
     shell.soundTriedAt = SDL_GetTicks();
-    std::thread([opening, initAudio] {
+    runDetached("korvada-sound", [opening, initAudio] {
         // Audio apart from video: a bad audio driver must not cost the picture.
         if (!initAudio || SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
             SDL_AudioSpec want = {};
@@ -36,7 +56,7 @@ void startOpening(SdlShell& shell, bool initAudio) {
             opening->device = SDL_OpenAudioDevice(nullptr, 0, &want, &opening->spec, 0);
         }
         opening->done = true;
-    }).detach();
+    });
 }
 
 // Waits for `done` for at most kSoundAnswerMs.
@@ -95,10 +115,10 @@ void closeSound(SdlShell& shell) {
     }
     if (shell.audioDevice != 0) {
         auto closing = std::make_shared<std::atomic<bool>>(false);
-        std::thread([device = shell.audioDevice, closing] {
+        runDetached("korvada-sound", [device = shell.audioDevice, closing] {
             SDL_CloseAudioDevice(device);
             *closing = true;
-        }).detach();
+        });
         if (!answered(*closing)) giveUpSound(shell);
     }
     shell.audioDevice = 0;
