@@ -31,8 +31,9 @@
 //   draws no frames while the window is hidden or minimised;
 // - sound: the cues on one audio device, each cutting off the last; without
 //   a device the game is silent (sdl_sound.cpp). The device, like the pads,
-//   is opened once the first frame is shown; one that goes away during the
-//   round (its audio server ended) is said once and looked for again;
+//   is opened once the first frame is shown, on a thread of its own; one
+//   that goes away during the round (its audio server ended) is said once
+//   and looked for again, and a frozen audio server holds nothing up;
 // - keys by place, letters by layout; the keypad without NumLock steers as
 //   the arrows do; Alt chords and F10 reach nothing, as on Windows (sdl_keys.cpp);
 // - gamepads: SDL's game controllers, plugged in at any time, and joysticks
