@@ -17,6 +17,8 @@ linux_packages=(
   # Wayland desktops (GNOME's compositor headless, weston on Xvfb, with Xwayland),
   # and the title bar SDL's windows get there from libdecor's plugin.
   mutter xwayland dbus-x11 weston libdecor-0-plugin-1-cairo
+  # An audio server that a test starts and ends during a round (a null sink).
+  pulseaudio pulseaudio-utils
 )
 
 # The Windows program is cross-built as a 64-bit program and run under 64-bit

@@ -32,7 +32,9 @@
 //   draws no frames while the window is hidden or minimised;
 // - sound: the cues on one audio device, each cutting off the last; without
 //   a device the game is silent (sdl_sound.cpp). The device, like the pads,
-//   is opened once the first frame is shown;
+//   is opened once the first frame is shown, on a thread of its own; one
+//   that goes away during the round (its audio server ended) is said once
+//   and looked for again, and a frozen audio server holds nothing up;
 // - keys by place, letters by layout; the keypad without NumLock steers as
 //   the arrows do; Alt chords and F10 reach nothing, as on Windows (sdl_keys.cpp);
 // - gamepads: SDL's game controllers, plugged in at any time, and joysticks
@@ -174,13 +176,14 @@ bool windowVisible(const SdlShell& shell) {
 }
 
 // Sound and pads wait for the first frame: it needs neither, and an audio
-// server may take tens of milliseconds to answer. The pads already plugged
-// in arrive as events on the next pass.
+// server may take tens of milliseconds to answer (a frozen one, for ever:
+// the sound is opened on a thread of its own). The pads already plugged in
+// arrive as events on the next pass.
 void openDevicesOnce(SdlShell& shell) {
     if (shell.devicesOpen) return;
     shell.devicesOpen = true;
-    if (game.settings.sound) openSound(shell);
     openPads();
+    if (game.settings.sound) openSound(shell);
 }
 
 // All pending events, then one frame while the window can be seen. A hidden
@@ -201,6 +204,7 @@ void runLoop(SdlShell& shell) {
             paintFrame(game);
             keepCatchOnceOver();
             openDevicesOnce(shell);
+            keepSoundAlive(shell);
         } else if (woken)
             showFrame(game);
     }
@@ -282,6 +286,12 @@ int main(int argc, char** argv) {
     if (!shell.run.quitPosted) showGameWindow(shell);
     runLoop(shell);
     const int code = finishRun(shell);
+    // Everything is given back but a sound device that never opened or
+    // closed, which SDL_Quit would wait for: the process ends without it.
+    if (shell.soundStuck) {
+        std::fflush(nullptr);
+        _exit(code);
+    }
     SDL_Quit();
     return code;
 }
