@@ -4,13 +4,17 @@
 #
 # The test and what it started
 #   fail MESSAGE / note MESSAGE  (fail also tells where a program still
-#                              running waits: its threads, and with gdb their stacks)
+#                              running waits: its threads, and with gdb their
+#                              stacks; and keeps the screen, the windows and the
+#                              logs in a folder it names: x_keep_evidence)
 #   harness_begin [DIR]        WORK: a fresh scratch folder (DIR, emptied, or a
 #                              new temporary one, removed at exit unless a
 #                              check failed); the EXIT trap ends what was started
 #   at_exit COMMAND            run COMMAND (a string) first when the test ends
 #   track PID                  end PID when the test ends
 #   wait_until SECONDS CMD...  0 as soon as CMD succeeds, 1 after SECONDS
+#   wait_acting SECONDS ACTION CMD...  the same, ACTION done at once and again
+#                              each second until CMD succeeds
 # Displays
 #   start_display SERVER [SIZE [SCALE]]  a display server on a display it picks
 #                              itself, ready, with its window manager; DISPLAY
@@ -39,7 +43,9 @@
 #   wait_window TITLE          WINDOW: that window once visible; fails when it
 #                              does not appear, or GAME_PID ends first
 #   wait_focused_window TITLE  WINDOW, once it also has the focus
-#   focus_window ID            gives ID the focus and waits until it has it
+#   focus_window ID            gives ID the focus, asked again each second,
+#                              until it has it
+#   bring_back_game            focus_window GAME_WINDOW, a few frames drawn
 #   error_box                  prints the id of an open "Chyba" box, or nothing
 #   close_box ID               focuses the box ID and presses Enter
 #   dismiss_boxes COUNT        waits for COUNT boxes in turn, closes each with Enter
@@ -119,11 +125,67 @@ fail() {
     echo "FAIL: $*" >&2
     if [ -n "$WORK" ] && [ -s "$WORK/stderr" ]; then
         echo "--- the program's stderr (last 40 lines):" >&2
-        tail -n 40 "$WORK/stderr" >&2
+        x_program_stderr | tail -n 40 >&2
     fi
     game_running && x_where_program_waits >&2
+    x_keep_evidence >&2
     X_KEEP=1
     exit 1
+}
+
+# A debug channel the program traces into its stderr (the Wine harness's
+# focus trace): an extended regular expression for its lines, kept apart
+# from what the program itself says.
+X_DEBUG_LINES=${X_DEBUG_LINES:-}
+x_program_stderr() {
+    if [ -n "$X_DEBUG_LINES" ]; then grep -avE "$X_DEBUG_LINES" "$WORK/stderr"; else cat "$WORK/stderr"; fi
+}
+
+# x_keep_evidence: what the screen and the window manager held when the test
+# failed, in KORVADA_EVIDENCE (ctest sets build/test-evidence/TEST) or else
+# $WORK/evidence: the screen now (screen.png) and the last shot the test
+# took, the window tree with the active and focused window and each managed
+# window's states (windows.txt), the program's stderr and stdout, the end of
+# the window manager's log with its focus decisions and of the program's
+# debug channel. The path and the focus lines are printed.
+x_keep_evidence() {
+    local dir=${KORVADA_EVIDENCE:-${WORK:+$WORK/evidence}} last
+    [ -n "$dir" ] || return 0
+    rm -rf "$dir" && mkdir -p "$dir" || return 0
+    if [ -n "$WORK" ]; then
+        last=$(ls -t "$WORK"/*.ppm "$WORK"/*.png 2>/dev/null | head -n1)
+        [ -z "$last" ] || cp "$last" "$dir/last-shot-$(basename "$last")"
+        [ -f "$WORK/stderr" ] && x_program_stderr >"$dir/stderr"
+        [ -f "$WORK/stdout" ] && cp "$WORK/stdout" "$dir/stdout"
+        [ -n "$X_DEBUG_LINES" ] && [ -f "$WORK/stderr" ] &&
+            grep -aE "$X_DEBUG_LINES" "$WORK/stderr" | tail -n 400 >"$dir/debug-channel"
+        [ -f "$WORK/debug-channel" ] && tail -n 400 "$WORK/debug-channel" >>"$dir/debug-channel"
+        [ -f "$WORK/openbox.log" ] && tail -n 200 "$WORK/openbox.log" >"$dir/window-manager.log"
+    fi
+    if [ -n "${DISPLAY:-}" ] && timeout 10 xprop -root _NET_ACTIVE_WINDOW >/dev/null 2>&1; then
+        timeout 30 import -window root "png:$dir/screen.png" 2>/dev/null
+        x_windows >"$dir/windows.txt" 2>&1
+        echo "--- the display $DISPLAY:"
+        grep -E '^(active|focus|0x)' "$dir/windows.txt" | head -n 20
+    fi
+    echo "--- evidence kept in $dir: $(cd "$dir" && ls | tr '\n' ' ')"
+}
+
+# x_windows: the active and the focused window, each managed window (each
+# top-level one where no window manager runs) with its name and states, then
+# the whole window tree.
+x_windows() {
+    local ids id
+    echo "active: $(timeout 10 xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //')"
+    echo "focus: $(timeout 10 xdotool getwindowfocus 2>&1)"
+    ids=$(timeout 10 xprop -root _NET_CLIENT_LIST 2>/dev/null | sed -n 's/.*# //p' | tr -d ,)
+    [ -n "$ids" ] || ids=$(timeout 10 xwininfo -root -children | awk '/^ +0x/ {print $1}')
+    for id in $ids; do
+        echo "$id $(timeout 10 xprop -id "$id" WM_NAME _NET_WM_STATE WM_STATE 2>&1 |
+            grep -v -e '^WM_STATE(WM_STATE):$' -e 'icon window' | tr -s ' \t\n' ' ')"
+    done
+    echo
+    timeout 10 xwininfo -root -tree
 }
 
 note() { echo "-- $*"; }
@@ -176,6 +238,25 @@ wait_until() {
     deadline=$((SECONDS + seconds))
     until "$@"; do
         [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
+# wait_acting SECONDS ACTION CMD...: ACTION (a string, eval'd) at once and
+# again every second while CMD fails, 0 as soon as CMD succeeds, 1 after
+# SECONDS: for a wait on what the test's own action causes.
+wait_acting() {
+    local seconds=$1 action=$2 deadline next=0 now
+    shift 2
+    deadline=$(($(date +%s%N) / 1000000 + seconds * 1000))
+    while :; do
+        now=$(($(date +%s%N) / 1000000))
+        if [ "$now" -ge "$next" ]; then
+            eval "$action"
+            next=$((now + 1000))
+        fi
+        "$@" && return 0
+        [ "$now" -lt "$deadline" ] || return 1
         sleep 0.1
     done
 }
@@ -385,12 +466,23 @@ wait_focused_window() {
     fail "the window '$1' never got the focus"
 }
 
+# Asked again every second until it has it, as a person clicks again: a
+# request the window manager or Wine drops while busy is never answered.
 focus_window() {
+    wait_acting "$X_WAIT" "x_ask_focus $1" x_active "$1" || fail "the window $1 does not take the focus"
+}
+x_ask_focus() {
     xdotool windowactivate "$1" 2>/dev/null
     xdotool windowfocus "$1" 2>/dev/null
-    wait_until "$X_WAIT" x_active "$1" || fail "the window $1 does not take the focus"
 }
 x_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
+# bring_back_game: the game's window (GAME_WINDOW), minimised or without the
+# focus, activated again and focused, a few frames drawn.
+bring_back_game() {
+    focus_window "$GAME_WINDOW"
+    sleep 0.3
+}
 
 # SDL's own box is not found by name through xdotool; the window tree lists it.
 error_box() { xwininfo -root -tree 2>/dev/null | awk '/"Chyba"/ {print $1; exit}'; }
@@ -493,8 +585,7 @@ x_height_settled() {
 return_to_game() {
     local before=$1 where=$2 started back took
     started=$(date +%s.%N)
-    xdotool windowactivate "$GAME_WINDOW" 2>/dev/null
-    wait_game_window
+    bring_back_game
     back=$(player_height)
     took=$(seconds_since "$started")
     note "height $before $where, $back ${took} s after the return"
