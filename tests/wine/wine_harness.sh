@@ -37,12 +37,18 @@ if [ ! -f "$WINEPREFIX/.korvada-ready" ]; then
   touch "$WINEPREFIX/.korvada-ready"
 fi
 
+# Wine's X events, focus among them (its channel event: a few hundred lines
+# a minute), go into each program's stderr: a failing test keeps their end
+# apart from what the program says (x_keep_evidence).
+export WINE_FOCUS_TRACE=${WINE_FOCUS_TRACE:-+event}
+X_DEBUG_LINES='^[0-9a-f]+:trace:event:'
+
 # start_wine DIR WINEDEBUG EXE ARG...: EXE under Wine in the background, with
 # DIR as its working folder (start_program: GAME_PID, $WORK/stderr).
 start_wine() {
   local dir=$1 debug=$2
   shift 2
-  start_program "$dir" env WINEDEBUG="$debug" wine "$@"
+  start_program "$dir" env WINEDEBUG="$debug,$WINE_FOCUS_TRACE" wine "$@"
 }
 
 # The texts of the boxes shown so far, one a line, decoded from the trace
@@ -167,13 +173,15 @@ play_from_setup() {
 # start_traced_game ARG...: korvada.exe ARG... under Wine in its folder, its
 # frames traced into $WORK/view.log (view_trace.awk). The exit code is the
 # game's. The trace is megabytes a frame: grep takes the few lines read first,
-# or the game would wait on the pipe.
+# or the game would wait on the pipe. The focus trace goes to
+# $WORK/debug-channel.
 WINE_VIEW_TRACE=$(realpath "$(dirname "${BASH_SOURCE[0]}")/view_trace.awk")
 start_traced_game() {
-  start_program "$data_dir" bash -c 'log=$1; shift
-    WINEDEBUG=-all,trace+opengl wine "$@" 2>&1 >/dev/null |
-      grep --line-buffered -a -F -e glViewport -e glRotatef -e glTranslatef | awk -f "$0" >"$log"
-    exit "${PIPESTATUS[0]}"' "$WINE_VIEW_TRACE" "$WORK/view.log" "$KORVADA_EXE" "$@"
+  start_program "$data_dir" bash -c 'log=$1 focus=$2; shift 2
+    WINEDEBUG="-all,trace+opengl,$WINE_FOCUS_TRACE" wine "$@" 2>&1 >/dev/null |
+      grep --line-buffered -a -F -e glViewport -e glRotatef -e glTranslatef -e :trace:event: |
+      awk -v focus="$focus" -f "$0" >"$log"
+    exit "${PIPESTATUS[0]}"' "$WINE_VIEW_TRACE" "$WORK/view.log" "$WORK/debug-channel" "$KORVADA_EXE" "$@"
 }
 frames() { cat "$WORK/view.log" 2>/dev/null | grep -c '^camera' || true; }
 frames_past() { [ "$(frames)" -gt "$1" ]; }
