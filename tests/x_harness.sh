@@ -295,7 +295,7 @@ x_server() {
 
 # Its focus decisions go to its log, which a failing test keeps.
 start_openbox() {
-    openbox --sm-disable --debug-focus >"$WORK/openbox.log" 2>&1 &
+    openbox --sm-disable ${X_OPENBOX_DEBUG:---debug-focus} >"$WORK/openbox.log" 2>&1 &
     track $!
     wait_until "$X_WAIT" x_window_manager_ready || fail "openbox did not start (see $WORK/openbox.log)"
 }

@@ -11,13 +11,13 @@ start_display xvfb 2560x1600
 answer_boxes
 
 # set_dpi DPI: what Wine takes as every monitor's DPI, for programs started
-# from now on.
+# from now on (in a prefix of this test's own: the others play at 96).
+fresh_prefix
 set_dpi() {
   timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null ||
     fail "cannot set LogPixels"
   timeout 60 wineserver -k
 }
-at_exit 'set_dpi 96'
 
 # dialog_size: the settings dialog's size at the current DPI, WxH; its
 # screenshot in dialog-DPI.png.

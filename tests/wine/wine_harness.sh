@@ -21,19 +21,58 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 at_exit 'timeout 60 wineserver -k 2>/dev/null'
 
-# One prefix for all the tests, made on first use (about 15 s). The lock keeps
-# two tests from making it, or running in it, at once.
+# The prefix is made once per build folder by wineboot, beside the lanes'
+# (KORVADA_WINE_PREFIX: about 700 MB, 15 s on an idle machine and a minute on
+# a busy one), and copied for each lane (copy_prefix), where the lane's tests
+# take turns; a test that changes what the others rely on plays in a copy
+# of its own (fresh_prefix). The locks keep two tests from making a prefix,
+# or running in one, at once.
+WINE_MADE_PREFIX="$(dirname "$KORVADA_WINE_PREFIX")/wineprefix-made"
+make_prefix() {
+  [ -f "$WINE_MADE_PREFIX/.korvada-ready" ] && return 0
+  rm -rf "$WINE_MADE_PREFIX"
+  WINEPREFIX=$WINE_MADE_PREFIX DISPLAY= timeout 180 wineboot -i >"$WORK/wineboot.log" 2>&1 ||
+    fail "wineboot failed, see $WORK/wineboot.log"
+  WINEPREFIX=$WINE_MADE_PREFIX timeout 60 wineserver -w
+  # A crash must end the run, not wait on a dialog; and there is no sound card.
+  WINEPREFIX=$WINE_MADE_PREFIX timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+    /t REG_DWORD /d 0 /f >/dev/null || fail "cannot turn off the crash dialog"
+  WINEPREFIX=$WINE_MADE_PREFIX timeout 60 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null ||
+    fail "cannot turn off sound"
+  WINEPREFIX=$WINE_MADE_PREFIX timeout 60 wineserver -w
+  touch "$WINE_MADE_PREFIX/.korvada-ready"
+}
+
+# copy_prefix TO: the made prefix copied to TO in a second or two: Wine's
+# own libraries and programs (system32 and winsxs, nine tenths of it, never
+# written once made) linked, the rest (the registry, the users' folders)
+# copied.
+copy_prefix() {
+  local linked
+  rm -rf "$1"
+  cp -a --link "$WINE_MADE_PREFIX" "$1" || fail "cannot copy the Wine prefix to $1"
+  find "$1" \( -path "$1/drive_c/windows/system32" -o -path "$1/drive_c/windows/winsxs" \) -prune -o \
+    -type f -links +1 -exec sh -c 'for f; do cp -p "$f" "$f.copy" && mv "$f.copy" "$f"; done' copy {} + ||
+    fail "cannot copy the Wine prefix to $1"
+  rm -f "$1/.korvada-ready"
+}
+
+# fresh_prefix: this test plays in a copy of the made prefix of its own,
+# removed at its end. Before anything runs in the prefix.
+fresh_prefix() {
+  export WINEPREFIX="$WORK/prefix"
+  copy_prefix "$WINEPREFIX"
+  at_exit 'rm -rf "$WORK/prefix"'
+}
+
+exec 8>"$WINE_MADE_PREFIX.lock"
+flock -w 300 8 || fail "the made Wine prefix stays locked"
+make_prefix
+exec 8>&-
 exec 9>"$KORVADA_WINE_PREFIX.lock"
 flock -w 300 9 || fail "the Wine prefix stays locked"
 if [ ! -f "$WINEPREFIX/.korvada-ready" ]; then
-  rm -rf "$WINEPREFIX"
-  DISPLAY= timeout 180 wineboot -i >"$WORK/wineboot.log" 2>&1 || fail "wineboot failed, see $WORK/wineboot.log"
-  timeout 60 wineserver -w
-  # A crash must end the run, not wait on a dialog; and there is no sound card.
-  timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null ||
-    fail "cannot turn off the crash dialog"
-  timeout 60 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null || fail "cannot turn off sound"
-  timeout 60 wineserver -w
+  copy_prefix "$WINEPREFIX"
   touch "$WINEPREFIX/.korvada-ready"
 fi
 
