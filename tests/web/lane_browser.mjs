@@ -23,7 +23,9 @@ async function stop() {
   const lane = JSON.parse(fs.readFileSync(file, 'utf8'));
   try {
     const browser = await puppeteer.connect({ browserWSEndpoint: lane.endpoint });
-    await Promise.race([browser.close(), sleep(10000)]);
+    let timer;
+    await Promise.race([browser.close(), new Promise((resolve) => { timer = setTimeout(resolve, 10000); })]);
+    clearTimeout(timer);
   } catch {
     // Gone already, or not answering: the signal below ends it.
   }

@@ -303,13 +303,17 @@ async function keepEvidence(browser, error) {
   for (const [n, page] of pages.entries()) {
     const within = (promise) => Promise.race([promise, sleep(10000).then(() => 'no answer in 10 s')])
       .catch((problem) => `${problem.message}`);
-    await within(page.screenshot({ path: path.join(dir, `page-${n + 1}.png`) }));
     const state = await within(page.evaluate(() => JSON.stringify({
       state: document.documentElement.dataset.state, visibility: document.visibilityState,
       round: globalThis.Module?.ccall?.('korvadaState', 'string'),
     })));
+    // A hidden page draws no frame to take, and would hold up the next page's picture.
+    const shot = state.includes('"visibility":"visible"')
+      ? await within(page.screenshot({ path: path.join(dir, `page-${n + 1}.png`) }).then(() => `page-${n + 1}.png`))
+      : 'none: the page is not shown';
     fs.writeFileSync(path.join(dir, `page-${n + 1}.txt`),
-      [`address: ${page.url()}`, `state: ${state}`, 'console:', ...(page.console ?? ['(not recorded)'])].join('\n') + '\n');
+      [`address: ${page.url()}`, `screenshot: ${shot}`, `state: ${state}`, 'console:',
+        ...(page.console ?? ['(not recorded)'])].join('\n') + '\n');
   }
   console.error(`evidence kept in ${dir}: ${fs.readdirSync(dir).join(' ')}`);
 }
