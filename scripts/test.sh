@@ -34,7 +34,7 @@ stage_name=
 processor_ticks() { awk '/^cpu / { print $2 + $3 + $4 + $7 + $8 + $9, $2 + $3 + $4 + $5 + $6 + $7 + $8 + $9 }' /proc/stat; }
 read -r stage_busy stage_all <<<"$(processor_ticks)"
 run_busy=$stage_busy run_all=$stage_all
-busy_share() { awk -v b="$1" -v a="$2" 'BEGIN { printf "%d %%", a > 0 ? 100 * b / a : 0 }'; }
+busy_share() { awk -v b="$1" -v a="$2" 'BEGIN { printf "%d %%", (a > 0 ? 100 * b / a : 0) }'; }
 stage() {
   local busy all
   read -r busy all <<<"$(processor_ticks)"
