@@ -87,7 +87,7 @@ answer_boxes
 saved=$(saved_code_file)
 rm -f "$saved"
 LANG=C.UTF-8 start_wine "$installed" -all "$installed/KorvadaSetup.exe"
-wait_window "Korvada – settings"
+wait_wine_window "Korvada – settings"
 sleep 1
 xdotool key Return
 play_from_setup 'Program Files\Korvada\korvada.exe' "$installed"

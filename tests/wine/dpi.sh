@@ -23,7 +23,7 @@ set_dpi() {
 # screenshot in dialog-DPI.png.
 dialog_size() {
   LANG=C.UTF-8 start_wine "$data_dir" -all "$data_dir/KorvadaSetup.exe"
-  wait_window "Korvada – settings"
+  wait_wine_window "Korvada – settings"
   sleep 1
   import -window "$WINDOW" "png:$WORK/dialog-$1.png"
   xwininfo -id "$WINDOW" | awk '/^ *Width/ {w = $NF} /^ *Height/ {h = $NF} END {print w "x" h}'

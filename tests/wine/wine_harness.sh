@@ -97,9 +97,11 @@ box_texts() {
     "$WORK/stderr"
 }
 
-# The Korvada window once it shows, with the focus (Wine may show it without).
+# wait_wine_window [TITLE]: the window TITLE (Korvada unless told) once it
+# shows, with the focus: Wine may show it without, and a key sent before
+# the focus comes is lost.
 wait_wine_window() {
-  wait_window Korvada
+  wait_window "${1:-Korvada}"
   focus_window "$WINDOW"
 }
 
