@@ -607,9 +607,11 @@ above() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a > b)}'; }
 # bars_and_picture NAME W H BAR1 BAR2 MIDDLE: the window resized, the lit
 # share of two bar regions (none) and of the middle (all), each X Y W H
 # relative to the client area, once the game has drawn at the new size.
+# The size is asked again each second until it shows: a busy window manager
+# or Wine may lose the request.
 bars_and_picture() {
-    xdotool windowsize "$GAME_WINDOW" "$2" "$3"
-    wait_until "$X_WAIT" x_bars_shown "$@" || fail "no bars beside the picture in a $2x$3 window: lit $X_BARS"
+    wait_acting "$X_WAIT" "xdotool windowsize $GAME_WINDOW $2 $3" x_bars_shown "$@" ||
+        fail "no bars beside the picture in a $2x$3 window ($(window_geometry)): lit $X_BARS"
     note "$2x$3: bars and the middle lit $X_BARS"
 }
 # x_bars_shown NAME W H BAR1 BAR2 MIDDLE: a client shot NAME shows the two
