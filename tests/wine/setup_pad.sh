@@ -68,7 +68,9 @@ import -window root "png:$WORK/dialog-chosen.png"
 hold "$A"
 round 2TYFY
 [ "$(cat "$saved" | tr -d '\r')" = 2TYFY ] || fail "saved '$(cat "$saved")', expected 2TYFY"
-[ "$(cat "$catches")" = $'korvada best catches\n4 3 2026-12-01\n5 0 '"$(date +%F)" ] ||
+# Whatever the round caught before B ended it (a slow machine's round may
+# catch a bubble first): the first round with 5 bottles is kept.
+[[ "$(cat "$catches")" =~ ^korvada\ best\ catches$'\n'4\ 3\ 2026-12-01$'\n'5\ [0-9]+\ $(date +%F)$ ]] ||
   fail "the best catches after the round: $(cat "$catches")"
 import -window root "png:$WORK/dialog-back.png"
 note "A played 2TYFY; B ended it; the dialog is back with the round's catch kept"
