@@ -82,12 +82,20 @@ fi
 export WINE_FOCUS_TRACE=${WINE_FOCUS_TRACE:-+event}
 X_DEBUG_LINES='^[0-9a-f]+:trace:event:'
 
+# Each program runs through exit_code_keeper.exe, which writes the exit code
+# Windows gives it to $WORK/exit-code (wait_exit reads it): Wine's server
+# may end a process slow to leave with SIGKILL, and its Unix parent would
+# see 137 for a program that exited 0.
+WINE_KEEPER="${KORVADA_WINE_TOOLS:-$(dirname "$KORVADA_EXE")}/exit_code_keeper.exe"
+[ -f "$WINE_KEEPER" ] || fail "$WINE_KEEPER is missing: build the Windows programs"
+export KORVADA_EXIT_CODE_FILE="Z:$WORK/exit-code"
+
 # start_wine DIR WINEDEBUG EXE ARG...: EXE under Wine in the background, with
 # DIR as its working folder (start_program: GAME_PID, $WORK/stderr).
 start_wine() {
   local dir=$1 debug=$2
   shift 2
-  start_program "$dir" env WINEDEBUG="$debug,$WINE_FOCUS_TRACE" wine "$@"
+  start_program "$dir" env WINEDEBUG="$debug,$WINE_FOCUS_TRACE" wine "$WINE_KEEPER" "$@"
 }
 
 # The texts of the boxes shown so far, one a line, decoded from the trace
@@ -227,7 +235,7 @@ start_traced_game() {
     WINEDEBUG="-all,trace+opengl,$WINE_FOCUS_TRACE" wine "$@" 2>&1 >/dev/null |
       grep --line-buffered -a -F -e glViewport -e glRotatef -e glTranslatef -e :trace:event: |
       awk -v focus="$focus" -f "$0" >"$log"
-    exit "${PIPESTATUS[0]}"' "$WINE_VIEW_TRACE" "$WORK/view.log" "$WORK/debug-channel" "$KORVADA_EXE" "$@"
+    exit "${PIPESTATUS[0]}"' "$WINE_VIEW_TRACE" "$WORK/view.log" "$WORK/debug-channel" "$WINE_KEEPER" "$KORVADA_EXE" "$@"
 }
 frames() { cat "$WORK/view.log" 2>/dev/null | grep -c '^camera' || true; }
 frames_past() { [ "$(frames)" -gt "$1" ]; }
