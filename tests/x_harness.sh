@@ -192,15 +192,19 @@ note() { echo "-- $*"; }
 
 # A wait that gave up on a program still running says where the program
 # stands: each thread's state and kernel wait, and with gdb its stack.
+# A program run through another (the Wine harness's keeper) is its child:
+# the children are told too.
 x_where_program_waits() {
-    local task
-    echo "--- the program (pid $GAME_PID) still runs; its threads:"
-    for task in /proc/"$GAME_PID"/task/*; do
-        echo "$(cat "$task/comm" 2>/dev/null): $(sed -n 's/^State:[[:space:]]*//p' "$task/status" 2>/dev/null)" \
-            "in $(cat "$task/wchan" 2>/dev/null)"
+    local task pid
+    for pid in "$GAME_PID" $(pgrep -P "$GAME_PID"); do
+        echo "--- the program (pid $pid, $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | cut -c1-100)) still runs; its threads:"
+        for task in /proc/"$pid"/task/*; do
+            echo "$(cat "$task/comm" 2>/dev/null): $(sed -n 's/^State:[[:space:]]*//p' "$task/status" 2>/dev/null)" \
+                "in $(cat "$task/wchan" 2>/dev/null)"
+        done
+        command -v gdb >/dev/null &&
+            gdb -p "$pid" -batch -ex 'thread apply all bt 20' 2>/dev/null | grep -E '^(#|Thread)'
     done
-    command -v gdb >/dev/null &&
-        gdb -p "$GAME_PID" -batch -ex 'thread apply all bt 20' 2>/dev/null | grep -E '^(#|Thread)'
 }
 
 harness_begin() {
