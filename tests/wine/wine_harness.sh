@@ -237,6 +237,25 @@ start_traced_game() {
       awk -v focus="$focus" -f "$0" >"$log"
     exit "${PIPESTATUS[0]}"' "$WINE_VIEW_TRACE" "$WORK/view.log" "$WORK/debug-channel" "$WINE_KEEPER" "$KORVADA_EXE" "$@"
 }
+# On a loaded machine the trace runs seconds behind the game. A reading that
+# must show the game as it stands now, at rest, waits until grep and awk have
+# read all the game wrote, both waiting on their pipes (trace_caught_up; a
+# game that runs may keep them behind).
+x_trace_drained() {
+  local pid found=
+  for pid in $(pgrep -P "$GAME_PID"); do
+    case "$(cat "/proc/$pid/comm" 2>/dev/null)" in
+      grep | awk | mawk | gawk)
+        found=1
+        [[ "$(cat "/proc/$pid/wchan" 2>/dev/null)" == *pipe_read ]] || return 1
+        ;;
+    esac
+  done
+  [ -n "$found" ]
+}
+trace_caught_up() { wait_until "$X_WAIT" x_trace_drained || note "the trace is still behind the game" >&2; }
+caught_up_height() { trace_caught_up; drawn_height; }
+caught_up_x() { trace_caught_up; bottle_x; }
 frames() { cat "$WORK/view.log" 2>/dev/null | grep -c '^camera' || true; }
 frames_past() { [ "$(frames)" -gt "$1" ]; }
 # The last viewport set, "X Y W H".
