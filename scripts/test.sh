@@ -53,12 +53,18 @@ install_windows_packages || failed "packages: the Windows build's and tests' cou
 install_web_packages || failed "packages: the browser build's could not be installed"
 install_web_test_packages || failed "packages: the browser tests' node packages could not be installed"
 
-# Compiles the same sources as a run before it did from the cache, wherever
-# the clone is. Never the packages' second build: that one compiles from
-# nothing, or it would prove nothing (tests/package/reproducible.sh).
+# What a run before it compiled comes from the cache. The packages' second
+# build compiles from nothing all the same, with an empty cache of its own
+# (tests/package/reproducible.sh), or it would prove nothing.
 if command -v ccache >/dev/null; then
-  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
 fi
+# anywhere: the builds that are not packaged take from the cache what a
+# clone in another folder compiled (ccache's base_dir gives the compiler the
+# sources' paths relative to the build folder). Not the packaged ones: the
+# debug information names the paths the compiler was given, and the
+# packages must be the bytes a build without the cache makes.
+anywhere() { CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1 "$@"; }
 
 # The builds, each in its own folder with its log in build-logs/ and its time
 # in this one. What the tests of build/ need first (build/, build-win64/,
@@ -79,20 +85,20 @@ build_again() {
   bash tests/package/reproducible.sh --build-again . build-again windows
 }
 build_sanitized() {
-  cmake --preset asan && cmake --build --preset asan
+  anywhere cmake --preset asan && anywhere cmake --build --preset asan
 }
 build_linux() {
   cmake --preset ci && cmake --build --preset ci && (cd build && cpack -G DEB)
 }
 build_web() {
-  cmake --preset web && cmake --build --preset web
+  anywhere cmake --preset web && anywhere cmake --build --preset web
 }
 build_windows() {
   cmake --preset win64 && cmake --build --preset win64 && (cd build-win64 && cpack)
 }
 # libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer.
 build_fuzzer() {
-  cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ && cmake --build build-fuzz -j"$jobs"
+  anywhere cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ && anywhere cmake --build build-fuzz -j"$jobs"
 }
 
 declare -A building=() build_started=() built=() background=()

@@ -25,10 +25,13 @@ cache() { sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"; }
 build_again() {
     local source_dir=$1 again=$2 build=${3#-} windows=$4 copy file
     # Never the caller's time: the packages take theirs from the commit. And
-    # never a compiler cache: objects the first build left there would make
-    # the second the same as the first whatever the compiler does with paths.
-    unset SOURCE_DATE_EPOCH CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
-    export CCACHE_DISABLE=1
+    # never the objects of the first build: a compiler cache (ccache, when
+    # the caller compiles through it) of its own, empty, so that the second
+    # build compiles everything, by the command lines the first one did
+    # (ccache's base_dir rewrites the source paths it gives the compiler, and
+    # the debug information names them).
+    unset SOURCE_DATE_EPOCH
+    export CCACHE_DIR="$again/ccache"
     copy="$again/sources of korvada"
     git clone -q --shared --no-checkout "$source_dir" "$copy"
     git -C "$copy" checkout -q "$(git -C "$source_dir" rev-parse HEAD)"
