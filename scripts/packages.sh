@@ -2,7 +2,7 @@
 # Installs only what is missing, so a second run costs a second.
 
 linux_packages=(
-  g++ cmake make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libosmesa6-dev libgl1-mesa-dri
+  g++ cmake make ccache pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libosmesa6-dev libgl1-mesa-dri
   libegl-mesa0 libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev
   # The PNG writer every build of the game compiles in, the Windows and browser builds too.
   libstb-dev

@@ -4,13 +4,17 @@
 #
 # The test and what it started
 #   fail MESSAGE / note MESSAGE  (fail also tells where a program still
-#                              running waits: its threads, and with gdb their stacks)
+#                              running waits: its threads, and with gdb their
+#                              stacks; and keeps the screen, the windows and the
+#                              logs in a folder it names: x_keep_evidence)
 #   harness_begin [DIR]        WORK: a fresh scratch folder (DIR, emptied, or a
 #                              new temporary one, removed at exit unless a
 #                              check failed); the EXIT trap ends what was started
 #   at_exit COMMAND            run COMMAND (a string) first when the test ends
 #   track PID                  end PID when the test ends
 #   wait_until SECONDS CMD...  0 as soon as CMD succeeds, 1 after SECONDS
+#   wait_acting SECONDS ACTION CMD...  the same, ACTION done at once and again
+#                              each second until CMD succeeds
 # Displays
 #   start_display SERVER [SIZE [SCALE]]  a display server on a display it picks
 #                              itself, ready, with its window manager; DISPLAY
@@ -39,7 +43,9 @@
 #   wait_window TITLE          WINDOW: that window once visible; fails when it
 #                              does not appear, or GAME_PID ends first
 #   wait_focused_window TITLE  WINDOW, once it also has the focus
-#   focus_window ID            gives ID the focus and waits until it has it
+#   focus_window ID            gives ID the focus, asked again each second,
+#                              until it has it
+#   bring_back_game            focus_window GAME_WINDOW, a few frames drawn
 #   error_box                  prints the id of an open "Chyba" box, or nothing
 #   close_box ID               focuses the box ID and presses Enter
 #   dismiss_boxes COUNT        waits for COUNT boxes in turn, closes each with Enter
@@ -119,26 +125,86 @@ fail() {
     echo "FAIL: $*" >&2
     if [ -n "$WORK" ] && [ -s "$WORK/stderr" ]; then
         echo "--- the program's stderr (last 40 lines):" >&2
-        tail -n 40 "$WORK/stderr" >&2
+        x_program_stderr | tail -n 40 >&2
     fi
     game_running && x_where_program_waits >&2
+    x_keep_evidence >&2
     X_KEEP=1
     exit 1
+}
+
+# A debug channel the program traces into its stderr (the Wine harness's
+# focus trace): an extended regular expression for its lines, kept apart
+# from what the program itself says.
+X_DEBUG_LINES=${X_DEBUG_LINES:-}
+x_program_stderr() {
+    if [ -n "$X_DEBUG_LINES" ]; then grep -avE "$X_DEBUG_LINES" "$WORK/stderr"; else cat "$WORK/stderr"; fi
+}
+
+# x_keep_evidence: what the screen and the window manager held when the test
+# failed, in KORVADA_EVIDENCE (ctest sets build/test-evidence/TEST) or else
+# $WORK/evidence: the screen now (screen.png) and the last shot the test
+# took, the window tree with the active and focused window and each managed
+# window's states (windows.txt), the program's stderr and stdout, the end of
+# the window manager's log with its focus decisions and of the program's
+# debug channel. The path and the focus lines are printed.
+x_keep_evidence() {
+    local dir=${KORVADA_EVIDENCE:-${WORK:+$WORK/evidence}} last
+    [ -n "$dir" ] || return 0
+    rm -rf "$dir" && mkdir -p "$dir" || return 0
+    if [ -n "$WORK" ]; then
+        last=$(ls -t "$WORK"/*.ppm "$WORK"/*.png 2>/dev/null | head -n1)
+        [ -z "$last" ] || cp "$last" "$dir/last-shot-$(basename "$last")"
+        [ -f "$WORK/stderr" ] && x_program_stderr >"$dir/stderr"
+        [ -f "$WORK/stdout" ] && cp "$WORK/stdout" "$dir/stdout"
+        [ -n "$X_DEBUG_LINES" ] && [ -f "$WORK/stderr" ] &&
+            grep -aE "$X_DEBUG_LINES" "$WORK/stderr" | tail -n 400 >"$dir/debug-channel"
+        [ -f "$WORK/debug-channel" ] && tail -n 400 "$WORK/debug-channel" >>"$dir/debug-channel"
+        [ -f "$WORK/openbox.log" ] && tail -n 200 "$WORK/openbox.log" >"$dir/window-manager.log"
+    fi
+    if [ -n "${DISPLAY:-}" ] && timeout 10 xprop -root _NET_ACTIVE_WINDOW >/dev/null 2>&1; then
+        timeout 30 import -window root "png:$dir/screen.png" 2>/dev/null
+        x_windows >"$dir/windows.txt" 2>&1
+        echo "--- the display $DISPLAY:"
+        grep -E '^(active|focus|0x)' "$dir/windows.txt" | head -n 20
+    fi
+    echo "--- evidence kept in $dir: $(cd "$dir" && ls | tr '\n' ' ')"
+}
+
+# x_windows: the active and the focused window, each managed window (each
+# top-level one where no window manager runs) with its name and states, then
+# the whole window tree.
+x_windows() {
+    local ids id
+    echo "active: $(timeout 10 xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //')"
+    echo "focus: $(timeout 10 xdotool getwindowfocus 2>&1)"
+    ids=$(timeout 10 xprop -root _NET_CLIENT_LIST 2>/dev/null | sed -n 's/.*# //p' | tr -d ,)
+    [ -n "$ids" ] || ids=$(timeout 10 xwininfo -root -children | awk '/^ +0x/ {print $1}')
+    for id in $ids; do
+        echo "$id $(timeout 10 xprop -id "$id" WM_NAME _NET_WM_STATE WM_STATE 2>&1 |
+            grep -v -e '^WM_STATE(WM_STATE):$' -e 'icon window' | tr -s ' \t\n' ' ')"
+    done
+    echo
+    timeout 10 xwininfo -root -tree
 }
 
 note() { echo "-- $*"; }
 
 # A wait that gave up on a program still running says where the program
 # stands: each thread's state and kernel wait, and with gdb its stack.
+# A program run through another (the Wine harness's keeper) is its child:
+# the children are told too.
 x_where_program_waits() {
-    local task
-    echo "--- the program (pid $GAME_PID) still runs; its threads:"
-    for task in /proc/"$GAME_PID"/task/*; do
-        echo "$(cat "$task/comm" 2>/dev/null): $(sed -n 's/^State:[[:space:]]*//p' "$task/status" 2>/dev/null)" \
-            "in $(cat "$task/wchan" 2>/dev/null)"
+    local task pid
+    for pid in "$GAME_PID" $(pgrep -P "$GAME_PID"); do
+        echo "--- the program (pid $pid, $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | cut -c1-100)) still runs; its threads:"
+        for task in /proc/"$pid"/task/*; do
+            echo "$(cat "$task/comm" 2>/dev/null): $(sed -n 's/^State:[[:space:]]*//p' "$task/status" 2>/dev/null)" \
+                "in $(cat "$task/wchan" 2>/dev/null)"
+        done
+        command -v gdb >/dev/null &&
+            gdb -p "$pid" -batch -ex 'thread apply all bt 20' 2>/dev/null | grep -E '^(#|Thread)'
     done
-    command -v gdb >/dev/null &&
-        gdb -p "$GAME_PID" -batch -ex 'thread apply all bt 20' 2>/dev/null | grep -E '^(#|Thread)'
 }
 
 harness_begin() {
@@ -180,6 +246,25 @@ wait_until() {
     done
 }
 
+# wait_acting SECONDS ACTION CMD...: ACTION (a string, eval'd) at once and
+# again every second while CMD fails, 0 as soon as CMD succeeds, 1 after
+# SECONDS: for a wait on what the test's own action causes.
+wait_acting() {
+    local seconds=$1 action=$2 deadline next=0 now
+    shift 2
+    deadline=$(($(date +%s%N) / 1000000 + seconds * 1000))
+    while :; do
+        now=$(($(date +%s%N) / 1000000))
+        if [ "$now" -ge "$next" ]; then
+            eval "$action"
+            next=$((now + 1000))
+        fi
+        "$@" && return 0
+        [ "$now" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
 # --- Display servers. Each start_display variant sets DISPLAY once its server
 # answers and brings the window manager the tests need: openbox for the bare
 # X servers (full screen and minimising need one); a compositor that is its
@@ -212,8 +297,9 @@ x_server() {
     export DISPLAY=":$(head -n1 "$WORK/display")"
 }
 
+# Its focus decisions go to its log, which a failing test keeps.
 start_openbox() {
-    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    openbox --sm-disable ${X_OPENBOX_DEBUG:---debug-focus} >"$WORK/openbox.log" 2>&1 &
     track $!
     wait_until "$X_WAIT" x_window_manager_ready || fail "openbox did not start (see $WORK/openbox.log)"
 }
@@ -340,9 +426,12 @@ wait_weston_covered() {
 
 # --- The program under test.
 
+# A program run through another that writes its exit code to
+# $WORK/exit-code (the Wine harness's keeper) has that for its exit code.
 start_program() {
     local dir=$1
     shift
+    rm -f "$WORK/exit-code"
     (cd "$dir" && exec "$@") 2>"$WORK/stderr" >"$WORK/stdout" &
     GAME_PID=$!
 }
@@ -351,11 +440,16 @@ game_running() { [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; }
 x_program_ended() { ! game_running; }
 
 wait_exit() {
+    local told
     EXIT_CODE=timeout
     wait_until "${1:-$X_WAIT}" x_program_ended || return 0
     EXIT_CODE=0
-    wait "$GAME_PID" || EXIT_CODE=$?
+    wait "$GAME_PID" 2>/dev/null || EXIT_CODE=$?
     GAME_PID=
+    [ -s "$WORK/exit-code" ] || return 0
+    told=$(tr -d '\r\n' <"$WORK/exit-code")
+    [ "$told" = "$EXIT_CODE" ] || note "exit code $told, though its process ended with $EXIT_CODE"
+    EXIT_CODE=$told
 }
 
 # --- Windows and boxes.
@@ -385,12 +479,23 @@ wait_focused_window() {
     fail "the window '$1' never got the focus"
 }
 
+# Asked again every second until it has it, as a person clicks again: a
+# request the window manager or Wine drops while busy is never answered.
 focus_window() {
+    wait_acting "$X_WAIT" "x_ask_focus $1" x_active "$1" || fail "the window $1 does not take the focus"
+}
+x_ask_focus() {
     xdotool windowactivate "$1" 2>/dev/null
     xdotool windowfocus "$1" 2>/dev/null
-    wait_until "$X_WAIT" x_active "$1" || fail "the window $1 does not take the focus"
 }
 x_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
+# bring_back_game: the game's window (GAME_WINDOW), minimised or without the
+# focus, activated again and focused, a few frames drawn.
+bring_back_game() {
+    focus_window "$GAME_WINDOW"
+    sleep 0.3
+}
 
 # SDL's own box is not found by name through xdotool; the window tree lists it.
 error_box() { xwininfo -root -tree 2>/dev/null | awk '/"Chyba"/ {print $1; exit}'; }
@@ -494,8 +599,7 @@ x_height_settled() {
 return_to_game() {
     local before=$1 where=$2 started back took
     started=$(date +%s.%N)
-    xdotool windowactivate "$GAME_WINDOW" 2>/dev/null
-    wait_game_window
+    bring_back_game
     back=$(player_height)
     took=$(seconds_since "$started")
     note "height $before $where, $back ${took} s after the return"
@@ -516,9 +620,11 @@ above() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a > b)}'; }
 # bars_and_picture NAME W H BAR1 BAR2 MIDDLE: the window resized, the lit
 # share of two bar regions (none) and of the middle (all), each X Y W H
 # relative to the client area, once the game has drawn at the new size.
+# The size is asked again each second until it shows: a busy window manager
+# or Wine may lose the request.
 bars_and_picture() {
-    xdotool windowsize "$GAME_WINDOW" "$2" "$3"
-    wait_until "$X_WAIT" x_bars_shown "$@" || fail "no bars beside the picture in a $2x$3 window: lit $X_BARS"
+    wait_acting "$X_WAIT" "xdotool windowsize $GAME_WINDOW $2 $3" x_bars_shown "$@" ||
+        fail "no bars beside the picture in a $2x$3 window ($(window_geometry)): lit $X_BARS"
     note "$2x$3: bars and the middle lit $X_BARS"
 }
 # x_bars_shown NAME W H BAR1 BAR2 MIDDLE: a client shot NAME shows the two

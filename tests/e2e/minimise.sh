@@ -18,8 +18,7 @@ away=$(cpu_share "$GAME_PID" 2)
 note "CPU while minimised: $away %"
 [ "$away" -le 3 ] || fail "the minimised game still uses $away % CPU"
 
-xdotool windowactivate "$GAME_WINDOW" 2>/dev/null
-wait_game_window
+bring_back_game
 back=$(cpu_share "$GAME_PID" 2)
 note "CPU after restoring: $back %"
 [ "$back" -ge "$X_BUSY" ] || fail "the restored game does not run frames ($back % CPU)"

@@ -33,8 +33,7 @@ note "playing: screen 800x600, window $(window_geometry)"
 xdotool windowminimize "$GAME_WINDOW"
 wait_screen_mode 1024x768 || fail "minimised, the screen stays at $(screen_mode)"
 note "away: screen $(screen_mode)"
-xdotool windowactivate "$GAME_WINDOW" 2>/dev/null
-wait_game_window
+bring_back_game
 wait_screen_mode 800x600 || fail "back, the screen is at $(screen_mode), expected 800x600"
 [ "$(window_geometry)" = 800x600+0+0 ] || fail "back, the window is at $(window_geometry), expected 800x600+0+0"
 note "back: screen 800x600, window $(window_geometry)"

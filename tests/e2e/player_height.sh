@@ -22,3 +22,19 @@ player_height() {
     [ "$(x_heights)" -gt "$lines" ] || fail "the game did not tell its height"
     awk '/^height/ {h = $2} END {print h}' "$WORK/stdout"
 }
+
+# wait_round_plays WHAT: the height falls below the one told now, within
+# X_WAIT (a loaded machine may draw no frame for a second or more), else the
+# test fails saying WHAT.
+wait_round_plays() {
+    local first
+    first=$(player_height)
+    X_LATER=$first
+    wait_until "$X_WAIT" x_fell_below "$1" "$first" || fail "$1: the round does not play: height $first, then $X_LATER"
+    note "$1: height $first, then $X_LATER"
+}
+x_fell_below() {
+    game_running || fail "$1: the game ended in its round"
+    X_LATER=$(player_height)
+    awk -v a="$2" -v b="$X_LATER" 'BEGIN {exit !(b < a)}'
+}

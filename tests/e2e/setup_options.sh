@@ -75,8 +75,8 @@ grep -q "^korvada-setup: cannot find the game's data" "$WORK/stderr" || fail "no
 note "no data: $(cat "$WORK/stderr")"
 start_program "$WORK" "$WORK/alone/korvada-setup"
 wait_window "Korvada – settings"
-sleep 0.3
-xdotool windowfocus "$WINDOW" key Return
+focus_window "$WINDOW"
+xdotool key Return
 wait_exit
 [ "$EXIT_CODE" = 2 ] || fail "dialog without a game: exit code $EXIT_CODE, expected 2"
 note "dialog without a game: a box, then exit 2"

@@ -15,6 +15,9 @@ export KORVADA_EXE=$installer
 source "$(dirname "$0")/../wine/wine_harness.sh"
 # Wine would copy the Start menu entries into this machine's own menu.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+# Installed into a prefix of its own: nothing of an earlier run is there, and
+# nothing of this one stays for the other tests.
+fresh_prefix
 
 x86_64-w64-mingw32-objdump -f "$installer" | grep -q 'file format pei-x86-64' ||
     fail "the installer is not a 64-bit program: $(file -b "$installer")"
@@ -25,10 +28,6 @@ chosen='C:\Games with blanks\Korvada'
 chosen_installed="$WINEPREFIX/drive_c/Games with blanks/Korvada"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Korvada"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvada'
-# What an earlier run may have left.
-rm -rf "$installed" "$WINEPREFIX/drive_c/Games with blanks" "$menu"
-timeout 60 wine reg delete "$key" /f >/dev/null 2>&1 || true
-timeout 60 wine reg delete 'HKLM\Software\The Korvada developers' /f >/dev/null 2>&1 || true
 
 # install [ARGUMENT]: the installer, silent. NSIS reads /D= raw, blanks and
 # all, as the last thing on the command line.
@@ -88,7 +87,7 @@ answer_boxes
 saved=$(saved_code_file)
 rm -f "$saved"
 LANG=C.UTF-8 start_wine "$installed" -all "$installed/KorvadaSetup.exe"
-wait_window "Korvada – settings"
+wait_wine_window "Korvada – settings"
 sleep 1
 xdotool key Return
 play_from_setup 'Program Files\Korvada\korvada.exe' "$installed"

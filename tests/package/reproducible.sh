@@ -24,8 +24,14 @@ cache() { sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"; }
 # options BUILD (WINDOWS_BUILD) was configured with; "-" for the presets' own.
 build_again() {
     local source_dir=$1 again=$2 build=${3#-} windows=$4 copy file
-    # Never the caller's time: the packages take theirs from the commit.
+    # Never the caller's time: the packages take theirs from the commit. And
+    # never the objects of the first build: a compiler cache (ccache, when
+    # the caller compiles through it) of its own, empty, so that the second
+    # build compiles everything, by the command lines the first one did
+    # (ccache's base_dir rewrites the source paths it gives the compiler, and
+    # the debug information names them).
     unset SOURCE_DATE_EPOCH
+    export CCACHE_DIR="$again/ccache"
     copy="$again/sources of korvada"
     git clone -q --shared --no-checkout "$source_dir" "$copy"
     git -C "$copy" checkout -q "$(git -C "$source_dir" rev-parse HEAD)"
@@ -45,7 +51,8 @@ build_again() {
     cmake --build "$copy/build" -j2 >"$again/build.log" 2>&1 || { tail -20 "$again/build.log"; fail "build failed"; }
     (cd "$copy/build" && cpack -G DEB >"$again/cpack.log") || fail "cpack failed"
     if [ -n "$windows" ]; then
-        options=()
+        # The packages hold no test program or tool.
+        options=(-DKORVADA_TESTS=OFF)
         [ "$windows" != - ] && options+=(-DKORVADA_HOMEPAGE="$(cache "$windows" KORVADA_HOMEPAGE)"
             -DKORVADA_MAINTAINER="$(cache "$windows" KORVADA_MAINTAINER)")
         (cd "$copy" && cmake --preset win64 "${options[@]}" >"$again/configure-windows.log") ||

@@ -51,7 +51,7 @@ end_round space
 saved=$(saved_code_file)
 rm -f "$saved"
 LANG=C.UTF-8 start_wine "$data_dir" -all "$unpacked/$folder/KorvadaSetup.exe"
-wait_window "Korvada – settings"
+wait_wine_window "Korvada – settings"
 sleep 1
 xdotool key Return
 play_from_setup "$folder\korvada.exe" "$unpacked/$folder"

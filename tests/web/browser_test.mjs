@@ -262,7 +262,7 @@ const cases = {
     const page = await open('/index.html?code=0TYAN');
     await waitState(page, 'playing');
     await waitFrames(page, 10);
-    const other = await page.browser().newPage();
+    const other = await page.browserContext().newPage();
     await other.bringToFront();
     await page.waitForFunction(() => document.visibilityState === 'hidden', { timeout: kWait });
     const left = await gameState(page);

@@ -99,17 +99,15 @@ export async function startAppServer(dir) {
 // The page is composited in software: the same pictures for about a tenth
 // less processor time than SwiftShader compositing them too (the browser
 // tests took 260 CPU-seconds instead of 306).
+export const kChromium = process.env.CHROMIUM || '/usr/bin/chromium';
+export const kChromiumArgs = [
+  '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-gpu-compositing',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
+];
 export async function openBrowser() {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'korvada-chromium-'));
   const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    pipe: true,
-    userDataDir: profile,
-    args: [
-      '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-gpu-compositing',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
-    ],
+    executablePath: kChromium, headless: true, pipe: true, userDataDir: profile, args: kChromiumArgs,
   });
   const close = browser.close.bind(browser);
   browser.close = async () => {
@@ -117,6 +115,32 @@ export async function openBrowser() {
     fs.rmSync(profile, { recursive: true, force: true });
   };
   return browser;
+}
+
+// The browser a case plays in: a fresh context (its own storage, cache and
+// workers, nothing kept from the case before) of the browser its ctest lane
+// keeps running (lane_browser.mjs; KORVADA_BROWSER names the file with its
+// DevTools address), which saves each case a browser's start; a browser of
+// its own when it runs alone, or when the lane's is gone. close() ends what
+// the case had.
+async function caseBrowser() {
+  const lane = process.env.KORVADA_BROWSER;
+  if (lane && fs.existsSync(lane)) {
+    try {
+      const shared = await puppeteer.connect({ browserWSEndpoint: JSON.parse(fs.readFileSync(lane, 'utf8')).endpoint });
+      const context = await shared.createBrowserContext();
+      context.userAgent = () => shared.userAgent();
+      const close = context.close.bind(context);
+      context.close = async () => {
+        await close().catch(() => {});
+        await shared.disconnect();
+      };
+      return context;
+    } catch (error) {
+      console.error(`the lane's browser (${lane}) does not answer: ${error.message}; a browser of its own`);
+    }
+  }
+  return openBrowser();
 }
 
 // Emscripten's OpenGL emulation announces itself on every start, and the
@@ -132,16 +156,29 @@ const knownNotices = [
 // exceptions collect in page.problems; with `touch`, a phone's page (touch
 // screen, mobile viewport) under the given `userAgent`; `prepare(page)` runs
 // before the page is loaded.
+// Its whole console, with what failed to load, collects in page.console: a
+// failing case keeps it (keepEvidence).
 export async function openPage(browser, url, width = 800, height = 600, { touch = false, userAgent, prepare } = {}) {
   const page = await browser.newPage();
   page.problems = [];
+  page.console = [];
+  const seconds = () => (performance.now() / 1000).toFixed(3);
   page.on('console', (message) => {
     const type = message.type();
+    page.console.push(`${seconds()} ${type}: ${message.text()}`);
     if ((type === 'error' || type === 'warn' || type === 'warning') &&
         !knownNotices.some((notice) => notice.test(message.text())))
       page.problems.push(`${type}: ${message.text()}`);
   });
-  page.on('pageerror', (error) => page.problems.push(`uncaught: ${error.message}`));
+  page.on('pageerror', (error) => {
+    page.console.push(`${seconds()} uncaught: ${error.stack || error.message}`);
+    page.problems.push(`uncaught: ${error.message}`);
+  });
+  page.on('requestfailed', (request) =>
+    page.console.push(`${seconds()} failed to load: ${request.url()} (${request.failure()?.errorText})`));
+  page.on('framenavigated', (frame) => {
+    if (frame === page.mainFrame()) page.console.push(`${seconds()} at ${frame.url()}`);
+  });
   if (userAgent) await page.setUserAgent(userAgent);
   await page.setViewport({ width, height, isMobile: touch, hasTouch: touch });
   if (prepare) await prepare(page);
@@ -253,13 +290,41 @@ export function savePicture(picture, file) {
   fs.writeFileSync(file, PNG.sync.write(picture));
 }
 
+// keepEvidence(browser, error): what each open page of a failed case showed
+// and said, in KORVADA_EVIDENCE (ctest sets build/test-evidence/TEST) or a
+// new temporary folder: page-N.png, and page-N.txt with its address, state,
+// the round's state and its console (openPage's). Prints the folder.
+async function keepEvidence(browser, error) {
+  const dir = process.env.KORVADA_EVIDENCE || fs.mkdtempSync(path.join(os.tmpdir(), 'korvada-web-evidence-'));
+  fs.rmSync(dir, { recursive: true, force: true });
+  fs.mkdirSync(dir, { recursive: true });
+  fs.writeFileSync(path.join(dir, 'error.txt'), `${error?.stack || error}\n`);
+  const pages = browser ? await browser.pages().catch(() => []) : [];
+  for (const [n, page] of pages.entries()) {
+    const within = (promise) => Promise.race([promise, sleep(10000).then(() => 'no answer in 10 s')])
+      .catch((problem) => `${problem.message}`);
+    const state = await within(page.evaluate(() => JSON.stringify({
+      state: document.documentElement.dataset.state, visibility: document.visibilityState,
+      round: globalThis.Module?.ccall?.('korvadaState', 'string'),
+    })));
+    // A hidden page draws no frame to take, and would hold up the next page's picture.
+    const shot = state.includes('"visibility":"visible"')
+      ? await within(page.screenshot({ path: path.join(dir, `page-${n + 1}.png`) }).then(() => `page-${n + 1}.png`))
+      : 'none: the page is not shown';
+    fs.writeFileSync(path.join(dir, `page-${n + 1}.txt`),
+      [`address: ${page.url()}`, `screenshot: ${shot}`, `state: ${state}`, 'console:',
+        ...(page.console ?? ['(not recorded)'])].join('\n') + '\n');
+  }
+  console.error(`evidence kept in ${dir}: ${fs.readdirSync(dir).join(' ')}`);
+}
+
 // A test file's main: runs the case named on the command line,
 //   node FILE CASE
 // on a fresh server (`serve(dir)`, by default startServer) for KORVADA_WEB_DIR
-// and a fresh browser. The case gets { server, browser, open }, where
-// open(address, width, height, options) opens a page of the server.
-// Exit 0 when the case passed, 1 when it failed or outlived `limitSeconds`,
-// 2 for an unknown case.
+// and a fresh browser context (caseBrowser). The case gets { server, browser,
+// open }, where open(address, width, height, options) opens a page of the
+// server. Exit 0 when the case passed, 1 when it failed or outlived
+// `limitSeconds` (keeping its evidence), 2 for an unknown case.
 export async function runCases(cases, { serve = startServer, limitSeconds = 240 } = {}) {
   const name = process.argv[2];
   if (!(name in cases)) {
@@ -271,7 +336,7 @@ export async function runCases(cases, { serve = startServer, limitSeconds = 240 
   let timer;
   try {
     server = await serve(process.env.KORVADA_WEB_DIR);
-    browser = await openBrowser();
+    browser = await caseBrowser();
     const open = (address, ...rest) => openPage(browser, server.origin + address, ...rest);
     await Promise.race([
       cases[name]({ server, browser, open }),
@@ -283,6 +348,7 @@ export async function runCases(cases, { serve = startServer, limitSeconds = 240 
   } catch (error) {
     console.error(error);
     process.exitCode = 1;
+    await keepEvidence(browser, error).catch((problem) => console.error(`no evidence kept: ${problem.message}`));
   } finally {
     clearTimeout(timer);
     await browser?.close();

@@ -39,8 +39,9 @@ xmessage -geometry +0+0 away 2>/dev/null &
 track $!
 wait_focused_window xmessage
 xdotool keyup Right
-note "Right let go away from the game, the bottle at x $(settled_height bottle_x)"
+note "Right let go away from the game, the bottle at x $(settled_height caught_up_x)"
 
+trace_caught_up
 back=$(wc -l <"$WORK/view.log")
 focus_window "$GAME_WINDOW"
 wait_until "$X_WAIT" crossed_or_drifted "$back" || fail "the bottle did not come back from the right wall: x $(bottle_x)"

@@ -30,7 +30,7 @@ play_and_end() {
 }
 
 LANG=C.UTF-8 start_wine "$data_dir" -all "$setup"
-wait_window "Korvada – settings"
+wait_wine_window "Korvada – settings"
 sleep 1
 import -window root "png:$WORK/dialog-en.png"
 # Down: from 800 x 600 past the disabled 640 x 480 to the second 800 x 600;
@@ -77,7 +77,7 @@ fi
 # A running wineserver keeps the language it started with.
 timeout 60 wineserver -k
 LANG=$language start_wine "$data_dir" -all "$setup"
-wait_window "$title"
+wait_wine_window "$title"
 sleep 1
 import -window root "png:$WORK/dialog-again.png"
 for key in Down Down Down Down Down; do xdotool key "$key"; sleep 0.2; done
@@ -96,7 +96,7 @@ wait_exit
 
 # Esc closes the dialog: no game, nothing saved.
 LANG=C.UTF-8 start_wine "$data_dir" -all "$setup"
-wait_window "Korvada – settings"
+wait_wine_window "Korvada – settings"
 sleep 0.5
 xdotool key Escape
 wait_exit

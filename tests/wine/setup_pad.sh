@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # KorvadaSetup.exe and korvada.exe with a pad alone. XInput is a stand-in
-# (xinput_stand_in.dll in place of the prefix's xinput1_4.dll) whose one pad
+# (xinput_stand_in.dll in place of the prefix's xinput1_4.dll, in a prefix of
+# the test's own) whose one pad
 # holds what the test writes. On an 800 x 600 screen: up makes 5 bottles,
 # right chooses the second 800 x 600, A plays 2TYFY; in the game B ends the
 # round and, held, leaves the end screen; the dialog comes back and the B
@@ -13,11 +14,10 @@ stand_in="$data_dir/xinput_stand_in.dll"
 start_display xvfb 800x600
 answer_boxes
 
-# The prefix's own XInput back at the end, whatever happens.
-system_xinput="$WINEPREFIX/drive_c/windows/system32/xinput1_4.dll"
-cp "$system_xinput" "$WORK/xinput1_4.dll.system"
-at_exit "cp '$WORK/xinput1_4.dll.system' '$system_xinput'"
-cp "$stand_in" "$system_xinput"
+# The stand-in in place of the XInput of a prefix of this test's own (its
+# system32 files are links to every lane's: the link goes, not the file).
+fresh_prefix
+cp --remove-destination "$stand_in" "$WINEPREFIX/drive_c/windows/system32/xinput1_4.dll"
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;xinput1_4=n" KORVADA_PAD_STATE="Z:$WORK/pad"
 A=0x1000 B=0x2000 START=0x0010 UP=0x0001 RIGHT=0x0008
 # hold BUTTONS: the pad holds them from now on.
@@ -68,7 +68,9 @@ import -window root "png:$WORK/dialog-chosen.png"
 hold "$A"
 round 2TYFY
 [ "$(cat "$saved" | tr -d '\r')" = 2TYFY ] || fail "saved '$(cat "$saved")', expected 2TYFY"
-[ "$(cat "$catches")" = $'korvada best catches\n4 3 2026-12-01\n5 0 '"$(date +%F)" ] ||
+# Whatever the round caught before B ended it (a slow machine's round may
+# catch a bubble first): the first round with 5 bottles is kept.
+[[ "$(cat "$catches")" =~ ^korvada\ best\ catches$'\n'4\ 3\ 2026-12-01$'\n'5\ [0-9]+\ $(date +%F)$ ]] ||
   fail "the best catches after the round: $(cat "$catches")"
 import -window root "png:$WORK/dialog-back.png"
 note "A played 2TYFY; B ended it; the dialog is back with the round's catch kept"

@@ -29,7 +29,7 @@ play_window_round() {
 }
 
 LANG=C.UTF-8 start_wine "$data_dir" -all "$setup"
-wait_window "Korvada – settings"
+wait_wine_window "Korvada – settings"
 sleep 1
 import -window "$WINDOW" "png:$WORK/window-rows.png"
 # Space would tick "Full screen" if it could be: it must stay a window.
@@ -53,7 +53,7 @@ printf '#include <stdlib.h>\nint main(void) { return atoi(getenv("KORVADA_TEST_E
   x86_64-w64-mingw32-gcc -mwindows -x c - -o "$failing/korvada.exe" || fail "cannot build the stand-in game"
 for code in 1 2; do
   KORVADA_TEST_EXIT=$code LANG=C.UTF-8 start_wine "$failing" -all "$failing/KorvadaSetup.exe"
-  wait_window "Korvada – settings"
+  wait_wine_window "Korvada – settings"
   sleep 0.5
   xdotool key Return
   wait_until "$X_WAIT" grep -q "exit code $code" "$WORK/stderr" || fail "after exit $code the setup says '$(cat "$WORK/stderr")'"

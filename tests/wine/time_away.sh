@@ -11,9 +11,9 @@ GAME_WINDOW=$WINDOW
 wait_until "$X_WAIT" frames_past 2 || fail "no frames drawn"
 xdotool windowminimize "$GAME_WINDOW"
 wait_until "$X_WAIT" eval '[ -z "$(find_window Korvada)" ]' || fail "the game window stays visible when minimised"
-left=$(settled_height drawn_height)
+left=$(settled_height caught_up_height)
 sleep 10
-still=$(drawn_height)
+still=$(caught_up_height)
 [ "$left" = "$still" ] || fail "the round moved while minimised: $left, then $still"
 
 # The 10 s away must not be played on the return.

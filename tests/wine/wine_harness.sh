@@ -21,28 +21,81 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 at_exit 'timeout 60 wineserver -k 2>/dev/null'
 
-# One prefix for all the tests, made on first use (about 15 s). The lock keeps
-# two tests from making it, or running in it, at once.
+# The prefix is made once per build folder by wineboot, beside the lanes'
+# (KORVADA_WINE_PREFIX: about 700 MB, 15 s on an idle machine and a minute on
+# a busy one), and copied for each lane (copy_prefix), where the lane's tests
+# take turns; a test that changes what the others rely on plays in a copy
+# of its own (fresh_prefix). The locks keep two tests from making a prefix,
+# or running in one, at once.
+WINE_MADE_PREFIX="$(dirname "$KORVADA_WINE_PREFIX")/wineprefix-made"
+make_prefix() {
+  [ -f "$WINE_MADE_PREFIX/.korvada-ready" ] && return 0
+  rm -rf "$WINE_MADE_PREFIX"
+  WINEPREFIX=$WINE_MADE_PREFIX DISPLAY= timeout 180 wineboot -i >"$WORK/wineboot.log" 2>&1 ||
+    fail "wineboot failed, see $WORK/wineboot.log"
+  WINEPREFIX=$WINE_MADE_PREFIX timeout 60 wineserver -w
+  # A crash must end the run, not wait on a dialog; and there is no sound card.
+  WINEPREFIX=$WINE_MADE_PREFIX timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+    /t REG_DWORD /d 0 /f >/dev/null || fail "cannot turn off the crash dialog"
+  WINEPREFIX=$WINE_MADE_PREFIX timeout 60 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null ||
+    fail "cannot turn off sound"
+  WINEPREFIX=$WINE_MADE_PREFIX timeout 60 wineserver -w
+  touch "$WINE_MADE_PREFIX/.korvada-ready"
+}
+
+# copy_prefix TO: the made prefix copied to TO in a second or two: Wine's
+# own libraries and programs (system32 and winsxs, nine tenths of it, never
+# written once made) linked, the rest (the registry, the users' folders)
+# copied.
+copy_prefix() {
+  local linked
+  rm -rf "$1"
+  cp -a --link "$WINE_MADE_PREFIX" "$1" || fail "cannot copy the Wine prefix to $1"
+  find "$1" \( -path "$1/drive_c/windows/system32" -o -path "$1/drive_c/windows/winsxs" \) -prune -o \
+    -type f -links +1 -exec sh -c 'for f; do cp -p "$f" "$f.copy" && mv "$f.copy" "$f"; done' copy {} + ||
+    fail "cannot copy the Wine prefix to $1"
+  rm -f "$1/.korvada-ready"
+}
+
+# fresh_prefix: this test plays in a copy of the made prefix of its own,
+# removed at its end. Before anything runs in the prefix.
+fresh_prefix() {
+  export WINEPREFIX="$WORK/prefix"
+  copy_prefix "$WINEPREFIX"
+  at_exit 'rm -rf "$WORK/prefix"'
+}
+
+exec 8>"$WINE_MADE_PREFIX.lock"
+flock -w 300 8 || fail "the made Wine prefix stays locked"
+make_prefix
+exec 8>&-
 exec 9>"$KORVADA_WINE_PREFIX.lock"
 flock -w 300 9 || fail "the Wine prefix stays locked"
 if [ ! -f "$WINEPREFIX/.korvada-ready" ]; then
-  rm -rf "$WINEPREFIX"
-  DISPLAY= timeout 180 wineboot -i >"$WORK/wineboot.log" 2>&1 || fail "wineboot failed, see $WORK/wineboot.log"
-  timeout 60 wineserver -w
-  # A crash must end the run, not wait on a dialog; and there is no sound card.
-  timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null ||
-    fail "cannot turn off the crash dialog"
-  timeout 60 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null || fail "cannot turn off sound"
-  timeout 60 wineserver -w
+  copy_prefix "$WINEPREFIX"
   touch "$WINEPREFIX/.korvada-ready"
 fi
+
+# Wine's X events, focus among them (its channel event: a few hundred lines
+# a minute), go into each program's stderr: a failing test keeps their end
+# apart from what the program says (x_keep_evidence).
+export WINE_FOCUS_TRACE=${WINE_FOCUS_TRACE:-+event}
+X_DEBUG_LINES='^[0-9a-f]+:trace:event:'
+
+# Each program runs through exit_code_keeper.exe, which writes the exit code
+# Windows gives it to $WORK/exit-code (wait_exit reads it): Wine's server
+# may end a process slow to leave with SIGKILL, and its Unix parent would
+# see 137 for a program that exited 0.
+WINE_KEEPER="${KORVADA_WINE_TOOLS:-$(dirname "$KORVADA_EXE")}/exit_code_keeper.exe"
+[ -f "$WINE_KEEPER" ] || fail "$WINE_KEEPER is missing: build the Windows programs"
+export KORVADA_EXIT_CODE_FILE="Z:$WORK/exit-code"
 
 # start_wine DIR WINEDEBUG EXE ARG...: EXE under Wine in the background, with
 # DIR as its working folder (start_program: GAME_PID, $WORK/stderr).
 start_wine() {
   local dir=$1 debug=$2
   shift 2
-  start_program "$dir" env WINEDEBUG="$debug" wine "$@"
+  start_program "$dir" env WINEDEBUG="$debug,$WINE_FOCUS_TRACE" wine "$WINE_KEEPER" "$@"
 }
 
 # The texts of the boxes shown so far, one a line, decoded from the trace
@@ -52,9 +105,11 @@ box_texts() {
     "$WORK/stderr"
 }
 
-# The Korvada window once it shows, with the focus (Wine may show it without).
+# wait_wine_window [TITLE]: the window TITLE (Korvada unless told) once it
+# shows, with the focus: Wine may show it without, and a key sent before
+# the focus comes is lost.
 wait_wine_window() {
-  wait_window Korvada
+  wait_window "${1:-Korvada}"
   focus_window "$WINDOW"
 }
 
@@ -136,11 +191,16 @@ scene_drawn() {
   [ "$COLOURS" -ge 200 ]
 }
 
-# dialog_back TITLE: the setup's dialog shown again, with the focus, once the
-# game it started has ended.
-x_dialog_focused() { local w; w=$(find_window "$1"); [ -n "$w" ] && x_active "$w"; }
+# dialog_back TITLE: the setup's dialog shown again once the game it started
+# has ended, with the focus. The window manager gives it the focus as it
+# maps it again; should that be lost, the test asks again as a player clicks
+# it (focus_window), and says so.
 dialog_back() {
-  wait_until "$X_WAIT" x_dialog_focused "$1" || fail "the dialog '$1' did not come back focused"
+  wait_window "$1"
+  if ! wait_until 3 x_active "$WINDOW"; then
+    note "the dialog came back without the focus (active: $(xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //')): asked for it"
+    focus_window "$WINDOW"
+  fi
   sleep 0.5
 }
 
@@ -167,14 +227,35 @@ play_from_setup() {
 # start_traced_game ARG...: korvada.exe ARG... under Wine in its folder, its
 # frames traced into $WORK/view.log (view_trace.awk). The exit code is the
 # game's. The trace is megabytes a frame: grep takes the few lines read first,
-# or the game would wait on the pipe.
+# or the game would wait on the pipe. The focus trace goes to
+# $WORK/debug-channel.
 WINE_VIEW_TRACE=$(realpath "$(dirname "${BASH_SOURCE[0]}")/view_trace.awk")
 start_traced_game() {
-  start_program "$data_dir" bash -c 'log=$1; shift
-    WINEDEBUG=-all,trace+opengl wine "$@" 2>&1 >/dev/null |
-      grep --line-buffered -a -F -e glViewport -e glRotatef -e glTranslatef | awk -f "$0" >"$log"
-    exit "${PIPESTATUS[0]}"' "$WINE_VIEW_TRACE" "$WORK/view.log" "$KORVADA_EXE" "$@"
+  start_program "$data_dir" bash -c 'log=$1 focus=$2; shift 2
+    WINEDEBUG="-all,trace+opengl,$WINE_FOCUS_TRACE" wine "$@" 2>&1 >/dev/null |
+      grep --line-buffered -a -F -e glViewport -e glRotatef -e glTranslatef -e :trace:event: |
+      awk -v focus="$focus" -f "$0" >"$log"
+    exit "${PIPESTATUS[0]}"' "$WINE_VIEW_TRACE" "$WORK/view.log" "$WORK/debug-channel" "$WINE_KEEPER" "$KORVADA_EXE" "$@"
 }
+# On a loaded machine the trace runs seconds behind the game. A reading that
+# must show the game as it stands now, at rest, waits until grep and awk have
+# read all the game wrote, both waiting on their pipes (trace_caught_up; a
+# game that runs may keep them behind).
+x_trace_drained() {
+  local pid found=
+  for pid in $(pgrep -P "$GAME_PID"); do
+    case "$(cat "/proc/$pid/comm" 2>/dev/null)" in
+      grep | awk | mawk | gawk)
+        found=1
+        [[ "$(cat "/proc/$pid/wchan" 2>/dev/null)" == *pipe_read ]] || return 1
+        ;;
+    esac
+  done
+  [ -n "$found" ]
+}
+trace_caught_up() { wait_until "$X_WAIT" x_trace_drained || note "the trace is still behind the game" >&2; }
+caught_up_height() { trace_caught_up; drawn_height; }
+caught_up_x() { trace_caught_up; bottle_x; }
 frames() { cat "$WORK/view.log" 2>/dev/null | grep -c '^camera' || true; }
 frames_past() { [ "$(frames)" -gt "$1" ]; }
 # The last viewport set, "X Y W H".
