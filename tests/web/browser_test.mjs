@@ -25,6 +25,12 @@ const cases = {
     const sizes = await page.$$eval('#size option', (options) => options.map((o) => `${o.value}:${o.textContent}`));
     assert.deepEqual(sizes, ['0:800 × 600', '1:640 × 480', '3:1024 × 768', '4:1152 × 864', '5:1280 × 1024']);
     assert.equal(await page.$eval('#play', (button) => button.disabled), false);
+    // The bottles the dialogs offer, and the code they write for a typed
+    // count: the game's own, not a copy in the page.
+    assert.deepEqual(await page.$eval('#bottles', (b) => [b.min, b.max, b.value]), ['1', '61', '4']);
+    const codes = await page.evaluate(() => ['4', '12', '', ' 7 ', '0', '1000', 'x'].map((typed) =>
+      Module.ccall('korvadaCodeOfForm', 'string', ['number', 'number', 'string', 'number'], [3, 0, typed, 1])));
+    assert.deepEqual(codes, ['3TNAY', '3TNMY', '3TNAY', '3TNHY', '3TNBY', '3TN~Y', '3TNAY']);
 
     await page.click('#play');
     await waitState(page, 'playing');
