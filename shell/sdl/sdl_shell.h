@@ -122,6 +122,10 @@ struct WindowManagerAnswer {
 // False for a window that is no X11 window, or when the server has none.
 bool readWindowManagerAnswer(SDL_Window* window, WindowManagerAnswer* answer);
 
+// Whether a window's states (its _NET_WM_STATE atoms, in the window
+// manager's order, full screen's anywhere among them) hold full screen.
+bool statesHoldFullScreen(const unsigned long* states, unsigned long count, unsigned long fullScreen);
+
 // Returns once the display server has sent something new, or after at most
 // `milliseconds`; without X11 after a few milliseconds.
 void awaitDisplayServer(SDL_Window* window, Uint32 milliseconds);

@@ -47,6 +47,18 @@ TEST(SdlKeys, GivesEveryKeyTheCodeEveryShellGives) {
     EXPECT_EQ(virtualKeyOf(keyOf(SDL_SCANCODE_UNKNOWN)), -1);
 }
 
+// The window manager lists a window's states in its own order: full screen
+// counts wherever it stands, whatever follows it.
+TEST(SdlWindowManagerAnswer, FullScreenCountsAnywhereAmongTheStates) {
+    const unsigned long kFullScreen = 301, kAbove = 302, kFocused = 303;
+    const unsigned long states[] = {kAbove, kFullScreen, kFocused};
+    EXPECT_TRUE(statesHoldFullScreen(states, 3, kFullScreen));
+    EXPECT_TRUE(statesHoldFullScreen(states + 1, 1, kFullScreen));
+    EXPECT_FALSE(statesHoldFullScreen(states, 1, kFullScreen));
+    EXPECT_FALSE(statesHoldFullScreen(states + 2, 1, kFullScreen));
+    EXPECT_FALSE(statesHoldFullScreen(nullptr, 0, kFullScreen));
+}
+
 class SdlEvents : public ::testing::Test {
 protected:
     static SDL_Event keyEvent(Uint32 type, SDL_Scancode code, Uint16 mod = KMOD_NONE, Uint8 repeat = 0) {
