@@ -3,11 +3,13 @@
 // buffer, and 24-bit pixels are turned from blue-green-red into the
 // red-green-blue order that upload hands to OpenGL.
 
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "assets/texture.h"
 #include "core/platform.h"
@@ -28,8 +30,14 @@ uint32_t readU32(const unsigned char* p) {
 int32_t readI32(const unsigned char* p) { return static_cast<int32_t>(readU32(p)); }
 
 // Closes the file (if open), shows the message and reports the failure.
-int fail(const PlatformServices& platform, std::FILE* file, const char* message) {
+// The box names no file, as the game's boxes always have: stderr says which,
+// and where it was looked for, and why (`reason`, or the message).
+int fail(const PlatformServices& platform, std::FILE* file, const char* fileName, const char* message,
+         const char* reason = nullptr) {
     if (file != nullptr) std::fclose(file);
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(fileName, error);
+    std::fprintf(stderr, "korvada: %s: %s\n", error ? fileName : path.string().c_str(), reason ? reason : message);
     platform.showError(platform.shell, message);
     return 0;
 }
@@ -64,19 +72,19 @@ int64_t bmpByteCount(int32_t width, int32_t height, uint32_t bitsPerPixel) {
 
 int loadBmp(const PlatformServices& platform, Texture& texture, const char* fileName) {
     std::FILE* file = std::fopen(fileName, "rb");
-    if (file == nullptr) return fail(platform, nullptr, "Soubor nelze otevřít!");
+    if (file == nullptr) return fail(platform, nullptr, fileName, "Soubor nelze otevřít!", std::strerror(errno));
 
     unsigned char header[kFileHeaderSize];
     if (std::fread(header, 1, sizeof header, file) != sizeof header)
-        return fail(platform, file, "Nelze přečíst hlavičku souboru!");
-    if (header[0] != 'B' || header[1] != 'M') return fail(platform, file, "Soubor není platný BMP formát!");
+        return fail(platform, file, fileName, "Nelze přečíst hlavičku souboru!");
+    if (header[0] != 'B' || header[1] != 'M') return fail(platform, file, fileName, "Soubor není platný BMP formát!");
 
     // Only the 40-byte header is understood. A smaller gap before the pixels
     // cannot hold it; a larger one (colour table, newer header) is skipped.
     uint32_t pixelOffset = readU32(header + 10);
     unsigned char info[kInfoHeaderSize];
     if (pixelOffset < kPixelBlockOffset || std::fread(info, 1, sizeof info, file) != sizeof info)
-        return fail(platform, file, "Nelze přečíst informace BMP!");
+        return fail(platform, file, fileName, "Nelze přečíst informace BMP!");
 
     texture.width = readI32(info + 4);
     texture.height = readI32(info + 8);
@@ -85,13 +93,13 @@ int loadBmp(const PlatformServices& platform, Texture& texture, const char* file
     texture.byteCount = count >= INT32_MIN && count <= INT32_MAX ? static_cast<int32_t>(count) : -1;
     if (count < 0 || count > kMaxPixelBytes) {
         texture.pixels = nullptr;
-        return fail(platform, file, "Nedostatek paměti!");
+        return fail(platform, file, fileName, "Nedostatek paměti!");
     }
 
     // A picture with no pixels still gets a buffer, as a loaded picture should.
     const size_t size = count > 0 ? static_cast<size_t>(count) : 1;
     texture.pixels = static_cast<uint8_t*>(platform.allocatePixels(platform.shell, size));
-    if (texture.pixels == nullptr) return fail(platform, file, "Nedostatek paměti!");
+    if (texture.pixels == nullptr) return fail(platform, file, fileName, "Nedostatek paměti!");
 
     seekPixelBlock(file, pixelOffset);
     // A short read is no error: the rest is zeroed, so a file that ends

@@ -1,25 +1,29 @@
 #include "core/best_catches.h"
 
-#include <cstdio>
-
 #include "core/game.h"
 
 namespace {
 constexpr const char* kFirstLine = "korvada best catches";
+constexpr std::size_t kNamedSkips = 3;
+constexpr std::size_t kShownLine = 40;
 
-bool isDate(const std::string& date) {
-    int year = 0, month = 0, day = 0;
-    char end = 0;
-    if (date.size() != 10 || date[4] != '-' || date[7] != '-') return false;
-    for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (date[i] < '0' || date[i] > '9') return false;
-    return std::sscanf(date.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &end) == 3 && month >= 1 &&
-           month <= 12 && day >= 1 && day <= 31;
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+// The words of a line, split at runs of blanks.
+std::vector<std::string> wordsOf(const std::string& line) {
+    std::vector<std::string> words;
+    for (std::size_t at = 0; at < line.size();) {
+        while (at < line.size() && isBlank(line[at])) ++at;
+        const std::size_t start = at;
+        while (at < line.size() && !isBlank(line[at])) ++at;
+        if (at > start) words.push_back(line.substr(start, at - start));
+    }
+    return words;
 }
 
-// A count as the table writes it: digits only, no sign, no leading zero.
+// A count of up to three digits, within [low, high].
 bool readCount(const std::string& word, int low, int high, int* value) {
-    if (word.empty() || word.size() > 3 || (word.size() > 1 && word[0] == '0')) return false;
+    if (word.empty() || word.size() > 3) return false;
     int number = 0;
     for (char c : word) {
         if (c < '0' || c > '9') return false;
@@ -27,6 +31,47 @@ bool readCount(const std::string& word, int low, int high, int* value) {
     }
     *value = number;
     return number >= low && number <= high;
+}
+
+int digitsAt(const std::string& text, std::size_t at, std::size_t count) {
+    int number = 0;
+    for (std::size_t i = at; i < at + count; ++i) number = number * 10 + (text[i] - '0');
+    return number;
+}
+
+int daysIn(int month, int year) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
+// A line as a message shows it: printable ASCII, cut short.
+std::string shown(const std::string& line) {
+    std::string text;
+    for (char c : line.substr(0, kShownLine)) text += c >= ' ' && c <= '~' ? c : '?';
+    return line.size() > kShownLine ? text + "..." : text;
+}
+
+// A line by its number and its words, without the blanks around them.
+std::string named(std::size_t number, const std::string& line) {
+    std::size_t first = 0, last = line.size();
+    while (first < last && isBlank(line[first])) ++first;
+    while (last > first && isBlank(line[last - 1])) --last;
+    return "line " + std::to_string(number) + " \"" + shown(line.substr(first, last - first)) + "\"";
+}
+
+// A table's text as a store gave it: a text cut at the limit loses its last,
+// unfinished line, which could read as a row it never was.
+ReadCatches readKept(SmallFile state, std::string text) {
+    if (state != SmallFile::TooLarge) return readBestCatches(text);
+    text.erase(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+    ReadCatches read = readBestCatches(text);
+    read.skipped.push_back("what lies past its first " + std::to_string(kLongestBestCatches) + " bytes");
+    return read;
+}
+
+std::string joined(const std::string& first, const std::string& second) {
+    return first.empty() ? second : second.empty() ? first : first + "; " + second;
 }
 }  // namespace
 
@@ -39,31 +84,59 @@ std::string bestCatchesText(const BestCatches& table) {
     return text;
 }
 
-bool readBestCatches(const std::string& text, BestCatches* table) {
-    *table = BestCatches();
-    if (text.empty() || text.back() != '\n') return false;
+bool isDate(const std::string& date) {
+    if (date.size() != 10 || date[4] != '-' || date[7] != '-') return false;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (date[i] < '0' || date[i] > '9') return false;
+    const int year = digitsAt(date, 0, 4), month = digitsAt(date, 5, 2), day = digitsAt(date, 8, 2);
+    return year >= 1 && month >= 1 && month <= 12 && day >= 1 && day <= daysIn(month, year);
+}
+
+ReadCatches readBestCatches(const std::string& text) {
     // Split by hand: a string stream would bring the C++ streams' locales
     // into the browser's download.
-    BestCatches read;
-    std::string::size_type start = text.find('\n') + 1;
-    if (text.compare(0, start - 1, kFirstLine) != 0) return false;
-    int last = 0;
-    while (start < text.size()) {
-        const std::string::size_type end = text.find('\n', start);
+    ReadCatches read;
+    std::size_t number = 0;
+    bool headed = false, anything = false;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t newline = text.find('\n', start);
+        const std::size_t end = newline == std::string::npos ? text.size() : newline;
         const std::string line = text.substr(start, end - start);
         start = end + 1;
-        const std::string::size_type first = line.find(' '), second = line.find(' ', first + 1);
-        if (first == std::string::npos || second == std::string::npos) return false;
+        ++number;
+        const std::vector<std::string> words = wordsOf(line);
+        if (words.empty()) continue;
+        const bool first = !anything;
+        anything = true;
+        if (first && words.size() == 3 && words[0] + ' ' + words[1] + ' ' + words[2] == kFirstLine) {
+            headed = true;
+            continue;
+        }
         int bottles = 0, bubbles = 0;
-        const std::string date = line.substr(second + 1);
-        if (!readCount(line.substr(0, first), last + 1, kMaxBottles, &bottles) ||
-            !readCount(line.substr(first + 1, second - first - 1), 0, kRoundBubbles, &bubbles) || !isDate(date))
-            return false;
-        read[bottles] = {true, bubbles, date};
-        last = bottles;
+        if (words.size() != 3 || !readCount(words[0], 1, kMaxBottles, &bottles) ||
+            !readCount(words[1], 0, kRoundBubbles, &bubbles) || !isDate(words[2])) {
+            read.skipped.push_back(named(number, line));
+            continue;
+        }
+        BestCatch& best = read.table[bottles];
+        if (best.kept) {
+            read.skipped.push_back(named(number, line) + " (a second row for " + std::to_string(bottles) +
+                                   " bottles: the better one stays)");
+            if (bubbles < best.bubbles || (bubbles == best.bubbles && words[2] >= best.date)) continue;
+        }
+        best = {true, bubbles, words[2]};
     }
-    *table = read;
-    return true;
+    // A text with nothing in it loses nothing; one with rows but no first
+    // line of ours may be another program's.
+    if (anything && !headed) read.skipped.insert(read.skipped.begin(), "no first line \"" + std::string(kFirstLine) + "\"");
+    return read;
+}
+
+std::string skippedLines(const std::vector<std::string>& skipped) {
+    std::string phrase;
+    for (std::size_t i = 0; i < skipped.size() && i < kNamedSkips; ++i) phrase += (i ? ", " : "") + skipped[i];
+    if (skipped.size() > kNamedSkips) phrase += " and " + std::to_string(skipped.size() - kNamedSkips) + " more";
+    return phrase;
 }
 
 bool keepBestCatch(BestCatches* table, int bottles, int bubbles, const std::string& date) {
@@ -77,38 +150,80 @@ bool keepBestCatch(BestCatches* table, int bottles, int bubbles, const std::stri
 std::string dateOf(std::time_t moment) {
     const std::tm* local = std::localtime(&moment);
     char date[16] = "";
-    if (local == nullptr || std::strftime(date, sizeof date, "%Y-%m-%d", local) != 10) return "";
+    if (local == nullptr || std::strftime(date, sizeof date, "%Y-%m-%d", local) != 10 || !isDate(date)) return "";
     return date;
 }
 
-StoredCatches readBestCatchesFile(const std::filesystem::path& file) {
+// --- Where a program keeps its table -----------------------------------------
+
+CatchStore catchStoreIn(FileChange* file) {
+    CatchStore store;
+    store.place = file;
+    store.where = file->file.u8string();
+    store.read = [](void* place, std::string* text) {
+        return readSmallFile(static_cast<FileChange*>(place)->file, kLongestBestCatches, text);
+    };
+    store.begin = [](void* place, std::string* error) { return beginChange(static_cast<FileChange*>(place), error); };
+    store.keepAside = [](void* place, std::string* said) {
+        const FileChange& change = *static_cast<FileChange*>(place);
+        std::filesystem::path aside = change.file;
+        aside += ".damaged";
+        const bool kept = copyAside(change, aside, said);
+        if (kept) *said = aside.u8string();
+        return kept;
+    };
+    store.write = [](void* place, const std::string& text, std::string* error) {
+        return writeChange(*static_cast<FileChange*>(place), text, error);
+    };
+    store.end = [](void* place) { endChange(static_cast<FileChange*>(place)); };
+    return store;
+}
+
+StoredCatches readStoredCatches(const CatchStore& store) {
     StoredCatches stored;
+    if (store.read == nullptr) return stored;
     std::string text;
-    switch (readSmallFile(file, kLongestBestCatches, &text)) {
-    case SmallFile::Missing:
-        break;
-    case SmallFile::Unreadable:
-        stored.trouble = "cannot read " + file.u8string() + ": it is replaced at the next record";
-        break;
-    case SmallFile::TooLarge:
-    case SmallFile::Read:
-        if (!readBestCatches(text, &stored.table))
-            stored.trouble = file.u8string() + " holds no table of best catches: it is replaced at the next record";
-        break;
+    const SmallFile state = store.read(store.place, &text);
+    if (state == SmallFile::Missing) return stored;
+    if (state == SmallFile::Unreadable) {
+        stored.trouble = "cannot read " + store.where;
+        return stored;
     }
+    const ReadCatches read = readKept(state, text);
+    stored.table = read.table;
+    if (!read.skipped.empty()) stored.trouble = store.where + ": passed over " + skippedLines(read.skipped);
     return stored;
 }
 
-std::string keepRoundsCatch(const Game& game, CatchStore* store) {
-    if (!game.gameOver || store->offered) return "";
-    store->offered = true;
-    if (store->file.empty()) return "";
-    StoredCatches stored = readBestCatchesFile(store->file);
-    std::string said = stored.trouble;
-    if (!keepBestCatch(&stored.table, bottlesToLay(game.settings), game.bottles[0].score, dateOf(std::time(nullptr))))
-        return said;
+std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const std::string& date) {
+    if (store.read == nullptr) return "";
     std::string error;
-    if (!replaceFile(store->file, bestCatchesText(stored.table), store->flush, &error))
-        said = "the best catch is not kept: " + error;
+    if (!store.begin(store.place, &error)) return "the best catch is not kept: " + error;
+    std::string text, said;
+    const SmallFile state = store.read(store.place, &text);
+    ReadCatches read;
+    if (state == SmallFile::Unreadable) {
+        said = "the best catch is not kept: cannot read " + store.where;
+    } else {
+        if (state != SmallFile::Missing) read = readKept(state, text);
+        const bool damaged = !read.skipped.empty();
+        if (damaged) said = store.where + ": passed over " + skippedLines(read.skipped);
+        const bool better = keepBestCatch(&read.table, bottles, bubbles, date);
+        std::string aside;
+        if (damaged && !store.keepAside(store.place, &aside)) {
+            said = joined(said, "left as it is (" + aside + ")" + (better ? ": the best catch is not kept" : ""));
+        } else if (damaged || better) {
+            if (damaged) said += "; kept as " + aside;
+            if (!store.write(store.place, bestCatchesText(read.table), &error))
+                said = joined(said, (better ? "the best catch is not kept: " : "") + error);
+        }
+    }
+    store.end(store.place);
     return said;
+}
+
+std::string offerRoundsCatch(const Game& game, CatchKeeper* keeper, std::time_t now) {
+    if (!game.gameOver || keeper->offered) return "";
+    keeper->offered = true;
+    return keepCatch(keeper->store, bottlesToLay(game.settings), game.bottles[0].score, dateOf(now));
 }

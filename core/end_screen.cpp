@@ -2,10 +2,12 @@
 
 void Game::countEndScreenTime() {
     endScreenTime += frameSeconds();
-    // keyDown holds only keys down now: a key pressed and let go during the
-    // delay does nothing, one still held when it passes closes the game.
-    const bool exitKeyHeld = keyDown[kKeySpace] || keyDown[kKeyEscape] || keyDown[kKeyReturn];
-    if (endScreenTime > kEndScreenDelay && exitKeyHeld) {
+    // A key pressed and let go during the delay was spent by the frame after
+    // it; one held when the delay passes, or tapped since the last frame,
+    // closes the game.
+    const bool exitKey = exitKeyTapped || keyDown[kKeySpace] || keyDown[kKeyEscape] || keyDown[kKeyReturn];
+    exitKeyTapped = 0;
+    if (endScreenTime > kEndScreenDelay && exitKey) {
         quitRequested = 1;
         platform.requestClose(platform.shell);
     }

@@ -30,6 +30,18 @@ void Game::usePlatform(const PlatformServices& services) {
     frameClock.init(platform.counterFrequency(platform.shell));
 }
 
-void Game::restartFrameClock() { frameClock.reset(platform.counter(platform.shell)); }
+void Game::restartFrameClock() {
+    const int64_t now = platform.counter(platform.shell);
+    frameClock.reset(now);
+    playback.wallClock.reset(now);
+}
 
-float Game::frameSeconds() { return frameClock.elapsedSeconds(platform.counter(platform.shell)); }
+float Game::frameSeconds() {
+    if (playback.on) {
+        const std::vector<float>& recorded = playback.recording.frameSeconds;
+        return playback.nextFrame < recorded.size() ? recorded[playback.nextFrame++] : 0.0f;
+    }
+    const float seconds = frameClock.elapsedSeconds(platform.counter(platform.shell));
+    recordFrame(*this, seconds);
+    return seconds;
+}

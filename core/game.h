@@ -8,6 +8,7 @@
 #include "core/input.h"
 #include "core/keys.h"
 #include "core/platform.h"
+#include "core/recording.h"
 #include "core/settings.h"
 #include "core/texture.h"
 #include "timing/perf_timer.h"
@@ -49,8 +50,9 @@ struct CameraPreset {
 
 constexpr int kCameraPresetCount = 6;
 
-// After this many seconds of end screen, Space, Esc or Enter held closes the game.
+// After this many seconds of end screen, Space, Esc or Enter closes the game.
 constexpr float kEndScreenDelay = 1.6f;
+inline bool isEndScreenExitKey(int32_t key) { return key == kKeySpace || key == kKeyEscape || key == kKeyReturn; }
 
 enum SoundCue : int32_t { PlayerKnock = 1, Knock = 2, Plop = 3 };
 
@@ -59,6 +61,10 @@ struct Game {
     Texture textures[kSceneTextureCount];  // by SceneTexture
     int32_t keyDown[kKeyCount] = {};       // 1 while any input source holds the key (core/input.h)
     uint8_t sourceKeyDown[kInputSourceCount][kKeyCount] = {};  // each source's own held keys
+    // Space, Esc or Enter pressed on the end screen since its last frame: a
+    // tap that comes and goes between two slow frames still counts for the
+    // next one. The Esc that ends a round is pressed before the end screen.
+    int32_t exitKeyTapped = 0;
     int32_t cameraIndex = 0;
     CameraPreset cameraPresets[kCameraPresetCount] = {};
     GameSettings settings;
@@ -71,6 +77,10 @@ struct Game {
     PerfTimer frameClock;
     float endScreenTime = 0;  // seconds the end screen has been shown
     PlatformServices platform;  // handed over at start (usePlatform)
+    int32_t paused = 0;         // the round holds, by the player's wish (core/pause.h)
+    int32_t muted = 0;          // the cues are silent for the run, whatever the settings say
+    RoundRecorder recorder;     // the round as it is played (core/recording.h)
+    RoundPlayback playback;     // a recording played in the player's place
 
     // Seeds the random generator with the time and fills in the camera
     // presets. Constructed before the program's entry runs, it asks nothing
@@ -81,8 +91,9 @@ struct Game {
     void usePlatform(const PlatformServices& services);
 
     // The frame clock on the platform's counter: a new interval from now (the
-    // round's start, a return from time away), and the seconds of the
-    // interval that ends now.
+    // round's start, a return from time away or from a pause), and the
+    // seconds of the interval that ends now. The round records each reading;
+    // while a recording is played back, the readings are the recorded ones.
     void restartFrameClock();
     float frameSeconds();
 
@@ -99,7 +110,11 @@ struct Game {
     // on from where the run has it (seeded once, by the construction): one
     // run can play round after round.
     void startRound(const GameSettings& newSettings);
-    // Lays out the bottles and bubbles and restarts the frame clock.
+    // startRound's first half: everything of the last round cleared, the
+    // settings stored, nothing laid out yet.
+    void clearRound(const GameSettings& newSettings);
+    // Lays out the bottles and bubbles, starts recording the round and
+    // restarts the frame clock.
     void setupRound(int32_t bottleCount, int32_t bubbleCount);
 
     // The frame's update. A play frame runs the step before it is drawn; an
@@ -108,14 +123,16 @@ struct Game {
     void stepSimulation();
     void steerOpponent(int32_t index, float dt);
     // core/end_screen.cpp: adds the time since the last frame to
-    // endScreenTime; past kEndScreenDelay, a held Space, Esc or Enter sets
-    // quitRequested and asks the platform to close the window.
+    // endScreenTime; past kEndScreenDelay, a Space, Esc or Enter held or
+    // tapped since the last frame sets quitRequested and asks the platform to
+    // close the window.
     void countEndScreenTime();
 
     // core/contacts.cpp
     void collideBottles(int32_t first, int32_t second);
     void pickUpBubble(int32_t index);
 
-    // core/sound_cues.cpp: plays the cue's sound when sound is on.
+    // core/sound_cues.cpp: plays the cue's sound when sound is on and the
+    // run is not muted.
     void playCue(int32_t cue);
 };

@@ -1,6 +1,8 @@
 #include "core/input.h"
 
 #include "core/game.h"
+#include "core/pause.h"
+#include "core/recording.h"
 
 namespace {
 bool inKeyTable(int32_t virtualKey) { return virtualKey >= 0 && virtualKey < kKeyCount; }
@@ -8,21 +10,34 @@ bool inKeyTable(int32_t virtualKey) { return virtualKey >= 0 && virtualKey < kKe
 
 void pressKey(Game& game, InputSource source, int32_t virtualKey) {
     if (!inKeyTable(virtualKey)) return;
+    if (playingBack(game) && source != RecordingInput) {
+        if (virtualKey != kKeyEscape) return;
+        endPlayback(game);
+    }
+    const bool roundOn = !game.gameOver;
+    const bool wasHeld = game.keyDown[virtualKey] != 0;
+    const int32_t camera = game.cameraIndex;
     game.sourceKeyDown[source][virtualKey] = 1;
     game.keyDown[virtualKey] = 1;
+    if (game.gameOver && isEndScreenExitKey(virtualKey)) game.exitKeyTapped = 1;
     if (virtualKey >= kKey1 && virtualKey <= kKey6) {
         game.cameraIndex = virtualKey - kKey1;
-        return;
+    } else if (virtualKey == kKeyEscape) {
+        game.gameOver = 1;
+        resumeRound(game);  // the end screen follows as usual, its time from now
     }
-    if (virtualKey == kKeyEscape) game.gameOver = 1;
+    recordKeyChange(game, virtualKey, roundOn, wasHeld, camera);
 }
 
 void releaseKey(Game& game, InputSource source, int32_t virtualKey) {
     if (!inKeyTable(virtualKey)) return;
+    const bool roundOn = !game.gameOver;
+    const bool wasHeld = game.keyDown[virtualKey] != 0;
     game.sourceKeyDown[source][virtualKey] = 0;
     int32_t held = 0;
     for (const auto& keys : game.sourceKeyDown) held |= keys[virtualKey];
     game.keyDown[virtualKey] = held;
+    recordKeyChange(game, virtualKey, roundOn, wasHeld, game.cameraIndex);
 }
 
 void releaseSource(Game& game, InputSource source) {
@@ -32,7 +47,7 @@ void releaseSource(Game& game, InputSource source) {
 
 void releaseAllKeys(Game& game) {
     for (int32_t source = 0; source < kInputSourceCount; ++source)
-        releaseSource(game, static_cast<InputSource>(source));
+        if (source != RecordingInput) releaseSource(game, static_cast<InputSource>(source));
 }
 
 // The camera key pressed and let go at once: the keyboard's own way of

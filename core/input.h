@@ -11,13 +11,14 @@
 // The operations on the Game's key table (core/input.cpp):
 //   pressKey(game, source, key)    the source holds the key; the camera keys
 //                                  '1'..'6' choose the view and Esc ends the
-//                                  round, from any source
+//                                  round (a paused one too), from any source
 //   releaseKey(game, source, key)  the source lets go; the key stays held while
 //                                  another source holds it
 //   releaseSource(game, source)    the source lets go of everything it held
-//   releaseAllKeys(game)           every source lets go: every shell calls it
+//   releaseAllKeys(game)           every device lets go: every shell calls it
 //                                  when its window or page loses the focus,
-//                                  since the key-ups then go elsewhere
+//                                  since the key-ups then go elsewhere (a
+//                                  recording played back holds its keys on)
 //   stepCamera(game, source, step) the preset `step` places on from the one
 //                                  shown, round from 6 to 1, as its number key
 //                                  pressed and let go
@@ -28,7 +29,10 @@
 
 struct Game;
 
-enum InputSource : int32_t { KeyboardInput, PadInput, TouchInput, kInputSourceCount };
+// RecordingInput is a recording played back (core/recording.h): while it
+// plays, every other source's presses do nothing but Esc's, which ends the
+// playback and the round.
+enum InputSource : int32_t { KeyboardInput, PadInput, TouchInput, RecordingInput, kInputSourceCount };
 
 void pressKey(Game& game, InputSource source, int32_t virtualKey);
 void releaseKey(Game& game, InputSource source, int32_t virtualKey);

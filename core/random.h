@@ -12,4 +12,5 @@ constexpr int kRandomMax = 32767;
 constexpr float kRandomFraction = 32769.0f / 1073741824.0f;
 
 void seedRandom(uint32_t seed);  // srand
+uint32_t randomState();          // what seedRandom would set to go on from here
 int nextRandom();                // rand: 0..32767

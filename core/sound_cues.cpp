@@ -19,5 +19,13 @@ const char* cueFileName(int32_t cue) {
 
 void Game::playCue(int32_t cue) {
     if (settings.sound == 0) return;  // silence draws no random number
-    if (const char* file = cueFileName(cue)) platform.playSound(platform.shell, file);
+    // Muted, the cue still draws its file: a round takes the same course, its
+    // recording included, whether or not the player muted it.
+    const char* file = cueFileName(cue);
+    if (file != nullptr && !muted) platform.playSound(platform.shell, file);
+}
+
+bool toggleMute(Game& game) {
+    game.muted = !game.muted;
+    return game.muted != 0;
 }

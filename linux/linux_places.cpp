@@ -2,9 +2,58 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace {
+// A writer holds the lock for a few milliseconds; one that holds it this
+// long is stuck, and the round is not kept waiting for it.
+constexpr auto kLockWait = std::chrono::seconds(5);
+
+bool flushToDisk(const std::filesystem::path& file) {
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool flushed = fsync(fd) == 0;
+    close(fd);
+    return flushed;
+}
+
+bool lockFolder(const std::filesystem::path& file, FileLock* lock, std::string* error) {
+    const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = "cannot lock " + folder.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int reason = errno;
+        if ((reason != EWOULDBLOCK && reason != EINTR) || std::chrono::steady_clock::now() > deadline) {
+            close(fd);
+            *error = "cannot lock " + folder.string() + ": " +
+                     (reason == EWOULDBLOCK ? "another program holds it" : std::strerror(reason));
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    lock->handle = fd;
+    return true;
+}
+
+void unlockFolder(FileLock* lock) {
+    if (lock->handle < 0) return;
+    close(static_cast<int>(lock->handle));  // the lock goes with the descriptor
+    lock->handle = -1;
+}
+
+unsigned long processId() { return static_cast<unsigned long>(getpid()); }
+}  // namespace
 
 std::filesystem::path userFolder(const char* variable, const char* fallback) {
     const char* set = std::getenv(variable);
@@ -19,10 +68,16 @@ std::filesystem::path userFolder(const char* variable, const char* fallback) {
 
 std::filesystem::path bestCatchesFile() { return userFolder("XDG_DATA_HOME", ".local/share") / "korvada" / "best-catches"; }
 
-bool flushToDisk(const std::filesystem::path& file) {
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool flushed = fsync(fd) == 0;
-    close(fd);
-    return flushed;
+DiskSteps diskSteps() { return {flushToDisk, lockFolder, unlockFolder, processId}; }
+
+std::vector<std::filesystem::path> programDataFolders() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    if (error) return {};
+    return {(folder / KORVADA_DATA_FROM_PROGRAM).lexically_normal(), folder / "data"};
+}
+
+bool holdsGameData(const std::filesystem::path& folder) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(folder / "air.bmp", error);
 }

@@ -52,8 +52,14 @@ void drawPlanes(const Game& game) {
     drawPlane(game.textures[SkyTexture].getGlName(), kSky);
 }
 
-void drawPlayFrame(const Game& game) {
+void clearFrame() {
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+}
+
+void drawPlayFrame(const Game& game) {
+    clearFrame();
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     placeCamera(game);
@@ -79,6 +85,8 @@ void drawPlayFrame(const Game& game) {
 void renderFrame(const Game& game) {
     if (game.gameOver)
         drawEndScreen(game);
+    else if (game.paused)
+        drawPausedFrame(game);
     else
         drawPlayFrame(game);
 }

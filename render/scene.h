@@ -9,13 +9,17 @@
 struct Game;
 
 // Draws the game as it stands: the end screen once the round is over,
-// otherwise the play frame. A frame that only shows the picture (nothing
-// moves) is this and a swap.
+// the paused picture while the round is paused, otherwise the play frame.
+// A frame that only shows the picture (nothing moves) is this and a swap.
 void renderFrame(const Game& game);
 
 // The play frame's drawing: clear, camera, planes, bubbles, bottles, score,
 // flush. The frame whose step ends the round still shows it.
 void drawPlayFrame(const Game& game);
+
+// render/pause_mark.cpp: the play frame dimmed, with the pause mark (two
+// upright bars) in the middle of the view. Leaves the GL state as it found it.
+void drawPausedFrame(const Game& game);
 
 // Turns and moves the model-view matrix so that the selected camera preset
 // follows the player's bottle.
@@ -25,6 +29,12 @@ void placeCamera(const Game& game);
 // coordinates. Leaves the sky bound and its last texture coordinate current,
 // which the bubbles drawn next are coloured by.
 void drawPlanes(const Game& game);
+
+// Clears colour and depth for a new frame. The frame is opaque whatever it
+// draws: alpha is cleared to 1 and nothing drawn after writes it, since a
+// compositor that reads a window's alpha (SDL's wayland driver asks for
+// one) would show the desktop through the glass and the digits.
+void clearFrame();
 
 // The OpenGL state everything relies on, set once after the context is made.
 void initGlState();

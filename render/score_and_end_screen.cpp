@@ -64,7 +64,7 @@ void drawScore(const Game& game, float x, float y, int32_t score) {
 
 void drawEndScreen(const Game& game) {
     glDisable(GL_BLEND);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clearFrame();
     glColor4f(1, 1, 1, 1);
     // The picture sits centred at distance 200 in eye coordinates: the
     // model-view matrix is the identity left by the last play frame.

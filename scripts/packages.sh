@@ -4,6 +4,8 @@
 linux_packages=(
   g++ cmake make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libosmesa6-dev libgl1-mesa-dri
   libegl-mesa0 libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev
+  # The PNG writer every build of the game compiles in, the Windows and browser builds too.
+  libstb-dev
   xvfb xauth xfonts-base x11-utils x11-xserver-utils xdotool imagemagick openbox
   # The Debian package: built by CPack (dpkg-shlibdeps, file), checked by
   # Debian's checkers, its manual pages rendered; the Windows zip unpacked.
@@ -15,6 +17,8 @@ linux_packages=(
   # Wayland desktops (GNOME's compositor headless, weston on Xvfb, with Xwayland),
   # and the title bar SDL's windows get there from libdecor's plugin.
   mutter xwayland dbus-x11 weston libdecor-0-plugin-1-cairo
+  # An audio server that a test starts and ends during a round (a null sink).
+  pulseaudio pulseaudio-utils
 )
 
 # The Windows program is cross-built as a 64-bit program and run under 64-bit

@@ -72,8 +72,9 @@ SavedCode readSavedCode(const std::filesystem::path& file) {
     return saved;
 }
 
-bool writeSavedCode(const std::filesystem::path& file, const std::string& line, FlushFile flush, std::string* error) {
-    return replaceFile(file, line + '\n', flush, error);
+bool writeSavedCode(const std::filesystem::path& file, const std::string& line, const DiskSteps& disk,
+                    std::string* error) {
+    return replaceFile(file, line + '\n', disk, error);
 }
 
 // --- Resolutions a screen offers ----------------------------------------------

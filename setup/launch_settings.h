@@ -62,9 +62,11 @@ SavedCode readSavedCode(const std::filesystem::path& file);
 std::string savedLine(const LaunchChoice& choice);
 
 // Writes "LINE\n" in place of `file` as replaceFile does (core/saved_file.h):
-// a crash or a full disk leaves the old file whole. On failure returns false
-// with the reason in *error.
-bool writeSavedCode(const std::filesystem::path& file, const std::string& line, FlushFile flush, std::string* error);
+// under the platform's lock, so that two dialogs saving at once leave one
+// whole line; a crash or a full disk leaves the old file whole. On failure
+// returns false with the reason in *error.
+bool writeSavedCode(const std::filesystem::path& file, const std::string& line, const DiskSteps& disk,
+                    std::string* error);
 
 // --- Resolutions a screen offers ----------------------------------------------
 

@@ -42,7 +42,10 @@ const SetupTexts kCzech = {
     "Nejlepší: ",
     "Nejlepší: zatím žádný záznam",
     "Nový rekord: ",
+    "Rekordy nelze uložit: ",
     {"bublina", "bubliny", "bublin"},
+    ".",
+    {"1.", "2.", "3.", "4.", "5.", "6.", "7.", "8.", "9.", "10.", "11.", "12."},
 };
 
 const SetupTexts kEnglish = {
@@ -74,7 +77,10 @@ const SetupTexts kEnglish = {
     "Best: ",
     "Best: none kept yet",
     "New best: ",
+    "The best catches cannot be kept: ",
     {"bubble", "bubbles", "bubbles"},
+    "",
+    {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
 };
 }  // namespace
 
@@ -93,8 +99,16 @@ std::string bubblesText(const SetupTexts& texts, int bubbles) {
     return std::to_string(bubbles) + ' ' + texts.bubbles[form];
 }
 
+std::string dayText(const SetupTexts& texts, const std::string& date) {
+    if (!isDate(date)) return "";
+    const int day = std::stoi(date.substr(8, 2)), month = std::stoi(date.substr(5, 2));
+    return std::to_string(day) + texts.dayMark + ' ' + texts.months[month - 1] + ' ' + date.substr(0, 4);
+}
+
 std::string bestCatchLine(const SetupTexts& texts, const BestCatch& best) {
-    return best.kept ? texts.best + bubblesText(texts, best.bubbles) : texts.noBest;
+    if (!best.kept) return texts.noBest;
+    const std::string day = dayText(texts, best.date);
+    return texts.best + bubblesText(texts, best.bubbles) + (day.empty() ? "" : " (" + day + ")");
 }
 
 std::string newBestLine(const SetupTexts& texts, const BestCatch& before, const BestCatch& after) {
@@ -113,4 +127,18 @@ std::string gameEndLine(const SetupTexts& texts, int exitCode) {
     default:
         return texts.endedWith + std::to_string(exitCode) + ".";
     }
+}
+
+RoundEnd roundEndLine(const SetupTexts& texts, int exitCode, const BestCatch& before, const BestCatch& after,
+                      const std::string& notSaved, const std::string& notKept) {
+    RoundEnd end;
+    const std::string failed = gameEndLine(texts, exitCode);
+    end.trouble = !failed.empty() || !notSaved.empty() || !notKept.empty();
+    const auto add = [&end](const std::string& line) {
+        if (!line.empty()) end.line += (end.line.empty() ? "" : "\n") + line;
+    };
+    add(failed.empty() ? newBestLine(texts, before, after) : failed);
+    if (!notSaved.empty()) add(texts.cannotSave + notSaved);
+    if (!notKept.empty()) add(texts.notKept + notKept);
+    return end;
 }

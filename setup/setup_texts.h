@@ -39,7 +39,10 @@ struct SetupTexts {
     const char* best;           // followed by the best catch's bubbles
     const char* noBest;         // no round with this many bottles kept yet
     const char* newBest;        // after a round that set a new best, followed by its bubbles and "!"
+    const char* notKept;        // the best catches cannot be written, followed by the reason
     const char* bubbles[3];     // the word after 1, after 2 to 4, after 0 and 5 or more
+    const char* dayMark;        // after the day's number: "9." in Czech
+    const char* months[12];     // as a date names them: "12." in Czech, "Dec"
 };
 
 const SetupTexts& setupTexts(Language language);
@@ -51,8 +54,12 @@ std::string resolutionLabel(const SetupTexts& texts, int row, bool fullScreen, b
 // "23 bublin", "1 bubble": the count and the word in its form for it.
 std::string bubblesText(const SetupTexts& texts, int bubbles);
 
-// The line beside the number of bottles: "Best: 23 bubbles", or that no
-// round with that many bottles is kept yet.
+// A kept day, "2026-12-09", as the language writes it: "9. 12. 2026",
+// "9 Dec 2026"; "" for no day.
+std::string dayText(const SetupTexts& texts, const std::string& date);
+
+// The line beside the number of bottles: "Best: 23 bubbles (9 Dec 2026)",
+// or that no round with that many bottles is kept yet.
 std::string bestCatchLine(const SetupTexts& texts, const BestCatch& best);
 
 // After a round: "New best: 25 bubbles!" when the best for its number of
@@ -63,3 +70,14 @@ std::string newBestLine(const SetupTexts& texts, const BestCatch& before, const 
 // The line the dialog shows after a round that ended with this exit code
 // (128 + N after signal N); empty after a normal end.
 std::string gameEndLine(const SetupTexts& texts, int exitCode);
+
+// What the dialog says once a round is over: why the game failed, or the
+// new best the round set; then what could not be written meanwhile, each
+// once with its reason: the settings at Play (`notSaved`) and the best
+// catches (`notKept`). `trouble` when any of it is a failure.
+struct RoundEnd {
+    std::string line;
+    bool trouble = false;
+};
+RoundEnd roundEndLine(const SetupTexts& texts, int exitCode, const BestCatch& before, const BestCatch& after,
+                      const std::string& notSaved, const std::string& notKept);

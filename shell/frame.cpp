@@ -2,7 +2,32 @@
 
 #include "assets/texture.h"
 #include "core/game.h"
+#include "core/recording.h"
 #include "render/scene.h"
+
+namespace {
+void swap(Game& game) { game.platform.swapBuffers(game.platform.shell); }
+
+// The recorded frames due by now, each its keys and its update, then one
+// picture: the last frame's, drawn as play when it was a step (the step
+// that ends the round too). Returns false when the playback ended before
+// any frame of it was played: the frame is then the viewer's own.
+bool paintPlayedBackFrame(Game& game) {
+    RecordedFrame last = RecordedFrame::Ended;
+    for (int32_t due = recordedFramesDue(game); due > 0; --due) {
+        const RecordedFrame played = playRecordedFrame(game);
+        if (played == RecordedFrame::Ended) break;
+        last = played;
+    }
+    if (last == RecordedFrame::Ended && !playingBack(game)) return false;
+    if (last == RecordedFrame::Step)
+        drawPlayFrame(game);
+    else
+        renderFrame(game);
+    swap(game);
+    return true;
+}
+}  // namespace
 
 void prepareRun(Game& game) {
     initGlState();
@@ -10,6 +35,11 @@ void prepareRun(Game& game) {
 }
 
 void paintFrame(Game& game) {
+    if (game.paused) {
+        showFrame(game);
+        return;
+    }
+    if (playingBack(game) && paintPlayedBackFrame(game)) return;
     if (game.gameOver) {
         renderFrame(game);
         game.countEndScreenTime();
@@ -17,7 +47,7 @@ void paintFrame(Game& game) {
         game.stepSimulation();
         drawPlayFrame(game);
     }
-    game.platform.swapBuffers(game.platform.shell);
+    swap(game);
 }
 
 void showFrame(const Game& game) {

@@ -14,9 +14,13 @@ void prepareRun(Game& game);
 // One frame and its swap. While the round is on: one simulation step, then
 // the play scene as the step left it (also when the step ended the round;
 // the end screen follows with the next frame). Once it is over: the end
-// screen, then its time counted and the close decided.
+// screen, then its time counted and the close decided. While the round is
+// paused (core/pause.h): the paused picture, as showFrame draws it, and no
+// time. While a recording plays back (core/recording.h): the recorded frames
+// that are due by the real time, zero or more, then the picture of the last;
+// once the recording is used up, the frame is the viewer's own again.
 void paintFrame(Game& game);
 
 // The picture of the game as it stands, drawn again and swapped: nothing
-// moves and no time is counted (a round held still).
+// moves and no time is counted (a round held still, or paused).
 void showFrame(const Game& game);

@@ -448,8 +448,9 @@ end_round() {
     local key=$1 pid=${2:-}
     xdotool key Escape
     sleep 1.8
-    # Held, not tapped: the end screen reads the keys once a frame, and a slow
-    # frame would miss a tap.
+    # Held until the end: a tap counts only once the end screen's own clock
+    # is past its 1.6 s, which a round held still (focus lost) may not be yet.
+    # A tap itself is tests/e2e/play.sh's.
     xdotool keydown "$key"
     if [ -z "$pid" ]; then
         wait_exit

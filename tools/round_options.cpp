@@ -102,9 +102,19 @@ void layOutRound(Game& game, const RoundOptions& options) {
 }
 
 void playStep(Game& game, const RoundOptions& options, long long step) {
-    for (int key : {kKeyLeft, kKeyRight, kKeyUp, kKeyDown}) releaseKey(game, KeyboardInput, key);
-    for (const KeySpan& span : options.keys)
-        if (step >= span.first && step <= span.last) pressKey(game, KeyboardInput, span.key);
+    // Only the keys whose state changes are pressed or let go, as a player's
+    // are: the round's recording holds its changes, not every step's keys.
+    for (int key : {kKeyLeft, kKeyRight, kKeyUp, kKeyDown}) {
+        bool held = false;
+        for (const KeySpan& span : options.keys)
+            held = held || (span.key == key && step >= span.first && step <= span.last);
+        if (held != (game.sourceKeyDown[KeyboardInput][key] != 0)) {
+            if (held)
+                pressKey(game, KeyboardInput, key);
+            else
+                releaseKey(game, KeyboardInput, key);
+        }
+    }
     headless().advance(options.dt);
     game.stepSimulation();
 }

@@ -33,6 +33,6 @@ int parseRoundOption(int argc, char** argv, int& i, RoundOptions& options, std::
 // Seeds the generator, stores the sound setting and lays out the round.
 void layOutRound(Game& game, const RoundOptions& options);
 
-// Step `step` (from 1): holds the keys its spans name, moves the counter on
+// Step `step` (from 1): holds the keys its spans name and no others, moves the counter on
 // by dt, and runs one simulation step.
 void playStep(Game& game, const RoundOptions& options, long long step);

@@ -4,23 +4,25 @@
 //
 //   korvada-shot [--seed N] [--bottles N] [--bubbles N] [--sound 0|1] [--steps N]
 //                [--dt SECONDS] [--keys FIRST-LAST:KEY,...] [--camera 1..6]
-//                [--size WxH] [--blending 0|1] [--end-screen] --out FILE.png
+//                [--size WxH] [--blending 0|1] [--end-screen | --paused] --out FILE.png
 //
 // The play frame shows the round as korvada-replay prints it after the
 // last step (no further step runs); --end-screen draws the end screen
-// instead. Exit 2 on a bad argument, 1 when no picture could be written.
+// instead, --paused the paused picture (dimmed, with the pause mark). The
+// PNG is the game's own (render/frame_picture.h), read back as the shells
+// read a screenshot. Exit 2 on a bad argument, 1 when no picture could be
+// written.
 
 #include <GL/gl.h>
-#include <png.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "assets/texture.h"
 #include "core/game.h"
+#include "render/frame_picture.h"
 #include "render/scene.h"
 #include "render/score_and_end_screen.h"
 #include "shell/headless/headless_platform.h"
@@ -35,6 +37,7 @@ struct ShotOptions {
     int height = 600;
     int blending = 1;
     bool endScreen = false;
+    bool paused = false;
     std::string out;
 };
 
@@ -56,8 +59,8 @@ bool parseSize(const std::string& text, int& width, int& height) {
 // Takes a shot option at argv[i]; same contract as parseRoundOption.
 int parseShotOption(int argc, char** argv, int& i, ShotOptions& options, std::string& error) {
     const std::string name = argv[i];
-    if (name == "--end-screen") {
-        options.endScreen = true;
+    if (name == "--end-screen" || name == "--paused") {
+        (name == "--paused" ? options.paused : options.endScreen) = true;
         return 1;
     }
     if (name != "--camera" && name != "--size" && name != "--blending" && name != "--out") return 0;
@@ -76,34 +79,6 @@ int parseShotOption(int argc, char** argv, int& i, ShotOptions& options, std::st
     }
     if (!ok) error = "bad value for " + name + ": '" + value + "'";
     return ok ? 1 : -1;
-}
-
-// The offscreen buffer holds RGBA rows bottom first; the file gets RGB rows top first.
-bool writePng(const std::string& path, const OffscreenGl& gl) {
-    // Declared ahead of setjmp: a libpng error jumps back over nothing that
-    // needs destroying.
-    std::vector<png_byte> row(static_cast<size_t>(gl.width()) * 3);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, gl.width(), gl.height(), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = gl.height() - 1; y >= 0; --y) {
-        for (int x = 0; x < gl.width(); ++x)
-            for (int c = 0; c < 3; ++c) row[static_cast<size_t>(x) * 3 + c] = gl.pixel(x, y)[c];
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
 }
 
 }  // namespace
@@ -125,6 +100,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvada-shot: --out FILE.png is required\n");
         return 2;
     }
+    if (shot.endScreen && shot.paused) {
+        std::fprintf(stderr, "korvada-shot: --end-screen and --paused are two pictures: choose one\n");
+        return 2;
+    }
 
     OffscreenGl gl;
     if (!gl.open(shot.width, shot.height)) return 1;
@@ -142,11 +121,13 @@ int main(int argc, char** argv) {
     // The round as it stands, even a round that has ended: no further step.
     if (shot.endScreen)
         drawEndScreen(game);
+    else if (shot.paused)
+        drawPausedFrame(game);
     else
         drawPlayFrame(game);
-    glFinish();
-    if (!writePng(shot.out, gl)) {
-        std::fprintf(stderr, "korvada-shot: cannot write '%s'\n", shot.out.c_str());
+    std::string error;
+    if (!writePngFile(shot.out, readFramePicture(), &error)) {
+        std::fprintf(stderr, "korvada-shot: %s\n", error.c_str());
         return 1;
     }
     return 0;

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "korvada_version.h"
+#include "linux/linux_places.h"
 #include "setup/gtk/setup_gtk.h"
 #include "setup/gtk/setup_pads.h"
 #include "setup/pad_menu.h"
@@ -32,9 +33,10 @@ struct Dialog {
     GtkWidget* close = nullptr;
     GtkWidget* best = nullptr;      // the best catch for the bottles chosen
     GtkWidget* roundEnd = nullptr;  // why the last round failed, or its new best
-    std::filesystem::path catchesFile;
+    FileChange catchesFile;
     BestCatches catches;
     BestCatch beforeRound;  // the best for the round's bottles as it started
+    std::string notSaved;   // why Play could not save the choice, or ""
 };
 
 // The message box open now, which a pad's A or B closes.
@@ -142,7 +144,7 @@ void addBottles(Dialog& d, const SetupTexts& texts, int bottles, GtkWidget* grid
     gtk_widget_set_name(d.best, "best");
     // As wide as its longest line, so that the dialog keeps its size.
     int widest = 0;
-    for (const BestCatch& best : {BestCatch(), BestCatch{true, kRoundBubbles, ""}})
+    for (const BestCatch& best : {BestCatch(), BestCatch{true, kRoundBubbles, "2026-12-30"}})
         widest = std::max(widest, static_cast<int>(g_utf8_strlen(bestCatchLine(texts, best).c_str(), -1)));
     gtk_label_set_width_chars(GTK_LABEL(d.best), widest);
     gtk_label_set_xalign(GTK_LABEL(d.best), 0);
@@ -158,7 +160,7 @@ int chosenBottles(const Dialog& d) { return gtk_spin_button_get_value_as_int(GTK
 // The table as it is on the disk now; a file that is no table is said each
 // time it is read, until the game replaces it at its next record.
 void readCatches(Dialog& d) {
-    const StoredCatches stored = readBestCatchesFile(d.catchesFile);
+    const StoredCatches stored = readStoredCatches(catchStoreIn(&d.catchesFile));
     if (!stored.trouble.empty()) std::fprintf(stderr, "korvada-setup: %s\n", stored.trouble.c_str());
     d.catches = stored.table;
 }
@@ -166,7 +168,17 @@ void readCatches(Dialog& d) {
 void showBest(Dialog& d) {
     const BestCatch& best = d.catches[std::clamp(chosenBottles(d), kFewestBottles, kMostBottles)];
     gtk_label_set_text(GTK_LABEL(d.best), bestCatchLine(*d.texts, best).c_str());
-    gtk_widget_set_tooltip_text(d.best, best.kept ? best.date.c_str() : nullptr);
+}
+
+// The line under the controls: what the last round left to say, or nothing.
+void showRoundEnd(Dialog& d, const RoundEnd& end) {
+    GtkStyleContext* style = gtk_widget_get_style_context(d.roundEnd);
+    if (end.trouble)
+        gtk_style_context_add_class(style, "error");
+    else
+        gtk_style_context_remove_class(style, "error");
+    gtk_label_set_text(GTK_LABEL(d.roundEnd), end.line.c_str());
+    gtk_widget_set_visible(d.roundEnd, !end.line.empty());
 }
 
 void onBottlesChanged(GtkSpinButton*, gpointer data) { showBest(*static_cast<Dialog*>(data)); }
@@ -174,23 +186,21 @@ void onBottlesChanged(GtkSpinButton*, gpointer data) { showBest(*static_cast<Dia
 LaunchChoice chosenChoice(const Dialog& d);
 
 // The round is over: the dialog again, Play focused, and why it failed or
-// the new best it set.
+// the new best it set. A table the game could not write is told here too:
+// the game said why on its stderr, which a player who started the dialog
+// from the desktop never sees, so the dialog tries the same write (all but
+// its rename) and shows the reason it fails now.
 void onGameEnded(GPid game, gint status, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
     g_spawn_close_pid(game);
     const int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::string line = gameEndLine(*d.texts, exitCode);
-    const bool failed = !line.empty();
-    if (failed) std::fprintf(stderr, "korvada-setup: %s\n", line.c_str());
+    const std::string failed = gameEndLine(*d.texts, exitCode);
+    if (!failed.empty()) std::fprintf(stderr, "korvada-setup: %s\n", failed.c_str());
     readCatches(d);
-    if (!failed) line = newBestLine(*d.texts, d.beforeRound, d.catches[bottlesToLay(d.choice.settings)]);
-    GtkStyleContext* style = gtk_widget_get_style_context(d.roundEnd);
-    if (failed)
-        gtk_style_context_add_class(style, "error");
-    else
-        gtk_style_context_remove_class(style, "error");
-    gtk_label_set_text(GTK_LABEL(d.roundEnd), line.c_str());
-    gtk_widget_set_visible(d.roundEnd, !line.empty());
+    std::string notKept;
+    couldReplace(d.catchesFile.file, bestCatchesText(d.catches), d.catchesFile.disk, &notKept);
+    showRoundEnd(d, roundEndLine(*d.texts, exitCode, d.beforeRound, d.catches[bottlesToLay(d.choice.settings)],
+                                 d.notSaved, notKept));
     showBest(d);
     gtk_widget_show(d.window);
     gtk_window_present(GTK_WINDOW(d.window));
@@ -205,8 +215,12 @@ void onPlay(GtkButton*, gpointer data) {
     readCatches(d);
     d.beforeRound = d.catches[bottlesToLay(d.choice.settings)];
     gtk_widget_hide(d.roundEnd);
-    const GPid game = (*d.start)(d.choice);
-    if (game == 0) return;
+    d.notSaved.clear();
+    const GPid game = (*d.start)(d.choice, &d.notSaved);
+    if (game == 0) {
+        showRoundEnd(d, roundEndLine(*d.texts, 0, BestCatch(), BestCatch(), d.notSaved, ""));
+        return;
+    }
     showSetupPads(false);
     gtk_widget_hide(d.window);
     g_child_watch_add(game, onGameEnded, &d);
@@ -290,7 +304,7 @@ void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchCho
     d.screen = screen;
     d.choice = choice;
     d.start = &play;
-    d.catchesFile = bestCatches;
+    d.catchesFile = {bestCatches, diskSteps()};
     readCatches(d);
     d.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(d.window), texts.title);

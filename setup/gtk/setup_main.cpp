@@ -26,6 +26,7 @@
 
 #include "korvada_version.h"
 #include "setup/gtk/setup_gtk.h"
+#include "setup/gtk/window_frame.h"
 #include "linux/linux_places.h"
 #include "linux/sdl_video_driver.h"
 
@@ -59,13 +60,15 @@ fs::path savedCodeFile() { return userFolder("XDG_CONFIG_HOME", ".config") / "ko
 
 // What the screen allows, from SDL, as the game sees it: through the same
 // video driver, full screen the rows among its modes, in a window the rows
-// that fit in its free area (without the panels). Every row when there is
+// that fit whole, title bar and borders included, in its free area (without
+// the panels). The frame is the X11 window manager's where there is one (on
+// a Wayland desktop, Xwayland's: about the title bar the game's window gets). Every row when there is
 // no screen to ask (the offscreen drivers have made-up modes).
 ScreenRows screenRows() {
     if (*firstSet({"DISPLAY", "WAYLAND_DISPLAY"}) == '\0') return everyRow();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    preferWaylandDriver();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return everyRow();
+    std::string why;
+    if (!chooseVideoDriver(&why) || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return everyRow();
     ScreenRows screen = everyRow();
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) {
@@ -77,7 +80,10 @@ ScreenRows screenRows() {
         }
         screen.fullScreen = offeredRows(modes);
         SDL_Rect usable;
-        if (SDL_GetDisplayUsableBounds(0, &usable) == 0) screen.window = fittingRows({usable.w, usable.h});
+        if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+            const WindowFrame frame = x11WindowFrame();
+            screen.window = fittingRows({usable.w - frame.width, usable.h - frame.height});
+        }
     }
     SDL_Quit();
     return screen;
@@ -97,15 +103,14 @@ bool findGame(GameLocation* game, std::string* why) {
         *why = "cannot find the game: " + game->program.string() + " is missing or not executable";
         return false;
     }
-    const fs::path installed = (folder / KORVADA_DATA_FROM_PROGRAM).lexically_normal();
-    const fs::path buildTree = folder / "data";
-    for (const fs::path& data : {installed, buildTree}) {
-        if (fs::is_regular_file(data / "air.bmp", error)) {
+    const std::vector<fs::path> folders = programDataFolders();
+    for (const fs::path& data : folders) {
+        if (holdsGameData(data)) {
             game->data = data;
             return true;
         }
     }
-    *why = "cannot find the game's data: neither " + installed.string() + " nor " + buildTree.string() +
+    *why = "cannot find the game's data: neither " + folders.at(0).string() + " nor " + folders.at(1).string() +
            " holds its pictures";
     return false;
 }
@@ -224,12 +229,13 @@ int main(int argc, char** argv) {
     if (mode == Mode::Play) return refuse(mode, boxes, texts, execGame(game, choice));
 
     useGameIcon(game.program.parent_path());
-    runSetupDialog(texts, screen, choice, [&](const LaunchChoice& chosen) -> GPid {
+    runSetupDialog(texts, screen, choice, [&](const LaunchChoice& chosen, std::string* notSaved) -> GPid {
         std::string error;
-        if (!writeSavedCode(file, savedLine(chosen), flushToDisk, &error)) {
-            // The player asked to play: the game still starts with the choice.
-            std::fprintf(stderr, "korvada-setup: %s\n", error.c_str());
-            showSetupMessage(texts, texts.cannotSave + error, false);
+        if (!writeSavedCode(file, savedLine(chosen), diskSteps(), &error)) {
+            // The player asked to play: the game still starts with the
+            // choice, and the dialog says why it was not saved afterwards.
+            std::fprintf(stderr, "korvada-setup: the choice is not saved: %s\n", error.c_str());
+            *notSaved = error;
         }
         const GPid pid = spawnGame(game, chosen, &error);
         if (pid == 0) {

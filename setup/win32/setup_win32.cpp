@@ -2,8 +2,9 @@
 // Play saves the choice in %APPDATA%\Korvada\launch-code.txt and starts
 // korvada.exe CODE (or korvada.exe --window CODE) from this program's own
 // folder, which holds the game's files; the dialog hides while the game runs
-// and comes back when it ends, saying when the round set a new best. Beside
-// the number of bottles it shows the best catch for that many (the game's
+// and comes back when it ends, saying when the round set a new best (or why
+// the choice or the best catches could not be written). Beside the number of
+// bottles it shows the best catch for that many and its day (the game's
 // table, %APPDATA%\Korvada\best-catches.txt). XInput pads work it too
 // (setup/pad_menu.h). Exit code 0 after Close, or 2 when there is no game to
 // start.
@@ -45,9 +46,10 @@ struct Setup {
     fs::path saved;     // the saved choice
     HANDLE game = nullptr;  // the running round's process
     HANDLE wait = nullptr;  // the wait for its end
-    fs::path catchesFile{};  // the game's table of best catches
+    FileChange catchesFile{};  // the game's table of best catches
     BestCatches catches{};
     BestCatch beforeRound{};  // the best for the round's bottles as it started
+    std::string notSaved{};   // why Play could not save the choice, or ""
     XInputReader pads{};
     PadMenu menu{};
     bool messageOpen = false;  // a message box waits: the pads leave the dialog alone
@@ -202,7 +204,7 @@ int chosenBottles(HWND dialog) {
 // The table as it is on the disk now; a file that is no table is said, and
 // the game replaces it at its next record.
 void readCatches(Setup& setup) {
-    const StoredCatches stored = readBestCatchesFile(setup.catchesFile);
+    const StoredCatches stored = readStoredCatches(catchStoreIn(&setup.catchesFile));
     if (!stored.trouble.empty()) std::fprintf(stderr, "KorvadaSetup: %s\n", stored.trouble.c_str());
     setup.catches = stored.table;
 }
@@ -316,11 +318,15 @@ void play(HWND dialog, Setup& setup) {
     // As it stands now: another round may have changed it since.
     readCatches(setup);
     setup.beforeRound = setup.catches[bottlesToLay(setup.choice.settings)];
+    // A choice that cannot be saved still plays: the dialog says why once
+    // the round is over.
     std::string error;
-    if (!writeSavedCode(setup.saved, savedLine(setup.choice), flushToDisk, &error))
-        showMessage(setup, setup.texts->cannotSave + error, MB_ICONWARNING);
+    setup.notSaved.clear();
+    if (!writeSavedCode(setup.saved, savedLine(setup.choice), diskSteps(), &setup.notSaved))
+        std::fprintf(stderr, "KorvadaSetup: the choice is not saved: %s\n", setup.notSaved.c_str());
     setup.game = startGame(setup.folder, setup.choice, &error);
     if (setup.game == nullptr) {
+        SetDlgItemTextW(dialog, IDC_ROUND_END, wide(roundEndLine(*setup.texts, 0, {}, {}, setup.notSaved, "").line).c_str());
         showMessage(setup, setup.texts->cannotStart + error, MB_ICONERROR);
         return;
     }
@@ -331,19 +337,24 @@ void play(HWND dialog, Setup& setup) {
 }
 
 // The round is over: the dialog again, Play focused, and why it failed or
-// the new best it set.
+// the new best it set. A table the game could not write is told here too:
+// the game said why on its stderr, which a player never sees, so the dialog
+// tries the same write (all but its rename) and shows the reason it fails.
 void gameEnded(HWND dialog, Setup& setup) {
     DWORD exitCode = 0;
     GetExitCodeProcess(setup.game, &exitCode);
     if (setup.wait != nullptr) UnregisterWait(setup.wait);
     CloseHandle(setup.game);
     setup.game = setup.wait = nullptr;
-    std::string line = gameEndLine(*setup.texts, static_cast<int>(exitCode));
+    const std::string failed = gameEndLine(*setup.texts, static_cast<int>(exitCode));
     // Said on stderr too, as the game says its errors, for whoever started us.
-    if (!line.empty()) std::fprintf(stderr, "KorvadaSetup: %s\n", line.c_str());
+    if (!failed.empty()) std::fprintf(stderr, "KorvadaSetup: %s\n", failed.c_str());
     readCatches(setup);
-    if (line.empty()) line = newBestLine(*setup.texts, setup.beforeRound, setup.catches[bottlesToLay(setup.choice.settings)]);
-    SetDlgItemTextW(dialog, IDC_ROUND_END, wide(line).c_str());
+    std::string notKept;
+    couldReplace(setup.catchesFile.file, bestCatchesText(setup.catches), setup.catchesFile.disk, &notKept);
+    const RoundEnd end = roundEndLine(*setup.texts, static_cast<int>(exitCode), setup.beforeRound,
+                                      setup.catches[bottlesToLay(setup.choice.settings)], setup.notSaved, notKept);
+    SetDlgItemTextW(dialog, IDC_ROUND_END, wide(end.line).c_str());
     showBest(dialog, setup);
     ShowWindow(dialog, SW_SHOW);
     SetForegroundWindow(dialog);
@@ -439,7 +450,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     Setup setup{&texts, screenRows(), {}, folder, savedCodeFile()};
     setup.choice = startingChoice(readSavedCode(setup.saved).choice, setup.screen);
-    setup.catchesFile = bestCatchesFile();
+    setup.catchesFile = {bestCatchesFile(), diskSteps()};
     readCatches(setup);
     setup.pads.getState = loadXInputGetState();
     DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), nullptr, dialogProcedure, reinterpret_cast<LPARAM>(&setup));

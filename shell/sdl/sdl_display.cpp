@@ -17,12 +17,16 @@ namespace {
 constexpr Uint32 kFullScreenWaitMs = 2000;
 
 // Colour bits per channel: 5-6-5 for the 16-bit setting, 8-8-8 otherwise.
+// On Wayland the surface takes an alpha channel as well: Mesa's software
+// renderer draws clears and blending wrongly into an EGL surface without
+// one (black, green stars, purple glass), and the frame keeps its alpha at
+// 1 (render/scene.h clearFrame), so the window stays opaque.
 void requestPixelFormat(const GameSettings& settings, int depthBits) {
     const bool sixteen = settings.colorCode == 'H';
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, sixteen ? 5 : 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, sixteen ? 6 : 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, sixteen ? 5 : 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, onWayland() ? 8 : 0);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);

@@ -67,6 +67,8 @@ void handleEvent(Game& game, SdlShell& shell, const SDL_Event& event) {
         case SDL_WINDOWEVENT: onWindowEvent(game, shell, event.window); break;
         // The window manager's close, or an interrupt: the same end as the end screen's.
         case SDL_QUIT: shell.closeRequested = true; break;
+        case SDL_AUDIODEVICEADDED:
+        case SDL_AUDIODEVICEREMOVED: handleSoundEvent(shell, event.adevice); break;
         default: handlePadEvent(game, shell, event); break;
     }
 }

@@ -1,6 +1,7 @@
 // korvada: the game on Linux.
 //
-//   korvada LAUNCHCODE            run from the folder that holds the pictures and sounds
+//   korvada LAUNCHCODE            the pictures and sounds from the working folder, or
+//                                 from the program's own data folder when not there
 //   korvada --window LAUNCHCODE   the same in an ordinary window of the code's size
 //   korvada --help | --version
 //
@@ -33,7 +34,9 @@
 //   draws no frames while the window is hidden or minimised;
 // - sound: the cues on one audio device, each cutting off the last; without
 //   a device the game is silent (sdl_sound.cpp). The device, like the pads,
-//   is opened once the first frame is shown;
+//   is opened once the first frame is shown, on a thread of its own; one
+//   that goes away during the round (its audio server ended) is said once
+//   and looked for again, and a frozen audio server holds nothing up;
 // - keys by place, letters by layout; the keypad without NumLock steers as
 //   the arrows do (sdl_keys.cpp); Alt chords and F10 reach nothing, as on
 //   Windows (shell/shell_keys.cpp);
@@ -54,16 +57,21 @@
 //   Otherwise the refusal, never a picture in a corner;
 // - a Wayland session (WAYLAND_DISPLAY) gets SDL's wayland driver first, x11
 //   through Xwayland only when it fails (SDL 2 alone takes x11); the
-//   player's SDL_VIDEODRIVER still decides. Under weston x11 is refused for
+//   player's SDL_VIDEODRIVER still decides; a compositor without a seat,
+//   which SDL's wayland driver cannot start on, gets x11 or the refusal
+//   (linux/sdl_video_driver.cpp). Under weston x11 is refused for
 //   every code (its X window manager makes the window the output's size
 //   whatever mode Xwayland emulates) where wayland plays; under mutter both
 //   play, and only wayland's frames follow the compositor's refresh.
 // What it lacks: touch; the mouse does nothing.
 
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "core/best_catches.h"
@@ -80,11 +88,12 @@ namespace {
 // The one game record, constructed before main() like every static.
 Game game;
 
-// The best catches, offered the round's catch once it is over.
-CatchStore bestCatches;
+// The table of best catches, offered the round's catch once it is over.
+FileChange catchesFile;
+CatchKeeper bestCatches;
 
 void keepCatchOnceOver() {
-    const std::string said = keepRoundsCatch(game, &bestCatches);
+    const std::string said = offerRoundsCatch(game, &bestCatches, std::time(nullptr));
     if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
 }
 
@@ -134,7 +143,11 @@ bool openDisplay(SdlShell& shell) {
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", "korvada", 0);
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");  // focus loss is handled by the game
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");           // and so are the signals
-    preferWaylandDriver();
+    std::string why;
+    if (!chooseVideoDriver(&why)) {
+        std::fprintf(stderr, "korvada: no display: %s\n", why.c_str());
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "korvada: no display: %s\n", SDL_GetError());
         return false;
@@ -166,13 +179,14 @@ bool windowVisible(const SdlShell& shell) {
 }
 
 // Sound and pads wait for the first frame: it needs neither, and an audio
-// server may take tens of milliseconds to answer. The pads already plugged
-// in arrive as events on the next pass.
+// server may take tens of milliseconds to answer (a frozen one, for ever:
+// the sound is opened on a thread of its own). The pads already plugged in
+// arrive as events on the next pass.
 void openDevicesOnce(SdlShell& shell) {
     if (shell.devicesOpen) return;
     shell.devicesOpen = true;
-    if (game.settings.sound) openSound(shell);
     openPads();
+    if (game.settings.sound) openSound(shell);
 }
 
 // All pending events, then one frame while the window can be seen. A hidden
@@ -193,6 +207,7 @@ void runLoop(SdlShell& shell) {
             paintFrame(game);
             keepCatchOnceOver();
             openDevicesOnce(shell);
+            keepSoundAlive(shell);
         } else if (woken)
             showFrame(game);
     }
@@ -209,6 +224,16 @@ int finishRun(SdlShell& shell) {
     return shell.run.exitCode;
 }
 
+// The game reads its pictures and sounds by bare name from its working
+// folder. Started anywhere else (a terminal's folder), it moves to its own
+// data folder; where none holds the data it stays, and each picture missing
+// has its box.
+void enterDataFolder() {
+    if (holdsGameData(".")) return;
+    for (const std::filesystem::path& folder : programDataFolders())
+        if (holdsGameData(folder) && chdir(folder.c_str()) == 0) return;
+}
+
 // The Czech message names the Windows setup; its second line says what to
 // run here.
 std::string badLaunchCodeHere() { return std::string(kBadLaunchCodeMessage) + "\nV Linuxu spusťte korvada-setup."; }
@@ -218,8 +243,9 @@ int usage() {
         "usage: korvada LAUNCHCODE\n"
         "       korvada --window LAUNCHCODE\n"
         "Plays one round of Korvada full screen, or in a window, with the settings of\n"
-        "the five-character launch code, from the folder that holds the game's pictures\n"
-        "and sounds. korvada-setup chooses the settings and starts the game.\n"
+        "the five-character launch code. It reads its pictures and sounds from the\n"
+        "folder it is started in, or else from its own data folder.\n"
+        "korvada-setup chooses the settings and starts the game.\n"
         "Exit status: 0 after a normal end, 1 for a bad launch code, 2 when the game\n"
         "could not start or the display refused its mode.\n");
     return 0;
@@ -247,7 +273,9 @@ int main(int argc, char** argv) {
         return kExitBadLaunchCode;
     }
 
-    bestCatches = {bestCatchesFile(), flushToDisk};
+    catchesFile = {bestCatchesFile(), diskSteps()};
+    bestCatches.store = catchStoreIn(&catchesFile);
+    enterDataFolder();
     if (!openDisplay(shell)) {
         SDL_Quit();
         return kExitStartFailed;
@@ -262,6 +290,12 @@ int main(int argc, char** argv) {
     if (!shell.run.quitPosted) showGameWindow(shell);
     runLoop(shell);
     const int code = finishRun(shell);
+    // Everything is given back but a sound device that never opened or
+    // closed, which SDL_Quit would wait for: the process ends without it.
+    if (shell.soundStuck) {
+        std::fflush(nullptr);
+        _exit(code);
+    }
     SDL_Quit();
     return code;
 }

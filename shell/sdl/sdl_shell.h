@@ -5,8 +5,10 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,14 @@
 
 struct Game;
 struct GameSettings;
+
+// The audio device as a thread of its own opens it: `device` and `spec` are
+// written before `done`.
+struct SoundOpening {
+    std::atomic<bool> done{false};
+    SDL_AudioDeviceID device = 0;
+    SDL_AudioSpec spec = {};
+};
 
 // An open pad: a game controller, or a joystick no mapping knows.
 struct SdlPad {
@@ -32,6 +42,10 @@ struct SdlShell {
     SDL_DisplayMode gameMode = {};     // size and format, built once; every activation asks for it again
     SDL_AudioDeviceID audioDevice = 0;  // 0: no sound, silently
     SDL_AudioSpec audioSpec = {};       // what the device plays
+    std::shared_ptr<SoundOpening> soundOpening;  // an open under way, shared with its thread
+    bool soundLost = false;             // the device went away mid-run: tried again now and then
+    Uint32 soundTriedAt = 0;            // SDL_GetTicks() of the last try
+    bool soundStuck = false;            // an open or close never came back: SDL cannot be shut down
     // Each cue file's samples in the device's format, read on first use; the
     // seven files are small.
     std::map<std::string, std::vector<uint8_t>> cues;
@@ -153,9 +167,21 @@ void closePads(Game& game, SdlShell& shell);
 
 // --- shell/sdl/sdl_sound.cpp ------------------------------------------------
 
-// Opens the one audio device; without one the game stays silent.
+// Starts opening the one audio device on a thread of its own; the game is
+// silent until keepSoundAlive finds it open, and without one stays silent.
+// The pads are started first: SDL's subsystems are started one at a time.
 void openSound(SdlShell& shell);
+// A device whose open or close does not come back within seconds (a frozen
+// audio server) is left behind, said on stderr, and shell.soundStuck set:
+// SDL_Quit would wait for it for ever.
 void closeSound(SdlShell& shell);
+
+// The device gone (an audio server ended, a headset pulled out): the game
+// plays on silent, says so once on stderr, and tries the default device
+// again about once a second, or at once when SDL announces a new one.
+void handleSoundEvent(SdlShell& shell, const SDL_AudioDeviceEvent& event);
+// Each frame: takes the device once it is open, and tries again for a lost one.
+void keepSoundAlive(SdlShell& shell);
 
 // Starts a WAV file (bare name) on the device, cutting off what is playing.
 // Each file is read and converted once; a missing or unreadable one is silence.

@@ -37,6 +37,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <ctime>
+#include <string>
 
 #include "core/game.h"
 #include "core/random.h"
@@ -61,7 +63,8 @@ void frame() {
     shell.virtualCounter += shell.fixedStepNanoseconds;
     readPads(game, shell);
     paintFrame(game);
-    keepWebCatch(game, &shell.catchOffered);
+    const std::string said = offerRoundsCatch(game, &shell.bestCatches, std::time(nullptr));
+    if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
     if (++shell.frames == 1) webFirstFrame();
     if (shell.closeRequested) {
         endRound();
@@ -145,7 +148,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchCamera() { touchCamera(game, sh
 extern "C" EMSCRIPTEN_KEEPALIVE int korvadaFormPads(int formShown) { return readFormPads(shell, formShown != 0); }
 
 // What the browser tests read: the frames drawn, the camera, the player's
-// bottle, whether the round is over and how many keys are held.
+// bottle, whether the round is over, how many keys are held and the catch.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
     static char text[256];
     const Bottle& player = game.bottles[0];
@@ -153,9 +156,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
     for (const int32_t down : game.keyDown) held += down ? 1 : 0;
     std::snprintf(text, sizeof text,
                   "{\"frames\":%lld,\"camera\":%d,\"x\":%.3f,\"y\":%.3f,\"z\":%.3f,\"gameOver\":%d,\"roundOn\":%d,"
-                  "\"held\":%d}",
+                  "\"held\":%d,\"score\":%d}",
                   static_cast<long long>(shell.frames), game.cameraIndex + 1, player.x, player.y, player.z,
-                  game.gameOver, shell.roundOn ? 1 : 0, held);
+                  game.gameOver, shell.roundOn ? 1 : 0, held, player.score);
     return text;
 }
 

@@ -1,25 +1,26 @@
 // The best catches in the browser: the same table as on the desktop
 // (core/best_catches.h), kept in the page's storage under "korvada.best"
-// instead of a file; the page's form shows the best for its number of
-// bottles, and after a round whether it set a new one.
+// instead of a file (a damaged one kept aside under "korvada.best.damaged");
+// the page's form shows the best for its number of bottles, and after a
+// round whether it set a new one.
 
 #include <emscripten.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 
 #include "core/best_catches.h"
-#include "core/game.h"
 #include "setup/setup_texts.h"
 #include "shell/web/web_shell.h"
 
 namespace {
-// The stored text, or null when there is none (or no storage at all).
-EM_JS(char*, loadStoredCatches, (), {
+constexpr const char* kTableKey = "korvada.best";
+constexpr const char* kAsideKey = "korvada.best.damaged";
+
+// A stored text, or null when there is none (or no storage at all).
+EM_JS(char*, loadStoredText, (const char* key), {
     try {
-        var text = localStorage.getItem('korvada.best');
+        var text = localStorage.getItem(UTF8ToString(key));
         return text === null ? 0 : allocateUTF8(text);
     } catch (e) {
         return 0;
@@ -27,51 +28,68 @@ EM_JS(char*, loadStoredCatches, (), {
 });
 
 // One step, as a file's rename is: the old text stays until the new one is whole.
-EM_JS(int, storeCatches, (const char* text), {
+EM_JS(int, storeText, (const char* key, const char* text), {
     try {
-        localStorage.setItem('korvada.best', UTF8ToString(text));
+        localStorage.setItem(UTF8ToString(key), UTF8ToString(text));
         return 1;
     } catch (e) {
         return 0;
     }
 });
 
-// A text that is no table is said in the console and replaced at the next record.
-BestCatches storedCatches() {
-    BestCatches table;
-    char* text = loadStoredCatches();
-    if (text == nullptr) return table;
-    if (!readBestCatches(text, &table))
-        std::fprintf(stderr, "korvada: the page's storage holds no table of best catches under korvada.best: it is "
-                             "replaced at the next record\n");
-    std::free(text);
-    return table;
+SmallFile readStored(const char* key, std::string* text) {
+    char* stored = loadStoredText(key);
+    if (stored == nullptr) return SmallFile::Missing;
+    *text = stored;
+    std::free(stored);
+    if (text->size() <= kLongestBestCatches) return SmallFile::Read;
+    text->resize(kLongestBestCatches);
+    return SmallFile::TooLarge;
 }
+
+// The form only reads: what it cannot read is said once, by the round
+// whose catch mends the table (offerRoundsCatch).
+StoredCatches storedCatches() { return readStoredCatches(pageCatchStore()); }
 
 const BestCatch& bestFor(const BestCatches& table, int bottles) {
     return table[bottles >= 1 && bottles <= kMaxBottles ? bottles : 0];
 }
 }  // namespace
 
-void keepWebCatch(const Game& game, bool* offered) {
-    if (!game.gameOver || *offered) return;
-    *offered = true;
-    BestCatches table = storedCatches();
-    if (keepBestCatch(&table, bottlesToLay(game.settings), game.bottles[0].score, dateOf(std::time(nullptr))) &&
-        !storeCatches(bestCatchesText(table).c_str()))
-        std::fprintf(stderr, "korvada: the best catch is not kept: the page's storage refused it\n");
+CatchStore pageCatchStore() {
+    CatchStore store;
+    store.where = std::string("the page's storage (") + kTableKey + ")";
+    store.read = [](void*, std::string* text) { return readStored(kTableKey, text); };
+    // The page's script runs alone: nothing in this page changes the storage
+    // between the read and the write. (Two tabs ending a round in the same
+    // instant could still cross: a page has no lock to take.)
+    store.begin = [](void*, std::string*) { return true; };
+    store.keepAside = [](void*, std::string* said) {
+        char* damaged = loadStoredText(kTableKey);
+        const bool kept = damaged != nullptr && storeText(kAsideKey, damaged);
+        std::free(damaged);
+        *said = kept ? std::string(kAsideKey) : "the page's storage refused a copy";
+        return kept;
+    };
+    store.write = [](void*, const std::string& text, std::string* error) {
+        if (storeText(kTableKey, text.c_str())) return true;
+        *error = "the page's storage refused it";
+        return false;
+    };
+    store.end = [](void*) {};
+    return store;
 }
 
 // The best for a number of bottles: its bubbles, or -1 when none is kept.
 extern "C" EMSCRIPTEN_KEEPALIVE int korvadaBest(int bottles) {
-    const BestCatch& best = bestFor(storedCatches(), bottles);
+    const BestCatch& best = bestFor(storedCatches().table, bottles);
     return best.kept ? best.bubbles : -1;
 }
 
 // The form's line beside the bottles, in the language of the browser's tag.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaBestLine(const char* languageTag, int bottles) {
     static std::string line;
-    line = bestCatchLine(setupTexts(languageOf(languageTag)), bestFor(storedCatches(), bottles));
+    line = bestCatchLine(setupTexts(languageOf(languageTag)), bestFor(storedCatches().table, bottles));
     return line.c_str();
 }
 
@@ -80,6 +98,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaBestLine(const char* language
 extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaNewBestLine(const char* languageTag, int bottles, int before) {
     static std::string line;
     const BestCatch earlier = before >= 0 ? BestCatch{true, before, ""} : BestCatch();
-    line = newBestLine(setupTexts(languageOf(languageTag)), earlier, bestFor(storedCatches(), bottles));
+    line = newBestLine(setupTexts(languageOf(languageTag)), earlier, bestFor(storedCatches().table, bottles));
     return line.c_str();
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "core/best_catches.h"
 #include "core/platform.h"
 #include "shell/shell_keys.h"
 #include "setup/pad_menu.h"
@@ -15,10 +16,13 @@
 
 struct Game;
 
+// The table of best catches in the page's storage (shell/web/web_records.cpp).
+CatchStore pageCatchStore();
+
 struct WebShell {
     bool roundOn = false;         // from Play to the end screen's close; keys reach the game
     bool closeRequested = false;  // the end screen asked to close
-    bool catchOffered = false;    // the round's catch went to the best catches
+    CatchKeeper bestCatches{pageCatchStore()};  // offered the round's catch once it is over
     KeyLatch keyLatch;            // the key of the last full-screen toggle while it is held
     int64_t frames = 0;           // frames drawn in this round
     Pads pads;                    // the browser's pads, by their place in its list
@@ -67,10 +71,6 @@ void readPads(Game& game, WebShell& shell);
 // form (PadMenuAction bits) while it is shown. Otherwise they ask nothing,
 // and what they hold when the form comes back acts only once pressed anew.
 int readFormPads(WebShell& shell, bool formShown);
-
-// Once the round is over, its catch goes once (*offered) to the best catches
-// in the page's storage (shell/web/web_records.cpp).
-void keepWebCatch(const Game& game, bool* offered);
 
 // The page's side, in web_library.js.
 extern "C" {

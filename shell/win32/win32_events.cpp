@@ -4,6 +4,7 @@
 // messages whenever the queue is empty.
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "shell/frame.h"
@@ -86,7 +87,7 @@ void onActivate(Game& game, Win32Shell& shell, HWND window, WPARAM wParam) {
 void onPaint(Game& game, Win32Shell& shell, HWND window) {
     if (!shell.run.held) {
         paintFrame(game);
-        const std::string said = keepRoundsCatch(game, &shell.bestCatches);
+        const std::string said = offerRoundsCatch(game, &shell.bestCatches, std::time(nullptr));
         if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
         return;
     }

@@ -1,7 +1,8 @@
 // The Windows program: entry, main window and its message loop. The
 // window's messages are win32_events.cpp's; every frame is one paint message.
 //
-//   korvada.exe LAUNCHCODE            run from the folder that holds the pictures and sounds
+//   korvada.exe LAUNCHCODE            the pictures and sounds from the working folder, or
+//                                     from the program's own folder when not there
 //   korvada.exe --window LAUNCHCODE   the same in an ordinary window of the code's size
 //
 // Exit codes: 0 after a normal end, 1 for a rejected launch code, 2 when the
@@ -41,6 +42,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
 
 #include "core/game.h"
@@ -85,6 +87,24 @@ HWND createOrdinaryWindow(HINSTANCE instance) {
     SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return window;
 }
+
+// The game reads its pictures and sounds by bare name from its working
+// folder. Started from elsewhere (a command prompt, a shortcut without
+// "Start in") it moves to its own folder, where the installer and the zip
+// put them; where that has none either it stays, and each picture missing
+// has its box.
+void enterDataFolder() {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(L"air.bmp", error)) return;
+    std::wstring program(MAX_PATH, L'\0');
+    DWORD length = 0;
+    while ((length = GetModuleFileNameW(nullptr, &program[0], static_cast<DWORD>(program.size()))) == program.size())
+        program.resize(program.size() * 2);
+    if (length == 0) return;
+    program.resize(length);
+    const std::filesystem::path folder = std::filesystem::path(program).parent_path();
+    if (std::filesystem::is_regular_file(folder / L"air.bmp", error)) SetCurrentDirectoryW(folder.c_str());
+}
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
@@ -100,7 +120,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
 
     shell.run.fullScreen = fullScreenSteps(shell);
     shell.run.window = windowSteps(shell);
-    shell.bestCatches = {bestCatchesFile(), flushToDisk};
+    shell.catchesFile = {bestCatchesFile(), diskSteps()};
+    shell.bestCatches.store = catchStoreIn(&shell.catchesFile);
+    enterDataFolder();
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
     loadXInput(shell);
     // The creation message starts the game; a start that cannot draw refuses

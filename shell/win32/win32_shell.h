@@ -33,7 +33,8 @@ struct Win32Shell {
     XInputReader xinput;
     Pads pads;
 
-    CatchStore bestCatches;  // offered the round's catch once it is over
+    FileChange catchesFile;   // the table of best catches,
+    CatchKeeper bestCatches;  // offered the round's catch once it is over
 };
 
 // --- shell/win32/win32_platform.cpp -------------------------------------------

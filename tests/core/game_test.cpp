@@ -1,3 +1,4 @@
+#include "core/pause.h"
 #include "tests/core/game_fixture.h"
 
 namespace {
@@ -169,6 +170,36 @@ TEST_F(EndScreen, ClosesOnlyPastTheDelayWithAnExitKeyHeld) {
     }
 }
 
+// Frames come slowly on a busy machine: a tap pressed and let go between two
+// frames counts for the next one, and for that one only.
+TEST_F(EndScreen, ATapBetweenTwoFramesCountsForTheNextFrameOnly) {
+    // The Esc that ends the round, let go before a first end-screen frame
+    // that comes past the delay, does not close it.
+    game.onKeyDown(kKeyEscape);
+    game.onKeyUp(kKeyEscape);
+    EXPECT_EQ(countAfter(game, 2), 0);
+
+    // A tap within the delay is spent by the frame that follows it.
+    game.endScreenTime = 0;
+    pressKey(game, PadInput, kKeyReturn);
+    releaseKey(game, PadInput, kKeyReturn);
+    EXPECT_EQ(countAfter(game, 0.5), 0);
+    EXPECT_EQ(countAfter(game, 1.5), 0);
+
+    for (int key : {kKeySpace, kKeyEscape, kKeyReturn}) {
+        SCOPED_TRACE(key);
+        headless().clear();
+        game.onKeyDown(key);
+        game.onKeyUp(key);
+        ASSERT_EQ(countAfter(game, 0.5), 1) << "a tap past the delay was lost between two frames";
+        EXPECT_EQ(countAfter(game, 0.5), 1) << "the tap counted for a second frame";
+    }
+    headless().clear();
+    game.onKeyDown(kKeyA);
+    game.onKeyUp(kKeyA);
+    EXPECT_EQ(countAfter(game, 0.5), 0);
+}
+
 TEST_F(EndScreen, EachRoundCountsItsOwnTime) {
     // A second round in the same run (the browser's) waits its own delay.
     game.gameOver = 1;
@@ -181,6 +212,43 @@ TEST_F(EndScreen, EachRoundCountsItsOwnTime) {
     EXPECT_EQ(countAfter(game, 1), 1);
     EXPECT_EQ(game.endScreenTime, 1.0f);
     EXPECT_EQ(game.quitRequested, 0);
+}
+
+}  // namespace
+
+namespace {
+
+using Pause = GameTest;
+
+// The pause holds the round as time away does: no reading while it holds,
+// a new interval when it goes on; the keys still reach the table, and Esc
+// ends the round and the pause with it.
+TEST_F(Pause, HoldsTheClockUntilItGoesOnAndEscStillEndsTheRound) {
+    game.setupRound(4, 30);
+    EXPECT_TRUE(togglePause(game));
+    EXPECT_TRUE(pauseRound(game)) << "pausing a paused round keeps it paused";
+    headless().advance(5);
+    game.onKeyDown(kKeyRight);
+    EXPECT_EQ(game.keyDown[kKeyRight], 1);
+    EXPECT_FALSE(togglePause(game));
+    headless().advance(0.02);
+    EXPECT_EQ(game.frameSeconds(), 0.02f);
+
+    pauseRound(game);
+    headless().advance(5);
+    pressKey(game, PadInput, kKeyEscape);
+    EXPECT_EQ(game.gameOver, 1);
+    EXPECT_EQ(game.paused, 0);
+    headless().advance(0.1);
+    game.countEndScreenTime();
+    EXPECT_EQ(game.endScreenTime, 0.1f) << "the end screen's time starts with the Esc";
+    EXPECT_FALSE(pauseRound(game)) << "an end screen does not pause";
+    EXPECT_FALSE(togglePause(game));
+
+    game.gameOver = 0;
+    pauseRound(game);
+    game.startRound(GameSettings());
+    EXPECT_EQ(game.paused, 0) << "a new round starts on";
 }
 
 }  // namespace

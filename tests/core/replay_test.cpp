@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -105,11 +106,36 @@ TEST(Replay, CuesComeWithTheirStep) {
 TEST(Replay, BadArgumentsExitTwoWithOneLine) {
     for (const char* args : {"--bottles 0", "--bottles 65", "--bubbles 129", "--sound 2", "--steps -1",
                              "--dt abc", "--dt -1", "--keys 5-3:LEFT", "--keys 1-3:SPACE", "--keys 1:LEFT",
-                             "--every", "--frobnicate 1", "extra"}) {
+                             "--every", "--frobnicate 1", "extra", "--record", "--recording",
+                             "--recording /nonexistent.kvr", "--recording /nonexistent.kvr --seed 2",
+                             "--recording /nonexistent.kvr --record /tmp/x.kvr"}) {
         const ReplayRun run = replay(args);
         EXPECT_EQ(run.exitCode, 2) << args;
         EXPECT_EQ(run.lines.size(), 1u) << args << ": " << run.text;
     }
+}
+
+// A round's recording, made on any platform, plays back to the lines the
+// round printed; a damaged one is refused in a line.
+TEST(Replay, ARecordedRoundPlaysBackToTheSameLines) {
+    const std::string file = ::testing::TempDir() + "replay-test.kvr";
+    const ReplayRun played =
+        replay("--seed 7 --bottles 12 --steps 100000 --every 500 --keys 1-150:RIGHT,100-400:DOWN,500-900:LEFT "
+               "--record " + file);
+    ASSERT_EQ(played.exitCode, 0) << played.text;
+    const ReplayRun back = replay("--recording " + file + " --every 500");
+    EXPECT_EQ(back.exitCode, 0);
+    EXPECT_EQ(back.text, played.text);
+    EXPECT_EQ(linesOf(back, "state").back()[2], "1") << "the round landed";
+    EXPECT_FALSE(linesOf(back, "cue").empty());
+
+    std::filesystem::resize_file(file, std::filesystem::file_size(file) - 1);
+    const ReplayRun refused = replay("--recording " + file);
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.text, "korvada-replay: " + file + ": damaged: " +
+                                std::to_string(std::filesystem::file_size(file)) + " bytes where its counts make " +
+                                std::to_string(std::filesystem::file_size(file) + 1) + "\n");
+    std::filesystem::remove(file);
 }
 
 }  // namespace

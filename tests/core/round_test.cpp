@@ -155,6 +155,7 @@ TEST_F(RoundSetup, ANewRoundIsTheRoundANewGamePlays) {
         game.countEndScreenTime();
     }
     ASSERT_EQ(game.quitRequested, 1);
+    game.onKeyDown(kKeyReturn);  // tapped as the end screen closes
 
     GameSettings second;
     second.resolutionIndex = 3;
@@ -171,6 +172,7 @@ TEST_F(RoundSetup, ANewRoundIsTheRoundANewGamePlays) {
     EXPECT_EQ(std::memcmp(game.sourceKeyDown, fresh.sourceKeyDown, sizeof game.sourceKeyDown), 0);
     EXPECT_EQ(game.cameraIndex, 0);
     EXPECT_EQ(game.gameOver, 0);
+    EXPECT_EQ(game.exitKeyTapped, 0);
     EXPECT_EQ(game.quitRequested, 0);
     EXPECT_EQ(game.endScreenTime, 0);
     EXPECT_EQ(game.settings.resolutionIndex, 3);

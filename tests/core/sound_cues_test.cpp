@@ -56,3 +56,31 @@ TEST_F(SoundCues, ValuesThatAreNoCuePlayNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// M silences the rest of the run, not the settings, and a muted round
+// draws its random numbers as a sounding one: same course, same recording.
+TEST_F(SoundCues, MuteSilencesTheRunAndDrawsAsSoundingCuesDo) {
+    GameSettings settings;
+    settings.sound = 1;
+    game.startRound(settings);
+    seedRandom(5);
+    nextRandom();
+    const int afterOneDraw = nextRandom();
+    seedRandom(5);
+    EXPECT_TRUE(toggleMute(game));
+    game.playCue(Knock);
+    game.playCue(Plop);
+    EXPECT_TRUE(headless().sounds.empty());
+    EXPECT_EQ(nextRandom(), afterOneDraw);
+    EXPECT_EQ(game.settings.sound, 1);
+    game.startRound(settings);
+    game.playCue(Plop);
+    EXPECT_TRUE(headless().sounds.empty()) << "for the whole run";
+    EXPECT_FALSE(toggleMute(game));
+    game.playCue(Plop);
+    EXPECT_EQ(headless().sounds, std::vector<std::string>{"zblunk.wav"});
+}
+
+}  // namespace

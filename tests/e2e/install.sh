@@ -2,8 +2,9 @@
 # `cmake --install` to a fresh prefix, then the game started as its desktop
 # entry's "Play" action says: the installed setup finds the installed game and
 # its data, which is the game's working folder, so it finds all its pictures
-# (no error box) and runs with the saved code. The game's window and the
-# setup's dialog carry the class the entry names.
+# (no error box) and runs with the saved code. The game typed in a terminal
+# in another folder finds its data too. The game's window and the setup's
+# dialog carry the class the entry names.
 #   install.sh BUILD_DIR DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 build=$1
@@ -44,6 +45,18 @@ xdotool key alt+F4
 wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE, expected 0"
 note "ok: '$cmdline' in $data"
+
+# Typed in a terminal anywhere: the installed game finds its own data.
+mkdir "$WORK/elsewhere"
+start_program "$WORK/elsewhere" env SDL_AUDIODRIVER=dummy "$KORVADA" 0TYAY
+wait_game_window
+[ -z "$(error_box)" ] || fail "started elsewhere: an error box is open ($(cat "$WORK/stderr"))"
+! grep -q "Soubor" "$WORK/stderr" || fail "started elsewhere: a picture was not found: $(cat "$WORK/stderr")"
+[ "$(readlink "/proc/$GAME_PID/cwd")" = "$(cd "$data" && pwd -P)" ] || fail "started elsewhere: the game does not read from $data"
+xdotool key alt+F4
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "started elsewhere: exit code $EXIT_CODE, expected 0"
+note "ok: started in another folder, the game reads from $data"
 
 (cd / && exec env LANGUAGE=en "$main_exec") 2>"$WORK/stderr" >"$WORK/stdout" &
 GAME_PID=$!

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # korvada-setup without its dialog, on a 1024 × 768 screen: --version; --print
 # gives the code Play would use (the saved one, or "0TYAY", with a resolution the
-# screen lacks replaced by the largest it has); --play starts the game with
+# screen lacks, or a window that would not fit whole with its title bar,
+# replaced by the largest it has); --play starts the game with
 # it; a setup that finds no game or no data says why and exits 2; the game
 # started without a code points to the setup.
 #   setup_options.sh KORVADA_SETUP DATA_DIR
@@ -28,6 +29,13 @@ expect_print 3HNQN
 save $'5HNQN\n'
 expect_print 3HNQN
 expect_print 5HNQN DISPLAY= WAYLAND_DISPLAY=  # no screen to ask: the code as saved
+# A window of the screen's whole size would have its bottom below the screen,
+# pushed down by its title bar: the largest that fits whole is 800 × 600.
+save '3TYAY window'
+expect_print '--window 0TYAY'
+save '1TYAY window'
+expect_print '--window 1TYAY'
+
 for junk in '' '0TYA' '0TYAYY' '6TYAY' $'\x01\xff\x80junk'; do
     save "$junk"
     expect_print 3TYAY

@@ -4,7 +4,9 @@
 // A plays (the round a short child process that sets a new best on its way),
 // the A and the up still held from the round do nothing, Start plays again,
 // and B closes the dialog. The line beside the bottles shows the best for the
-// number chosen; the dialog's line after the first round names its new best.
+// number chosen and its day; the dialog's line after the first round names
+// its new best, and after the second why its choice could not be saved and
+// the table, made read-only meanwhile, could not be written.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -15,6 +17,7 @@
 #include <functional>
 #include <vector>
 
+#include "linux/linux_places.h"
 #include "setup/gtk/setup_gtk.h"
 
 namespace fs = std::filesystem;
@@ -90,11 +93,16 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
     const fs::path folder = fs::path(::testing::TempDir()) / ("korvada_setup_pad_" + std::to_string(getpid()));
     const fs::path catches = folder / "best-catches";
     fs::create_directories(folder);
-    std::ofstream(catches) << "korvada best catches\n5 3 2026-12-01\n";
+    std::ofstream(catches) << "korvada best catches\n5 3 2026-12-01\n6 11 2026-12-02\n";
 
     std::vector<LaunchChoice> rounds;
-    const StartRound play = [&](const LaunchChoice& chosen) -> GPid {
+    std::string notSaved;  // the second round's: a file where its folder should be
+    const StartRound play = [&](const LaunchChoice& chosen, std::string* why) -> GPid {
         rounds.push_back(chosen);
+        if (rounds.size() == 2) {
+            EXPECT_FALSE(writeSavedCode(catches / "launch-code", savedLine(chosen), diskSteps(), why));
+            notSaved = *why;
+        }
         // The round: a moment's child process that keeps a new best, as the game does.
         if (rounds.size() == 1) std::ofstream(catches) << "korvada best catches\n5 7 2026-12-09\n";
         char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("0.3"), nullptr};
@@ -152,7 +160,9 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
         {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, rowChosen("row-1")},
         {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, rowChosen("row-2")},
         {SDL_CONTROLLER_BUTTON_DPAD_LEFT, rowChosen("row-1")},
-        {SDL_CONTROLLER_BUTTON_DPAD_UP, [] { return labelText("best") == "Best: 3 bubbles"; }},
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, [] { return labelText("best") == "Best: 3 bubbles (1 Dec 2026)"; }},
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, [] { return labelText("best") == "Best: 11 bubbles (2 Dec 2026)"; }},
+        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, [] { return labelText("best") == "Best: 3 bubbles (1 Dec 2026)"; }},
     };
     for (const auto& [which, done] : moves)
         for (Step& step : tap("the d-pad's effect", which, done)) script.steps.push_back(step);
@@ -165,19 +175,25 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
                             nullptr});
     script.steps.push_back({"a second with A held", after(1000000), [&] {
                                 EXPECT_EQ(rounds.size(), 1u) << "the A held from the round played again";
-                                EXPECT_EQ(labelText("best"), "Best: 7 bubbles") << "the up held from the round counted";
+                                EXPECT_EQ(labelText("best"), "Best: 7 bubbles (9 Dec 2026)") << "the up held from the round counted";
                                 button(SDL_CONTROLLER_BUTTON_A, false);
                                 button(SDL_CONTROLLER_BUTTON_DPAD_UP, false);
                             }});
-    // Another round elsewhere sets a better best meanwhile: the next round
-    // here, which beats nothing, is no news.
-    script.steps.push_back({"A let go", seen(SDL_CONTROLLER_BUTTON_A, false),
-                            [&] { std::ofstream(catches) << "korvada best catches\n5 9 2026-12-09\n"; }});
+    // Another round elsewhere sets a better best meanwhile, and the table is
+    // made read-only: the next round here, which beats nothing, is no news,
+    // but what could not be written is.
+    script.steps.push_back({"A let go", seen(SDL_CONTROLLER_BUTTON_A, false), [&] {
+                                std::ofstream(catches) << "korvada best catches\n5 9 2026-12-09\n";
+                                fs::permissions(catches, fs::perms::owner_read | fs::perms::group_read);
+                            }});
     for (Step& step : tap("the second round", SDL_CONTROLLER_BUTTON_START, [&] { return rounds.size() == 2; }))
         script.steps.push_back(step);
     script.steps.push_back({"the dialog back again", dialogShown, [&] {
-                                EXPECT_EQ(labelText("round-end"), "");
-                                EXPECT_EQ(labelText("best"), "Best: 9 bubbles");
+                                EXPECT_EQ(labelText("round-end"), "The settings cannot be saved: " + notSaved +
+                                                                      "\nThe best catches cannot be kept: " +
+                                                                      catches.string() + " is read-only");
+                                EXPECT_NE(notSaved.find("cannot create"), std::string::npos) << notSaved;
+                                EXPECT_EQ(labelText("best"), "Best: 9 bubbles (9 Dec 2026)");
                             }});
     script.steps.push_back({"B pressed", [] { return true; }, [&] { button(SDL_CONTROLLER_BUTTON_B, true); }});
     g_timeout_add(10, runScript, &script);
@@ -189,7 +205,7 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
     EXPECT_EQ(script.failure, "");
     EXPECT_EQ(script.next, script.steps.size()) << "B closed the dialog before the script was done";
     ASSERT_EQ(rounds.size(), 2u);
-    // Right twice and left once: the row after the first; up once: 5 bottles.
+    // Right twice and left once: the row after the first; up twice and down once: 5 bottles.
     for (const LaunchChoice& round : rounds) {
         EXPECT_EQ(round.settings.resolutionIndex, 1);
         EXPECT_EQ(bottlesToLay(round.settings), 5);

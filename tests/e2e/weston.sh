@@ -5,7 +5,8 @@
 #   and 5TYAY with SDL's wayland driver: the compositor scales the picture
 #   over the whole output. Another window taking the focus holds the round
 #   still beneath it; once that window goes, the round plays on from where it
-#   was, full screen again.
+#   was, full screen again. 5TYAY's end screen shows its score in the colours
+#   drawn: the window is opaque.
 # - 0TYAY with SDL's x11 driver: weston's X window manager makes the window
 #   the output's size whatever mode Xwayland emulates, so the game refuses
 #   ("Nelze změnit nastavení obrazovky!", exit 2): a black screen under the
@@ -47,7 +48,7 @@ x_windowed() {
 x_outer_key alt+Return
 wait_until "$X_WAIT" x_windowed || fail "Alt+Enter: no window, the desktop is covered"
 x_outer_key F11
-wait_covered toggled-back
+wait_weston_covered toggled-back
 note "Alt+Enter: a window, the desktop beside it; F11: the output covered again"
 
 # weston-flower, a Wayland client, takes the focus when it maps.
@@ -72,6 +73,17 @@ wait_exit
 
 start_game 5TYAY "" SDL_VIDEODRIVER=wayland SDL_AUDIODRIVER=dummy
 wait_weston_covered wayland-5TYAY
+# The end screen stands still: its score, at the bottom right, is drawn
+# blue-white over black. A surface that reaches the compositor with alpha
+# below 1, or that the driver blends into wrongly, shows it olive or grey.
+x_outer_key Escape
+x_digits_blue() {
+    weston_shot end-5TYAY
+    DIGITS=$(image stats "$WORK/end-5TYAY.ppm" 415 230 64 32)
+    echo "$DIGITS" | awk '{exit !($3 > $1 + 20 && $3 > $2 + 20)}'
+}
+wait_until "$X_WAIT" x_digits_blue || fail "wayland: the end screen's digits are not blue (mean colour, lit share: $DIGITS)"
+note "wayland: the end screen's digits (mean colour, lit share) $DIGITS"
 kill -TERM "$GAME_PID"
 wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "wayland 5TYAY: exit code $EXIT_CODE after SIGTERM, expected 0"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as a player gets it: installed with apt-get, the game
 # started through the setup as its desktop entry says on a private X display
-# (its frame shows the scene), then removed, leaving nothing of it behind.
+# (its frame shows the scene) and typed in a terminal in another folder,
+# then removed, leaving nothing of it behind.
 #
 # This changes the machine: it needs root, refuses to run when korvada is
 # already installed (that one is not ours to remove), and removes the package,
@@ -71,6 +72,17 @@ xdotool key alt+F4
 wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE, expected 0"
 note "ok: '$cmdline' printed and played"
+
+# Typed in a terminal anywhere: the installed game finds its own data.
+start_program "$WORK" env SDL_AUDIODRIVER=dummy /usr/games/korvada 0TYAY
+wait_game_window
+[ -z "$(error_box)" ] || fail "started elsewhere: an error box is open ($(cat "$WORK/stderr"))"
+! grep -q "Soubor" "$WORK/stderr" || fail "started elsewhere: a picture was not found: $(cat "$WORK/stderr")"
+[ "$(readlink "/proc/$GAME_PID/cwd")" = /usr/share/games/korvada ] || fail "started elsewhere: not in the data folder"
+xdotool key alt+F4
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "started elsewhere: exit code $EXIT_CODE, expected 0"
+note "ok: started in $WORK, the game reads from its data folder"
 
 # Removed: every file gone; a folder may stay only when another package owns it too.
 restore || fail "removing the package failed"

@@ -1,6 +1,7 @@
 // Whole frames in the offscreen context: what lands where, blending, the
 // end screen and its exit, and the GL state a frame leaves behind.
 
+#include <algorithm>
 #include <array>
 
 #include "core/random.h"
@@ -29,6 +30,15 @@ protected:
         return pixel(px, py);
     }
 
+    // Pixels whose alpha is below 1: a compositor that reads the window's
+    // alpha would show the desktop through them, or wrap their colours.
+    int seeThroughPixels() {
+        std::vector<uint8_t> alpha(kWidth * kHeight);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, kWidth, kHeight, GL_ALPHA, GL_UNSIGNED_BYTE, alpha.data());
+        return int(std::count_if(alpha.begin(), alpha.end(), [](uint8_t a) { return a != 255; }));
+    }
+
     // The glyph at an eye-space point, told by the font cell's colour under `tint`.
     int glyphAt(double ex, double ey, double tint) {
         int px = 0, py = 0;
@@ -53,11 +63,14 @@ TEST_F(FrameTest, PlayersBottleSitsMidViewOverTheGroundWithABubbleBeside) {
     EXPECT_RGB_NEAR(seenFromPreset0(20, 0, 2.5f), tinted, 2);
 }
 
+// The glass, the bubbles and the digits are translucent in colour only: the
+// frame is opaque, blending on or off, in play and on the end screen.
 TEST_F(FrameTest, BlendingFollowsTheSettingAndTheFrameLeavesTheIdentity) {
     for (int blending : {0, 1}) {
         SCOPED_TRACE(blending);
         layOut(blending);
         renderFrame(*game);
+        EXPECT_EQ(seeThroughPixels(), 0);
         EXPECT_EQ(glIsEnabled(GL_BLEND), blending ? GL_TRUE : GL_FALSE);
         GLfloat m[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, m);
@@ -109,6 +122,7 @@ TEST_F(FrameTest, EndScreenReplacesThePlayPictureWithTheCentredPictureAndScore) 
         }
     EXPECT_EQ(glyphAt(1.2, -0.95, 0.4 * 0.9), 0);  // additive over black, alpha 0.9
     EXPECT_EQ(glyphAt(1.4, -0.95, 0.4 * 0.9), 7);
+    EXPECT_EQ(seeThroughPixels(), 0);
 }
 
 // A 5:4 view (1280 x 1024) ends short of the usual digits' right end: both

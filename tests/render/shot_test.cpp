@@ -41,15 +41,24 @@ Picture readPng(const std::string& path) {
     return picture;
 }
 
-TEST(Shot, WritesThePlayFrameAndTheEndScreenAtTheAskedSize) {
+TEST(Shot, WritesThePlayFrameTheEndScreenAndThePausedPictureAtTheAskedSize) {
     const std::string dir = ::testing::TempDir();
     const std::string play = dir + "korvada_shot_play.png", end = dir + "korvada_shot_end.png";
+    const std::string paused = dir + "korvada_shot_paused.png";
     ASSERT_EQ(exitCode(run("--seed 3 --steps 200 --size 160x120 --out '" + play + "'")), 0);
     ASSERT_EQ(exitCode(run("--seed 3 --steps 200 --size 160x120 --end-screen --out '" + end + "'")), 0);
-    const Picture p = readPng(play), e = readPng(end);
+    ASSERT_EQ(exitCode(run("--seed 3 --steps 200 --size 160x120 --paused --out '" + paused + "'")), 0);
+    const Picture p = readPng(play), e = readPng(end), h = readPng(paused);
     ASSERT_EQ(p.width, 160u);
     ASSERT_EQ(p.height, 120u);
     ASSERT_EQ(e.width, 160u);
+    ASSERT_EQ(h.height, 120u);
+    // Paused: the same round at half the light, the two bars light in the middle.
+    EXPECT_NEAR(h.sum(10, 10), p.sum(10, 10) / 2, 6);
+    EXPECT_NEAR(h.sum(150, 110), p.sum(150, 110) / 2, 6);
+    EXPECT_GT(h.sum(75, 60), 700);
+    EXPECT_GT(h.sum(85, 60), 700);
+    EXPECT_LT(h.sum(80, 60), 400) << "between the bars";
     // The play frame is ground everywhere; the end screen is black round a centred picture.
     EXPECT_GT(p.sum(2, 2), 0);
     EXPECT_GT(p.sum(157, 60), 0);
@@ -67,11 +76,13 @@ TEST(Shot, WritesThePlayFrameAndTheEndScreenAtTheAskedSize) {
     EXPECT_EQ(boxSum(5), 0);
     std::remove(play.c_str());
     std::remove(end.c_str());
+    std::remove(paused.c_str());
 }
 
 TEST(Shot, RefusesBadArgumentsWithExitCode2) {
     for (const char* args : {"--size 0x10 --out x.png", "--camera 7 --out x.png", "--blending 2 --out x.png",
-                             "--seed 1", "--frobnicate --out x.png", "--out"})
+                             "--seed 1", "--frobnicate --out x.png", "--out",
+                             "--paused --end-screen --out x.png"})
         EXPECT_EQ(exitCode(run(std::string(args) + " 2>/dev/null")), 2) << args;
 }
 

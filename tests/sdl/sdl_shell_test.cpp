@@ -286,6 +286,16 @@ TEST_F(SdlSound, AMissingOrBrokenFileIsSilence) {
     std::fputs("RIFF\x10\x00\x00\x00WAVEjunk", out);
     std::fclose(out);
     EXPECT_TRUE(loadWavFor(path("broken.wav").c_str(), device).empty());
+    // A file cut short whose data chunk still claims 2.7 GB: SDL would set
+    // that much aside to read the 40 bytes there are.
+    std::vector<uint8_t> cut(40, 128);
+    writeWav(path("cut.wav"), 8000, 1, 8, cut);
+    FILE* claim = std::fopen(path("cut.wav").c_str(), "r+b");
+    ASSERT_NE(claim, nullptr);
+    std::fseek(claim, 40, SEEK_SET);
+    std::fwrite("\x28\x00\x00\xa6", 1, 4, claim);
+    std::fclose(claim);
+    EXPECT_TRUE(loadWavFor(path("cut.wav").c_str(), device).empty());
 
     // Without a device nothing is even read.
     SdlShell silent;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <set>
 
+#include "linux/linux_places.h"
 #include "setup/launch_settings.h"
 #include "setup/pad_menu.h"
 #include "setup/setup_texts.h"
@@ -106,7 +107,29 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     static bool write(const fs::path& to, const std::string& code, std::string* error) {
-        return writeSavedCode(to, code, [](const fs::path&) { return true; }, error);
+        return writeSavedCode(to, code, diskSteps(), error);
+    }
+    // The disk's steps with another flush.
+    static DiskSteps flushing(bool (*flush)(const fs::path&)) {
+        DiskSteps disk = diskSteps();
+        disk.flush = flush;
+        return disk;
+    }
+    // Whatever a writer left beside the saved file.
+    std::vector<std::string> leftBeside() const {
+        std::vector<std::string> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(file.parent_path()))
+            if (entry.path() != file) names.push_back(entry.path().filename().string());
+        return names;
+    }
+    // The exit code of a child process that runs `run`.
+    template <typename Run>
+    static int inChild(Run run) {
+        const pid_t child = fork();
+        if (child == 0) _exit(run());
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     // The line as the setup reads it: "" when it falls back to the defaults.
     std::string readBack() const {
@@ -195,7 +218,7 @@ TEST_F(SavedFile, AWriterKilledBeforeTheRenameLeavesTheOldFileWhole) {
     if (child == 0) {
         // Killed the moment the new file is on the disk, before it replaces the old one.
         std::string error;
-        writeSavedCode(file, "5TNQY", [](const fs::path&) { return raise(SIGKILL) == 0; }, &error);
+        writeSavedCode(file, "5TNQY", flushing([](const fs::path&) { return raise(SIGKILL) == 0; }), &error);
         _exit(0);
     }
     int status = 0;
@@ -203,36 +226,74 @@ TEST_F(SavedFile, AWriterKilledBeforeTheRenameLeavesTheOldFileWhole) {
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(content(), "3HYEN\n");
     EXPECT_EQ(readBack(), "3HYEN");
-    // The next write is not stopped by what the killed one left.
+    EXPECT_EQ(leftBeside().size(), 1u) << "the killed writer's own temporary file";
+    // The next write is not stopped by what the killed one left, and clears it.
     std::string error;
     ASSERT_TRUE(write(file, "1TYBN", &error)) << error;
     EXPECT_EQ(content(), "1TYBN\n");
+    EXPECT_EQ(leftBeside(), std::vector<std::string>());
 }
 
-TEST_F(SavedFile, AFailedWriteLeavesTheOldFileAndSaysWhy) {
-    put("3HYEN\n");
-    // A full disk: no file may grow by a byte.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit none{0, 0};
-        setrlimit(RLIMIT_FSIZE, &none);
-        std::string error;
-        const bool written = write(file, "5TNQY", &error);
-        _exit(written ? 1 : error.find("cannot write") == 0 ? 0 : 2);
+TEST_F(SavedFile, TwoDialogsSavingAtOnceBothSucceedAndLeaveOneWholeLine) {
+    for (int attempt = 0; attempt < 30; ++attempt) {
+        SCOPED_TRACE("attempt " + std::to_string(attempt));
+        int gate[2];
+        ASSERT_EQ(pipe(gate), 0);
+        pid_t writers[2];
+        for (int w = 0; w < 2; ++w) {
+            writers[w] = fork();
+            ASSERT_GE(writers[w], 0);
+            if (writers[w] == 0) {
+                close(gate[1]);
+                char go = 0;
+                if (read(gate[0], &go, 1) != 0) _exit(3);
+                std::string error;
+                _exit(write(file, w == 0 ? "3HYEN window" : "5TNQY", &error) ? 0 : 1);
+            }
+        }
+        close(gate[0]);
+        close(gate[1]);
+        for (pid_t w : writers) {
+            int status = 0;
+            waitpid(w, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a save failed";
+        }
+        const std::string line = readBack();
+        ASSERT_TRUE(line == "3HYEN window" || line == "5TNQY") << line;
+        ASSERT_EQ(leftBeside(), std::vector<std::string>());
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(content(), "3HYEN\n");
-    EXPECT_FALSE(fs::exists(file.string() + ".tmp"));
+}
+
+TEST_F(SavedFile, AFailedWriteLeavesTheOldFileByteForByteAndSaysWhy) {
+    put("3HYEN\r\n");
+    // A full disk: no file may grow by a byte.
+    EXPECT_EQ(inChild([&] {
+                  signal(SIGXFSZ, SIG_IGN);
+                  const rlimit none{0, 0};
+                  setrlimit(RLIMIT_FSIZE, &none);
+                  std::string error;
+                  const bool written = write(file, "5TNQY", &error);
+                  return written ? 1 : error.find("cannot write") == 0 && error.find("File too large") != std::string::npos ? 0 : 2;
+              }),
+              0);
+    EXPECT_EQ(content(), "3HYEN\r\n");
+    EXPECT_EQ(leftBeside(), std::vector<std::string>());
+
+    // A folder the player cannot write: root's, and the setup run as nobody.
+    EXPECT_EQ(inChild([&] {
+                  if (geteuid() == 0 && setuid(65534) != 0) return 3;
+                  std::string error;
+                  const bool written = write(file, "5TNQY", &error);
+                  return written ? 1 : error.find("cannot write") == 0 && error.find("Permission denied") != std::string::npos ? 0 : 2;
+              }),
+              0);
+    EXPECT_EQ(content(), "3HYEN\r\n");
+    EXPECT_EQ(leftBeside(), std::vector<std::string>());
 
     // A flush that fails: the old file stays too.
     std::string error;
-    EXPECT_FALSE(writeSavedCode(file, "5TNQY", [](const fs::path&) { return false; }, &error));
-    EXPECT_EQ(content(), "3HYEN\n");
+    EXPECT_FALSE(writeSavedCode(file, "5TNQY", flushing([](const fs::path&) { return false; }), &error));
+    EXPECT_EQ(content(), "3HYEN\r\n");
     EXPECT_NE(error.find("flush"), std::string::npos);
 
     // A folder where the setup's own folder should be.
@@ -316,6 +377,9 @@ TEST(PadMenu, EachPressActsOnceAHeldDirectionRepeatsAndAReturnWaitsForAFreshPres
     pads[1] = PadState();
     pads[1].back = true;
     EXPECT_EQ(act(2020), uint32_t{PadClose});
+    pads[1] = PadState();
+    pads[1].start = true;
+    EXPECT_EQ(act(2030), uint32_t{PadPlay}) << "Start alone plays";
     pads[1] = PadState();
 
     // Up held: more bottles at once, again after the delay, then at the pace.
@@ -408,9 +472,13 @@ TEST(SetupTexts, TheBestCatchInEachLanguageWithItsPluralForm) {
     EXPECT_EQ(bubblesText(english, 0), "0 bubbles");
     EXPECT_EQ(bubblesText(english, 2), "2 bubbles");
 
-    const BestCatch none, zero{true, 0, "2026-12-01"}, three{true, 3, "2026-12-02"}, nine{true, 9, "2026-12-03"};
-    EXPECT_EQ(bestCatchLine(czech, nine), "Nejlepší: 9 bublin");
-    EXPECT_EQ(bestCatchLine(english, nine), "Best: 9 bubbles");
+    const BestCatch none, zero{true, 0, "2026-12-01"}, three{true, 3, "2026-12-02"}, nine{true, 9, "2026-12-13"};
+    // With its day, as each language writes one.
+    EXPECT_EQ(bestCatchLine(czech, nine), "Nejlepší: 9 bublin (13. 12. 2026)");
+    EXPECT_EQ(bestCatchLine(english, nine), "Best: 9 bubbles (13 Dec 2026)");
+    EXPECT_EQ(bestCatchLine(english, BestCatch{true, 1, "2024-02-29"}), "Best: 1 bubble (29 Feb 2024)");
+    EXPECT_EQ(bestCatchLine(czech, BestCatch{true, 1, "2027-01-05"}), "Nejlepší: 1 bublina (5. 1. 2027)");
+    EXPECT_EQ(bestCatchLine(english, BestCatch{true, 2, ""}), "Best: 2 bubbles");
     EXPECT_EQ(bestCatchLine(english, none), "Best: none kept yet");
     EXPECT_EQ(bestCatchLine(czech, none), "Nejlepší: zatím žádný záznam");
     EXPECT_EQ(newBestLine(czech, none, three), "Nový rekord: 3 bubliny!");
@@ -419,6 +487,20 @@ TEST(SetupTexts, TheBestCatchInEachLanguageWithItsPluralForm) {
     EXPECT_EQ(newBestLine(english, zero, three), "New best: 3 bubbles!");
     EXPECT_EQ(newBestLine(english, nine, nine), "");
     EXPECT_EQ(newBestLine(english, nine, none), "") << "the table lost meanwhile";
+
+    // Once a round is over: its news, then what could not be written, each
+    // with its reason; a failed game's exit code instead of news.
+    EXPECT_EQ(roundEndLine(english, 0, three, nine, "", "").line, "New best: 9 bubbles!");
+    EXPECT_FALSE(roundEndLine(english, 0, three, nine, "", "").trouble);
+    EXPECT_EQ(roundEndLine(english, 0, nine, nine, "", "").line, "");
+    const RoundEnd full = roundEndLine(english, 0, nine, nine, "cannot write x: No space left on device",
+                                       "cannot write y: No space left on device");
+    EXPECT_EQ(full.line, "The settings cannot be saved: cannot write x: No space left on device\n"
+                         "The best catches cannot be kept: cannot write y: No space left on device");
+    EXPECT_TRUE(full.trouble);
+    EXPECT_EQ(roundEndLine(czech, 2, three, nine, "", "cannot create z").line,
+              std::string(czech.notStarted) + "\nRekordy nelze uložit: cannot create z");
+    EXPECT_TRUE(roundEndLine(english, 134, nine, nine, "", "").trouble);
 }
 
 }  // namespace

@@ -121,6 +121,40 @@ const cases = {
     assert.deepEqual(page.problems, []);
   },
 
+  // A seeded round with the code's default bottles (4) that catches a bubble
+  // on its way down (seed 6, 0.05 s a frame, no key): its catch is kept in
+  // the page's storage with the day, not the 0 it had on its first frames,
+  // beside the rows already there; the damaged text it replaced is kept
+  // aside, said once; the form names the new best and its day.
+  async best_catch_kept({ open }) {
+    const page = await open('/index.html');
+    await waitState(page, 'form');
+    const damaged = 'korvada best catches\r\n5 3 2026-12-01\r\nnot a row\r\n';
+    await page.evaluate((text) => localStorage.setItem('korvada.best', text), damaged);
+    await page.goto(new URL('/index.html?code=0TYAY&seed=6&dt=0.05', page.url()).href);
+    await waitState(page, 'playing');
+    await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).score >= 1,
+                               { timeout: 3 * kWait });
+    const caught = (await gameState(page)).score;
+    await page.keyboard.press('Escape');
+    await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1,
+                               { timeout: kWait });
+    await holdKeyUntilState(page, 'Space', 'form');
+
+    const today = await page.evaluate(() => new Date().toLocaleDateString('sv'));
+    const [year, month, day] = today.split('-').map(Number);
+    const months = ['Jan', 'Feb', 'Mar', 'Apr', 'May', 'Jun', 'Jul', 'Aug', 'Sep', 'Oct', 'Nov', 'Dec'];
+    const bubbles = caught === 1 ? '1 bubble' : `${caught} bubbles`;
+    assert.equal(await page.evaluate(() => localStorage.getItem('korvada.best')),
+                 `korvada best catches\n4 ${caught} ${today}\n5 3 2026-12-01\n`);
+    assert.equal(await page.evaluate(() => localStorage.getItem('korvada.best.damaged')), damaged);
+    assert.equal(await page.$eval('#round-line', (line) => line.textContent), `New best: ${bubbles}!`);
+    assert.equal(await page.$eval('#best', (line) => line.textContent),
+                 `Best: ${bubbles} (${day} ${months[month - 1]} ${year})`);
+    assert.equal(page.problems.length, 1, page.problems.join('\n'));
+    assert.match(page.problems[0], /korvada: the page's storage \(korvada\.best\): passed over line 3 "not a row"; kept as korvada\.best\.damaged/);
+  },
+
   // A seeded round at a fixed step shows the same frame as korvada-shot.
   async seeded_frame({ open }) {
     const page = await open('/index.html?code=0TYMN&seed=5&dt=0.04&frames=150');

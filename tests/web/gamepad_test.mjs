@@ -50,7 +50,7 @@ async function padPlaysARound(browser, origin) {
   await page.goto(`${origin}/index.html?dt=0.02`);
   await waitState(page, 'form');
   const controls = await page.$eval('#controls', (p) => p.textContent);
-  assert.match(controls, /LB \/ RB: (kamera|camera)\n/, `the form shows the controls: ${controls}`);
+  assert.match(controls, /LB \/ RB:\s(kamera|camera)\n/, `the form shows the controls: ${controls}`);
   const text = (id) => page.$eval(id, (element) => (element.hidden ? '' : element.textContent));
   const shows = (id, wanted) => page.waitForFunction((i, w) => !document.querySelector(i).hidden &&
     document.querySelector(i).textContent === w, { timeout: kWait }, id, wanted);
@@ -68,7 +68,7 @@ async function padPlaysARound(browser, origin) {
     await sleep(100);  // a few of the form's readings: let go before the next press
   };
   await tap(kDpadUp, '$("bottles").value === "5"');
-  assert.equal(await text('#best'), 'Best: 2 bubbles');
+  assert.equal(await text('#best'), 'Best: 2 bubbles (2 Dec 2026)');
   await tap(kDpadUp, '$("bottles").value === "6"');
   assert.equal(await text('#best'), 'Best: none kept yet');
   await tap(kDpadRight, '$("size").value === "1"');
@@ -117,7 +117,7 @@ async function padPlaysARound(browser, origin) {
   await pad('button', kSouth, true);
   await waitState(page, 'form');
   await shows('#round-line', 'New best: 4 bubbles!');
-  assert.equal(await text('#best'), 'Best: 4 bubbles');
+  assert.equal(await text('#best'), 'Best: 4 bubbles (9 Dec 2026)');
   assert.equal(await page.evaluate(() => localStorage.getItem('korvada.best')), better);
 
   // The A that left the end screen, still held, plays nothing; let go, up
@@ -136,7 +136,9 @@ async function padPlaysARound(browser, origin) {
   const today = await page.evaluate(() => new Date().toLocaleDateString('sv'));
   assert.equal(await page.evaluate(() => localStorage.getItem('korvada.best')), `${better}7 0 ${today}\n`);
   assert.equal(await text('#round-line'), '');
-  assert.equal(await text('#best'), 'Best: 0 bubbles');
+  const [year, month, day] = today.split('-').map(Number);
+  const monthName = ['Jan', 'Feb', 'Mar', 'Apr', 'May', 'Jun', 'Jul', 'Aug', 'Sep', 'Oct', 'Nov', 'Dec'][month - 1];
+  assert.equal(await text('#best'), `Best: 0 bubbles (${day} ${monthName} ${year})`);
   assert.deepEqual(page.problems, []);
 }
 

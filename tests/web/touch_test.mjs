@@ -69,6 +69,25 @@ const layout = (page) => page.evaluate((selectors) => {
   };
 }, kControls);
 
+// The lines of these paragraphs whose last word stands alone on a line of
+// the screen: it lies lower than the word before it.
+const linesEndingAlone = (page, selectors) => page.evaluate((ids) => ids.flatMap((id) => {
+  const text = document.querySelector(id).firstChild;
+  let start = 0;
+  return text.textContent.split('\n').filter((line) => {
+    const words = [...line.matchAll(/\S+/g)].map((word) => start + word.index);
+    start += line.length + 1;
+    if (words.length < 2) return false;
+    const top = (at) => {
+      const range = document.createRange();
+      range.setStart(text, at);
+      range.setEnd(text, at + 1);
+      return range.getClientRects()[0].top;
+    };
+    return top(words.at(-1)) > top(words.at(-2));
+  });
+}), selectors);
+
 const overlaps = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 
 async function screenshot(page, name) {
@@ -76,23 +95,41 @@ async function screenshot(page, name) {
     await page.screenshot({ path: path.join(process.env.KORVADA_SCREENSHOTS, `${name}.png`) });
 }
 
+// The element at a point of the page, as "#id" (or its tag).
+const elementAt = (page, [x, y]) => page.evaluate((px, py) => {
+  const element = document.elementFromPoint(px, py);
+  return element && (element.id ? `#${element.id}` : element.tagName);
+}, x, y);
+
 // A round from the form to the form again with touches only, on a phone held
-// upright or sideways.
-async function phoneRound(open, width, height, name) {
-  const page = await open('/index.html', width, height, { touch: true, userAgent: kPhoneAgent });
+// upright or sideways. The tap that closes the end screen lies where the
+// form's `under` control (#play or #fullscreen) comes back: it must not reach
+// it. A best no round beats keeps the form's lines, and so its layout, as
+// they were before the round.
+async function phoneRound(open, width, height, name, under) {
+  const prepare = (page) => page.evaluateOnNewDocument(() => {
+    localStorage.setItem('korvada.best', 'korvada best catches\n4 30 2026-01-01\n');
+  });
+  const page = await open('/index.html', width, height, { touch: true, userAgent: kPhoneAgent, prepare });
   await waitState(page, 'form');
   const hand = fingers(await page.createCDPSession());
 
-  // The form fits the screen's width and says what the fingers do.
+  // The form fits the screen's width, Play shows whole without scrolling,
+  // and it says what the fingers do, no line ending in a word alone.
   const form = await page.evaluate(() => ({
     overflow: document.documentElement.scrollWidth - innerWidth,
+    playBelow: document.getElementById('play').getBoundingClientRect().bottom - innerHeight,
     line: document.getElementById('touch-line').offsetParent !== null,
     select: document.getElementById('size').getBoundingClientRect().height,
   }));
   assert.ok(form.overflow <= 0, `the form is ${form.overflow} px wider than the screen`);
+  assert.ok(form.playBelow <= 0, `Play ends ${form.playBelow} px below the screen`);
   assert.ok(form.line, 'the touch line shows');
   assert.ok(form.select >= 36, `the size choice is ${form.select} px high`);
+  assert.deepEqual(await linesEndingAlone(page, ['#controls', '#touch-line']), []);
 
+  // Where `under` lies in the form as it opens, and comes back, unscrolled.
+  const spot = await centreOf(page, under);
   await page.$eval('#play', (play) => play.scrollIntoView());
   await tap(hand, page, '#play');
   await waitState(page, 'playing');
@@ -157,20 +194,25 @@ async function phoneRound(open, width, height, name) {
   await screenshot(page, `${name}-end`);
 
   await sleep(Math.max(0, 2000 - (Date.now() - ended)));
-  const tapping = await press(hand, page, '#canvas');
+  assert.equal(await elementAt(page, spot), '#canvas', `the end screen's tap at ${spot} is not on the picture`);
+  const tapping = await hand.down(...spot);
   await waitState(page, 'form');
+  assert.equal(await elementAt(page, spot), under, `the form's ${under} is not where it was`);
   await tapping.up();
+  await sleep(1000);
+  assert.equal(await pageState(page), 'form', `the tap that closed the end screen reached ${under}`);
   assert.equal((await gameState(page)).roundOn, 0);
+  assert.equal(await page.$eval('#fullscreen', (box) => box.checked), true, 'Full screen was unticked');
   assert.deepEqual(page.problems, []);
   return page;
 }
 
 const cases = {
-  phone_portrait: ({ open }) => phoneRound(open, 390, 844, 'phone-portrait'),
+  phone_portrait: ({ open }) => phoneRound(open, 390, 844, 'phone-portrait', '#play'),
 
   // Sideways; and while a gamepad is connected the controls step aside.
   async phone_landscape({ open }) {
-    const page = await phoneRound(open, 844, 390, 'phone-landscape');
+    const page = await phoneRound(open, 844, 390, 'phone-landscape', '#fullscreen');
     const hand = fingers(await page.createCDPSession());
     await page.$eval('#play', (play) => play.scrollIntoView());
     await tap(hand, page, '#play');
@@ -187,8 +229,14 @@ const cases = {
     assert.equal(await shown(), true, 'back once the pad is gone');
   },
 
-  // A desktop page without touch shows no touch control, in the form or the round.
+  // A desktop page without touch shows no touch control, in the form or the
+  // round; at 1280 × 800 its form needs no scrolling.
   async desktop_no_touch({ open }) {
+    const form = await open('/index.html', 1280, 800);
+    await waitState(form, 'form');
+    const scroll = await form.evaluate(() => document.scrollingElement.scrollHeight - innerHeight);
+    assert.ok(scroll <= 0, `the form scrolls by ${scroll} px`);
+    await form.close();
     const page = await open('/index.html?code=0TYAN');
     await waitState(page, 'playing');
     await waitFrames(page, 5);

@@ -12,7 +12,7 @@ import crypto from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 import {
-  gameState, holdKey, holdKeyUntilState, kWait, openBrowser, openPage, runCases, sleep, startAppServer, waitDataKept,
+  gameState, holdKey, holdKeyUntilState, kWait, openBrowser, openPage, pageState, runCases, sleep, startAppServer, waitDataKept,
   waitFrames, waitState, watchKeptData,
 } from './web_harness.mjs';
 
@@ -171,7 +171,7 @@ const cases = {
     await page.goto(`${server.origin}/index.html?code=0TYAN`);
     await waitState(page, 'playing');
     await waitFrames(page, 30);
-    assert.ok((await page.evaluate(() => window.playTexts)).includes('Preparing the landscape… 0 %'));
+    assert.ok((await page.evaluate(() => window.playTexts)).includes('Preparing the landscape… 0\u00a0%'));
     await waitDataKept(page);
 
     await page.session.send('Storage.clearDataForOrigin', { origin: server.origin, storageTypes: 'all' });
@@ -182,7 +182,7 @@ const cases = {
       await page.waitForSelector('#data-line:not([hidden])', { timeout: kWait });
       assert.equal(await page.$eval('#data-line', (line) => line.textContent),
                    'The landscape cannot be kept in this browser (not enough space): it is prepared again on every visit.');
-      assert.ok((await page.evaluate(() => window.playTexts)).includes('Preparing the landscape… 0 %'), `visit ${visit}`);
+      assert.ok((await page.evaluate(() => window.playTexts)).includes('Preparing the landscape… 0\u00a0%'), `visit ${visit}`);
       assert.equal(await page.evaluate(() => window.keptRecord()), undefined);
     }
     await playRound(page);
@@ -220,9 +220,9 @@ const cases = {
   // and a loading line with the data's progress while it is made.
   async language({ server }) {
     const expected = {
-      'en-US,en': { lang: 'en', preparing: /^Preparing the landscape… (\d+) %$/,
+      'en-US,en': { lang: 'en', preparing: /^Preparing the landscape… (\d+)\u00a0%$/,
                     labels: ['Resolution', 'Bottles', 'Blending (translucent bottles)', 'Sound', 'Full screen'], play: 'Play' },
-      'cs-CZ,cs': { lang: 'cs', preparing: /^Připravuji krajinu… (\d+) %$/,
+      'cs-CZ,cs': { lang: 'cs', preparing: /^Připravuji krajinu… (\d+)\u00a0%$/,
                     labels: ['Rozlišení', 'Počet lahví', 'Průhlednost (blending)', 'Zvuk', 'Celá obrazovka'], play: 'Hrát' },
     };
     for (const [languages, want] of Object.entries(expected)) {
@@ -237,6 +237,20 @@ const cases = {
       assert.equal(await page.evaluate(() => document.documentElement.lang), want.lang);
       assert.deepEqual(await labels(page), want.labels);
       assert.equal(await page.$eval('#play', (button) => button.textContent), want.play);
+      // The progress reads as plainly as the form's other text (WCAG's 4.5:1).
+      const ratio = await page.$eval('#play', (button) => {
+        button.disabled = true;
+        const style = getComputedStyle(button);
+        const [text, ground] = [style.color, style.backgroundColor].map((colour) => colour.match(/[\d.]+/g).map(Number));
+        button.disabled = false;
+        const luminance = ([r, g, b, a = 1]) => {
+          const lit = (c) => ((c /= 255) <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4);
+          return a < 1 ? NaN : 0.2126 * lit(r) + 0.7152 * lit(g) + 0.0722 * lit(b);
+        };
+        const [light, dark] = [luminance(text), luminance(ground)].sort((x, y) => y - x);
+        return (light + 0.05) / (dark + 0.05);
+      });
+      assert.ok(ratio >= 4.5, `the progress's contrast is ${ratio}`);
       assert.deepEqual(page.problems, []);
       await own.close();
     }
@@ -256,6 +270,12 @@ const cases = {
     await page.click('#fullscreen');
     await page.click('#play');
     await waitState(page, 'playing');
+    assert.match(page.url(), /[?&]code=3TNHN\b/);
+    // A reload shows the form, though Play's code is in the address.
+    await page.reload();
+    await page.waitForFunction(() => document.documentElement.dataset.state !== 'loading', { timeout: kWait });
+    assert.equal(await pageState(page), 'form', 'a reload started a round');
+    assert.deepEqual(await formValues(page), ['3', '7', false, false, true]);
     await page.goto(`${server.origin}/index.html`);
     await waitState(page, 'form');
     assert.deepEqual(await formValues(page), ['3', '7', false, false, true]);

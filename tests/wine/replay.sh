@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # korvada-replay.exe under Wine prints the same bytes as the Linux
 # korvada-replay for the same rounds: the simulation takes the same course
-# on both platforms, knocks, catches and cues included.
+# on both platforms, knocks, catches and cues included. Their recordings of a
+# round are the same bytes, and each plays the other's back to the round.
 source "$(dirname "$0")/wine_harness.sh"
 : "${KORVADA_REPLAY:?path of the Linux korvada-replay}"
 replay_exe="$data_dir/korvada-replay.exe"
@@ -23,4 +24,25 @@ for i in "${!rounds[@]}"; do
   knocks=$(grep -c '^cue .* tuk' "$WORK/linux-$i.txt" || true)
   catches=$(grep -c '^cue .* zblunk' "$WORK/linux-$i.txt" || true)
   note "same $(wc -c <"$WORK/linux-$i.txt") bytes ($knocks knocks, $catches catches): ${rounds[$i]}"
+done
+
+# The recordings: written on each platform, played on the other.
+for i in 1 2; do
+  every=$(grep -o -- '--every [0-9]*' <<<"${rounds[$i]}")
+  # shellcheck disable=SC2086
+  "$KORVADA_REPLAY" ${rounds[$i]} --record "$WORK/linux-$i.kvr" >/dev/null ||
+    fail "the Linux recording of '${rounds[$i]}' failed"
+  # shellcheck disable=SC2086
+  (cd "$WORK" && timeout 120 wine "$replay_exe" ${rounds[$i]} --record "windows-$i.kvr" >/dev/null) ||
+    fail "korvada-replay.exe '${rounds[$i]}' --record failed"
+  cmp "$WORK/linux-$i.kvr" "$WORK/windows-$i.kvr" || fail "the recordings of '${rounds[$i]}' differ"
+  # shellcheck disable=SC2086
+  "$KORVADA_REPLAY" --recording "$WORK/windows-$i.kvr" $every >"$WORK/linux-plays-$i.txt" ||
+    fail "the Linux korvada-replay refused the Windows recording"
+  # shellcheck disable=SC2086
+  (cd "$WORK" && timeout 120 wine "$replay_exe" --recording "linux-$i.kvr" $every >"windows-plays-$i.txt") ||
+    fail "korvada-replay.exe refused the Linux recording"
+  cmp "$WORK/linux-$i.txt" "$WORK/linux-plays-$i.txt" || fail "the Windows recording plays otherwise on Linux"
+  cmp "$WORK/linux-$i.txt" "$WORK/windows-plays-$i.txt" || fail "the Linux recording plays otherwise on Windows"
+  note "recording of $(wc -c <"$WORK/linux-$i.kvr") bytes, the same on both, plays the same on both: ${rounds[$i]}"
 done

@@ -1,0 +1,36 @@
+// The page's keys: a KeyboardEvent's `code` and `key`, which the browser
+// takes from the system and the keyboard layout, turned into the game's key
+// codes (web_keys.cpp, built natively as the page builds it). The input is
+// a byte of modifiers, then the code, a NUL byte and the key. What it
+// promises: a key code the key table has, or none; a letter the same key
+// whether the layout prints it small or capital.
+
+#include <cctype>
+#include <string>
+
+#include "core/keys.h"
+#include "fuzz/fuzz_input.h"
+#include "shell/web/web_keys.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    const uint8_t modifiers = data[0];
+    const std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string::size_type split = rest.find('\0');
+    const std::string code = rest.substr(0, split);
+    const std::string key = split == std::string::npos ? std::string() : rest.substr(split + 1);
+
+    const int32_t virtualKey = virtualKeyOfWebKey(code.c_str(), key.c_str());
+    check(virtualKey == -1 || (virtualKey >= 0 && virtualKey < kKeyCount));
+    if (key.size() == 1 && std::isalpha(static_cast<unsigned char>(key[0]))) {
+        const std::string other(1, static_cast<char>(std::isupper(static_cast<unsigned char>(key[0]))
+                                                         ? std::tolower(static_cast<unsigned char>(key[0]))
+                                                         : std::toupper(static_cast<unsigned char>(key[0]))));
+        check(virtualKeyOfWebKey(code.c_str(), other.c_str()) == virtualKey);
+    }
+    const bool system = isSystemWebKey(code.c_str(), (modifiers & 1) != 0);
+    const bool kept = browserKeepsKey(code.c_str(), (modifiers & 2) != 0);
+    if (modifiers & 1) check(system);
+    if (modifiers & 2) check(kept);
+    return 0;
+}

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# A Wayland compositor without a seat (weston's headless backend: no keyboard,
+# no pointer), where SDL 2's wayland driver would crash as it starts. With
+# Xwayland both programs take X11: the game's round plays in its window and a
+# signal ends it with exit code 0; the setup's dialog shows. Without X11 the
+# game refuses, saying why, with exit code 2, and the setup still prints the
+# code Play would use.
+#   no_seat.sh KORVADA DATA_DIR KORVADA_SETUP
+source "$(dirname "$0")/../x_harness.sh"
+source "$(dirname "$0")/player_height.sh"
+KORVADA=$1
+DATA=$2
+SETUP=$3
+harness_begin
+export XDG_RUNTIME_DIR=$WORK/run XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset DISPLAY
+
+# headless_weston NAME [--xwayland]: weston with no seat on socket NAME;
+# DISPLAY its Xwayland, or unset.
+headless_weston() {
+    export WAYLAND_DISPLAY=$1
+    unset DISPLAY
+    weston --backend=headless-backend.so "${@:2}" --socket="$WAYLAND_DISPLAY" --no-config --idle-time=0 \
+        >"$WORK/$1.log" 2>&1 &
+    track $!
+    wait_until "$X_WAIT" test -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" || fail "weston did not start (see $WORK/$1.log)"
+    [ $# -gt 1 ] || return 0
+    wait_until "$X_WAIT" grep -qs "xserver listening on display" "$WORK/$1.log" ||
+        fail "weston's Xwayland did not start (see $WORK/$1.log)"
+    DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/$1.log" | head -n1)
+    export DISPLAY
+}
+
+headless_weston wl-no-seat-x --xwayland
+start_game() { start_program "$DATA" env SDL_AUDIODRIVER=dummy KORVADA_PRINT_HEIGHT=1 "$KORVADA" "$@"; }
+start_game --window 0TYAY
+wait_window Korvada
+wait_until "$X_WAIT" x_height_signal_caught_or_ended
+first=$(player_height)
+sleep 1
+later=$(player_height)
+note "with Xwayland: the game's X window, height $first, a second later $later"
+awk -v a="$first" -v b="$later" 'BEGIN {exit !(b < a)}' || fail "the round does not play"
+kill -TERM "$GAME_PID"
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "with Xwayland: exit code $EXIT_CODE after SIGTERM, expected 0"
+
+# GTK's own windows on X11 too, so that the dialog can be seen; the setup
+# still asks SDL for the screen's modes with WAYLAND_DISPLAY set.
+start_program "$WORK" env GDK_BACKEND=x11 LANGUAGE=en "$SETUP"
+wait_window "Korvada – settings"
+kill -TERM "$GAME_PID"
+wait_exit
+
+headless_weston wl-no-seat
+start_game --window 0TYAY
+wait_exit
+[ "$EXIT_CODE" = 2 ] || fail "without X11: exit code $EXIT_CODE, expected 2 ($(cat "$WORK/stderr"))"
+grep -q "no seat" "$WORK/stderr" || fail "without X11 the game does not say why: $(cat "$WORK/stderr")"
+note "without X11: $(grep "no seat" "$WORK/stderr")"
+printed=$("$SETUP" --print 2>"$WORK/stderr") || fail "without X11: korvada-setup --print failed ($(cat "$WORK/stderr"))"
+[ "$printed" = 0TYAY ] || fail "without X11: korvada-setup --print says '$printed'"
+note "ok"
