@@ -17,8 +17,9 @@
 #   web/, headless/, gtk/) stand side by side: none includes another's files,
 #   and the shared files above them include none;
 # - timing/, core/, assets/, render/ and shell/'s shared files include no
-#   platform or system header: the C++ standard library's and OpenGL's
-#   (<GL/gl.h>, <GL/glu.h>) alone;
+#   platform or system header: the C++ standard library's, OpenGL's
+#   (<GL/gl.h>, <GL/glu.h>) and those of the portable libraries named in
+#   standard_header below (stb's) alone;
 # - a CMake file compiles only its own folder's sources: another folder's
 #   code comes through that folder's library. A project of its own (fuzz/,
 #   built apart with its own compiler and instrumentation) may compile
@@ -36,7 +37,7 @@ cd "$source_dir"
 declare -A floor=([timing]=0 [core]=1 [assets]=2 [render]=2 [linux]=2 [win32]=2 [setup]=3 [shell]=4 [tools]=5
     [tests]=6 [bench]=6 [fuzz]=6)
 portable='^(timing|core|assets|render)/|^shell/[^/]+$'
-standard_header='^<([a-z_0-9]+|GL/glu?\.h)>$'
+standard_header='^<([a-z_0-9]+|GL/glu?\.h|stb_[a-z_]+\.h)>$'
 
 # The folder a path belongs to: its top folder, or for a platform of shell/
 # or setup/ that sub-folder ("shell/sdl").

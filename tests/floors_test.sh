@@ -14,7 +14,7 @@ put() { mkdir -p "$(dirname "$1")" && printf '%s\n' "$2" >"$1"; }
 clean_tree() {
     rm -rf "$work/tree" && mkdir "$work/tree" && cd "$work/tree" && git init -q
     put core/game.h '#include <cstdint>'
-    put render/scene.cpp $'#include <GL/gl.h>\n#include "core/game.h"'
+    put render/scene.cpp $'#include <GL/gl.h>\n#include <stb_image_write.h>\n#include "core/game.h"'
     put shell/frame.h '#include "render/scene.h"'
     put shell/sdl/sdl_main.cpp $'#include <SDL.h>\n#include <unistd.h>\n#include "shell/frame.h"\n#include "shell/sdl/sdl_shell.h"'
     put shell/sdl/CMakeLists.txt 'add_executable(korvada sdl_main.cpp)'
