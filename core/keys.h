@@ -15,5 +15,7 @@ constexpr int kKey6 = 0x36;
 constexpr int kKeyA = 0x41;       // letters 0x41..0x5A
 constexpr int kKeyNumpad0 = 0x60;  // keypad digits 0x60..0x69
 constexpr int kKeyF1 = 0x70;       // F1..F12 0x70..0x7B
+constexpr int kKeyF10 = 0x79;
+constexpr int kKeyF11 = 0x7A;
 
 constexpr int kKeyCount = 256;

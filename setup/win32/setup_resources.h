@@ -4,8 +4,9 @@
 #define IDD_SETUP 100
 
 #define IDC_RESOLUTION_LABEL 1000
-#define IDC_ROW0 1001  // IDC_ROW0 + row for each row of the resolution table
-#define IDC_ROW5 1006
+// IDC_ROW0 + row for each row of the resolution table, made at run time:
+// the block up to 1199 is theirs.
+#define IDC_ROW0 1100
 #define IDC_NONE_OFFERED 1007
 #define IDC_DEPTH_LABEL 1010
 #define IDC_BITS16 1011

@@ -23,6 +23,7 @@
 #include "setup/pad_menu.h"
 #include "setup/setup_texts.h"
 #include "setup_resources.h"
+#include "win32/display_modes.h"
 #include "win32/utf16.h"
 #include "win32/win32_places.h"
 #include "win32/xinput_library.h"
@@ -111,18 +112,11 @@ std::string systemMessage(DWORD error) {
 ScreenRows screenRows() {
     ScreenRows screen = everyRow();
     DEVMODEA desktop{};
-    desktop.dmSize = sizeof desktop;
-    if (!EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &desktop)) return screen;
+    if (!readRegistryDesktopMode(&desktop)) return screen;
     std::vector<Resolution> accepted;
     for (const Resolution& size : resolutionTable) {
-        DEVMODEA mode{};
-        mode.dmSize = offsetof(DEVMODEA, dmPanningWidth);
-        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-        mode.dmBitsPerPel = desktop.dmBitsPerPel;
-        mode.dmPelsWidth = static_cast<DWORD>(size.width);
-        mode.dmPelsHeight = static_cast<DWORD>(size.height);
-        if (ChangeDisplaySettingsA(reinterpret_cast<DEVMODEA*>(&mode), CDS_TEST) == DISP_CHANGE_SUCCESSFUL)
-            accepted.push_back(size);
+        DEVMODEA mode = gameModeFor(desktop, size.width, size.height);
+        if (ChangeDisplaySettingsA(&mode, CDS_TEST) == DISP_CHANGE_SUCCESSFUL) accepted.push_back(size);
     }
     screen.fullScreen = offeredRows(accepted);
     // The game's window takes its size in the desktop's units (twice the
@@ -137,6 +131,51 @@ ScreenRows screenRows() {
     }
     return screen;
 }
+
+// Where a control lies on the dialog's surface, in pixels.
+RECT placeOf(HWND dialog, HWND control) {
+    RECT place{};
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+// One radio button for each row of the game's resolution table, made like
+// the resource's first one under one another: a row added to the table shows
+// here with no other change. Everything below the first row moves down to
+// make room, and the dialog grows by as much, staying centred. Each new row
+// follows the one above it in the tab and arrow order.
+void addResolutionRows(HWND dialog) {
+    constexpr int kRowPitchDialogUnits = 12;
+    HWND first = GetDlgItem(dialog, IDC_ROW0);
+    const RECT firstPlace = placeOf(dialog, first);
+    RECT pitch{0, 0, 0, kRowPitchDialogUnits};
+    MapDialogRect(dialog, &pitch);
+    const int room = pitch.bottom * (kResolutionCount - 1);
+    for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
+        const RECT place = placeOf(dialog, control);
+        if (place.top >= firstPlace.bottom)
+            SetWindowPos(control, nullptr, place.left, place.top + room, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    HWND above = first;
+    for (int row = 1; row < kResolutionCount; ++row) {
+        HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, firstPlace.left,
+                                      firstPlace.top + row * pitch.bottom, firstPlace.right - firstPlace.left,
+                                      firstPlace.bottom - firstPlace.top, dialog,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_ROW0 + row)),
+                                      GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SetWindowPos(button, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        above = button;
+    }
+    RECT frame{};
+    GetWindowRect(dialog, &frame);
+    SetWindowPos(dialog, nullptr, frame.left, frame.top - room / 2, frame.right - frame.left,
+                 frame.bottom - frame.top + room, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+constexpr int kLastRow = IDC_ROW0 + kResolutionCount - 1;
 
 void setText(HWND dialog, int control, const std::string& text) {
     SetDlgItemTextW(dialog, control, dialogText(text).c_str());
@@ -154,7 +193,7 @@ void allowRows(HWND dialog, const Setup& setup) {
         if (IsDlgButtonChecked(dialog, IDC_ROW0 + row) == BST_CHECKED) chosen = row;
     }
     if ((chosen < 0 || !allowed[chosen]) && anyOffered(allowed))
-        CheckRadioButton(dialog, IDC_ROW0, IDC_ROW5, IDC_ROW0 + largestRow(allowed));
+        CheckRadioButton(dialog, IDC_ROW0, kLastRow, IDC_ROW0 + largestRow(allowed));
     EnableWindow(GetDlgItem(dialog, IDOK), anyOffered(allowed));
 }
 
@@ -202,7 +241,7 @@ void fillDialog(HWND dialog, const Setup& setup) {
     SetDlgItemTextW(dialog, IDC_VERSION, wide(std::string(texts.version) + KORVADA_VERSION_STRING).c_str());
 
     const GameSettings& s = setup.choice.settings;
-    CheckRadioButton(dialog, IDC_ROW0, IDC_ROW5, IDC_ROW0 + s.resolutionIndex);
+    CheckRadioButton(dialog, IDC_ROW0, kLastRow, IDC_ROW0 + s.resolutionIndex);
     CheckDlgButton(dialog, IDC_FULL_SCREEN, setup.choice.fullScreen ? BST_CHECKED : BST_UNCHECKED);
     CheckRadioButton(dialog, IDC_BITS16, IDC_BITS32, s.colorCode == 'H' ? IDC_BITS16 : IDC_BITS32);
     CheckDlgButton(dialog, IDC_BLENDING, s.blending ? BST_CHECKED : BST_UNCHECKED);
@@ -326,7 +365,7 @@ void gameEnded(HWND dialog, Setup& setup) {
 void stepRow(HWND dialog, const Setup& setup, int step) {
     const OfferedRows& allowed = rowsFor(setup.screen, fullScreenChecked(dialog));
     const int row = chosenChoice(dialog, setup.choice).settings.resolutionIndex;
-    CheckRadioButton(dialog, IDC_ROW0, IDC_ROW5, IDC_ROW0 + steppedRow(allowed, row, step));
+    CheckRadioButton(dialog, IDC_ROW0, kLastRow, IDC_ROW0 + steppedRow(allowed, row, step));
 }
 
 void stepBottles(HWND dialog, const Setup& setup, int step) {
@@ -363,6 +402,7 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
         setup = reinterpret_cast<Setup*>(lParam);
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         useGameIcon(dialog);
+        addResolutionRows(dialog);
         fillDialog(dialog, *setup);
         if (setup->pads.getState != nullptr) SetTimer(dialog, kPadTimer, kPadReadEveryMs, nullptr);
         // The focus starts on the chosen resolution: the arrow keys change

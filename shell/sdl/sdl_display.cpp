@@ -2,19 +2,14 @@
 // full-screen display mode and the way back to the desktop's. What happens
 // when is shell/display_policy.cpp's; the display steps it calls are here.
 
-#include <malloc.h>
-#include <sys/mman.h>
-
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "assets/texture.h"
 #include "core/game.h"
 #include "render/scene.h"
 #include "shell/display_policy.h"
-#include "shell/frame.h"
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
@@ -42,7 +37,7 @@ void requestPixelFormat(const GameSettings& settings, int depthBits) {
 // the game's size in the desktop's middle, and draws at the drawable's own
 // pixels on a scaled desktop.
 SDL_Window* createWindow(const SdlShell& shell) {
-    if (shell.inWindow)
+    if (shell.run.inWindow)
         return SDL_CreateWindow("Korvada", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, shell.gameMode.w,
                                 shell.gameMode.h,
                                 SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN);
@@ -56,47 +51,6 @@ SDL_Window* createWindowWithDepth(const SdlShell& shell, const GameSettings& set
     if (SDL_Window* window = createWindow(shell)) return window;
     requestPixelFormat(settings, 24);
     return createWindow(shell);
-}
-
-// The first touch of every page costs the process a fault, and on some
-// machines (virtual ones above all) a fault costs tens of microseconds.
-// OpenGL's own copies of the pictures are 19 MB of fresh memory (the
-// ground's alone 16 MB: 4096 small pages), so while they go to OpenGL the
-// heap serves large blocks from a stretch advised to large pages, a few
-// dozen faults in all. Afterwards the heap is as before and gives back what
-// it no longer holds, and the stretch takes small pages again: what lands
-// there later (the first frame's shader compiles) would pin a large page for
-// every few bytes.
-constexpr size_t kLargePage = size_t{2} << 20;
-constexpr size_t kPictureBlock = size_t{16} << 20;  // below the heap's largest block
-constexpr int kPictureBlocks = 3;                   // the ground's copy and its buffer at once, and the rest
-
-void prepareRunOnLargePages(Game& game) {
-    mallopt(M_MMAP_THRESHOLD, static_cast<int>(kPictureBlock * 2));
-    mallopt(M_TRIM_THRESHOLD, static_cast<int>(kPictureBlock * (kPictureBlocks + 1)));
-    // Blocks taken one after another lie one after another at the heap's
-    // top, and freed they are one free stretch there.
-    void* blocks[kPictureBlocks] = {};
-    for (void*& block : blocks) block = std::malloc(kPictureBlock);
-    void* stretch = nullptr;
-    size_t length = 0;
-    if (blocks[0] != nullptr && blocks[kPictureBlocks - 1] != nullptr) {
-        const uintptr_t start = reinterpret_cast<uintptr_t>(blocks[0]);
-        const uintptr_t end = reinterpret_cast<uintptr_t>(blocks[kPictureBlocks - 1]) + kPictureBlock;
-        const uintptr_t from = (start + kLargePage - 1) & ~(kLargePage - 1), to = end & ~(kLargePage - 1);
-        const bool together = end > start && end - start < (kPictureBlock + kLargePage) * kPictureBlocks;
-        if (together && from < to && madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE) == 0) {
-            stretch = reinterpret_cast<void*>(from);
-            length = to - from;
-        }
-    }
-    for (void* block : blocks) std::free(block);
-    prepareRun(game);
-    mallopt(M_MMAP_THRESHOLD, 128 << 10);
-    mallopt(M_TRIM_THRESHOLD, 128 << 10);
-    malloc_trim(0);
-    // The large pages made stay; the heap may have given part of the stretch back.
-    if (stretch != nullptr) madvise(stretch, length, MADV_NOHUGEPAGE);
 }
 
 // Asks the driver to wait for the display's refresh, so that a 60 Hz screen
@@ -217,6 +171,11 @@ int32_t queryDesktopMode(void* context) {
 
 int32_t applyGameMode(void* context) {
     SdlShell& shell = shellOf(context);
+    // Full screen has no frame, and SDL changes a window's frame only while
+    // it is not full screen: a window that had one (the toggle's) loses it
+    // first.
+    SDL_SetWindowResizable(shell.window, SDL_FALSE);
+    SDL_SetWindowBordered(shell.window, SDL_FALSE);
     SDL_DisplayMode exact;
     if (!findExactMode(shell, &exact) || SDL_SetWindowDisplayMode(shell.window, &exact) != 0 ||
         SDL_SetWindowFullscreen(shell.window, SDL_WINDOW_FULLSCREEN) != 0)
@@ -238,6 +197,23 @@ int32_t restoreDesktopMode(void* context) {
     // Without a known desktop mode (its query failed) there is nothing to
     // compare; on Wayland the output never left it.
     return shell.desktopMode.w <= 0 || onWayland() || displayIsAt(shell, shell.desktopMode.w, shell.desktopMode.h);
+}
+
+// Full screen the window is the display's; the view takes all of it.
+void shapeFullScreen(void* shell) { sizeView(shellOf(shell)); }
+
+// The decorated, resizable window of the game's size in the desktop's
+// middle, as --window opens it, the picture in its aspect. Leaving full
+// screen is part of it: a Wayland output never left its mode, so there the
+// way back to the desktop has left the window full screen.
+void shapeWindow(void* context) {
+    SdlShell& shell = shellOf(context);
+    SDL_SetWindowFullscreen(shell.window, 0);
+    SDL_SetWindowBordered(shell.window, SDL_TRUE);
+    SDL_SetWindowResizable(shell.window, SDL_TRUE);
+    SDL_SetWindowSize(shell.window, shell.gameMode.w, shell.gameMode.h);
+    SDL_SetWindowPosition(shell.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    sizeView(shell);
 }
 
 // The loop reads shell.run.quitPosted before every frame.
@@ -272,7 +248,8 @@ bool onWayland() {
 // game would play its round on unseen. There the window stays full screen
 // under whatever took the focus, and the round holds still until it returns.
 DisplaySteps fullScreenSteps(SdlShell& shell) {
-    DisplaySteps steps = {&shell, showCursor, minimiseWindow, queryDesktopMode, applyGameMode, restoreDesktopMode, postQuit};
+    DisplaySteps steps = {&shell,         showCursor,         minimiseWindow, queryDesktopMode,
+                          applyGameMode, restoreDesktopMode, shapeFullScreen, postQuit};
     if (onWayland()) {
         steps.minimiseWindow = keepWindow;
         steps.restoreDesktopMode = keepOutputMode;
@@ -286,6 +263,7 @@ DisplaySteps windowSteps(SdlShell& shell) {
     steps.queryDesktopMode = desktopModeAnswered;
     steps.applyGameMode = modeUntouched;
     steps.restoreDesktopMode = modeUntouched;
+    steps.shapeWindow = shapeWindow;
     return steps;
 }
 
@@ -326,55 +304,10 @@ void sizeView(const SdlShell& shell) {
     // pixels even where the desktop is scaled.
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(shell.window, &width, &height);
-    if (shell.inWindow)
+    if (shell.run.inWindow)
         setupViewArea(fitPicture(width, height, shell.gameMode.w, shell.gameMode.h));
     else
         setupView(width, height);
-}
-
-namespace {
-// The decorated, resizable window of the game's size in the desktop's
-// middle, as --window opens it; leaving full screen gives the display the
-// desktop's mode back (a Wayland output never left it).
-void becomeWindow(SdlShell& shell) {
-    shell.gameModeSeen = false;
-    SDL_SetWindowFullscreen(shell.window, 0);
-    SDL_SetWindowBordered(shell.window, SDL_TRUE);
-    SDL_SetWindowResizable(shell.window, SDL_TRUE);
-    SDL_SetWindowSize(shell.window, shell.gameMode.w, shell.gameMode.h);
-    SDL_SetWindowPosition(shell.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-    shell.inWindow = true;
-    shell.run.steps = windowSteps(shell);
-    if (!onWayland() && shell.desktopMode.w > 0 && !displayIsAt(shell, shell.desktopMode.w, shell.desktopMode.h))
-        std::fprintf(stderr, "korvada: the desktop's mode %dx%d did not come back\n", shell.desktopMode.w,
-                     shell.desktopMode.h);
-}
-
-// The start's switch and check, from the window. Mid-round a refusal is no
-// reason to end the game: it plays on in the window it had.
-void becomeFullScreen(SdlShell& shell) {
-    const DisplaySteps steps = fullScreenSteps(shell);
-    shell.gameModeSeen = false;
-    SDL_SetWindowResizable(shell.window, SDL_FALSE);
-    SDL_SetWindowBordered(shell.window, SDL_FALSE);
-    if (steps.queryDesktopMode(&shell) && steps.applyGameMode(&shell)) {
-        shell.inWindow = false;
-        shell.run.steps = steps;
-        return;
-    }
-    std::fprintf(stderr, "korvada: the display refused full screen at %dx%d; playing on in the window\n",
-                 shell.gameMode.w, shell.gameMode.h);
-    becomeWindow(shell);
-}
-}  // namespace
-
-void toggleFullScreen(Game& game, SdlShell& shell) {
-    if (shell.inWindow)
-        becomeFullScreen(shell);
-    else
-        becomeWindow(shell);
-    sizeView(shell);
-    game.restartFrameClock();
 }
 
 void shutDown(Game& game, SdlShell& shell) {

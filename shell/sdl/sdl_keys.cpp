@@ -45,5 +45,3 @@ int32_t virtualKeyOf(const SDL_Keysym& key) {
         default: return letterKey(key);
     }
 }
-
-bool isSystemKey(const SDL_Keysym& key) { return (key.mod & KMOD_ALT) != 0 || key.scancode == SDL_SCANCODE_F10; }

@@ -15,7 +15,7 @@
 //   window minimised (sdl_display.cpp, the policy in shell/display_policy.cpp),
 //   except under SDL's wayland driver: the output never left its mode and a
 //   Wayland client cannot bring a minimised window back, so the window stays
-//   full screen and the round holds still until the focus returns;
+//   full screen; without the focus the round holds still until it returns;
 // - or, with --window, an ordinary decorated window on the desktop: no mode
 //   switched, the picture in the game's aspect with black bars when the
 //   window is resized, at the drawable's own pixels on a scaled desktop; a
@@ -25,7 +25,9 @@
 //   decorated window of the game's size, the desktop's mode back, and back
 //   with the start's check; a refused switch plays on in the window with a
 //   line on stderr. The chord's key reaches nothing until let go (the end
-//   screen's Enter), and the switch's time is not played (sdl_display.cpp);
+//   screen's Enter), and the switch's time is not played (the policy in
+//   shell/display_policy.cpp and shell/shell_keys.cpp, the steps in
+//   sdl_display.cpp);
 // - time away is not played: the frame clock starts afresh when the window
 //   comes back (focus, restore), so a return never jumps the round on;
 // - waits for the display's refresh (adaptive where the driver can), and
@@ -36,7 +38,8 @@
 //   that goes away during the round (its audio server ended) is said once
 //   and looked for again, and a frozen audio server holds nothing up;
 // - keys by place, letters by layout; the keypad without NumLock steers as
-//   the arrows do; Alt chords and F10 reach nothing, as on Windows (sdl_keys.cpp);
+//   the arrows do (sdl_keys.cpp); Alt chords and F10 reach nothing, as on
+//   Windows (shell/shell_keys.cpp);
 // - gamepads: SDL's game controllers, plugged in at any time, and joysticks
 //   no mapping knows by their first stick and hat (sdl_pads.cpp);
 // - a lost focus lets go of every key and pad; back, the pads are read again
@@ -195,12 +198,12 @@ void runLoop(SdlShell& shell) {
     SDL_Event event;
     while (!ending(shell)) {
         printHeightIfAsked();
-        const bool waiting = !windowVisible(shell) || shell.held;
+        const bool waiting = !windowVisible(shell) || shell.run.held;
         const bool woken = waiting && SDL_WaitEventTimeout(&event, 250);
         if (woken) handleEvent(game, shell, event);
         while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
         if (ending(shell) || !windowVisible(shell)) continue;
-        if (!shell.held) {
+        if (!shell.run.held) {
             paintFrame(game);
             keepCatchOnceOver();
             openDevicesOnce(shell);
@@ -263,7 +266,7 @@ int main(int argc, char** argv) {
     game.usePlatform(platform);
     shell.run.platform = platform;
     std::string tail = joinArguments(argc, argv);
-    shell.inWindow = takeWindowOption(&tail);
+    shell.run.inWindow = takeWindowOption(&tail);
     GameSettings settings;
     if (!parseLaunchCode(tail, &settings)) {
         platform.showError(platform.shell, badLaunchCodeHere().c_str());
@@ -277,7 +280,8 @@ int main(int argc, char** argv) {
         SDL_Quit();
         return kExitStartFailed;
     }
-    shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
+    shell.run.fullScreen = fullScreenSteps(shell);
+    shell.run.window = windowSteps(shell);
     if (startGame(game, shell, settings) != StartResult::Started) {
         SDL_Quit();
         return kExitStartFailed;

@@ -1,7 +1,6 @@
 // The platform services of core/platform.h on SDL2, for the shell's window
 // and audio device.
 
-#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -73,17 +72,8 @@ void swapBuffers(void* shell) { SDL_GL_SwapWindow(shellOf(shell).window); }
 
 void requestClose(void* shell) { shellOf(shell).closeRequested = true; }
 
-// A block of at least one large page (2 MiB on x86-64) starts on a large-page
-// boundary, and its whole large pages are advised to the kernel, which then
-// fills each with one fault instead of 512. The tail stays on small pages,
-// so that no more is resident than is used.
-void* allocatePixels(void*, size_t byteCount) {
-    constexpr size_t kLargePage = size_t{2} << 20;
-    if (byteCount < kLargePage) return std::malloc(byteCount);
-    void* block = std::aligned_alloc(kLargePage, (byteCount + kLargePage - 1) / kLargePage * kLargePage);
-    if (block != nullptr) madvise(block, byteCount / kLargePage * kLargePage, MADV_HUGEPAGE);
-    return block;
-}
+// The pictures' pixels on large pages (sdl_large_pages.cpp).
+void* allocatePixels(void*, size_t byteCount) { return allocateOnLargePages(byteCount); }
 }  // namespace
 
 void closeErrorBox() { boxesRefused = true; }

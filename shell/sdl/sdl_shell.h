@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "shell/display_policy.h"
+#include "shell/shell_keys.h"
 #include "core/pad_mapping.h"
 #include "linux/sdl_pad_state.h"
 
@@ -50,14 +51,12 @@ struct SdlShell {
     std::map<std::string, std::vector<uint8_t>> cues;
     bool videoReady = false;            // message boxes are worth trying
     bool closeRequested = false;        // the game asked for its normal end
-    bool inWindow = false;              // --window: an ordinary window, the display's mode untouched
-    bool held = false;                  // kept on the desktop without the focus: the round holds still
     bool gameModeSeen = false;          // the last check saw the game's mode, not given back since
     bool devicesOpen = false;           // sound and pads, opened after the first frame
-    // The key of the last full-screen toggle while it is held: its repeats,
-    // and its release once Alt is let go first, reach nothing.
-    SDL_Scancode toggleKey = SDL_SCANCODE_UNKNOWN;
-    DisplayRun run;                     // a refused mode ends the loop; the exit code
+    KeyLatch keyLatch;                  // the key of the last full-screen toggle while it is held
+    // Full screen or a window (run.inWindow, --window at the start), whether
+    // the round holds still; a refused mode ends the loop; the exit code.
+    DisplayRun run;
     SdlPad padDevices[kPadSlots];       // by the slot of `pads`
     Pads pads;
 };
@@ -72,14 +71,22 @@ PlatformServices platformServices(SdlShell& shell);
 // go to stderr alone. Safe in a signal handler.
 void closeErrorBox();
 
+// --- shell/sdl/sdl_large_pages.cpp ------------------------------------------
+
+// The run's preparation (shell/frame.h) with the heap's large blocks on
+// large pages: OpenGL's copies of the pictures fault a few dozen times, not
+// thousands; afterwards the heap is as it was.
+void prepareRunOnLargePages(Game& game);
+
+// Room for a picture's pixels, released with std::free; a block of a large
+// page or more starts on one, and its whole large pages are advised to the
+// kernel.
+void* allocateOnLargePages(size_t byteCount);
+
 // --- shell/sdl/sdl_keys.cpp -------------------------------------------------
 
 // The Windows virtual-key code of a key, or -1 for keys the game has no code for.
 int32_t virtualKeyOf(const SDL_Keysym& key);
-
-// Keys Windows keeps to itself (any key with Alt held, and F10): they reach
-// neither key handler.
-bool isSystemKey(const SDL_Keysym& key);
 
 // --- shell/sdl/sdl_display.cpp ----------------------------------------------
 
@@ -89,12 +96,12 @@ enum class StartResult { Started, NoWindow, NoContext };
 bool onWayland();
 
 // The display steps of a borderless window that covers the display in the
-// game's own mode, for shell.run.steps; they depend on the video driver, so
-// the display is open first.
+// game's own mode, for shell.run.fullScreen; they depend on the video
+// driver, so the display is open first.
 DisplaySteps fullScreenSteps(SdlShell& shell);
 
-// The display steps of an ordinary window on the desktop: no mode is
-// switched and a lost focus does not minimise it.
+// The display steps of an ordinary decorated window on the desktop, for
+// shell.run.window: no mode is switched and a lost focus does not minimise it.
 DisplaySteps windowSteps(SdlShell& shell);
 
 // The start: window, OpenGL context, the game's mode asked for, then the
@@ -114,12 +121,6 @@ void showGameWindow(SdlShell& shell);
 // full screen; in a window the game's picture in its own aspect, with bars.
 void sizeView(const SdlShell& shell);
 
-// Alt+Enter and F11 during a round: full screen to the decorated window of
-// the game's size, the desktop's mode back; or the window to full screen
-// with the start's check. A refused switch plays on in the window, saying so
-// on stderr. The switch's own time is not played.
-void toggleFullScreen(Game& game, SdlShell& shell);
-
 // The normal end: pictures freed, context released, window and audio gone.
 void shutDown(Game& game, SdlShell& shell);
 
@@ -134,6 +135,10 @@ struct WindowManagerAnswer {
 
 // False for a window that is no X11 window, or when the server has none.
 bool readWindowManagerAnswer(SDL_Window* window, WindowManagerAnswer* answer);
+
+// Whether a window's states (its _NET_WM_STATE atoms, in the window
+// manager's order, full screen's anywhere among them) hold full screen.
+bool statesHoldFullScreen(const unsigned long* states, unsigned long count, unsigned long fullScreen);
 
 // Returns once the display server has sent something new, or after at most
 // `milliseconds`; without X11 after a few milliseconds.

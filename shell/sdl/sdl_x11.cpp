@@ -8,6 +8,8 @@
 #include <X11/Xlib.h>
 #include <poll.h>
 
+#include <algorithm>
+
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
@@ -33,16 +35,17 @@ bool stateHoldsFullScreen(Display* display, ::Window window) {
     if (XGetWindowProperty(display, window, state, 0, 64, False, XA_ATOM, &type, &format, &count, &left, &data) !=
         Success)
         return false;
-    bool held = false;
-    if (data != nullptr && type == XA_ATOM && format == 32) {
-        const Atom* atoms = reinterpret_cast<const Atom*>(data);
-        for (unsigned long i = 0; i < count && !held; ++i) held = atoms[i] == fullScreen;
-    }
+    const bool held = data != nullptr && type == XA_ATOM && format == 32 &&
+                      statesHoldFullScreen(reinterpret_cast<const Atom*>(data), count, fullScreen);
     if (data != nullptr) XFree(data);
     return held;
 }
 
 }  // namespace
+
+bool statesHoldFullScreen(const unsigned long* states, unsigned long count, unsigned long fullScreen) {
+    return std::find(states, states + count, fullScreen) != states + count;
+}
 
 bool readWindowManagerAnswer(SDL_Window* window, WindowManagerAnswer* answer) {
     Display* display = nullptr;

@@ -1,17 +1,24 @@
 // The page's events to the game's operations: keys and the touch controls
-// write the key table while a round is on, a lost focus lets go of every key,
-// and a return (the page focused, its tab shown) does not play the time away.
+// write the key table while a round is on (Alt+Enter and F11 toggle the
+// page's full screen instead), a lost focus lets go of every key, and a
+// return (the page focused, its tab shown) does not play the time away.
 
 #include "core/game.h"
 #include "shell/web/web_keys.h"
 #include "shell/web/web_shell.h"
 
-bool handleKey(Game& game, const WebShell& shell, int eventType, const EmscriptenKeyboardEvent& event) {
-    if (!shell.roundOn || isSystemWebKey(event.code, event.altKey)) return false;
+bool handleKey(Game& game, WebShell& shell, int eventType, const EmscriptenKeyboardEvent& event) {
+    if (!shell.roundOn) return false;
+    const bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
     const int32_t key = virtualKeyOfWebKey(event.code, event.key);
-    if (key < 0) return false;
+    // The latched key's repeats and release are the page's too: they do
+    // what they would have done, nothing.
+    const bool latched = key >= 0 && key == shell.keyLatch.key;
+    const KeyRoute route = routeKey(shell.keyLatch, key, down, event.altKey, event.repeat);
+    if (route.action == ShellAction::ToggleFullScreen) webToggleFullScreen();
+    if (!route.toGame) return latched || route.action != ShellAction::Nothing;
     // Auto-repeats arrive as further presses and are handled like the first.
-    if (eventType == EMSCRIPTEN_EVENT_KEYDOWN)
+    if (down)
         game.onKeyDown(key);
     else
         game.onKeyUp(key);

@@ -1,13 +1,18 @@
 // What the page's form asks of the program before any round: the setup
-// dialog's texts in the browser's language, and whether a launch code kept
-// from an earlier visit is still one the game plays.
+// dialog's texts in the browser's language, the choices the dialogs offer,
+// the launch code of the form's choice as they write it, and whether a code
+// kept from an earlier visit is still one the game plays. The page keeps no
+// copy of any of it.
 
 #include <emscripten.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "core/settings.h"
+#include "setup/launch_settings.h"
 #include "setup/setup_texts.h"
 
 namespace {
@@ -48,4 +53,39 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaFormOfCode(const char* code) 
     std::snprintf(json, sizeof json, "{\"resolutionIndex\":%d,\"blending\":%d,\"bottles\":%d,\"sound\":%d}",
                   settings.resolutionIndex, settings.blending, bottlesToLay(settings), settings.sound);
     return json;
+}
+
+// The bottles and the code the form opens with when nothing is kept:
+// {"fewestBottles":1,"mostBottles":61,"defaultCode":"0TYAY"}.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaFormChoices() {
+    static char json[96];
+    std::snprintf(json, sizeof json, "{\"fewestBottles\":%d,\"mostBottles\":%d,\"defaultCode\":\"%s\"}",
+                  kFewestBottles, kMostBottles, kDefaultLaunchCode);
+    return json;
+}
+
+// The bottles the form's field stands for, as the dialogs take a count:
+// limited to the offered range; an empty or unreadable field is the default.
+extern "C" EMSCRIPTEN_KEEPALIVE int korvadaFormBottles(const char* typed) {
+    char* end = nullptr;
+    const double number = std::strtod(typed, &end);
+    GameSettings settings;
+    if (end == typed || !std::isfinite(number)) return kDefaultBottleCount;
+    chooseBottles(&settings, static_cast<int>(std::lround(std::fmax(-1e6, std::fmin(1e6, number)))));
+    return bottlesToLay(settings);
+}
+
+// The launch code of the form's choice (a row of the resolution table, the
+// field's bottles, blending and sound on or off), written as the setup
+// dialogs write it; 32-bit colour, as the page has no choice of depth.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaCodeOfForm(int resolutionIndex, int blending, const char* bottles,
+                                                             int sound) {
+    static std::string code;
+    GameSettings settings = defaultSettings();
+    settings.resolutionIndex = resolutionIndex;
+    settings.blending = blending != 0;
+    chooseBottles(&settings, korvadaFormBottles(bottles));
+    settings.sound = sound != 0;
+    code = encodeLaunchCode(settings);
+    return code.c_str();
 }

@@ -62,8 +62,6 @@ int32_t virtualKeyOfWebKey(const char* code, const char* key) {
     return letterKey(code, key);
 }
 
-bool isSystemWebKey(const char* code, bool altHeld) { return altHeld || std::strcmp(code, "F10") == 0; }
-
 bool browserKeepsKey(const char* code, bool ctrlOrMetaHeld) {
     const int function = numberAfter(code, "F");
     return ctrlOrMetaHeld || (function >= 1 && function <= 24);

@@ -13,10 +13,6 @@
 // only `key` tells.
 int32_t virtualKeyOfWebKey(const char* code, const char* key);
 
-// Keys Windows keeps to itself (any key with Alt held, and F10): they reach
-// neither key handler.
-bool isSystemWebKey(const char* code, bool altHeld);
-
 // Keys whose browser action stays although the game sees them: the function
 // keys (reload, full screen, developer tools) and chords with Ctrl or the
 // system key. The game's own keys are kept from the page, so that arrows and

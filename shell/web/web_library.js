@@ -136,4 +136,8 @@ mergeInto(LibraryManager.library, {
   webRoundEnded: function() {
     Module['page'].roundEnded();
   },
+
+  webToggleFullScreen: function() {
+    Module['page'].toggleFullScreen();
+  },
 });

@@ -9,15 +9,16 @@
 // - the page's form writes the launch code (index.html); the canvas takes the
 //   chosen size, and full screen, when asked for, is the browser's own over
 //   the page: the display's mode never changes; Alt+Enter and F11 turn it on
-//   and off during a round (index.html), the chord's key reaching nothing
-//   until let go and the switch's time not played;
+//   and off during a round (decided as on the desktop, shell/shell_keys.cpp,
+//   through web_events.cpp; the switch is index.html's), the chord's key
+//   reaching nothing until let go and the switch's time not played;
 // - frames on the browser's animation frames, so at the display's refresh,
 //   and none while the page is hidden; time away is not played (the clock
 //   starts afresh when the tab is shown or the page focused again);
 // - sound: the cues through the page's audio, once the player's first key or
 //   click allows it, each cutting off the last (web_library.js);
 // - keys by place, letters by layout; the keypad without NumLock steers as the
-//   arrows do; Alt chords and F10 reach nothing (web_keys.cpp); every key
+//   arrows do (web_keys.cpp); Alt chords and F10 reach nothing; every key
 //   held, from the keyboard, a pad or touch, is let go when the page loses
 //   the focus (web_events.cpp);
 // - gamepads in the browser's standard mapping, read once a frame, in the

@@ -10,6 +10,7 @@
 
 #include "core/best_catches.h"
 #include "core/platform.h"
+#include "shell/shell_keys.h"
 #include "setup/pad_menu.h"
 #include "core/pad_mapping.h"
 
@@ -22,6 +23,7 @@ struct WebShell {
     bool roundOn = false;         // from Play to the end screen's close; keys reach the game
     bool closeRequested = false;  // the end screen asked to close
     CatchKeeper bestCatches{pageCatchStore()};  // offered the round's catch once it is over
+    KeyLatch keyLatch;            // the key of the last full-screen toggle while it is held
     int64_t frames = 0;           // frames drawn in this round
     Pads pads;                    // the browser's pads, by their place in its list
     PadMenu formMenu;             // the pads working the page's form between rounds
@@ -42,10 +44,11 @@ PlatformServices platformServices(WebShell& shell);
 
 // --- shell/web/web_events.cpp ------------------------------------------------
 
-// A key pressed or let go on the page, to the key table while a round is on.
-// True when the page keeps the key from the browser (the game's own keys, so
-// that arrows and Space do not scroll it).
-bool handleKey(Game& game, const WebShell& shell, int eventType, const EmscriptenKeyboardEvent& event);
+// A key pressed or let go on the page while a round is on: to the key table,
+// or the shell's own action (Alt+Enter and F11 toggle the page's full
+// screen). True when the page keeps the key from the browser (the game's
+// own keys, so that arrows and Space do not scroll it, and the toggle's).
+bool handleKey(Game& game, WebShell& shell, int eventType, const EmscriptenKeyboardEvent& event);
 
 // The page lost the focus: every key lets go, as its key-up goes elsewhere.
 void loseFocus(Game& game);
@@ -87,4 +90,7 @@ void webFirstFrame();
 void webRoundHeld();
 // The end screen closed: the page goes back to its form.
 void webRoundEnded();
+// The page's full screen on or off; only inside a key's own event, where the
+// browser allows a page to ask for it.
+void webToggleFullScreen();
 }

@@ -3,7 +3,6 @@
 // What happens when is shell/display_policy.cpp's; the display steps it
 // calls are here.
 
-#include <cstddef>
 #include <cstdio>
 
 #include "shell/win32/win32_shell.h"
@@ -11,12 +10,9 @@
 #include "assets/texture.h"
 #include "render/scene.h"
 #include "shell/frame.h"
+#include "win32/display_modes.h"
 
 namespace {
-// The DEVMODEA layout that ends before the panning fields: the size every
-// Windows version accepts for a display-mode change.
-constexpr WORD kDevModeSize = offsetof(DEVMODEA, dmPanningWidth);
-static_assert(kDevModeSize == 148, "DEVMODEA without the panning fields is 148 bytes");
 static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "the pixel-format request is 40 bytes");
 
 // Double-buffered RGBA with a 32-bit depth buffer, 16 colour bits for colour
@@ -31,18 +27,6 @@ PIXELFORMATDESCRIPTOR pixelFormatFor(const GameSettings& settings) {
     format.cDepthBits = 32;
     format.iLayerType = PFD_MAIN_PLANE;
     return format;
-}
-
-// The game's full-screen mode: the given size at the desktop's depth, and
-// nothing else requested.
-DEVMODEA gameModeFor(const DEVMODEA& desktop, int width, int height) {
-    DEVMODEA mode{};
-    mode.dmSize = kDevModeSize;
-    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-    mode.dmBitsPerPel = desktop.dmBitsPerPel;
-    mode.dmPelsWidth = static_cast<DWORD>(width);
-    mode.dmPelsHeight = static_cast<DWORD>(height);
-    return mode;
 }
 
 // A device context with no pixel format that OpenGL can draw with (no
@@ -70,11 +54,7 @@ void minimiseWindow(void* shell) { ShowWindow(shellOf(shell).window, SW_MINIMIZE
 
 int32_t queryDesktopMode(void* context) {
     Win32Shell& shell = shellOf(context);
-    // The registry's mode is the user's own desktop, whatever some other
-    // program may have switched to at this moment.
-    shell.desktopMode = DEVMODEA{};
-    shell.desktopMode.dmSize = sizeof(DEVMODEA);
-    const int32_t answered = EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &shell.desktopMode) != 0;
+    const int32_t answered = readRegistryDesktopMode(&shell.desktopMode);
     shell.gameMode = gameModeFor(shell.desktopMode, shell.gameWidth, shell.gameHeight);
     return answered;
 }
@@ -89,16 +69,29 @@ int32_t restoreDesktopMode(void* shell) {
 
 void postQuit(void*, int exitCode) { PostQuitMessage(exitCode); }
 
+// The popup over the whole display in the game's mode, as the start shows
+// it: maximised. One request, for the display's size alone: under Wine a
+// window manager may answer a size asked for on the way (the start's
+// restored placement, 800 x 600 at (10, 10)) after the maximising, and Wine
+// then takes that answer, so a 1024 x 768 game stayed drawn at 800 x 600 in
+// the corner. The restored placement is the window's until then; nothing in
+// the game restores a full-screen window.
+void shapeFullScreen(void* context) {
+    Win32Shell& shell = shellOf(context);
+    SetWindowLongPtrA(shell.window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+    ShowWindow(shell.window, SW_SHOWMAXIMIZED);
+}
+
 // In a window the display stays as the desktop has it.
 void keepWindow(void*) {}
 
 int32_t modeUntouched(void*) { return 1; }
 
-// The ordinary window of the game's size in the middle of the work area.
-void becomeWindow(Win32Shell& shell) {
-    shell.inWindow = true;
-    shell.run.steps = windowSteps(shell);
-    if (!restoreDesktopMode(&shell)) std::fprintf(stderr, "korvada: the desktop's mode did not come back\n");
+// The ordinary window of the game's size in the middle of the work area. A
+// window already (the switch to full screen was refused) stays as it is.
+void shapeWindow(void* context) {
+    Win32Shell& shell = shellOf(context);
+    if ((GetWindowLongPtrA(shell.window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) return;
     SetWindowLongPtrA(shell.window, GWL_STYLE, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     ShowWindow(shell.window, SW_SHOWNORMAL);  // out of the maximised state
     const SIZE size = ordinaryWindowSize(shell, shell.window);
@@ -108,25 +101,11 @@ void becomeWindow(Win32Shell& shell) {
                  work.top + (work.bottom - work.top - size.cy) / 2, size.cx, size.cy,
                  SWP_NOZORDER | SWP_FRAMECHANGED);
 }
-
-// The start's switch, then the popup over the display as the start shows
-// it. Mid-round a refusal is no reason to end the game: the window stays.
-void becomeFullScreen(Win32Shell& shell) {
-    if (!queryDesktopMode(&shell) || !applyGameMode(&shell)) {
-        std::fprintf(stderr, "korvada: the display refused full screen at %dx%d; playing on in the window\n",
-                     shell.gameWidth, shell.gameHeight);
-        return;
-    }
-    shell.inWindow = false;
-    shell.run.steps = fullScreenSteps(shell);
-    SetWindowLongPtrA(shell.window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
-    SetWindowPos(shell.window, HWND_TOP, 10, 10, 800, 600, SWP_FRAMECHANGED);
-    ShowWindow(shell.window, SW_SHOWMAXIMIZED);
-}
 }  // namespace
 
 DisplaySteps fullScreenSteps(Win32Shell& shell) {
-    return {&shell, showCursor, minimiseWindow, queryDesktopMode, applyGameMode, restoreDesktopMode, postQuit};
+    return {&shell,         showCursor,         minimiseWindow, queryDesktopMode,
+            applyGameMode, restoreDesktopMode, shapeFullScreen, postQuit};
 }
 
 DisplaySteps windowSteps(Win32Shell& shell) {
@@ -134,6 +113,7 @@ DisplaySteps windowSteps(Win32Shell& shell) {
     steps.minimiseWindow = keepWindow;
     steps.applyGameMode = modeUntouched;
     steps.restoreDesktopMode = modeUntouched;
+    steps.shapeWindow = shapeWindow;
     return steps;
 }
 
@@ -145,17 +125,8 @@ SIZE ordinaryWindowSize(const Win32Shell& shell, HWND window) {
     return SIZE{frame.right - frame.left, frame.bottom - frame.top};
 }
 
-void toggleFullScreen(Game& game, Win32Shell& shell) {
-    if (shell.inWindow)
-        becomeFullScreen(shell);
-    else
-        becomeWindow(shell);
-    game.restartFrameClock();
-    InvalidateRect(shell.window, nullptr, FALSE);
-}
-
 void sizeView(const Win32Shell& shell, int width, int height) {
-    if (shell.inWindow)
+    if (shell.run.inWindow)
         setupViewArea(fitPicture(width, height, shell.gameWidth, shell.gameHeight));
     else
         setupView(width, height);

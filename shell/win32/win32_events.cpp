@@ -28,46 +28,41 @@ void onDestroy(Game& game, Win32Shell& shell, HWND window) {
     endRun(shell.run, kExitNormal);
 }
 
-// Alt+Enter (either Enter: Windows gives both as VK_RETURN) and F11 toggle
-// full screen. The toggle's key reaches nothing while held: the end screen
-// would close on its repeats once Alt is let go first. Its Alt+Enter press
-// still goes on to DefWindowProcA, or the Alt let go after it would open the
-// window menu as a lone Alt does. True when the message goes no further.
-bool onToggleKey(Game& game, Win32Shell& shell, UINT message, WPARAM wParam, LPARAM lParam) {
+// A key message to the game's code, Windows' own virtual key, with Alt's
+// state (the message's context bit) and whether the key was down before (an
+// auto-repeat); where it goes is decided for every shell
+// (shell/shell_keys.h). Windows gives either Enter as VK_RETURN. The game
+// takes auto-repeats as further presses, like the first.
+void onKey(Game& game, Win32Shell& shell, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
-    if (shell.toggleKey != 0 && wParam == shell.toggleKey) {
-        if (!down) shell.toggleKey = 0;
-        return message != WM_SYSKEYDOWN;
+    const int32_t key = static_cast<int32_t>(wParam);
+    const KeyRoute route =
+        routeKey(shell.keyLatch, key, down, (lParam & (1 << 29)) != 0, (lParam & (1 << 30)) != 0);
+    if (route.action == ShellAction::ToggleFullScreen) {
+        toggleFullScreen(shell.run, game);
+        InvalidateRect(window, nullptr, FALSE);
     }
-    const bool altEnter = message == WM_SYSKEYDOWN && wParam == VK_RETURN && (lParam & (1 << 29)) != 0;
-    if (!altEnter && !(message == WM_KEYDOWN && wParam == VK_F11)) return false;
-    shell.toggleKey = wParam;
-    toggleFullScreen(game, shell);
-    return message != WM_SYSKEYDOWN;
-}
-
-// A toggle key let go while another window had the focus sent its release there.
-void forgetToggleKeyLetGo(Win32Shell& shell) {
-    if (shell.toggleKey != 0 && (GetAsyncKeyState(static_cast<int>(shell.toggleKey)) & 0x8000) == 0)
-        shell.toggleKey = 0;
+    if (!route.toGame) return;
+    if (!down)
+        game.onKeyUp(key);
+    else if (game.onKeyDown(key))
+        InvalidateRect(window, nullptr, FALSE);
 }
 
 // Time away is not played: the first frame after a return gets an ordinary
 // elapsed time, not the whole absence. A held window runs frames again.
-void comeBack(Game& game, Win32Shell& shell, HWND window) {
+void comeBack(Game& game, HWND window) {
     game.restartFrameClock();
-    shell.held = false;
     InvalidateRect(window, nullptr, FALSE);
 }
 
 void onActivate(Game& game, Win32Shell& shell, HWND window, WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case WA_ACTIVE:
-        forgetToggleKeyLetGo(shell);
         // The game's mode back first: the time its switch takes is not
         // played either.
         onActivated(shell.run);
-        comeBack(game, shell, window);
+        comeBack(game, window);
         break;
     case WA_INACTIVE:
         // The round holds still until the window is active again: a window
@@ -78,11 +73,11 @@ void onActivate(Game& game, Win32Shell& shell, HWND window, WPARAM wParam) {
         // must not flash down to the taskbar on its way out. Every key lets
         // go: its key-up would go to the window that has the focus now.
         releaseAllKeys(game);
-        shell.held = true;
         onDeactivated(shell.run, game.quitRequested);
         break;
     default:  // activated by a mouse click: the display and the cursor stay
-        comeBack(game, shell, window);
+        onActivatedByClick(shell.run);
+        comeBack(game, window);
         break;
     }
 }
@@ -90,7 +85,7 @@ void onActivate(Game& game, Win32Shell& shell, HWND window, WPARAM wParam) {
 // A held window shows its picture without a step and is validated, so that
 // Windows stops asking for frames until something uncovers it.
 void onPaint(Game& game, Win32Shell& shell, HWND window) {
-    if (!shell.held) {
+    if (!shell.run.held) {
         paintFrame(game);
         const std::string said = offerRoundsCatch(game, &shell.bestCatches, std::time(nullptr));
         if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
@@ -128,6 +123,9 @@ LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, 
         onDpiChanged(window, lParam);
         return 0;
     case WM_TIMER:
+        // The 50 ms timer started with the window drives nothing, on
+        // purpose: it has always been the game's, and its tick is answered
+        // and forgotten. Frames come from the paint messages alone.
         return 0;
     case WM_PAINT:
         // Pads are read only by the window the player is playing in.
@@ -136,19 +134,18 @@ LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, 
         return 0;
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
-        if (onToggleKey(game, shell, message, wParam, lParam)) return 0;
+        // Windows' own keys go on to DefWindowProcA all the same: Alt+F4
+        // closes, and the Alt let go after Alt+Enter must see its chord or
+        // it opens the window menu as a lone Alt does.
+        onKey(game, shell, window, message, wParam, lParam);
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_SYSCHAR:
         // Alt+Enter's character: no menu has it, and DefWindowProcA would beep.
         if (wParam == '\r') return 0;
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_KEYDOWN:
-        if (onToggleKey(game, shell, message, wParam, lParam)) return 0;
-        if (game.onKeyDown(static_cast<int32_t>(wParam))) InvalidateRect(window, nullptr, FALSE);
-        return 0;
     case WM_KEYUP:
-        if (onToggleKey(game, shell, message, wParam, lParam)) return 0;
-        game.onKeyUp(static_cast<int32_t>(wParam));
+        onKey(game, shell, window, message, wParam, lParam);
         return 0;
     case WM_MOUSEMOVE:
         InvalidateRect(window, nullptr, FALSE);

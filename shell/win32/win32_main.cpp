@@ -22,7 +22,9 @@
 //   ordinary window of the game's size, the desktop's mode back, and back
 //   with the start's switch; a refused switch plays on in the window with a
 //   line on stderr. The chord's key reaches nothing until let go (the end
-//   screen's Enter), and the switch's time is not played (win32_display.cpp);
+//   screen's Enter), and the switch's time is not played (the policy in
+//   shell/display_policy.cpp and shell/shell_keys.cpp, the steps in
+//   win32_display.cpp);
 // - time away is not played: a deactivated window, full screen or not,
 //   holds the round still, and the frame clock starts afresh on activation;
 // - sound: sndPlaySoundA, each cue cutting off the last (win32_platform.cpp);
@@ -113,10 +115,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     game.usePlatform(platform);
     shell.run.platform = platform;
     std::string tail = windowsCommandTail(GetCommandLineA());
-    shell.inWindow = takeWindowOption(&tail);
+    shell.run.inWindow = takeWindowOption(&tail);
     if (!decodeLaunchCode(platform, tail, &shell.settings)) return kExitBadLaunchCode;
 
-    shell.run.steps = shell.inWindow ? windowSteps(shell) : fullScreenSteps(shell);
+    shell.run.fullScreen = fullScreenSteps(shell);
+    shell.run.window = windowSteps(shell);
     shell.catchesFile = {bestCatchesFile(), diskSteps()};
     shell.bestCatches.store = catchStoreIn(&shell.catchesFile);
     enterDataFolder();
@@ -124,13 +127,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     loadXInput(shell);
     // The creation message starts the game; a start that cannot draw refuses
     // the creation.
-    HWND mainWindow = shell.inWindow ? createOrdinaryWindow(instance)
+    HWND mainWindow = shell.run.inWindow ? createOrdinaryWindow(instance)
                                 : CreateWindowExA(0, kClassName, "Korvada", WS_POPUP, 10, 10, 800, 600, nullptr,
                                                   nullptr, instance, nullptr);
     if (mainWindow == nullptr) return kExitStartFailed;
 
     SetWindowPos(mainWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ShowWindow(mainWindow, shell.inWindow ? SW_SHOWNORMAL : SW_SHOWMAXIMIZED);
+    ShowWindow(mainWindow, shell.run.inWindow ? SW_SHOWNORMAL : SW_SHOWMAXIMIZED);
     UpdateWindow(mainWindow);
 
     MSG msg{};

@@ -9,6 +9,7 @@
 #include "core/best_catches.h"
 #include "core/game.h"
 #include "shell/display_policy.h"
+#include "shell/shell_keys.h"
 #include "core/pad_mapping.h"
 #include "win32/xinput_library.h"
 
@@ -21,12 +22,10 @@ struct Win32Shell {
     DEVMODEA gameMode{};     // built once at the start, applied on every activation
     HWND window = nullptr;
     int gameWidth = 0, gameHeight = 0;  // the launch code's resolution
-    bool inWindow = false;               // --window: an ordinary window, the display's mode untouched
-    bool held = false;                   // without the focus: the round holds still
-    // The key of the last full-screen toggle while it is held: its repeats,
-    // and its release once Alt is let go first, reach nothing.
-    WPARAM toggleKey = 0;
-    DisplayRun run;                      // the boxes shown so far and the exit code
+    KeyLatch keyLatch;                   // the key of the last full-screen toggle while it is held
+    // Full screen or a window (run.inWindow, --window at the start), whether
+    // the round holds still, the boxes shown so far and the exit code.
+    DisplayRun run;
     bool timerStarted = false;           // the window timer, started at most once a process
     UINT_PTR timer = 0;
 
@@ -47,22 +46,17 @@ PlatformServices platformServices(Win32Shell& shell);
 // --- shell/win32/win32_display.cpp --------------------------------------------
 
 // The display steps of a popup window over the display switched to the
-// game's own mode, for shell.run.steps.
+// game's own mode, for shell.run.fullScreen.
 DisplaySteps fullScreenSteps(Win32Shell& shell);
 
-// The display steps of an ordinary window on the desktop: no mode is
-// switched and a deactivation does not minimise it.
+// The display steps of an ordinary window on the desktop, for
+// shell.run.window: no mode is switched and a deactivation does not
+// minimise it.
 DisplaySteps windowSteps(Win32Shell& shell);
 
 // The outer size of an ordinary window whose client area has the game's
 // size in the desktop's own units on the window's monitor.
 SIZE ordinaryWindowSize(const Win32Shell& shell, HWND window);
-
-// Alt+Enter and F11 during a round: full screen to an ordinary window of the
-// game's size, the desktop's mode back; or the window to full screen as the
-// start switches. A refused switch plays on in the window, saying so on
-// stderr. The switch's own time is not played.
-void toggleFullScreen(Game& game, Win32Shell& shell);
 
 // Viewport and projection for a client area of width x height: all of it full
 // screen; in a window the game's picture in its own aspect, with bars.

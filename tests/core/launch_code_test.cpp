@@ -75,9 +75,11 @@ TEST(LaunchCode, RefusesWrongLengthsWithTheMessage) {
 }
 
 TEST(LaunchCode, RefusesValuesNoTableHoldsLikeAWrongLength) {
-    // Resolution outside '0'..'5'; bottles below 'A' (bytes from 128 up are
-    // negative) or above 64.
-    for (const std::string& tail : {std::string("6TYAY"), std::string("/TYAY"), std::string("0TY@Y"), std::string("0TY\x81Y"), std::string("\xB0TYAY")}) {
+    // Resolution past the table's rows or below '0'; bottles below 'A' (bytes
+    // from 128 up are negative) or above 64.
+    const std::string pastTheTable(1, static_cast<char>('0' + kResolutionCount));
+    for (const std::string& tail : {pastTheTable + "TYAY", std::string("/TYAY"), std::string("0TY@Y"),
+                                    std::string("0TY\x81Y"), std::string("\xB0TYAY")}) {
         const Decoded d = decode(tail);
         EXPECT_EQ(d.result, 0) << tail;
         ASSERT_EQ(d.errors.size(), 1u);

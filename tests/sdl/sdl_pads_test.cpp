@@ -19,7 +19,7 @@ class SdlPads : public ::testing::Test {
 protected:
     void SetUp() override {
         game.usePlatform(headless().services());
-        shell.run.steps = display.steps();
+        display.handTo(shell.run);
         shell.run.platform = headless().services();
         openPads();
     }

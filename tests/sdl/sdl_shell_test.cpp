@@ -47,12 +47,16 @@ TEST(SdlKeys, GivesEveryKeyTheCodeEveryShellGives) {
     EXPECT_EQ(virtualKeyOf(keyOf(SDL_SCANCODE_UNKNOWN)), -1);
 }
 
-TEST(SdlKeys, AltHeldAndF10AreSystemKeys) {
-    EXPECT_TRUE(isSystemKey(keyOf(SDL_SCANCODE_5, SDLK_UNKNOWN, KMOD_LALT)));
-    EXPECT_TRUE(isSystemKey(keyOf(SDL_SCANCODE_LEFT, SDLK_UNKNOWN, KMOD_RALT)));
-    EXPECT_TRUE(isSystemKey(keyOf(SDL_SCANCODE_F10)));
-    EXPECT_FALSE(isSystemKey(keyOf(SDL_SCANCODE_F9)));
-    EXPECT_FALSE(isSystemKey(keyOf(SDL_SCANCODE_5, SDLK_UNKNOWN, KMOD_LCTRL | KMOD_LSHIFT | KMOD_NUM)));
+// The window manager lists a window's states in its own order: full screen
+// counts wherever it stands, whatever follows it.
+TEST(SdlWindowManagerAnswer, FullScreenCountsAnywhereAmongTheStates) {
+    const unsigned long kFullScreen = 301, kAbove = 302, kFocused = 303;
+    const unsigned long states[] = {kAbove, kFullScreen, kFocused};
+    EXPECT_TRUE(statesHoldFullScreen(states, 3, kFullScreen));
+    EXPECT_TRUE(statesHoldFullScreen(states + 1, 1, kFullScreen));
+    EXPECT_FALSE(statesHoldFullScreen(states, 1, kFullScreen));
+    EXPECT_FALSE(statesHoldFullScreen(states + 2, 1, kFullScreen));
+    EXPECT_FALSE(statesHoldFullScreen(nullptr, 0, kFullScreen));
 }
 
 class SdlEvents : public ::testing::Test {
@@ -74,7 +78,7 @@ protected:
 
     SdlEvents() {
         game.usePlatform(headless().services());
-        shell.run.steps = display.steps();
+        display.handTo(shell.run);
         shell.run.platform = headless().services();
     }
 
@@ -110,18 +114,48 @@ TEST_F(SdlEvents, EveryReturnStartsTheFrameClockAfresh) {
     }
 }
 
-// Full screen a lost focus minimises and nothing is held; in a window the
-// round holds still until the focus returns.
-TEST_F(SdlEvents, OnlyAWindowHoldsTheRoundWithoutTheFocus) {
-    send(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
-    EXPECT_FALSE(shell.held);
-    shell.inWindow = true;
-    send(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
-    EXPECT_TRUE(shell.held);
-    send(windowEvent(SDL_WINDOWEVENT_RESTORED));
-    EXPECT_TRUE(shell.held) << "shown again, but still without the focus";
-    send(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
-    EXPECT_FALSE(shell.held);
+// Without the focus the round holds still, full screen or in a window, and
+// a window shown again without it still holds.
+TEST_F(SdlEvents, TheRoundHoldsStillUntilTheFocusReturns) {
+    for (const int32_t inWindow : {0, 1}) {
+        shell.run.inWindow = inWindow;
+        send(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+        EXPECT_TRUE(shell.run.held);
+        send(windowEvent(SDL_WINDOWEVENT_RESTORED));
+        EXPECT_TRUE(shell.run.held) << "shown again, but still without the focus";
+        send(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
+        EXPECT_FALSE(shell.run.held);
+    }
+}
+
+// Alt with either Enter, and F11, toggle through the display policy; the
+// chord's key reaches nothing until let go: on the end screen its repeats
+// after Alt is let go would close it.
+TEST_F(SdlEvents, TheToggleKeysSwitchAndTheirKeyReachesNothingUntilLetGo) {
+    const SDL_Scancode keys[] = {SDL_SCANCODE_RETURN, SDL_SCANCODE_F11, SDL_SCANCODE_KP_ENTER};
+    for (const SDL_Scancode key : keys) {
+        send(keyEvent(SDL_KEYDOWN, key, KMOD_LALT));
+        send(keyEvent(SDL_KEYDOWN, key, KMOD_LALT, 1));
+        send(keyEvent(SDL_KEYDOWN, key, KMOD_NONE, 1));
+        send(keyEvent(SDL_KEYUP, key));
+        EXPECT_EQ(game.keyDown[0x0D], 0) << SDL_GetScancodeName(key);
+        EXPECT_EQ(game.keyDown[0x7A], 0);
+    }
+    using Strings = std::vector<std::string>;
+    EXPECT_EQ(display.log, (Strings{"restore", "window: shape", "query", "apply", "shape", "restore", "window: shape"}));
+    EXPECT_EQ(shell.run.inWindow, 1);
+    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_KP_ENTER));
+    EXPECT_EQ(game.keyDown[0x0D], 1) << "Enter alone is the game's";
+}
+
+// Let go while another window had the focus, the chord's key sent its
+// release there: its next press is no repeat, and the player's.
+TEST_F(SdlEvents, AToggleKeyLetGoElsewhereReachesTheGameOnItsNextPress) {
+    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_RETURN, KMOD_LALT));
+    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_RETURN, KMOD_NONE, 1));
+    EXPECT_EQ(game.keyDown[0x0D], 0);
+    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_RETURN));
+    EXPECT_EQ(game.keyDown[0x0D], 1);
 }
 
 TEST_F(SdlEvents, KeysWriteTheKeyTableIncludingRepeats) {
@@ -150,15 +184,13 @@ TEST_F(SdlEvents, KeypadArrowsWithoutNumLockSteerAsTheArrows) {
     EXPECT_EQ(game.keyDown[0x26], 1);
 }
 
+// Either Alt makes a system key (shell/shell_keys.h), pressed or let go.
 TEST_F(SdlEvents, SystemKeysReachNeitherHandler) {
     send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_3, KMOD_LALT));
     EXPECT_EQ(game.cameraIndex, 0);
     EXPECT_EQ(game.keyDown[0x33], 0);
-    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, KMOD_LALT));
+    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, KMOD_RALT));
     EXPECT_EQ(game.gameOver, 0);
-    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_F10));
-    EXPECT_EQ(game.keyDown[0x79], 0);
-    // A key let go while Alt is held stays down, as on Windows.
     send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_UP));
     send(keyEvent(SDL_KEYUP, SDL_SCANCODE_UP, KMOD_LALT));
     EXPECT_EQ(game.keyDown[0x26], 1);

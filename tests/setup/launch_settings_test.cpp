@@ -37,7 +37,7 @@ TEST(EncodeLaunchCode, IsTheInverseOfTheDecodeForEverySettingTheGameAccepts) {
                         ASSERT_TRUE(sameSettings(decoded, settings)) << code;
                         ++checked;
                     }
-    EXPECT_EQ(checked, 6 * 2 * 2 * 63 * 2);
+    EXPECT_EQ(checked, kResolutionCount * 2 * 2 * 63 * 2);
     EXPECT_EQ(encodeLaunchCode(GameSettings{3, 'H', 1, 4, 0}), "3HYEN");
     EXPECT_EQ(encodeLaunchCode(GameSettings{5, 'T', 1, 61, 1}), "5TY~Y");
 }
@@ -58,7 +58,7 @@ TEST(EncodeLaunchCode, ReproducesWhatTheGameReadsFromAnyCharacter) {
 }
 
 TEST(EncodeLaunchCode, RefusesSettingsNoCodeCarries) {
-    for (const GameSettings& settings : {GameSettings{6, 'T', 1, 0, 1}, GameSettings{-1, 'T', 1, 0, 1},
+    for (const GameSettings& settings : {GameSettings{kResolutionCount, 'T', 1, 0, 1}, GameSettings{-1, 'T', 1, 0, 1},
                                          GameSettings{0, 'T', 1, 63, 1}, GameSettings{0, 'T', 1, 64, 1},
                                          GameSettings{0, 'T', 1, -1, 1}, GameSettings{0, 'X', 1, 0, 1},
                                          GameSettings{0, 'T', 2, 0, 1}, GameSettings{0, 'T', 1, 0, -1}})
@@ -177,13 +177,14 @@ TEST_F(SavedFile, HoldsOneLineWithTheCodeAndTheWindowChoice) {
 
 TEST_F(SavedFile, AnythingButACodeTheSetupWritesGivesTheDefaults) {
     EXPECT_EQ(readBack(), "");  // missing
+    const std::string pastTheTable(1, static_cast<char>('0' + kResolutionCount));
     for (const std::string& junk :
-         {std::string(""), std::string("\n"), std::string("0TYA\n"), std::string("0TYAYY\n"), std::string("6TYAY\n"),
+         {std::string(""), std::string("\n"), std::string("0TYA\n"), std::string("0TYAYY\n"), pastTheTable + "TYAY\n",
           std::string("0TY@Y\n"), std::string("0TY\x7FY\n"), std::string("0tyay\n"), std::string("1xyBz\n"),
           std::string(" 0TYAY\n"), std::string("0TYAY\n3HYEN\n"), std::string("0TYAY\n\n"),
           std::string("0TYAY window \n"), std::string("0TYAY  window\n"), std::string("0TYAY Window\n"),
           std::string("0TYAY\nwindow\n"), std::string("0TYAYwindow\n"), std::string("window 0TYAY\n"),
-          std::string("6TYAY window\n"), std::string("0TYAY full\n"),
+          pastTheTable + "TYAY window\n", std::string("0TYAY full\n"),
           std::string("\x00\xFF\x13\x80\x81\x0A", 6), std::string("0TYAY") + std::string(1 << 20, 'x')}) {
         put(junk);
         EXPECT_EQ(readBack(), "") << '"' << junk.substr(0, 20) << '"';

@@ -1,0 +1,84 @@
+// The keys every shell handles itself: which key asks for an action, which
+// keys the window system keeps, and the latch of an action's key, fed key
+// events as a shell translates them.
+
+#include "shell/shell_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+constexpr bool kAlt = true, kNoAlt = false;
+
+class ShellKeys : public ::testing::Test {
+protected:
+    // One event, noted as "game", "toggle" or "-" (nowhere).
+    std::string event(int32_t key, bool down, bool alt, bool repeat) {
+        const KeyRoute route = routeKey(latch, key, down, alt, repeat);
+        EXPECT_FALSE(route.toGame && route.action != ShellAction::Nothing);
+        if (route.action == ShellAction::ToggleFullScreen) return "toggle";
+        return route.toGame ? "game" : "-";
+    }
+    std::string press(int32_t key, bool alt) { return event(key, true, alt, false); }
+    std::string repeat(int32_t key, bool alt) { return event(key, true, alt, true); }
+    std::string letGo(int32_t key, bool alt) { return event(key, false, alt, false); }
+    KeyLatch latch;
+};
+
+using Strings = std::vector<std::string>;
+
+// Enter held after Alt is let go repeats without Alt; the end screen would
+// close on any of them.
+TEST_F(ShellKeys, AnActionsKeyReachesNothingUntilLetGoHoweverAltGoes) {
+    for (const int32_t key : {kKeyReturn, kKeyF11}) {
+        const Strings seen = {press(key, kAlt),    repeat(key, kAlt),   repeat(key, kNoAlt),
+                              repeat(key, kNoAlt), letGo(key, kNoAlt), press(key, kNoAlt)};
+        const std::string fresh = key == kKeyReturn ? "game" : "toggle";
+        EXPECT_EQ(seen, (Strings{"toggle", "-", "-", "-", "-", fresh})) << "key " << key;
+        letGo(key, kNoAlt);
+    }
+    // Let go while Alt is still held: the latch goes all the same.
+    EXPECT_EQ(press(kKeyReturn, kAlt), "toggle");
+    EXPECT_EQ(letGo(kKeyReturn, kAlt), "-");
+    EXPECT_EQ(press(kKeyReturn, kNoAlt), "game");
+}
+
+TEST_F(ShellKeys, TheLatchKeepsItsKeyAloneWhileOtherKeysPlay) {
+    EXPECT_EQ(press(kKeyReturn, kAlt), "toggle");
+    EXPECT_EQ(press(kKeyLeft, kNoAlt), "game");
+    EXPECT_EQ(repeat(kKeyLeft, kNoAlt), "game") << "the game takes repeats as presses";
+    EXPECT_EQ(letGo(kKeyLeft, kNoAlt), "game");
+    EXPECT_EQ(press(kKeyF11, kNoAlt), "toggle") << "another action's key acts at once";
+    EXPECT_EQ(repeat(kKeyReturn, kNoAlt), "game") << "the newest action's key holds the latch";
+}
+
+// Let go while another window had the focus, the key's release went there;
+// its next press is no repeat: the player's own, acting as any press. A key
+// held all along only repeats, and repeats never act.
+TEST_F(ShellKeys, AFreshPressOfTheLatchedKeyWasLetGoUnseen) {
+    EXPECT_EQ(press(kKeyReturn, kAlt), "toggle");
+    EXPECT_EQ(press(kKeyReturn, kNoAlt), "game");
+    EXPECT_EQ(latch.key, -1);
+    EXPECT_EQ(press(kKeyReturn, kAlt), "toggle");
+    EXPECT_EQ(press(kKeyReturn, kAlt), "toggle") << "Alt+Enter anew toggles anew";
+    EXPECT_EQ(letGo(kKeyReturn, kNoAlt), "-");
+    EXPECT_EQ(press(kKeyReturn, kNoAlt), "game");
+    EXPECT_EQ(repeat(kKeyReturn, kAlt), "-") << "Alt pressed while Enter repeats";
+}
+
+TEST_F(ShellKeys, WindowsKeepsAltChordsAndF10AndEnterAloneIsTheGames) {
+    EXPECT_EQ(press(kKey1 + 2, kAlt), "-");
+    EXPECT_EQ(press(kKeyEscape, kAlt), "-");
+    EXPECT_EQ(press(kKeyF10, kNoAlt), "-");
+    EXPECT_EQ(letGo(kKeyF10, kNoAlt), "-");
+    // Let go with Alt held: the key stays down in the game's table, as on Windows.
+    EXPECT_EQ(press(kKeyUp, kNoAlt), "game");
+    EXPECT_EQ(letGo(kKeyUp, kAlt), "-");
+    EXPECT_EQ(press(kKeyReturn, kNoAlt), "game");
+    EXPECT_EQ(letGo(kKeyReturn, kNoAlt), "game");
+    EXPECT_EQ(press(-1, kNoAlt), "-") << "a key the game has no code for";
+    EXPECT_EQ(latch.key, -1);
+}
+}  // namespace
