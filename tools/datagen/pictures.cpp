@@ -20,7 +20,7 @@ constexpr float kTwoPi = 6.28318531f;
 // picture (the ground quad runs from x -7500 to 10500 and z -6000 to 12000).
 constexpr float kLandingX = kGroundSize * 7500.0f / 18000.0f;
 constexpr float kLandingY = kGroundSize * (1.0f - 6000.0f / 18000.0f);
-const Vec2 kVillage{kLandingX + 35, kLandingY - 25};
+constexpr Vec2 kVillage{kLandingX + 35, kLandingY - 25};
 // How far from the landing the woods thin out.
 constexpr float kVillageWoods = 420;
 
@@ -167,6 +167,7 @@ struct GroundNoise {
     FbmRows hedges = fbmRows(kGroundSize, 25, 2, 8);
     FbmRows crowns = fbmRows(kGroundSize, 2.5f, 2, 91), stands = fbmRows(kGroundSize, 40, 2, 92);
     FbmRows woods = fbmRows(kGroundSize, 260, 4, 9), hills = fbmRows(kGroundSize, 400, 3, 10);
+    FbmRows bankGaps = fbmRows(kGroundSize, 30, 2, 31);
     FurrowMemo furrows;
 };
 
@@ -293,7 +294,7 @@ Roads layRoads() {
 }
 
 // Row y of the ponds, the river and the roads over the fields.
-void paintWatersAndRoadsRow(std::vector<Color>& row, const GroundNoise& noise, Waters& waters, Roads& roads, int y) {
+void paintWatersAndRoadsRow(std::vector<Color>& row, GroundNoise& noise, Waters& waters, Roads& roads, int y) {
     for (int i = 0; i < 2; ++i) {
         makeRow(waters.rims[i], y);
         paintRow(row, waters.rims[i], {0.16f, 0.30f, 0.12f});
@@ -302,11 +303,12 @@ void paintWatersAndRoadsRow(std::vector<Color>& row, const GroundNoise& noise, W
     }
     const float fy = static_cast<float>(y);
     makeRow(waters.banks, y);
+    if (waters.banks.left <= waters.banks.right) prepareFbmRow(noise.bankGaps, y);
     for (int x = waters.banks.left; x <= waters.banks.right; ++x) {
         const float cover = waters.banks.cover[static_cast<size_t>(x)];
         if (cover <= 0) continue;
         // Trees along the banks, thinning out in places.
-        float gaps = smoothstep(0.35f, 0.6f, fbm(static_cast<float>(x) / 30, fy / 30, 2, 31));
+        float gaps = smoothstep(0.35f, 0.6f, fbmAt(noise.bankGaps, x));
         Color& c = row[static_cast<size_t>(x)];
         c = mix(c, forestAt(noise, x), cover * gaps);
     }
@@ -332,16 +334,21 @@ void paintWatersAndRoadsRow(std::vector<Color>& row, const GroundNoise& noise, W
 // ---- The village: laid out first, then painted row by row with the rest.
 
 // Houses stand within 240 pixels of the crossroads, their gardens a little
-// beyond: what they keep clear of is needed in these rows only.
+// beyond: what they keep clear of is needed this near it only.
 constexpr int kVillageReach = 300;
+constexpr int kVillageTop = static_cast<int>(kVillage.y) - kVillageReach;
+constexpr int kVillageBottom = static_cast<int>(kVillage.y) + kVillageReach;  // past the last row
+constexpr int kVillageLeft = static_cast<int>(kVillage.x) - kVillageReach;
+constexpr int kVillageRight = static_cast<int>(kVillage.x) + kVillageReach;  // past the last column
 
 // Where a house may not stand: the river's banks, the roads' verges and
 // tracks, and the houses already built.
 struct Blocked {
-    int top = 0;
-    std::vector<float> cover;
+    std::vector<float> cover = std::vector<float>(static_cast<size_t>(2 * kVillageReach) * 2 * kVillageReach, 0.0f);
 
-    float& at(int x, int y) { return cover[static_cast<size_t>(y - top) * kGroundSize + x]; }
+    float& at(int x, int y) {
+        return cover[static_cast<size_t>(y - kVillageTop) * 2 * kVillageReach + static_cast<size_t>(x - kVillageLeft)];
+    }
 };
 
 // True when the box around `at` holds no road, river or house yet.
@@ -396,15 +403,14 @@ VillagePiece garden(Blocked& blocked, Vec2 centre, bool rowsAlongX) {
 // in the order they are painted.
 std::vector<VillagePiece> layVillage(const Waters& waters, const Roads& roads) {
     Blocked blocked;
-    blocked.top = static_cast<int>(kVillage.y) - kVillageReach;
-    const int bottom = static_cast<int>(kVillage.y) + kVillageReach;
-    blocked.cover.assign(static_cast<size_t>(bottom - blocked.top) * kGroundSize, 0.0f);
-    for (RowMask mask : {waters.banks, roads.verges, roads.tracks})
-        for (int y = blocked.top; y < bottom; ++y) {
+    for (RowMask mask : {waters.banks, roads.verges, roads.tracks}) {
+        mask.firstColumn = kVillageLeft, mask.lastColumn = kVillageRight - 1;
+        for (int y = kVillageTop; y < kVillageBottom; ++y) {
             makeRow(mask, y);
             for (int x = mask.left; x <= mask.right; ++x)
                 blocked.at(x, y) = std::max(blocked.at(x, y), mask.cover[static_cast<size_t>(x)]);
         }
+    }
 
     std::vector<VillagePiece> pieces;
     static const Color roofs[] = {{0.68f, 0.30f, 0.20f}, {0.60f, 0.25f, 0.17f}, {0.55f, 0.34f, 0.24f},
@@ -476,7 +482,8 @@ std::vector<unsigned char> groundRows(int top, int bottom, const std::function<v
     GroundNoise noise;
     Waters waters = layWaters();
     Roads roads = layRoads();
-    const std::vector<VillagePiece> village = layVillage(waters, roads);
+    const std::vector<VillagePiece> village =
+        bottom > kVillageTop && top < kVillageBottom ? layVillage(waters, roads) : std::vector<VillagePiece>();
 
     constexpr size_t kRowBytes = kGroundSize * 3;
     std::vector<unsigned char> bytes(static_cast<size_t>(bottom - top) * kRowBytes);

@@ -150,17 +150,18 @@ void makeRow(RowMask& mask, int y) {
     mask.active.erase(std::remove_if(mask.active.begin(), mask.active.end(),
                                      [&](size_t i) { return mask.shapes[i].bottom < y; }),
                       mask.active.end());
-    mask.left = mask.width, mask.right = -1;
+    mask.left = mask.lastColumn + 1, mask.right = mask.firstColumn - 1;
     for (size_t i : mask.active) {
-        mask.left = std::min(mask.left, mask.shapes[i].left);
-        mask.right = std::max(mask.right, mask.shapes[i].right);
+        mask.left = std::min(mask.left, std::max(mask.firstColumn, mask.shapes[i].left));
+        mask.right = std::max(mask.right, std::min(mask.lastColumn, mask.shapes[i].right));
     }
     if (mask.left > mask.right) return;
     std::fill(mask.cover.begin() + mask.left, mask.cover.begin() + mask.right + 1, 0.0f);
     const float py = static_cast<float>(y) + 0.5f;
     for (size_t i : mask.active) {
         const RowShape& s = mask.shapes[i];
-        for (int x = s.left; x <= s.right; ++x) {
+        const int right = std::min(mask.lastColumn, s.right);
+        for (int x = std::max(mask.firstColumn, s.left); x <= right; ++x) {
             // A pixel wholly covered stays so: most of a thick stroke's.
             if (mask.cover[static_cast<size_t>(x)] >= 1) continue;
             const Vec2 p{static_cast<float>(x) + 0.5f, py};

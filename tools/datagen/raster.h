@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -78,8 +79,9 @@ struct RowMask {
     std::vector<size_t> active;    // of those, the ones not yet past their bottom
     std::vector<float> cover;      // the row last made, valid from left to right
     int left = 0, right = -1;      // the columns the row's shapes may cover
+    int firstColumn = 0, lastColumn = 0;  // the columns made, by default all
 
-    RowMask(int w, int h) : width(w), height(h), cover(static_cast<size_t>(w), 0.0f) {}
+    RowMask(int w, int h) : width(w), height(h), cover(static_cast<size_t>(w), 0.0f), lastColumn(w - 1) {}
 };
 
 void strokeSegment(RowMask& mask, Vec2 a, Vec2 b, float thickness);
@@ -173,12 +175,17 @@ struct Dice {
 // Little-endian fields of the BMP and ICO headers, and a colour channel as a byte.
 void putU16(std::vector<unsigned char>& out, uint32_t v);
 void putU32(std::vector<unsigned char>& out, uint32_t v);
-// lround(v * 255) for v clamped to [0, 1]: halves away from zero. The
-// fraction's subtraction is exact.
+// lround(v * 255) for v clamped to [0, 1], without a conversion to integer
+// (checked, so dear, in WebAssembly): adding 2^23 rounds to a whole number
+// in the low bits, halves to even; a half rounded down is put right, as
+// lround takes halves away from zero. Every step is exact.
 inline unsigned char toByte(float v) {
     const float x = clamp01(v) * 255.0f;
-    const int whole = static_cast<int>(x);
-    return static_cast<unsigned char>(whole + (x - static_cast<float>(whole) >= 0.5f ? 1 : 0));
+    const float shifted = x + 8388608.0f;
+    uint32_t bits;
+    std::memcpy(&bits, &shifted, sizeof bits);
+    const float rounded = shifted - 8388608.0f;
+    return static_cast<unsigned char>((bits & 0xFFu) + (x - rounded == 0.5f ? 1u : 0u));
 }
 
 // The bytes of a 24-bit BMP file: bottom-up rows, 40-byte info header, pixel
