@@ -1,8 +1,9 @@
 // The browser program's figures in headless Chromium: what a static host
-// sends, time to the first frame on a first and on a repeat visit, and
+// sends, time to the first frame on a first and on a repeat visit, the
+// longest task of the page's thread while a first visit's round plays, and
 // frames per second at 4 and 61 bottles.
 //
-//   node bench/web/web_bench.mjs build-web [--runs N] [--seconds S] [--shots DIR]
+//   node bench/web/web_bench.mjs build-web [--runs N] [--seconds S] [--shots DIR] [--cpu-slowdown K]
 //
 // Needs the browser tests' node packages (npm ci in tests/web). Every run is
 // a first visit in a fresh browser profile, by a link that starts a round
@@ -14,8 +15,12 @@
 // navigation to the end of the first animation frame the game drew, the data
 // made (or read back) on the way; then the way's stages, from the page's
 // performance marks (korvada:*, the generator's own among them), each as the
-// time since navigation when it ended. --shots saves the form and a game
-// frame as PNG files.
+// time since navigation when it ended. The long tasks are the page's own
+// (a PerformanceObserver for 'longtask' from before the page loads), from
+// its first frame until the worker has stored the data. --shots saves the
+// form and a game frame as PNG files. --cpu-slowdown K slows every page and
+// its workers K times, as DevTools' CPU throttling does, for a phone's
+// figures on a computer.
 
 import fs from 'node:fs';
 import path from 'node:path';
@@ -31,8 +36,9 @@ const dir = args[0];
 const runs = Number(option('--runs', 5));
 const seconds = Number(option('--seconds', 5));
 const shots = option('--shots', null);
-if (!dir || !fs.existsSync(path.join(dir, 'index.html'))) {
-  console.error('usage: node bench/web/web_bench.mjs BUILD-WEB-DIR [--runs N] [--seconds S] [--shots DIR]');
+const slowdown = Number(option('--cpu-slowdown', 1));
+if (!dir || !fs.existsSync(path.join(dir, 'index.html')) || !(slowdown >= 1)) {
+  console.error('usage: node bench/web/web_bench.mjs BUILD-WEB-DIR [--runs N] [--seconds S] [--shots DIR] [--cpu-slowdown K]');
   process.exit(2);
 }
 
@@ -61,6 +67,34 @@ function summary(values, unit, digits = 0) {
   return `median ${median(values).toFixed(digits)} ${unit}, ${Math.min(...values).toFixed(digits)}-${Math.max(...values).toFixed(digits)} ${unit}`;
 }
 
+// A page of the bench: throttled with --cpu-slowdown, its workers too, and
+// watching the long tasks of its thread from before it loads.
+async function benchPage(browser, address, width, height) {
+  return openPage(browser, address, width, height, {
+    async prepare(page) {
+      await watchKeptData(page);
+      await page.evaluateOnNewDocument(() => {
+        window.korvadaLongTasks = [];
+        new PerformanceObserver((list) => {
+          for (const entry of list.getEntries()) window.korvadaLongTasks.push([entry.startTime, entry.duration]);
+        }).observe({ type: 'longtask', buffered: true });
+      });
+      if (slowdown === 1) return;
+      await page.emulateCPUThrottling(slowdown);
+      page.on('workercreated', (worker) => {
+        worker.client.send('Emulation.setCPUThrottlingRate', { rate: slowdown }).catch(() => {});
+      });
+    },
+  });
+}
+
+// The longest task of the page's thread from its first frame on, in ms (0
+// when none took over 50 ms, the shortest a long task is).
+function longestTaskAfterFirstFrame(page) {
+  return page.evaluate(() => Math.max(0, ...window.korvadaLongTasks.filter(([start]) => start >= window.korvadaFirstFrameAt)
+                                                                      .map(([, duration]) => duration)));
+}
+
 // The page's way to its first frame: when each of its marks (korvada:*)
 // fell, in ms since navigation, and when the game's wasm had arrived.
 async function firstFrameAfter(page, address, stages) {
@@ -87,15 +121,18 @@ function printStages(title, stages) {
 
 const server = await startAppServer(dir);
 try {
-  const figures = { firstFrame: [], firstBytes: [], repeatFrame: [], repeatBytes: [] };
+  const figures = { firstFrame: [], firstBytes: [], repeatFrame: [], repeatBytes: [], longTask: [] };
   const firstStages = {}, repeatStages = {};
   const address = `${server.origin}/index.html?code=0TYAY`;
   for (let run = 0; run < runs; ++run) {
     const browser = await openBrowser();
     try {
-      const page = await openPage(browser, 'about:blank', 800, 600, { prepare: watchKeptData });
+      const page = await benchPage(browser, 'about:blank', 800, 600);
       const before = server.bytes;
       figures.firstFrame.push(await firstFrameAfter(page, address, firstStages));
+      // The round plays on while the worker stores the data.
+      await waitDataKept(page);
+      figures.longTask.push(await longestTaskAfterFirstFrame(page));
       await page.keyboard.press('Escape');
       await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1, { timeout: kWait });
       await sleep(1700);
@@ -113,9 +150,11 @@ try {
       await browser.close();
     }
   }
-  console.log(`over ${runs} first visits, each in a fresh profile, and the repeat visit after each:`);
+  console.log(`over ${runs} first visits, each in a fresh profile, and the repeat visit after each` +
+              `${slowdown > 1 ? `, the processor ${slowdown} times slower` : ''}:`);
   console.log(`first visit, bytes sent (brotli): ${summary(figures.firstBytes.map((bytes) => bytes / 1024), 'KB', 1)}`);
   console.log(`first visit, time to first frame: ${summary(figures.firstFrame, 'ms')}`);
+  console.log(`first visit, longest task of the page's thread from its first frame to the data stored: ${summary(figures.longTask, 'ms')}`);
   console.log(`repeat visit, bytes sent:         ${summary(figures.repeatBytes, 'B')}`);
   console.log(`repeat visit, time to first frame: ${summary(figures.repeatFrame, 'ms')}`);
   printStages('first visit', firstStages);
@@ -124,7 +163,7 @@ try {
   const browser = await openBrowser();
   try {
     for (const [bottles, code] of [[4, '0TYAN'], [61, '0TY~N']]) {
-      const page = await openPage(browser, `${server.origin}/index.html?code=${code}`);
+      const page = await benchPage(browser, `${server.origin}/index.html?code=${code}`);
       await waitFrames(page, 30);
       const count = () => page.evaluate(() => JSON.parse(Module.ccall('korvadaState', 'string')).frames);
       const start = [await count(), Date.now()];
@@ -137,7 +176,7 @@ try {
     }
 
     if (shots) {
-      const page = await openPage(browser, `${server.origin}/index.html`);
+      const page = await benchPage(browser, `${server.origin}/index.html`);
       await waitState(page, 'form');
       await page.screenshot({ path: path.join(shots, 'web-form.png') });
       await page.close();

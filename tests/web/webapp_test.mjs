@@ -25,8 +25,13 @@ function openPageIn(browser, url, languages) {
       await session.send('Emulation.setUserAgentOverride', { userAgent: await browser.userAgent(), acceptLanguage: languages });
       page.session = session;
       await watchKeptData(page);
-      // Every text of the Play button, the loading line's among them.
+      // Every text of the Play button, the loading line's among them, and
+      // every task of the page's thread over 50 ms: [start, duration].
       await page.evaluateOnNewDocument(() => {
+        window.longTasks = [];
+        new PerformanceObserver((list) => {
+          for (const entry of list.getEntries()) window.longTasks.push([entry.startTime, entry.duration]);
+        }).observe({ type: 'longtask', buffered: true });
         window.playTexts = [];
         new MutationObserver(() => {
           const text = document.getElementById('play')?.textContent;
@@ -104,13 +109,24 @@ const cases = {
   },
 
   // A first visit by a link plays with the data made in the browser, not
-  // downloaded; after the round the worker keeps the files. The page and the
-  // worker get each file from the server once, precompressed. A repeat visit
-  // downloads nothing and, the data kept, does not load the generator; with
-  // the server gone a reload plays.
+  // downloaded, and the generator's worker stores it while the round plays:
+  // the page's thread, which never copies the data, runs no task over 100 ms
+  // from the first frame until the data is stored. After the round the
+  // service worker keeps the files. The page and the workers get each file
+  // from the server once, precompressed. A repeat visit downloads nothing
+  // and, the data kept, does not load the generator; with the server gone a
+  // reload plays.
   async offline_reload({ server, browser }) {
     const page = await openPageIn(browser, `${server.origin}/index.html?code=0TYAN`, 'cs');
     await waitState(page, 'playing');
+    // The stored mark, not the record: reading it back would be the page's own long task.
+    await page.waitForFunction(() => performance.getEntriesByName('korvada:stored').length > 0, { timeout: kWait });
+    const [firstFrame, stored, longTasks] = await page.evaluate(() => [
+      window.korvadaFirstFrameAt, performance.getEntriesByName('korvada:stored')[0].startTime, window.longTasks]);
+    const during = longTasks.filter(([start]) => start >= firstFrame && start < stored);
+    assert.ok(during.every(([, duration]) => duration <= 100),
+              `tasks of the page's thread between the first frame (${firstFrame.toFixed(0)} ms) and the data stored ` +
+              `(${stored.toFixed(0)} ms): ${during.map(([start, duration]) => `${duration.toFixed(0)} ms at ${start.toFixed(0)}`).join(', ')}`);
     await endRound(page);
     const cachesNow = await waitControlled(page);
     assert.deepEqual(cachesNow, [kBuild.cache]);
