@@ -113,10 +113,29 @@ async function firstFrameAfter(page, address, stages) {
   return at;
 }
 
+// The stages but the generator's steps (made ...), which printWork shows.
 function printStages(title, stages) {
   console.log(`${title}, ms since navigation:`);
-  for (const [name, times] of Object.entries(stages).sort((a, b) => median(a[1]) - median(b[1])))
+  for (const [name, times] of Object.entries(stages).sort((a, b) => median(a[1]) - median(b[1]))) {
+    if (name.startsWith('made ')) continue;
     console.log(`  ${name.padEnd(22)} ${summary(times, 'ms')}${times.length < runs ? ` (${times.length} runs)` : ''}`);
+  }
+}
+
+// The generator's work in each worker, step by step: each file or band of
+// the ground from the end of the step before it (from 'generating' for the
+// first), by the workers' marks.
+function printWork(stages) {
+  const steps = Object.keys(stages).map((name) => /^(made .*?|generating)(?: \(worker (\d+)\))?$/.exec(name))
+    .filter(Boolean).map(([name, step, worker]) => ({ name, step, worker: Number(worker || 0) }));
+  console.log('the generator\'s work on a first visit, ms, step by step in each worker:');
+  for (const worker of [...new Set(steps.map((s) => s.worker))].sort()) {
+    const mine = steps.filter((s) => s.worker === worker).sort((a, b) => median(stages[a.name]) - median(stages[b.name]));
+    for (let i = 1; i < mine.length; ++i) {
+      const took = stages[mine[i].name].map((time, run) => time - stages[mine[i - 1].name][run]);
+      console.log(`  worker ${worker}: ${mine[i].step.padEnd(28)} ${summary(took, 'ms')}`);
+    }
+  }
 }
 
 const server = await startAppServer(dir);
@@ -158,6 +177,7 @@ try {
   console.log(`repeat visit, bytes sent:         ${summary(figures.repeatBytes, 'B')}`);
   console.log(`repeat visit, time to first frame: ${summary(figures.repeatFrame, 'ms')}`);
   printStages('first visit', firstStages);
+  printWork(firstStages);
   printStages('repeat visit', repeatStages);
 
   const browser = await openBrowser();

@@ -91,9 +91,10 @@ var korvadaGameData = (function() {
           listener(progress.reduce(function(sum, done) { return sum + done; }, 0) / parts);
           return;
         }
-        // The generator's own times, on its clock since the epoch.
+        // The generator's own times, on its clock since the epoch; those of
+        // a worker other than the first named for it.
         (message.stamps || []).forEach(function(stamp) {
-          performance.mark('korvada:' + stamp[0] + (part ? ' ' + part : ''),
+          performance.mark('korvada:' + stamp[0] + (part ? ' (worker ' + part + ')' : ''),
                            { startTime: stamp[1] - performance.timeOrigin });
         });
         if (message.band) {

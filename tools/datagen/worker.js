@@ -39,6 +39,7 @@ function bytesAt(data, size) {
 
 // Called by the program (worker_main.cpp).
 function groundBandMade(top, bottom, data, size) {
+  stamp('made ground rows ' + top + '-' + bottom);
   var band = { top: top, bottom: bottom, bytes: bytesAt(data, size) };
   if (making.part === 0) {
     addBand(band);
@@ -56,6 +57,7 @@ function groundHeaderMade(name, rows, data, size) {
 }
 
 function fileMade(name, data, size) {
+  stamp('made ' + name);
   files[name] = bytesAt(data, size);
 }
 
