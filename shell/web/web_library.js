@@ -117,6 +117,10 @@ mergeInto(LibraryManager.library, {
     Module['page'].addResolution(index, width, height);
   },
 
+  webAwaitPictures: function() {
+    Module['page'].awaitPictures();
+  },
+
   webReady: function() {
     Module['page'].ready();
   },
