@@ -18,9 +18,11 @@
 // time since navigation when it ended. The long tasks are the page's own
 // (a PerformanceObserver for 'longtask' from before the page loads), from
 // its first frame until the worker has stored the data. --shots saves the
-// form and a game frame as PNG files. --cpu-slowdown K slows every page and
-// its workers K times, as DevTools' CPU throttling does, for a phone's
-// figures on a computer.
+// form and a game frame as PNG files. --cpu-slowdown K slows every page K
+// times with DevTools' CPU throttling, for a phone's figures on a computer.
+// It slows one thread of a renderer, the page's: the generator's workers run
+// at the computer's speed (asked to slow them too, DevTools slows the last
+// thread asked, and the page's runs at full speed).
 
 import fs from 'node:fs';
 import path from 'node:path';
@@ -67,8 +69,8 @@ function summary(values, unit, digits = 0) {
   return `median ${median(values).toFixed(digits)} ${unit}, ${Math.min(...values).toFixed(digits)}-${Math.max(...values).toFixed(digits)} ${unit}`;
 }
 
-// A page of the bench: throttled with --cpu-slowdown, its workers too, and
-// watching the long tasks of its thread from before it loads.
+// A page of the bench: throttled with --cpu-slowdown, and watching the long
+// tasks of its thread from before it loads.
 async function benchPage(browser, address, width, height) {
   return openPage(browser, address, width, height, {
     async prepare(page) {
@@ -79,11 +81,7 @@ async function benchPage(browser, address, width, height) {
           for (const entry of list.getEntries()) window.korvadaLongTasks.push([entry.startTime, entry.duration]);
         }).observe({ type: 'longtask', buffered: true });
       });
-      if (slowdown === 1) return;
-      await page.emulateCPUThrottling(slowdown);
-      page.on('workercreated', (worker) => {
-        worker.client.send('Emulation.setCPUThrottlingRate', { rate: slowdown }).catch(() => {});
-      });
+      if (slowdown > 1) await page.emulateCPUThrottling(slowdown);
     },
   });
 }
@@ -170,7 +168,7 @@ try {
     }
   }
   console.log(`over ${runs} first visits, each in a fresh profile, and the repeat visit after each` +
-              `${slowdown > 1 ? `, the processor ${slowdown} times slower` : ''}:`);
+              `${slowdown > 1 ? `, the page's thread ${slowdown} times slower (not the workers')` : ''}:`);
   console.log(`first visit, bytes sent (brotli): ${summary(figures.firstBytes.map((bytes) => bytes / 1024), 'KB', 1)}`);
   console.log(`first visit, time to first frame: ${summary(figures.firstFrame, 'ms')}`);
   console.log(`first visit, longest task of the page's thread from its first frame to the data stored: ${summary(figures.longTask, 'ms')}`);
