@@ -110,23 +110,30 @@ const cases = {
 
   // A first visit by a link plays with the data made in the browser, not
   // downloaded, and the generator's worker stores it while the round plays:
-  // the page's thread, which never copies the data, runs no task over 100 ms
-  // from the first frame until the data is stored. After the round the
-  // service worker keeps the files. The page and the workers get each file
-  // from the server once, precompressed. A repeat visit downloads nothing
-  // and, the data kept, does not load the generator; with the server gone a
-  // reload plays.
+  // from the first frame until the data is stored, the page's thread, which
+  // never copies the data, spends no task over 50 ms of its own processor
+  // time (the long tasks a longtask observer reports, which a loaded machine
+  // lengthens with waits for the compositor, named in a failure). After the
+  // round the service worker keeps the files. The page and the workers get
+  // each file from the server once, precompressed. A repeat visit downloads
+  // nothing and, the data kept, does not load the generator; with the server
+  // gone a reload plays.
   async offline_reload({ server, browser }) {
-    const page = await openPageIn(browser, `${server.origin}/index.html?code=0TYAN`, 'cs');
+    const page = await openPageIn(browser, 'about:blank', 'cs');
+    await page.tracing.start({ categories: ['toplevel', 'blink.user_timing'] });
+    await page.goto(`${server.origin}/index.html?code=0TYAN`);
     await waitState(page, 'playing');
-    // The stored mark, not the record: reading it back would be the page's own long task.
+    // The stored mark, not the record: reading it back would be the page's own work.
     await page.waitForFunction(() => performance.getEntriesByName('korvada:stored').length > 0, { timeout: kWait });
-    const [firstFrame, stored, longTasks] = await page.evaluate(() => [
-      window.korvadaFirstFrameAt, performance.getEntriesByName('korvada:stored')[0].startTime, window.longTasks]);
-    const during = longTasks.filter(([start]) => start >= firstFrame && start < stored);
-    assert.ok(during.every(([, duration]) => duration <= 100),
-              `tasks of the page's thread between the first frame (${firstFrame.toFixed(0)} ms) and the data stored ` +
-              `(${stored.toFixed(0)} ms): ${during.map(([start, duration]) => `${duration.toFixed(0)} ms at ${start.toFixed(0)}`).join(', ')}`);
+    const events = JSON.parse(Buffer.from(await page.tracing.stop()).toString()).traceEvents;
+    const firstFrame = events.find((event) => event.name === 'korvada:first-frame');
+    const tasks = events.filter((event) => event.name === 'ThreadControllerImpl::RunTask' && event.ph === 'X' &&
+                                           event.tid === firstFrame.tid && event.ts + event.dur > firstFrame.ts);
+    const busiest = Math.max(...tasks.map((task) => task.tdur ?? 0)) / 1000;
+    const longTasks = await page.evaluate(() => window.longTasks.filter(([start, duration]) =>
+      start + duration > window.korvadaFirstFrameAt));
+    assert.ok(busiest <= 50, `the page's thread spent ${busiest.toFixed(0)} ms on a task after the first frame; ` +
+              `long tasks: ${longTasks.map(([, duration]) => `${duration.toFixed(0)} ms`).join(', ')}`);
     await endRound(page);
     const cachesNow = await waitControlled(page);
     assert.deepEqual(cachesNow, [kBuild.cache]);
