@@ -159,10 +159,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
     return text;
 }
 
+
 // Draws a round's first frame with no pictures yet, out of sight: OpenGL's
 // emulation makes and compiles its shaders for what a frame draws the first
-// time it draws it, and a repeat visit's data is still being read now.
-void warmUp() {
+// time it draws it. The page asks for it while its data is being made, which
+// takes long; the data read back on a later visit would wait for it.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaWarmUp() {
     game.startRound(GameSettings());
     const Resolution size = resolutionOf(game.settings);
     setupView(size.width, size.height);
@@ -180,7 +182,6 @@ int main() {
     game.usePlatform(platformServices(shell));
     if (!webCreateContext()) return 2;
     initGlState();
-    warmUp();
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKey);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKey);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onBlur);
