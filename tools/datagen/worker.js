@@ -66,9 +66,9 @@ function addBand(band) {
   handOverWhenMade();
 }
 
-// Once the header and every band are here (the first worker's own work is
-// done when the header comes): air.bmp in one piece, the bottom rows first
-// as in the file, then every file to the page.
+// Once the header and every band are here (the header comes when the first
+// worker's own work is done, its other files made): air.bmp in one piece,
+// the bottom rows first as in the file, then every file to the page.
 function handOverWhenMade() {
   if (!ground.header) return;
   var rows = 0;
