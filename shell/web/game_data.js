@@ -58,17 +58,6 @@ var korvadaGameData = (function() {
     var parts = Math.min(4, Math.max(1, navigator.hardwareConcurrency || 1));
     var workers = [];
     for (var part = 0; part < parts; ++part) workers.push(new Worker('korvada-datagen.js'));
-    // The workers' code, fetched and compiled once for all of them.
-    var code = WebAssembly.compileStreaming ? WebAssembly.compileStreaming(fetch('korvada-datagen.wasm')) : Promise.reject();
-    code.catch(function() {
-      // A server that sends .wasm with another type: compiled from its bytes.
-      return fetch('korvada-datagen.wasm').then(function(response) { return response.arrayBuffer(); })
-                                          .then(function(bytes) { return WebAssembly.compile(bytes); });
-    }).then(function(module) {
-      workers.forEach(function(worker) { worker.postMessage({ module: module }); });
-    }, function(error) {
-      failed(new Error('the data generator: ' + ((error && error.message) || error)));
-    });
     var progress = workers.map(function() { return 0; });
     var listener = function() {};
     var stop = function() { workers.forEach(function(worker) { worker.terminate(); }); };
@@ -83,6 +72,17 @@ var korvadaGameData = (function() {
       madeFailed(error);
       storedHeard(error);
     };
+    // The workers' code, fetched and compiled once for all of them.
+    var code = WebAssembly.compileStreaming ? WebAssembly.compileStreaming(fetch('korvada-datagen.wasm')) : Promise.reject();
+    code.catch(function() {
+      // A server that sends .wasm with another type: compiled from its bytes.
+      return fetch('korvada-datagen.wasm').then(function(response) { return response.arrayBuffer(); })
+                                          .then(function(bytes) { return WebAssembly.compile(bytes); });
+    }).then(function(module) {
+      workers.forEach(function(worker) { worker.postMessage({ module: module }); });
+    }, function(error) {
+      failed(new Error('the data generator: ' + ((error && error.message) || error)));
+    });
     workers.forEach(function(worker, part) {
       worker.onmessage = function(event) {
         var message = event.data;
