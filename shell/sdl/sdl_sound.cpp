@@ -171,6 +171,12 @@ std::vector<uint8_t> loadWavFor(const char* fileName, const SDL_AudioSpec& devic
     SDL_free(file);
     if (!loaded) return {};
 
+    // A file may claim a block size that does not hold its channels' samples,
+    // and a converter fed part of a frame hands back part of one: the device
+    // would play the rest of every cue a sample out of step.
+    const Uint32 frame = SDL_AUDIO_BITSIZE(wav.format) / 8 * wav.channels;
+    if (frame > 0) length -= length % frame;
+
     std::vector<uint8_t> samples;
     SDL_AudioCVT cvt;
     if (SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, device.format, device.channels,
