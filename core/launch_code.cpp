@@ -57,3 +57,15 @@ bool takeWatchOption(std::string* tail, std::string* file) {
     tail->erase(0, at);
     return true;
 }
+
+LaunchOptions takeLaunchOptions(std::string* tail) {
+    LaunchOptions options;
+    for (;;) {
+        if (takeWindowOption(tail))
+            options.window = true;
+        else if (takeWatchOption(tail, &options.watchFile))
+            options.watch = true;
+        else
+            return options;
+    }
+}

@@ -80,3 +80,12 @@ bool takeWindowOption(std::string* tail);
 // option may come first.
 constexpr const char* kWatchOption = "--watch";
 bool takeWatchOption(std::string* tail, std::string* file);
+
+// Both options, in any order, taken from the front of the tail: what is
+// left is the launch code.
+struct LaunchOptions {
+    bool window = false;
+    bool watch = false;
+    std::string watchFile;  // empty when --watch named none
+};
+LaunchOptions takeLaunchOptions(std::string* tail);

@@ -277,9 +277,9 @@ int usage() {
     return 0;
 }
 
-// "--watch FILE" anywhere before the code, as separate arguments: a path
-// may hold blanks. Returns the other arguments; false when the option has
-// no file.
+// "--watch FILE" anywhere before the code, as separate arguments, before
+// they are joined: a path may hold blanks. Returns the other arguments;
+// false when the option has no file.
 bool takeWatchArguments(int argc, char** argv, std::vector<const char*>* rest, std::string* file) {
     rest->assign(argv, argv + 1);
     for (int i = 1; i < argc; ++i) {
@@ -311,15 +311,18 @@ int main(int argc, char** argv) {
     std::string watchFile;
     const bool watchNamed = takeWatchArguments(argc, argv, &arguments, &watchFile);
     std::string tail = joinArguments(static_cast<int>(arguments.size()), arguments.data());
-    shell.run.inWindow = takeWindowOption(&tail);
+    LaunchOptions options = takeLaunchOptions(&tail);
+    shell.run.inWindow = options.window;
+    if (!watchFile.empty()) options.watchFile = watchFile;
+    options.watch = options.watch || !watchNamed || !watchFile.empty();
     GameSettings settings;
-    if (!watchNamed || !parseLaunchCode(tail, &settings)) {
+    if ((options.watch && options.watchFile.empty()) || !parseLaunchCode(tail, &settings)) {
         platform.showError(platform.shell, badLaunchCodeHere().c_str());
         return kExitBadLaunchCode;
     }
     RoundRecording watched;
     std::string trouble;
-    if (!watchFile.empty() && !readRecordingFile(watchFile, &watched, &trouble)) {
+    if (options.watch && !readRecordingFile(options.watchFile, &watched, &trouble)) {
         platform.showError(platform.shell, (std::string(kRefusedRecordingMessage) + "\n" + trouble).c_str());
         return kExitBadLaunchCode;
     }
@@ -333,7 +336,7 @@ int main(int argc, char** argv) {
     }
     shell.run.fullScreen = fullScreenSteps(shell);
     shell.run.window = windowSteps(shell);
-    if (startGame(game, shell, settings, watchFile.empty() ? nullptr : &watched) != StartResult::Started) {
+    if (startGame(game, shell, settings, options.watch ? &watched : nullptr) != StartResult::Started) {
         SDL_Quit();
         return kExitStartFailed;
     }

@@ -150,6 +150,14 @@ TEST(CommandTail, WatchOptionTakesItsFileQuotedOrNot) {
     EXPECT_EQ(take("--watch "), "[]");
     for (const char* other : {"--watch", "--watching f 0TYAY", "0TYAY --watch f", "--window 0TYAY"})
         EXPECT_EQ(take(other), std::string("no:") + other);
+
+    for (const char* tail : {"--window --watch a.kvr 0TYAY", "--watch a.kvr --window 0TYAY"}) {
+        std::string code = tail;
+        const LaunchOptions options = takeLaunchOptions(&code);
+        EXPECT_TRUE(options.window && options.watch) << tail;
+        EXPECT_EQ(options.watchFile, "a.kvr");
+        EXPECT_EQ(code, "0TYAY");
+    }
 }
 
 }  // namespace
