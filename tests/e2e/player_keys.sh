@@ -21,6 +21,7 @@ places=(HOME="$home" XDG_CONFIG_HOME= XDG_DATA_HOME= XDG_PICTURES_DIR= SDL_AUDIO
 
 # told FIELD: FIELD of the game's last line about its player (x, y, z,
 # score, paused, over); over_told FIELD: of its line at the round's end.
+# The place is told exactly (%.9g), as korvada-replay prints it.
 told() { awk -v f="$1" '/^height/ {for (i = 3; i < NF; i += 2) if ($i == f) v = $(i + 1)} END {print v}' "$WORK/stdout"; }
 over_told() { grep -m1 ' over 1$' "$WORK/stdout" | awk -v f="$1" '{for (i = 3; i < NF; i += 2) if ($i == f) print $(i + 1)}'; }
 round_over() { grep -q ' over 1$' "$WORK/stdout"; }
@@ -115,9 +116,11 @@ watch "$WORK/with blank/best.kvr" keydown Left sleep 1 key 5 sleep 1 keyup Left
 diff -r "$WORK/kept-before" "$kept" || fail "watching changed what is kept"
 note "watched to $WATCHED, the arrows and camera of the viewer doing nothing, nothing kept"
 
-# A recording made by korvada-replay, the one the Windows and browser tests play.
-"$replay" --seed 7 --bottles 12 --steps 300 --dt 0.02 --keys 1-150:RIGHT,100-250:DOWN --record "$WORK/replay.kvr" \
+# A recording made by korvada-replay, the one the Windows and browser tests
+# play: 10.6 s of twelve bottles knocking, the player catching a bubble.
+"$replay" --seed 7 --bottles 12 --steps 530 --dt 0.02 --keys 1-400:RIGHT,1-20:DOWN --record "$WORK/replay.kvr" \
     >"$WORK/replay.txt" || fail "korvada-replay --record failed"
+[ "$(replay_end "$WORK/replay.txt" | cut -d' ' -f4)" = 1 ] || fail "korvada-replay's round catches no bubble"
 watch "$WORK/replay.kvr"
 [ "$WATCHED" = "$(replay_end "$WORK/replay.txt")" ] ||
     fail "korvada-replay's recording ends at $WATCHED in the game, at $(replay_end "$WORK/replay.txt") in korvada-replay"
