@@ -1,6 +1,7 @@
 // The page's keys: a KeyboardEvent's `code` and `key`, which the browser
 // takes from the system and the keyboard layout, turned into the game's key
-// codes (web_keys.cpp, built natively as the page builds it). The input is
+// codes (web_keys.cpp, built natively as the page builds it), and routed
+// as every shell routes its keys (shell/shell_keys.cpp). The input is
 // a byte of modifiers, then the code, a NUL byte and the key. What it
 // promises: a key code the key table has, or none; a letter the same key
 // whether the layout prints it small or capital.
@@ -10,6 +11,7 @@
 
 #include "core/keys.h"
 #include "fuzz/fuzz_input.h"
+#include "shell/shell_keys.h"
 #include "shell/web/web_keys.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -28,9 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                          : std::toupper(static_cast<unsigned char>(key[0]))));
         check(virtualKeyOfWebKey(code.c_str(), other.c_str()) == virtualKey);
     }
-    const bool system = isSystemWebKey(code.c_str(), (modifiers & 1) != 0);
-    const bool kept = browserKeepsKey(code.c_str(), (modifiers & 2) != 0);
-    if (modifiers & 1) check(system);
-    if (modifiers & 2) check(kept);
+    // With Alt held no key reaches the game, as on Windows; Ctrl or the
+    // system key leave the key to the browser.
+    KeyLatch latch;
+    if (virtualKey >= 0 && (modifiers & 1))
+        check(!routeKey(latch, virtualKey, (modifiers & 4) == 0, true, (modifiers & 8) != 0).toGame);
+    if (modifiers & 2) check(browserKeepsKey(code.c_str(), true));
     return 0;
 }

@@ -1,8 +1,9 @@
 // The browser program's figures in headless Chromium: what a static host
-// sends, time to the first frame on a first and on a repeat visit, and
+// sends, time to the first frame on a first and on a repeat visit, the
+// longest task of the page's thread while a first visit's round plays, and
 // frames per second at 4 and 61 bottles.
 //
-//   node bench/web/web_bench.mjs build-web [--runs N] [--seconds S] [--shots DIR]
+//   node bench/web/web_bench.mjs build-web [--runs N] [--seconds S] [--shots DIR] [--cpu-slowdown K]
 //
 // Needs the browser tests' node packages (npm ci in tests/web). Every run is
 // a first visit in a fresh browser profile, by a link that starts a round
@@ -14,8 +15,14 @@
 // navigation to the end of the first animation frame the game drew, the data
 // made (or read back) on the way; then the way's stages, from the page's
 // performance marks (korvada:*, the generator's own among them), each as the
-// time since navigation when it ended. --shots saves the form and a game
-// frame as PNG files.
+// time since navigation when it ended. The long tasks are the page's own
+// (a PerformanceObserver for 'longtask' from before the page loads), from
+// its first frame until the worker has stored the data. --shots saves the
+// form and a game frame as PNG files. --cpu-slowdown K slows every page K
+// times with DevTools' CPU throttling, for a phone's figures on a computer.
+// It slows one thread of a renderer, the page's: the generator's workers run
+// at the computer's speed (asked to slow them too, DevTools slows the last
+// thread asked, and the page's runs at full speed).
 
 import fs from 'node:fs';
 import path from 'node:path';
@@ -31,8 +38,9 @@ const dir = args[0];
 const runs = Number(option('--runs', 5));
 const seconds = Number(option('--seconds', 5));
 const shots = option('--shots', null);
-if (!dir || !fs.existsSync(path.join(dir, 'index.html'))) {
-  console.error('usage: node bench/web/web_bench.mjs BUILD-WEB-DIR [--runs N] [--seconds S] [--shots DIR]');
+const slowdown = Number(option('--cpu-slowdown', 1));
+if (!dir || !fs.existsSync(path.join(dir, 'index.html')) || !(slowdown >= 1)) {
+  console.error('usage: node bench/web/web_bench.mjs BUILD-WEB-DIR [--runs N] [--seconds S] [--shots DIR] [--cpu-slowdown K]');
   process.exit(2);
 }
 
@@ -61,6 +69,31 @@ function summary(values, unit, digits = 0) {
   return `median ${median(values).toFixed(digits)} ${unit}, ${Math.min(...values).toFixed(digits)}-${Math.max(...values).toFixed(digits)} ${unit}`;
 }
 
+// A page of the bench: throttled with --cpu-slowdown, and watching the long
+// tasks of its thread from before it loads.
+async function benchPage(browser, address, width, height) {
+  return openPage(browser, address, width, height, {
+    async prepare(page) {
+      await watchKeptData(page);
+      await page.evaluateOnNewDocument(() => {
+        window.korvadaLongTasks = [];
+        new PerformanceObserver((list) => {
+          for (const entry of list.getEntries()) window.korvadaLongTasks.push([entry.startTime, entry.duration]);
+        }).observe({ type: 'longtask', buffered: true });
+      });
+      if (slowdown > 1) await page.emulateCPUThrottling(slowdown);
+    },
+  });
+}
+
+// The longest task of the page's thread that ended after its first frame,
+// in ms (0 when none took over 50 ms, the shortest a long task is): the
+// first frame's own task counts, and what it went on to do.
+function longestTaskAfterFirstFrame(page) {
+  return page.evaluate(() => Math.max(0, ...window.korvadaLongTasks
+    .filter(([start, duration]) => start + duration > window.korvadaFirstFrameAt).map(([, duration]) => duration)));
+}
+
 // The page's way to its first frame: when each of its marks (korvada:*)
 // fell, in ms since navigation, and when the game's wasm had arrived.
 async function firstFrameAfter(page, address, stages) {
@@ -79,23 +112,45 @@ async function firstFrameAfter(page, address, stages) {
   return at;
 }
 
+// The stages but the generator's steps (made ...), which printWork shows.
 function printStages(title, stages) {
   console.log(`${title}, ms since navigation:`);
-  for (const [name, times] of Object.entries(stages).sort((a, b) => median(a[1]) - median(b[1])))
+  for (const [name, times] of Object.entries(stages).sort((a, b) => median(a[1]) - median(b[1]))) {
+    if (name.startsWith('made ')) continue;
     console.log(`  ${name.padEnd(22)} ${summary(times, 'ms')}${times.length < runs ? ` (${times.length} runs)` : ''}`);
+  }
+}
+
+// The generator's work in each worker, step by step: each file or band of
+// the ground from the end of the step before it (from 'generating' for the
+// first), by the workers' marks.
+function printWork(stages) {
+  const steps = Object.keys(stages).map((name) => /^(made .*?|generating)(?: \(worker (\d+)\))?$/.exec(name))
+    .filter(Boolean).map(([name, step, worker]) => ({ name, step, worker: Number(worker || 0) }));
+  console.log('the generator\'s work on a first visit, ms, step by step in each worker:');
+  for (const worker of [...new Set(steps.map((s) => s.worker))].sort()) {
+    const mine = steps.filter((s) => s.worker === worker).sort((a, b) => median(stages[a.name]) - median(stages[b.name]));
+    for (let i = 1; i < mine.length; ++i) {
+      const took = stages[mine[i].name].map((time, run) => time - stages[mine[i - 1].name][run]);
+      console.log(`  worker ${worker}: ${mine[i].step.padEnd(28)} ${summary(took, 'ms')}`);
+    }
+  }
 }
 
 const server = await startAppServer(dir);
 try {
-  const figures = { firstFrame: [], firstBytes: [], repeatFrame: [], repeatBytes: [] };
+  const figures = { firstFrame: [], firstBytes: [], repeatFrame: [], repeatBytes: [], longTask: [] };
   const firstStages = {}, repeatStages = {};
   const address = `${server.origin}/index.html?code=0TYAY`;
   for (let run = 0; run < runs; ++run) {
     const browser = await openBrowser();
     try {
-      const page = await openPage(browser, 'about:blank', 800, 600, { prepare: watchKeptData });
+      const page = await benchPage(browser, 'about:blank', 800, 600);
       const before = server.bytes;
       figures.firstFrame.push(await firstFrameAfter(page, address, firstStages));
+      // The round plays on while the worker stores the data.
+      await waitDataKept(page);
+      figures.longTask.push(await longestTaskAfterFirstFrame(page));
       await page.keyboard.press('Escape');
       await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1, { timeout: kWait });
       await sleep(1700);
@@ -113,18 +168,21 @@ try {
       await browser.close();
     }
   }
-  console.log(`over ${runs} first visits, each in a fresh profile, and the repeat visit after each:`);
+  console.log(`over ${runs} first visits, each in a fresh profile, and the repeat visit after each` +
+              `${slowdown > 1 ? `, the page's thread ${slowdown} times slower (not the workers')` : ''}:`);
   console.log(`first visit, bytes sent (brotli): ${summary(figures.firstBytes.map((bytes) => bytes / 1024), 'KB', 1)}`);
   console.log(`first visit, time to first frame: ${summary(figures.firstFrame, 'ms')}`);
+  console.log(`first visit, longest task of the page's thread from its first frame to the data stored: ${summary(figures.longTask, 'ms')}`);
   console.log(`repeat visit, bytes sent:         ${summary(figures.repeatBytes, 'B')}`);
   console.log(`repeat visit, time to first frame: ${summary(figures.repeatFrame, 'ms')}`);
   printStages('first visit', firstStages);
+  printWork(firstStages);
   printStages('repeat visit', repeatStages);
 
   const browser = await openBrowser();
   try {
     for (const [bottles, code] of [[4, '0TYAN'], [61, '0TY~N']]) {
-      const page = await openPage(browser, `${server.origin}/index.html?code=${code}`);
+      const page = await benchPage(browser, `${server.origin}/index.html?code=${code}`);
       await waitFrames(page, 30);
       const count = () => page.evaluate(() => JSON.parse(Module.ccall('korvadaState', 'string')).frames);
       const start = [await count(), Date.now()];
@@ -137,7 +195,7 @@ try {
     }
 
     if (shots) {
-      const page = await openPage(browser, `${server.origin}/index.html`);
+      const page = await benchPage(browser, `${server.origin}/index.html`);
       await waitState(page, 'form');
       await page.screenshot({ path: path.join(shots, 'web-form.png') });
       await page.close();

@@ -21,12 +21,12 @@ struct Game;
 struct GameSettings;
 struct RoundRecording;
 
-// The audio device as a thread of its own opens it: `device` and `spec` are
+// The audio device as a thread of its own opens it: `device` and `format` are
 // written before `done`.
 struct SoundOpening {
     std::atomic<bool> done{false};
     SDL_AudioDeviceID device = 0;
-    SDL_AudioSpec spec = {};
+    SDL_AudioSpec format = {};
 };
 
 // An open pad: a game controller, or a joystick no mapping knows.

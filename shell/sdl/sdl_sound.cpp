@@ -53,7 +53,7 @@ void startOpening(SdlShell& shell, bool initAudio) {
             want.channels = 2;
             want.samples = 1024;
             // No allowed changes: SDL converts to the hardware, we convert to this.
-            opening->device = SDL_OpenAudioDevice(nullptr, 0, &want, &opening->spec, 0);
+            opening->device = SDL_OpenAudioDevice(nullptr, 0, &want, &opening->format, 0);
         }
         opening->done = true;
     });
@@ -82,7 +82,7 @@ void takeOpenedDevice(SdlShell& shell) {
     shell.audioDevice = opened->device;
     if (shell.audioDevice == 0) return;
     // The cues were converted for the device they were first played on.
-    const SDL_AudioSpec& got = opened->spec;
+    const SDL_AudioSpec& got = opened->format;
     if (got.freq != shell.audioSpec.freq || got.format != shell.audioSpec.format ||
         got.channels != shell.audioSpec.channels)
         shell.cues.clear();

@@ -1,9 +1,11 @@
 // The game's pictures and sounds in the browser. On a first visit the data
 // generator (korvada-datagen.js, the desktop build's own, byte for byte)
-// makes them in a Web Worker, and the page keeps them in IndexedDB: later
-// visits, and offline play, read them from there. Where the browser keeps
-// nothing for the page (storage refused, or full), they are made again on
-// every visit, and the page says why.
+// makes them in Web Workers, one for each of the device's cores up to four,
+// and the first of them keeps them in IndexedDB: later visits, and offline
+// play, read them from there. Where the browser keeps nothing for the page
+// (storage refused, or full), they are made again on every visit, and the
+// page says why. The page's own thread never copies the data: the files come
+// from the worker moved, not copied, and the worker stores its own copy.
 'use strict';
 
 // The generator's build, set by the web build (tools/webapp/make_webapp.mjs):
@@ -12,10 +14,10 @@ var kGeneratorVersion = '';
 
 // korvadaGameData(making) starts at once and resolves to { files, keep }:
 // files maps each file's name to its bytes (an ArrayBuffer), and keep()
-// stores files just made in the browser's storage (the first call; later
-// ones return the same promise), resolving to null, or to the error that
-// kept them out. The page calls it once the game has drawn: the copy the
-// browser takes of 14 MB would otherwise hold up the first frame.
+// has the worker store files just made in the browser's storage (the first
+// call; later ones return the same promise), resolving to null, or to the
+// error that kept them out. The page calls it once the game has drawn: the
+// storing would otherwise compete with the first frame.
 // making(done) hears the generator's progress (0 to 1) while it makes the
 // data; not at all when the data was kept.
 var korvadaGameData = (function() {
@@ -48,52 +50,84 @@ var korvadaGameData = (function() {
     });
   }
 
-  function keep(database, files) {
-    return new Promise(function(resolve, reject) {
-      var transaction = database.transaction(kStore, 'readwrite');
-      transaction.objectStore(kStore).put({ generator: kGeneratorVersion, files: files }, kRecord);
-      transaction.oncomplete = function() {
-        performance.mark('korvada:stored');
-        resolve(null);
-      };
-      transaction.onerror = transaction.onabort = function() {
-        reject(transaction.error || new Error('the data was not stored'));
-      };
-    });
-  }
-
-  // The generator's worker starts loading; make(making) then asks it for
-  // the files.
+  // The generator's workers start loading; make(making) then asks them for
+  // the files. Each worker but the first makes a band of the ground picture
+  // and hands it here, to be passed on to the first, which makes the rest,
+  // puts the picture together and hands over every file.
   function startGenerator() {
-    var worker = new Worker('korvada-datagen.js');
+    var parts = Math.min(4, Math.max(1, navigator.hardwareConcurrency || 1));
+    var workers = [];
+    for (var part = 0; part < parts; ++part) workers.push(new Worker('korvada-datagen.js'));
+    var progress = workers.map(function() { return 0; });
     var listener = function() {};
+    var stop = function() { workers.forEach(function(worker) { worker.terminate(); }); };
+    var filesHeard, madeFailed, storedHeard;
     var made = new Promise(function(resolve, reject) {
+      filesHeard = resolve;
+      madeFailed = reject;
+    });
+    var stored = new Promise(function(resolve) { storedHeard = resolve; });
+    var failed = function(error) {
+      stop();
+      madeFailed(error);
+      storedHeard(error);
+    };
+    // The workers' code, fetched and compiled once for all of them.
+    var code = WebAssembly.compileStreaming ? WebAssembly.compileStreaming(fetch('korvada-datagen.wasm')) : Promise.reject();
+    code.catch(function() {
+      // A server that sends .wasm with another type: compiled from its bytes.
+      return fetch('korvada-datagen.wasm').then(function(response) { return response.arrayBuffer(); })
+                                          .then(function(bytes) { return WebAssembly.compile(bytes); });
+    }).then(function(module) {
+      workers.forEach(function(worker) { worker.postMessage({ module: module }); });
+    }, function(error) {
+      failed(new Error('the data generator: ' + ((error && error.message) || error)));
+    });
+    workers.forEach(function(worker, part) {
       worker.onmessage = function(event) {
-        if ('progress' in event.data) {
-          listener(event.data.progress);
+        var message = event.data;
+        if ('progress' in message) {
+          progress[part] = message.progress;
+          listener(progress.reduce(function(sum, done) { return sum + done; }, 0) / parts);
           return;
         }
-        worker.terminate();
-        // The generator's own times, on its clock since the epoch.
-        (event.data.stamps || []).forEach(function(stamp) {
-          performance.mark('korvada:' + stamp[0], { startTime: stamp[1] - performance.timeOrigin });
+        // The generator's own times, on its clock since the epoch; those of
+        // a worker other than the first named for it.
+        (message.stamps || []).forEach(function(stamp) {
+          performance.mark('korvada:' + stamp[0] + (part ? ' (worker ' + part + ')' : ''),
+                           { startTime: stamp[1] - performance.timeOrigin });
         });
-        if (event.data.files) resolve(event.data.files);
-        else reject(new Error('the data generator: ' + event.data.error));
+        if (message.band) {
+          worker.terminate();
+          workers[0].postMessage({ band: message.band }, [message.band.bytes]);
+        } else if (message.files) {
+          filesHeard(message.files);
+        } else if ('stored' in message) {
+          worker.terminate();
+          var error = message.stored && new Error(message.stored.message);
+          if (error) error.name = message.stored.name;
+          storedHeard(error);
+        }
       };
       worker.onerror = function(event) {
-        worker.terminate();
-        reject(new Error('the data generator: ' + (event.message || 'it did not start')));
+        failed(new Error('the data generator: ' + (event.message || 'it did not start')));
       };
     });
     made.catch(function() {});  // heard by make() when asked for, and moot when the data was kept
     return {
       make: function(making) {
         listener = making;
-        worker.postMessage('make');
+        workers.forEach(function(worker, part) {
+          worker.postMessage({ make: { part: part, parts: parts, keep: {
+            database: kDatabase, store: kStore, key: kRecord, generator: kGeneratorVersion } } });
+        });
         return made;
       },
-      stop: function() { worker.terminate(); },
+      keep: function() {
+        workers[0].postMessage({ keep: true });
+        return stored;
+      },
+      stop: stop,
     };
   }
 
@@ -120,12 +154,11 @@ var korvadaGameData = (function() {
         return { files: files, keep: function() { return Promise.resolve(null); } };
       }
       making(0);
-      return generatorStarted().make(making).then(function(made) {
+      var started = generatorStarted();
+      return started.make(making).then(function(made) {
         var kept = null;
         var keepMade = function() {
-          kept = kept || database.then(function(opened) { return keep(opened, made); }).catch(function(error) {
-            return error || new Error('the data was not stored');
-          });
+          kept = kept || started.keep();
           return kept;
         };
         return { files: made, keep: keepMade };

@@ -42,10 +42,9 @@ mergeInto(LibraryManager.library, {
     },
   },
 
-  // The context, made once: by the page while the game's data is still on
-  // its way (Module.makeContext), or by main().
+  // The context, made by main() as soon as the runtime is there, while the
+  // game's data is still on its way.
   $webMakeContext__deps: ['$Browser', '$GL'],
-  $webMakeContext__postset: "Module['makeContext'] = webMakeContext;",
   $webMakeContext: function() {
     // The desktop OpenGL emulation sets itself up only on a context made here.
     var ctx = Browser.createContext(Module['canvas'], true, true, {depth: true, stencil: false, alpha: false});
@@ -115,6 +114,10 @@ mergeInto(LibraryManager.library, {
 
   webAddResolution: function(index, width, height) {
     Module['page'].addResolution(index, width, height);
+  },
+
+  webAwaitPictures: function() {
+    Module['page'].awaitPictures();
   },
 
   webReady: function() {

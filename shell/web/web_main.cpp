@@ -40,6 +40,7 @@
 #include <ctime>
 #include <string>
 
+#include "assets/texture.h"
 #include "core/game.h"
 #include "core/random.h"
 #include "render/scene.h"
@@ -162,10 +163,29 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
     return text;
 }
 
+
+// Draws a round's first frame with no pictures yet, out of sight: OpenGL's
+// emulation makes and compiles its shaders for what a frame draws the first
+// time it draws it. The page asks for it while its data is being made, which
+// takes long; the data read back on a later visit would wait for it.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaWarmUp() {
+    game.startRound(GameSettings());
+    const Resolution size = resolutionOf(game.settings);
+    setupView(size.width, size.height);
+    drawPlayFrame(game);
+}
+
+// Once main() has run and the page has written the game's files: the
+// pictures, and then the page may offer Play.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaLoadPictures() {
+    loadTextures(game);
+    webReady();
+}
+
 int main() {
     game.usePlatform(platformServices(shell));
     if (!webCreateContext()) return 2;
-    prepareRun(game);
+    initGlState();
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKey);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKey);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onBlur);
@@ -173,6 +193,6 @@ int main() {
     emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, onVisibilityChange);
     emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, onFullScreenChange);
     for (int i = 0; i < kResolutionCount; ++i) webAddResolution(i, resolutionTable[i].width, resolutionTable[i].height);
-    webReady();
+    webAwaitPictures();
     return 0;
 }

@@ -81,6 +81,9 @@ void webShowError(const char* text);
 void webPlaySound(const char* fileName);
 // One row of the resolution table, for the page's size choice.
 void webAddResolution(int index, int width, int height);
+// The runtime is ready for the pictures: the page calls korvadaLoadPictures
+// once it has written the game's files.
+void webAwaitPictures();
 // The runtime and the pictures are ready: the page can offer Play.
 void webReady();
 // A round started with these settings: the page's form shows them.

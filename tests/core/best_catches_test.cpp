@@ -13,6 +13,7 @@
 #include "core/random.h"
 #include "linux/linux_places.h"
 #include "tests/core/game_fixture.h"
+#include "tests/child_process.h"
 
 namespace fs = std::filesystem;
 
@@ -181,15 +182,6 @@ protected:
         return names;
     }
     std::string roundKept(int bottles) const { return contentOf(bestRoundFile(file.file, bottles)); }
-    // The exit code of a child process that runs `run`.
-    template <typename Run>
-    static int inChild(Run run) {
-        const pid_t child = fork();
-        if (child == 0) _exit(run());
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
 
     const std::time_t kDay = localNoon(2026, 12, 13);
     fs::path folder;
@@ -327,7 +319,7 @@ TEST_F(RoundsCatch, AWriterKilledAFailedFlushOrAReadOnlyTableLeaveTheOldTableAnd
     playRound(3, 2);
     // Killed the moment the new table is on the disk, before it replaces the old one.
     file.disk.flush = [](const fs::path&) { return raise(SIGKILL) == 0; };
-    EXPECT_EQ(inChild([&] { return offer().empty() ? 0 : 1; }), 128 + SIGKILL);
+    EXPECT_EQ(exitCodeInChild([&] { return offer().empty() ? 0 : 1; }), 128 + SIGKILL);
     EXPECT_EQ(content(), old);
     ASSERT_EQ(leftBeside().size(), 1u) << "the killed writer's own temporary file";
 

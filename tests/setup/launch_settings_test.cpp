@@ -13,6 +13,7 @@
 #include "setup/launch_settings.h"
 #include "setup/pad_menu.h"
 #include "setup/setup_texts.h"
+#include "tests/child_process.h"
 
 namespace fs = std::filesystem;
 
@@ -121,15 +122,6 @@ protected:
         for (const fs::directory_entry& entry : fs::directory_iterator(file.parent_path()))
             if (entry.path() != file) names.push_back(entry.path().filename().string());
         return names;
-    }
-    // The exit code of a child process that runs `run`.
-    template <typename Run>
-    static int inChild(Run run) {
-        const pid_t child = fork();
-        if (child == 0) _exit(run());
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     // The line as the setup reads it: "" when it falls back to the defaults.
     std::string readBack() const {
@@ -267,7 +259,7 @@ TEST_F(SavedFile, TwoDialogsSavingAtOnceBothSucceedAndLeaveOneWholeLine) {
 TEST_F(SavedFile, AFailedWriteLeavesTheOldFileByteForByteAndSaysWhy) {
     put("3HYEN\r\n");
     // A full disk: no file may grow by a byte.
-    EXPECT_EQ(inChild([&] {
+    EXPECT_EQ(exitCodeInChild([&] {
                   signal(SIGXFSZ, SIG_IGN);
                   const rlimit none{0, 0};
                   setrlimit(RLIMIT_FSIZE, &none);
@@ -280,7 +272,7 @@ TEST_F(SavedFile, AFailedWriteLeavesTheOldFileByteForByteAndSaysWhy) {
     EXPECT_EQ(leftBeside(), std::vector<std::string>());
 
     // A folder the player cannot write: root's, and the setup run as nobody.
-    EXPECT_EQ(inChild([&] {
+    EXPECT_EQ(exitCodeInChild([&] {
                   if (geteuid() == 0 && setuid(65534) != 0) return 3;
                   std::string error;
                   const bool written = write(file, "5TNQY", &error);

@@ -22,29 +22,45 @@ function padStandIn() {
   // the round's), and a press held while the test sees what it did would
   // repeat a held direction once a slow machine takes the form's 400 ms to
   // notice.
+  // A tap waits until the page has read the pad with nothing tapped at least
+  // once: a tap made while the last one is still down would only lengthen
+  // that press, and one made as the pad is plugged in would be its first state.
   let tapped = null;
   let readings = 0;
+  let readsSinceLetGo = 0;
   const copy = (p) => p && { ...p, axes: [...p.axes], buttons: p.buttons.map((b) => ({ ...b })) };
   Object.defineProperty(Navigator.prototype, 'getGamepads', {
     value: () => {
       const read = list.map(copy);
-      if (tapped !== null && list[0] && --readings === 0) {
+      if (!list[0]) return read;
+      if (tapped === null) {
+        ++readsSinceLetGo;
+      } else if (--readings === 0) {
         pad.buttons[tapped] = state(false);
         tapped = null;
+        readsSinceLetGo = 0;
       }
       return read;
     },
     configurable: true,
   });
   window.testPad = {
-    plug: () => { list[0] = pad; },
+    plug: () => {
+      list[0] = pad;
+      readsSinceLetGo = 0;
+    },
     unplug: () => { list[0] = null; },
     button: (index, down) => { pad.buttons[index] = state(down); },
-    tap: (index) => {
-      pad.buttons[index] = state(true);
-      tapped = index;
-      readings = 2;
-    },
+    tap: (index) => new Promise((resolve) => {
+      const press = () => {
+        if (tapped !== null || readsSinceLetGo === 0) return setTimeout(press, 5);
+        pad.buttons[index] = state(true);
+        tapped = index;
+        readings = 2;
+        resolve();
+      };
+      press();
+    }),
     stick: (x, y) => { pad.axes[0] = x; pad.axes[1] = y; },
   };
 }

@@ -1,53 +1,88 @@
 #!/usr/bin/env bash
 # An arrow held while the player switches away is let go with the focus: its
-# key-up goes to the other window. Right held in korvada.exe --window until
-# the bottle runs right, then the focus to another window, Right let go
-# there, and the focus back: with no arrow held the bottle runs on into the
-# right wall, which throws it back across the box. An arrow still held would
-# drive it right again as soon as it is back inside, and keep it at that wall.
-# One bottle, so that no other knocks it about.
+# key-up goes to the other window. In korvada.exe --window the bottle starts
+# at the left (x -60); Right is held until it runs right, the focus goes to
+# another window, Right is let go there, and the focus comes back. Then Left
+# is held: with Right let go the bottle turns left at once, well inside the
+# box; an arrow still held would cancel Left exactly, and the bottle would
+# run on right into the wall. The walls stay out of it: their push turns into
+# speed by the frame's time, and a loaded machine's long frames throw a
+# bottle near a wall to and fro as no key does. So the switch must come while
+# the bottle is still far from the wall; when a slow machine lets it get too
+# near first, Left takes it back and the player switches again. One bottle,
+# so that no other knocks it about.
 source "$(dirname "$0")/wine_harness.sh"
 start_display xvfb 1024x768
 answer_boxes
 
-right_of() { awk -v x="$(bottle_x)" -v at="$1" 'BEGIN { exit !(x > at) }'; }
+# The player's bottle's speed along x in the last frame drawn (its lean).
+bottle_vx() { awk '/^lean/ { v = $2 } END { print v }' "$WORK/view.log"; }
+running_right() { awk -v v="$(bottle_vx)" 'BEGIN { exit !(v > 20) }'; }
 
-# after_the_wall LINE: the frames traced after LINE of the trace, read as the
-# bottle's x (its camera) and speed along x (its lean). Prints "crossed" once
-# the bottle is left of -40, "drift X VX" when, thrown back inside by the
-# right wall, it runs right again: only a held Right does that. Prints
-# nothing while neither has happened.
-after_the_wall() {
+# turned_or_walled LINE: the frames traced after LINE, read as the bottle's x
+# (its camera) and speed along x (its lean): "turned X VX" once it runs left,
+# "walled X VX" once it has reached the right wall first; nothing before.
+turned_or_walled() {
   awk -v from="$1" 'NR <= from { next }
     /^camera/ { x = -$2 }
     /^lean/ {
-      if (x > 80) thrown = 1
-      else if (thrown && $2 > 10) { print "drift", x, $2; exit }
-      if (x < -40) { print "crossed"; exit }
+      if (x >= 80) { print "walled", x, $2; exit }
+      if ($2 < 0) { print "turned", x, $2; exit }
     }' "$WORK/view.log"
 }
-crossed_or_drifted() { [ -n "$(after_the_wall "$1")" ]; }
+turned_or_walled_yet() { [ -n "$(turned_or_walled "$1")" ]; }
+
+# How far right the bottle may be as the focus goes, for Left to turn it
+# before the wall whatever a frame's length.
+kFarthest=30
+left_of() { awk -v x="$(bottle_x)" -v at="$1" 'BEGIN { exit !(x < at) }'; }
+# back_in_game: the focus to the game, and the round going on again. Only
+# then are keys sure to reach it: openbox names the window active a moment
+# before Wine has made it Windows' active window, and a key pressed between
+# the two goes to no window at all.
+moved_from() { [ "$(drawn_height)" != "$1" ]; }
+back_in_game() {
+  local held
+  held=$(settled_height caught_up_height)
+  focus_window "$GAME_WINDOW"
+  wait_until "$X_WAIT" moved_from "$held" || fail "the round did not go on with the focus back: height $held"
+}
 
 start_traced_game --window 0TYBY
 wait_wine_window
 GAME_WINDOW=$WINDOW
 wait_until "$X_WAIT" frames_past 2 || fail "no frames drawn"
-xdotool keydown Right
-wait_until "$X_WAIT" right_of 0 || fail "Right held did not move the bottle right: x $(bottle_x)"
-
+# The other window is there first, so that the switch takes a moment only.
 xmessage -geometry +0+0 away 2>/dev/null &
 track $!
 wait_focused_window xmessage
-xdotool keyup Right
-note "Right let go away from the game, the bottle at x $(settled_height caught_up_x)"
+AWAY=$WINDOW
+back_in_game
 
-trace_caught_up
-back=$(wc -l <"$WORK/view.log")
-focus_window "$GAME_WINDOW"
-wait_until "$X_WAIT" crossed_or_drifted "$back" || fail "the bottle did not come back from the right wall: x $(bottle_x)"
-outcome=$(after_the_wall "$back")
-[ "$outcome" = crossed ] || fail "$outcome: Right let go away from the game still steers the bottle"
-note "back: the bottle came off the right wall to x $(bottle_x)"
+deadline=$((SECONDS + 4 * X_WAIT))
+while :; do
+  xdotool keydown Right
+  wait_until "$X_WAIT" running_right || fail "Right held did not set the bottle running right: x $(bottle_x), speed $(bottle_vx)"
+  focus_window "$AWAY"
+  xdotool keyup Right
+  away=$(settled_height caught_up_x)
+  note "Right let go away from the game, the bottle at x $away"
+  back=$(wc -l <"$WORK/view.log")
+  back_in_game
+  xdotool keydown Left
+  wait_until "$X_WAIT" turned_or_walled_yet "$back" || fail "the bottle neither turned nor reached the wall: x $(bottle_x)"
+  outcome=$(turned_or_walled "$back")
+  if awk -v x="$away" -v far="$kFarthest" 'BEGIN { exit !(x <= far) }'; then
+    xdotool keyup Left
+    break
+  fi
+  [ "$SECONDS" -lt "$deadline" ] || fail "the switch never came before the bottle was past x $kFarthest"
+  note "the switch came late ($outcome); Left takes the bottle back"
+  wait_until "$X_WAIT" left_of -40 || fail "Left did not take the bottle back: x $(bottle_x)"
+  xdotool keyup Left
+done
+[ "${outcome%% *}" = turned ] || fail "$outcome: Right let go away from the game still steers the bottle"
+note "back: Left turned the bottle, $outcome"
 
 end_round space
 [ "$EXIT_CODE" = 0 ] || fail "exit $EXIT_CODE, expected 0"

@@ -228,11 +228,10 @@ std::vector<unsigned char> encodePng(const Icon& icon) {
     return out;
 }
 
-bool writePng(const Icon& icon, const std::string& path) { return writeFile(encodePng(icon), path); }
-
-bool writeIco(const std::vector<Icon>& icons, const std::string& path) {
+bool writeIco(const std::vector<Icon>& icons, const std::string& path,
+              const std::function<std::vector<unsigned char>(const Icon&)>& png) {
     std::vector<std::vector<unsigned char>> images;
-    for (const Icon& icon : icons) images.push_back(icon.size > 64 ? encodePng(icon) : iconBitmap(icon));
+    for (const Icon& icon : icons) images.push_back(icon.size > 64 ? png(icon) : iconBitmap(icon));
     std::vector<unsigned char> out;
     putU16(out, 0);
     putU16(out, 1);  // an icon, not a cursor

@@ -4,6 +4,7 @@
 // of 16 cells so that the edges land on whole pixels at 16, 32, 48 ... px and
 // the smallest size stays sharp.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,11 +28,12 @@ extern const std::vector<int> kIcoSizes;
 
 // 8-bit RGBA PNG. Returns the file's bytes, empty on failure.
 std::vector<unsigned char> encodePng(const Icon& icon);
-bool writePng(const Icon& icon, const std::string& path);
 // A Windows icon file holding one image per icon: sizes up to 64 as 32-bit
 // bitmaps with their AND mask (read by every Windows version), larger ones
-// as PNG (Windows Vista and later).
-bool writeIco(const std::vector<Icon>& icons, const std::string& path);
+// as PNG (Windows Vista and later), encoded by `png` (one already made may
+// be handed back).
+bool writeIco(const std::vector<Icon>& icons, const std::string& path,
+              const std::function<std::vector<unsigned char>(const Icon&)>& png = encodePng);
 // A C++ header holding the icon's RGBA pixels, for a program that sets its
 // window's icon itself.
 bool writePixelHeader(const Icon& icon, const std::string& path);

@@ -5,6 +5,7 @@
 // on nothing but this program, so every run writes the same bytes.
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,14 +15,27 @@
 namespace {
 
 // korvada-<size>.png for each size of the icon theme, korvada.ico, and the
-// pixels the Linux game gives its window.
+// pixels the Linux game gives its window; each size drawn once, and each
+// PNG encoded once, though the theme, the window and the .ico share some.
 bool writeIcons(const std::string& dir) {
-    for (int size : kIconThemeSizes)
-        if (!writePng(makeIcon(size), dir + "korvada-" + std::to_string(size) + ".png")) return false;
-    if (!writePixelHeader(makeIcon(kWindowIconSize), dir + "korvada_icon_pixels.h")) return false;
-    std::vector<Icon> icons;
-    for (int size : kIcoSizes) icons.push_back(makeIcon(size));
-    return writeIco(icons, dir + "korvada.ico");
+    std::map<int, Icon> icons;
+    std::map<int, std::vector<unsigned char>> pngs;
+    const auto icon = [&](int size) -> const Icon& {
+        auto made = icons.find(size);
+        return made != icons.end() ? made->second : icons.emplace(size, makeIcon(size)).first->second;
+    };
+    const auto png = [&](const Icon& drawn) {
+        auto made = pngs.find(drawn.size);
+        return made != pngs.end() ? made->second : pngs.emplace(drawn.size, encodePng(drawn)).first->second;
+    };
+    for (int size : kIconThemeSizes) {
+        const std::vector<unsigned char>& bytes = png(icon(size));
+        if (bytes.empty() || !writeBytes(bytes, dir + "korvada-" + std::to_string(size) + ".png")) return false;
+    }
+    if (!writePixelHeader(icon(kWindowIconSize), dir + "korvada_icon_pixels.h")) return false;
+    std::vector<Icon> ico;
+    for (int size : kIcoSizes) ico.push_back(icon(size));
+    return writeIco(ico, dir + "korvada.ico", png);
 }
 
 }  // namespace

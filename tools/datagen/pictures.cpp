@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "stroke_font.h"
 
@@ -10,12 +11,18 @@ namespace {
 constexpr float kTwoPi = 6.28318531f;
 
 // ---------------------------------------------------------------- ground ---
+// Made a row at a time and each row whole, the fields and every layer over
+// them, so that any band of rows can be made alone: the browser shares the
+// picture out among its workers. The layers are masks made row by row
+// (RowMask) and the village's houses and gardens, laid out first.
 
-constexpr int kGroundSize = 2048;
 // Where the world origin, the middle of the play area, falls on the ground
 // picture (the ground quad runs from x -7500 to 10500 and z -6000 to 12000).
 constexpr float kLandingX = kGroundSize * 7500.0f / 18000.0f;
 constexpr float kLandingY = kGroundSize * (1.0f - 6000.0f / 18000.0f);
+constexpr Vec2 kVillage{kLandingX + 35, kLandingY - 25};
+// How far from the landing the woods thin out.
+constexpr float kVillageWoods = 420;
 
 struct Parcel {
     Color crop;
@@ -25,6 +32,15 @@ struct Parcel {
     // The angle's cosine and sine, taken once: every pixel of the field
     // needs them.
     float furrowCos = 0, furrowSin = 0;
+};
+
+// Which parcel each pixel of a band of rows belongs to.
+struct ParcelMap {
+    int top = 0, bottom = 0;  // the rows held
+    std::vector<uint16_t> ids;
+    std::vector<Parcel> parcels;
+
+    int at(int x, int y) const { return ids[static_cast<size_t>(y - top) * kGroundSize + x]; }
 };
 
 Color cropColor(Dice& dice) {
@@ -45,8 +61,10 @@ Color cropColor(Dice& dice) {
     return scale(c, dice.range(0.9f, 1.08f));
 }
 
-// Splits the rectangle into strip fields until they are field-sized.
-void splitFields(std::vector<int>& ids, std::vector<Parcel>& parcels, Dice& dice, int x0, int y0, int x1, int y1) {
+// Splits the rectangle into strip fields until they are field-sized. Every
+// band lays out the whole picture's fields, the same ones, and keeps the
+// ids of its own rows.
+void splitFields(ParcelMap& map, Dice& dice, int x0, int y0, int x1, int y1) {
     int w = x1 - x0, h = y1 - y0;
     bool wide = w > h;
     int longSide = wide ? w : h;
@@ -55,20 +73,32 @@ void splitFields(std::vector<int>& ids, std::vector<Parcel>& parcels, Dice& dice
         if (dice.next() < 0.3f) p.furrowSpacing = 0;
         p.furrowCos = cosine(p.furrowAngle);
         p.furrowSin = sine(p.furrowAngle);
-        parcels.push_back(p);
-        int id = static_cast<int>(parcels.size()) - 1;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) ids[static_cast<size_t>(y) * kGroundSize + x] = id;
+        map.parcels.push_back(p);
+        const auto id = static_cast<uint16_t>(map.parcels.size() - 1);
+        for (int y = std::max(y0, map.top); y < std::min(y1, map.bottom); ++y)
+            std::fill_n(map.ids.begin() + static_cast<std::ptrdiff_t>(y - map.top) * kGroundSize + x0, w, id);
         return;
     }
     int cut = static_cast<int>(static_cast<float>(longSide) * dice.range(0.3f, 0.7f));
     if (wide) {
-        splitFields(ids, parcels, dice, x0, y0, x0 + cut, y1);
-        splitFields(ids, parcels, dice, x0 + cut, y0, x1, y1);
+        splitFields(map, dice, x0, y0, x0 + cut, y1);
+        splitFields(map, dice, x0 + cut, y0, x1, y1);
     } else {
-        splitFields(ids, parcels, dice, x0, y0, x1, y0 + cut);
-        splitFields(ids, parcels, dice, x0, y0 + cut, x1, y1);
+        splitFields(map, dice, x0, y0, x1, y0 + cut);
+        splitFields(map, dice, x0, y0 + cut, x1, y1);
     }
+}
+
+// The parcels of the rows [top, bottom).
+ParcelMap parcelMap(int top, int bottom) {
+    ParcelMap map;
+    map.top = top, map.bottom = bottom;
+    map.ids.resize(static_cast<size_t>(bottom - top) * kGroundSize);
+    Dice dice(2024);
+    // Large blocks first, each split into strips the way fields are divided.
+    for (int by = 0; by < kGroundSize; by += 512)
+        for (int bx = 0; bx < kGroundSize; bx += 512) splitFields(map, dice, bx, by, bx + 512, by + 512);
+    return map;
 }
 
 // A path across the picture that wanders by noise around the line a -> b.
@@ -102,28 +132,132 @@ std::vector<Vec2> road(std::initializer_list<Vec2> stops, float amplitude, uint3
     return points;
 }
 
-Color fieldColor(const Parcel& parcel, float x, float y) {
-    Color c = parcel.crop;
-    if (parcel.furrowSpacing > 0) {
-        float along = x * parcel.furrowCos + y * parcel.furrowSin;
-        float wave = sine(along * kTwoPi / parcel.furrowSpacing);
-        c = scale(c, 1.0f + parcel.furrowDepth * wave);
-    }
-    float grain = fbm(x / 6, y / 6, 2, 77) - 0.5f;
-    float patch = fbm(x / 60, y / 60, 3, 78) - 0.5f;
-    return scale(c, 1.0f + 0.12f * grain + 0.25f * patch);
-}
-
-Color forestColor(float x, float y) {
-    // Tree crowns: bright tops on dark gaps, at a few pixels per crown.
-    float crowns = fbm(x / 2.5f, y / 2.5f, 2, 91);
-    float stands = fbm(x / 40, y / 40, 2, 92);
+// Tree crowns: bright tops on dark gaps, at a few pixels per crown, from the
+// crowns' and the stands' noise there.
+Color forestTone(float crowns, float stands) {
     Color dark{0.07f, 0.17f, 0.07f}, light{0.20f, 0.36f, 0.14f};
     Color c = mix(dark, light, smoothstep(0.3f, 0.75f, crowns));
     return mix(c, Color{0.16f, 0.26f, 0.09f}, 0.5f * smoothstep(0.5f, 0.8f, stands));
 }
 
-void paintRiver(Image& ground, Mask& blocked) {
+// The furrows' waves, kept by field and the point's place across the
+// furrows: a field with its furrows along y has the same places in every
+// row, one along x the same few all along a row, so each wave is taken once
+// or so.
+struct FurrowMemo {
+    static constexpr size_t kSize = 1 << 15;
+    std::vector<uint64_t> keys = std::vector<uint64_t>(kSize, ~uint64_t{0});  // never a field's
+    std::vector<float> waves = std::vector<float>(kSize);
+
+    float wave(int field, const Parcel& parcel, float along) {
+        uint32_t bits;
+        std::memcpy(&bits, &along, sizeof bits);
+        const uint64_t key = static_cast<uint64_t>(field) << 32 | bits;
+        const size_t slot = static_cast<uint32_t>((bits ^ static_cast<uint32_t>(field) * 0x85EBCA77u) * 0x9E3779B1u) >> 17;
+        if (keys[slot] != key) keys[slot] = key, waves[slot] = sine(along * kTwoPi / parcel.furrowSpacing);
+        return waves[slot];
+    }
+};
+
+// The noise the fields and the woods are made of, a row at a time. The
+// hedges' and the trees' is needed at few pixels: taken there only.
+struct GroundNoise {
+    FbmRows warpX = fbmRows(kGroundSize, 90, 2, 3), warpY = fbmRows(kGroundSize, 90, 2, 4);
+    FbmRows grain = fbmRows(kGroundSize, 6, 2, 77), patch = fbmRows(kGroundSize, 60, 3, 78);
+    FbmRows hedges = fbmRows(kGroundSize, 25, 2, 8);
+    FbmRows crowns = fbmRows(kGroundSize, 2.5f, 2, 91), stands = fbmRows(kGroundSize, 40, 2, 92);
+    FbmRows woods = fbmRows(kGroundSize, 260, 4, 9), hills = fbmRows(kGroundSize, 400, 3, 10);
+    FbmRows bankGaps = fbmRows(kGroundSize, 30, 2, 31);
+    FurrowMemo furrows;
+};
+
+// The trees' colour at pixel x of the row the noise is prepared for.
+Color forestAt(const GroundNoise& noise, int x) { return forestTone(fbmAt(noise.crowns, x), fbmAt(noise.stands, x)); }
+
+// Field `id`'s colour at (x, y), with the fine grain and the broad patches
+// of its crop there (fbm values, less a half).
+Color fieldColor(int id, const Parcel& parcel, float x, float y, float grain, float patch, FurrowMemo& furrows) {
+    Color c = parcel.crop;
+    if (parcel.furrowSpacing > 0) {
+        float along = x * parcel.furrowCos + y * parcel.furrowSin;
+        float wave = furrows.wave(id, parcel, along);
+        c = scale(c, 1.0f + parcel.furrowDepth * wave);
+    }
+    return scale(c, 1.0f + 0.12f * grain + 0.25f * patch);
+}
+
+// Row y of the fields, with their hedges and the woods.
+void paintFieldsRow(std::vector<Color>& row, GroundNoise& noise, const ParcelMap& map, int y) {
+    const float* warpX = fbmRow(noise.warpX, y).data();
+    const float* warpY = fbmRow(noise.warpY, y).data();
+    const float* grain = fbmRow(noise.grain, y).data();
+    const float* patch = fbmRow(noise.patch, y).data();
+    const float* woodland = fbmRow(noise.woods, y).data();
+    const float* hills = fbmRow(noise.hills, y).data();
+    prepareFbmRow(noise.hedges, y);
+    prepareFbmRow(noise.crowns, y);
+    prepareFbmRow(noise.stands, y);
+    const float fy = static_cast<float>(y);
+    const bool nearVillageRow = std::fabs(fy - kLandingY) <= kVillageWoods;
+    for (int x = 0; x < kGroundSize; ++x) {
+        const float fx = static_cast<float>(x);
+        // Wavy field borders: look the parcel up at a displaced point.
+        int wx = std::clamp(x + static_cast<int>((warpX[x] - 0.5f) * 40), 0, kGroundSize - 1);
+        int wy = std::clamp(y + static_cast<int>((warpY[x] - 0.5f) * 40), 0, kGroundSize - 1);
+        int id = map.at(wx, wy);
+        int right = map.at(std::min(wx + 2, kGroundSize - 1), wy);
+        int below = map.at(wx, std::min(wy + 2, kGroundSize - 1));
+        Color c = fieldColor(id, map.parcels[static_cast<size_t>(id)], fx, fy, grain[x] - 0.5f, patch[x] - 0.5f,
+                             noise.furrows);
+        if (id != right || id != below) {
+            // Field edges: hedgerows in places, a grass strip elsewhere.
+            bool hedge = fbmAt(noise.hedges, x) > 0.5f;
+            c = hedge ? forestAt(noise, x) : mix(c, Color{0.35f, 0.45f, 0.22f}, 0.6f);
+        }
+        // Woods on the rougher ground, kept away from the village (further
+        // than kVillageWoods the subtraction is of a zero).
+        float woods = woodland[x];
+        if (nearVillageRow && std::fabs(fx - kLandingX) <= kVillageWoods) {
+            float nearVillage = hypotenuse(fx - kLandingX, fy - kLandingY);
+            woods -= 0.25f * (1 - smoothstep(150, kVillageWoods, nearVillage));
+        }
+        // Woods below 0.6 have no trees (the smoothstep is a zero).
+        if (woods > 0.6f) c = mix(c, forestAt(noise, x), smoothstep(0.6f, 0.62f, woods));
+        // Broad light and shade of hills.
+        row[static_cast<size_t>(x)] = scale(c, 0.85f + 0.3f * hills[x]);
+    }
+}
+
+// Paints `color` over the row wherever the mask's row covers it.
+void paintRow(std::vector<Color>& row, const RowMask& mask, Color color) {
+    for (int x = mask.left; x <= mask.right; ++x) {
+        const float cover = mask.cover[static_cast<size_t>(x)];
+        if (cover > 0) row[static_cast<size_t>(x)] = mix(row[static_cast<size_t>(x)], color, cover);
+    }
+}
+
+// The river, the ponds and the roads, as masks.
+struct Waters {
+    RowMask banks{kGroundSize, kGroundSize}, shallows{kGroundSize, kGroundSize}, water{kGroundSize, kGroundSize};
+    RowMask rims[2] = {{kGroundSize, kGroundSize}, {kGroundSize, kGroundSize}};
+    RowMask ponds[2] = {{kGroundSize, kGroundSize}, {kGroundSize, kGroundSize}};
+};
+
+struct Roads {
+    std::vector<Vec2> east, north;
+    RowMask tracks{kGroundSize, kGroundSize}, verges{kGroundSize, kGroundSize}, asphalt{kGroundSize, kGroundSize};
+};
+
+Waters layWaters() {
+    Waters waters;
+    const struct {
+        Vec2 centre;
+        float radius;
+    } ponds[] = {{{1500, 600}, 30}, {{500, 760}, 18}};
+    for (int i = 0; i < 2; ++i) {
+        fillEllipse(waters.rims[i], ponds[i].centre, ponds[i].radius * 1.35f + 3, ponds[i].radius + 3);
+        fillEllipse(waters.ponds[i], ponds[i].centre, ponds[i].radius * 1.35f, ponds[i].radius);
+    }
     auto course = wanderingPath({-20, 250}, {kGroundSize + 20, 1900}, 700, 420, 5);
     // Keep the landing area on dry land, the river in sight of it.
     for (Vec2& p : course) {
@@ -131,51 +265,20 @@ void paintRiver(Image& ground, Mask& blocked) {
         float d = hypotenuse(dx, dy);
         if (d < 170) p = {kLandingX + dx / d * 170, kLandingY + dy / d * 170};
     }
-    Mask banks(kGroundSize, kGroundSize), water(kGroundSize, kGroundSize), shallows(kGroundSize, kGroundSize);
-    strokePolyline(banks, course, 44);
-    strokePolyline(shallows, course, 26);
-    strokePolyline(water, course, 19);
-    for (int y = 0; y < kGroundSize; ++y)
-        for (int x = 0; x < kGroundSize; ++x)
-            if (banks.at(x, y) > 0) {
-                // Trees along the banks, thinning out in places.
-                float gaps = smoothstep(0.35f, 0.6f, fbm(static_cast<float>(x) / 30, static_cast<float>(y) / 30, 2, 31));
-                Color& c = ground.at(x, y);
-                c = mix(c, forestColor(static_cast<float>(x), static_cast<float>(y)), banks.at(x, y) * gaps);
-            }
-    paint(ground, shallows, {0.55f, 0.52f, 0.38f});
-    for (int y = 0; y < kGroundSize; ++y)
-        for (int x = 0; x < kGroundSize; ++x) {
-            float cover = water.at(x, y);
-            if (cover <= 0) continue;
-            float ripple = fbm(static_cast<float>(x) / 4, static_cast<float>(y) / 4, 2, 33);
-            Color deep{0.12f, 0.28f, 0.38f}, glint{0.35f, 0.55f, 0.62f};
-            ground.at(x, y) = mix(ground.at(x, y), mix(deep, glint, smoothstep(0.55f, 0.8f, ripple)), cover);
-        }
-    for (size_t i = 0; i < blocked.cover.size(); ++i) blocked.cover[i] = std::max(blocked.cover[i], banks.cover[i]);
+    strokePolyline(waters.banks, course, 44);
+    strokePolyline(waters.shallows, course, 26);
+    strokePolyline(waters.water, course, 19);
+    return waters;
 }
 
-void paintPond(Image& ground, Vec2 centre, float radius) {
-    Mask pond(kGroundSize, kGroundSize), rim(kGroundSize, kGroundSize);
-    fillEllipse(rim, centre, radius * 1.35f + 3, radius + 3);
-    fillEllipse(pond, centre, radius * 1.35f, radius);
-    paint(ground, rim, {0.16f, 0.30f, 0.12f});
-    paint(ground, pond, {0.14f, 0.30f, 0.40f});
-}
-
-struct Roads {
-    std::vector<Vec2> east, north;
-};
-
-Roads paintRoads(Image& ground, Mask& blocked) {
-    Mask tracks(kGroundSize, kGroundSize), verges(kGroundSize, kGroundSize), asphalt(kGroundSize, kGroundSize);
-    Vec2 village{kLandingX + 35, kLandingY - 25};
+Roads layRoads() {
     // Two main roads crossing in the village; one of them bridges the river.
-    Roads roads{road({{-10, 1500}, {420, 1420}, village, {1300, 1180}, {kGroundSize + 10, 1010}}, 40, 11),
-                road({{1010, -10}, {980, 700}, village, {760, 1800}, {700, kGroundSize + 10}}, 40, 21)};
-    for (const auto& r : {roads.east, roads.north}) {
-        strokePolyline(verges, r, 9);
-        strokePolyline(asphalt, r, 5);
+    Roads roads;
+    roads.east = road({{-10, 1500}, {420, 1420}, kVillage, {1300, 1180}, {kGroundSize + 10, 1010}}, 40, 11);
+    roads.north = road({{1010, -10}, {980, 700}, kVillage, {760, 1800}, {700, kGroundSize + 10}}, 40, 21);
+    for (const auto* r : {&roads.east, &roads.north}) {
+        strokePolyline(roads.verges, *r, 9);
+        strokePolyline(roads.asphalt, *r, 5);
     }
     // Field tracks branching off the roads.
     Dice dice(41);
@@ -185,61 +288,144 @@ Roads paintRoads(Image& ground, Mask& blocked) {
         float angle = dice.range(0, kTwoPi);
         float length = dice.range(150, 420);
         Vec2 end{start.x + cosine(angle) * length, start.y + sine(angle) * length};
-        strokePolyline(tracks, wanderingPath(start, end, 18, 120, 50 + static_cast<uint32_t>(i)), 2.5f);
+        strokePolyline(roads.tracks, wanderingPath(start, end, 18, 120, 50 + static_cast<uint32_t>(i)), 2.5f);
     }
-    paint(ground, tracks, {0.62f, 0.56f, 0.43f});
-    paint(ground, verges, {0.30f, 0.40f, 0.21f});
-    paint(ground, asphalt, {0.40f, 0.40f, 0.41f});
-    for (size_t i = 0; i < blocked.cover.size(); ++i)
-        blocked.cover[i] = std::max({blocked.cover[i], verges.cover[i], tracks.cover[i]});
     return roads;
 }
 
+// Row y of the ponds, the river and the roads over the fields.
+void paintWatersAndRoadsRow(std::vector<Color>& row, GroundNoise& noise, Waters& waters, Roads& roads, int y) {
+    for (int i = 0; i < 2; ++i) {
+        makeRow(waters.rims[i], y);
+        paintRow(row, waters.rims[i], {0.16f, 0.30f, 0.12f});
+        makeRow(waters.ponds[i], y);
+        paintRow(row, waters.ponds[i], {0.14f, 0.30f, 0.40f});
+    }
+    const float fy = static_cast<float>(y);
+    makeRow(waters.banks, y);
+    if (waters.banks.left <= waters.banks.right) prepareFbmRow(noise.bankGaps, y);
+    for (int x = waters.banks.left; x <= waters.banks.right; ++x) {
+        const float cover = waters.banks.cover[static_cast<size_t>(x)];
+        if (cover <= 0) continue;
+        // Trees along the banks, thinning out in places.
+        float gaps = smoothstep(0.35f, 0.6f, fbmAt(noise.bankGaps, x));
+        Color& c = row[static_cast<size_t>(x)];
+        c = mix(c, forestAt(noise, x), cover * gaps);
+    }
+    makeRow(waters.shallows, y);
+    paintRow(row, waters.shallows, {0.55f, 0.52f, 0.38f});
+    makeRow(waters.water, y);
+    for (int x = waters.water.left; x <= waters.water.right; ++x) {
+        const float cover = waters.water.cover[static_cast<size_t>(x)];
+        if (cover <= 0) continue;
+        float ripple = fbm(static_cast<float>(x) / 4, fy / 4, 2, 33);
+        Color deep{0.12f, 0.28f, 0.38f}, glint{0.35f, 0.55f, 0.62f};
+        Color& c = row[static_cast<size_t>(x)];
+        c = mix(c, mix(deep, glint, smoothstep(0.55f, 0.8f, ripple)), cover);
+    }
+    makeRow(roads.tracks, y);
+    paintRow(row, roads.tracks, {0.62f, 0.56f, 0.43f});
+    makeRow(roads.verges, y);
+    paintRow(row, roads.verges, {0.30f, 0.40f, 0.21f});
+    makeRow(roads.asphalt, y);
+    paintRow(row, roads.asphalt, {0.40f, 0.40f, 0.41f});
+}
+
+// ---- The village: laid out first, then painted row by row with the rest.
+
+// Houses stand within 240 pixels of the crossroads, their gardens a little
+// beyond: what they keep clear of is needed this near it only.
+constexpr int kVillageReach = 300;
+constexpr int kVillageTop = static_cast<int>(kVillage.y) - kVillageReach;
+constexpr int kVillageBottom = static_cast<int>(kVillage.y) + kVillageReach;  // past the last row
+constexpr int kVillageLeft = static_cast<int>(kVillage.x) - kVillageReach;
+constexpr int kVillageRight = static_cast<int>(kVillage.x) + kVillageReach;  // past the last column
+
+// Where a house may not stand: the river's banks, the roads' verges and
+// tracks, and the houses already built.
+struct Blocked {
+    std::vector<float> cover = std::vector<float>(static_cast<size_t>(2 * kVillageReach) * 2 * kVillageReach, 0.0f);
+
+    float& at(int x, int y) {
+        return cover[static_cast<size_t>(y - kVillageTop) * 2 * kVillageReach + static_cast<size_t>(x - kVillageLeft)];
+    }
+};
+
 // True when the box around `at` holds no road, river or house yet.
-bool isFree(const Mask& blocked, Vec2 at, float halfW, float halfH) {
+bool isFree(Blocked& blocked, Vec2 at, float halfW, float halfH) {
     for (int y = static_cast<int>(at.y - halfH); y <= static_cast<int>(at.y + halfH); ++y)
         for (int x = static_cast<int>(at.x - halfW); x <= static_cast<int>(at.x + halfW); ++x)
             if (x < 0 || y < 0 || x >= kGroundSize || y >= kGroundSize || blocked.at(x, y) > 0) return false;
     return true;
 }
 
-void block(Mask& blocked, Vec2 at, float halfW, float halfH) {
+void block(Blocked& blocked, Vec2 at, float halfW, float halfH) {
     for (int y = static_cast<int>(at.y - halfH); y <= static_cast<int>(at.y + halfH); ++y)
         for (int x = static_cast<int>(at.x - halfW); x <= static_cast<int>(at.x + halfW); ++x) blocked.at(x, y) = 1;
 }
 
-// A house with a two-tone roof (lit and shaded slope) casting a shadow.
-void paintHouse(Image& ground, Vec2 at, float hw, float hh, Color tile) {
-    bool ridgeAlongX = hw > hh;
-    Vec2 slopeCentre = ridgeAlongX ? Vec2{at.x, at.y + hh / 2} : Vec2{at.x + hw / 2, at.y};
-    float slopeW = ridgeAlongX ? hw : hw / 2, slopeH = ridgeAlongX ? hh / 2 : hh;
-    for (int y = static_cast<int>(at.y - hh) - 2; y <= static_cast<int>(at.y + hh) + 5; ++y)
-        for (int x = static_cast<int>(at.x - hw) - 2; x <= static_cast<int>(at.x + hw) + 5; ++x) {
-            Vec2 p{static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f};
-            Color& c = ground.at(x, y);
-            c = mix(c, scale(c, 0.45f), clamp01(0.5f - distanceToRoundBox(p, {at.x + 2, at.y + 2}, hw, hh, 0.5f)));
-            c = mix(c, tile, clamp01(0.5f - distanceToRoundBox(p, at, hw, hh, 0.5f)));
-            c = mix(c, scale(tile, 0.72f), clamp01(0.5f - distanceToRoundBox(p, slopeCentre, slopeW, slopeH, 0.3f)));
-        }
+// A garden strip (rows of vegetables across it) or a house with a two-tone
+// roof (lit and shaded slope) casting a shadow, over its box of pixels.
+struct VillagePiece {
+    bool garden = false;
+    int left = 0, top = 0, right = 0, bottom = 0;  // inclusive
+    // A garden: its rows run along x or y, and the pixels already taken
+    // when it was laid out stay as they are.
+    bool rowsAlongX = false;
+    std::vector<bool> taken;
+    // A house.
+    Vec2 at;
+    float hw = 0, hh = 0;
+    Color tile;
+};
+
+VillagePiece house(Vec2 at, float hw, float hh, Color tile) {
+    VillagePiece piece;
+    piece.left = static_cast<int>(at.x - hw) - 2, piece.right = static_cast<int>(at.x + hw) + 5;
+    piece.top = static_cast<int>(at.y - hh) - 2, piece.bottom = static_cast<int>(at.y + hh) + 5;
+    piece.at = at, piece.hw = hw, piece.hh = hh, piece.tile = tile;
+    return piece;
+}
+
+VillagePiece garden(Blocked& blocked, Vec2 centre, bool rowsAlongX) {
+    VillagePiece piece;
+    piece.garden = true;
+    piece.left = static_cast<int>(centre.x - 10), piece.right = static_cast<int>(centre.x + 10);
+    piece.top = static_cast<int>(centre.y - 10), piece.bottom = static_cast<int>(centre.y + 10);
+    piece.rowsAlongX = rowsAlongX;
+    for (int y = piece.top; y <= piece.bottom; ++y)
+        for (int x = piece.left; x <= piece.right; ++x) piece.taken.push_back(blocked.at(x, y) > 0);
+    return piece;
 }
 
 // Houses facing the two roads near the crossroads, each with a garden
-// behind it, and a church with its tower at the crossing.
-void paintVillage(Image& ground, Mask& blocked, const Roads& roads) {
-    Vec2 centre{kLandingX + 35, kLandingY - 25};
+// behind it, and a church with its tower at the crossing: where each goes,
+// in the order they are painted.
+std::vector<VillagePiece> layVillage(const Waters& waters, const Roads& roads) {
+    Blocked blocked;
+    for (RowMask mask : {waters.banks, roads.verges, roads.tracks}) {
+        mask.firstColumn = kVillageLeft, mask.lastColumn = kVillageRight - 1;
+        for (int y = kVillageTop; y < kVillageBottom; ++y) {
+            makeRow(mask, y);
+            for (int x = mask.left; x <= mask.right; ++x)
+                blocked.at(x, y) = std::max(blocked.at(x, y), mask.cover[static_cast<size_t>(x)]);
+        }
+    }
+
+    std::vector<VillagePiece> pieces;
     static const Color roofs[] = {{0.68f, 0.30f, 0.20f}, {0.60f, 0.25f, 0.17f}, {0.55f, 0.34f, 0.24f},
                                   {0.46f, 0.45f, 0.47f}, {0.72f, 0.38f, 0.24f}};
     Dice dice(61);
-    Vec2 church{centre.x + 22, centre.y + 20};
+    Vec2 church{kVillage.x + 22, kVillage.y + 20};
     if (isFree(blocked, church, 12, 8)) {
-        paintHouse(ground, church, 11, 5, {0.42f, 0.40f, 0.42f});
-        paintHouse(ground, {church.x + 13, church.y}, 3.5f, 3.5f, {0.30f, 0.32f, 0.30f});
+        pieces.push_back(house(church, 11, 5, {0.42f, 0.40f, 0.42f}));
+        pieces.push_back(house({church.x + 13, church.y}, 3.5f, 3.5f, {0.30f, 0.32f, 0.30f}));
         block(blocked, church, 18, 8);
     }
     for (const auto* line : {&roads.east, &roads.north})
         for (size_t i = 1; i < line->size(); i += 3) {
             Vec2 p = (*line)[i], q = (*line)[i - 1];
-            float along = hypotenuse(p.x - centre.x, p.y - centre.y);
+            float along = hypotenuse(p.x - kVillage.x, p.y - kVillage.y);
             if (along > 240 || dice.next() < along / 300) continue;
             float dx = p.x - q.x, dy = p.y - q.y, length = hypotenuse(dx, dy);
             float nx = -dy / length, ny = dx / length;
@@ -251,75 +437,68 @@ void paintVillage(Image& ground, Mask& blocked, const Roads& roads) {
                 float hh = roadAlongX ? dice.range(3, 3.8f) : dice.range(4.5f, 7);
                 if (!isFree(blocked, at, hw + 1, hh + 1)) continue;
                 // The garden strip runs away from the road behind the house.
-                Vec2 garden{at.x + nx * side * 14, at.y + ny * side * 14};
-                for (int y = static_cast<int>(garden.y - 10); y <= static_cast<int>(garden.y + 10); ++y)
-                    for (int x = static_cast<int>(garden.x - 10); x <= static_cast<int>(garden.x + 10); ++x) {
-                        if (blocked.at(x, y) > 0) continue;
-                        float rows = 0.5f + 0.5f * sine(static_cast<float>(roadAlongX ? x : y) * 1.7f);
-                        Color& c = ground.at(x, y);
-                        c = mix(c, mix(Color{0.30f, 0.44f, 0.20f}, Color{0.45f, 0.40f, 0.26f}, 0.4f * rows), 0.8f);
-                    }
-                paintHouse(ground, at, hw, hh, roofs[dice.below(5)]);
+                pieces.push_back(garden(blocked, {at.x + nx * side * 14, at.y + ny * side * 14}, roadAlongX));
+                pieces.push_back(house(at, hw, hh, roofs[dice.below(5)]));
                 block(blocked, at, hw + 2, hh + 2);
             }
         }
+    return pieces;
+}
+
+void paintVillageRow(std::vector<Color>& row, const std::vector<VillagePiece>& pieces, int y) {
+    for (const VillagePiece& piece : pieces) {
+        if (y < piece.top || y > piece.bottom) continue;
+        for (int x = piece.left; x <= piece.right; ++x) {
+            Color& c = row[static_cast<size_t>(x)];
+            if (piece.garden) {
+                const int width = piece.right - piece.left + 1;
+                if (piece.taken[static_cast<size_t>((y - piece.top) * width + (x - piece.left))]) continue;
+                float rows = 0.5f + 0.5f * sine(static_cast<float>(piece.rowsAlongX ? x : y) * 1.7f);
+                c = mix(c, mix(Color{0.30f, 0.44f, 0.20f}, Color{0.45f, 0.40f, 0.26f}, 0.4f * rows), 0.8f);
+                continue;
+            }
+            const Vec2 at = piece.at;
+            const float hw = piece.hw, hh = piece.hh;
+            bool ridgeAlongX = hw > hh;
+            Vec2 slopeCentre = ridgeAlongX ? Vec2{at.x, at.y + hh / 2} : Vec2{at.x + hw / 2, at.y};
+            float slopeW = ridgeAlongX ? hw : hw / 2, slopeH = ridgeAlongX ? hh / 2 : hh;
+            Vec2 p{static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f};
+            c = mix(c, scale(c, 0.45f), clamp01(0.5f - distanceToRoundBox(p, {at.x + 2, at.y + 2}, hw, hh, 0.5f)));
+            c = mix(c, piece.tile, clamp01(0.5f - distanceToRoundBox(p, at, hw, hh, 0.5f)));
+            c = mix(c, scale(piece.tile, 0.72f),
+                    clamp01(0.5f - distanceToRoundBox(p, slopeCentre, slopeW, slopeH, 0.3f)));
+        }
+    }
 }
 
 }  // namespace
 
-Image makeGround(const std::function<void(float)>& progress) {
-    // The fields take about seven tenths of the time, the ponds and the
-    // river most of the rest.
+std::vector<unsigned char> groundRows(int top, int bottom, const std::function<void(float)>& progress) {
     const auto tell = [&](float done) {
         if (progress) progress(done);
     };
-    Image ground(kGroundSize, kGroundSize, {});
-    std::vector<int> ids(static_cast<size_t>(kGroundSize) * kGroundSize, 0);
-    std::vector<Parcel> parcels;
-    Dice dice(2024);
-    // Large blocks first, each split into strips the way fields are divided.
-    for (int by = 0; by < kGroundSize; by += 512)
-        for (int bx = 0; bx < kGroundSize; bx += 512) splitFields(ids, parcels, dice, bx, by, bx + 512, by + 512);
+    // The field borders wander up to 20 pixels and look 2 further down.
+    const ParcelMap map = parcelMap(std::max(0, top - 20), std::min(kGroundSize, bottom + 23));
+    GroundNoise noise;
+    Waters waters = layWaters();
+    Roads roads = layRoads();
+    const std::vector<VillagePiece> village =
+        bottom > kVillageTop && top < kVillageBottom ? layVillage(waters, roads) : std::vector<VillagePiece>();
 
-    for (int y = 0; y < kGroundSize; ++y) {
-        if (y % 64 == 0) tell(0.7f * static_cast<float>(y) / kGroundSize);
-        for (int x = 0; x < kGroundSize; ++x) {
-            float fx = static_cast<float>(x), fy = static_cast<float>(y);
-            // Wavy field borders: look the parcel up at a displaced point.
-            int wx = std::clamp(x + static_cast<int>((fbm(fx / 90, fy / 90, 2, 3) - 0.5f) * 40), 0, kGroundSize - 1);
-            int wy = std::clamp(y + static_cast<int>((fbm(fx / 90, fy / 90, 2, 4) - 0.5f) * 40), 0, kGroundSize - 1);
-            int id = ids[static_cast<size_t>(wy) * kGroundSize + wx];
-            int right = ids[static_cast<size_t>(wy) * kGroundSize + std::min(wx + 2, kGroundSize - 1)];
-            int below = ids[static_cast<size_t>(std::min(wy + 2, kGroundSize - 1)) * kGroundSize + wx];
-            Color c = fieldColor(parcels[static_cast<size_t>(id)], fx, fy);
-            if (id != right || id != below) {
-                // Field edges: hedgerows in places, a grass strip elsewhere.
-                bool hedge = fbm(fx / 25, fy / 25, 2, 8) > 0.5f;
-                c = hedge ? forestColor(fx, fy) : mix(c, Color{0.35f, 0.45f, 0.22f}, 0.6f);
-            }
-            // Woods on the rougher ground, kept away from the village.
-            float woods = fbm(fx / 260, fy / 260, 4, 9);
-            float nearVillage = hypotenuse(fx - kLandingX, fy - kLandingY);
-            woods -= 0.25f * (1 - smoothstep(150, 420, nearVillage));
-            float forest = smoothstep(0.6f, 0.62f, woods);
-            if (forest > 0) c = mix(c, forestColor(fx, fy), forest);
-            // Broad light and shade of hills.
-            float hills = fbm(fx / 400, fy / 400, 3, 10);
-            ground.at(x, y) = scale(c, 0.85f + 0.3f * hills);
-        }
+    constexpr size_t kRowBytes = kGroundSize * 3;
+    std::vector<unsigned char> bytes(static_cast<size_t>(bottom - top) * kRowBytes);
+    std::vector<Color> row(kGroundSize);
+    for (int y = top; y < bottom; ++y) {
+        if ((y - top) % 64 == 0) tell(static_cast<float>(y - top) / static_cast<float>(bottom - top));
+        paintFieldsRow(row, noise, map, y);
+        paintWatersAndRoadsRow(row, noise, waters, roads, y);
+        paintVillageRow(row, village, y);
+        // The file's rows go from the bottom up.
+        unsigned char* out = bytes.data() + static_cast<size_t>(bottom - 1 - y) * kRowBytes;
+        for (const Color& c : row) *out++ = toByte(c.b), *out++ = toByte(c.g), *out++ = toByte(c.r);
     }
-    tell(0.7f);
-
-    paintPond(ground, {1500, 600}, 30);
-    paintPond(ground, {500, 760}, 18);
-    tell(0.85f);
-    Mask blocked(kGroundSize, kGroundSize);
-    paintRiver(ground, blocked);
-    tell(0.95f);
-    Roads roads = paintRoads(ground, blocked);
-    paintVillage(ground, blocked, roads);
     tell(1);
-    return ground;
+    return bytes;
 }
 
 // ------------------------------------------------------------------- sky ---
@@ -327,13 +506,16 @@ Image makeGround(const std::function<void(float)>& progress) {
 Image makeSky() {
     constexpr int size = 512;
     Image sky(size, size, {});
-    for (int y = 0; y < size; ++y)
+    FbmRows densities = fbmRows(size, 70, 5, 201), wisping = fbmRows(size, 12, 2, 202);
+    for (int y = 0; y < size; ++y) {
+        const float* densityRow = fbmRow(densities, y).data();
+        const float* wispsRow = fbmRow(wisping, y).data();
         for (int x = 0; x < size; ++x) {
             float fx = static_cast<float>(x), fy = static_cast<float>(y);
             // Deeper blue overhead (the middle), paler toward the horizon.
             float fromCentre = hypotenuse(fx - size / 2.0f, fy - size / 2.0f) / (size / 2.0f);
             Color blue = mix(Color{0.22f, 0.45f, 0.85f}, Color{0.62f, 0.78f, 0.95f}, clamp01(fromCentre * 0.8f));
-            float density = fbm(fx / 70, fy / 70, 5, 201);
+            float density = densityRow[x];
             // The bubbles are tinted by the texel at the top-left corner, so
             // a thick cloud always covers that corner.
             float corner = 1 - smoothstep(40, 110, hypotenuse(fx, fy));
@@ -341,9 +523,10 @@ Image makeSky() {
             // Seen from below, thick cloud is grey in the middle, bright at the rim.
             float thickness = smoothstep(0.6f, 0.85f, density) * (1 - corner);
             Color body = mix(Color{0.98f, 0.98f, 0.97f}, Color{0.66f, 0.68f, 0.74f}, thickness);
-            float wisps = fbm(fx / 12, fy / 12, 2, 202) - 0.5f;
+            float wisps = wispsRow[x] - 0.5f;
             sky.at(x, y) = mix(blue, scale(body, 1 + 0.08f * wisps * (1 - corner)), cloud);
         }
+    }
     return sky;
 }
 

@@ -4,22 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
-Color mix(Color a, Color b, float t) {
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-
-Color scale(Color c, float k) { return {c.r * k, c.g * k, c.b * k}; }
-
 Image::Image(int w, int h, Color fill) : width(w), height(h), pixels(static_cast<size_t>(w) * h, fill) {}
 
 Mask::Mask(int w, int h) : width(w), height(h), cover(static_cast<size_t>(w) * h, 0.0f) {}
-
-float clamp01(float x) { return x < 0 ? 0 : (x > 1 ? 1 : x); }
-
-float smoothstep(float edge0, float edge1, float x) {
-    float t = clamp01((x - edge0) / (edge1 - edge0));
-    return t * t * (3 - 2 * t);
-}
 
 float distanceToSegment(Vec2 p, Vec2 a, Vec2 b) {
     float dx = b.x - a.x, dy = b.y - a.y;
@@ -116,6 +103,76 @@ void fillStar(Mask& mask, Vec2 centre, float radius, float innerRatio, bool wrap
                      [&](Vec2 p) { return distanceToStar(p, centre, radius, innerRatio); });
 }
 
+namespace {
+
+// The box fillFromDistance would fill for a shape of the bounds given.
+RowShape boxed(RowShape shape, const RowMask& mask, float x0, float y0, float x1, float y1) {
+    shape.top = std::max(0, static_cast<int>(std::floor(y0)) - 1);
+    shape.bottom = std::min(mask.height - 1, static_cast<int>(std::ceil(y1)) + 1);
+    shape.left = std::max(0, static_cast<int>(std::floor(x0)) - 1);
+    shape.right = std::min(mask.width - 1, static_cast<int>(std::ceil(x1)) + 1);
+    return shape;
+}
+
+}  // namespace
+
+void strokeSegment(RowMask& mask, Vec2 a, Vec2 b, float thickness) {
+    float r = thickness / 2;
+    RowShape shape;
+    shape.kind = RowShape::Segment;
+    shape.a = a, shape.b = b, shape.radius = r;
+    mask.shapes.push_back(boxed(shape, mask, std::min(a.x, b.x) - r, std::min(a.y, b.y) - r, std::max(a.x, b.x) + r,
+                                std::max(a.y, b.y) + r));
+}
+
+void strokePolyline(RowMask& mask, const std::vector<Vec2>& points, float thickness) {
+    for (size_t i = 1; i < points.size(); ++i) strokeSegment(mask, points[i - 1], points[i], thickness);
+    if (points.size() == 1) strokeSegment(mask, points[0], points[0], thickness);
+}
+
+void fillEllipse(RowMask& mask, Vec2 centre, float rx, float ry) {
+    RowShape shape;
+    shape.kind = RowShape::Ellipse;
+    shape.a = centre, shape.rx = rx, shape.ry = ry;
+    mask.shapes.push_back(boxed(shape, mask, centre.x - rx, centre.y - ry, centre.x + rx, centre.y + ry));
+}
+
+void makeRow(RowMask& mask, int y) {
+    if (!mask.started)
+        std::stable_sort(mask.shapes.begin(), mask.shapes.end(),
+                         [](const RowShape& p, const RowShape& q) { return p.top < q.top; });
+    mask.started = true;
+    // Shapes wholly above the row (the first row asked may be any) are passed.
+    while (mask.begun < mask.shapes.size() && mask.shapes[mask.begun].top <= y) {
+        if (mask.shapes[mask.begun].bottom >= y) mask.active.push_back(mask.begun);
+        ++mask.begun;
+    }
+    mask.active.erase(std::remove_if(mask.active.begin(), mask.active.end(),
+                                     [&](size_t i) { return mask.shapes[i].bottom < y; }),
+                      mask.active.end());
+    mask.left = mask.lastColumn + 1, mask.right = mask.firstColumn - 1;
+    for (size_t i : mask.active) {
+        mask.left = std::min(mask.left, std::max(mask.firstColumn, mask.shapes[i].left));
+        mask.right = std::max(mask.right, std::min(mask.lastColumn, mask.shapes[i].right));
+    }
+    if (mask.left > mask.right) return;
+    std::fill(mask.cover.begin() + mask.left, mask.cover.begin() + mask.right + 1, 0.0f);
+    const float py = static_cast<float>(y) + 0.5f;
+    for (size_t i : mask.active) {
+        const RowShape& s = mask.shapes[i];
+        const int right = std::min(mask.lastColumn, s.right);
+        for (int x = std::max(mask.firstColumn, s.left); x <= right; ++x) {
+            // A pixel wholly covered stays so: most of a thick stroke's.
+            if (mask.cover[static_cast<size_t>(x)] >= 1) continue;
+            const Vec2 p{static_cast<float>(x) + 0.5f, py};
+            const float distance = s.kind == RowShape::Segment ? distanceToSegment(p, s.a, s.b) - s.radius
+                                                               : distanceToEllipse(p, s.a, s.rx, s.ry);
+            float& cell = mask.cover[static_cast<size_t>(x)];
+            cell = std::max(cell, clamp01(0.5f - distance));
+        }
+    }
+}
+
 void paint(Image& image, const Mask& mask, Color color, float alpha) {
     for (size_t i = 0; i < image.pixels.size(); ++i)
         if (mask.cover[i] > 0) image.pixels[i] = mix(image.pixels[i], color, mask.cover[i] * alpha);
@@ -123,13 +180,6 @@ void paint(Image& image, const Mask& mask, Color color, float alpha) {
 
 float sine(float angle) { return static_cast<float>(std::sin(static_cast<double>(angle))); }
 float cosine(float angle) { return static_cast<float>(std::cos(static_cast<double>(angle))); }
-
-// The squares are exact in double, and the sum and the square root are
-// rounded as IEEE arithmetic rounds them on every machine.
-float hypotenuse(float x, float y) {
-    const double dx = x, dy = y;
-    return static_cast<float>(std::sqrt(dx * dx + dy * dy));
-}
 
 float hash01(int x, int y, uint32_t seed) {
     uint32_t h = seed * 0x9E3779B1u ^ static_cast<uint32_t>(x) * 0x85EBCA77u ^ static_cast<uint32_t>(y) * 0xC2B2AE3Du;
@@ -189,6 +239,108 @@ float fbm(float x, float y, int octaves, uint32_t seed, int period) {
     return sum / total;
 }
 
+FbmRows fbmRows(int width, float scale, int octaves, uint32_t seed) {
+    FbmRows rows;
+    rows.scale = scale;
+    rows.values.resize(static_cast<size_t>(width));
+    float weight = 0.5f;
+    for (int i = 0; i < octaves; ++i) {
+        NoiseOctave octave;
+        octave.seed = seed + static_cast<uint32_t>(i) * 101u;
+        octave.weight = weight;
+        octave.cell.resize(static_cast<size_t>(width));
+        octave.fraction.resize(static_cast<size_t>(width));
+        for (int x = 0; x < width; ++x) {
+            // The doublings fbm does, then valueNoise's floor and easing.
+            float at = static_cast<float>(x) / scale;
+            for (int k = 0; k < i; ++k) at *= 2;
+            float whole = std::floor(at);
+            float t = at - whole;
+            octave.cell[static_cast<size_t>(x)] = static_cast<int>(whole);
+            octave.fraction[static_cast<size_t>(x)] = t * t * (3 - 2 * t);
+        }
+        octave.firstCell = octave.cell.front();
+        for (int& cell : octave.cell) cell -= octave.firstCell;
+        const size_t corners = static_cast<size_t>(octave.cell.back()) + 2;
+        octave.cornersTop.resize(corners);
+        octave.cornersBottom.resize(corners);
+        octave.top.resize(static_cast<size_t>(width));
+        octave.bottom.resize(static_cast<size_t>(width));
+        octave.weightedTop.resize(static_cast<size_t>(width));
+        octave.weightedRise.resize(static_cast<size_t>(width));
+        rows.octaves.push_back(std::move(octave));
+        rows.total += weight;
+        weight *= 0.5f;
+    }
+    return rows;
+}
+
+namespace {
+
+// One lattice row's values, and the noise along it at every pixel.
+void fillNoiseEdge(const NoiseOctave& octave, int cellRow, std::vector<float>& corners, std::vector<float>& edge) {
+    for (size_t i = 0; i < corners.size(); ++i)
+        corners[i] = hash01(octave.firstCell + static_cast<int>(i), cellRow, octave.seed);
+    for (size_t x = 0; x < edge.size(); ++x) {
+        const float left = corners[static_cast<size_t>(octave.cell[x])];
+        const float right = corners[static_cast<size_t>(octave.cell[x]) + 1];
+        edge[x] = left + (right - left) * octave.fraction[x];
+    }
+}
+
+// The octave's top and bottom edges for lattice row `cellRow`; going down
+// one row, the old bottom edge is the new top.
+void moveNoiseOctave(NoiseOctave& octave, int cellRow) {
+    if (octave.haveRow && octave.cellRow == cellRow) return;
+    if (octave.haveRow && octave.cellRow + 1 == cellRow) {
+        std::swap(octave.top, octave.bottom);
+        std::swap(octave.cornersTop, octave.cornersBottom);
+    } else {
+        fillNoiseEdge(octave, cellRow, octave.cornersTop, octave.top);
+    }
+    fillNoiseEdge(octave, cellRow + 1, octave.cornersBottom, octave.bottom);
+    for (size_t x = 0; x < octave.top.size(); ++x) {
+        octave.weightedTop[x] = octave.weight * octave.top[x];
+        octave.weightedRise[x] = octave.weight * (octave.bottom[x] - octave.top[x]);
+    }
+    octave.cellRow = cellRow;
+    octave.haveRow = true;
+}
+
+}  // namespace
+
+void prepareFbmRow(FbmRows& rows, int y) {
+    // The doublings fbm does, then valueNoise's floor and easing.
+    float at = static_cast<float>(y) / rows.scale;
+    for (NoiseOctave& octave : rows.octaves) {
+        const float whole = std::floor(at);
+        float t = at - whole;
+        octave.rowFraction = t * t * (3 - 2 * t);
+        moveNoiseOctave(octave, static_cast<int>(whole));
+        at *= 2;
+    }
+}
+
+const std::vector<float>& fbmRow(FbmRows& rows, int y) {
+    prepareFbmRow(rows, y);
+    std::vector<float>& sum = rows.values;
+    const size_t width = sum.size();
+    for (size_t i = 0; i < rows.octaves.size(); ++i) {
+        const NoiseOctave& octave = rows.octaves[i];
+        const float* __restrict top = octave.weightedTop.data();
+        const float* __restrict rise = octave.weightedRise.data();
+        float* __restrict out = sum.data();
+        const float t = octave.rowFraction;
+        if (i == 0) {
+            for (size_t x = 0; x < width; ++x) out[x] = top[x] + rise[x] * t;
+        } else {
+            for (size_t x = 0; x < width; ++x) out[x] += top[x] + rise[x] * t;
+        }
+    }
+    for (float& v : sum) v /= rows.total;
+    return sum;
+}
+
 float Dice::next() {
     state = state * 1664525u + 1013904223u;
     return static_cast<float>(state >> 8) / 16777216.0f;
@@ -204,21 +356,19 @@ void putU32(std::vector<unsigned char>& out, uint32_t v) {
     putU16(out, v >> 16);
 }
 
-unsigned char toByte(float v) { return static_cast<unsigned char>(std::lround(clamp01(v) * 255.0f)); }
 
-bool writeBmp(const Image& image, const std::string& path) {
-    const uint32_t pixelBytes = static_cast<uint32_t>(image.width) * image.height * 3;
+std::vector<unsigned char> bmpHeader(int width, int height) {
+    const uint32_t pixelBytes = static_cast<uint32_t>(width) * height * 3;
     std::vector<unsigned char> out;
-    out.reserve(54 + pixelBytes);
     out.push_back('B');
     out.push_back('M');
     putU32(out, 54 + pixelBytes);  // bfSize
     putU32(out, 0);                // reserved
     putU32(out, 54);               // bfOffBits
     putU32(out, 40);               // biSize
-    putU32(out, static_cast<uint32_t>(image.width));
-    putU32(out, static_cast<uint32_t>(image.height));  // positive: bottom row first
-    putU16(out, 1);                                    // planes
+    putU32(out, static_cast<uint32_t>(width));
+    putU32(out, static_cast<uint32_t>(height));  // positive: bottom row first
+    putU16(out, 1);                              // planes
     putU16(out, 24);
     putU32(out, 0);  // uncompressed
     putU32(out, pixelBytes);
@@ -226,6 +376,12 @@ bool writeBmp(const Image& image, const std::string& path) {
     putU32(out, 2835);
     putU32(out, 0);
     putU32(out, 0);
+    return out;
+}
+
+std::vector<unsigned char> bmpBytes(const Image& image) {
+    std::vector<unsigned char> out = bmpHeader(image.width, image.height);
+    out.reserve(out.size() + static_cast<size_t>(image.width) * image.height * 3);
     for (int y = image.height - 1; y >= 0; --y)
         for (int x = 0; x < image.width; ++x) {
             const Color& c = image.at(x, y);
@@ -233,11 +389,15 @@ bool writeBmp(const Image& image, const std::string& path) {
             out.push_back(toByte(c.g));
             out.push_back(toByte(c.r));
         }
+    return out;
+}
+
+bool writeBytes(const std::vector<unsigned char>& bytes, const std::string& path) {
     // In one write: the browser's memory file system grows a file written
     // piece by piece, as a C++ stream writes it, by copying it over and over
     // (a third of a second for the ground).
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return false;
-    const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written;
 }

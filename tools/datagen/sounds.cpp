@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 
 #include "raster.h"
 
@@ -52,16 +51,6 @@ Sound finish(Sound sound, float peak) {
         sound.samples[static_cast<size_t>(i)] *= gain;
     }
     return sound;
-}
-
-void putU16(std::ofstream& out, uint32_t v) {
-    char bytes[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF)};
-    out.write(bytes, 2);
-}
-
-void putU32(std::ofstream& out, uint32_t v) {
-    putU16(out, v & 0xFFFF);
-    putU16(out, v >> 16);
 }
 
 }  // namespace
@@ -115,12 +104,11 @@ Sound makePlop() {
     return finish(sound, 0.7f);
 }
 
-bool writeWav(const Sound& sound, const std::string& path) {
-    std::ofstream out(path, std::ios::binary);
+std::vector<unsigned char> wavBytes(const Sound& sound) {
     const uint32_t dataBytes = static_cast<uint32_t>(sound.samples.size()) * 2;
-    out.write("RIFF", 4);
+    std::vector<unsigned char> out{'R', 'I', 'F', 'F'};
     putU32(out, 36 + dataBytes);
-    out.write("WAVEfmt ", 8);
+    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
     putU32(out, 16);  // fmt chunk size
     putU16(out, 1);   // PCM
     putU16(out, 1);   // mono
@@ -128,11 +116,11 @@ bool writeWav(const Sound& sound, const std::string& path) {
     putU32(out, kSampleRate * 2);  // bytes per second
     putU16(out, 2);                // bytes per frame
     putU16(out, 16);
-    out.write("data", 4);
+    out.insert(out.end(), {'d', 'a', 't', 'a'});
     putU32(out, dataBytes);
     for (float v : sound.samples) {
         long sample = std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f);
         putU16(out, static_cast<uint32_t>(sample) & 0xFFFF);
     }
-    return static_cast<bool>(out);
+    return out;
 }

@@ -2,7 +2,6 @@
 // The game's sound cues, synthesized: glass knocks and a bubble's plop.
 // 16-bit mono PCM at 22050 Hz, each normalised below full scale.
 
-#include <string>
 #include <vector>
 
 constexpr int kSampleRate = 22050;
@@ -18,5 +17,5 @@ Sound makePlayerKnock(int variant);
 // A bubble caught: a short rising plop.
 Sound makePlop();
 
-// RIFF/WAVE, PCM, 16-bit mono. Returns false on a write error.
-bool writeWav(const Sound& sound, const std::string& path);
+// The bytes of a RIFF/WAVE file, PCM, 16-bit mono.
+std::vector<unsigned char> wavBytes(const Sound& sound);
