@@ -25,11 +25,13 @@ uint32_t keysHeld(const PadState& pad, bool startPaused) {
 void updatePad(Game& game, Pads& pads, int slot, const PadState& now) {
     if (slot < 0 || slot >= kPadSlots) return;
     const PadState before = pads.slots[slot];
+    const bool firstRead = !pads.seen[slot];
     pads.slots[slot] = now;
+    pads.seen[slot] = true;
     if (now.leftShoulder && !before.leftShoulder) stepCamera(game, PadInput, -1);
     if (now.rightShoulder && !before.rightShoulder) stepCamera(game, PadInput, 1);
-    if (now.start && !before.start && !game.gameOver) {
-        togglePause(game);
+    if (now.start && (firstRead || (!before.start && !game.gameOver))) {
+        if (!firstRead) togglePause(game);
         pads.startPaused[slot] = true;
     }
     if (!now.start) pads.startPaused[slot] = false;
@@ -48,7 +50,10 @@ void updatePad(Game& game, Pads& pads, int slot, const PadState& now) {
     }
 }
 
-void losePad(Game& game, Pads& pads, int slot) { updatePad(game, pads, slot, PadState()); }
+void losePad(Game& game, Pads& pads, int slot) {
+    updatePad(game, pads, slot, PadState());
+    if (slot >= 0 && slot < kPadSlots) pads.seen[slot] = false;
+}
 
 void loseAllPads(Game& game, Pads& pads) {
     for (int slot = 0; slot < kPadSlots; ++slot) losePad(game, pads, slot);

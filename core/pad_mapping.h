@@ -38,6 +38,10 @@ struct Pads {
     // is let go it holds no Enter, which the end screen would take for a
     // press of its own (Esc may end the round while Start is held).
     bool startPaused[kPadSlots] = {};
+    // The pad in the slot has been read since it came: a Start it holds when
+    // first read was pressed before (the setup's Start that began the
+    // round), and pauses nothing until pressed anew.
+    bool seen[kPadSlots] = {};
 };
 
 // A pad's new state: the keys all pads hold together are pressed or released

@@ -92,6 +92,7 @@ TEST_F(PadMapping, XInputButtonsAndThumbs) {
 // ends the round while it is held, where the end screen would count it as
 // its own press. On the end screen it is Enter again, once pressed anew.
 TEST_F(PadMapping, StartPausesTheRoundAndIsEnterOnlyOnTheEndScreen) {
+    xinput(0);
     xinput(XInputStart);
     EXPECT_EQ(game.paused, 1);
     for (int16_t x : {12000, 0}) xinput(XInputStart, x);
@@ -101,11 +102,20 @@ TEST_F(PadMapping, StartPausesTheRoundAndIsEnterOnlyOnTheEndScreen) {
     xinput(XInputStart);
     EXPECT_EQ(game.paused, 0);
     xinput(0);
-    pauseRound(game);
+    // A pad first read holding Start (the one that began the round) pauses
+    // nothing until pressed anew; a second pad's Start acts as the first's.
     PadState other;
     other.start = true;
-    updatePad(game, pads, 1, other);  // a second pad's Start goes on as well
+    updatePad(game, pads, 1, other);
     EXPECT_EQ(game.paused, 0);
+    pauseRound(game);
+    updatePad(game, pads, 1, PadState());
+    updatePad(game, pads, 1, other);
+    EXPECT_EQ(game.paused, 0);
+    losePad(game, pads, 1);
+    updatePad(game, pads, 1, other);
+    EXPECT_EQ(game.paused, 0) << "plugged in again holding Start";
+    EXPECT_EQ(game.keyDown[kKeyReturn], 0);
     losePad(game, pads, 1);
 
     xinput(XInputStart);
