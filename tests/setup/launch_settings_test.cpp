@@ -430,7 +430,7 @@ TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
         const SetupTexts& t = setupTexts(language);
         std::set<std::string> keys;
         for (const char* text : {t.resolution, t.fullScreen, t.colourDepth, t.bits16, t.bits32, t.blending,
-                                 t.bottles, t.sound, t.play, t.close}) {
+                                 t.bottles, t.sound, t.play, t.watchBest, t.close}) {
             const char* mark = std::strchr(text, '_');
             ASSERT_NE(mark, nullptr) << text;
             // The key is the letter after '_' (ASCII in every text here).
@@ -438,7 +438,8 @@ TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
             EXPECT_TRUE(keys.insert(key).second) << "two controls answer Alt+" << key << ": " << text;
         }
         // Every key and pad button that does something, in either language.
-        for (const char* control : {"1–6", "Esc", "Enter", "A /", "B /", "Start", "Back", "LB / RB", "d-pad"})
+        for (const char* control : {"1–6", "Esc", "Enter", "A /", "B /", "Start", "Back", "LB / RB", "d-pad", "P ",
+                                    "Pause", "M:", "F12", "Alt+Enter", "F11"})
             EXPECT_NE(std::strstr(t.controls, control), nullptr) << control << " missing in " << t.controls;
     }
     const SetupTexts& english = setupTexts(Language::English);
