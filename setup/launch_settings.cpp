@@ -43,10 +43,12 @@ std::string withoutLineEnd(std::string text) {
 }
 }  // namespace
 
-std::vector<std::string> gameArguments(const LaunchChoice& choice) {
-    const std::string code = encodeLaunchCode(choice.settings);
-    if (choice.fullScreen) return {code};
-    return {kWindowOption, code};
+std::vector<std::string> gameArguments(const LaunchChoice& choice, const std::filesystem::path& watch) {
+    std::vector<std::string> arguments;
+    if (!watch.empty()) arguments = {kWatchOption, watch.u8string()};
+    if (!choice.fullScreen) arguments.push_back(kWindowOption);
+    arguments.push_back(encodeLaunchCode(choice.settings));
+    return arguments;
 }
 
 std::string savedLine(const LaunchChoice& choice) {

@@ -42,8 +42,9 @@ struct LaunchChoice {
     bool fullScreen = true;
 };
 
-// The game's arguments for the choice: "CODE", or "--window CODE".
-std::vector<std::string> gameArguments(const LaunchChoice& choice);
+// The game's arguments for the choice: "CODE", or "--window CODE"; with a
+// recording to watch, "--watch FILE" before them (the file in UTF-8).
+std::vector<std::string> gameArguments(const LaunchChoice& choice, const std::filesystem::path& watch = {});
 
 // Not found, or anything but a line the setup writes itself: the defaults,
 // full screen.

@@ -160,6 +160,9 @@ TEST_F(SavedFile, HoldsOneLineWithTheCodeAndTheWindowChoice) {
     EXPECT_EQ(content(), "3HYEN window\n");
     EXPECT_FALSE(readSavedCode(file).choice.fullScreen);
     EXPECT_EQ(gameArguments(readSavedCode(file).choice), (std::vector<std::string>{"--window", "3HYEN"}));
+    // Watched: the file first, in the order the game reads (--watch FILE [--window] CODE).
+    EXPECT_EQ(gameArguments(readSavedCode(file).choice, "/home/a b/best-round-4.kvr"),
+              (std::vector<std::string>{"--watch", "/home/a b/best-round-4.kvr", "--window", "3HYEN"}));
     put("3HYEN window\r\n");
     EXPECT_EQ(readBack(), "3HYEN window");
     put("3HYEN\n");
