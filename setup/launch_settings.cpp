@@ -51,6 +51,15 @@ std::vector<std::string> gameArguments(const LaunchChoice& choice, const std::fi
     return arguments;
 }
 
+std::string windowsArguments(const std::vector<std::string>& arguments) {
+    std::string tail;
+    for (const std::string& argument : arguments) {
+        const bool quoted = argument.find_first_of(" \t") != std::string::npos;
+        tail += quoted ? " \"" + argument + "\"" : " " + argument;
+    }
+    return tail;
+}
+
 std::string savedLine(const LaunchChoice& choice) {
     return encodeLaunchCode(choice.settings) + (choice.fullScreen ? "" : kWindowMark);
 }

@@ -163,6 +163,16 @@ TEST_F(SavedFile, HoldsOneLineWithTheCodeAndTheWindowChoice) {
     // Watched: the file first, in the order the game reads (--watch FILE [--window] CODE).
     EXPECT_EQ(gameArguments(readSavedCode(file).choice, "/home/a b/best-round-4.kvr"),
               (std::vector<std::string>{"--watch", "/home/a b/best-round-4.kvr", "--window", "3HYEN"}));
+    // korvada.exe reads KorvadaSetup.exe's line back: a folder with blanks
+    // (a Windows user's name often has one) stays one file.
+    const std::string recording = "C:\\Users\\Jan Novák\\AppData\\Roaming\\Korvada\\best-round-4.kvr";
+    const std::string line = "\"C:\\Games\\korvada.exe\"" +
+                             windowsArguments(gameArguments(readSavedCode(file).choice, recording));
+    std::string tail = windowsCommandTail(line.c_str());
+    const LaunchOptions options = takeLaunchOptions(&tail);
+    EXPECT_TRUE(options.watch && options.window) << line;
+    EXPECT_EQ(options.watchFile, recording) << line;
+    EXPECT_EQ(tail, "3HYEN") << line;
     put("3HYEN window\r\n");
     EXPECT_EQ(readBack(), "3HYEN window");
     put("3HYEN\n");
