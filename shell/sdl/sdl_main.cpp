@@ -269,8 +269,9 @@ int usage() {
         "of bottles is kept as ~/.local/share/korvada/best-round-N.kvr), seen with the\n"
         "code's resolution, colour depth and sound; Esc ends it.\n"
         "Keys: arrows steer, 1-6 camera, Esc ends the round; Space, Esc or Enter\n"
-        "leave the end screen; Alt+Enter or F11 full screen or a window; P or Pause\n"
-        "pause; M mutes the cues; F12 saves the picture in your pictures folder.\n"
+        "leave the end screen; Alt+Enter or F11 full screen or a window; P, Pause or\n"
+        "a pad's Start pause; M mutes the cues; F12 saves the picture in your\n"
+        "pictures folder.\n"
         "korvada-setup chooses the settings and starts the game.\n"
         "Exit status: 0 after a normal end, 1 for a bad launch code or recording, 2\n"
         "when the game could not start or the display refused its mode.\n");
