@@ -4,7 +4,8 @@
 //   node keys_test.mjs CASE
 //
 // with KORVADA_WEB_DIR the web build's folder and KORVADA_REPLAY the Linux
-// korvada-replay. Exit 0 when the case passed.
+// korvada-replay. With KORVADA_SCREENSHOTS set to a folder, the paused page
+// is kept there for a look. Exit 0 when the case passed.
 
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -62,6 +63,8 @@ const cases = {
     await waitFrames(page, held.frames + 5);
     assert.equal((await gameState(page)).y, held.y, 'the paused round moved');
     const paused = await canvasPicture(page);
+    if (process.env.KORVADA_SCREENSHOTS)
+      await page.screenshot({ path: path.join(process.env.KORVADA_SCREENSHOTS, 'web-paused.png') });
     const bars = Math.min(light(paused, 365, 270, 18, 60), light(paused, 417, 270, 18, 60));
     assert.ok(bars > 600, `no pause mark in the middle of the picture (light ${bars})`);
 
