@@ -1,6 +1,7 @@
 #include "core/best_catches.h"
 
 #include "core/game.h"
+#include "core/recording.h"
 
 namespace {
 constexpr const char* kFirstLine = "korvada best catches";
@@ -176,7 +177,25 @@ CatchStore catchStoreIn(FileChange* file) {
         return writeChange(*static_cast<FileChange*>(place), text, error);
     };
     store.end = [](void* place) { endChange(static_cast<FileChange*>(place)); };
+    store.keepRound = [](void* place, int bottles, const std::string& bytes, std::string* error) {
+        const FileChange& table = *static_cast<FileChange*>(place);
+        // The table's lock is held: the recording's own change takes none.
+        FileChange round{bestRoundFile(table.file, bottles), table.disk};
+        round.disk.lock = nullptr;
+        if (!bytes.empty() && beginChange(&round, error) && writeChange(round, bytes, error)) return true;
+        // No recording of this best: none of another round's either.
+        std::error_code failure;
+        std::filesystem::remove(round.file, failure);
+        if (failure)
+            *error = (bytes.empty() ? "" : *error + "; ") + "cannot remove " + round.file.u8string() + ": " +
+                     failure.message();
+        return bytes.empty() && !failure;
+    };
     return store;
+}
+
+std::filesystem::path bestRoundFile(const std::filesystem::path& catchesFile, int bottles) {
+    return catchesFile.parent_path() / ("best-round-" + std::to_string(bottles) + ".kvr");
 }
 
 StoredCatches readStoredCatches(const CatchStore& store) {
@@ -195,7 +214,8 @@ StoredCatches readStoredCatches(const CatchStore& store) {
     return stored;
 }
 
-std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const std::string& date) {
+std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const std::string& date,
+                      const std::string& round) {
     if (store.read == nullptr) return "";
     std::string error;
     if (!store.begin(store.place, &error)) return "the best catch is not kept: " + error;
@@ -216,6 +236,8 @@ std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const s
             if (damaged) said += "; kept as " + aside;
             if (!store.write(store.place, bestCatchesText(read.table), &error))
                 said = joined(said, (better ? "the best catch is not kept: " : "") + error);
+            else if (better && store.keepRound != nullptr && !store.keepRound(store.place, bottles, round, &error))
+                said = joined(said, "the round's recording is not kept: " + error);
         }
     }
     store.end(store.place);
@@ -225,5 +247,7 @@ std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const s
 std::string offerRoundsCatch(const Game& game, CatchKeeper* keeper, std::time_t now) {
     if (!game.gameOver || keeper->offered) return "";
     keeper->offered = true;
-    return keepCatch(keeper->store, bottlesToLay(game.settings), game.bottles[0].score, dateOf(now));
+    if (roundIsPlayback(game)) return "";
+    const std::string round = roundRecorded(game) ? recordingBytes(game.recorder.recording) : std::string();
+    return keepCatch(keeper->store, bottlesToLay(game.settings), game.bottles[0].score, dateOf(now), round);
 }

@@ -84,11 +84,21 @@ struct CatchStore {
     // The new text in place of the old in one step.
     bool (*write)(void* place, const std::string& text, std::string* error) = nullptr;
     void (*end)(void* place) = nullptr;
+    // The recording of the round whose catch is the best for `bottles`
+    // (core/recording.h's file), kept beside the table in one step; empty
+    // `bytes` take away the one kept. A recording that cannot be kept
+    // takes the old one away too: it is another round's. None where null.
+    bool (*keepRound)(void* place, int bottles, const std::string& bytes, std::string* error) = nullptr;
 };
 
 // The table in a file (the desktop's), `file` kept for the store's life;
-// a damaged file is kept beside it as "<name>.damaged".
+// a damaged file is kept beside it as "<name>.damaged", and the best
+// rounds' recordings as bestRoundFile names them.
 CatchStore catchStoreIn(FileChange* file);
+
+// The recording of the best round with `bottles` bottles, beside the table
+// kept in `catchesFile`: "best-round-4.kvr".
+std::filesystem::path bestRoundFile(const std::filesystem::path& catchesFile, int bottles);
 
 // The table as a store holds it now, and why not all of it was read ("" when
 // it was): for the dialogs and the page's form, which only read.
@@ -102,9 +112,12 @@ StoredCatches readStoredCatches(const CatchStore& store);
 // lock, merged with what is there, written when it is a new best (or when
 // the kept text was damaged: the readable rows in place of it, the damaged
 // text kept aside). A table that cannot be read, or whose damaged text
-// cannot be kept aside, is left as it is. Returns what to tell the player,
-// one line, or "".
-std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const std::string& date);
+// cannot be kept aside, is left as it is. A new best the table took keeps
+// `round`, the recording's bytes, under the same lock (empty: the round is
+// not complete, and the last best's recording goes). Returns what to tell
+// the player, one line, or "".
+std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const std::string& date,
+                      const std::string& round = std::string());
 
 // The round's catch, offered to the table once the round is over.
 struct CatchKeeper {
@@ -114,5 +127,7 @@ struct CatchKeeper {
 
 // Called after every frame with the moment it is: the first time it finds
 // the round over, the player's catch goes into the table with that
-// moment's day (keepCatch). Returns what to tell the player once, or "".
+// moment's day, and its recording with it (keepCatch). A round played back
+// from a recording offers nothing: its catch is not the viewer's. Returns
+// what to tell the player once, or "".
 std::string offerRoundsCatch(const Game& game, CatchKeeper* keeper, std::time_t now);

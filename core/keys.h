@@ -3,6 +3,7 @@
 // rule that reads it use these numbers; each shell translates its own keys.
 
 constexpr int kKeyReturn = 0x0D;
+constexpr int kKeyPause = 0x13;
 constexpr int kKeyEscape = 0x1B;
 constexpr int kKeySpace = 0x20;
 constexpr int kKeyLeft = 0x25;
@@ -13,9 +14,12 @@ constexpr int kKey0 = 0x30;  // main-row digits 0x30..0x39
 constexpr int kKey1 = 0x31;
 constexpr int kKey6 = 0x36;
 constexpr int kKeyA = 0x41;       // letters 0x41..0x5A
+constexpr int kKeyM = 0x4D;
+constexpr int kKeyP = 0x50;
 constexpr int kKeyNumpad0 = 0x60;  // keypad digits 0x60..0x69
 constexpr int kKeyF1 = 0x70;       // F1..F12 0x70..0x7B
 constexpr int kKeyF10 = 0x79;
 constexpr int kKeyF11 = 0x7A;
+constexpr int kKeyF12 = 0x7B;
 
 constexpr int kKeyCount = 256;

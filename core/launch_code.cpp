@@ -35,3 +35,37 @@ bool takeWindowOption(std::string* tail) {
     tail->erase(0, code);
     return true;
 }
+
+namespace {
+bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+}  // namespace
+
+bool takeWatchOption(std::string* tail, std::string* file) {
+    const std::string option = kWatchOption;
+    if (tail->compare(0, option.size(), option) != 0 || tail->size() == option.size() || !isBlank((*tail)[option.size()]))
+        return false;
+    std::string::size_type at = option.size();
+    while (at < tail->size() && isBlank((*tail)[at])) ++at;
+    const bool quoted = at < tail->size() && (*tail)[at] == '"';
+    const std::string::size_type start = quoted ? at + 1 : at;
+    std::string::size_type end = start;
+    while (end < tail->size() && (quoted ? (*tail)[end] != '"' : !isBlank((*tail)[end]))) ++end;
+    // An opening quote never closed names no file.
+    *file = quoted && end == tail->size() ? std::string() : tail->substr(start, end - start);
+    at = quoted && end < tail->size() ? end + 1 : end;
+    while (at < tail->size() && isBlank((*tail)[at])) ++at;
+    tail->erase(0, at);
+    return true;
+}
+
+LaunchOptions takeLaunchOptions(std::string* tail) {
+    LaunchOptions options;
+    for (;;) {
+        if (takeWindowOption(tail))
+            options.window = true;
+        else if (takeWatchOption(tail, &options.watchFile))
+            options.watch = true;
+        else
+            return options;
+    }
+}

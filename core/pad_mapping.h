@@ -4,7 +4,9 @@
 // browser's standard mapping) and hands it here; the game sees only keys,
 // held through the pads' own input source:
 //   d-pad or left stick  the arrows
-//   A (south), Start     Enter: leaves the end screen
+//   A (south)            Enter: leaves the end screen
+//   Start                pauses the round and goes on (core/pause.h); on
+//                        the end screen Enter, as A
 //   B (east), Back       Esc: ends the round, leaves the end screen
 //   shoulders            the previous / next camera preset, wrapping 1..6
 // The keyboard's '1'..'6' still choose every preset directly.
@@ -32,13 +34,22 @@ constexpr int kPadSlots = 8;
 
 struct Pads {
     PadState slots[kPadSlots];  // a slot without a pad rests
+    // Start pressed while the round was on paused it or went on: until it
+    // is let go it holds no Enter, which the end screen would take for a
+    // press of its own (Esc may end the round while Start is held).
+    bool startPaused[kPadSlots] = {};
+    // The pad in the slot has been read since it came: a Start it holds when
+    // first read was pressed before (the setup's Start that began the
+    // round), and pauses nothing until pressed anew.
+    bool seen[kPadSlots] = {};
 };
 
 // A pad's new state: the keys all pads hold together are pressed or released
 // where the pads' input source differs, so that one pad letting go of an
 // arrow another still holds releases nothing, and a key a lost focus let go
 // of is pressed again while a pad holds it; a shoulder pressed down steps
-// the camera.
+// the camera, and Start pressed down while the round is on pauses it or
+// goes on.
 void updatePad(Game& game, Pads& pads, int slot, const PadState& now);
 
 // A pad gone (unplugged, or the game no longer sees it): whatever it held is

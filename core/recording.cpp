@@ -231,6 +231,8 @@ void endPlayback(Game& game) {
 
 // --- The file ---
 
+const char* const kRefusedRecordingMessage = "Záznam kola nelze přehrát!";
+
 std::string recordingBytes(const RoundRecording& recording) {
     std::string out(kMagic, sizeof kMagic);
     put32(out, kVersion);

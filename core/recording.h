@@ -131,6 +131,9 @@ void endPlayback(Game& game);
 
 // --- The file --------------------------------------------------------------
 
+// The box of a game asked to play a recording it refuses, before the reason.
+extern const char* const kRefusedRecordingMessage;
+
 // The file's bytes.
 std::string recordingBytes(const RoundRecording& recording);
 

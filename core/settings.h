@@ -70,3 +70,22 @@ std::string joinArguments(int argc, const char* const* argv);
 // more than five characters.
 constexpr const char* kWindowOption = "--window";
 bool takeWindowOption(std::string* tail);
+
+// "--watch FILE CODE" plays the recorded round in FILE back (core/recording.h)
+// instead of a new round, seen with the code's settings. The Windows tail
+// quotes a FILE with blanks in double quotes, as Windows quotes an argument.
+// When the tail begins with the option and a blank, removes the option, the
+// file and the blanks after them, puts the file in *file (empty when none
+// follows) and returns true; otherwise leaves the tail alone. Either
+// option may come first.
+constexpr const char* kWatchOption = "--watch";
+bool takeWatchOption(std::string* tail, std::string* file);
+
+// Both options, in any order, taken from the front of the tail: what is
+// left is the launch code.
+struct LaunchOptions {
+    bool window = false;
+    bool watch = false;
+    std::string watchFile;  // empty when --watch named none
+};
+LaunchOptions takeLaunchOptions(std::string* tail);

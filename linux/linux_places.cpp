@@ -11,6 +11,8 @@
 #include <cstring>
 #include <thread>
 
+#include "core/best_catches.h"
+
 namespace {
 // A writer holds the lock for a few milliseconds; one that holds it this
 // long is stuck, and the round is not kept waiting for it.
@@ -53,20 +55,58 @@ void unlockFolder(FileLock* lock) {
 }
 
 unsigned long processId() { return static_cast<unsigned long>(getpid()); }
-}  // namespace
 
-std::filesystem::path userFolder(const char* variable, const char* fallback) {
-    const char* set = std::getenv(variable);
-    if (set != nullptr && set[0] == '/') return set;
+std::filesystem::path homeFolder() {
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') {
         const passwd* user = getpwuid(getuid());
         home = user != nullptr ? user->pw_dir : "/";
     }
-    return std::filesystem::path(home) / fallback;
+    return home;
+}
+}  // namespace
+
+std::filesystem::path userFolder(const char* variable, const char* fallback) {
+    const char* set = std::getenv(variable);
+    if (set != nullptr && set[0] == '/') return set;
+    return homeFolder() / fallback;
 }
 
 std::filesystem::path bestCatchesFile() { return userFolder("XDG_DATA_HOME", ".local/share") / "korvada" / "best-catches"; }
+
+std::filesystem::path bestRoundFile(int bottles) { return bestRoundFile(bestCatchesFile(), bottles); }
+
+std::filesystem::path picturesFolderIn(const std::string& userDirs, const std::filesystem::path& home) {
+    // The file is shell syntax as xdg-user-dirs-update writes it, one
+    // variable a line: XDG_PICTURES_DIR="$HOME/Obrázky".
+    const std::string name = "XDG_PICTURES_DIR=\"";
+    std::filesystem::path folder;
+    for (std::size_t start = 0; start < userDirs.size();) {
+        std::size_t end = userDirs.find('\n', start);
+        if (end == std::string::npos) end = userDirs.size();
+        std::string line = userDirs.substr(start, end - start);
+        start = end + 1;
+        while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) line.erase(0, 1);
+        const std::size_t close = line.rfind('"');
+        if (line.compare(0, name.size(), name) != 0 || close < name.size()) continue;
+        const std::string value = line.substr(name.size(), close - name.size());
+        if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/'))
+            folder = home / std::filesystem::path(value.substr(5)).relative_path();
+        else if (!value.empty() && value[0] == '/')
+            folder = value;
+    }
+    const bool homeItself = (folder / "").lexically_normal() == (home / "").lexically_normal();
+    return homeItself ? std::filesystem::path() : folder;
+}
+
+std::filesystem::path picturesFolder() {
+    const char* set = std::getenv("XDG_PICTURES_DIR");
+    if (set != nullptr && set[0] == '/') return std::filesystem::path(set) / "Korvada";
+    std::string userDirs;
+    readSmallFile(userFolder("XDG_CONFIG_HOME", ".config") / "user-dirs.dirs", 16384, &userDirs);
+    const std::filesystem::path named = picturesFolderIn(userDirs, homeFolder());
+    return (named.empty() ? homeFolder() / "Pictures" : named) / "Korvada";
+}
 
 DiskSteps diskSteps() { return {flushToDisk, lockFolder, unlockFolder, processId}; }
 

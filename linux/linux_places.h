@@ -4,6 +4,7 @@
 // for good.
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "core/saved_file.h"
@@ -16,6 +17,20 @@ std::filesystem::path userFolder(const char* variable, const char* fallback);
 // The table of best catches: $XDG_DATA_HOME/korvada/best-catches
 // (~/.local/share/korvada/best-catches).
 std::filesystem::path bestCatchesFile();
+
+// The recording of the best round with `bottles` bottles, beside the table:
+// $XDG_DATA_HOME/korvada/best-round-4.kvr.
+std::filesystem::path bestRoundFile(int bottles);
+
+// Where the game saves its pictures (F12): the player's pictures folder, as
+// xdg-user-dirs names it (XDG_PICTURES_DIR in the environment, or in
+// $XDG_CONFIG_HOME/user-dirs.dirs), or ~/Pictures, and in it Korvada.
+std::filesystem::path picturesFolder();
+
+// The pictures folder a user-dirs.dirs text names: its XDG_PICTURES_DIR line,
+// "$HOME/..." with `home` put in, or an absolute path; empty when the text
+// names none, or names the home folder itself (the folder turned off).
+std::filesystem::path picturesFolderIn(const std::string& userDirs, const std::filesystem::path& home);
 
 // fsync(2) to flush; flock(2) on the file's folder to lock, so that the lock
 // outlives the renames that replace the file, and a folder the player

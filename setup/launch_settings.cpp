@@ -43,10 +43,21 @@ std::string withoutLineEnd(std::string text) {
 }
 }  // namespace
 
-std::vector<std::string> gameArguments(const LaunchChoice& choice) {
-    const std::string code = encodeLaunchCode(choice.settings);
-    if (choice.fullScreen) return {code};
-    return {kWindowOption, code};
+std::vector<std::string> gameArguments(const LaunchChoice& choice, const std::filesystem::path& watch) {
+    std::vector<std::string> arguments;
+    if (!watch.empty()) arguments = {kWatchOption, watch.u8string()};
+    if (!choice.fullScreen) arguments.push_back(kWindowOption);
+    arguments.push_back(encodeLaunchCode(choice.settings));
+    return arguments;
+}
+
+std::string windowsArguments(const std::vector<std::string>& arguments) {
+    std::string tail;
+    for (const std::string& argument : arguments) {
+        const bool quoted = argument.find_first_of(" \t") != std::string::npos;
+        tail += quoted ? " \"" + argument + "\"" : " " + argument;
+    }
+    return tail;
 }
 
 std::string savedLine(const LaunchChoice& choice) {

@@ -42,8 +42,14 @@ struct LaunchChoice {
     bool fullScreen = true;
 };
 
-// The game's arguments for the choice: "CODE", or "--window CODE".
-std::vector<std::string> gameArguments(const LaunchChoice& choice);
+// The game's arguments for the choice: "CODE", or "--window CODE"; with a
+// recording to watch, "--watch FILE" before them (the file in UTF-8).
+std::vector<std::string> gameArguments(const LaunchChoice& choice, const std::filesystem::path& watch = {});
+
+// The arguments as the tail of a Windows command line, each after a blank;
+// one holding a blank or a tab in double quotes (no Windows path holds a
+// double quote), as korvada.exe reads its tail back (core/settings.h).
+std::string windowsArguments(const std::vector<std::string>& arguments);
 
 // Not found, or anything but a line the setup writes itself: the defaults,
 // full screen.

@@ -28,10 +28,13 @@ const SetupTexts kCzech = {
     "_Zvuk",
     "Na celou _obrazovku",
     "_Hrát",
+    "Přehrát _nejlepší",
     "Za_vřít",
     "Šipky, nebo d-pad či levá páčka: řízení\n"
     "1–6, nebo LB / RB: kamera\n"
     "Esc, nebo B / Back: konec kola\n"
+    "P či Pause, nebo Start: pauza; M: zvuk vypnout a zapnout\n"
+    "F12: uložit obrázek; Alt+Enter či F11: celá obrazovka, nebo okno\n"
     "Mezerník či Enter, nebo A / Start: zavřít výsledek",
     "verze ",
     "Nastavení nelze uložit: ",
@@ -43,6 +46,7 @@ const SetupTexts kCzech = {
     "Nejlepší: zatím žádný záznam",
     "Nový rekord: ",
     "Rekordy nelze uložit: ",
+    "Nejlepší kolo nelze přehrát: ",
     {"bublina", "bubliny", "bublin"},
     ".",
     {"1.", "2.", "3.", "4.", "5.", "6.", "7.", "8.", "9.", "10.", "11.", "12."},
@@ -63,10 +67,13 @@ const SetupTexts kEnglish = {
     "_Sound",
     "_Full screen",
     "_Play",
+    "_Watch best",
     "_Close",
     "Arrow keys, or d-pad or left stick: steer\n"
     "1–6, or LB / RB: camera\n"
     "Esc, or B / Back: end the round\n"
+    "P or Pause, or Start: pause; M: sound off and on\n"
+    "F12: save a picture; Alt+Enter or F11: full screen or a window\n"
     "Space or Enter, or A / Start: leave the end screen",
     "version ",
     "The settings cannot be saved: ",
@@ -78,6 +85,7 @@ const SetupTexts kEnglish = {
     "Best: none kept yet",
     "New best: ",
     "The best catches cannot be kept: ",
+    "The best round cannot be played back: ",
     {"bubble", "bubbles", "bubbles"},
     "",
     {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},

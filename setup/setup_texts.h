@@ -28,6 +28,7 @@ struct SetupTexts {
     const char* sound;
     const char* fullScreen;
     const char* play;
+    const char* watchBest;      // plays the best round kept for the bottles chosen back
     const char* close;
     const char* controls;       // the keys and the gamepad, a few lines
     const char* version;        // followed by the version number
@@ -40,6 +41,7 @@ struct SetupTexts {
     const char* noBest;         // no round with this many bottles kept yet
     const char* newBest;        // after a round that set a new best, followed by its bubbles and "!"
     const char* notKept;        // the best catches cannot be written, followed by the reason
+    const char* cannotWatch;    // the best round cannot be played back, followed by the reason
     const char* bubbles[3];     // the word after 1, after 2 to 4, after 0 and 5 or more
     const char* dayMark;        // after the day's number: "9." in Czech
     const char* months[12];     // as a date names them: "12." in Czech, "Dec"

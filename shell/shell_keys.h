@@ -15,6 +15,9 @@
 enum class ShellAction : int32_t {
     Nothing,
     ToggleFullScreen,  // full screen to a window of the game's size and back, for this round
+    TogglePause,       // the round holds, or goes on (core/pause.h)
+    ToggleMute,        // the cues silent for the run, or sounding again (core/sound_cues.h)
+    SavePicture,       // the frame as a PNG in the player's pictures (render/frame_picture.h)
 };
 
 // Whether a row's key counts with Alt held, without, or either way.
@@ -27,9 +30,15 @@ struct ShellKey {
 };
 
 // The shells' own keys. Either Enter: every shell gives the keypad's as Return.
+// They hold, silence or picture the round and never steer it: the round
+// reads none of them.
 constexpr ShellKey kShellKeys[] = {
     {kKeyReturn, WithAlt::Yes, ShellAction::ToggleFullScreen},
     {kKeyF11, WithAlt::Either, ShellAction::ToggleFullScreen},
+    {kKeyP, WithAlt::No, ShellAction::TogglePause},
+    {kKeyPause, WithAlt::Either, ShellAction::TogglePause},
+    {kKeyM, WithAlt::No, ShellAction::ToggleMute},
+    {kKeyF12, WithAlt::Either, ShellAction::SavePicture},
 };
 
 // Where one key press (auto-repeats included) or release goes: on to the

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/best_catches.h"
+
 namespace {
 // A writer holds the lock for a few milliseconds; one that holds it this
 // long is stuck, and the round is not kept waiting for it.
@@ -66,20 +68,58 @@ void unlockFile(FileLock* lock) {
 }
 
 unsigned long processId() { return GetCurrentProcessId(); }
+
+// A folder the environment names, or empty.
+std::filesystem::path environmentFolder(const wchar_t* name) {
+    std::wstring folder(MAX_PATH, L'\0');
+    DWORD length = GetEnvironmentVariableW(name, &folder[0], static_cast<DWORD>(folder.size()));
+    if (length >= folder.size()) {
+        folder.resize(length);
+        length = GetEnvironmentVariableW(name, &folder[0], static_cast<DWORD>(folder.size()));
+    }
+    if (length == 0 || length >= folder.size()) return {};
+    folder.resize(length);
+    return folder;
+}
 }  // namespace
 
 // The environment's APPDATA, as both programs see it: the game imports no
 // shell library to ask for the folder.
 std::filesystem::path bestCatchesFile() {
-    std::wstring folder(MAX_PATH, L'\0');
-    DWORD length = GetEnvironmentVariableW(L"APPDATA", &folder[0], static_cast<DWORD>(folder.size()));
-    if (length >= folder.size()) {
-        folder.resize(length);
-        length = GetEnvironmentVariableW(L"APPDATA", &folder[0], static_cast<DWORD>(folder.size()));
+    const std::filesystem::path folder = environmentFolder(L"APPDATA");
+    if (folder.empty()) return {};
+    return folder / L"Korvada" / L"best-catches.txt";
+}
+
+std::filesystem::path bestRoundFile(int bottles) { return bestRoundFile(bestCatchesFile(), bottles); }
+
+// The shell's own answer, from shell32 and ole32 loaded for the one call:
+// the game imports neither, and asks only when a picture is taken.
+std::filesystem::path picturesFolder() {
+    using GetKnownFolder = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
+    using FreeTaskMemory = void(WINAPI*)(void*);
+    // FOLDERID_Pictures, as shlobj's knownfolders.h names it.
+    static const GUID kPictures = {0x33E28130, 0x4E1E, 0x4676, {0x83, 0x5A, 0x98, 0x39, 0x5C, 0x3B, 0xC3, 0xBB}};
+    std::filesystem::path folder;
+    HMODULE shell = LoadLibraryW(L"shell32.dll");
+    HMODULE ole = LoadLibraryW(L"ole32.dll");
+    const auto known = shell != nullptr ? reinterpret_cast<GetKnownFolder>(
+                                              reinterpret_cast<void*>(GetProcAddress(shell, "SHGetKnownFolderPath")))
+                                        : nullptr;
+    const auto release = ole != nullptr ? reinterpret_cast<FreeTaskMemory>(
+                                              reinterpret_cast<void*>(GetProcAddress(ole, "CoTaskMemFree")))
+                                        : nullptr;
+    PWSTR path = nullptr;
+    if (known != nullptr && release != nullptr && SUCCEEDED(known(kPictures, 0, nullptr, &path))) folder = path;
+    if (path != nullptr && release != nullptr) release(path);
+    if (ole != nullptr) FreeLibrary(ole);
+    if (shell != nullptr) FreeLibrary(shell);
+    if (folder.empty()) {
+        const std::filesystem::path profile = environmentFolder(L"USERPROFILE");
+        if (profile.empty()) return {};
+        folder = profile / L"Pictures";
     }
-    if (length == 0 || length >= folder.size()) return {};
-    folder.resize(length);
-    return std::filesystem::path(folder) / L"Korvada" / L"best-catches.txt";
+    return folder / L"Korvada";
 }
 
 DiskSteps diskSteps() { return {flushToDisk, lockBeside, unlockFile, processId}; }

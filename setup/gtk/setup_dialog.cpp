@@ -1,8 +1,9 @@
 // The settings dialog: one window, its controls in a grid, Play as the
 // default button (Enter) and Close on Esc. Every control is reachable by Tab,
 // the radio groups by the arrow keys, and each label by its mnemonic; a pad's
-// A plays, B closes, the d-pad changes the bottles and the resolution. It
-// stays until Close: each round hides it, and its end brings it back.
+// A plays, B closes, the d-pad changes the bottles and the resolution; Watch
+// best plays the best round kept for the bottles chosen back. It stays until
+// Close: each round hides it, and its end brings it back.
 
 #include <gtk/gtk.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/recording.h"
 #include "korvada_version.h"
 #include "linux/linux_places.h"
 #include "setup/gtk/setup_gtk.h"
@@ -30,6 +32,7 @@ struct Dialog {
     GtkWidget* bottles = nullptr;
     GtkWidget* sound = nullptr;
     GtkWidget* play = nullptr;
+    GtkWidget* watch = nullptr;  // Watch best
     GtkWidget* close = nullptr;
     GtkWidget* best = nullptr;      // the best catch for the bottles chosen
     GtkWidget* roundEnd = nullptr;  // why the last round failed, or its new best
@@ -74,6 +77,20 @@ GtkWidget* checkBox(const char* text, bool on, GtkWidget* grid, int top) {
     return box;
 }
 
+int chosenBottles(const Dialog& d) { return gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(d.bottles)); }
+
+std::filesystem::path bestRound(const Dialog& d) {
+    return bestRoundFile(d.catchesFile.file, std::clamp(chosenBottles(d), kFewestBottles, kMostBottles));
+}
+
+// Watch best: while a best round is kept for the bottles chosen, and there
+// is a row to see it in.
+void offerWatch(Dialog& d) {
+    std::error_code error;
+    const bool kept = std::filesystem::is_regular_file(bestRound(d), error);
+    gtk_widget_set_sensitive(d.watch, kept && gtk_widget_get_sensitive(d.play));
+}
+
 int chosenRow(const Dialog& d) {
     for (int row = 0; row < kResolutionCount; ++row)
         if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.rows[row]))) return row;
@@ -89,6 +106,7 @@ void allowRows(Dialog& d) {
     if (!allowed[chosenRow(d)] && anyOffered(allowed))
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(d.rows[largestRow(allowed)]), TRUE);
     gtk_widget_set_sensitive(d.play, anyOffered(allowed));
+    offerWatch(d);
 }
 
 void onFullScreenToggled(GtkToggleButton*, gpointer data) { allowRows(*static_cast<Dialog*>(data)); }
@@ -135,6 +153,7 @@ void addBottles(Dialog& d, const SetupTexts& texts, int bottles, GtkWidget* grid
     GtkWidget* label = groupLabel(texts.bottles, grid, 5);
     gtk_label_set_yalign(GTK_LABEL(label), 0.5);
     d.bottles = gtk_spin_button_new_with_range(kFewestBottles, kMostBottles, 1);
+    gtk_widget_set_name(d.bottles, "bottles");
     gtk_spin_button_set_value(GTK_SPIN_BUTTON(d.bottles), bottles);
     gtk_spin_button_set_numeric(GTK_SPIN_BUTTON(d.bottles), TRUE);
     // Enter in the number plays, as everywhere else in the dialog.
@@ -155,8 +174,6 @@ void addBottles(Dialog& d, const SetupTexts& texts, int bottles, GtkWidget* grid
     gtk_grid_attach(GTK_GRID(grid), line, 1, 5, 1, 1);
 }
 
-int chosenBottles(const Dialog& d) { return gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(d.bottles)); }
-
 // The table as it is on the disk now; a file that is no table is said each
 // time it is read, until the game replaces it at its next record.
 void readCatches(Dialog& d) {
@@ -168,6 +185,7 @@ void readCatches(Dialog& d) {
 void showBest(Dialog& d) {
     const BestCatch& best = d.catches[std::clamp(chosenBottles(d), kFewestBottles, kMostBottles)];
     gtk_label_set_text(GTK_LABEL(d.best), bestCatchLine(*d.texts, best).c_str());
+    offerWatch(d);
 }
 
 // The line under the controls: what the last round left to say, or nothing.
@@ -208,15 +226,14 @@ void onGameEnded(GPid game, gint status, gpointer data) {
     showSetupPads(true);
 }
 
-void onPlay(GtkButton*, gpointer data) {
-    Dialog& d = *static_cast<Dialog*>(data);
-    d.choice = chosenChoice(d);
+// A round with the choice: a new one, or the recording `watch` played back.
+void startRound(Dialog& d, const std::filesystem::path& watch) {
     // As it stands now: another round may have changed it since.
     readCatches(d);
     d.beforeRound = d.catches[bottlesToLay(d.choice.settings)];
     gtk_widget_hide(d.roundEnd);
     d.notSaved.clear();
-    const GPid game = (*d.start)(d.choice, &d.notSaved);
+    const GPid game = (*d.start)(d.choice, watch, &d.notSaved);
     if (game == 0) {
         showRoundEnd(d, roundEndLine(*d.texts, 0, BestCatch(), BestCatch(), d.notSaved, ""));
         return;
@@ -224,6 +241,29 @@ void onPlay(GtkButton*, gpointer data) {
     showSetupPads(false);
     gtk_widget_hide(d.window);
     g_child_watch_add(game, onGameEnded, &d);
+}
+
+void onPlay(GtkButton*, gpointer data) {
+    Dialog& d = *static_cast<Dialog*>(data);
+    d.choice = chosenChoice(d);
+    startRound(d, {});
+}
+
+// The recording is read here first: one the game would refuse is said on
+// the dialog's line, where a player who started the dialog from the desktop
+// sees it, and no window opens only to close again.
+void onWatch(GtkButton*, gpointer data) {
+    Dialog& d = *static_cast<Dialog*>(data);
+    d.choice = chosenChoice(d);
+    const std::filesystem::path file = bestRound(d);
+    RoundRecording recording;
+    std::string trouble;
+    if (!readRecordingFile(file, &recording, &trouble)) {
+        std::fprintf(stderr, "korvada-setup: %s\n", trouble.c_str());
+        showRoundEnd(d, {d.texts->cannotWatch + trouble, true});
+        return;
+    }
+    startRound(d, file);
 }
 
 // The chosen row steps to the next or the previous the full-screen choice allows.
@@ -267,10 +307,15 @@ GtkWidget* buttonRow(Dialog& d, const SetupTexts& texts) {
     gtk_box_pack_start(GTK_BOX(line), about, FALSE, FALSE, 0);
 
     GtkWidget* play = d.play = gtk_button_new_with_mnemonic(texts.play);
+    GtkWidget* watch = d.watch = gtk_button_new_with_mnemonic(texts.watchBest);
+    gtk_widget_set_name(watch, "watch");
     GtkWidget* close = d.close = gtk_button_new_with_mnemonic(texts.close);
+    gtk_widget_set_name(close, "close");
     gtk_box_pack_end(GTK_BOX(line), play, FALSE, FALSE, 0);
+    gtk_box_pack_end(GTK_BOX(line), watch, FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(line), close, FALSE, FALSE, 0);
     g_signal_connect(play, "clicked", G_CALLBACK(onPlay), &d);
+    g_signal_connect(watch, "clicked", G_CALLBACK(onWatch), &d);
     g_signal_connect(close, "clicked", G_CALLBACK(onClose), &d);
 
     GtkAccelGroup* keys = gtk_accel_group_new();

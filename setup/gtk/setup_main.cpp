@@ -1,7 +1,9 @@
 // korvada-setup: the settings dialog that starts the game on Linux.
 //
 //   korvada-setup            the dialog; Play saves the choice and starts the game,
-//                            and the dialog comes back when the game ends
+//                            and the dialog comes back when the game ends; Watch best
+//                            starts it with --watch and the best round kept for the
+//                            bottles chosen (saving nothing)
 //   korvada-setup --play     starts the game with the choice the dialog would open with
 //   korvada-setup --print    prints the game's arguments for that choice and exits 0
 //   korvada-setup --version  prints the version and exits 0
@@ -115,9 +117,10 @@ bool findGame(GameLocation* game, std::string* why) {
     return false;
 }
 
-// The game's command line: the program and its arguments for the choice.
-std::vector<std::string> gameCommand(const GameLocation& game, const LaunchChoice& choice) {
-    std::vector<std::string> command = gameArguments(choice);
+// The game's command line: the program and its arguments for the choice,
+// and the recording to watch when there is one.
+std::vector<std::string> gameCommand(const GameLocation& game, const LaunchChoice& choice, const fs::path& watch = {}) {
+    std::vector<std::string> command = gameArguments(choice, watch);
     command.insert(command.begin(), game.program.string());
     return command;
 }
@@ -139,8 +142,8 @@ std::string execGame(const GameLocation& game, const LaunchChoice& choice) {
 
 // The game as a child, from the data folder (GLib closes every other file
 // in it); its process id, or 0 with the reason.
-GPid spawnGame(const GameLocation& game, const LaunchChoice& choice, std::string* why) {
-    std::vector<std::string> command = gameCommand(game, choice);
+GPid spawnGame(const GameLocation& game, const LaunchChoice& choice, const fs::path& watch, std::string* why) {
+    std::vector<std::string> command = gameCommand(game, choice, watch);
     std::vector<char*> argv;
     for (std::string& word : command) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -229,20 +232,22 @@ int main(int argc, char** argv) {
     if (mode == Mode::Play) return refuse(mode, boxes, texts, execGame(game, choice));
 
     useGameIcon(game.program.parent_path());
-    runSetupDialog(texts, screen, choice, [&](const LaunchChoice& chosen, std::string* notSaved) -> GPid {
+    const StartRound start = [&](const LaunchChoice& chosen, const fs::path& watch, std::string* notSaved) -> GPid {
         std::string error;
-        if (!writeSavedCode(file, savedLine(chosen), diskSteps(), &error)) {
+        // Watching chooses nothing: the saved choice stays the last played.
+        if (watch.empty() && !writeSavedCode(file, savedLine(chosen), diskSteps(), &error)) {
             // The player asked to play: the game still starts with the
             // choice, and the dialog says why it was not saved afterwards.
             std::fprintf(stderr, "korvada-setup: the choice is not saved: %s\n", error.c_str());
             *notSaved = error;
         }
-        const GPid pid = spawnGame(game, chosen, &error);
+        const GPid pid = spawnGame(game, chosen, watch, &error);
         if (pid == 0) {
             std::fprintf(stderr, "korvada-setup: %s\n", error.c_str());
             showSetupMessage(texts, texts.cannotStart + error, true);
         }
         return pid;
-    }, bestCatchesFile());
+    };
+    runSetupDialog(texts, screen, choice, start, bestCatchesFile());
     return 0;
 }

@@ -21,3 +21,4 @@
 #define IDC_ROUND_END 1020
 #define IDC_CONTROLS 1021
 #define IDC_BEST 1022
+#define IDC_WATCH 1023

@@ -5,9 +5,11 @@
 // and comes back when it ends, saying when the round set a new best (or why
 // the choice or the best catches could not be written). Beside the number of
 // bottles it shows the best catch for that many and its day (the game's
-// table, %APPDATA%\Korvada\best-catches.txt). XInput pads work it too
-// (setup/pad_menu.h). Exit code 0 after Close, or 2 when there is no game to
-// start.
+// table, %APPDATA%\Korvada\best-catches.txt); Watch best, offered while the
+// best round for that many is kept beside it, starts korvada.exe --watch
+// FILE CODE, or says on the dialog's line why the recording cannot be
+// played. XInput pads work it too (setup/pad_menu.h). Exit code 0 after
+// Close, or 2 when there is no game to start.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/recording.h"
 #include "korvada_version.h"
 #include "setup/launch_settings.h"
 #include "setup/pad_menu.h"
@@ -183,6 +186,22 @@ void setText(HWND dialog, int control, const std::string& text) {
 
 bool fullScreenChecked(HWND dialog) { return IsDlgButtonChecked(dialog, IDC_FULL_SCREEN) == BST_CHECKED; }
 
+int chosenBottles(HWND dialog) {
+    return static_cast<int>(SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_GETPOS32, 0, 0));
+}
+
+fs::path bestRound(HWND dialog, const Setup& setup) {
+    return bestRoundFile(setup.catchesFile.file, std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles));
+}
+
+// Watch best: while a best round is kept for the bottles chosen, and there
+// is a row to see it in.
+void offerWatch(HWND dialog, const Setup& setup) {
+    std::error_code error;
+    const bool kept = fs::is_regular_file(bestRound(dialog, setup), error);
+    EnableWindow(GetDlgItem(dialog, IDC_WATCH), kept && IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+}
+
 // The rows the full-screen choice allows; a chosen row it does not allow
 // gives way to the largest it does. Play only with a row to play.
 void allowRows(HWND dialog, const Setup& setup) {
@@ -195,10 +214,7 @@ void allowRows(HWND dialog, const Setup& setup) {
     if ((chosen < 0 || !allowed[chosen]) && anyOffered(allowed))
         CheckRadioButton(dialog, IDC_ROW0, kLastRow, IDC_ROW0 + largestRow(allowed));
     EnableWindow(GetDlgItem(dialog, IDOK), anyOffered(allowed));
-}
-
-int chosenBottles(HWND dialog) {
-    return static_cast<int>(SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_GETPOS32, 0, 0));
+    offerWatch(dialog, setup);
 }
 
 // The table as it is on the disk now; a file that is no table is said, and
@@ -212,6 +228,7 @@ void readCatches(Setup& setup) {
 void showBest(HWND dialog, const Setup& setup) {
     const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
     SetDlgItemTextW(dialog, IDC_BEST, wide(bestCatchLine(*setup.texts, setup.catches[bottles])).c_str());
+    offerWatch(dialog, setup);
 }
 
 void fillDialog(HWND dialog, const Setup& setup) {
@@ -236,6 +253,7 @@ void fillDialog(HWND dialog, const Setup& setup) {
     setText(dialog, IDC_BOTTLES_LABEL, texts.bottles);
     setText(dialog, IDC_SOUND, texts.sound);
     setText(dialog, IDOK, texts.play);
+    setText(dialog, IDC_WATCH, texts.watchBest);
     setText(dialog, IDCANCEL, texts.close);
     SetDlgItemTextW(dialog, IDC_CONTROLS, wide(texts.controls).c_str());
     SetDlgItemTextW(dialog, IDC_VERSION, wide(std::string(texts.version) + KORVADA_VERSION_STRING).c_str());
@@ -290,12 +308,12 @@ int showMessage(Setup& setup, const std::string& text, UINT icon) {
     return kExitCannotStart;
 }
 
-// korvada.exe CODE (or --window CODE), from this program's folder, where the
-// game's pictures and sounds are. Returns its process, or null with the reason.
-HANDLE startGame(const fs::path& folder, const LaunchChoice& choice, std::string* error) {
+// korvada.exe CODE (or --window CODE, each after --watch FILE to play a
+// recording back), from this program's folder, where the game's pictures
+// and sounds are. Returns its process, or null with the reason.
+HANDLE startGame(const fs::path& folder, const LaunchChoice& choice, const fs::path& watch, std::string* error) {
     const fs::path game = folder / L"korvada.exe";
-    std::wstring commandLine = L"\"" + game.wstring() + L"\"";
-    for (const std::string& argument : gameArguments(choice)) commandLine += L" " + wide(argument);
+    std::wstring commandLine = L"\"" + game.wstring() + L"\"" + wide(windowsArguments(gameArguments(choice, watch)));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -311,8 +329,9 @@ HANDLE startGame(const fs::path& folder, const LaunchChoice& choice, std::string
 void CALLBACK onGameProcessEnded(void* dialog, BOOLEAN) { PostMessageW(static_cast<HWND>(dialog), kGameEnded, 0, 0); }
 
 // Play: the choice saved (a failure only warns: the player asked to play),
-// the game started, and the dialog hidden until it ends.
-void play(HWND dialog, Setup& setup) {
+// the game started, and the dialog hidden until it ends. Watching a
+// recording (`watch`) chooses nothing: the saved choice stays.
+void play(HWND dialog, Setup& setup, const fs::path& watch = {}) {
     setup.choice = chosenChoice(dialog, setup.choice);
     SetDlgItemTextW(dialog, IDC_ROUND_END, L"");
     // As it stands now: another round may have changed it since.
@@ -322,9 +341,9 @@ void play(HWND dialog, Setup& setup) {
     // the round is over.
     std::string error;
     setup.notSaved.clear();
-    if (!writeSavedCode(setup.saved, savedLine(setup.choice), diskSteps(), &setup.notSaved))
+    if (watch.empty() && !writeSavedCode(setup.saved, savedLine(setup.choice), diskSteps(), &setup.notSaved))
         std::fprintf(stderr, "KorvadaSetup: the choice is not saved: %s\n", setup.notSaved.c_str());
-    setup.game = startGame(setup.folder, setup.choice, &error);
+    setup.game = startGame(setup.folder, setup.choice, watch, &error);
     if (setup.game == nullptr) {
         SetDlgItemTextW(dialog, IDC_ROUND_END, wide(roundEndLine(*setup.texts, 0, {}, {}, setup.notSaved, "").line).c_str());
         showMessage(setup, setup.texts->cannotStart + error, MB_ICONERROR);
@@ -334,6 +353,21 @@ void play(HWND dialog, Setup& setup) {
     if (!RegisterWaitForSingleObject(&setup.wait, setup.game, onGameProcessEnded, dialog, INFINITE,
                                      WT_EXECUTEONLYONCE))
         onGameProcessEnded(dialog, TRUE);
+}
+
+// Watch best: the recording read here first, so that one the game would
+// refuse is said on the dialog's line, where the player sees it, and no
+// window opens only to close again.
+void watch(HWND dialog, Setup& setup) {
+    const fs::path file = bestRound(dialog, setup);
+    RoundRecording recording;
+    std::string trouble;
+    if (!readRecordingFile(file, &recording, &trouble)) {
+        std::fprintf(stderr, "KorvadaSetup: %s\n", trouble.c_str());
+        SetDlgItemTextW(dialog, IDC_ROUND_END, wide(setup.texts->cannotWatch + trouble).c_str());
+        return;
+    }
+    play(dialog, setup, file);
 }
 
 // The round is over: the dialog again, Play focused, and why it failed or
@@ -413,6 +447,9 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
         switch (LOWORD(wParam)) {
         case IDOK:
             if (setup->game == nullptr && IsWindowEnabled(GetDlgItem(dialog, IDOK))) play(dialog, *setup);
+            return TRUE;
+        case IDC_WATCH:
+            if (setup->game == nullptr && IsWindowEnabled(GetDlgItem(dialog, IDC_WATCH))) watch(dialog, *setup);
             return TRUE;
         case IDCANCEL:
             if (setup->game == nullptr) EndDialog(dialog, IDCANCEL);

@@ -1,13 +1,19 @@
 // The start and the end of a run: the window, its OpenGL context, the
 // full-screen display mode and the way back to the desktop's. What happens
 // when is shell/display_policy.cpp's; the display steps it calls are here.
+// And the picture the display shows, saved on F12.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <string>
 
 #include "assets/texture.h"
 #include "core/game.h"
+#include "linux/linux_places.h"
+#include "render/frame_picture.h"
 #include "render/scene.h"
 #include "shell/display_policy.h"
 #include "shell/sdl/sdl_shell.h"
@@ -267,7 +273,7 @@ DisplaySteps windowSteps(SdlShell& shell) {
     return steps;
 }
 
-StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings) {
+StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings, const RoundRecording* watched) {
     const Resolution size = resolutionOf(settings);
     shell.gameMode = SDL_DisplayMode{};
     shell.gameMode.w = size.width;
@@ -285,7 +291,10 @@ StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings)
     waitForRefresh();
     enterGameMode(shell.run);
     prepareRunOnLargePages(game);
-    game.startRound(settings);
+    if (watched != nullptr)
+        startPlayback(game, settings, *watched);
+    else
+        game.startRound(settings);
     return StartResult::Started;
 }
 
@@ -322,3 +331,15 @@ void shutDown(Game& game, SdlShell& shell) {
     closePads(game, shell);
 }
 
+
+void savePicture(const Game& game) {
+    const std::filesystem::path folder = picturesFolder();
+    std::error_code failure;
+    std::filesystem::create_directories(folder, failure);
+    const std::filesystem::path file = newPicturePath(folder, std::time(nullptr));
+    std::string error = failure ? "cannot create " + folder.string() + ": " + failure.message() : "";
+    if (error.empty() && writePngFile(file, pictureOfRound(game), &error))
+        std::fprintf(stderr, "korvada: the picture is saved as %s\n", file.c_str());
+    else
+        std::fprintf(stderr, "korvada: the picture is not saved: %s\n", error.c_str());
+}

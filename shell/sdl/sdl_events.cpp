@@ -1,13 +1,30 @@
 // Window-system events to the game's operations. Keys and pads write the key
-// table (Alt+Enter and F11 toggle full screen instead), size changes reset
-// the view, focus moves the display between the game's mode and the
+// table (the shell's own keys act instead: Alt+Enter and F11 toggle full
+// screen, P and Pause pause, M mutes, F12 saves the picture), size changes
+// reset the view, focus moves the display between the game's mode and the
 // desktop's, and a lost focus lets go of every key and holds the round
 // still; the mouse does nothing.
 
+#include <cstdio>
+
 #include "core/game.h"
+#include "core/pause.h"
+#include "core/sound_cues.h"
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
+void carryOut(Game& game, SdlShell& shell, ShellAction action) {
+    switch (action) {
+        case ShellAction::ToggleFullScreen: toggleFullScreen(shell.run, game); break;
+        case ShellAction::TogglePause: togglePause(game); break;
+        case ShellAction::ToggleMute:
+            std::fprintf(stderr, toggleMute(game) ? "korvada: the cues are muted\n" : "korvada: the cues sound again\n");
+            break;
+        case ShellAction::SavePicture: savePicture(game); break;
+        case ShellAction::Nothing: break;
+    }
+}
+
 // A key to the game's code, Alt's state and whether it is an auto-repeat;
 // where it goes is decided for every shell (shell/shell_keys.h). The game
 // takes auto-repeats as further presses, like the first.
@@ -16,7 +33,7 @@ void onKey(Game& game, SdlShell& shell, const SDL_KeyboardEvent& event) {
     const int32_t key = virtualKeyOf(event.keysym);
     const KeyRoute route =
         routeKey(shell.keyLatch, key, down, (event.keysym.mod & KMOD_ALT) != 0, event.repeat != 0);
-    if (route.action == ShellAction::ToggleFullScreen) toggleFullScreen(shell.run, game);
+    carryOut(game, shell, route.action);
     if (!route.toGame) return;
     if (down)
         game.onKeyDown(key);

@@ -42,6 +42,7 @@ int32_t virtualKeyOf(const SDL_Keysym& key) {
         case SDL_SCANCODE_RETURN:
         case SDL_SCANCODE_KP_ENTER: return kKeyReturn;
         case SDL_SCANCODE_ESCAPE: return kKeyEscape;
+        case SDL_SCANCODE_PAUSE: return kKeyPause;
         default: return letterKey(key);
     }
 }

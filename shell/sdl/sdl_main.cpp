@@ -3,11 +3,14 @@
 //   korvada LAUNCHCODE            the pictures and sounds from the working folder, or
 //                                 from the program's own data folder when not there
 //   korvada --window LAUNCHCODE   the same in an ordinary window of the code's size
+//   korvada --watch FILE [--window] LAUNCHCODE
+//                                 plays the recorded round in FILE back, seen
+//                                 with the code's resolution, depth and sound
 //   korvada --help | --version
 //
-// Exit codes: 0 after a normal end, 1 for a rejected launch code, 2 when the
-// game could not start (no display, window or OpenGL context) or the display
-// refused the game's mode.
+// Exit codes: 0 after a normal end, 1 for a rejected launch code or
+// recording, 2 when the game could not start (no display, window or OpenGL
+// context) or the display refused the game's mode.
 //
 // What this program does (SDL2, OpenGL from the system's libGL):
 // - full screen in the display's own mode of exactly the chosen size, at the
@@ -30,6 +33,13 @@
 //   sdl_display.cpp);
 // - time away is not played: the frame clock starts afresh when the window
 //   comes back (focus, restore), so a return never jumps the round on;
+// - P and Pause (and a pad's Start) pause the round and go on: the picture
+//   dimmed under the pause mark, no frames drawn meanwhile; a pause
+//   outlasts a lost focus. M mutes the cues for the run; F12 saves the
+//   frame as a PNG in the player's pictures folder (sdl_display.cpp);
+// - every round records itself, and a new best catch keeps its recording
+//   beside the table; --watch plays a recording back, the player's keys
+//   doing nothing but Esc, and offers its catch to nobody;
 // - waits for the display's refresh (adaptive where the driver can), and
 //   draws no frames while the window is hidden or minimised;
 // - sound: the cues on one audio device, each cutting off the last; without
@@ -73,6 +83,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "core/best_catches.h"
 #include "core/game.h"
@@ -126,10 +137,17 @@ void catchEndSignals() {
     if (SDL_getenv("KORVADA_PRINT_HEIGHT") != nullptr) catchSignal(SIGUSR1, onHeightSignal);
 }
 
+// The player's height, then its place exactly and its catch, whether the
+// round is paused and over: told on SIGUSR1, and once when the round is over.
 void printHeightIfAsked() {
-    if (!heightAsked) return;
+    static bool toldOver = false;
+    const bool over = game.gameOver && !toldOver && SDL_getenv("KORVADA_PRINT_HEIGHT") != nullptr;
+    if (!heightAsked && !over) return;
     heightAsked = 0;
-    std::printf("height %.3f\n", game.bottles[0].y);
+    toldOver = toldOver || over;
+    const Bottle& player = game.bottles[0];
+    std::printf("height %.3f x %.9g y %.9g z %.9g score %d paused %d over %d\n", player.y, player.x, player.y,
+                player.z, player.score, game.paused, game.gameOver);
     std::fflush(stdout);
 }
 
@@ -192,23 +210,24 @@ void openDevicesOnce(SdlShell& shell) {
 // All pending events, then one frame while the window can be seen. A hidden
 // or minimised window waits for the next event instead: no frames, and the
 // processor woken only to look for a signal. A window held still (no focus)
-// waits too, and shows its picture again after whatever woke it (an expose,
-// a resize), without a step.
+// or a paused round waits too, and shows its picture again after whatever
+// woke it (an expose, a resize, the pause itself), without a step.
 void runLoop(SdlShell& shell) {
     SDL_Event event;
     while (!ending(shell)) {
         printHeightIfAsked();
-        const bool waiting = !windowVisible(shell) || shell.run.held;
+        const bool waiting = !windowVisible(shell) || shell.run.held || game.paused;
         const bool woken = waiting && SDL_WaitEventTimeout(&event, 250);
+        const int32_t wasPaused = game.paused;
         if (woken) handleEvent(game, shell, event);
         while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
         if (ending(shell) || !windowVisible(shell)) continue;
-        if (!shell.run.held) {
+        if (!shell.run.held && !game.paused) {
             paintFrame(game);
             keepCatchOnceOver();
             openDevicesOnce(shell);
             keepSoundAlive(shell);
-        } else if (woken)
+        } else if (woken || game.paused != wasPaused)
             showFrame(game);
     }
 }
@@ -242,13 +261,37 @@ int usage() {
     std::printf(
         "usage: korvada LAUNCHCODE\n"
         "       korvada --window LAUNCHCODE\n"
+        "       korvada --watch FILE [--window] LAUNCHCODE\n"
         "Plays one round of Korvada full screen, or in a window, with the settings of\n"
         "the five-character launch code. It reads its pictures and sounds from the\n"
         "folder it is started in, or else from its own data folder.\n"
+        "--watch plays the recorded round in FILE back (the best round of each number\n"
+        "of bottles is kept as ~/.local/share/korvada/best-round-N.kvr), seen with the\n"
+        "code's resolution, colour depth and sound; Esc ends it.\n"
+        "Keys: arrows steer, 1-6 camera, Esc ends the round; Space, Esc or Enter\n"
+        "leave the end screen; Alt+Enter or F11 full screen or a window; P, Pause or\n"
+        "a pad's Start pause; M mutes the cues; F12 saves the picture in your\n"
+        "pictures folder.\n"
         "korvada-setup chooses the settings and starts the game.\n"
-        "Exit status: 0 after a normal end, 1 for a bad launch code, 2 when the game\n"
-        "could not start or the display refused its mode.\n");
+        "Exit status: 0 after a normal end, 1 for a bad launch code or recording, 2\n"
+        "when the game could not start or the display refused its mode.\n");
     return 0;
+}
+
+// "--watch FILE" anywhere before the code, as separate arguments, before
+// they are joined: a path may hold blanks. Returns the other arguments;
+// false when the option has no file.
+bool takeWatchArguments(int argc, char** argv, std::vector<const char*>* rest, std::string* file) {
+    rest->assign(argv, argv + 1);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], kWatchOption) != 0) {
+            rest->push_back(argv[i]);
+            continue;
+        }
+        if (i + 1 >= argc || argv[i + 1][0] == '\0') return false;
+        *file = argv[++i];
+    }
+    return true;
 }
 }  // namespace
 
@@ -265,11 +308,23 @@ int main(int argc, char** argv) {
     const PlatformServices platform = platformServices(shell);
     game.usePlatform(platform);
     shell.run.platform = platform;
-    std::string tail = joinArguments(argc, argv);
-    shell.run.inWindow = takeWindowOption(&tail);
+    std::vector<const char*> arguments;
+    std::string watchFile;
+    const bool watchNamed = takeWatchArguments(argc, argv, &arguments, &watchFile);
+    std::string tail = joinArguments(static_cast<int>(arguments.size()), arguments.data());
+    LaunchOptions options = takeLaunchOptions(&tail);
+    shell.run.inWindow = options.window;
+    if (!watchFile.empty()) options.watchFile = watchFile;
+    options.watch = options.watch || !watchNamed || !watchFile.empty();
     GameSettings settings;
-    if (!parseLaunchCode(tail, &settings)) {
+    if ((options.watch && options.watchFile.empty()) || !parseLaunchCode(tail, &settings)) {
         platform.showError(platform.shell, badLaunchCodeHere().c_str());
+        return kExitBadLaunchCode;
+    }
+    RoundRecording watched;
+    std::string trouble;
+    if (options.watch && !readRecordingFile(options.watchFile, &watched, &trouble)) {
+        platform.showError(platform.shell, (std::string(kRefusedRecordingMessage) + "\n" + trouble).c_str());
         return kExitBadLaunchCode;
     }
 
@@ -282,7 +337,7 @@ int main(int argc, char** argv) {
     }
     shell.run.fullScreen = fullScreenSteps(shell);
     shell.run.window = windowSteps(shell);
-    if (startGame(game, shell, settings) != StartResult::Started) {
+    if (startGame(game, shell, settings, options.watch ? &watched : nullptr) != StartResult::Started) {
         SDL_Quit();
         return kExitStartFailed;
     }

@@ -19,6 +19,7 @@
 
 struct Game;
 struct GameSettings;
+struct RoundRecording;
 
 // The audio device as a thread of its own opens it: `device` and `format` are
 // written before `done`.
@@ -53,7 +54,7 @@ struct SdlShell {
     bool closeRequested = false;        // the game asked for its normal end
     bool gameModeSeen = false;          // the last check saw the game's mode, not given back since
     bool devicesOpen = false;           // sound and pads, opened after the first frame
-    KeyLatch keyLatch;                  // the key of the last full-screen toggle while it is held
+    KeyLatch keyLatch;                  // the key of the last shell action while it is held
     // Full screen or a window (run.inWindow, --window at the start), whether
     // the round holds still; a refused mode ends the loop; the exit code.
     DisplayRun run;
@@ -105,12 +106,12 @@ DisplaySteps fullScreenSteps(SdlShell& shell);
 DisplaySteps windowSteps(SdlShell& shell);
 
 // The start: window, OpenGL context, the game's mode asked for, then the
-// game's own start (OpenGL state, pictures, round). The window is still
-// hidden afterwards, and the display still in the desktop's mode: SDL
-// switches a hidden window's display only when the window is shown. On
-// failure the reason is on stderr; a refused mode has shown its box and
-// ended the run (shell.run).
-StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings);
+// game's own start (OpenGL state, pictures, round: a new one, or the
+// `watched` recording played back). The window is still hidden afterwards,
+// and the display still in the desktop's mode: SDL switches a hidden
+// window's display only when the window is shown. On failure the reason is
+// on stderr; a refused mode has shown its box and ended the run (shell.run).
+StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings, const RoundRecording* watched);
 
 // Shows the started window, which switches the display, and checks that the
 // switch happened as a re-activation does; sizes the view to what the
@@ -123,6 +124,12 @@ void sizeView(const SdlShell& shell);
 
 // The normal end: pictures freed, context released, window and audio gone.
 void shutDown(Game& game, SdlShell& shell);
+
+// F12: the frame as it stands (the round without the pause mark, or the end
+// screen) as a PNG named by the time in the player's pictures folder
+// (linux/linux_places.h), made when missing; one line on stderr names the
+// file, or says why there is none.
+void savePicture(const Game& game);
 
 // --- shell/sdl/sdl_x11.cpp --------------------------------------------------
 

@@ -1,11 +1,47 @@
 // The page's events to the game's operations: keys and the touch controls
-// write the key table while a round is on (Alt+Enter and F11 toggle the
-// page's full screen instead), a lost focus lets go of every key, and a
-// return (the page focused, its tab shown) does not play the time away.
+// write the key table while a round is on (the shell's own keys act
+// instead: Alt+Enter and F11 toggle the page's full screen, P and Pause
+// pause, M mutes, F12 downloads the picture), a lost focus lets go of every
+// key, and a return (the page focused, its tab shown) does not play the time
+// away.
+
+#include <cstdio>
+#include <ctime>
+#include <string>
 
 #include "core/game.h"
+#include "core/pause.h"
+#include "core/sound_cues.h"
+#include "render/frame_picture.h"
 #include "shell/web/web_keys.h"
 #include "shell/web/web_shell.h"
+
+namespace {
+// F12: the frame as it stands, a download named by the page's local time.
+// The page's word of it goes to its console as a log line, not an error.
+void savePicture(const Game& game) {
+    const std::string bytes = pngBytes(pictureOfRound(game));
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    const std::string name = local != nullptr ? pictureFileName(*local) : "korvada.png";
+    if (!bytes.empty() && webSavePicture(name.c_str(), bytes.data(), static_cast<int>(bytes.size())))
+        std::printf("korvada: the picture is saved as %s (a download)\n", name.c_str());
+    else
+        std::printf("korvada: the picture is not saved: the page could not offer it\n");
+}
+
+void carryOut(Game& game, ShellAction action) {
+    switch (action) {
+        case ShellAction::ToggleFullScreen: webToggleFullScreen(); break;
+        case ShellAction::TogglePause: togglePause(game); break;
+        case ShellAction::ToggleMute:
+            std::printf(toggleMute(game) ? "korvada: the cues are muted\n" : "korvada: the cues sound again\n");
+            break;
+        case ShellAction::SavePicture: savePicture(game); break;
+        case ShellAction::Nothing: break;
+    }
+}
+}  // namespace
 
 bool handleKey(Game& game, WebShell& shell, int eventType, const EmscriptenKeyboardEvent& event) {
     if (!shell.roundOn) return false;
@@ -15,7 +51,7 @@ bool handleKey(Game& game, WebShell& shell, int eventType, const EmscriptenKeybo
     // what they would have done, nothing.
     const bool latched = key >= 0 && key == shell.keyLatch.key;
     const KeyRoute route = routeKey(shell.keyLatch, key, down, event.altKey, event.repeat);
-    if (route.action == ShellAction::ToggleFullScreen) webToggleFullScreen();
+    carryOut(game, route.action);
     if (!route.toGame) return latched || route.action != ShellAction::Nothing;
     // Auto-repeats arrive as further presses and are handled like the first.
     if (down)
@@ -42,6 +78,10 @@ void touchKey(Game& game, const WebShell& shell, int32_t key, bool down) {
 // The next preset after the one shown, 6 wrapping to 1, as its number key.
 void touchCamera(Game& game, const WebShell& shell) {
     if (shell.roundOn) stepCamera(game, TouchInput, 1);
+}
+
+void touchPause(Game& game, const WebShell& shell) {
+    if (shell.roundOn) togglePause(game);
 }
 
 // A cancelled touch, a hidden page: every finger is gone.

@@ -40,7 +40,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaSetupTexts(const char* langua
     json = std::string("{\"language\":\"") + (languageOf(languageTag) == Language::Czech ? "cs" : "en") +
            "\",\"resolution\":" + jsonLabel(texts.resolution) + ",\"blending\":" + jsonLabel(texts.blending) +
            ",\"bottles\":" + jsonLabel(texts.bottles) + ",\"sound\":" + jsonLabel(texts.sound) +
-           ",\"play\":" + jsonLabel(texts.play) + ",\"controls\":" + jsonLabel(texts.controls) + "}";
+           ",\"play\":" + jsonLabel(texts.play) + ",\"watchBest\":" + jsonLabel(texts.watchBest) +
+           ",\"controls\":" + jsonLabel(texts.controls) + "}";
     return json.c_str();
 }
 

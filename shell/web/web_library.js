@@ -143,4 +143,19 @@ mergeInto(LibraryManager.library, {
   webToggleFullScreen: function() {
     Module['page'].toggleFullScreen();
   },
+
+  // F12: the picture as a download, the browser's own way to save a file.
+  webSavePicture: function(name, bytes, size) {
+    try {
+      var blob = new Blob([HEAPU8.slice(bytes, bytes + size)], {type: 'image/png'});
+      var link = document.createElement('a');
+      link.href = URL.createObjectURL(blob);
+      link.download = UTF8ToString(name);
+      link.click();
+      setTimeout(function() { URL.revokeObjectURL(link.href); }, 60000);
+      return 1;
+    } catch (e) {
+      return 0;
+    }
+  },
 });

@@ -28,8 +28,15 @@
 // - error messages on the page and in the browser's console.
 // - on a touch screen, the page's on-screen controls hold keys through the
 //   touch source (korvadaTouch, index.html); a tap on the end screen is Enter;
+// - P and Pause (a pad's Start, the touch overlay's pause button) pause the
+//   round and go on, the picture dimmed under the pause mark; M mutes the
+//   cues for the page's life; F12 offers the frame as a PNG download
+//   (web_events.cpp);
+// - every round records itself, and a new best keeps its recording in the
+//   page's storage beside the table (web_records.cpp); the form's Watch best
+//   plays it back (korvadaWatch), the player's keys doing nothing but Esc;
 // - the tests' own calls: a seed, a fixed step and a frame limit for a round
-//   (korvadaPlay), and the round's state (korvadaState).
+//   (korvadaPlay, korvadaWatch), and the round's state (korvadaState).
 // What it lacks: switching the display's mode; the mouse does nothing.
 
 #include <emscripten.h>
@@ -100,6 +107,27 @@ EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, vo
     if (!event->hidden) comeBack(game);
     return EM_FALSE;
 }
+
+// A round from its start, new or the `watched` recording's: a page does not
+// exit, so each starts as a new run's would, on the pictures the page
+// already has.
+void beginRound(const GameSettings& settings, const RoundRecording* watched, double step, double frameLimit) {
+    shell = WebShell();
+    shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;
+    shell.frameLimit = frameLimit > 0 ? static_cast<int64_t>(frameLimit) : 0;
+    if (watched != nullptr)
+        startPlayback(game, settings, *watched);
+    else
+        game.startRound(settings);
+
+    const Resolution size = resolutionOf(settings);
+    emscripten_set_canvas_element_size("#canvas", size.width, size.height);
+    setupView(size.width, size.height);
+    shell.roundOn = true;
+    // The form keeps the viewer's choice, a watched round's look aside.
+    webRoundStarted(settings.resolutionIndex, settings.blending, bottlesToLay(settings), settings.sound);
+    emscripten_set_main_loop(frame, 0, 0);
+}
 }  // namespace
 
 // Starts a round with a launch code, as the program's command line would. A
@@ -111,21 +139,26 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
     if (shell.roundOn) return 0;
     GameSettings settings;
     if (!decodeLaunchCode(game.platform, code, &settings)) return 0;
-
-    // A page does not exit: each round starts as a new run's would, on the
-    // pictures the page already has.
-    shell = WebShell();
-    shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;
-    shell.frameLimit = frameLimit > 0 ? static_cast<int64_t>(frameLimit) : 0;
     if (seed >= 0) seedRandom(static_cast<uint32_t>(seed));
-    game.startRound(settings);
+    beginRound(settings, nullptr, step, frameLimit);
+    return 1;
+}
 
-    const Resolution size = resolutionOf(settings);
-    emscripten_set_canvas_element_size("#canvas", size.width, size.height);
-    setupView(size.width, size.height);
-    shell.roundOn = true;
-    webRoundStarted(settings.resolutionIndex, settings.blending, bottlesToLay(settings), settings.sound);
-    emscripten_set_main_loop(frame, 0, 0);
+// Plays the best round kept for the code's bottles back, seen with the
+// code's size and sound, as `korvada --watch` does; a round kept for none,
+// or refused, is said (the reason in the page's box) and nothing starts
+// (returns 0). The step and frame limit as korvadaPlay's.
+extern "C" EMSCRIPTEN_KEEPALIVE int korvadaWatch(const char* code, double step, double frameLimit) {
+    if (shell.roundOn) return 0;
+    GameSettings settings;
+    if (!decodeLaunchCode(game.platform, code, &settings)) return 0;
+    static RoundRecording watched;
+    std::string trouble;
+    if (!storedBestRound(bottlesToLay(settings), &watched, &trouble)) {
+        game.platform.showError(game.platform.shell, (std::string(kRefusedRecordingMessage) + "\n" + trouble).c_str());
+        return 0;
+    }
+    beginRound(settings, &watched, step, frameLimit);
     return 1;
 }
 
@@ -144,22 +177,26 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaStop() {
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouch(int key, int down) { touchKey(game, shell, key, down != 0); }
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchReleaseAll() { loseTouch(game); }
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchCamera() { touchCamera(game, shell); }
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaTouchPause() { touchPause(game, shell); }
 
 // Once an animation frame, from the page: what the pads ask of its form.
 extern "C" EMSCRIPTEN_KEEPALIVE int korvadaFormPads(int formShown) { return readFormPads(shell, formShown != 0); }
 
 // What the browser tests read: the frames drawn, the camera, the player's
-// bottle, whether the round is over, how many keys are held and the catch.
+// bottle (exactly, as korvada-replay prints it), whether the round is over,
+// how many keys are held, the catch, whether the round is paused, the cues
+// muted, and the round a recording's.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
-    static char text[256];
+    static char text[320];
     const Bottle& player = game.bottles[0];
     int held = 0;
     for (const int32_t down : game.keyDown) held += down ? 1 : 0;
     std::snprintf(text, sizeof text,
-                  "{\"frames\":%lld,\"camera\":%d,\"x\":%.3f,\"y\":%.3f,\"z\":%.3f,\"gameOver\":%d,\"roundOn\":%d,"
-                  "\"held\":%d,\"score\":%d}",
+                  "{\"frames\":%lld,\"camera\":%d,\"x\":%.9g,\"y\":%.9g,\"z\":%.9g,\"gameOver\":%d,\"roundOn\":%d,"
+                  "\"held\":%d,\"score\":%d,\"paused\":%d,\"muted\":%d,\"watched\":%d}",
                   static_cast<long long>(shell.frames), game.cameraIndex + 1, player.x, player.y, player.z,
-                  game.gameOver, shell.roundOn ? 1 : 0, held, player.score);
+                  game.gameOver, shell.roundOn ? 1 : 0, held, player.score, game.paused, game.muted,
+                  roundIsPlayback(game) ? 1 : 0);
     return text;
 }
 

@@ -1,8 +1,10 @@
 // The best catches in the browser: the same table as on the desktop
 // (core/best_catches.h), kept in the page's storage under "korvada.best"
-// instead of a file (a damaged one kept aside under "korvada.best.damaged");
-// the page's form shows the best for its number of bottles, and after a
-// round whether it set a new one.
+// instead of a file (a damaged one kept aside under "korvada.best.damaged"),
+// and the best rounds' recordings beside it, "korvada.round.4" for 4
+// bottles, in base64; the page's form shows the best for its number of
+// bottles, offers its round to watch, and after a round says whether it set
+// a new one.
 
 #include <emscripten.h>
 
@@ -10,6 +12,7 @@
 #include <string>
 
 #include "core/best_catches.h"
+#include "core/recording.h"
 #include "setup/setup_texts.h"
 #include "shell/web/web_shell.h"
 
@@ -36,6 +39,50 @@ EM_JS(int, storeText, (const char* key, const char* text), {
         return 0;
     }
 });
+
+// Bytes as base64, the page's storage holding text; false when it refuses
+// them (full) or has none.
+EM_JS(int, storeBytes, (const char* key, const char* bytes, int size), {
+    try {
+        var text = "";
+        for (var i = 0; i < size; i += 0x8000)
+            text += String.fromCharCode.apply(null, HEAPU8.subarray(bytes + i, bytes + Math.min(size, i + 0x8000)));
+        localStorage.setItem(UTF8ToString(key), btoa(text));
+        return 1;
+    } catch (e) {
+        return 0;
+    }
+});
+
+// Stored bytes in memory of the program's (std::free), their count in
+// *size; null when none are stored. A text that is no base64 comes as it
+// is: the recording's reader refuses it.
+EM_JS(char*, loadStoredBytes, (const char* key, int* size), {
+    var text;
+    try {
+        text = localStorage.getItem(UTF8ToString(key));
+    } catch (e) {
+        return 0;
+    }
+    if (text === null) return 0;
+    try {
+        text = atob(text);
+    } catch (e) {
+    }
+    var bytes = _malloc(Math.max(1, text.length));
+    for (var i = 0; i < text.length; i++) HEAPU8[bytes + i] = text.charCodeAt(i) & 0xFF;
+    HEAP32[size >> 2] = text.length;
+    return bytes;
+});
+
+EM_JS(void, removeStored, (const char* key), {
+    try {
+        localStorage.removeItem(UTF8ToString(key));
+    } catch (e) {
+    }
+});
+
+std::string roundKey(int bottles) { return "korvada.round." + std::to_string(bottles); }
 
 SmallFile readStored(const char* key, std::string* text) {
     char* stored = loadStoredText(key);
@@ -77,7 +124,34 @@ CatchStore pageCatchStore() {
         return false;
     };
     store.end = [](void*) {};
+    store.keepRound = [](void*, int bottles, const std::string& bytes, std::string* error) {
+        const std::string key = roundKey(bottles);
+        if (!bytes.empty() && storeBytes(key.c_str(), bytes.data(), static_cast<int>(bytes.size()))) return true;
+        // No recording of this best: none of another round's either.
+        removeStored(key.c_str());
+        if (!bytes.empty()) *error = "the page's storage refused it";
+        return bytes.empty();
+    };
     return store;
+}
+
+bool storedBestRound(int bottles, RoundRecording* recording, std::string* trouble) {
+    int size = 0;
+    char* stored = loadStoredBytes(roundKey(bottles).c_str(), &size);
+    if (stored == nullptr) {
+        *trouble = "no round with " + std::to_string(bottles) + " bottles is kept";
+        return false;
+    }
+    const std::string bytes(stored, static_cast<std::size_t>(size));
+    std::free(stored);
+    return readRecording(bytes, recording, trouble);
+}
+
+// Whether a best round with this many bottles is kept to be watched.
+extern "C" EMSCRIPTEN_KEEPALIVE int korvadaHasBestRound(int bottles) {
+    char* stored = loadStoredText(roundKey(bottles).c_str());
+    std::free(stored);
+    return stored != nullptr;
 }
 
 // The best for a number of bottles: its bubbles, or -1 when none is kept.

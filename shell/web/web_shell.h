@@ -7,6 +7,7 @@
 #include <emscripten/html5.h>
 
 #include <cstdint>
+#include <string>
 
 #include "core/best_catches.h"
 #include "core/platform.h"
@@ -15,6 +16,7 @@
 #include "core/pad_mapping.h"
 
 struct Game;
+struct RoundRecording;
 
 // The table of best catches in the page's storage (shell/web/web_records.cpp).
 CatchStore pageCatchStore();
@@ -23,7 +25,7 @@ struct WebShell {
     bool roundOn = false;         // from Play to the end screen's close; keys reach the game
     bool closeRequested = false;  // the end screen asked to close
     CatchKeeper bestCatches{pageCatchStore()};  // offered the round's catch once it is over
-    KeyLatch keyLatch;            // the key of the last full-screen toggle while it is held
+    KeyLatch keyLatch;            // the key of the last shell action while it is held
     int64_t frames = 0;           // frames drawn in this round
     Pads pads;                    // the browser's pads, by their place in its list
     PadMenu formMenu;             // the pads working the page's form between rounds
@@ -57,10 +59,19 @@ void loseFocus(Game& game);
 void comeBack(Game& game);
 
 // A touch control held (down) or let go a key of core/keys.h, the next
-// camera's button, and every finger lost to the page at once.
+// camera's button, the pause button, and every finger lost to the page at
+// once.
 void touchKey(Game& game, const WebShell& shell, int32_t key, bool down);
 void touchCamera(Game& game, const WebShell& shell);
+void touchPause(Game& game, const WebShell& shell);
 void loseTouch(Game& game);
+
+// --- shell/web/web_records.cpp -------------------------------------------------
+
+// The recording of the best round with `bottles` bottles in the page's
+// storage; false with the reason in *trouble when there is none or it is
+// refused (core/recording.h).
+bool storedBestRound(int bottles, RoundRecording* recording, std::string* trouble);
 
 // --- shell/web/web_pads.cpp --------------------------------------------------
 
@@ -96,4 +107,6 @@ void webRoundEnded();
 // The page's full screen on or off; only inside a key's own event, where the
 // browser allows a page to ask for it.
 void webToggleFullScreen();
+// Offers a PNG's bytes as a download of this name; 0 when the page cannot.
+int webSavePicture(const char* name, const char* bytes, int size);
 }

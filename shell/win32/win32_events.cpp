@@ -4,9 +4,12 @@
 // messages whenever the queue is empty.
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 
+#include "core/pause.h"
+#include "core/sound_cues.h"
 #include "shell/frame.h"
 #include "shell/win32/win32_shell.h"
 
@@ -28,6 +31,21 @@ void onDestroy(Game& game, Win32Shell& shell, HWND window) {
     endRun(shell.run, kExitNormal);
 }
 
+// The shell's own keys: each asks for a frame, which a paused round draws
+// as its paused picture.
+void carryOut(Game& game, Win32Shell& shell, HWND window, ShellAction action) {
+    switch (action) {
+    case ShellAction::ToggleFullScreen: toggleFullScreen(shell.run, game); break;
+    case ShellAction::TogglePause: togglePause(game); break;
+    case ShellAction::ToggleMute:
+        std::fprintf(stderr, toggleMute(game) ? "korvada: the cues are muted\n" : "korvada: the cues sound again\n");
+        break;
+    case ShellAction::SavePicture: savePicture(game); break;
+    case ShellAction::Nothing: return;
+    }
+    InvalidateRect(window, nullptr, FALSE);
+}
+
 // A key message to the game's code, Windows' own virtual key, with Alt's
 // state (the message's context bit) and whether the key was down before (an
 // auto-repeat); where it goes is decided for every shell
@@ -38,10 +56,7 @@ void onKey(Game& game, Win32Shell& shell, HWND window, UINT message, WPARAM wPar
     const int32_t key = static_cast<int32_t>(wParam);
     const KeyRoute route =
         routeKey(shell.keyLatch, key, down, (lParam & (1 << 29)) != 0, (lParam & (1 << 30)) != 0);
-    if (route.action == ShellAction::ToggleFullScreen) {
-        toggleFullScreen(shell.run, game);
-        InvalidateRect(window, nullptr, FALSE);
-    }
+    carryOut(game, shell, window, route.action);
     if (!route.toGame) return;
     if (!down)
         game.onKeyUp(key);
@@ -82,17 +97,38 @@ void onActivate(Game& game, Win32Shell& shell, HWND window, WPARAM wParam) {
     }
 }
 
-// A held window shows its picture without a step and is validated, so that
-// Windows stops asking for frames until something uncovers it.
+// KORVADA_PRINT_HEIGHT (tests only): the player's place and catch on
+// stdout once the round is over, as the Linux game tells them.
+void tellRoundOver(const Game& game, Win32Shell& shell) {
+    if (!game.gameOver || shell.toldOver || std::getenv("KORVADA_PRINT_HEIGHT") == nullptr) return;
+    shell.toldOver = true;
+    const Bottle& player = game.bottles[0];
+    std::printf("height %.3f x %.9g y %.9g z %.9g score %d paused %d over %d\n", player.y, player.x, player.y,
+                player.z, player.score, game.paused, game.gameOver);
+    std::fflush(stdout);
+}
+
+// A held window, or a paused round, shows its picture without a step and is
+// validated, so that Windows stops asking for frames until something
+// uncovers it or the round goes on.
 void onPaint(Game& game, Win32Shell& shell, HWND window) {
-    if (!shell.run.held) {
+    if (!shell.run.held && !game.paused) {
         paintFrame(game);
         const std::string said = offerRoundsCatch(game, &shell.bestCatches, std::time(nullptr));
         if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
+        tellRoundOver(game, shell);
         return;
     }
     showFrame(game);
     ValidateRect(window, nullptr);
+}
+
+// A paused round draws no frames, so the pads are read on the window's
+// timer instead: Start goes on.
+void onTimer(Game& game, Win32Shell& shell, HWND window) {
+    if (!game.paused || shell.run.held || GetActiveWindow() != window) return;
+    pollPads(game, shell);
+    if (!game.paused) InvalidateRect(window, nullptr, FALSE);
 }
 
 // Per-monitor DPI awareness: moved to a monitor of another scale, the window
@@ -123,9 +159,10 @@ LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, 
         onDpiChanged(window, lParam);
         return 0;
     case WM_TIMER:
-        // The 50 ms timer started with the window drives nothing, on
-        // purpose: it has always been the game's, and its tick is answered
-        // and forgotten. Frames come from the paint messages alone.
+        // The 50 ms timer started with the window drives no frames, on
+        // purpose: it has always been the game's. Frames come from the
+        // paint messages alone; a paused round's pads are read here.
+        onTimer(game, shell, window);
         return 0;
     case WM_PAINT:
         // Pads are read only by the window the player is playing in.

@@ -4,10 +4,15 @@
 //   korvada.exe LAUNCHCODE            the pictures and sounds from the working folder, or
 //                                     from the program's own folder when not there
 //   korvada.exe --window LAUNCHCODE   the same in an ordinary window of the code's size
+//   korvada.exe --watch FILE [--window] LAUNCHCODE
+//                                     plays the recorded round in FILE ("quoted"
+//                                     with blanks) back, seen with the code's
+//                                     resolution, depth and sound
 //
-// Exit codes: 0 after a normal end, 1 for a rejected launch code, 2 when the
-// game could not start (no window, pixel format or OpenGL context, the reason
-// on stderr) or the display refused the game's mode.
+// Exit codes: 0 after a normal end, 1 for a rejected launch code or
+// recording, 2 when the game could not start (no window, pixel format or
+// OpenGL context, the reason on stderr) or the display refused the game's
+// mode.
 //
 // What this program does (Win32, opengl32 and glu32, winmm):
 // - full screen: a popup window over the display switched to the chosen size
@@ -27,6 +32,14 @@
 //   win32_display.cpp);
 // - time away is not played: a deactivated window, full screen or not,
 //   holds the round still, and the frame clock starts afresh on activation;
+// - P and Pause (and a pad's Start) pause the round and go on: the picture
+//   dimmed under the pause mark, no frames drawn meanwhile (the pads read on
+//   the window's timer); a pause outlasts a deactivation. M mutes the cues
+//   for the run; F12 saves the frame as a PNG in the player's Pictures
+//   folder (win32_display.cpp, the folder asked of shell32 loaded then);
+// - every round records itself, and a new best catch keeps its recording
+//   beside the table; --watch plays a recording back, the player's keys
+//   doing nothing but Esc, and offers its catch to nobody;
 // - sound: sndPlaySoundA, each cue cutting off the last (win32_platform.cpp);
 // - keys as Windows' own virtual keys, so the keypad without NumLock is the
 //   arrows and Alt chords and F10 go to Windows as system keys;
@@ -48,6 +61,7 @@
 #include "core/game.h"
 #include "core/settings.h"
 #include "shell/win32/win32_shell.h"
+#include "win32/utf16.h"
 #include "win32/win32_places.h"
 
 namespace {
@@ -105,6 +119,13 @@ void enterDataFolder() {
     const std::filesystem::path folder = std::filesystem::path(program).parent_path();
     if (std::filesystem::is_regular_file(folder / L"air.bmp", error)) SetCurrentDirectoryW(folder.c_str());
 }
+
+// The recording's path from the wide command line, in UTF-8: a folder of any
+// name is found. The launch code stays the ANSI line's, as it always was.
+std::string watchedFile() {
+    std::string tail = windowsCommandTail(utf8FromUtf16(GetCommandLineW()).c_str());
+    return takeLaunchOptions(&tail).watchFile;
+}
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
@@ -115,8 +136,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     game.usePlatform(platform);
     shell.run.platform = platform;
     std::string tail = windowsCommandTail(GetCommandLineA());
-    shell.run.inWindow = takeWindowOption(&tail);
+    const LaunchOptions options = takeLaunchOptions(&tail);
+    shell.run.inWindow = options.window;
+    if (options.watch && options.watchFile.empty()) tail.clear();  // refused as a launch code
     if (!decodeLaunchCode(platform, tail, &shell.settings)) return kExitBadLaunchCode;
+    static RoundRecording watched;
+    std::string trouble;
+    if (options.watch) {
+        if (!readRecordingFile(std::filesystem::u8path(watchedFile()), &watched, &trouble)) {
+            platform.showError(platform.shell, (std::string(kRefusedRecordingMessage) + "\n" + trouble).c_str());
+            return kExitBadLaunchCode;
+        }
+        shell.watched = &watched;
+    }
 
     shell.run.fullScreen = fullScreenSteps(shell);
     shell.run.window = windowSteps(shell);

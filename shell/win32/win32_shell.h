@@ -22,7 +22,9 @@ struct Win32Shell {
     DEVMODEA gameMode{};     // built once at the start, applied on every activation
     HWND window = nullptr;
     int gameWidth = 0, gameHeight = 0;  // the launch code's resolution
-    KeyLatch keyLatch;                   // the key of the last full-screen toggle while it is held
+    KeyLatch keyLatch;                   // the key of the last shell action while it is held
+    const RoundRecording* watched = nullptr;  // the recording the run plays back, if any (--watch)
+    bool toldOver = false;               // the round's end told (KORVADA_PRINT_HEIGHT)
     // Full screen or a window (run.inWindow, --window at the start), whether
     // the round holds still, the boxes shown so far and the exit code.
     DisplayRun run;
@@ -71,6 +73,12 @@ int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& se
 // Releases what startGame acquired; leaves the display mode alone.
 void shutDown(Game& game, Win32Shell& shell);
 
+// F12: the frame as it stands (the round without the pause mark, or the end
+// screen) as a PNG named by the time in the player's Pictures folder
+// (win32/win32_places.h), made when missing; one line on stderr names the
+// file, or says why there is none.
+void savePicture(const Game& game);
+
 // --- shell/win32/win32_events.cpp ---------------------------------------------
 
 // One message of the game's window to the Game's operations: its creation
@@ -85,5 +93,6 @@ LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, 
 // (no xinput1_4.dll nor xinput9_1_0.dll) plays with the keyboard.
 void loadXInput(Win32Shell& shell);
 
-// Once a frame while the window is active: each pad's state to the game.
+// Once a frame while the window is active (on the window's timer while the
+// round is paused and draws no frames): each pad's state to the game.
 void pollPads(Game& game, Win32Shell& shell);

@@ -170,15 +170,18 @@ protected:
         fs::create_directories(file.file.parent_path());
         std::ofstream(file.file, std::ios::binary) << text;
     }
-    // Whatever a writer left beside the table but the table and its copy.
+    // Whatever a writer left beside the table but the table, its copy and
+    // the best rounds' recordings.
     std::vector<std::string> leftBeside() const {
         std::vector<std::string> names;
         for (const fs::directory_entry& entry : fs::directory_iterator(file.file.parent_path())) {
             const std::string name = entry.path().filename().string();
-            if (name != "best-catches" && name != "best-catches.damaged") names.push_back(name);
+            const bool recording = name.rfind("best-round-", 0) == 0 && entry.path().extension() == ".kvr";
+            if (name != "best-catches" && name != "best-catches.damaged" && !recording) names.push_back(name);
         }
         return names;
     }
+    std::string roundKept(int bottles) const { return contentOf(bestRoundFile(file.file, bottles)); }
 
     const std::time_t kDay = localNoon(2026, 12, 13);
     fs::path folder;
@@ -211,6 +214,52 @@ TEST_F(RoundsCatch, ARoundWithABetterCatchWritesItOnceAndALowerOneLeavesIt) {
     keeper = CatchKeeper();
     playRound(3, 2);
     EXPECT_EQ(offer(), "");
+}
+
+// The best round is the one the table holds: its recording changes with
+// the table's row and only then, and a round played back from it is
+// nobody's new catch.
+TEST_F(RoundsCatch, ANewBestKeepsItsRecordingUnderTheSameLockAndAWatchedRoundOffersNothing) {
+    playRound(5, 2);
+    const std::string best = recordingBytes(game.recorder.recording);
+    EXPECT_EQ(offer(), "");
+    EXPECT_EQ(roundKept(5), best);
+    RoundRecording kept;
+    std::string trouble;
+    ASSERT_TRUE(readRecordingFile(bestRoundFile(file.file, 5), &kept, &trouble)) << trouble;
+    EXPECT_EQ(bestRoundFile(file.file, 5).filename(), "best-round-5.kvr");
+
+    playRound(5, 1);
+    EXPECT_EQ(offer(), "");
+    EXPECT_EQ(roundKept(5), best) << "a lower catch leaves the best round's recording";
+
+    // Watched with the table emptied, where any round's catch would be kept.
+    put("korvada best catches\n");
+    startPlayback(game, game.settings, kept);
+    keeper.offered = false;
+    while (playingBack(game)) playRecordedFrame(game);
+    ASSERT_EQ(game.gameOver, 1);
+    EXPECT_EQ(offer(), "");
+    EXPECT_EQ(content(), "korvada best catches\n");
+    EXPECT_EQ(roundKept(5), best);
+
+    // A better catch whose recording cannot be put on the disk: the table
+    // takes the catch, and the last best's recording goes with a line.
+    file.disk.flush = [](const fs::path& path) { return path.string().find(".kvr.") == std::string::npos; };
+    playRound(5, 3);
+    EXPECT_EQ(offer().rfind("the round's recording is not kept: cannot flush " + bestRoundFile(file.file, 5).string(), 0),
+              0u);
+    EXPECT_EQ(content(), "korvada best catches\n5 3 2026-12-13\n");
+    EXPECT_FALSE(fs::exists(bestRoundFile(file.file, 5)));
+    EXPECT_EQ(leftBeside(), std::vector<std::string>());
+
+    // A round too long to record whole: its catch is kept, no recording.
+    file.disk = diskSteps();
+    playRound(5, 4);
+    game.recorder.recording.overflowed = true;
+    EXPECT_EQ(offer(), "");
+    EXPECT_EQ(content(), "korvada best catches\n5 4 2026-12-13\n");
+    EXPECT_FALSE(fs::exists(bestRoundFile(file.file, 5)));
 }
 
 TEST_F(RoundsCatch, ADamagedTableKeepsItsReadableRowsAndIsKeptAside) {

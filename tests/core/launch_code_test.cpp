@@ -133,4 +133,31 @@ TEST(CommandTail, WindowOptionBeforeTheCode) {
         EXPECT_EQ(take(other), std::string("full:") + other);
 }
 
+// The recording's file as Windows quotes an argument: a path with blanks in
+// double quotes.
+TEST(CommandTail, WatchOptionTakesItsFileQuotedOrNot) {
+    const auto take = [](std::string tail) {
+        std::string file = "?";
+        const bool watch = takeWatchOption(&tail, &file);
+        return watch ? "[" + file + "]" + tail : "no:" + tail;
+    };
+    EXPECT_EQ(take("--watch best-round-4.kvr 3HYEN"), "[best-round-4.kvr]3HYEN");
+    EXPECT_EQ(take(windowsCommandTail(
+                  "\"C:\\Korvada\\korvada.exe\" --watch \"C:\\Users\\Jan Novák\\best-round-4.kvr\"  --window 0TYAY")),
+              "[C:\\Users\\Jan Novák\\best-round-4.kvr]--window 0TYAY");
+    EXPECT_EQ(take("--watch \"\" 0TYAY"), "[]0TYAY") << "an empty file is none";
+    EXPECT_EQ(take("--watch \"unclosed 0TYAY"), "[]") << "nor is an unclosed quote";
+    EXPECT_EQ(take("--watch "), "[]");
+    for (const char* other : {"--watch", "--watching f 0TYAY", "0TYAY --watch f", "--window 0TYAY"})
+        EXPECT_EQ(take(other), std::string("no:") + other);
+
+    for (const char* tail : {"--window --watch a.kvr 0TYAY", "--watch a.kvr --window 0TYAY"}) {
+        std::string code = tail;
+        const LaunchOptions options = takeLaunchOptions(&code);
+        EXPECT_TRUE(options.window && options.watch) << tail;
+        EXPECT_EQ(options.watchFile, "a.kvr");
+        EXPECT_EQ(code, "0TYAY");
+    }
+}
+
 }  // namespace

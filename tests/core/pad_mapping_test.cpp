@@ -7,11 +7,14 @@
 #include "core/game.h"
 #include "core/keys.h"
 #include "core/pad_mapping.h"
+#include "core/pause.h"
 #include "core/xinput_pad.h"
+#include "shell/headless/headless_platform.h"
 
 namespace {
 class PadMapping : public ::testing::Test {
 protected:
+    PadMapping() { game.usePlatform(headless().services()); }
     void xinput(uint16_t buttons, int16_t x = 0, int16_t y = 0) {
         XInputState state = {};
         state.packetNumber = ++packet;
@@ -49,9 +52,10 @@ TEST_F(PadMapping, XInputButtonsAndThumbs) {
         uint16_t buttons;
         int32_t key;
     };
+    // Start last: B has ended the round, and on the end screen Start is Enter.
     const Case cases[] = {{XInputDpadLeft, kKeyLeft},   {XInputDpadUp, kKeyUp},    {XInputDpadRight, kKeyRight},
-                          {XInputDpadDown, kKeyDown},   {XInputA, kKeyReturn},     {XInputStart, kKeyReturn},
-                          {XInputB, kKeyEscape},        {XInputBack, kKeyEscape}};
+                          {XInputDpadDown, kKeyDown},   {XInputA, kKeyReturn},     {XInputB, kKeyEscape},
+                          {XInputBack, kKeyEscape},     {XInputStart, kKeyReturn}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.buttons);
         xinput(c.buttons);
@@ -82,5 +86,48 @@ TEST_F(PadMapping, XInputButtonsAndThumbs) {
     xinput(XInputRightShoulder);
     xinput(XInputRightShoulder | XInputDpadUp);
     EXPECT_EQ(game.cameraIndex, 0);
+}
+
+// In the round Start pauses and goes on, holding no Enter: not even when B
+// ends the round while it is held, where the end screen would count it as
+// its own press. On the end screen it is Enter again, once pressed anew.
+TEST_F(PadMapping, StartPausesTheRoundAndIsEnterOnlyOnTheEndScreen) {
+    xinput(0);
+    xinput(XInputStart);
+    EXPECT_EQ(game.paused, 1);
+    for (int16_t x : {12000, 0}) xinput(XInputStart, x);
+    EXPECT_EQ(game.paused, 1) << "held, it pauses once";
+    xinput(0);
+    EXPECT_EQ(game.paused, 1);
+    xinput(XInputStart);
+    EXPECT_EQ(game.paused, 0);
+    xinput(0);
+    // A pad first read holding Start (the one that began the round) pauses
+    // nothing until pressed anew; a second pad's Start acts as the first's.
+    PadState other;
+    other.start = true;
+    updatePad(game, pads, 1, other);
+    EXPECT_EQ(game.paused, 0);
+    pauseRound(game);
+    updatePad(game, pads, 1, PadState());
+    updatePad(game, pads, 1, other);
+    EXPECT_EQ(game.paused, 0);
+    losePad(game, pads, 1);
+    updatePad(game, pads, 1, other);
+    EXPECT_EQ(game.paused, 0) << "plugged in again holding Start";
+    EXPECT_EQ(game.keyDown[kKeyReturn], 0);
+    losePad(game, pads, 1);
+
+    xinput(XInputStart);
+    xinput(XInputStart | XInputB);
+    EXPECT_EQ(game.gameOver, 1);
+    EXPECT_EQ(game.paused, 0) << "Esc ends the paused round";
+    xinput(XInputStart);
+    EXPECT_EQ(game.keyDown[kKeyReturn] + game.exitKeyTapped, 0);
+    xinput(0);
+    xinput(XInputStart);
+    EXPECT_EQ(game.keyDown[kKeyReturn], 1);
+    EXPECT_EQ(game.exitKeyTapped, 1);
+    EXPECT_EQ(game.paused, 0);
 }
 }  // namespace

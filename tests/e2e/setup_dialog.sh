@@ -6,7 +6,9 @@
 # round Esc closes it. Then the dialog in Czech opens with the saved code, and
 # Esc closes it without starting anything. The table of best catches: a
 # damaged one is said, kept aside and replaced by the first round's catch; a
-# better best, there before the second round ends, stays.
+# better best, there before the second round ends, stays. Watch best plays the
+# first round's recording, kept with its catch, back in the game, keeping
+# nothing.
 #   setup_dialog.sh KORVADA_SETUP DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 SETUP=$1
@@ -90,6 +92,15 @@ grep -qF "korvada: $catches: passed over no first line \"korvada best catches\",
 today=$(date +%F)
 [ "$(cat "$catches")" = $'korvada best catches\n12 0 '"$today" ] || fail "the round's catch: '$(cat "$catches")'"
 note "the round's catch replaced the damaged table, kept aside: $(tail -n1 "$catches")"
+round=$XDG_DATA_HOME/korvada/best-round-12.kvr
+cp "$round" "$WORK/kept.kvr" || fail "the new best kept no recording"
+cp "$catches" "$WORK/kept-catches"
+shot dialog-watch
+keys alt+w
+play_round space
+[ "$ROUND" = "$KORVADA --watch $round 2HNMN " ] || fail "Watch best ran '$ROUND'"
+cmp -s "$round" "$WORK/kept.kvr" && cmp -s "$catches" "$WORK/kept-catches" || fail "watching changed what is kept"
+note "Watch best ran '$ROUND'; nothing kept changed"
 # A better best for 12 bottles, kept while the next round plays: it stays.
 printf 'korvada best catches\n12 5 2020-01-01\n' >"$catches"
 # The focus is on Play: Enter plays the same choice again.
@@ -116,7 +127,7 @@ note "Czech dialog shown; Esc closed it"
 # The pictures for a look, when asked for.
 if [ -n "${KORVADA_SETUP_SHOTS:-}" ]; then
     mkdir -p "$KORVADA_SETUP_SHOTS"
-    for picture in dialog-en dialog-chosen dialog-best dialog-cs game; do
+    for picture in dialog-en dialog-chosen dialog-watch dialog-best dialog-cs game; do
         convert "$WORK/$picture.ppm" "$KORVADA_SETUP_SHOTS/linux-$picture.png"
     done
 fi

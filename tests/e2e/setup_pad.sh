@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The GTK settings dialog driven by a pad alone (setup_pad_test.cpp, an SDL
-# virtual game controller in the test's own process) on a private Xvfb
-# display with openbox.
+# virtual game controller in the test's own process), and its Watch best
+# driven by its own widgets, on a private Xvfb display with openbox.
 #   setup_pad.sh TEST_PROGRAM
 source "$(dirname "$0")/../x_harness.sh"
 [ -x "$1" ] || fail "no test program at $1"

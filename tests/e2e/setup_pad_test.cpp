@@ -6,7 +6,9 @@
 // and B closes the dialog. The line beside the bottles shows the best for the
 // number chosen and its day; the dialog's line after the first round names
 // its new best, and after the second why its choice could not be saved and
-// the table, made read-only meanwhile, could not be written.
+// the table, made read-only meanwhile, could not be written. Watch best,
+// offered only for bottles whose best round is kept, starts the game with
+// that recording; a damaged one is said on the dialog's line instead.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -17,6 +19,8 @@
 #include <functional>
 #include <vector>
 
+#include "core/best_catches.h"
+#include "core/recording.h"
 #include "linux/linux_places.h"
 #include "setup/gtk/setup_gtk.h"
 
@@ -97,7 +101,8 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
 
     std::vector<LaunchChoice> rounds;
     std::string notSaved;  // the second round's: a file where its folder should be
-    const StartRound play = [&](const LaunchChoice& chosen, std::string* why) -> GPid {
+    const StartRound play = [&](const LaunchChoice& chosen, const fs::path& watch, std::string* why) -> GPid {
+        EXPECT_EQ(watch, fs::path()) << "the pad's A watched";
         rounds.push_back(chosen);
         if (rounds.size() == 2) {
             EXPECT_FALSE(writeSavedCode(catches / "launch-code", savedLine(chosen), diskSteps(), why));
@@ -212,6 +217,77 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
         EXPECT_TRUE(round.fullScreen);
     }
     if (pad != nullptr) SDL_JoystickClose(pad);
+    fs::remove_all(folder);
+}
+
+// Watch best for the bottles chosen, the dialog driven by its own widgets.
+TEST(SetupDialog, WatchBestPlaysTheKeptRoundAndSaysARefusal) {
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display";
+    const fs::path folder = fs::path(::testing::TempDir()) / ("korvada_setup_watch_" + std::to_string(getpid()));
+    const fs::path catches = folder / "best-catches";
+    fs::create_directories(folder);
+    std::ofstream(catches) << "korvada best catches\n5 3 2026-12-01\n6 11 2026-12-02\n";
+    RoundRecording kept;
+    kept.randomState = 7;
+    kept.bottles = 5;
+    kept.bubbles = 20;
+    kept.frameSeconds = {0.02f, 0.02f};
+    const fs::path round5 = bestRoundFile(catches, 5);
+    std::string bytes = recordingBytes(kept);
+    std::ofstream(round5, std::ios::binary) << bytes;
+
+    std::vector<std::pair<LaunchChoice, fs::path>> rounds;
+    const StartRound play = [&](const LaunchChoice& chosen, const fs::path& watch, std::string*) -> GPid {
+        rounds.emplace_back(chosen, watch);
+        char* argv[] = {const_cast<char*>("true"), nullptr};
+        GPid pid = 0;
+        EXPECT_TRUE(g_spawn_async(nullptr, argv, nullptr, GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD),
+                                  nullptr, nullptr, &pid, nullptr));
+        return pid;
+    };
+    const auto widget = [](const char* name) {
+        GtkWidget* window = dialogWindow();
+        return window != nullptr ? named(window, name) : nullptr;
+    };
+    const auto bottles = [widget](int count) {
+        gtk_spin_button_set_value(GTK_SPIN_BUTTON(widget("bottles")), count);
+    };
+    const auto offered = [widget] { return gtk_widget_is_sensitive(widget("watch")) != FALSE; };
+
+    Script script;
+    script.steps.push_back({"the dialog", dialogShown, [&] {
+                                EXPECT_TRUE(offered()) << "5 bottles: their round is kept";
+                                bottles(6);
+                                EXPECT_FALSE(offered()) << "6 bottles: a best but no round kept";
+                                bottles(5);
+                                gtk_button_clicked(GTK_BUTTON(widget("watch")));
+                            }});
+    script.steps.push_back({"the watched round", [&] { return !rounds.empty(); }, nullptr});
+    script.steps.push_back({"the dialog back", dialogShown, [&] {
+                                EXPECT_EQ(labelText("round-end"), "") << "a watched round is no news";
+                                bytes.back() ^= 0x55;
+                                std::ofstream(round5, std::ios::binary) << bytes;
+                                gtk_button_clicked(GTK_BUTTON(widget("watch")));
+                                EXPECT_TRUE(dialogShown());
+                                EXPECT_EQ(labelText("round-end"), "The best round cannot be played back: " +
+                                                                      round5.string() +
+                                                                      ": damaged: its checksum does not match");
+                                gtk_button_clicked(GTK_BUTTON(widget("close")));
+                            }});
+    g_timeout_add(10, runScript, &script);
+
+    LaunchChoice choice;
+    ASSERT_TRUE(parseLaunchCode("0TYAY", &choice.settings));
+    chooseBottles(&choice.settings, 5);
+    choice.fullScreen = false;
+    runSetupDialog(setupTexts(Language::English), everyRow(), choice, play, catches);
+
+    EXPECT_EQ(script.failure, "");
+    EXPECT_EQ(script.next, script.steps.size());
+    ASSERT_EQ(rounds.size(), 1u) << "the damaged recording was handed to the game";
+    EXPECT_EQ(rounds[0].second, round5);
+    EXPECT_EQ(bottlesToLay(rounds[0].first.settings), 5);
+    EXPECT_FALSE(rounds[0].first.fullScreen);
     fs::remove_all(folder);
 }
 

@@ -5,10 +5,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/game.h"
+#include "linux/linux_places.h"
 #include "shell/headless/headless_platform.h"
 #include "shell/sdl/sdl_shell.h"
 #include "tests/shell/key_cases.h"
@@ -194,6 +196,44 @@ TEST_F(SdlEvents, SystemKeysReachNeitherHandler) {
     send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_UP));
     send(keyEvent(SDL_KEYUP, SDL_SCANCODE_UP, KMOD_LALT));
     EXPECT_EQ(game.keyDown[0x26], 1);
+}
+
+// P and Pause hold the round and go on, M mutes: none of them reaches the
+// key table; a pause outlasts the focus going and coming back.
+TEST_F(SdlEvents, PauseAndMuteKeysAndAPauseThatOutlastsTheFocus) {
+    for (const SDL_Scancode key : {SDL_SCANCODE_P, SDL_SCANCODE_PAUSE}) {
+        send(keyEvent(SDL_KEYDOWN, key));
+        send(keyEvent(SDL_KEYDOWN, key, KMOD_NONE, 1));
+        send(keyEvent(SDL_KEYUP, key));
+        EXPECT_EQ(game.paused, 1) << SDL_GetScancodeName(key);
+        send(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+        send(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
+        EXPECT_EQ(game.paused, 1) << "coming back does not go on";
+        send(keyEvent(SDL_KEYDOWN, key));
+        send(keyEvent(SDL_KEYUP, key));
+        EXPECT_EQ(game.paused, 0);
+    }
+    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_M));
+    EXPECT_EQ(game.muted, 1);
+    send(keyEvent(SDL_KEYUP, SDL_SCANCODE_M));
+    send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_M));
+    EXPECT_EQ(game.muted, 0);
+    for (int i = 0; i < kKeyCount; ++i) ASSERT_EQ(game.keyDown[i], 0) << "key " << i;
+}
+
+// xdg-user-dirs' file as its tool writes it, and as a player may edit it.
+TEST(LinuxPlaces, ThePicturesFolderIsTheOneXdgUserDirsNames) {
+    const std::filesystem::path home = "/home/jana";
+    const std::string file =
+        "# This file is written by xdg-user-dirs-update\n"
+        "XDG_DESKTOP_DIR=\"$HOME/Plocha\"\n"
+        "XDG_PICTURES_DIR=\"$HOME/Obrázky\"\n";
+    EXPECT_EQ(picturesFolderIn(file, home), "/home/jana/Obrázky");
+    EXPECT_EQ(picturesFolderIn("  XDG_PICTURES_DIR=\"/srv/photos/jana\"\n", home), "/srv/photos/jana");
+    for (const char* none : {"", "XDG_PICTURES_DIR=\"$HOME/\"\n", "XDG_PICTURES_DIR=\"$HOME\"",
+                             "#XDG_PICTURES_DIR=\"$HOME/Obrázky\"", "XDG_PICTURES_DIR=\"relative\"",
+                             "XDG_PICTURES_DIR=\"$HOMEWARD/x\"", "XDG_PICTURES_DIR=\"$HOME/unclosed"})
+        EXPECT_EQ(picturesFolderIn(none, home), "") << none;
 }
 
 TEST_F(SdlEvents, TheMouseDoesNothingAndACloseEndsTheGame) {

@@ -160,6 +160,19 @@ TEST_F(SavedFile, HoldsOneLineWithTheCodeAndTheWindowChoice) {
     EXPECT_EQ(content(), "3HYEN window\n");
     EXPECT_FALSE(readSavedCode(file).choice.fullScreen);
     EXPECT_EQ(gameArguments(readSavedCode(file).choice), (std::vector<std::string>{"--window", "3HYEN"}));
+    // Watched: the file first, in the order the game reads (--watch FILE [--window] CODE).
+    EXPECT_EQ(gameArguments(readSavedCode(file).choice, "/home/a b/best-round-4.kvr"),
+              (std::vector<std::string>{"--watch", "/home/a b/best-round-4.kvr", "--window", "3HYEN"}));
+    // korvada.exe reads KorvadaSetup.exe's line back: a folder with blanks
+    // (a Windows user's name often has one) stays one file.
+    const std::string recording = "C:\\Users\\Jan Novák\\AppData\\Roaming\\Korvada\\best-round-4.kvr";
+    const std::string line = "\"C:\\Games\\korvada.exe\"" +
+                             windowsArguments(gameArguments(readSavedCode(file).choice, recording));
+    std::string tail = windowsCommandTail(line.c_str());
+    const LaunchOptions options = takeLaunchOptions(&tail);
+    EXPECT_TRUE(options.watch && options.window) << line;
+    EXPECT_EQ(options.watchFile, recording) << line;
+    EXPECT_EQ(tail, "3HYEN") << line;
     put("3HYEN window\r\n");
     EXPECT_EQ(readBack(), "3HYEN window");
     put("3HYEN\n");
@@ -430,7 +443,7 @@ TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
         const SetupTexts& t = setupTexts(language);
         std::set<std::string> keys;
         for (const char* text : {t.resolution, t.fullScreen, t.colourDepth, t.bits16, t.bits32, t.blending,
-                                 t.bottles, t.sound, t.play, t.close}) {
+                                 t.bottles, t.sound, t.play, t.watchBest, t.close}) {
             const char* mark = std::strchr(text, '_');
             ASSERT_NE(mark, nullptr) << text;
             // The key is the letter after '_' (ASCII in every text here).
@@ -438,7 +451,8 @@ TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
             EXPECT_TRUE(keys.insert(key).second) << "two controls answer Alt+" << key << ": " << text;
         }
         // Every key and pad button that does something, in either language.
-        for (const char* control : {"1–6", "Esc", "Enter", "A /", "B /", "Start", "Back", "LB / RB", "d-pad"})
+        for (const char* control : {"1–6", "Esc", "Enter", "A /", "B /", "Start", "Back", "LB / RB", "d-pad", "P ",
+                                    "Pause", "M:", "F12", "Alt+Enter", "F11"})
             EXPECT_NE(std::strstr(t.controls, control), nullptr) << control << " missing in " << t.controls;
     }
     const SetupTexts& english = setupTexts(Language::English);

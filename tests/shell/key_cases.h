@@ -32,6 +32,7 @@ constexpr KeyCase kKeyCases[] = {
     {0x29, "Escape", "Escape", false, 0x1B},
     {0x3A, "F1", "F1", false, 0x70},
     {0x45, "F12", "F12", false, 0x7B},
+    {0x48, "Pause", "Pause", false, 0x13},
     // The keypad with NumLock on: its own digits, which choose no camera.
     {0x62, "Numpad0", "0", true, 0x60},
     {0x59, "Numpad1", "1", true, 0x61},

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -14,11 +15,18 @@ constexpr bool kAlt = true, kNoAlt = false;
 
 class ShellKeys : public ::testing::Test {
 protected:
-    // One event, noted as "game", "toggle" or "-" (nowhere).
+    // One event, noted as "game", the action ("toggle", "pause", "mute",
+    // "picture") or "-" (nowhere).
     std::string event(int32_t key, bool down, bool alt, bool repeat) {
         const KeyRoute route = routeKey(latch, key, down, alt, repeat);
         EXPECT_FALSE(route.toGame && route.action != ShellAction::Nothing);
-        if (route.action == ShellAction::ToggleFullScreen) return "toggle";
+        switch (route.action) {
+            case ShellAction::ToggleFullScreen: return "toggle";
+            case ShellAction::TogglePause: return "pause";
+            case ShellAction::ToggleMute: return "mute";
+            case ShellAction::SavePicture: return "picture";
+            case ShellAction::Nothing: break;
+        }
         return route.toGame ? "game" : "-";
     }
     std::string press(int32_t key, bool alt) { return event(key, true, alt, false); }
@@ -43,6 +51,21 @@ TEST_F(ShellKeys, AnActionsKeyReachesNothingUntilLetGoHoweverAltGoes) {
     EXPECT_EQ(press(kKeyReturn, kAlt), "toggle");
     EXPECT_EQ(letGo(kKeyReturn, kAlt), "-");
     EXPECT_EQ(press(kKeyReturn, kNoAlt), "game");
+}
+
+// P and Pause hold the round, M silences it, F12 pictures it: once a press,
+// never reaching the game, whose keys they are not. Alt+letter is Windows'.
+TEST_F(ShellKeys, PauseMuteAndPictureActOnceAPressAndNeverReachTheGame) {
+    const std::tuple<int32_t, bool, const char*> keys[] = {
+        {kKeyP, kNoAlt, "pause"},    {kKeyPause, kNoAlt, "pause"}, {kKeyPause, kAlt, "pause"},
+        {kKeyM, kNoAlt, "mute"},     {kKeyF12, kNoAlt, "picture"}, {kKeyF12, kAlt, "picture"},
+        {kKeyP, kAlt, "-"},          {kKeyM, kAlt, "-"}};
+    for (const auto& [key, alt, action] : keys) {
+        const Strings seen = {press(key, alt), repeat(key, alt), repeat(key, alt), letGo(key, alt), press(key, alt)};
+        EXPECT_EQ(seen, (Strings{action, "-", "-", "-", action})) << "key " << key << (alt ? " with Alt" : "");
+        letGo(key, alt);
+    }
+    EXPECT_EQ(press(kKeyA + ('W' - 'A'), kNoAlt), "game") << "other letters stay the game's, which reads none";
 }
 
 TEST_F(ShellKeys, TheLatchKeepsItsKeyAloneWhileOtherKeysPlay) {

@@ -135,10 +135,14 @@ async function padPlaysARound(browser, origin) {
   await pad('stick', 0, 0);
   await press(kDpadUp, `${stateOf}.z < ${rest.z - 5}`);
 
-  // The shoulders step the camera, wrapping.
+  // The shoulders step the camera, wrapping; Start pauses and goes on (the
+  // Start that played above, read first by the round, paused nothing).
   await press(kRightShoulder, `${stateOf}.camera === 2`);
   await press(kLeftShoulder, `${stateOf}.camera === 1`);
   await press(kLeftShoulder, `${stateOf}.camera === 6`);
+  assert.equal((await gameState(page)).paused, 0);
+  await press(kStart, `${stateOf}.paused === 1`);
+  await press(kStart, `${stateOf}.paused === 0`);
 
   // B ends the round. A pulled out while it holds A lets go: the end screen
   // stays past its 1.6 s (80 of the round's frames), until the pad is back

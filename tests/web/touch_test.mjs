@@ -15,7 +15,8 @@ import {
 
 const kPhoneAgent = 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) ' +
                     'Chrome/126.0 Mobile Safari/537.36';
-const kControls = ['#touch-left', '#touch-up', '#touch-right', '#touch-down', '#touch-camera', '#touch-end'];
+const kControls = ['#touch-left', '#touch-up', '#touch-right', '#touch-down', '#touch-camera', '#touch-pause',
+                   '#touch-end'];
 
 // Fingers on the emulated touch screen: each a touch point of its own, so
 // that Chromium fires Pointer Events of type touch, several at once.
@@ -181,6 +182,13 @@ async function phoneRound(open, width, height, name, under) {
   for (const camera of [2, 3, 4, 5, 6, 1]) {
     await tap(hand, page, '#touch-camera');
     await cameraBecomes(page, camera);
+  }
+
+  // The pause button holds the round and goes on.
+  for (const paused of [1, 0]) {
+    await tap(hand, page, '#touch-pause');
+    await page.waitForFunction((wanted) => JSON.parse(Module.ccall('korvadaState', 'string')).paused === wanted,
+                               { timeout: kWait }, paused);
   }
 
   await tap(hand, page, '#touch-end');

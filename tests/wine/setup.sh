@@ -3,7 +3,9 @@
 # screen cannot switch to disabled; keyboard choices and Enter save the code
 # in %APPDATA%\Korvada\launch-code.txt and start korvada.exe with it, which
 # draws the scene. When the game ends the dialog is back with the focus on
-# Play: Enter plays again, Esc closes it. Then the dialog in Czech opens with
+# Play: Watch best plays that round's recording, kept with its catch, back
+# (korvada.exe --watch FILE CODE), keeping nothing; Enter plays again; a
+# damaged recording is refused on the dialog's line; Esc closes it. Then the dialog in Czech opens with
 # the saved code, and Esc closes it without starting or saving anything.
 source "$(dirname "$0")/wine_harness.sh"
 setup="$data_dir/KorvadaSetup.exe"
@@ -12,17 +14,20 @@ start_display xvfb 800x600
 answer_boxes
 
 saved=$(saved_code_file)
-rm -f "$saved"
+appdata=$(dirname "$saved")
+# The lane's prefix outlives the test: the first round is a new best.
+rm -f "$saved" "$appdata"/best-*
 # korvada.exe started by the setup, found by its command line.
 game_pid() { wine_pid '\korvada.exe '"$1"; }
 game_started() { [ -n "$(game_pid "$1")" ]; }
 
-# play_and_end CODE: the game the setup started shows its scene's window and
-# ends by Esc and Space.
+# play_and_end TEXT: the game the setup started, its command line holding
+# TEXT (in ROUND), shows its scene's window and ends by Esc and Space.
 play_and_end() {
   wait_until "$X_WAIT" game_started "$1" || fail "korvada.exe $1 was not started"
   local pid
   pid=$(game_pid "$1")
+  ROUND=$(tr '\0' ' ' </proc/"$pid"/cmdline)
   wait_wine_window
   sleep 1
   end_round space "$pid"
@@ -56,10 +61,30 @@ colours=$(convert "$WORK/game.png" -format %k info:)
 play_and_end 2HNMN
 dialog_back "Korvada – settings"
 echo "the dialog is back"
+cp "$appdata/best-round-12.kvr" "$WORK/kept.kvr" || fail "the new best kept no recording"
+cp "$appdata/best-catches.txt" "$WORK/kept-catches.txt"
+import -window root "png:$WORK/dialog-watch.png"
+xdotool key alt+w
+play_and_end "--watch "
+echo "Watch best: $ROUND"
+grep -qF 'Korvada\best-round-12.kvr 2HNMN' <<<"$ROUND" || fail "Watch best ran another recording"
+cmp -s "$appdata/best-round-12.kvr" "$WORK/kept.kvr" && cmp -s "$appdata/best-catches.txt" "$WORK/kept-catches.txt" ||
+  fail "watching changed what is kept"
+dialog_back "Korvada – settings"
 # Play has the focus: Enter plays the same choice again.
 xdotool key Return
 play_and_end 2HNMN
 dialog_back "Korvada – settings"
+# The checksum's last byte turned over.
+perl -e 'open(F, "+<", $ARGV[0]) or die; seek(F, -1, 2); read(F, $b, 1); seek(F, -1, 2); print F chr(ord($b) ^ 0xFF)' \
+  "$appdata/best-round-12.kvr"
+xdotool key alt+w
+refused() { grep -aq '^KorvadaSetup: .*best-round-12.kvr: damaged: its checksum does not match' "$WORK/stderr"; }
+wait_until "$X_WAIT" refused || fail "the damaged recording was not refused"
+sleep 0.5
+import -window root "png:$WORK/dialog-refused.png"
+[ -z "$(game_pid --watch)" ] || fail "the damaged recording was played"
+echo "a damaged recording: $(grep -a '^KorvadaSetup: .*damaged' "$WORK/stderr" | tr -d '\r')"
 xdotool key Escape
 wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "KorvadaSetup.exe ended with $EXIT_CODE"
@@ -106,3 +131,9 @@ sleep 1
 [ "$(cat "$saved")" = "$code" ] || fail "Esc changed the saved code"
 [ ! -s "$WORK/answered" ] || fail "an error box was shown"
 echo "Esc: closed, nothing started or saved"
+
+# The pictures for a look, when asked for.
+if [ -n "${KORVADA_SETUP_SHOTS:-}" ]; then
+  mkdir -p "$KORVADA_SETUP_SHOTS"
+  for picture in dialog-en dialog-watch dialog-refused; do cp "$WORK/$picture.png" "$KORVADA_SETUP_SHOTS/wine-$picture.png"; done
+fi

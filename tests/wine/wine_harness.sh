@@ -225,15 +225,17 @@ play_from_setup() {
 }
 
 # start_traced_game ARG...: korvada.exe ARG... under Wine in its folder, its
-# frames traced into $WORK/view.log (view_trace.awk). The exit code is the
-# game's. The trace is megabytes a frame: grep takes the few lines read first,
-# or the game would wait on the pipe. The focus trace goes to
+# frames traced into $WORK/view.log (view_trace.awk), with the game's own
+# lines on stderr ("korvada: ..."); its stdout in $WORK/stdout. The exit code
+# is the game's. The trace is megabytes a frame: grep takes the few lines
+# read first, or the game would wait on the pipe. The focus trace goes to
 # $WORK/debug-channel.
 WINE_VIEW_TRACE=$(realpath "$(dirname "${BASH_SOURCE[0]}")/view_trace.awk")
 start_traced_game() {
   start_program "$data_dir" bash -c 'log=$1 focus=$2; shift 2
-    WINEDEBUG="-all,trace+opengl,$WINE_FOCUS_TRACE" wine "$@" 2>&1 >/dev/null |
-      grep --line-buffered -a -F -e glViewport -e glRotatef -e glTranslatef -e :trace:event: |
+    exec 3>&1
+    WINEDEBUG="-all,trace+opengl,$WINE_FOCUS_TRACE" wine "$@" 2>&1 >&3 3>&- |
+      grep --line-buffered -a -F -e glViewport -e glRotatef -e glTranslatef -e :trace:event: -e "korvada: " |
       awk -v focus="$focus" -f "$0" >"$log"
     exit "${PIPESTATUS[0]}"' "$WINE_VIEW_TRACE" "$WORK/view.log" "$WORK/debug-channel" "$WINE_KEEPER" "$KORVADA_EXE" "$@"
 }

@@ -1,0 +1,171 @@
+// The player's keys beyond the round's own, and the best round watched
+// again, in headless Chromium:
+//
+//   node keys_test.mjs CASE
+//
+// with KORVADA_WEB_DIR the web build's folder and KORVADA_REPLAY the Linux
+// korvada-replay. With KORVADA_SCREENSHOTS set to a folder, the paused page
+// is kept there for a look. Exit 0 when the case passed.
+
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { PNG } from 'pngjs';
+import {
+  canvasPicture, gameState, holdKeyUntilState, kWait, pageState, runCases, sleep, waitFrames, waitState,
+} from './web_harness.mjs';
+
+const kRefused = 'Záznam kola nelze přehrát!';
+
+// The mean light (red + green + blue) of a box of a picture.
+function light(picture, x, y, width, height) {
+  let total = 0;
+  for (let row = y; row < y + height; row++)
+    for (let column = x; column < x + width; column++) {
+      const at = (row * picture.width + column) * 4;
+      total += picture.data[at] + picture.data[at + 1] + picture.data[at + 2];
+    }
+  return total / (width * height);
+}
+
+const roundOver = (page) => page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1,
+                                                 { timeout: kWait });
+const consoleSays = (page, line) => page.console.some((entry) => entry.endsWith(`: ${line}`));
+
+// korvada-replay's round and its recording: "x y z score" of its end.
+function replayRound(args, file) {
+  const printed = execFileSync(process.env.KORVADA_REPLAY, [...args, '--record', file], { encoding: 'utf8' });
+  const last = printed.split('\n').filter((line) => line.startsWith('bottle 0 ')).at(-1).split(' ');
+  return { x: Number(last[2]), y: Number(last[3]), z: Number(last[4]), score: Number(last[10]) };
+}
+
+const ending = (state) => ({ x: state.x, y: state.y, z: state.z, score: state.score });
+
+const cases = {
+  // P pauses: the bottle holds, the picture dims under the two bars, and the
+  // pause outlasts a hidden tab; F12 offers the frame without the veil as a
+  // PNG download named by the time; M mutes; Pause goes on. The console
+  // says what F12 and M did, as a log line.
+  async pause_mute_picture({ open }) {
+    const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'korvada-downloads-'));
+    const page = await open('/index.html?code=0TYAN');
+    const session = await page.target().createCDPSession();
+    await session.send('Page.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    await waitState(page, 'playing');
+    await waitFrames(page, 10);
+
+    await page.keyboard.press('KeyP');
+    await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).paused === 1,
+                               { timeout: kWait });
+    const held = await gameState(page);
+    await waitFrames(page, held.frames + 5);
+    assert.equal((await gameState(page)).y, held.y, 'the paused round moved');
+    const paused = await canvasPicture(page);
+    if (process.env.KORVADA_SCREENSHOTS)
+      await page.screenshot({ path: path.join(process.env.KORVADA_SCREENSHOTS, 'web-paused.png') });
+    const bars = Math.min(light(paused, 365, 270, 18, 60), light(paused, 417, 270, 18, 60));
+    assert.ok(bars > 600, `no pause mark in the middle of the picture (light ${bars})`);
+
+    await page.keyboard.press('F12');
+    let saved = [];
+    for (const started = Date.now(); saved.length === 0 && Date.now() - started < kWait; await sleep(200))
+      saved = fs.readdirSync(downloads).filter((name) => name.endsWith('.png'));
+    assert.equal(saved.length, 1, `downloads: ${fs.readdirSync(downloads)}`);
+    assert.match(saved[0], /^korvada-20\d\d-[01]\d-[0-3]\d-[0-2]\d-[0-5]\d-[0-5]\d\.png$/);
+    assert.ok(consoleSays(page, `korvada: the picture is saved as ${saved[0]} (a download)`), page.console.join('\n'));
+    const picture = PNG.sync.read(fs.readFileSync(path.join(downloads, saved[0])));
+    assert.deepEqual([picture.width, picture.height], [800, 600]);
+    const dim = light(paused, 40, 40, 300, 200), full = light(picture, 40, 40, 300, 200);
+    console.log(`picture ${saved[0]}: light ${full}, paused ${dim}`);
+    assert.ok(dim > 0.4 * full && dim < 0.6 * full, `the picture is not the paused frame undimmed (${full}, ${dim})`);
+
+    const other = await page.browserContext().newPage();
+    await other.bringToFront();
+    await page.waitForFunction(() => document.visibilityState === 'hidden', { timeout: kWait });
+    await sleep(1000);
+    await page.bringToFront();
+    await waitFrames(page, (await gameState(page)).frames + 5);
+    const back = await gameState(page);
+    assert.deepEqual([back.paused, back.y], [1, held.y], 'the pause did not outlast the hidden tab');
+
+    await page.keyboard.press('KeyM');
+    await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).muted === 1,
+                               { timeout: kWait });
+    assert.ok(consoleSays(page, 'korvada: the cues are muted'));
+    await page.keyboard.press('Pause');
+    await page.waitForFunction((y) => JSON.parse(Module.ccall('korvadaState', 'string')).y < y, { timeout: kWait },
+                               held.y);
+    const going = await gameState(page);
+    assert.deepEqual([going.paused, going.held], [0, 0], 'the shell\'s keys reached the game');
+    fs.rmSync(downloads, { recursive: true, force: true });
+    assert.deepEqual(page.problems, []);
+  },
+
+  // The round played in the page is the best for its bottles: Watch best
+  // plays it back to the same end, whatever the viewer presses, keeping
+  // nothing; korvada-replay's recording, put in the page's storage, plays to
+  // korvada-replay's end; a damaged one is refused in the error box.
+  async watch_best({ open }) {
+    const page = await open('/index.html?code=0TYAN&seed=3&dt=0.05');
+    await waitState(page, 'playing');
+    await page.keyboard.down('ArrowRight');
+    await waitFrames(page, 20);
+    await page.keyboard.up('ArrowRight');
+    await waitFrames(page, 40);
+    await page.keyboard.press('Escape');
+    await roundOver(page);
+    const played = ending(await gameState(page));
+    await sleep(500);
+    await holdKeyUntilState(page, 'Space', 'form');
+    const kept = await page.evaluate(() => [localStorage.getItem('korvada.best'), localStorage.getItem('korvada.round.4')]);
+    assert.ok(kept[1], 'no recording kept for 4 bottles');
+    assert.equal(await page.$eval('#watch', (button) => button.disabled), false, 'Watch best is not offered');
+
+    await page.click('#watch');
+    await waitState(page, 'playing');
+    assert.equal((await gameState(page)).watched, 1);
+    await page.keyboard.down('ArrowLeft');
+    await page.keyboard.press('Digit5');
+    await roundOver(page);
+    await page.keyboard.up('ArrowLeft');
+    assert.deepEqual(ending(await gameState(page)), played, 'watched, the round ends elsewhere');
+    await sleep(500);
+    await holdKeyUntilState(page, 'Space', 'form');
+    assert.deepEqual(await page.evaluate(() => [localStorage.getItem('korvada.best'), localStorage.getItem('korvada.round.4')]),
+                     kept, 'watching changed what is kept');
+    assert.equal(await page.$eval('#round-line', (line) => line.hidden), true);
+
+    // korvada-replay's: twelve bottles knocking, the player catching a bubble.
+    const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'korvada-replay-')), 'round.kvr');
+    const replayed = replayRound(['--seed', '7', '--bottles', '12', '--steps', '530', '--dt', '0.02', '--keys',
+                                  '1-400:RIGHT,1-20:DOWN'], file);
+    assert.equal(replayed.score, 1);
+    const bytes = fs.readFileSync(file);
+    fs.rmSync(path.dirname(file), { recursive: true, force: true });
+    await page.evaluate((text) => localStorage.setItem('korvada.round.12', text), bytes.toString('base64'));
+    await page.$eval('#bottles', (field) => { field.value = '12'; field.dispatchEvent(new Event('input')); });
+    await page.click('#watch');
+    await waitState(page, 'playing');
+    await roundOver(page);
+    assert.deepEqual(ending(await gameState(page)), replayed, 'korvada-replay\'s recording ends elsewhere in the page');
+    console.log(`korvada-replay's recording ends at ${JSON.stringify(replayed)} in the page too`);
+    await sleep(500);
+    await holdKeyUntilState(page, 'Space', 'form');
+
+    bytes[100] ^= 0xFF;
+    await page.evaluate((text) => localStorage.setItem('korvada.round.12', text), bytes.toString('base64'));
+    await page.click('#watch');
+    await page.waitForSelector('#error[open]', { timeout: kWait });
+    const said = await page.$eval('#error-text', (p) => p.textContent);
+    assert.equal(said, `${kRefused}\ndamaged: its checksum does not match`);
+    assert.equal(await pageState(page), 'form');
+    await page.click('#error button');
+    // The box's text is the console's too, as every error the game shows.
+    assert.deepEqual(page.problems.map((problem) => problem.replace(/^\w+: /, '')),
+                     [kRefused, 'damaged: its checksum does not match']);
+  },
+};
+
+runCases(cases);
