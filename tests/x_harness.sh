@@ -93,8 +93,7 @@
 #   shot NAME                  the screen in $WORK/NAME.ppm
 #   shot_scene NAME [X Y W H]  shots until the scene is drawn; LIT, its lit share
 #   cpu_seconds PID            the processor time PID has used so far
-#   cpu_share PID SECONDS      percent of one core PID uses over SECONDS;
-#                              X_BUSY: the least a program running frames takes
+#   cpu_share PID SECONDS      percent of one core PID uses over SECONDS
 #   image ARGS...              tests/e2e/image_tool.py on the system's python3
 #
 # The x_* functions are the helpers' own: the conditions their waits poll,
@@ -837,11 +836,6 @@ x_scene_lit() {
 
 # Seconds of CPU the process has used so far (user + system).
 cpu_seconds() { awk -v hz="$(getconf CLK_TCK)" '{printf "%.2f\n", ($14 + $15) / hz}' "/proc/$1/stat"; }
-
-# A program that runs frames (unthrottled, with no vsync here) takes all the
-# CPU it is given: on two cores shared by twenty busy processes that is about
-# 10 % of one; one that waits for events takes next to none.
-X_BUSY=6
 
 # cpu_share PID SECONDS: percent of one core used over that many seconds.
 cpu_share() {

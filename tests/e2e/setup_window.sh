@@ -27,7 +27,9 @@ wm_class() { xprop -id "$1" -notype WM_CLASS | sed 's/^WM_CLASS = //'; }
 start_setup "$SETUP"
 shot window-rows
 [ "$(wm_class "$WINDOW")" = '"korvada", "korvada"' ] || fail "the dialog's class is $(wm_class "$WINDOW")"
-xprop -id "$WINDOW" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "the dialog has no icon of its own"
+# GTK sets the icon a moment after the window shows, later on a busy machine.
+has_icon() { xprop -id "$1" _NET_WM_ICON 2>/dev/null | grep -q "Icon ($2)"; }
+wait_until "$X_WAIT" has_icon "$WINDOW" "48 x 48" || fail "the dialog has no icon of its own"
 xdotool key Return
 for i in $(seq 100); do
     [ -n "$(game_child)" ] && break
