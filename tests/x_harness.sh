@@ -38,6 +38,8 @@
 #   wait_exit [SECONDS]        waits for GAME_PID to end; EXIT_CODE is its exit
 #                              code, or "timeout". Not in $(...): a subshell
 #                              cannot wait for the program
+#   close_with KEYS...         xdotool KEYS each second until GAME_PID ends,
+#                              then wait_exit
 # Windows and boxes
 #   find_window TITLE          prints the id of a visible window named TITLE
 #   wait_window TITLE          WINDOW: that window once visible; fails when it
@@ -439,6 +441,14 @@ start_program() {
 game_running() { [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; }
 x_program_ended() { ! game_running; }
 
+# close_with KEYS...: `xdotool KEYS` (the window manager's close, say), asked
+# again each second while the program runs, as a player presses again a key
+# that a busy desktop let pass; then wait_exit.
+close_with() {
+    wait_acting "$X_WAIT" "xdotool $*" x_program_ended
+    wait_exit 1
+}
+
 wait_exit() {
     local told
     EXIT_CODE=timeout
@@ -680,8 +690,7 @@ window_mode_checks() {
     return_to_game "$held" "without the focus"
     [ "$(screen_mode)" = "$2" ] || fail "the screen's mode changed to $(screen_mode)"
 
-    xdotool key --window "$GAME_WINDOW" alt+F4
-    wait_exit
+    close_with key --window "$GAME_WINDOW" alt+F4
     [ "$EXIT_CODE" = 0 ] || fail "closing the window: exit code $EXIT_CODE, expected 0"
 }
 

@@ -9,8 +9,7 @@ e2e_setup "$1" "$2"
 start_game 0HYBN "" SDL_AUDIODRIVER=dummy
 wait_game_window
 shot_scene sixteen_bit || fail "code 0HYBN shows no scene (lit share $LIT)"
-xdotool key alt+F4
-wait_exit
+close_with key alt+F4
 [ "$EXIT_CODE" = 0 ] || fail "closed by the window manager: exit code $EXIT_CODE, expected 0"
 note "closed by the window manager: exit 0"
 

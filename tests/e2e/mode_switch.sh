@@ -41,8 +41,7 @@ end_game space
 ended_on_desktop "the end screen"
 
 play_switched
-xdotool key alt+F4
-wait_exit
+close_with key alt+F4
 ended_on_desktop "the window manager's close"
 
 for signal in INT TERM HUP QUIT; do
