@@ -260,31 +260,35 @@ const cases = {
     for (const [languages, want] of Object.entries(expected)) {
       // A browser of its own, which has not kept the data from the last one.
       const own = await openBrowser();
-      const page = await openPageIn(own, `${server.origin}/index.html`, languages);
-      await waitState(page, 'form');
-      const lines = await page.evaluate(() => window.playTexts);
-      const percents = lines.map((line) => want.preparing.exec(line)?.[1]).filter(Boolean).map(Number);
-      assert.ok(percents[0] === 0 && percents.some((percent) => percent > 0 && percent < 100), lines.join(' | '));
-      assert.deepEqual(percents, [...percents].sort((a, b) => a - b), 'the progress only grows');
-      assert.equal(await page.evaluate(() => document.documentElement.lang), want.lang);
-      assert.deepEqual(await labels(page), want.labels);
-      assert.equal(await page.$eval('#play', (button) => button.textContent), want.play);
-      // The progress reads as plainly as the form's other text (WCAG's 4.5:1).
-      const ratio = await page.$eval('#play', (button) => {
-        button.disabled = true;
-        const style = getComputedStyle(button);
-        const [text, ground] = [style.color, style.backgroundColor].map((colour) => colour.match(/[\d.]+/g).map(Number));
-        button.disabled = false;
-        const luminance = ([r, g, b, a = 1]) => {
-          const lit = (c) => ((c /= 255) <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4);
-          return a < 1 ? NaN : 0.2126 * lit(r) + 0.7152 * lit(g) + 0.0722 * lit(b);
-        };
-        const [light, dark] = [luminance(text), luminance(ground)].sort((x, y) => y - x);
-        return (light + 0.05) / (dark + 0.05);
-      });
-      assert.ok(ratio >= 4.5, `the progress's contrast is ${ratio}`);
-      assert.deepEqual(page.problems, []);
-      await own.close();
+      // Closed on a failure too: an open browser keeps node running to ctest's timeout.
+      try {
+        const page = await openPageIn(own, `${server.origin}/index.html`, languages);
+        await waitState(page, 'form');
+        const lines = await page.evaluate(() => window.playTexts);
+        const percents = lines.map((line) => want.preparing.exec(line)?.[1]).filter(Boolean).map(Number);
+        assert.ok(percents[0] === 0 && percents.some((percent) => percent > 0 && percent < 100), lines.join(' | '));
+        assert.deepEqual(percents, [...percents].sort((a, b) => a - b), 'the progress only grows');
+        assert.equal(await page.evaluate(() => document.documentElement.lang), want.lang);
+        assert.deepEqual(await labels(page), want.labels);
+        assert.equal(await page.$eval('#play', (button) => button.textContent), want.play);
+        // The progress reads as plainly as the form's other text (WCAG's 4.5:1).
+        const ratio = await page.$eval('#play', (button) => {
+          button.disabled = true;
+          const style = getComputedStyle(button);
+          const [text, ground] = [style.color, style.backgroundColor].map((colour) => colour.match(/[\d.]+/g).map(Number));
+          button.disabled = false;
+          const luminance = ([r, g, b, a = 1]) => {
+            const lit = (c) => ((c /= 255) <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4);
+            return a < 1 ? NaN : 0.2126 * lit(r) + 0.7152 * lit(g) + 0.0722 * lit(b);
+          };
+          const [light, dark] = [luminance(text), luminance(ground)].sort((x, y) => y - x);
+          return (light + 0.05) / (dark + 0.05);
+        });
+        assert.ok(ratio >= 4.5, `the progress's contrast is ${ratio}`);
+        assert.deepEqual(page.problems, []);
+      } finally {
+        await own.close();
+      }
     }
   },
 
