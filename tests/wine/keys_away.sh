@@ -1,20 +1,17 @@
 #!/usr/bin/env bash
-# An arrow held while the player switches away is let go with the focus: its
-# key-up goes to the other window. In korvada.exe --window the bottle starts
-# at the left (x -60); Right goes down, the focus goes to another window at
-# once, Right is let go there, and the focus comes back. Then Left is held:
-# with Right let go the bottle turns left at once, well inside the box; an
-# arrow still held would cancel Left exactly, and the bottle would never run
-# left. The switch is asked for right after Right, not once the trace shows
-# the bottle running: on a loaded machine the trace runs seconds behind, and
-# the bottle would cross the box meanwhile. Right's press reaches the game
-# before the focus leaves it (the key is the X server's at once, the focus
-# only after the window manager's answer), so the game holds Right as it
-# loses the focus however few frames it draws between. The walls stay out of
-# it: their push turns into speed by the frame's time, and a loaded machine's
-# long frames throw a bottle near a wall to and fro as no key does. So the
-# switch must come while the bottle is still far from the wall; when a slow
-# machine lets it get too near first, Left takes it back and the player
+# Arrows held while the player switches away are let go with the focus: their
+# key-ups go to the other window. In korvada.exe --window the bottle starts
+# at the left (x -60), at rest. Right goes down, then Left, which cancels it
+# exactly: the bottle holds its speed, however long a loaded machine takes
+# over the switch (a bottle steered one way meanwhile crossed the box and
+# came back off the wall before the focus left). The focus goes to another
+# window, both arrows are let go there, and the focus comes back. Then Left
+# is held: with Right let go the bottle turns left at once; Right still held
+# would cancel Left exactly, and the bottle would never run left. The walls
+# stay out of it: their push turns into speed by the frame's time, and a
+# loaded machine's long frames throw a bottle near a wall to and fro as no
+# key does. So the switch must come while the bottle is still far from the
+# wall; should it get too near first, Left takes it back and the player
 # switches again. One bottle, so that no other knocks it about.
 source "$(dirname "$0")/wine_harness.sh"
 start_display xvfb 1024x768
@@ -66,12 +63,12 @@ back_in_game
 
 deadline=$((SECONDS + 4 * X_WAIT))
 while :; do
-  xdotool keydown Right
+  xdotool keydown Right keydown Left
   focus_window "$AWAY"
-  xdotool keyup Right
+  xdotool keyup Right keyup Left
   away=$(settled_height caught_up_x)
   away_vx=$(bottle_vx)
-  note "Right let go away from the game, the bottle at x $away, running at $away_vx"
+  note "Right and Left let go away from the game, the bottle at x $away, running at $away_vx"
   back=$(wc -l <"$WORK/view.log")
   back_in_game
   xdotool keydown Left
