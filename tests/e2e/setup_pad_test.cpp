@@ -69,16 +69,26 @@ struct Step {
     std::function<void()> act;
 };
 
+// The loop outlives a test, so a script still attached when its test ends
+// (the dialog closed before the last step was read) is taken off it then:
+// left on, it would run in the next test's loop on a dead stack frame.
 struct Script {
     std::vector<Step> steps;
     size_t next = 0;
     gint64 since = 0;
     std::string failure;
+    guint source = 0;
+
+    Script() = default;
+    Script(const Script&) = delete;
+    Script& operator=(const Script&) = delete;
+    ~Script() {
+        if (source != 0) g_source_remove(source);
+    }
 };
 
 gboolean runScript(gpointer data) {
     Script& script = *static_cast<Script*>(data);
-    if (script.next == script.steps.size()) return G_SOURCE_REMOVE;
     const Step& step = script.steps[script.next];
     if (step.ready()) {
         if (step.act) step.act();
@@ -87,10 +97,15 @@ gboolean runScript(gpointer data) {
     } else if (g_get_monotonic_time() - script.since > kWaitMs * 1000LL) {
         script.failure = std::string("gave up waiting for: ") + step.what;
         gtk_main_quit();
+        script.source = 0;
         return G_SOURCE_REMOVE;
     }
-    return G_SOURCE_CONTINUE;
+    if (script.next < script.steps.size()) return G_SOURCE_CONTINUE;
+    script.source = 0;
+    return G_SOURCE_REMOVE;
 }
+
+void start(Script* script) { script->source = g_timeout_add(10, runScript, script); }
 
 TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
     ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display";
@@ -201,7 +216,7 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
                                 EXPECT_EQ(labelText("best"), "Best: 9 bubbles (9 Dec 2026)");
                             }});
     script.steps.push_back({"B pressed", [] { return true; }, [&] { button(SDL_CONTROLLER_BUTTON_B, true); }});
-    g_timeout_add(10, runScript, &script);
+    start(&script);
 
     LaunchChoice choice;
     ASSERT_TRUE(parseLaunchCode("0TYAY", &choice.settings));
@@ -274,7 +289,7 @@ TEST(SetupDialog, WatchBestPlaysTheKeptRoundAndSaysARefusal) {
                                                                       ": damaged: its checksum does not match");
                                 gtk_button_clicked(GTK_BUTTON(widget("close")));
                             }});
-    g_timeout_add(10, runScript, &script);
+    start(&script);
 
     LaunchChoice choice;
     ASSERT_TRUE(parseLaunchCode("0TYAY", &choice.settings));
