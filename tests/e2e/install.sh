@@ -41,8 +41,7 @@ class=$(sed -n 's/^StartupWMClass=//p' "$entry")
 wm_class() { xprop -id "$1" WM_CLASS | sed 's/^WM_CLASS(STRING) = //'; }
 [ "$(wm_class "$GAME_WINDOW")" = "\"$class\", \"$class\"" ] ||
     fail "the game's window class is $(wm_class "$GAME_WINDOW"), the entry's StartupWMClass '$class'"
-xdotool key alt+F4
-wait_exit
+close_with key alt+F4
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE, expected 0"
 note "ok: '$cmdline' in $data"
 
@@ -53,8 +52,7 @@ wait_game_window
 [ -z "$(error_box)" ] || fail "started elsewhere: an error box is open ($(cat "$WORK/stderr"))"
 ! grep -q "Soubor" "$WORK/stderr" || fail "started elsewhere: a picture was not found: $(cat "$WORK/stderr")"
 [ "$(readlink "/proc/$GAME_PID/cwd")" = "$(cd "$data" && pwd -P)" ] || fail "started elsewhere: the game does not read from $data"
-xdotool key alt+F4
-wait_exit
+close_with key alt+F4
 [ "$EXIT_CODE" = 0 ] || fail "started elsewhere: exit code $EXIT_CODE, expected 0"
 note "ok: started in another folder, the game reads from $data"
 

@@ -68,8 +68,7 @@ shot_scene installed || fail "the installed game's frame is mostly black (lit sh
 read -r red green blue lit <<<"$(image stats "$WORK/installed.ppm")"
 note "scene: mean colour $red $green $blue, lit share $lit"
 grep -q "Soubor" "$WORK/stderr" && fail "a picture was not found"
-xdotool key alt+F4
-wait_exit
+close_with key alt+F4
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE, expected 0"
 note "ok: '$cmdline' printed and played"
 
@@ -79,8 +78,7 @@ wait_game_window
 [ -z "$(error_box)" ] || fail "started elsewhere: an error box is open ($(cat "$WORK/stderr"))"
 ! grep -q "Soubor" "$WORK/stderr" || fail "started elsewhere: a picture was not found: $(cat "$WORK/stderr")"
 [ "$(readlink "/proc/$GAME_PID/cwd")" = /usr/share/games/korvada ] || fail "started elsewhere: not in the data folder"
-xdotool key alt+F4
-wait_exit
+close_with key alt+F4
 [ "$EXIT_CODE" = 0 ] || fail "started elsewhere: exit code $EXIT_CODE, expected 0"
 note "ok: started in $WORK, the game reads from its data folder"
 

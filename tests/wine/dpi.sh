@@ -52,8 +52,7 @@ note "window $size, viewport $(last_viewport)"
 # Shots until the frame shows: a busy machine shows it a while after drawing it.
 x_filled() { client_shot scene && LIT=$(lit scene "$CX" "$CY" 1600 1200) && above "$LIT" 0.9; }
 wait_until "$X_WAIT" x_filled || fail "the picture does not fill the window: lit $LIT"
-xdotool key --window "$GAME_WINDOW" alt+F4
-wait_exit
+close_with key --window "$GAME_WINDOW" alt+F4
 [ "$EXIT_CODE" = 0 ] || fail "closing the window: exit code $EXIT_CODE, expected 0"
 [ ! -s "$WORK/answered" ] || fail "an error box was shown"
 note "ok"
