@@ -238,14 +238,18 @@ x_cleanup() {
     fi
 }
 
+# A wait that succeeds only after 10 s says so, on stderr (waits run inside
+# $(...) too): a test that passes slowly is one that will fail on a busier
+# machine, and its log shows which wait.
 wait_until() {
-    local seconds=$1 deadline
+    local seconds=$1 started=$SECONDS deadline
     shift
     deadline=$((SECONDS + seconds))
     until "$@"; do
         [ "$SECONDS" -lt "$deadline" ] || return 1
         sleep 0.1
     done
+    [ $((SECONDS - started)) -lt 10 ] || note "waited $((SECONDS - started)) s for: $*" >&2
 }
 
 # wait_acting SECONDS ACTION CMD...: ACTION (a string, eval'd) at once and
