@@ -8,7 +8,8 @@
 # (build/ unless told). CTEST_OPTION: ctest's own selection (-L e2e, -R wine,
 # -E ..., -j ...), passed through; the whole of DIR when none is given. Each
 # run's log is in DIR/soak/run-N.log, failures' output and evidence paths
-# with it. Exits 1 when any test failed.
+# with it, and every test's output in DIR/soak/run-N.full.log; the waits that
+# passed only slowly are listed at the end. Exits 1 when any test failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,6 +32,7 @@ for _ in $(seq "$hogs"); do
 done
 
 mkdir -p "$build/soak"
+rm -f "$build"/soak/run-*.full.log
 results=$build/soak/results
 : >"$results"
 for run in $(seq "$runs"); do
@@ -38,6 +40,8 @@ for run in $(seq "$runs"); do
   # As scripts/test.sh runs them: one test more than the cores.
   ctest --test-dir "$build" --output-on-failure -j"$(($(nproc) + 1))" --timeout 300 "${selection[@]}" \
     >"$build/soak/run-$run.log" 2>&1 || true
+  # Passing tests' output too, for the waits that passed slowly (x_harness.sh).
+  cp "$build/Testing/Temporary/LastTest.log" "$build/soak/run-$run.full.log" 2>/dev/null || true
   # "  3/70 Test  #12: wine.play ......   Passed   61.20 sec" (or ***Failed,
   # ***Timeout, ***Exception: ..., Not Run): name, outcome, seconds.
   sed -nE 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+) \.+ *(\*\*\*)?([A-Za-z]+).* ([0-9.]+) sec$/\1 \3 \4/p' \
@@ -46,6 +50,10 @@ for run in $(seq "$runs"); do
     "$(grep -vcE ' (Passed|Skipped) ' "$build/soak/run-$run.results") failed, $((SECONDS - started)) s" \
     "(log: $build/soak/run-$run.log)"
 done
+
+slow=$(awk '/^[0-9]+\/[0-9]+ Testing: / {test = $3} / waited [0-9]+ s for: / {sub(/^.*-- /, ""); print "  " test ": " $0}' \
+  "$build"/soak/run-*.full.log 2>/dev/null | sort || true)
+[ -z "$slow" ] || printf '\nWaits that passed only after 10 s:\n%s\n' "$slow"
 
 echo
 awk '{
