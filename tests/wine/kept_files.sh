@@ -7,6 +7,10 @@
 # the setup plays the choice it could not save and says why, and what was
 # there stays byte for byte.
 source "$(dirname "$0")/wine_harness.sh"
+# In a prefix of this test's own: the lane's tests after it rely on
+# %APPDATA%\Korvada being a folder, and a test stopped before its end (a
+# failure, a timeout, a cancelled run) would leave the file in its place.
+fresh_prefix
 setup="$data_dir/KorvadaSetup.exe"
 keeper="$data_dir/catch_keeper.exe"
 [ -f "$keeper" ] || fail "$keeper is missing"
@@ -78,5 +82,4 @@ said_once '^KorvadaSetup: the choice is not saved: cannot create .*Korvada: ' "a
 said_once '^korvada: the best catch is not kept: cannot create .*Korvada: ' "a file in the way of the setup's game"
 [ "$(cat "$folder")" = "in the way" ] || fail "the file in the way changed"
 note "the setup with a file in the way: $(tr -d '\r' <"$WORK/stderr" | grep -e '^KorvadaSetup:' -e '^korvada:' | tr '\n' '|')"
-rm -f "$folder"
 note "ok"
