@@ -6,14 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <filesystem>
-#include <string>
 
 #include "assets/texture.h"
 #include "core/game.h"
-#include "linux/linux_places.h"
-#include "render/frame_picture.h"
 #include "render/scene.h"
 #include "shell/display_policy.h"
 #include "shell/sdl/sdl_shell.h"
@@ -313,10 +308,7 @@ void sizeView(const SdlShell& shell) {
     // pixels even where the desktop is scaled.
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(shell.window, &width, &height);
-    if (shell.run.inWindow)
-        setupViewArea(fitPicture(width, height, shell.gameMode.w, shell.gameMode.h));
-    else
-        setupView(width, height);
+    sizeView(shell.run, Resolution{shell.gameMode.w, shell.gameMode.h}, width, height);
 }
 
 void shutDown(Game& game, SdlShell& shell) {
@@ -331,15 +323,3 @@ void shutDown(Game& game, SdlShell& shell) {
     closePads(game, shell);
 }
 
-
-void savePicture(const Game& game) {
-    const std::filesystem::path folder = picturesFolder();
-    std::error_code failure;
-    std::filesystem::create_directories(folder, failure);
-    const std::filesystem::path file = newPicturePath(folder, std::time(nullptr));
-    std::string error = failure ? "cannot create " + folder.string() + ": " + failure.message() : "";
-    if (error.empty() && writePngFile(file, pictureOfRound(game), &error))
-        std::fprintf(stderr, "korvada: the picture is saved as %s\n", file.c_str());
-    else
-        std::fprintf(stderr, "korvada: the picture is not saved: %s\n", error.c_str());
-}

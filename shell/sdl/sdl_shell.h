@@ -118,18 +118,12 @@ StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings,
 // window got.
 void showGameWindow(SdlShell& shell);
 
-// Viewport and projection for the window's drawable as it is now: all of it
-// full screen; in a window the game's picture in its own aspect, with bars.
+// The view sized to the window's drawable as it is now (the display
+// policy's sizeView).
 void sizeView(const SdlShell& shell);
 
 // The normal end: pictures freed, context released, window and audio gone.
 void shutDown(Game& game, SdlShell& shell);
-
-// F12: the frame as it stands (the round without the pause mark, or the end
-// screen) as a PNG named by the time in the player's pictures folder
-// (linux/linux_places.h), made when missing; one line on stderr names the
-// file, or says why there is none.
-void savePicture(const Game& game);
 
 // --- shell/sdl/sdl_x11.cpp --------------------------------------------------
 
@@ -142,6 +136,7 @@ struct WindowManagerAnswer {
 
 // False for a window that is no X11 window, or when the server has none.
 bool readWindowManagerAnswer(SDL_Window* window, WindowManagerAnswer* answer);
+
 
 // Whether a window's states (its _NET_WM_STATE atoms, in the window
 // manager's order, full screen's anywhere among them) hold full screen.
