@@ -113,9 +113,9 @@ bool showsGameModeOnWayland(const SdlShell& shell) {
 // until the events of the answer arrive.
 bool coversDisplayOnX11(const SdlShell& shell, const WindowManagerAnswer& answer) {
     SDL_Rect bounds;
-    return answer.fullScreen && displayIsAt(shell, shell.gameMode.w, shell.gameMode.h) &&
-           SDL_GetDisplayBounds(displayOf(shell), &bounds) == 0 && SDL_RectEquals(&answer.place, &bounds) &&
-           answer.place.w == shell.gameMode.w && answer.place.h == shell.gameMode.h;
+    return SDL_GetDisplayBounds(displayOf(shell), &bounds) == 0 &&
+           answerShowsGameMode(answer, bounds, displayIsAt(shell, shell.gameMode.w, shell.gameMode.h),
+                               shell.gameMode.w, shell.gameMode.h);
 }
 
 // The display in the game's mode, the window over all of it, and a drawable
@@ -237,6 +237,12 @@ int32_t keepOutputMode(void* context) {
     return 1;
 }
 }  // namespace
+
+bool answerShowsGameMode(const WindowManagerAnswer& answer, const SDL_Rect& bounds, bool displayInGameMode,
+                         int gameWidth, int gameHeight) {
+    return answer.fullScreen && displayInGameMode && SDL_RectEquals(&answer.place, &bounds) &&
+           answer.place.w == gameWidth && answer.place.h == gameHeight;
+}
 
 bool onWayland() {
     const char* driver = SDL_GetCurrentVideoDriver();

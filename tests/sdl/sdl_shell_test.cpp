@@ -2,8 +2,10 @@
 // and close events to the game, and the conversion of cue files for the device.
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -59,6 +61,20 @@ TEST(SdlWindowManagerAnswer, FullScreenCountsAnywhereAmongTheStates) {
     EXPECT_FALSE(statesHoldFullScreen(states, 1, kFullScreen));
     EXPECT_FALSE(statesHoldFullScreen(states + 2, 1, kFullScreen));
     EXPECT_FALSE(statesHoldFullScreen(nullptr, 0, kFullScreen));
+}
+
+// Every condition decides alone: a window over the whole screen in the
+// game's mode is no full screen until the window manager's state says so.
+TEST(SdlWindowManagerAnswer, FullScreenOnlyWithTheStateTheModeAndTheWholeDisplay) {
+    const SDL_Rect display = {0, 0, 800, 600};
+    const WindowManagerAnswer answer = {true, display};
+    EXPECT_TRUE(answerShowsGameMode(answer, display, true, 800, 600));
+    EXPECT_FALSE(answerShowsGameMode({false, display}, display, true, 800, 600)) << "no full-screen state";
+    EXPECT_FALSE(answerShowsGameMode(answer, display, false, 800, 600)) << "the display in another mode";
+    EXPECT_FALSE(answerShowsGameMode({true, {0, 0, 800, 599}}, display, true, 800, 600)) << "short of the display";
+    EXPECT_FALSE(answerShowsGameMode({true, {10, 10, 800, 600}}, display, true, 800, 600)) << "off its corner";
+    const SDL_Rect larger = {0, 0, 1024, 768};
+    EXPECT_FALSE(answerShowsGameMode({true, larger}, larger, true, 800, 600)) << "the game's picture in a corner";
 }
 
 class SdlEvents : public ::testing::Test {
@@ -224,6 +240,26 @@ TEST_F(SdlEvents, PauseAndMuteKeysAndAPauseThatOutlastsTheFocus) {
     send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_M));
     EXPECT_EQ(game.muted, 0);
     for (int i = 0; i < kKeyCount; ++i) ASSERT_EQ(game.keyDown[i], 0) << "key " << i;
+}
+
+// The pictures' large pages leave glibc's heap to its own rule: a mapped
+// block freed raises the mmap threshold, so the same block taken again comes
+// from the heap. A threshold fixed by mallopt would map (and fault in) every
+// such block afresh for the rest of the run.
+TEST(SdlLargePages, TheHeapKeepsGlibcsDynamicThreshold) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer's allocator is not glibc's";
+#endif
+    bool worked = false;
+    onLargePages([&worked] { worked = true; });
+    EXPECT_TRUE(worked);
+    constexpr size_t kBlock = size_t{31} << 20;
+    void* volatile first = std::malloc(kBlock);  // volatile: kept by the compiler
+    std::free(first);
+    const size_t mapped = mallinfo2().hblks;
+    void* volatile again = std::malloc(kBlock);
+    EXPECT_EQ(mallinfo2().hblks, mapped) << "a freed block of 31 MiB is mapped afresh: the dynamic threshold is off";
+    std::free(again);
 }
 
 // xdg-user-dirs' file as its tool writes it, and as a player may edit it.
