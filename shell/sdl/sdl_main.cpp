@@ -193,7 +193,13 @@ int usage() {
         "       korvada --watch FILE [--window] LAUNCHCODE\n"
         "Plays one round of Korvada full screen, or in a window, with the settings of\n"
         "the five-character launch code. It reads its pictures and sounds from the\n"
-        "folder it is started in, or else from its own data folder.\n"
+        "folder it is started in, or else from its own data folder.\n");
+    // The sizes from the game's own table, which the tests read here too.
+    std::printf("The code's first character chooses the size:\n");
+    for (int row = 0; row < kResolutionCount; ++row)
+        std::printf("%s %d %dx%d", row ? "," : "", row, resolutionTable[row].width, resolutionTable[row].height);
+    std::printf(
+        ".\n"
         "--watch plays the recorded round in FILE back (the best round of each number\n"
         "of bottles is kept as ~/.local/share/korvada/best-round-N.kvr), seen with the\n"
         "code's resolution, colour depth and sound; Esc ends it.\n"
