@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -33,8 +34,22 @@ struct RecordedKey {
 constexpr std::size_t kMaxRecordedFrames = std::size_t{1} << 20;
 constexpr std::size_t kMaxRecordedKeys = std::size_t{1} << 16;
 
-// The newest version, which a round is recorded in.
-constexpr uint32_t kRecordingVersion = 1;
+// The newest version, which a round is recorded in. Version 1 holds the
+// round alone; version 2 adds what it takes to show it to someone else.
+constexpr uint32_t kRecordingVersion = 2;
+
+// What a round is: a free one, laid out from the run's generator, or
+// today's (core/daily_round.h), the same for everyone.
+enum RoundKind : int32_t { FreeRound = 0, DailyRound = 1 };
+
+// Bounds of version 2's texts, in bytes.
+constexpr std::size_t kLongestRecordedName = 80;         // 20 characters of UTF-8 (core/player_name.h)
+constexpr std::size_t kLongestGameVersion = 32;          // "1.3.0"
+constexpr std::size_t kLongestTicket = 64;               // a board's, printable ASCII
+
+// A board's ticket as a recording carries it: 1 to kLongestTicket printable
+// ASCII characters, no space (or none at all: empty).
+bool isTicket(const std::string& ticket);
 
 struct RoundRecording {
     uint32_t version = kRecordingVersion;  // the layout its bytes have (recordingBytes writes this one)
@@ -45,6 +60,14 @@ struct RoundRecording {
     // watched round sounds them, the same files, when the viewer's sound is on too.
     int32_t sound = 0;
     int32_t blending = 0;      // the look, not the course
+    // Version 2's: what the round was and who played it. A version-1
+    // recording reads as a free round of day 0 with none of them.
+    int32_t kind = FreeRound;
+    uint32_t day = 0;               // today's round's day, or the UTC day a free round was played (days since 1970)
+    uint32_t realMilliseconds = 0;  // the player's real time from the layout to the round's end, pauses and time away in
+    std::string name;               // the player's (core/player_name.h), or empty
+    std::string gameVersion;        // of the game that played it
+    std::string ticket;             // a board's, or empty
     std::vector<float> frameSeconds;  // each reading of the frame clock while the round was on
     std::vector<RecordedKey> keys;    // in the order they came, frames never decreasing
 };
@@ -62,6 +85,10 @@ std::string recordingBytes(const RoundRecording& recording);
 // checked against its bound.
 bool readRecording(const std::string& bytes, RoundRecording* recording, std::string* trouble);
 
+// readRecording, and then whether the round may be watched at `now`: a
+// round of a day that has not come yet (UTC) is refused with its line.
+bool readWatchedRecording(const std::string& bytes, std::time_t now, RoundRecording* recording, std::string* trouble);
+
 // The file's checksum: the standard CRC-32 (ISO-HDLC, zlib's crc32) of
 // `count` bytes.
 uint32_t recordingChecksum(const char* bytes, std::size_t count);
@@ -69,7 +96,7 @@ uint32_t recordingChecksum(const char* bytes, std::size_t count);
 // The largest file recordingBytes writes.
 std::size_t longestRecording();
 
-// Reads and checks the file; false with the reason in *trouble (a missing or
-// unreadable file too). Writing one is core/saved_file.h's replaceFile of
-// recordingBytes.
+// Reads and checks the file as readWatchedRecording does, now; false with
+// the reason in *trouble (a missing or unreadable file too). Writing one is
+// core/saved_file.h's replaceFile of recordingBytes.
 bool readRecordingFile(const std::filesystem::path& file, RoundRecording* recording, std::string* trouble);

@@ -2,8 +2,14 @@
 
 #include <algorithm>
 
+#include "core/daily_round.h"
 #include "core/game.h"
+#include "core/player_name.h"
 #include "core/random.h"
+
+#ifndef KORVADA_GAME_VERSION
+#error "the build names the game's version (core/CMakeLists.txt)"
+#endif
 
 namespace {
 
@@ -17,16 +23,35 @@ constexpr int32_t kArrows[] = {kKeyLeft, kKeyRight, kKeyUp, kKeyDown};
 
 // --- A live round's recording ---
 
+// The run's generator lent to a round laid out from a state of its own, and given back.
+void lendGenerator(RoundDriver& d, uint32_t state) {
+    if (!d.generatorLent) d.runRandomState = randomState();
+    d.generatorLent = true;
+    seedRandom(state);
+}
+
+void giveGeneratorBack(RoundDriver& d) {
+    if (d.generatorLent) seedRandom(d.runRandomState);
+    d.generatorLent = false;
+}
+
 bool recordingNow(const RoundRecorder& r) { return r.taking && r.roundOn && !r.overflowed; }
 
-void beginRecording(RoundRecorder& r, const GameSettings& settings, const RoundFacts& facts) {
+// The round just laid out from the generator's `state` is recorded from now on.
+void beginRecording(RoundRecorder& r, const Game& game, const RoundFacts& facts, uint32_t state) {
     RoundRecording& recording = r.recording;
     recording.version = kRecordingVersion;
-    recording.randomState = randomState();
-    recording.bottles = bottlesToLay(settings);
-    recording.bubbles = facts.bubbles;
-    recording.sound = settings.sound != 0;
-    recording.blending = settings.blending != 0;
+    recording.randomState = state;
+    recording.bottles = game.bottleCount;
+    recording.bubbles = game.bubbleCount;
+    recording.sound = game.settings.sound != 0;
+    recording.blending = game.settings.blending != 0;
+    recording.kind = facts.kind;
+    recording.day = facts.day;
+    recording.realMilliseconds = 0;
+    recording.name = checkPlayerName(facts.name, nullptr) ? facts.name : std::string();
+    recording.gameVersion = KORVADA_GAME_VERSION;
+    recording.ticket = isTicket(facts.ticket) ? facts.ticket : std::string();
     recording.frameSeconds.clear();
     recording.keys.clear();
     recording.frameSeconds.reserve(kReservedFrames);
@@ -36,6 +61,15 @@ void beginRecording(RoundRecorder& r, const GameSettings& settings, const RoundF
     r.overflowed = false;
     std::fill(std::begin(r.held), std::end(r.held), uint8_t{0});  // the round starts with every key let go
     r.camera = 0;                                                   // and the first camera
+    r.layoutCount = game.frameClock.lastCount;                      // the layout's restart of the clock
+}
+
+// The round's end: its real time on the player's counter, read `now`.
+void endRecording(RoundRecorder& r, const Game& game, int64_t now) {
+    r.roundOn = false;
+    const int64_t frequency = game.frameClock.frequency > 0 ? game.frameClock.frequency : 1;
+    const int64_t milliseconds = (now - r.layoutCount) * 1000 / frequency;
+    r.recording.realMilliseconds = static_cast<uint32_t>(std::min<int64_t>(std::max<int64_t>(milliseconds, 0), UINT32_MAX));
 }
 
 void recordChange(RoundRecorder& r, int32_t key, bool down) {
@@ -76,11 +110,12 @@ void recordFrame(RoundRecorder& r, float seconds) {
     r.recording.frameSeconds.push_back(seconds);
 }
 
-// A round over whose end is not recorded yet ended between two frames: by Esc.
-void noteRoundsEnd(RoundRecorder& r, const Game& game) {
+// A round over whose end is not recorded yet ended between two frames: by
+// Esc, before `now`.
+void noteRoundsEnd(RoundRecorder& r, const Game& game, int64_t now) {
     if (!r.roundOn || !game.gameOver) return;
     recordChange(r, kKeyEscape, true);
-    r.roundOn = false;
+    endRecording(r, game, now);
 }
 
 // --- A recording played back ---
@@ -126,7 +161,7 @@ void endPlayback(RoundDriver& d, Game& game) {
     if (!p.on) return;
     p.on = false;
     releaseSource(game, RecordingInput);
-    seedRandom(p.runRandomState);
+    giveGeneratorBack(d);
     game.gameOver = 1;
 }
 
@@ -153,17 +188,51 @@ FrameUpdate playBack(RoundDriver& d, Game& game, float seconds) {
 
 }  // namespace
 
+RoundFacts dailyRound(uint32_t day, const std::string& name, const std::string& ticket) {
+    RoundFacts facts;
+    facts.kind = DailyRound;
+    facts.day = day;
+    facts.name = name;
+    facts.ticket = ticket;
+    facts.bubbles = kDailyBubbles;
+    return facts;
+}
+
+bool roundStartOf(const LaunchOptions& options, std::time_t now, RoundStart* start, std::string* why) {
+    const uint32_t today = todayUtc(now);
+    start->facts = options.daily ? dailyRound(today) : RoundFacts();
+    start->facts.day = today;
+    start->facts.ticket = options.ticket;
+    start->facts.name = options.name;
+    std::string refused;
+    if (options.name.empty() || checkPlayerName(options.name, &refused)) return true;
+    *why = refused;
+    return false;
+}
+
+void startRoundFrom(RoundDriver& driver, Game& game, const GameSettings& settings, const RoundStart& start) {
+    if (start.watched != nullptr)
+        startWatchedRound(driver, game, settings, *start.watched);
+    else
+        startLiveRound(driver, game, settings, start.facts);
+}
+
 void startLiveRound(RoundDriver& driver, Game& game, const GameSettings& settings, const RoundFacts& facts) {
     endPlayback(driver, game);
     driver.playback.watched = false;
+    const bool daily = facts.kind == DailyRound;
+    if (daily)
+        lendGenerator(driver, dailyRandomState(facts.day));
+    else
+        giveGeneratorBack(driver);
     game.clearRound(settings);
-    beginRecording(driver.recorder, settings, facts);
-    game.setupRound(bottlesToLay(settings), facts.bubbles);
+    const uint32_t state = randomState();
+    game.setupRound(daily ? kDailyBottles : bottlesToLay(settings), daily ? kDailyBubbles : facts.bubbles);
+    beginRecording(driver.recorder, game, facts, state);
 }
 
 void startWatchedRound(RoundDriver& driver, Game& game, const GameSettings& viewer, const RoundRecording& recording) {
     RoundPlayback& p = driver.playback;
-    if (!p.on) p.runRandomState = randomState();
     p.on = false;
     driver.recorder.taking = false;
     driver.recorder.roundOn = false;
@@ -181,7 +250,7 @@ void startWatchedRound(RoundDriver& driver, Game& game, const GameSettings& view
     p.playedSeconds = 0;
     p.on = true;
     p.watched = true;
-    seedRandom(recording.randomState);
+    lendGenerator(driver, recording.randomState);
     game.setupRound(recording.bottles, recording.bubbles);  // the frame clock from now
 }
 
@@ -190,20 +259,20 @@ FrameUpdate updateFrame(RoundDriver& driver, Game& game) {
     if (driver.playback.on) return playBack(driver, game, seconds);
     RoundRecorder& r = driver.recorder;
     if (game.gameOver) {
-        noteRoundsEnd(r, game);
+        noteRoundsEnd(r, game, game.frameClock.lastCount);
         game.countEndScreenTime(seconds);
         return FrameUpdate::EndScreen;
     }
     sampleKeys(r, game);
     recordFrame(r, seconds);
     game.stepSimulation(seconds);
-    if (game.gameOver) r.roundOn = false;  // it landed: the recording is whole
+    if (game.gameOver && r.roundOn) endRecording(r, game, game.frameClock.lastCount);  // it landed: whole
     return FrameUpdate::Step;
 }
 
 bool roundRecorded(RoundDriver& driver, const Game& game) {
     RoundRecorder& r = driver.recorder;
-    noteRoundsEnd(r, game);
+    if (r.roundOn && game.gameOver) noteRoundsEnd(r, game, game.platform.counter(game.platform.shell));
     return r.taking && !r.overflowed && !r.roundOn && game.gameOver;
 }
 

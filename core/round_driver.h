@@ -21,6 +21,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
+#include <string>
 
 #include "core/keys.h"
 #include "core/recording.h"
@@ -28,10 +30,29 @@
 
 struct Game;
 
-// What a live round is laid out with beside the settings.
+// What a live round is beside the settings, as its recording tells it.
 struct RoundFacts {
-    int32_t bubbles = kRoundBubbles;  // the game lays out 30; the tools may ask for others
+    int32_t kind = FreeRound;  // today's round (DailyRound) is laid out from its day alone (core/daily_round.h)
+    uint32_t day = 0;          // today's round's day, or the UTC day a free round is played on (todayUtc)
+    std::string name;          // the player's (core/player_name.h); one the rule refuses is not recorded
+    std::string ticket;        // a board's (isTicket); one that is none is not recorded
+    int32_t bubbles = kRoundBubbles;  // a free round's: the game lays out 30, the tools may ask for others
 };
+
+// Today's round of `day`, for the player `name`, with a board's `ticket`.
+RoundFacts dailyRound(uint32_t day, const std::string& name = std::string(), const std::string& ticket = std::string());
+
+// How a program's round starts: the recording it watches, or else a live
+// round with these facts.
+struct RoundStart {
+    const RoundRecording* watched = nullptr;
+    RoundFacts facts;
+};
+
+// The round the launch options ask for at `now`: today's (--daily) or a
+// free one played on today's UTC day, with --name and --ticket. False, with
+// why in one line, when the name is none (core/player_name.h).
+bool roundStartOf(const LaunchOptions& options, std::time_t now, RoundStart* start, std::string* why);
 
 // A live round's recording as it grows, from its start until it is over.
 struct RoundRecorder {
@@ -41,6 +62,7 @@ struct RoundRecorder {
     bool overflowed = false;  // it went past a bound of the file: the rest is missing
     uint8_t held[kKeyCount] = {};  // the recorded keys as the recording holds them now
     int32_t camera = 0;            // and the camera it shows
+    int64_t layoutCount = 0;       // the player's counter at the layout, for the round's real time
 };
 
 // A recording played back in the player's place.
@@ -53,20 +75,27 @@ struct RoundPlayback {
     int32_t camera = 0;           // the recording's camera, whatever the viewer presses
     double realSeconds = 0;       // real time played back so far (time away and pauses left out)
     double playedSeconds = 0;     // the recorded frames' time played so far
-    uint32_t runRandomState = 0;  // the run's generator before the playback, given back after it
 };
 
 struct RoundDriver {
     RoundRecorder recorder;
     RoundPlayback playback;
+    // Today's round and a watched one lay out from their own generator's
+    // state; the run's own comes back for the next free round.
+    bool generatorLent = false;
+    uint32_t runRandomState = 0;
 };
 
 // A live round from its start with these settings (Game::startRound's
 // clearing, then the layout), recorded from the generator's state before
-// its first draw. A recording still playing stops first and gives the run
-// its generator back.
+// its first draw. Today's round takes its day's state, 8 bottles and 30
+// bubbles, the settings' sound and blending. A recording still playing
+// stops first and gives the run its generator back.
 void startLiveRound(RoundDriver& driver, Game& game, const GameSettings& settings,
                     const RoundFacts& facts = RoundFacts());
+
+// startWatchedRound of start.watched, or else startLiveRound of start.facts.
+void startRoundFrom(RoundDriver& driver, Game& game, const GameSettings& settings, const RoundStart& start);
 
 // The next round is the recording's, seen with the viewer's settings: every
 // key let go, the first camera, the recording's bottles, bubbles and

@@ -2,6 +2,7 @@
 //
 //   korvada-replay [--seed N] [--bottles N] [--bubbles N] [--sound 0|1]
 //                  [--steps N] [--dt SECONDS] [--keys FIRST-LAST:KEY,...] [--every N]
+//                  [--daily YYYY-MM-DD | --day YYYY-MM-DD] [--name NAME] [--ticket T]
 //                  [--record FILE]
 //   korvada-replay --recording FILE [--every N]
 //
@@ -11,7 +12,9 @@
 // driver (core/round_driver.h). --record writes the round's
 // recording (core/recording.h) to FILE as well; --recording plays one, a
 // step for each recorded frame, and prints it the same way: the recording
-// of a round prints what the round printed. Exit 2 on a bad argument or a
+// of a round prints what the round printed, whichever version it is (version
+// 2's facts are the recording's, not the course's, and print nothing).
+// --daily plays that day's round. Exit 2 on a bad argument or a
 // recording refused (the reason in one line on stderr), 1 when the
 // recording cannot be written.
 

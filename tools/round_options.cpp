@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "core/game.h"
+#include "core/daily_round.h"
+#include "core/player_name.h"
 #include "core/random.h"
 #include "core/round_driver.h"
 #include "shell/headless/headless_platform.h"
@@ -53,8 +55,8 @@ bool parseKeys(const std::string& text, std::vector<KeySpan>& spans) {
 
 int parseRoundOption(int argc, char** argv, int& i, RoundOptions& options, std::string& error) {
     const std::string name = argv[i];
-    static const char* const kNames[] = {"--seed", "--bottles", "--bubbles", "--sound",
-                                         "--steps", "--dt", "--keys", "--every"};
+    static const char* const kNames[] = {"--seed", "--bottles", "--bubbles", "--sound", "--steps", "--dt",
+                                         "--keys", "--every", "--daily", "--day", "--name", "--ticket"};
     bool known = false;
     for (const char* known_name : kNames) known = known || name == known_name;
     if (!known) return 0;
@@ -88,9 +90,24 @@ int parseRoundOption(int argc, char** argv, int& i, RoundOptions& options, std::
     } else if (name == "--keys") {
         options.keys.clear();
         ok = parseKeys(value, options.keys);
+    } else if (name == "--daily" || name == "--day") {
+        ok = readDay(value, &options.day);
+        options.daily = options.daily || name == "--daily";
+    } else if (name == "--name") {
+        std::string why;
+        ok = checkPlayerName(value, &why);
+        options.name = value;
+    } else if (name == "--ticket") {
+        ok = isTicket(value);
+        options.ticket = value;
     }
+    options.layoutGiven = options.layoutGiven || name == "--seed" || name == "--bottles" || name == "--bubbles";
     if (!ok) {
         error = "bad value for " + name + ": '" + value + "'";
+        return -1;
+    }
+    if (options.daily && options.layoutGiven) {
+        error = "--daily lays out the day's round: no --seed, --bottles or --bubbles with it";
         return -1;
     }
     return 1;
@@ -102,8 +119,11 @@ void layOutRound(RoundDriver& driver, Game& game, const RoundOptions& options, i
     settings.bottleCount = options.bottles;
     settings.sound = options.sound;
     settings.blending = blending;
-    RoundFacts facts;
-    facts.bubbles = options.bubbles;
+    RoundFacts facts = options.daily ? dailyRound(options.day) : RoundFacts();
+    facts.day = options.day;
+    facts.name = options.name;
+    facts.ticket = options.ticket;
+    if (!options.daily) facts.bubbles = options.bubbles;
     startLiveRound(driver, game, settings, facts);
 }
 

@@ -24,6 +24,15 @@ struct RoundOptions {
     double dt = 0.016;
     std::vector<KeySpan> keys;
     long long every = 0;
+    // The round's facts: --daily DAY lays out that day's round (no --seed,
+    // --bottles or --bubbles with it); --day DAY is the day a free round
+    // says it was played (1970-01-01 unless told, so that its recording is
+    // the same bytes whenever it is made); --name, --ticket.
+    bool daily = false;
+    uint32_t day = 0;
+    std::string name;
+    std::string ticket;
+    bool layoutGiven = false;  // --seed, --bottles or --bubbles
 };
 
 // Takes the round option at argv[i] and its value, moving i past them.

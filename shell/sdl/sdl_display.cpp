@@ -276,7 +276,7 @@ DisplaySteps windowSteps(SdlShell& shell) {
 }
 
 StartResult startGame(Game& game, RoundDriver& driver, SdlShell& shell, const GameSettings& settings,
-                      const RoundRecording* watched) {
+                      const RoundStart& start) {
     const Resolution size = resolutionOf(settings);
     shell.gameMode = SDL_DisplayMode{};
     shell.gameMode.w = size.width;
@@ -294,10 +294,7 @@ StartResult startGame(Game& game, RoundDriver& driver, SdlShell& shell, const Ga
     waitForRefresh();
     enterGameMode(shell.run);
     prepareRunOnLargePages(game);
-    if (watched != nullptr)
-        startWatchedRound(driver, game, settings, *watched);
-    else
-        startLiveRound(driver, game, settings);
+    startRoundFrom(driver, game, settings, start);
     return StartResult::Started;
 }
 

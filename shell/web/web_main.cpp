@@ -16,7 +16,9 @@
 #include <string>
 
 #include "assets/texture.h"
+#include "core/daily_round.h"
 #include "core/game.h"
+#include "core/player_name.h"
 #include "core/random.h"
 #include "core/round_driver.h"
 #include "render/scene.h"
@@ -85,16 +87,13 @@ EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, vo
 // A round from its start, new or the `watched` recording's: a page does not
 // exit, so each starts as a new run's would, on the pictures the page
 // already has.
-void beginRound(const GameSettings& settings, const RoundRecording* watched, double step, double frameLimit) {
+void beginRound(const GameSettings& settings, const RoundStart& start, double step, double frameLimit) {
     const bool away = shell.away;  // a pad's A may start a round without the focus
     shell = WebShell();
     shell.away = away;
     shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;
     shell.frameLimit = frameLimit > 0 ? static_cast<int64_t>(frameLimit) : 0;
-    if (watched != nullptr)
-        startWatchedRound(driver, game, settings, *watched);
-    else
-        startLiveRound(driver, game, settings);
+    startRoundFrom(driver, game, settings, start);
 
     const Resolution size = resolutionOf(settings);
     emscripten_set_canvas_element_size("#canvas", size.width, size.height);
@@ -116,7 +115,34 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
     GameSettings settings;
     if (!decodeLaunchCode(game.platform, code, &settings)) return 0;
     if (seed >= 0) seedRandom(static_cast<uint32_t>(seed));
-    beginRound(settings, nullptr, step, frameLimit);
+    RoundStart start;
+    start.facts.day = todayUtc(std::time(nullptr));
+    beginRound(settings, start, step, frameLimit);
+    return 1;
+}
+
+// A round as `korvada [--daily] [--name NAME] [--ticket T] CODE` plays it:
+// today's (daily 1) or a free one, the player's name and a board's ticket
+// in its recording. A bad code or a name the rule refuses shows its message
+// and starts nothing (returns 0). The seed (free rounds only), step and
+// frame limit as korvadaPlay's.
+extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlayRound(const char* code, int daily, const char* name, const char* ticket,
+                                                     double seed, double step, double frameLimit) {
+    if (shell.roundOn) return 0;
+    GameSettings settings;
+    if (!decodeLaunchCode(game.platform, code, &settings)) return 0;
+    LaunchOptions options;
+    options.daily = daily != 0;
+    options.name = name;
+    options.ticket = ticket;
+    RoundStart start;
+    std::string why;
+    if (!roundStartOf(options, std::time(nullptr), &start, &why)) {
+        game.platform.showError(game.platform.shell, (std::string(kRefusedNameMessage) + "\n" + why).c_str());
+        return 0;
+    }
+    if (seed >= 0 && !options.daily) seedRandom(static_cast<uint32_t>(seed));
+    beginRound(settings, start, step, frameLimit);
     return 1;
 }
 
@@ -134,7 +160,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaWatch(const char* code, double step, 
         game.platform.showError(game.platform.shell, (std::string(kRefusedRecordingMessage) + "\n" + trouble).c_str());
         return 0;
     }
-    beginRound(settings, &watched, step, frameLimit);
+    RoundStart start;
+    start.watched = &watched;
+    beginRound(settings, start, step, frameLimit);
     return 1;
 }
 

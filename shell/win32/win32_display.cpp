@@ -141,10 +141,7 @@ int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& se
     shell.gameHeight = resolution.height;
     enterGameMode(shell.procedure.run);
     prepareRun(game);
-    if (shell.watched != nullptr)
-        startWatchedRound(shell.round, game, settings, *shell.watched);
-    else
-        startLiveRound(shell.round, game, settings);
+    startRoundFrom(shell.round, game, settings, shell.start);
     return 1;
 }
 

@@ -23,7 +23,7 @@ struct Win32Shell {
     DEVMODEA gameMode{};     // built once at the start, applied on every activation
     HWND window = nullptr;
     int gameWidth = 0, gameHeight = 0;  // the launch code's resolution
-    const RoundRecording* watched = nullptr;  // the recording the run plays back, if any (--watch)
+    RoundStart start;                    // the recording the run plays back (--watch), or its round's facts
     RoundDriver round;                   // the round, live or watched, a frame at a time
     bool toldOver = false;               // the round's end told (shell/height_line.h)
     // The messages' own state: full screen or a window (run.inWindow,

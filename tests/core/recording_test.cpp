@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 
+#include "core/daily_round.h"
 #include "core/pause.h"
 #include "core/random.h"
 #include "core/recording.h"
@@ -338,10 +339,12 @@ TEST_F(Recording, PlaybackKeepsUpWithTheRealTime) {
 }
 
 // The checksum is the standard CRC-32, and the file's every byte is fixed:
-// little-endian whatever the machine, the frames as their float bits.
+// little-endian whatever the machine, the frames as their float bits, in
+// both versions.
 TEST_F(Recording, TheFileIsTheSameBytesEverywhere) {
     EXPECT_EQ(recordingChecksum("123456789", 9), 0xCBF43926u) << "CRC-32's check value";
     RoundRecording r;
+    r.version = 1;
     r.randomState = 0x89ABCDEFu;
     r.bottles = 61;
     r.bubbles = 128;
@@ -362,6 +365,38 @@ TEST_F(Recording, TheFileIsTheSameBytesEverywhere) {
     ASSERT_TRUE(readRecording(golden, &read, &trouble)) << trouble;
     EXPECT_EQ(recordingBytes(read), golden);
     EXPECT_EQ(read.frameSeconds, r.frameSeconds);
+    EXPECT_EQ(read.kind, FreeRound) << "version 1 is a free round with no facts";
+    EXPECT_EQ(read.day, 0u);
+
+    // Today's round of 2026-12-10, a name of two scripts, a ticket.
+    RoundRecording today;
+    today.randomState = 20261210;
+    today.bottles = 8;
+    today.bubbles = 30;
+    today.sound = 1;
+    today.blending = 1;
+    today.kind = DailyRound;
+    today.day = 20797;
+    today.realMilliseconds = 52345;
+    today.name = "\u017dofie Ng";
+    today.gameVersion = "1.3.0";
+    today.ticket = "t-42";
+    today.frameSeconds = {0.016f, 0.02f};
+    today.keys = {{0, kKeyLeft, 1}, {2, kKeyEscape, 1}};
+    const std::string second(
+        "\x4b\x56\x52\x45\x43\x0d\x0a\x1a\x02\x00\x00\x00\x5a\x29\x35\x01"  // magic, version 2, state 20261210
+        "\x08\x1e\x01\x01\x02\x00\x00\x00\x02\x00\x00\x00\x01\x00\x00\x00"  // 8 30 1 1, 2 frames, 2 keys, today's
+        "\x3d\x51\x00\x00\x79\xcc\x00\x00\x09\x05\x04\x00\xc5\xbd\x6f\x66"  // day, 52345 ms, lengths 9 5 4, the name
+        "\x69\x65\x20\x4e\x67\x31\x2e\x33\x2e\x30\x74\x2d\x34\x32\x6f\x12"  // "1.3.0", "t-42", the frames
+        "\x83\x3c\x0a\xd7\xa3\x3c\x00\x00\x00\x00\x25\x01\x02\x00\x00\x00"  // the keys
+        "\x1b\x01\xe7\x56\x3a\x55",                                               // the checksum
+        86);
+    EXPECT_EQ(recordingBytes(today), second);
+    ASSERT_TRUE(readRecording(second, &read, &trouble)) << trouble;
+    EXPECT_EQ(recordingBytes(read), second);
+    EXPECT_EQ(std::vector<std::string>({read.name, read.gameVersion, read.ticket}),
+              std::vector<std::string>({today.name, today.gameVersion, today.ticket}));
+    EXPECT_EQ(read.realMilliseconds, 52345u);
 }
 
 // A file whose counts are made to wrap a 32-bit size round to its own small
@@ -369,6 +404,7 @@ TEST_F(Recording, TheFileIsTheSameBytesEverywhere) {
 // its counts, on every platform.
 std::string withCounts(uint32_t frames, uint32_t keys, std::size_t size) {
     RoundRecording r;
+    r.version = 1;
     r.bottles = 4;
     r.bubbles = 30;
     std::string bytes = recordingBytes(r);
@@ -382,36 +418,60 @@ std::string withCounts(uint32_t frames, uint32_t keys, std::size_t size) {
     return bytes;
 }
 
+std::string refusal(const std::string& file) {
+    RoundRecording read;
+    read.bottles = -7;
+    std::string trouble;
+    if (readRecording(file, &read, &trouble)) return "read";
+    EXPECT_EQ(read.bottles, -7) << "a refused file reads nothing";
+    EXPECT_EQ(trouble.find('\n'), std::string::npos) << "one line";
+    return trouble;
+}
+
+// A round of each version, with what a change makes of its file.
+RoundRecording aRound(uint32_t version) {
+    RoundRecording r;
+    r.version = version;
+    r.bottles = 4;
+    r.bubbles = 30;
+    r.gameVersion = "1.3.0";
+    r.frameSeconds = {0.016f, 0.017f};
+    r.keys = {{0, kKeyRight, 1}, {2, kKeyEscape, 1}};
+    return r;
+}
+std::string refusalOf(uint32_t version, const std::function<void(RoundRecording&)>& change) {
+    RoundRecording r = aRound(version);
+    change(r);
+    return refusal(recordingBytes(r));
+}
+
+// Any byte cut off, added or flipped, in either version, is refused.
+TEST_F(Recording, EveryCutOrFlippedByteIsRefused) {
+    for (uint32_t version : {1u, 2u}) {
+        SCOPED_TRACE(version);
+        const std::string bytes = recordingBytes(aRound(version));
+        for (size_t length = 0; length < bytes.size(); ++length)
+            EXPECT_NE(refusal(bytes.substr(0, length)), "read") << "cut to " << length;
+        for (size_t at = 0; at < bytes.size(); ++at) {
+            std::string flipped = bytes;
+            flipped[at] = static_cast<char>(flipped[at] ^ 0x10);
+            EXPECT_NE(refusal(flipped), "read") << "byte " << at;
+        }
+        EXPECT_EQ(refusal(bytes + '\0'), "damaged: " + std::to_string(bytes.size() + 1) +
+                                              " bytes where its counts make " + std::to_string(bytes.size()));
+        EXPECT_EQ(refusal(bytes.substr(0, version == 1 ? 12 : 40)), "damaged: cut short in its header");
+    }
+}
+
 // Every damage is refused with its own line and nothing read.
 TEST_F(Recording, DamagedOrForeignFilesAreRefused) {
-    RoundRecording good;
-    good.bottles = 4;
-    good.bubbles = 30;
-    good.frameSeconds = {0.016f, 0.017f};
-    good.keys = {{0, kKeyRight, 1}, {2, kKeyEscape, 1}};
+    const RoundRecording good = aRound(1);
     const std::string bytes = recordingBytes(good);
 
-    auto refusal = [](const std::string& file) {
-        RoundRecording read;
-        read.bottles = -7;
-        std::string trouble;
-        const bool ok = readRecording(file, &read, &trouble);
-        EXPECT_EQ(read.bottles, -7) << "a refused file reads nothing";
-        return ok ? std::string("read") : trouble;
-    };
-    for (size_t length = 0; length < bytes.size(); ++length)
-        EXPECT_NE(refusal(bytes.substr(0, length)), "read") << "cut to " << length;
-    for (size_t at = 0; at < bytes.size(); ++at) {
-        std::string flipped = bytes;
-        flipped[at] = static_cast<char>(flipped[at] ^ 0x10);
-        EXPECT_NE(refusal(flipped), "read") << "byte " << at;
-    }
-    EXPECT_EQ(refusal(bytes + '\0'), "damaged: 53 bytes where its counts make 52");
     EXPECT_EQ(refusal("korvada best catches\n4 23 2026-12-09\n"), "not a Korvada recording");
-    EXPECT_EQ(refusal(bytes.substr(0, 12)), "damaged: cut short in its header");
     std::string version = bytes;
     version[8] = 99;
-    EXPECT_EQ(refusal(version), "a recording of version 99, made by a newer game: this one plays version 1");
+    EXPECT_EQ(refusal(version), "a recording of version 99, made by a newer game: this one plays versions 1 and 2");
     version[8] = 0;
     EXPECT_EQ(refusal(version), "damaged: version 0, which no game writes");
     std::string huge = bytes;
@@ -425,11 +485,7 @@ TEST_F(Recording, DamagedOrForeignFilesAreRefused) {
               "damaged: its checksum does not match");
 
     // Values no round has, in a file whose checksum holds.
-    auto with = [&](const std::function<void(RoundRecording&)>& change) {
-        RoundRecording r = good;
-        change(r);
-        return refusal(recordingBytes(r));
-    };
+    auto with = [](const std::function<void(RoundRecording&)>& change) { return refusalOf(1, change); };
     EXPECT_EQ(with([](RoundRecording& r) { r.bottles = 0; }),
               "damaged: a round of 0 bottles, 30 bubbles, sound 0, blending 0 is no round of the game");
     EXPECT_NE(with([](RoundRecording& r) { r.bottles = 65; }), "read");
@@ -451,10 +507,62 @@ TEST_F(Recording, DamagedOrForeignFilesAreRefused) {
     EXPECT_NE(with([](RoundRecording& r) { std::swap(r.keys[0].frame, r.keys[1].frame); }), "read");
 }
 
+// The bytes of a file after a change, its checksum made right again.
+std::string withChecksum(std::string bytes) {
+    bytes.resize(bytes.size() - 4);
+    const uint32_t crc = recordingChecksum(bytes.data(), bytes.size());
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(crc >> (8 * i));
+    return bytes;
+}
+
+// Version 2's facts are what a game writes, or the file is refused.
+TEST_F(Recording, VersionTwosFactsAreAGamesOwn) {
+    auto with = [](const std::function<void(RoundRecording&)>& change) { return refusalOf(2, change); };
+    EXPECT_EQ(with([](RoundRecording& r) { r.kind = 2; }), "damaged: a round of kind 2, neither free nor today's");
+    EXPECT_EQ(with([](RoundRecording& r) { r.name = " Eva"; }),
+              "damaged: its player's name is none: a name does not begin with a space");
+    EXPECT_EQ(with([](RoundRecording& r) { r.gameVersion.clear(); }), "damaged: it names no game version");
+    EXPECT_EQ(with([](RoundRecording& r) { r.gameVersion = "1.3 beta"; }), "damaged: it names no game version");
+    EXPECT_EQ(with([](RoundRecording& r) { r.ticket = "two words"; }), "damaged: its ticket is none");
+    const auto today = [](RoundRecording& r) {
+        r.kind = DailyRound;
+        r.day = 20797;
+        r.randomState = 20261210;
+        r.bottles = 8;
+    };
+    EXPECT_EQ(with(today), "read");
+    EXPECT_EQ(with([&](RoundRecording& r) { today(r), r.randomState = 20261211; }),
+              "damaged: the round of 2026-12-10 is laid out from 20261210 with 8 bottles and 30 bubbles, not from "
+              "20261211 with 8 and 30");
+    EXPECT_NE(with([&](RoundRecording& r) { today(r), r.bottles = 9; }), "read");
+    EXPECT_NE(with([&](RoundRecording& r) { today(r), r.bubbles = 31; }), "read");
+    const std::string bytes = recordingBytes(aRound(2));
+    for (std::size_t at : {29, 30, 31, 43}) {
+        std::string padded = bytes;
+        padded[at] = 1;
+        EXPECT_EQ(refusal(withChecksum(padded)), "damaged: byte " + std::to_string(at) + " is not 0");
+    }
+}
+
+// A round of a day that has not come yet, in UTC, is not watched.
+TEST_F(Recording, ARoundOfADayToComeIsNotWatched) {
+    RoundRecording r = aRound(2);
+    r.day = 20798;  // 2026-12-11
+    const std::string bytes = recordingBytes(r);
+    const std::time_t lateOnThe10th = std::time_t{20798} * 86400 - 1;
+    RoundRecording read;
+    std::string trouble;
+    EXPECT_FALSE(readWatchedRecording(bytes, lateOnThe10th, &read, &trouble));
+    EXPECT_EQ(trouble, "a round of 2026-12-11, a day that has not come yet (today is 2026-12-10)");
+    EXPECT_TRUE(readWatchedRecording(bytes, lateOnThe10th + 1, &read, &trouble)) << trouble;
+    EXPECT_EQ(read.day, 20798u);
+}
+
 TEST_F(Recording, FilesAreReadWholeAndTheirNamesSaid) {
     const std::string dir = ::testing::TempDir();
     RoundRecording r, read;
     r.bottles = 2;
+    r.gameVersion = "1.3.0";
     r.frameSeconds = {0.5f};
     std::string trouble;
     EXPECT_FALSE(readRecordingFile(dir + "no-such.kvr", &read, &trouble));

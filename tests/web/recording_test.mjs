@@ -44,7 +44,7 @@ const cases = {
        'damaged: 1073741825 frames and 0 key changes, more than a round records'],
       [crafted({ version: 0, frames: 0, keys: 0, fill: 0 }), 'damaged: version 0, which no game writes'],
       [crafted({ version: 99, frames: 0, keys: 0, fill: 0 }),
-       'a recording of version 99, made by a newer game: this one plays version 1'],
+       'a recording of version 99, made by a newer game: this one plays versions 1 and 2'],
     ];
     assert.equal(refusals[0][0].length, 42);
     assert.equal(refusals[1][0].length, 36);
