@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "core/best_catches.h"
+#include "korvada_data_files.h"
 
 namespace {
 // A writer holds the lock for a few milliseconds; one that holds it this
@@ -119,5 +120,13 @@ std::vector<std::filesystem::path> programDataFolders() {
 
 bool holdsGameData(const std::filesystem::path& folder) {
     std::error_code error;
-    return std::filesystem::is_regular_file(folder / "air.bmp", error);
+    for (const char* name : kGameDataFiles)
+        if (!std::filesystem::is_regular_file(folder / name, error)) return false;
+    return true;
+}
+
+std::string localeName() {
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const char* value = std::getenv(name); value != nullptr && *value != '\0') return value;
+    return "";
 }
