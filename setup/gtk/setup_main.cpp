@@ -54,10 +54,6 @@ const char* firstSet(std::initializer_list<const char*> names) {
     return "";
 }
 
-// The language gettext would choose for messages: the LANGUAGE list first,
-// then the locale variables in their order of precedence.
-Language messageLanguage() { return languageOf(firstSet({"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})); }
-
 fs::path savedCodeFile() { return userFolder("XDG_CONFIG_HOME", ".config") / "korvada" / "launch-code"; }
 
 // What the screen allows, from SDL, as the game sees it: through the same
@@ -106,14 +102,16 @@ bool findGame(GameLocation* game, std::string* why) {
         return false;
     }
     const std::vector<fs::path> folders = programDataFolders();
+    std::string names;
     for (const fs::path& data : folders) {
         if (holdsGameData(data)) {
             game->data = data;
             return true;
         }
+        names += (names.empty() ? "" : ", ") + data.string();
     }
-    *why = "cannot find the game's data: neither " + folders.at(0).string() + " nor " + folders.at(1).string() +
-           " holds its pictures";
+    *why = folders.empty() ? "cannot find the game's data: cannot tell where korvada-setup is"
+                           : "cannot find the game's data: no folder of " + names + " holds all its pictures and sounds";
     return false;
 }
 
@@ -191,7 +189,7 @@ int usage(FILE* out, int exitCode) {
 // started the setup from the desktop sees no stderr.
 int refuse(Mode mode, bool boxes, const SetupTexts& texts, const std::string& reason) {
     std::fprintf(stderr, "korvada-setup: %s\n", reason.c_str());
-    if (mode == Mode::Dialog && boxes) showSetupMessage(texts, texts.cannotStart + reason, true);
+    if (mode == Mode::Dialog && boxes) showSetupMessage(texts, texts.cannotStart + reasonIn(texts, reason), true);
     return kExitCannotStart;
 }
 }  // namespace
@@ -207,7 +205,7 @@ int main(int argc, char** argv) {
         else if (option == "--print") mode = Mode::Print;
         else return usage(stderr, kExitCannotStart);
     }
-    const SetupTexts& texts = setupTexts(messageLanguage());
+    const SetupTexts& texts = setupTexts(languageOf(localeName()));
     const fs::path file = savedCodeFile();
     const ScreenRows screen = screenRows();
     const LaunchChoice choice = startingChoice(readSavedCode(file).choice, screen);
@@ -244,7 +242,7 @@ int main(int argc, char** argv) {
         const GPid pid = spawnGame(game, chosen, watch, &error);
         if (pid == 0) {
             std::fprintf(stderr, "korvada-setup: %s\n", error.c_str());
-            showSetupMessage(texts, texts.cannotStart + error, true);
+            showSetupMessage(texts, texts.cannotStart + reasonIn(texts, error), true);
         }
         return pid;
     };

@@ -17,8 +17,6 @@ import {
   canvasPicture, gameState, holdKeyUntilState, kWait, pageState, runCases, sleep, waitFrames, waitState,
 } from './web_harness.mjs';
 
-const kRefused = 'Záznam kola nelze přehrát!';
-
 // The mean light (red + green + blue) of a box of a picture.
 function light(picture, x, y, width, height) {
   let total = 0;
@@ -154,17 +152,33 @@ const cases = {
     await sleep(500);
     await holdKeyUntilState(page, 'Space', 'form');
 
+    // Damaged since it was offered: refused on the form's line, in the
+    // page's language, and no longer offered; the console says why in full.
+    const good = bytes.toString('base64');
     bytes[100] ^= 0xFF;
-    await page.evaluate((text) => localStorage.setItem('korvada.round.12', text), bytes.toString('base64'));
-    await page.click('#watch');
-    await page.waitForSelector('#error[open]', { timeout: kWait });
-    const said = await page.$eval('#error-text', (p) => p.textContent);
-    assert.equal(said, `${kRefused}\ndamaged: its checksum does not match`);
-    assert.equal(await pageState(page), 'form');
-    await page.click('#error button');
-    // The box's text is the console's too, as every error the game shows.
+    const damaged = bytes.toString('base64');
+    const refusedOnTheLine = async (shown, line) => {
+      await shown.evaluate((text) => localStorage.setItem('korvada.round.12', text), damaged);
+      await shown.click('#watch');
+      assert.equal(await shown.$eval('#round-line', (p) => (p.hidden ? '' : p.textContent)), line);
+      assert.equal(await pageState(shown), 'form');
+      assert.equal(await shown.$eval('#watch', (button) => button.disabled), true, 'the damaged round is offered');
+      assert.equal(await shown.$eval('#error', (box) => box.open), false);
+    };
+    await refusedOnTheLine(page, 'The best round cannot be played back: damaged: its checksum does not match');
     assert.deepEqual(page.problems.map((problem) => problem.replace(/^\w+: /, '')),
-                     [kRefused, 'damaged: its checksum does not match']);
+                     ['korvada: damaged: its checksum does not match']);
+    // The same in a Czech browser, the good round kept again first.
+    await page.evaluate((text) => localStorage.setItem('korvada.round.12', text), good);
+    const czech = await open('/index.html', 800, 600, {
+      prepare: (shown) => shown.evaluateOnNewDocument(() => {
+        Object.defineProperty(navigator, 'languages', { get: () => ['cs-CZ', 'cs'] });
+      }),
+    });
+    await waitState(czech, 'form');
+    await czech.$eval('#bottles', (field) => { field.value = '12'; field.dispatchEvent(new Event('input')); });
+    assert.equal(await czech.$eval('#watch', (button) => button.disabled), false, 'the kept round is not offered');
+    await refusedOnTheLine(czech, 'Nejlepší kolo nelze přehrát: záznam je poškozený');
   },
 };
 
