@@ -125,6 +125,20 @@ bool holdsGameData(const std::filesystem::path& folder) {
     return true;
 }
 
+bool findDataFolder(const std::vector<std::filesystem::path>& folders, std::filesystem::path* data, std::string* why) {
+    std::string names;
+    for (const std::filesystem::path& folder : folders) {
+        if (holdsGameData(folder)) {
+            *data = folder;
+            return true;
+        }
+        names += (names.empty() ? "" : ", ") + folder.string();
+    }
+    *why = folders.empty() ? "cannot find the game's data: cannot tell where the programs are"
+                           : "cannot find the game's data: no folder of " + names + " holds all its pictures and sounds";
+    return false;
+}
+
 std::string localeName() {
     for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
         if (const char* value = std::getenv(name); value != nullptr && *value != '\0') return value;

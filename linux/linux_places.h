@@ -48,6 +48,11 @@ std::vector<std::filesystem::path> programDataFolders();
 // them (a stray picture) is not the game's.
 bool holdsGameData(const std::filesystem::path& folder);
 
+// The first of `folders` that holds the game's data, in *data; false when
+// none does, with why in *why naming every one looked at (as many as there
+// are, none when the programs' folder could not be told).
+bool findDataFolder(const std::vector<std::filesystem::path>& folders, std::filesystem::path* data, std::string* why);
+
 // The locale name that chooses the language of our texts
 // (setup/setup_texts.h), for the setup and the game alike: the one gettext
 // chooses messages by, LANGUAGE first, then LC_ALL, LC_MESSAGES and LANG;

@@ -38,6 +38,7 @@ const Phrase kCzechReasons[] = {
     {"cannot find the game: ", "chybí hra: ", false},
     {" is missing or not executable", " chybí, nebo ho nelze spustit", false},
     {"cannot tell where korvada-setup is", "nelze zjistit, kde je korvada-setup", false},
+    {"cannot tell where the programs are", "nelze zjistit, kde jsou programy hry", false},
     {"Failed to execute child process ", "nelze spustit proces ", false},
     {"No space left on device", "na disku není místo", false},
     {"Read-only file system", "systém souborů je jen pro čtení", false},

@@ -101,18 +101,7 @@ bool findGame(GameLocation* game, std::string* why) {
         *why = "cannot find the game: " + game->program.string() + " is missing or not executable";
         return false;
     }
-    const std::vector<fs::path> folders = programDataFolders();
-    std::string names;
-    for (const fs::path& data : folders) {
-        if (holdsGameData(data)) {
-            game->data = data;
-            return true;
-        }
-        names += (names.empty() ? "" : ", ") + data.string();
-    }
-    *why = folders.empty() ? "cannot find the game's data: cannot tell where korvada-setup is"
-                           : "cannot find the game's data: no folder of " + names + " holds all its pictures and sounds";
-    return false;
+    return findDataFolder(programDataFolders(), &game->data, why);
 }
 
 // The game's command line: the program and its arguments for the choice,

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "core/recording.h"
+#include "korvada_data_files.h"
 #include "linux/linux_places.h"
 #include "setup/launch_settings.h"
 #include "setup/pad_menu.h"
@@ -348,6 +349,37 @@ TEST_F(SavedFile, AFailedWriteLeavesTheOldFileByteForByteAndSaysWhy) {
     EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
     expectCzechThroughAndThrough(error);
     EXPECT_EQ(reasonIn(english(), error), error);
+}
+
+// --- The game's data folder ---------------------------------------------------
+
+TEST(DataFolder, HoldsEveryFileTheGameReadsAndAnyNumberOfFoldersIsLookedAt) {
+    char pattern[] = "/tmp/korvada-data.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path top = pattern, stray = top / "stray", whole = top / "whole", empty = top / "empty";
+    for (const fs::path& folder : {stray, whole, empty}) fs::create_directories(folder);
+    std::ofstream(stray / "air.bmp") << "a picture";
+    for (const char* name : kGameDataFiles) std::ofstream(whole / name) << name;
+    EXPECT_FALSE(holdsGameData(stray)) << "a stray picture is no data folder";
+    EXPECT_TRUE(holdsGameData(whole));
+    fs::remove(whole / kGameDataFiles[std::size(kGameDataFiles) - 1]);
+    EXPECT_FALSE(holdsGameData(whole)) << "a sound missing";
+    std::ofstream(whole / kGameDataFiles[std::size(kGameDataFiles) - 1]) << "back";
+
+    fs::path found;
+    std::string why;
+    EXPECT_TRUE(findDataFolder({stray, empty, whole}, &found, &why));
+    EXPECT_EQ(found, whole);
+    EXPECT_FALSE(findDataFolder({}, &found, &why)) << "no folder to look at";
+    EXPECT_EQ(why, "cannot find the game's data: cannot tell where the programs are");
+    expectCzechThroughAndThrough(why);
+    EXPECT_FALSE(findDataFolder({stray}, &found, &why));
+    EXPECT_EQ(why, "cannot find the game's data: no folder of " + stray.string() + " holds all its pictures and sounds");
+    EXPECT_FALSE(findDataFolder({stray, empty, top}, &found, &why));
+    EXPECT_EQ(why, "cannot find the game's data: no folder of " + stray.string() + ", " + empty.string() + ", " +
+                       top.string() + " holds all its pictures and sounds");
+    expectCzechThroughAndThrough(why);
+    fs::remove_all(top);
 }
 
 // --- Resolutions a screen offers ----------------------------------------------
