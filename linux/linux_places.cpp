@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "core/best_catches.h"
+#include "korvada_data_files.h"
 
 namespace {
 // A writer holds the lock for a few milliseconds; one that holds it this
@@ -119,5 +120,27 @@ std::vector<std::filesystem::path> programDataFolders() {
 
 bool holdsGameData(const std::filesystem::path& folder) {
     std::error_code error;
-    return std::filesystem::is_regular_file(folder / "air.bmp", error);
+    for (const char* name : kGameDataFiles)
+        if (!std::filesystem::is_regular_file(folder / name, error)) return false;
+    return true;
+}
+
+bool findDataFolder(const std::vector<std::filesystem::path>& folders, std::filesystem::path* data, std::string* why) {
+    std::string names;
+    for (const std::filesystem::path& folder : folders) {
+        if (holdsGameData(folder)) {
+            *data = folder;
+            return true;
+        }
+        names += (names.empty() ? "" : ", ") + folder.string();
+    }
+    *why = folders.empty() ? "cannot find the game's data: cannot tell where the programs are"
+                           : "cannot find the game's data: no folder of " + names + " holds all its pictures and sounds";
+    return false;
+}
+
+std::string localeName() {
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const char* value = std::getenv(name); value != nullptr && *value != '\0') return value;
+    return "";
 }

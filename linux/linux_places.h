@@ -43,5 +43,18 @@ DiskSteps diskSteps();
 // tree's data/ beside the programs. Empty when the folder cannot be told.
 std::vector<std::filesystem::path> programDataFolders();
 
-// Whether a folder holds the game's data (its first picture, air.bmp).
+// Whether a folder holds the game's data: every picture and sound the game
+// reads (the data generator's files), each a file. A folder with some of
+// them (a stray picture) is not the game's.
 bool holdsGameData(const std::filesystem::path& folder);
+
+// The first of `folders` that holds the game's data, in *data; false when
+// none does, with why in *why naming every one looked at (as many as there
+// are, none when the programs' folder could not be told).
+bool findDataFolder(const std::vector<std::filesystem::path>& folders, std::filesystem::path* data, std::string* why);
+
+// The locale name that chooses the language of our texts
+// (setup/setup_texts.h), for the setup and the game alike: the one gettext
+// chooses messages by, LANGUAGE first, then LC_ALL, LC_MESSAGES and LANG;
+// "" when none is set.
+std::string localeName();

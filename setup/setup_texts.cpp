@@ -1,98 +1,205 @@
 #include "setup/setup_texts.h"
 
 #include <cctype>
+#include <cstring>
 
 #include "core/settings.h"
 
-Language languageOf(const std::string& localeName) {
-    // The language is the name's first part: "cs" of "cs_CZ.UTF-8@euro".
-    const std::string::size_type end = localeName.find_first_of("_-.@:");
-    std::string language = localeName.substr(0, end);
-    for (char& c : language) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return language == "cs" ? Language::Czech : Language::English;
-}
-
 namespace {
-const SetupTexts kCzech = {
-    "Korvada – nastavení",
-    "_Rozlišení:",
-    " (výchozí)",
-    " – obrazovka ho nenabízí",
-    " – jen v okně",
-    "Tato obrazovka nenabízí žádné z rozlišení hry.",
-    "_Barevná hloubka:",
-    "_16 bitů",
-    "_32 bitů",
-    "_Průhlednost (blending)",
-    "Počet _lahví:",
-    "_Zvuk",
-    "Na celou _obrazovku",
-    "_Hrát",
-    "Přehrát _nejlepší",
-    "Za_vřít",
-    "Šipky, nebo d-pad či levá páčka: řízení\n"
-    "1–6, nebo LB / RB: kamera\n"
-    "Esc, nebo B / Back: konec kola\n"
-    "P či Pause, nebo Start: pauza; M: zvuk vypnout a zapnout\n"
-    "F12: uložit obrázek; Alt+Enter či F11: celá obrazovka, nebo okno\n"
-    "Mezerník či Enter, nebo A / Start: zavřít výsledek",
-    "verze ",
-    "Nastavení nelze uložit: ",
-    "Hru nelze spustit: ",
-    "Hra nepřijala nastavení (kód 1).",
-    "Hra se nespustila, nebo obrazovka odmítla její rozlišení (kód 2).",
-    "Hra skončila chybou, kód ",
-    "Nejlepší: ",
-    "Nejlepší: zatím žádný záznam",
-    "Nový rekord: ",
-    "Rekordy nelze uložit: ",
-    "Nejlepší kolo nelze přehrát: ",
-    {"bublina", "bubliny", "bublin"},
-    ".",
-    {"1.", "2.", "3.", "4.", "5.", "6.", "7.", "8.", "9.", "10.", "11.", "12."},
-};
+int englishCountForm(int count) { return count == 1 ? 0 : 1; }
 
-const SetupTexts kEnglish = {
-    "Korvada – settings",
-    "_Resolution:",
-    " (default)",
-    " – this screen does not offer it",
-    " – in a window only",
-    "This screen offers none of the game's resolutions.",
-    "Colour _depth:",
-    "_16 bits",
-    "_32 bits",
-    "B_lending (translucent bottles)",
-    "_Bottles:",
-    "_Sound",
-    "_Full screen",
-    "_Play",
-    "_Watch best",
-    "_Close",
-    "Arrow keys, or d-pad or left stick: steer\n"
-    "1–6, or LB / RB: camera\n"
-    "Esc, or B / Back: end the round\n"
-    "P or Pause, or Start: pause; M: sound off and on\n"
-    "F12: save a picture; Alt+Enter or F11: full screen or a window\n"
-    "Space or Enter, or A / Start: leave the end screen",
-    "version ",
-    "The settings cannot be saved: ",
-    "The game cannot be started: ",
-    "The game did not take its settings (exit code 1).",
-    "The game could not start, or the screen refused its resolution (exit code 2).",
-    "The game failed with exit code ",
-    "Best: ",
-    "Best: none kept yet",
-    "New best: ",
-    "The best catches cannot be kept: ",
-    "The best round cannot be played back: ",
-    {"bubble", "bubbles", "bubbles"},
-    "",
-    {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
+// 1 bublina, 2 až 4 bubliny, 0 a 5 a více bublin.
+int czechCountForm(int count) { return count == 1 ? 0 : count >= 2 && count <= 4 ? 1 : 2; }
+
+// The reasons our programs give: the kept files' steps (core/saved_file.cpp,
+// the places' locks), the recording's reader (core/recording.cpp), the
+// setup's own search for the game, and the systems' own words for what
+// failed (glibc's strerror, Windows' messages, GLib's spawn). A reason's
+// path stays as it is.
+const Phrase kCzechReasons[] = {
+    {" is read-only", " je jen pro čtení", false},
+    {"cannot write ", "nelze zapsat ", false},
+    {"cannot flush ", "nelze zapsat na disk ", false},
+    {" to the disk", "", false},
+    {"cannot create ", "nelze vytvořit ", false},
+    {"cannot replace ", "nelze nahradit ", false},
+    {"cannot lock ", "nelze zamknout ", false},
+    {"another program holds it", "drží ji jiný program", false},
+    {"not a Korvada recording", "není to záznam kola hry Korvada", true},
+    {"damaged: ", "záznam je poškozený", true},
+    {"a recording of version ", "záznam jiné verze, než jakou tato hra přehrává", true},
+    {": no such file", ": soubor neexistuje", true},
+    {": larger than any recording", ": soubor je větší než jakýkoli záznam", true},
+    {"no round with ", "žádné kolo s tolika lahvemi není uloženo", true},
+    {"cannot read ", "nelze přečíst ", false},
+    {"cannot find the game's data: ", "chybí data hry: ", false},
+    {"no folder of ", "žádná ze složek ", false},
+    {" holds all its pictures and sounds", " nemá všechny její obrázky a zvuky", false},
+    {"cannot find the game: ", "chybí hra: ", false},
+    {" is missing or not executable", " chybí, nebo ho nelze spustit", false},
+    {"cannot tell where korvada-setup is", "nelze zjistit, kde je korvada-setup", false},
+    {"cannot tell where the programs are", "nelze zjistit, kde jsou programy hry", false},
+    {"Failed to execute child process ", "nelze spustit proces ", false},
+    {"No space left on device", "na disku není místo", false},
+    {"Read-only file system", "systém souborů je jen pro čtení", false},
+    {"Permission denied", "přístup odepřen", false},
+    {"Operation not permitted", "operace není povolena", false},
+    {"Disk quota exceeded", "překročena kvóta disku", false},
+    {"Input/output error", "chyba vstupu či výstupu", false},
+    {"No such file or directory", "soubor ani složka neexistuje", false},
+    {"Not a directory", "není to složka", false},
+    {"Is a directory", "je to složka", false},
+    {"File exists", "soubor už existuje", false},
+    {"File too large", "soubor je příliš velký", false},
+    {"Too many open files", "příliš mnoho otevřených souborů", false},
+    {"File name too long", "název souboru je příliš dlouhý", false},
+    {"Too many levels of symbolic links", "příliš mnoho symbolických odkazů", false},
+    {"Device or resource busy", "zařízení je zaneprázdněné", false},
+    {"Exec format error", "neznámý formát programu", false},
+    {"There is not enough space on the disk", "na disku není místo", false},
+    {"Access is denied", "přístup odepřen", false},
+    {"The process cannot access the file because it is being used by another process", "soubor používá jiný proces",
+     false},
+    {"The system cannot find the path specified", "cesta neexistuje", false},
+    {"The system cannot find the file specified", "soubor neexistuje", false},
+    {"The media is write protected", "médium je chráněno proti zápisu", false},
+    {nullptr, nullptr, false},
 };
 }  // namespace
 
-const SetupTexts& setupTexts(Language language) { return language == Language::Czech ? kCzech : kEnglish; }
+const Language kLanguages[] = {
+    {"en",
+     {
+         "Korvada – settings",
+         "_Resolution:",
+         " (default)",
+         " – this screen does not offer it",
+         " – in a window only",
+         "This screen offers none of the game's resolutions.",
+         "Colour _depth:",
+         "_16 bits",
+         "_32 bits",
+         "B_lending (translucent bottles)",
+         "_Bottles:",
+         "_Sound",
+         "_Full screen",
+         "_Play",
+         "_Watch best",
+         "_Close",
+         "Arrow keys, or d-pad or left stick: steer\n"
+         "1–6, or LB / RB: camera\n"
+         "Esc, or B / Back: end the round\n"
+         "P or Pause, or Start: pause; M: sound off and on\n"
+         "F12: save a picture; Alt+Enter or F11: full screen or a window\n"
+         "Space or Enter, or A / Start: leave the end screen",
+         "version ",
+         "The settings cannot be saved: ",
+         "The game cannot be started: ",
+         "The game did not take its settings (exit code 1).",
+         "The game could not start, or the screen refused its resolution (exit code 2).",
+         "The game failed with exit code ",
+         "Best: ",
+         "Best: none kept yet",
+         "New best: ",
+         "The best catches cannot be kept: ",
+         "The best round cannot be played back: ",
+         englishCountForm,
+         {"bubble", "bubbles", ""},
+         "",
+         {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
+         nullptr,
+     },
+     {
+         "Loading…",
+         "Preparing the landscape… {percent}\u00a0%",
+         "The landscape cannot be kept in this browser ({reason}): it is prepared again on every visit.",
+         "not enough space",
+         "the browser keeps nothing for this page",
+         "The game could not be loaded",
+         "This browser has no WebGL",
+         "The picture is lost",
+         "The browser stopped drawing the game (its WebGL context was lost). The game starts again from the "
+         "settings.",
+         "Back to the settings",
+         "Touch: arrows at the bottom left, camera, end and pause at the right; tap to close the end screen.",
+         "Camera",
+         "End",
+         "Pause",
+         "Continue",
+         "Turn the phone sideways",
+     },
+     {"Picture saved", "Picture not saved", "Sound off", "Sound on", "P: continue", "New best!"}},
+    {"cs",
+     {
+         "Korvada – nastavení",
+         "_Rozlišení:",
+         " (výchozí)",
+         " – obrazovka ho nenabízí",
+         " – jen v okně",
+         "Tato obrazovka nenabízí žádné z rozlišení hry.",
+         "_Barevná hloubka:",
+         "_16 bitů",
+         "_32 bitů",
+         "_Průhlednost (blending)",
+         "Počet _lahví:",
+         "_Zvuk",
+         "Na celou _obrazovku",
+         "_Hrát",
+         "Přehrát _nejlepší",
+         "Za_vřít",
+         "Šipky, nebo d-pad či levá páčka: řízení\n"
+         "1–6, nebo LB / RB: kamera\n"
+         "Esc, nebo B / Back: konec kola\n"
+         "P či Pause, nebo Start: pauza; M: zvuk vypnout a zapnout\n"
+         "F12: uložit obrázek; Alt+Enter či F11: celá obrazovka, nebo okno\n"
+         "Mezerník či Enter, nebo A / Start: zavřít výsledek",
+         "verze ",
+         "Nastavení nelze uložit: ",
+         "Hru nelze spustit: ",
+         "Hra nepřijala nastavení (kód 1).",
+         "Hra se nespustila, nebo obrazovka odmítla její rozlišení (kód 2).",
+         "Hra skončila chybou, kód ",
+         "Nejlepší: ",
+         "Nejlepší: zatím žádný záznam",
+         "Nový rekord: ",
+         "Rekordy nelze uložit: ",
+         "Nejlepší kolo nelze přehrát: ",
+         czechCountForm,
+         {"bublina", "bubliny", "bublin"},
+         ".",
+         {"1.", "2.", "3.", "4.", "5.", "6.", "7.", "8.", "9.", "10.", "11.", "12."},
+         kCzechReasons,
+     },
+     {
+         "Načítání…",
+         "Připravuji krajinu… {percent}\u00a0%",
+         "Krajinu nelze v prohlížeči uložit ({reason}), připraví se znovu při každé návštěvě.",
+         "málo místa",
+         "prohlížeč stránce nic neuloží",
+         "Hru se nepodařilo načíst",
+         "Prohlížeč neumí WebGL",
+         "Obraz se ztratil",
+         "Prohlížeč přestal hře kreslit obraz (ztratil kontext WebGL). Hra začne znovu od nastavení.",
+         "Zpět k nastavení",
+         "Dotykem: šipky vlevo dole, kamera, konec a pauza vpravo; klepnutím zavřete konec hry.",
+         "Kamera",
+         "Konec",
+         "Pauza",
+         "Pokračovat",
+         "Otočte telefon na šířku",
+     },
+     {"Obrázek uložen", "Obrázek nelze uložit", "Zvuk vypnut", "Zvuk zapnut", "P: pokračovat", "Nový rekord!"}},
+};
+const int kLanguageCount = sizeof kLanguages / sizeof kLanguages[0];
+
+const Language& languageOf(const std::string& localeName) {
+    // The language is the name's first part: "cs" of "cs_CZ.UTF-8@euro".
+    std::string code = localeName.substr(0, localeName.find_first_of("_-.@:"));
+    for (char& c : code) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (int i = 0; i < kLanguageCount; ++i)
+        if (code == kLanguages[i].code) return kLanguages[i];
+    return kLanguages[0];
+}
 
 std::string resolutionLabel(const SetupTexts& texts, int row, bool fullScreen, bool window) {
     const Resolution size = resolutionTable[row];
@@ -103,8 +210,7 @@ std::string resolutionLabel(const SetupTexts& texts, int row, bool fullScreen, b
 }
 
 std::string bubblesText(const SetupTexts& texts, int bubbles) {
-    const int form = bubbles == 1 ? 0 : bubbles >= 2 && bubbles <= 4 ? 1 : 2;
-    return std::to_string(bubbles) + ' ' + texts.bubbles[form];
+    return std::to_string(bubbles) + ' ' + texts.bubbles[texts.countForm(bubbles)];
 }
 
 std::string dayText(const SetupTexts& texts, const std::string& date) {
@@ -137,6 +243,19 @@ std::string gameEndLine(const SetupTexts& texts, int exitCode) {
     }
 }
 
+std::string reasonIn(const SetupTexts& texts, const std::string& reason) {
+    std::string said = reason;
+    for (const Phrase* phrase = texts.reasons; phrase != nullptr && phrase->english != nullptr; ++phrase) {
+        const std::size_t length = std::strlen(phrase->english);
+        for (std::size_t at = said.find(phrase->english); at != std::string::npos;
+             at = said.find(phrase->english, at + std::strlen(phrase->said))) {
+            said.replace(at, phrase->ends ? std::string::npos : length, phrase->said);
+            if (phrase->ends) break;
+        }
+    }
+    return said;
+}
+
 RoundEnd roundEndLine(const SetupTexts& texts, int exitCode, const BestCatch& before, const BestCatch& after,
                       const std::string& notSaved, const std::string& notKept) {
     RoundEnd end;
@@ -146,7 +265,7 @@ RoundEnd roundEndLine(const SetupTexts& texts, int exitCode, const BestCatch& be
         if (!line.empty()) end.line += (end.line.empty() ? "" : "\n") + line;
     };
     add(failed.empty() ? newBestLine(texts, before, after) : failed);
-    if (!notSaved.empty()) add(texts.cannotSave + notSaved);
-    if (!notKept.empty()) add(texts.notKept + notKept);
+    if (!notSaved.empty()) add(texts.cannotSave + reasonIn(texts, notSaved));
+    if (!notKept.empty()) add(texts.notKept + reasonIn(texts, notKept));
     return end;
 }

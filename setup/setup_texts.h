@@ -1,18 +1,30 @@
 #pragma once
-// The setup dialog's texts in Czech, the game's language, and English. A
-// '_' marks the letter of a mnemonic (Alt + letter); the Windows dialog turns
-// it into its '&'. UTF-8 throughout.
+// Every text our programs show a player, in each language they speak: one
+// entry of the languages' table for each (setup_texts.cpp), which the setup
+// dialogs, the page (its form and its own lines, made into the page when it
+// is built) and the game's notices all read. A language's entry holds its
+// words, the rule of its counted words' forms, and its wording of the
+// reasons our programs give in English. A '_' marks the letter of a
+// mnemonic (Alt + letter); the Windows dialog turns it into its '&'. UTF-8
+// throughout.
 
 #include <string>
 
 #include "core/best_catches.h"
 
-enum class Language { Czech, English };
+// The most forms a counted word has in any language of the table.
+constexpr int kMostCountForms = 3;
 
-// Czech for a Czech locale name ("cs", "cs_CZ.UTF-8", "cs-CZ", a "cs:en"
-// priority list), English for every other one, the C locale included.
-Language languageOf(const std::string& localeName);
+// An English phrase of a reason and its wording in a language. With `ends`,
+// what follows the phrase in the reason goes too: the details are for
+// stderr, which stays English.
+struct Phrase {
+    const char* english;
+    const char* said;
+    bool ends;
+};
 
+// The setup dialogs' texts; the page's form shows their labels.
 struct SetupTexts {
     const char* title;
     const char* resolution;
@@ -30,7 +42,7 @@ struct SetupTexts {
     const char* play;
     const char* watchBest;      // plays the best round kept for the bottles chosen back
     const char* close;
-    const char* controls;       // the keys and the gamepad, a few lines
+    const char* controls;       // the keys and the gamepad, a few lines of phrases parted by "; "
     const char* version;        // followed by the version number
     const char* cannotSave;     // followed by the reason
     const char* cannotStart;    // followed by the reason
@@ -42,12 +54,61 @@ struct SetupTexts {
     const char* newBest;        // after a round that set a new best, followed by its bubbles and "!"
     const char* notKept;        // the best catches cannot be written, followed by the reason
     const char* cannotWatch;    // the best round cannot be played back, followed by the reason
-    const char* bubbles[3];     // the word after 1, after 2 to 4, after 0 and 5 or more
+    int (*countForm)(int count);             // which of a counted word's forms follows `count`
+    const char* bubbles[kMostCountForms];    // "bubble" in each of its forms
     const char* dayMark;        // after the day's number: "9." in Czech
     const char* months[12];     // as a date names them: "12." in Czech, "Dec"
+    const Phrase* reasons;      // the wording of English reasons, ended by a null phrase; null: as they are
 };
 
-const SetupTexts& setupTexts(Language language);
+// The page's own lines: its loading, the data it makes, a lost picture, and
+// its touch controls.
+struct PageTexts {
+    const char* loading;
+    const char* preparing;      // "{percent}" stands for the share made so far
+    const char* notKept;        // the data is not kept, "{reason}" one of the two below
+    const char* noSpace;
+    const char* noStorage;
+    const char* failed;         // the game's program could not be loaded
+    const char* noWebGL;
+    const char* lostTitle;      // the WebGL picture lost: the box's title, its text, its button
+    const char* lost;
+    const char* back;
+    const char* touchLine;      // the touch controls in a sentence, shown instead of the keys on a phone
+    const char* touchCamera;
+    const char* touchEnd;
+    const char* touchPause;
+    const char* touchGoOn;      // the pause button while the round is paused
+    const char* turnHint;       // a phone held upright
+};
+
+// The game's notices in its picture, for the shells.
+struct NoticeTexts {
+    const char* pictureSaved;
+    const char* pictureNotSaved;
+    const char* soundOff;
+    const char* soundOn;
+    const char* pausedHint;     // on the paused picture: how to go on
+    const char* newBest;        // beside the end screen's score
+};
+
+struct Language {
+    const char* code;  // ISO 639-1, the part of a locale's name that chooses it: "cs"
+    SetupTexts setup;
+    PageTexts page;
+    NoticeTexts notices;
+};
+
+// The languages' table; the first is the one for every locale no entry names.
+extern const Language kLanguages[];
+extern const int kLanguageCount;
+
+// The entry whose code is the locale name's language ("cs" of "cs_CZ.UTF-8",
+// "cs-CZ", a "cs:en" priority list), the first entry for any other name,
+// the C locale included.
+const Language& languageOf(const std::string& localeName);
+
+inline const SetupTexts& setupTexts(const Language& language) { return language.setup; }
 
 // "1024 × 768", with the default's remark and the screen's: nothing when it
 // can show the row full screen, else whether a window of its size fits.
@@ -73,10 +134,16 @@ std::string newBestLine(const SetupTexts& texts, const BestCatch& before, const 
 // (128 + N after signal N); empty after a normal end.
 std::string gameEndLine(const SetupTexts& texts, int exitCode);
 
+// A reason our programs give (in English, as stderr says it) in the
+// language: its phrases in their wording, the paths in it as they are. A
+// system's reason the table does not know stays as the system gave it.
+std::string reasonIn(const SetupTexts& texts, const std::string& reason);
+
 // What the dialog says once a round is over: why the game failed, or the
 // new best the round set; then what could not be written meanwhile, each
-// once with its reason: the settings at Play (`notSaved`) and the best
-// catches (`notKept`). `trouble` when any of it is a failure.
+// once with its reason (in English, worded here): the settings at Play
+// (`notSaved`) and the best catches (`notKept`). `trouble` when any of it
+// is a failure.
 struct RoundEnd {
     std::string line;
     bool trouble = false;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/best_catches.h"
+#include "korvada_data_files.h"
 
 namespace {
 // A writer holds the lock for a few milliseconds; one that holds it this
@@ -123,3 +124,17 @@ std::filesystem::path picturesFolder() {
 }
 
 DiskSteps diskSteps() { return {flushToDisk, lockBeside, unlockFile, processId}; }
+
+bool holdsGameData(const std::filesystem::path& folder) {
+    std::error_code error;
+    for (const char* name : kGameDataFiles)
+        if (!std::filesystem::is_regular_file(folder / name, error)) return false;
+    return true;
+}
+
+std::string userLocaleName() {
+    char name[16] = {};
+    if (GetLocaleInfoA(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), LOCALE_SISO639LANGNAME, name, sizeof name) == 0)
+        return "";
+    return name;
+}

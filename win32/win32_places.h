@@ -3,6 +3,7 @@
 // how they lock a file and put it on the disk for good.
 
 #include <filesystem>
+#include <string>
 
 #include "core/saved_file.h"
 
@@ -19,6 +20,16 @@ std::filesystem::path bestRoundFile(int bottles);
 // %USERPROFILE%\Pictures, and in it Korvada; empty when Windows names
 // neither.
 std::filesystem::path picturesFolder();
+
+// Whether a folder holds the game's data: every picture and sound the game
+// reads (the data generator's files), each a file. A folder with some of
+// them (a stray picture) is not the game's.
+bool holdsGameData(const std::filesystem::path& folder);
+
+// The locale name that chooses the language of our texts
+// (setup/setup_texts.h), for the setup and the game alike: the language of
+// the user's interface, as ISO 639 names it ("cs"); "" when Windows names none.
+std::string userLocaleName();
 
 // FlushFileBuffers to flush; to lock, "<file>.lock" opened for this program
 // alone and deleted when it lets go (a program that ends lets go too).

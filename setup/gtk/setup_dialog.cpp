@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/recording.h"
 #include "korvada_version.h"
 #include "linux/linux_places.h"
+#include "setup/best_round.h"
 #include "setup/gtk/setup_gtk.h"
 #include "setup/gtk/setup_pads.h"
 #include "setup/pad_menu.h"
@@ -44,6 +44,15 @@ struct Dialog {
 
 // The message box open now, which a pad's A or B closes.
 GtkWidget* openMessage = nullptr;
+
+// A label of any length never widens its window: it asks for no width of
+// its own, takes what the rest of the window gives it and wraps there, a
+// path with no blank in it between any two letters.
+void wrapWithin(GtkWidget* label) {
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), 1);
+}
 
 // A radio group's mnemonic must land on the chosen button: landing on
 // another would choose that one instead.
@@ -79,16 +88,16 @@ GtkWidget* checkBox(const char* text, bool on, GtkWidget* grid, int top) {
 
 int chosenBottles(const Dialog& d) { return gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(d.bottles)); }
 
-std::filesystem::path bestRound(const Dialog& d) {
-    return bestRoundFile(d.catchesFile.file, std::clamp(chosenBottles(d), kFewestBottles, kMostBottles));
+KeptRound bestRound(const Dialog& d) {
+    return keptRound(d.catchesFile.file, std::clamp(chosenBottles(d), kFewestBottles, kMostBottles));
 }
 
-// Watch best: while a best round is kept for the bottles chosen, and there
-// is a row to see it in.
+// A Watch best no longer offered hands the focus to Play, so that Enter
+// still plays.
 void offerWatch(Dialog& d) {
-    std::error_code error;
-    const bool kept = std::filesystem::is_regular_file(bestRound(d), error);
-    gtk_widget_set_sensitive(d.watch, kept && gtk_widget_get_sensitive(d.play));
+    const bool offered = offersWatch(bestRound(d), gtk_widget_get_sensitive(d.play));
+    if (!offered && gtk_widget_has_focus(d.watch)) gtk_widget_grab_focus(d.play);
+    gtk_widget_set_sensitive(d.watch, offered);
 }
 
 int chosenRow(const Dialog& d) {
@@ -249,21 +258,20 @@ void onPlay(GtkButton*, gpointer data) {
     startRound(d, {});
 }
 
-// The recording is read here first: one the game would refuse is said on
-// the dialog's line, where a player who started the dialog from the desktop
-// sees it, and no window opens only to close again.
+// The recording is read again here: one damaged since it was offered is
+// said on the dialog's line, where a player who started the dialog from the
+// desktop sees it, and no window opens only to close again.
 void onWatch(GtkButton*, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
     d.choice = chosenChoice(d);
-    const std::filesystem::path file = bestRound(d);
-    RoundRecording recording;
-    std::string trouble;
-    if (!readRecordingFile(file, &recording, &trouble)) {
-        std::fprintf(stderr, "korvada-setup: %s\n", trouble.c_str());
-        showRoundEnd(d, {d.texts->cannotWatch + trouble, true});
+    const KeptRound round = bestRound(d);
+    if (!round.playable) {
+        std::fprintf(stderr, "korvada-setup: %s\n", round.trouble.c_str());
+        showRoundEnd(d, {watchRefusal(*d.texts, round), true});
+        offerWatch(d);
         return;
     }
-    startRound(d, file);
+    startRound(d, round.file);
 }
 
 // The chosen row steps to the next or the previous the full-screen choice allows.
@@ -308,6 +316,7 @@ GtkWidget* buttonRow(Dialog& d, const SetupTexts& texts) {
 
     GtkWidget* play = d.play = gtk_button_new_with_mnemonic(texts.play);
     GtkWidget* watch = d.watch = gtk_button_new_with_mnemonic(texts.watchBest);
+    gtk_widget_set_name(play, "play");
     gtk_widget_set_name(watch, "watch");
     GtkWidget* close = d.close = gtk_button_new_with_mnemonic(texts.close);
     gtk_widget_set_name(close, "close");
@@ -371,7 +380,7 @@ void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchCho
     d.roundEnd = gtk_label_new("");
     gtk_widget_set_name(d.roundEnd, "round-end");
     gtk_label_set_xalign(GTK_LABEL(d.roundEnd), 0);
-    gtk_label_set_line_wrap(GTK_LABEL(d.roundEnd), TRUE);
+    wrapWithin(d.roundEnd);
     gtk_style_context_add_class(gtk_widget_get_style_context(d.roundEnd), "error");
     gtk_widget_set_no_show_all(d.roundEnd, TRUE);
 
@@ -405,6 +414,11 @@ void showSetupMessage(const SetupTexts& texts, const std::string& message, bool 
     GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, error ? GTK_MESSAGE_ERROR : GTK_MESSAGE_WARNING,
                                             GTK_BUTTONS_OK, "%s", message.c_str());
     gtk_window_set_title(GTK_WINDOW(box), texts.title);
+    // A path in the message: the box as wide as GTK makes its boxes, never more.
+    GList* labels = gtk_container_get_children(GTK_CONTAINER(gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(box))));
+    for (GList* label = labels; label != nullptr; label = label->next)
+        if (GTK_IS_LABEL(label->data)) gtk_label_set_line_wrap_mode(GTK_LABEL(label->data), PANGO_WRAP_WORD_CHAR);
+    g_list_free(labels);
     openMessage = box;
     gtk_dialog_run(GTK_DIALOG(box));
     openMessage = nullptr;

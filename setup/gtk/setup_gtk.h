@@ -25,7 +25,8 @@ using StartRound =
 // catches could not be written. Beside the number of bottles it shows the
 // best catch for that many and its day, from the table in `bestCatches`;
 // Watch best, offered while the best round for that many is kept beside the
-// table, plays it back, or says on the dialog's line why it cannot. The
+// table and the game would play it, plays it back, or says on the dialog's
+// line why it cannot. The
 // pads work it too (setup/pad_menu.h).
 void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchChoice choice, const StartRound& play,
                     const std::filesystem::path& bestCatches);

@@ -54,10 +54,6 @@ const char* firstSet(std::initializer_list<const char*> names) {
     return "";
 }
 
-// The language gettext would choose for messages: the LANGUAGE list first,
-// then the locale variables in their order of precedence.
-Language messageLanguage() { return languageOf(firstSet({"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})); }
-
 fs::path savedCodeFile() { return userFolder("XDG_CONFIG_HOME", ".config") / "korvada" / "launch-code"; }
 
 // What the screen allows, from SDL, as the game sees it: through the same
@@ -105,16 +101,7 @@ bool findGame(GameLocation* game, std::string* why) {
         *why = "cannot find the game: " + game->program.string() + " is missing or not executable";
         return false;
     }
-    const std::vector<fs::path> folders = programDataFolders();
-    for (const fs::path& data : folders) {
-        if (holdsGameData(data)) {
-            game->data = data;
-            return true;
-        }
-    }
-    *why = "cannot find the game's data: neither " + folders.at(0).string() + " nor " + folders.at(1).string() +
-           " holds its pictures";
-    return false;
+    return findDataFolder(programDataFolders(), &game->data, why);
 }
 
 // The game's command line: the program and its arguments for the choice,
@@ -191,7 +178,7 @@ int usage(FILE* out, int exitCode) {
 // started the setup from the desktop sees no stderr.
 int refuse(Mode mode, bool boxes, const SetupTexts& texts, const std::string& reason) {
     std::fprintf(stderr, "korvada-setup: %s\n", reason.c_str());
-    if (mode == Mode::Dialog && boxes) showSetupMessage(texts, texts.cannotStart + reason, true);
+    if (mode == Mode::Dialog && boxes) showSetupMessage(texts, texts.cannotStart + reasonIn(texts, reason), true);
     return kExitCannotStart;
 }
 }  // namespace
@@ -207,7 +194,7 @@ int main(int argc, char** argv) {
         else if (option == "--print") mode = Mode::Print;
         else return usage(stderr, kExitCannotStart);
     }
-    const SetupTexts& texts = setupTexts(messageLanguage());
+    const SetupTexts& texts = setupTexts(languageOf(localeName()));
     const fs::path file = savedCodeFile();
     const ScreenRows screen = screenRows();
     const LaunchChoice choice = startingChoice(readSavedCode(file).choice, screen);
@@ -244,7 +231,7 @@ int main(int argc, char** argv) {
         const GPid pid = spawnGame(game, chosen, watch, &error);
         if (pid == 0) {
             std::fprintf(stderr, "korvada-setup: %s\n", error.c_str());
-            showSetupMessage(texts, texts.cannotStart + error, true);
+            showSetupMessage(texts, texts.cannotStart + reasonIn(texts, error), true);
         }
         return pid;
     };

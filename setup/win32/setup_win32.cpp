@@ -20,8 +20,8 @@
 #include <cstdio>
 #include <string>
 
-#include "core/recording.h"
 #include "korvada_version.h"
+#include "setup/best_round.h"
 #include "setup/launch_settings.h"
 #include "setup/pad_menu.h"
 #include "setup/setup_texts.h"
@@ -40,6 +40,8 @@ constexpr UINT kGameEnded = WM_APP + 1;
 // The pads are read on this timer, often enough that no tap is missed.
 constexpr UINT_PTR kPadTimer = 1;
 constexpr UINT kPadReadEveryMs = 16;
+// The dialog's line is at least as tall as the resource makes it: three lines.
+constexpr int kLineDialogUnits = 24;
 
 struct Setup {
     const SetupTexts* texts;
@@ -76,12 +78,6 @@ std::wstring dialogText(const std::string& utf8) {
         else text += c == L'_' ? L'&' : c;
     }
     return text;
-}
-
-Language userLanguage() {
-    wchar_t name[16] = {};
-    GetLocaleInfoW(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), LOCALE_SISO639LANGNAME, name, 16);
-    return languageOf(narrow(name));
 }
 
 fs::path programFolder() {
@@ -184,22 +180,92 @@ void setText(HWND dialog, int control, const std::string& text) {
     SetDlgItemTextW(dialog, control, dialogText(text).c_str());
 }
 
+// A text broken into lines that fit `width` in the context's font: at a
+// blank where there is one, else after a path's separator, else between any
+// two letters (a static control would cut off a word longer than its line).
+std::wstring wrapped(HDC context, const std::wstring& text, int width) {
+    std::wstring lines;
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring rest = text.substr(start, end - start);
+        while (!rest.empty()) {
+            int fit = 0;
+            SIZE size{};
+            GetTextExtentExPointW(context, rest.c_str(), static_cast<int>(rest.size()), width, &fit, nullptr, &size);
+            if (static_cast<size_t>(fit) >= rest.size()) break;
+            size_t cut = rest.find_last_of(L' ', static_cast<size_t>(fit));
+            if (cut == std::wstring::npos || cut == 0) cut = rest.find_last_of(L"\\/-", static_cast<size_t>(fit) - 1);
+            cut = cut == std::wstring::npos || cut == 0 ? std::max(fit, 1) : cut + 1;
+            lines += rest.substr(0, cut) + L"\r\n";
+            const size_t next = rest.find_first_not_of(L' ', cut);
+            rest.erase(0, next == std::wstring::npos ? rest.size() : next);
+        }
+        lines += rest + (end < text.size() ? L"\r\n" : L"");
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The line under the controls, its text broken into lines at its width and
+// as tall as they are: what is below it moves down by as much as it grows,
+// and the dialog grows with it, never past the screen's free area; its
+// width stays.
+void showLine(HWND dialog, const std::string& text) {
+    HWND line = GetDlgItem(dialog, IDC_ROUND_END);
+    const RECT place = placeOf(dialog, line);
+    TEXTMETRICW metrics{};
+    HDC context = GetDC(line);
+    const HGDIOBJ font = SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(line, WM_GETFONT, 0, 0)));
+    GetTextMetricsW(context, &metrics);
+    const std::wstring shown = text.empty() ? std::wstring() : wrapped(context, wide(text), place.right - place.left);
+    SelectObject(context, font);
+    ReleaseDC(line, context);
+    SetWindowTextW(line, shown.c_str());
+    LONG lines = shown.empty() ? 0 : 1;
+    for (wchar_t c : shown) lines += c == L'\n' ? 1 : 0;
+    RECT lowest{0, 0, 0, kLineDialogUnits};
+    MapDialogRect(dialog, &lowest);
+    RECT frame{}, work{};
+    GetWindowRect(dialog, &frame);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG most = (place.bottom - place.top) + (work.bottom - work.top) - (frame.bottom - frame.top);
+    // A few pixels to spare under a line grown past the resource's three, as
+    // the resource leaves under them.
+    const LONG grown = std::min(std::max(lines * metrics.tmHeight + metrics.tmHeight / 4, lowest.bottom), most) -
+                       (place.bottom - place.top);
+    if (grown == 0) return;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
+        const RECT at = placeOf(dialog, control);
+        if (at.top >= place.bottom)
+            SetWindowPos(control, nullptr, at.left, at.top + grown, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SetWindowPos(line, nullptr, 0, 0, place.right - place.left, place.bottom - place.top + grown,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const LONG top = std::max(work.top, std::min(frame.top, work.bottom - (frame.bottom - frame.top + grown)));
+    SetWindowPos(dialog, nullptr, frame.left, top, frame.right - frame.left, frame.bottom - frame.top + grown,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(dialog, nullptr, TRUE);
+}
+
 bool fullScreenChecked(HWND dialog) { return IsDlgButtonChecked(dialog, IDC_FULL_SCREEN) == BST_CHECKED; }
 
 int chosenBottles(HWND dialog) {
     return static_cast<int>(SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_GETPOS32, 0, 0));
 }
 
-fs::path bestRound(HWND dialog, const Setup& setup) {
-    return bestRoundFile(setup.catchesFile.file, std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles));
+KeptRound bestRound(HWND dialog, const Setup& setup) {
+    return keptRound(setup.catchesFile.file, std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles));
 }
 
-// Watch best: while a best round is kept for the bottles chosen, and there
-// is a row to see it in.
+// A Watch best no longer offered hands the focus to Play: a disabled button
+// would keep it from every key, Esc and Enter too.
 void offerWatch(HWND dialog, const Setup& setup) {
-    std::error_code error;
-    const bool kept = fs::is_regular_file(bestRound(dialog, setup), error);
-    EnableWindow(GetDlgItem(dialog, IDC_WATCH), kept && IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+    HWND watch = GetDlgItem(dialog, IDC_WATCH);
+    const bool offered = offersWatch(bestRound(dialog, setup), IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE);
+    if (!offered && GetFocus() == watch)
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
+    EnableWindow(watch, offered);
 }
 
 // The rows the full-screen choice allows; a chosen row it does not allow
@@ -333,7 +399,7 @@ void CALLBACK onGameProcessEnded(void* dialog, BOOLEAN) { PostMessageW(static_ca
 // recording (`watch`) chooses nothing: the saved choice stays.
 void play(HWND dialog, Setup& setup, const fs::path& watch = {}) {
     setup.choice = chosenChoice(dialog, setup.choice);
-    SetDlgItemTextW(dialog, IDC_ROUND_END, L"");
+    showLine(dialog, "");
     // As it stands now: another round may have changed it since.
     readCatches(setup);
     setup.beforeRound = setup.catches[bottlesToLay(setup.choice.settings)];
@@ -345,8 +411,8 @@ void play(HWND dialog, Setup& setup, const fs::path& watch = {}) {
         std::fprintf(stderr, "KorvadaSetup: the choice is not saved: %s\n", setup.notSaved.c_str());
     setup.game = startGame(setup.folder, setup.choice, watch, &error);
     if (setup.game == nullptr) {
-        SetDlgItemTextW(dialog, IDC_ROUND_END, wide(roundEndLine(*setup.texts, 0, {}, {}, setup.notSaved, "").line).c_str());
-        showMessage(setup, setup.texts->cannotStart + error, MB_ICONERROR);
+        showLine(dialog, roundEndLine(*setup.texts, 0, {}, {}, setup.notSaved, "").line);
+        showMessage(setup, setup.texts->cannotStart + reasonIn(*setup.texts, error), MB_ICONERROR);
         return;
     }
     ShowWindow(dialog, SW_HIDE);
@@ -355,19 +421,18 @@ void play(HWND dialog, Setup& setup, const fs::path& watch = {}) {
         onGameProcessEnded(dialog, TRUE);
 }
 
-// Watch best: the recording read here first, so that one the game would
-// refuse is said on the dialog's line, where the player sees it, and no
+// Watch best: the recording read again here, so that one damaged since it
+// was offered is said on the dialog's line, where the player sees it, and no
 // window opens only to close again.
 void watch(HWND dialog, Setup& setup) {
-    const fs::path file = bestRound(dialog, setup);
-    RoundRecording recording;
-    std::string trouble;
-    if (!readRecordingFile(file, &recording, &trouble)) {
-        std::fprintf(stderr, "KorvadaSetup: %s\n", trouble.c_str());
-        SetDlgItemTextW(dialog, IDC_ROUND_END, wide(setup.texts->cannotWatch + trouble).c_str());
+    const KeptRound round = bestRound(dialog, setup);
+    if (!round.playable) {
+        std::fprintf(stderr, "KorvadaSetup: %s\n", round.trouble.c_str());
+        showLine(dialog, watchRefusal(*setup.texts, round));
+        offerWatch(dialog, setup);
         return;
     }
-    play(dialog, setup, file);
+    play(dialog, setup, round.file);
 }
 
 // The round is over: the dialog again, Play focused, and why it failed or
@@ -388,7 +453,7 @@ void gameEnded(HWND dialog, Setup& setup) {
     couldReplace(setup.catchesFile.file, bestCatchesText(setup.catches), setup.catchesFile.disk, &notKept);
     const RoundEnd end = roundEndLine(*setup.texts, static_cast<int>(exitCode), setup.beforeRound,
                                       setup.catches[bottlesToLay(setup.choice.settings)], setup.notSaved, notKept);
-    SetDlgItemTextW(dialog, IDC_ROUND_END, wide(end.line).c_str());
+    showLine(dialog, end.line);
     showBest(dialog, setup);
     ShowWindow(dialog, SW_SHOW);
     SetForegroundWindow(dialog);
@@ -478,11 +543,12 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
-    const SetupTexts& texts = setupTexts(userLanguage());
+    const SetupTexts& texts = setupTexts(languageOf(userLocaleName()));
     const fs::path folder = programFolder();
     const fs::path game = folder / L"korvada.exe";
     if (GetFileAttributesW(game.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return showMessage(texts, texts.cannotStart + narrow(game.wstring()) + ": " + systemMessage(GetLastError()),
+        return showMessage(texts,
+                           texts.cannotStart + reasonIn(texts, narrow(game.wstring()) + ": " + systemMessage(GetLastError())),
                            MB_ICONERROR);
 
     Setup setup{&texts, screenRows(), {}, folder, savedCodeFile()};

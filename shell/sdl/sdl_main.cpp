@@ -178,9 +178,9 @@ int finishRun(SdlShell& shell) {
 }
 
 // The game reads its pictures and sounds by bare name from its working
-// folder. Started anywhere else (a terminal's folder), it moves to its own
-// data folder; where none holds the data it stays, and each picture missing
-// has its box.
+// folder. Started anywhere else (a terminal's folder, one with a stray
+// picture of ours), it moves to its own data folder; where none holds all of
+// the data it stays, and each picture missing has its box.
 void enterDataFolder() {
     if (holdsGameData(".")) return;
     for (const std::filesystem::path& folder : programDataFolders())

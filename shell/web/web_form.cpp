@@ -1,8 +1,9 @@
-// What the page's form asks of the program before any round: the setup
-// dialog's texts in the browser's language, the choices the dialogs offer,
-// the launch code of the form's choice as they write it, and whether a code
-// kept from an earlier visit is still one the game plays. The page keeps no
-// copy of any of it.
+// What the page's form asks of the program before any round: the choices
+// the dialogs offer, the launch code of the form's choice as they write it,
+// whether a code kept from an earlier visit is still one the game plays,
+// and whether the best round kept is one to watch. The page keeps no copy of
+// any of it; its texts are the languages' table, put into it by the build
+// (setup/page_texts.h).
 
 #include <emscripten.h>
 
@@ -11,38 +12,34 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/recording.h"
 #include "core/settings.h"
 #include "setup/launch_settings.h"
 #include "setup/setup_texts.h"
+#include "shell/web/web_shell.h"
 
-namespace {
-// A JSON string; the mnemonic's '_' goes, as does a label's closing ':'.
-std::string jsonLabel(const char* text) {
-    std::string label;
-    for (const char* c = text; *c; ++c) {
-        if (*c == '_') continue;
-        if (*c == '\n') {
-            label += "\\n";
-            continue;
-        }
-        if (*c == '"' || *c == '\\') label += '\\';
-        label += *c;
-    }
-    if (!label.empty() && label.back() == ':') label.pop_back();
-    return '"' + label + '"';
+// Watch best: offered for the bottles chosen only while their kept round is
+// one the game would play, read and checked by the game's own reader; one
+// damaged since it was offered is refused on the form's line, in the page's
+// language, as the dialogs refuse it.
+extern "C" EMSCRIPTEN_KEEPALIVE int korvadaWatchOffered(int bottles) {
+    RoundRecording recording;
+    std::string trouble;
+    return storedBestRound(bottles, &recording, &trouble) ? 1 : 0;
 }
-}  // namespace
 
-// The form's labels in the language of the browser's language tag ("cs-CZ").
-extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaSetupTexts(const char* languageTag) {
-    static std::string json;
-    const SetupTexts& texts = setupTexts(languageOf(languageTag));
-    json = std::string("{\"language\":\"") + (languageOf(languageTag) == Language::Czech ? "cs" : "en") +
-           "\",\"resolution\":" + jsonLabel(texts.resolution) + ",\"blending\":" + jsonLabel(texts.blending) +
-           ",\"bottles\":" + jsonLabel(texts.bottles) + ",\"sound\":" + jsonLabel(texts.sound) +
-           ",\"play\":" + jsonLabel(texts.play) + ",\"watchBest\":" + jsonLabel(texts.watchBest) +
-           ",\"controls\":" + jsonLabel(texts.controls) + "}";
-    return json.c_str();
+// The form's line for a round that cannot be watched, or "" for one the game plays.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaWatchRefusal(const char* languageTag, int bottles) {
+    static std::string line;
+    RoundRecording recording;
+    std::string trouble;
+    line.clear();
+    if (!storedBestRound(bottles, &recording, &trouble)) {
+        std::fprintf(stderr, "korvada: %s\n", trouble.c_str());
+        const SetupTexts& texts = setupTexts(languageOf(languageTag));
+        line = texts.cannotWatch + reasonIn(texts, trouble);
+    }
+    return line.c_str();
 }
 
 // The settings of a code the game would play, as the form shows them, or ""

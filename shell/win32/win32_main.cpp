@@ -59,12 +59,11 @@ HWND createOrdinaryWindow(HINSTANCE instance) {
 
 // The game reads its pictures and sounds by bare name from its working
 // folder. Started from elsewhere (a command prompt, a shortcut without
-// "Start in") it moves to its own folder, where the installer and the zip
-// put them; where that has none either it stays, and each picture missing
-// has its box.
+// "Start in", a folder with a stray picture of ours) it moves to its own
+// folder, where the installer and the zip put them; where that has not all
+// of them either it stays, and each picture missing has its box.
 void enterDataFolder() {
-    std::error_code error;
-    if (std::filesystem::is_regular_file(L"air.bmp", error)) return;
+    if (holdsGameData(L".")) return;
     std::wstring program(MAX_PATH, L'\0');
     DWORD length = 0;
     while ((length = GetModuleFileNameW(nullptr, &program[0], static_cast<DWORD>(program.size()))) == program.size())
@@ -72,7 +71,7 @@ void enterDataFolder() {
     if (length == 0) return;
     program.resize(length);
     const std::filesystem::path folder = std::filesystem::path(program).parent_path();
-    if (std::filesystem::is_regular_file(folder / L"air.bmp", error)) SetCurrentDirectoryW(folder.c_str());
+    if (holdsGameData(folder)) SetCurrentDirectoryW(folder.c_str());
 }
 
 // The options from the wide command line, in UTF-8: a recording in a folder

@@ -3,7 +3,8 @@
 # started from an empty folder: one error box per picture, in load order, each
 # closed by Enter, and stderr names each file missing; the game then runs
 # without its pictures and ends normally. The build's game, beside its data,
-# started from the empty folder finds its data: no box, the scene drawn.
+# started from a folder holding only a stray air.bmp finds its data: no box,
+# the scene drawn.
 #   missing_data.sh KORVADA DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 source "$(dirname "$0")/player_height.sh"
@@ -32,8 +33,12 @@ wait_until "$X_WAIT" x_fell || fail "the game is not running frames (height $fir
 note "running: height $first, then $HEIGHT"
 end_game Return
 
+# Started from a folder with a stray picture of the game's (air.bmp alone),
+# which is no data folder: the game reads its own.
 KORVADA=$BUILT
-start_game 0TYAY "$WORK/empty" SDL_AUDIODRIVER=dummy
+mkdir "$WORK/stray"
+cp "$DATA/air.bmp" "$WORK/stray/"
+start_game 0TYAY "$WORK/stray" SDL_AUDIODRIVER=dummy
 wait_game_window
 [ -z "$(error_box)" ] || fail "beside its data: an error box is open ($(cat "$WORK/stderr"))"
 shot_scene beside || fail "beside its data: the frame is mostly black (lit share $LIT)"

@@ -15,7 +15,10 @@
 #include <gtk/gtk.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <functional>
 #include <vector>
 
@@ -42,11 +45,14 @@ GtkWidget* named(GtkWidget* widget, const char* name) {
     return found;
 }
 
+// The dialog's title in the language the test runs it in.
+const char* dialogTitle = "Korvada – settings";
+
 GtkWidget* dialogWindow() {
     GList* windows = gtk_window_list_toplevels();
     GtkWidget* found = nullptr;
     for (GList* w = windows; w != nullptr; w = w->next)
-        if (g_strcmp0(gtk_window_get_title(GTK_WINDOW(w->data)), "Korvada – settings") == 0) found = GTK_WIDGET(w->data);
+        if (g_strcmp0(gtk_window_get_title(GTK_WINDOW(w->data)), dialogTitle) == 0) found = GTK_WIDGET(w->data);
     g_list_free(windows);
     return found;
 }
@@ -220,7 +226,7 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
 
     LaunchChoice choice;
     ASSERT_TRUE(parseLaunchCode("0TYAY", &choice.settings));
-    runSetupDialog(setupTexts(Language::English), everyRow(), choice, play, catches);
+    runSetupDialog(setupTexts(languageOf("en")), everyRow(), choice, play, catches);
 
     EXPECT_EQ(script.failure, "");
     EXPECT_EQ(script.next, script.steps.size()) << "B closed the dialog before the script was done";
@@ -235,13 +241,31 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
     fs::remove_all(folder);
 }
 
-// Watch best for the bottles chosen, the dialog driven by its own widgets.
-TEST(SetupDialog, WatchBestPlaysTheKeptRoundAndSaysARefusal) {
+// Where a window lies on the screen, its frame included, and the screen's size.
+GdkRectangle frameOf(GtkWidget* window) {
+    GdkRectangle frame{};
+    gdk_window_get_frame_extents(gtk_widget_get_window(window), &frame);
+    return frame;
+}
+GdkRectangle screenOf(GtkWidget* window) {
+    GdkRectangle screen{};
+    gdk_monitor_get_geometry(gdk_display_get_monitor_at_window(gtk_widget_get_display(window),
+                                                               gtk_widget_get_window(window)), &screen);
+    return screen;
+}
+
+// Watch best for the bottles chosen, the dialog driven by its own widgets,
+// in Czech, its table in a folder whose long name has no blank: offered only
+// for a round the game plays, and a round damaged since refused on the
+// dialog's line in Czech, the line wrapped inside a dialog that stays on the
+// screen (1024 × 768), Play in reach.
+TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScreensWidth) {
     ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display";
-    const fs::path folder = fs::path(::testing::TempDir()) / ("korvada_setup_watch_" + std::to_string(getpid()));
+    const fs::path top = fs::path(::testing::TempDir()) / ("korvada_setup_watch_" + std::to_string(getpid()));
+    const fs::path folder = top / ("korvada-" + std::string(180, 'x')) / std::string(60, 'y');
     const fs::path catches = folder / "best-catches";
     fs::create_directories(folder);
-    std::ofstream(catches) << "korvada best catches\n5 3 2026-12-01\n6 11 2026-12-02\n";
+    std::ofstream(catches) << "korvada best catches\n5 3 2026-12-01\n6 11 2026-12-02\n7 2 2026-12-03\n";
     RoundRecording kept;
     kept.randomState = 7;
     kept.bottles = 5;
@@ -250,6 +274,7 @@ TEST(SetupDialog, WatchBestPlaysTheKeptRoundAndSaysARefusal) {
     const fs::path round5 = bestRoundFile(catches, 5);
     std::string bytes = recordingBytes(kept);
     std::ofstream(round5, std::ios::binary) << bytes;
+    std::ofstream(bestRoundFile(catches, 7), std::ios::binary) << "not a round";
 
     std::vector<std::pair<LaunchChoice, fs::path>> rounds;
     const StartRound play = [&](const LaunchChoice& chosen, const fs::path& watch, std::string*) -> GPid {
@@ -268,12 +293,28 @@ TEST(SetupDialog, WatchBestPlaysTheKeptRoundAndSaysARefusal) {
         gtk_spin_button_set_value(GTK_SPIN_BUTTON(widget("bottles")), count);
     };
     const auto offered = [widget] { return gtk_widget_is_sensitive(widget("watch")) != FALSE; };
+    // The line shown and the window laid out around it: its size on the
+    // screen the one GTK gave it, the same twice in a row.
+    auto lastFrame = std::make_shared<GdkRectangle>();
+    const auto laidOut = [widget, lastFrame] {
+        GtkWidget* line = widget("round-end");
+        if (line == nullptr || !gtk_widget_get_mapped(line) || gtk_widget_get_allocated_height(line) <= 1) return false;
+        const GdkRectangle frame = frameOf(dialogWindow());
+        const bool settled = frame.width == lastFrame->width && frame.height == lastFrame->height &&
+                             gdk_window_get_width(gtk_widget_get_window(dialogWindow())) ==
+                                 gtk_widget_get_allocated_width(dialogWindow());
+        *lastFrame = frame;
+        return settled;
+    };
 
     Script script;
     script.steps.push_back({"the dialog", dialogShown, [&] {
+                                EXPECT_EQ(labelText("best"), "Nejlepší: 3 bubliny (1. 12. 2026)");
                                 EXPECT_TRUE(offered()) << "5 bottles: their round is kept";
                                 bottles(6);
                                 EXPECT_FALSE(offered()) << "6 bottles: a best but no round kept";
+                                bottles(7);
+                                EXPECT_FALSE(offered()) << "7 bottles: a file the game would not play";
                                 bottles(5);
                                 gtk_button_clicked(GTK_BUTTON(widget("watch")));
                             }});
@@ -284,9 +325,31 @@ TEST(SetupDialog, WatchBestPlaysTheKeptRoundAndSaysARefusal) {
                                 std::ofstream(round5, std::ios::binary) << bytes;
                                 gtk_button_clicked(GTK_BUTTON(widget("watch")));
                                 EXPECT_TRUE(dialogShown());
-                                EXPECT_EQ(labelText("round-end"), "The best round cannot be played back: " +
-                                                                      round5.string() +
-                                                                      ": damaged: its checksum does not match");
+                                EXPECT_EQ(labelText("round-end"),
+                                          "Nejlepší kolo nelze přehrát: " + round5.string() + ": záznam je poškozený");
+                                EXPECT_FALSE(offered()) << "the damaged round is still offered";
+                            }});
+    script.steps.push_back({"the dialog laid out around its line", laidOut, [&] {
+                                GtkWidget* window = dialogWindow();
+                                const GdkRectangle frame = frameOf(window), screen = screenOf(window);
+                                EXPECT_GE(frame.x, screen.x) << "the dialog starts left of the screen";
+                                EXPECT_LE(frame.x + frame.width, screen.x + screen.width)
+                                    << "the dialog is " << frame.width << " px wide from x = " << frame.x;
+                                int right = 0, bottom = 0;
+                                GtkWidget* playButton = widget("play");
+                                gtk_widget_translate_coordinates(playButton, window, gtk_widget_get_allocated_width(playButton),
+                                                                 gtk_widget_get_allocated_height(playButton), &right, &bottom);
+                                int x = 0, y = 0;
+                                gdk_window_get_origin(gtk_widget_get_window(window), &x, &y);
+                                EXPECT_LE(x + right, screen.x + screen.width) << "Play is off the screen";
+                                EXPECT_LE(y + bottom, screen.y + screen.height) << "Play is off the screen";
+                                std::printf("the dialog with its line: %d x %d at %d, %d on a %d x %d screen\n",
+                                            frame.width, frame.height, frame.x, frame.y, screen.width, screen.height);
+                                if (const char* shots = std::getenv("KORVADA_SETUP_SHOTS")) {
+                                    const std::string command =
+                                        "import -window root png:" + std::string(shots) + "/linux-dialog-long-line.png";
+                                    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+                                }
                                 gtk_button_clicked(GTK_BUTTON(widget("close")));
                             }});
     start(&script);
@@ -295,7 +358,9 @@ TEST(SetupDialog, WatchBestPlaysTheKeptRoundAndSaysARefusal) {
     ASSERT_TRUE(parseLaunchCode("0TYAY", &choice.settings));
     chooseBottles(&choice.settings, 5);
     choice.fullScreen = false;
-    runSetupDialog(setupTexts(Language::English), everyRow(), choice, play, catches);
+    dialogTitle = "Korvada – nastavení";
+    runSetupDialog(setupTexts(languageOf("cs")), everyRow(), choice, play, catches);
+    dialogTitle = "Korvada – settings";
 
     EXPECT_EQ(script.failure, "");
     EXPECT_EQ(script.next, script.steps.size());
@@ -303,7 +368,7 @@ TEST(SetupDialog, WatchBestPlaysTheKeptRoundAndSaysARefusal) {
     EXPECT_EQ(rounds[0].second, round5);
     EXPECT_EQ(bottlesToLay(rounds[0].first.settings), 5);
     EXPECT_FALSE(rounds[0].first.fullScreen);
-    fs::remove_all(folder);
+    fs::remove_all(top);
 }
 
 }  // namespace

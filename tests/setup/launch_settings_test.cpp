@@ -9,6 +9,8 @@
 #include <fstream>
 #include <set>
 
+#include "core/recording.h"
+#include "korvada_data_files.h"
 #include "linux/linux_places.h"
 #include "setup/launch_settings.h"
 #include "setup/pad_menu.h"
@@ -22,6 +24,38 @@ namespace {
 bool sameSettings(const GameSettings& a, const GameSettings& b) {
     return a.resolutionIndex == b.resolutionIndex && a.colorCode == b.colorCode && a.blending == b.blending &&
            a.bottleCount == b.bottleCount && a.sound == b.sound;
+}
+
+const SetupTexts& czech() { return setupTexts(languageOf("cs")); }
+const SetupTexts& english() { return setupTexts(languageOf("en")); }
+
+// The words of a text, parted by blanks and punctuation.
+std::set<std::string> wordsOf(const std::string& text) {
+    std::set<std::string> words;
+    std::string word;
+    for (std::size_t at = 0; at <= text.size(); ++at) {
+        const char c = at < text.size() ? text[at] : ' ';
+        if (std::strchr(" :,();", c) == nullptr) {
+            word += c;
+        } else if (!word.empty()) {
+            words.insert(word);
+            word.clear();
+        }
+    }
+    return words;
+}
+
+// A reason in Czech keeps no word of its English (but those of its paths and
+// numbers, and the words the two languages share): every phrase of it has
+// its Czech wording.
+void expectCzechThroughAndThrough(const std::string& reason) {
+    const std::string said = reasonIn(czech(), reason);
+    const std::set<std::string> shared = {"data", "disk", "program"}, saidWords = wordsOf(said);
+    for (const std::string& word : wordsOf(reason)) {
+        const bool path = word.find_first_of("/\\0123456789.") != std::string::npos;
+        if (!path && word.size() > 2 && !shared.count(word) && saidWords.count(word))
+            ADD_FAILURE() << "\"" << word << "\" of \"" << reason << "\" is left in \"" << said << "\"";
+    }
 }
 
 TEST(EncodeLaunchCode, IsTheInverseOfTheDecodeForEverySettingTheGameAccepts) {
@@ -278,7 +312,10 @@ TEST_F(SavedFile, AFailedWriteLeavesTheOldFileByteForByteAndSaysWhy) {
                   setrlimit(RLIMIT_FSIZE, &none);
                   std::string error;
                   const bool written = write(file, "5TNQY", &error);
-                  return written ? 1 : error.find("cannot write") == 0 && error.find("File too large") != std::string::npos ? 0 : 2;
+                  if (written || error.find("cannot write") != 0 || error.find("File too large") == std::string::npos)
+                      return 2;
+                  expectCzechThroughAndThrough(error);
+                  return ::testing::Test::HasFailure() ? 4 : 0;
               }),
               0);
     EXPECT_EQ(content(), "3HYEN\r\n");
@@ -289,7 +326,10 @@ TEST_F(SavedFile, AFailedWriteLeavesTheOldFileByteForByteAndSaysWhy) {
                   if (geteuid() == 0 && setuid(65534) != 0) return 3;
                   std::string error;
                   const bool written = write(file, "5TNQY", &error);
-                  return written ? 1 : error.find("cannot write") == 0 && error.find("Permission denied") != std::string::npos ? 0 : 2;
+                  if (written || error.find("cannot write") != 0 || error.find("Permission denied") == std::string::npos)
+                      return 2;
+                  expectCzechThroughAndThrough(error);
+                  return ::testing::Test::HasFailure() ? 4 : 0;
               }),
               0);
     EXPECT_EQ(content(), "3HYEN\r\n");
@@ -300,12 +340,46 @@ TEST_F(SavedFile, AFailedWriteLeavesTheOldFileByteForByteAndSaysWhy) {
     EXPECT_FALSE(writeSavedCode(file, "5TNQY", flushing([](const fs::path&) { return false; }), &error));
     EXPECT_EQ(content(), "3HYEN\r\n");
     EXPECT_NE(error.find("flush"), std::string::npos);
+    expectCzechThroughAndThrough(error);
 
     // A folder where the setup's own folder should be.
     fs::remove_all(file.parent_path());
     std::ofstream(file.parent_path()) << "not a folder";
     EXPECT_FALSE(write(file, "5TNQY", &error));
     EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
+    expectCzechThroughAndThrough(error);
+    EXPECT_EQ(reasonIn(english(), error), error);
+}
+
+// --- The game's data folder ---------------------------------------------------
+
+TEST(DataFolder, HoldsEveryFileTheGameReadsAndAnyNumberOfFoldersIsLookedAt) {
+    char pattern[] = "/tmp/korvada-data.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path top = pattern, stray = top / "stray", whole = top / "whole", empty = top / "empty";
+    for (const fs::path& folder : {stray, whole, empty}) fs::create_directories(folder);
+    std::ofstream(stray / "air.bmp") << "a picture";
+    for (const char* name : kGameDataFiles) std::ofstream(whole / name) << name;
+    EXPECT_FALSE(holdsGameData(stray)) << "a stray picture is no data folder";
+    EXPECT_TRUE(holdsGameData(whole));
+    fs::remove(whole / kGameDataFiles[std::size(kGameDataFiles) - 1]);
+    EXPECT_FALSE(holdsGameData(whole)) << "a sound missing";
+    std::ofstream(whole / kGameDataFiles[std::size(kGameDataFiles) - 1]) << "back";
+
+    fs::path found;
+    std::string why;
+    EXPECT_TRUE(findDataFolder({stray, empty, whole}, &found, &why));
+    EXPECT_EQ(found, whole);
+    EXPECT_FALSE(findDataFolder({}, &found, &why)) << "no folder to look at";
+    EXPECT_EQ(why, "cannot find the game's data: cannot tell where the programs are");
+    expectCzechThroughAndThrough(why);
+    EXPECT_FALSE(findDataFolder({stray}, &found, &why));
+    EXPECT_EQ(why, "cannot find the game's data: no folder of " + stray.string() + " holds all its pictures and sounds");
+    EXPECT_FALSE(findDataFolder({stray, empty, top}, &found, &why));
+    EXPECT_EQ(why, "cannot find the game's data: no folder of " + stray.string() + ", " + empty.string() + ", " +
+                       top.string() + " holds all its pictures and sounds");
+    expectCzechThroughAndThrough(why);
+    fs::remove_all(top);
 }
 
 // --- Resolutions a screen offers ----------------------------------------------
@@ -430,17 +504,18 @@ TEST(PadMenu, EachPressActsOnceAHeldDirectionRepeatsAndAReturnWaitsForAFreshPres
 // --- Texts ----------------------------------------------------------------------
 
 TEST(SetupTexts, CzechForACzechLocaleEnglishOtherwise) {
-    for (const char* czech : {"cs", "cs_CZ", "cs_CZ.UTF-8", "cs_CZ.ISO-8859-2@euro", "cs-CZ", "cs:en_US", "CS_cz"})
-        EXPECT_EQ(languageOf(czech), Language::Czech) << czech;
+    for (const char* name : {"cs", "cs_CZ", "cs_CZ.UTF-8", "cs_CZ.ISO-8859-2@euro", "cs-CZ", "cs:en_US", "CS_cz"})
+        EXPECT_STREQ(languageOf(name).code, "cs") << name;
     for (const char* other : {"", "C", "C.UTF-8", "POSIX", "en_US.UTF-8", "de_DE", "sk_SK", "csb_PL", "en:cs"})
-        EXPECT_EQ(languageOf(other), Language::English) << other;
+        EXPECT_STREQ(languageOf(other).code, "en") << other;
+    for (int i = 0; i < kLanguageCount; ++i) EXPECT_EQ(&languageOf(kLanguages[i].code), &kLanguages[i]);
 }
 
 TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
-    EXPECT_STREQ(setupTexts(Language::Czech).title, "Korvada – nastavení");
-    EXPECT_STREQ(setupTexts(Language::English).title, "Korvada – settings");
-    for (Language language : {Language::Czech, Language::English}) {
-        const SetupTexts& t = setupTexts(language);
+    EXPECT_STREQ(czech().title, "Korvada – nastavení");
+    EXPECT_STREQ(english().title, "Korvada – settings");
+    for (int i = 0; i < kLanguageCount; ++i) {
+        const SetupTexts& t = kLanguages[i].setup;
         std::set<std::string> keys;
         for (const char* text : {t.resolution, t.fullScreen, t.colourDepth, t.bits16, t.bits32, t.blending,
                                  t.bottles, t.sound, t.play, t.watchBest, t.close}) {
@@ -450,17 +525,28 @@ TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
             const std::string key(1, static_cast<char>(std::tolower(static_cast<unsigned char>(mark[1]))));
             EXPECT_TRUE(keys.insert(key).second) << "two controls answer Alt+" << key << ": " << text;
         }
-        // Every key and pad button that does something, in either language.
+        // The page's lines and the game's notices, every one written: a
+        // language's entry missing its last texts leaves them null.
+        const auto allWritten = [](const auto& texts) {
+            static_assert(sizeof texts % sizeof(const char*) == 0, "texts only");
+            const char* const* text = reinterpret_cast<const char* const*>(&texts);
+            for (std::size_t i = 0; i < sizeof texts / sizeof(const char*); ++i)
+                if (text[i] == nullptr || *text[i] == '\0') return false;
+            return true;
+        };
+        EXPECT_TRUE(allWritten(kLanguages[i].page)) << kLanguages[i].code;
+        EXPECT_TRUE(allWritten(kLanguages[i].notices)) << kLanguages[i].code;
+        // Every key and pad button that does something, in every language.
         for (const char* control : {"1–6", "Esc", "Enter", "A /", "B /", "Start", "Back", "LB / RB", "d-pad", "P ",
                                     "Pause", "M:", "F12", "Alt+Enter", "F11"})
             EXPECT_NE(std::strstr(t.controls, control), nullptr) << control << " missing in " << t.controls;
     }
-    const SetupTexts& english = setupTexts(Language::English);
+    const SetupTexts& english = ::english();
     EXPECT_EQ(resolutionLabel(english, 0, true, true), "800 × 600 (default)");
     EXPECT_EQ(resolutionLabel(english, 5, false, false), "1280 × 1024 – this screen does not offer it");
     EXPECT_EQ(resolutionLabel(english, 0, false, true), "800 × 600 (default) – in a window only");
-    EXPECT_EQ(resolutionLabel(setupTexts(Language::Czech), 3, true, false), "1024 × 768");
-    EXPECT_EQ(resolutionLabel(setupTexts(Language::Czech), 3, false, true), "1024 × 768 – jen v okně");
+    EXPECT_EQ(resolutionLabel(czech(), 3, true, false), "1024 × 768");
+    EXPECT_EQ(resolutionLabel(czech(), 3, false, true), "1024 × 768 – jen v okně");
     // Why a round failed, by its exit code; nothing after a normal end.
     EXPECT_EQ(gameEndLine(english, 0), "");
     EXPECT_NE(gameEndLine(english, 1), gameEndLine(english, 2));
@@ -468,8 +554,8 @@ TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
 }
 
 TEST(SetupTexts, TheBestCatchInEachLanguageWithItsPluralForm) {
-    const SetupTexts& czech = setupTexts(Language::Czech);
-    const SetupTexts& english = setupTexts(Language::English);
+    const SetupTexts& czech = ::czech();
+    const SetupTexts& english = ::english();
     const std::pair<int, const char*> forms[] = {{0, "0 bublin"},   {1, "1 bublina"},  {2, "2 bubliny"},
                                                  {4, "4 bubliny"},  {5, "5 bublin"},   {12, "12 bublin"},
                                                  {22, "22 bublin"}, {23, "23 bublin"}, {30, "30 bublin"}};
@@ -505,8 +591,53 @@ TEST(SetupTexts, TheBestCatchInEachLanguageWithItsPluralForm) {
                          "The best catches cannot be kept: cannot write y: No space left on device");
     EXPECT_TRUE(full.trouble);
     EXPECT_EQ(roundEndLine(czech, 2, three, nine, "", "cannot create z").line,
-              std::string(czech.notStarted) + "\nRekordy nelze uložit: cannot create z");
+              std::string(czech.notStarted) + "\nRekordy nelze uložit: nelze vytvořit z");
     EXPECT_TRUE(roundEndLine(english, 134, nine, nine, "", "").trouble);
+}
+
+TEST(SetupTexts, AReasonIsWordedInTheLanguageAndStaysAsItIsInEnglish) {
+    // The reader's refusals, as the dialogs meet them: the file named, why
+    // in a few words (the details stay on stderr).
+    RoundRecording round;
+    round.bottles = 4;
+    round.bubbles = 30;
+    round.frameSeconds = {0.02f};
+    const std::string bytes = recordingBytes(round);
+    std::string newer = bytes, damaged = bytes;
+    newer[8] = 99;
+    damaged.back() ^= 1;
+    const std::pair<std::string, const char*> refusals[] = {
+        {"not a recording", "není to záznam kola hry Korvada"},
+        {bytes.substr(0, 20), "záznam je poškozený"},
+        {newer, "záznam jiné verze, než jakou tato hra přehrává"},
+        {damaged, "záznam je poškozený"},
+    };
+    for (const auto& [file, czechWords] : refusals) {
+        RoundRecording read;
+        std::string trouble;
+        ASSERT_FALSE(readRecording(file, &read, &trouble));
+        trouble = "/home/jan/.local/share/korvada/best-round-4.kvr: " + trouble;
+        EXPECT_EQ(reasonIn(czech(), trouble), std::string("/home/jan/.local/share/korvada/best-round-4.kvr: ") + czechWords)
+            << trouble;
+        EXPECT_EQ(reasonIn(english(), trouble), trouble);
+    }
+    EXPECT_EQ(reasonIn(czech(), "/x/best-round-4.kvr: no such file"), "/x/best-round-4.kvr: soubor neexistuje");
+    // The setup's own, and the system's words for what failed.
+    for (const std::string reason :
+         {"cannot find the game's data: no folder of /usr/share/games/korvada, /usr/games/data holds all its pictures "
+          "and sounds",
+          "cannot find the game: /opt/k/korvada is missing or not executable",
+          "cannot lock /home/jan/.config/korvada: another program holds it",
+          "cannot write /home/jan/.config/korvada/launch-code.77.tmp: No space left on device",
+          "cannot create /home/jan/.config/korvada: Read-only file system",
+          "C:\\Users\\Jan\\AppData\\Roaming\\Korvada\\launch-code.txt is read-only",
+          "cannot write C:\\Users\\Jan\\launch-code.txt.9.tmp: There is not enough space on the disk",
+          "C:\\Program Files\\Korvada\\korvada.exe: The system cannot find the file specified."})
+        expectCzechThroughAndThrough(reason);
+    EXPECT_EQ(reasonIn(czech(), "cannot write /k/launch-code.7.tmp: No space left on device"),
+              "nelze zapsat /k/launch-code.7.tmp: na disku není místo");
+    EXPECT_EQ(roundEndLine(czech(), 0, {}, {}, "cannot create /k: Read-only file system", "").line,
+              "Nastavení nelze uložit: nelze vytvořit /k: systém souborů je jen pro čtení");
 }
 
 }  // namespace

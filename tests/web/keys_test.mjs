@@ -17,8 +17,6 @@ import {
   canvasPicture, gameState, holdKeyUntilState, kWait, pageState, runCases, sleep, waitFrames, waitState,
 } from './web_harness.mjs';
 
-const kRefused = 'Záznam kola nelze přehrát!';
-
 // The mean light (red + green + blue) of a box of a picture.
 function light(picture, x, y, width, height) {
   let total = 0;
@@ -106,9 +104,10 @@ const cases = {
   // The round played in the page is the best for its bottles: Watch best
   // plays it back to the same end, whatever the viewer presses, keeping
   // nothing; korvada-replay's recording, put in the page's storage, plays to
-  // korvada-replay's end; a damaged one is refused in the error box. A new
-  // best whose recording the storage refuses takes the older round away:
-  // Watch best would play that round as the new best's.
+  // korvada-replay's end; one damaged since it was offered is refused on the
+  // form's line (in English, and in a Czech browser in Czech) and no longer
+  // offered. A new best whose recording the storage refuses takes the older
+  // round away: Watch best would play that round as the new best's.
   async watch_best({ open }) {
     const page = await open('/index.html?code=0TYAN&seed=3&dt=0.05');
     await waitState(page, 'playing');
@@ -157,17 +156,22 @@ const cases = {
     await sleep(500);
     await holdKeyUntilState(page, 'Space', 'form');
 
+    // Damaged since it was offered: refused on the form's line, in the
+    // page's language, and no longer offered; the console says why in full.
+    const good = bytes.toString('base64');
     bytes[100] ^= 0xFF;
-    await page.evaluate((text) => localStorage.setItem('korvada.round.12', text), bytes.toString('base64'));
-    await page.click('#watch');
-    await page.waitForSelector('#error[open]', { timeout: kWait });
-    const said = await page.$eval('#error-text', (p) => p.textContent);
-    assert.equal(said, `${kRefused}\ndamaged: its checksum does not match`);
-    assert.equal(await pageState(page), 'form');
-    await page.click('#error button');
-    // The box's text is the console's too, as every error the game shows.
+    const damaged = bytes.toString('base64');
+    const refusedOnTheLine = async (shown, line) => {
+      await shown.evaluate((text) => localStorage.setItem('korvada.round.12', text), damaged);
+      await shown.click('#watch');
+      assert.equal(await shown.$eval('#round-line', (p) => (p.hidden ? '' : p.textContent)), line);
+      assert.equal(await pageState(shown), 'form');
+      assert.equal(await shown.$eval('#watch', (button) => button.disabled), true, 'the damaged round is offered');
+      assert.equal(await shown.$eval('#error', (box) => box.open), false);
+    };
+    await refusedOnTheLine(page, 'The best round cannot be played back: damaged: its checksum does not match');
     assert.deepEqual(page.problems.map((problem) => problem.replace(/^\w+: /, '')),
-                     [kRefused, 'damaged: its checksum does not match']);
+                     ['korvada: damaged: its checksum does not match']);
 
     // korvada-replay's round under 12 bottles' key, no best for 12 in the
     // table: the page's round with 12 bottles is a new best, and the storage,
@@ -191,8 +195,20 @@ const cases = {
     assert.equal(await page.evaluate(() => localStorage.getItem('korvada.round.12') !== null), false,
                  'the older round stays under the new best\'s key');
     assert.equal(await page.$eval('#watch', (button) => button.disabled), true, 'Watch best offers the older round');
-    assert.deepEqual(page.problems.slice(2).map((problem) => problem.replace(/^\w+: /, '')),
+    assert.deepEqual(page.problems.slice(1).map((problem) => problem.replace(/^\w+: /, '')),
                      ['korvada: the round\'s recording is not kept: the page\'s storage refused it']);
+
+    // The same in a Czech browser, the good round kept again first.
+    const czech = await open('/index.html', 800, 600, {
+      prepare: (shown) => shown.evaluateOnNewDocument(() => {
+        Object.defineProperty(navigator, 'languages', { get: () => ['cs-CZ', 'cs'] });
+      }),
+    });
+    await waitState(czech, 'form');
+    await czech.evaluate((text) => localStorage.setItem('korvada.round.12', text), good);
+    await czech.$eval('#bottles', (field) => { field.value = '12'; field.dispatchEvent(new Event('input')); });
+    assert.equal(await czech.$eval('#watch', (button) => button.disabled), false, 'the kept round is not offered');
+    await refusedOnTheLine(czech, 'Nejlepší kolo nelze přehrát: záznam je poškozený');
   },
 };
 

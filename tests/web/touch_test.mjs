@@ -116,18 +116,21 @@ async function phoneRound(open, width, height, name, under) {
   const hand = fingers(await page.createCDPSession());
 
   // The form fits the screen's width, Play shows whole without scrolling,
-  // and it says what the fingers do, no line ending in a word alone.
+  // and it says what the fingers do, not what keys do, no line ending in a
+  // word alone.
   const form = await page.evaluate(() => ({
     overflow: document.documentElement.scrollWidth - innerWidth,
     playBelow: document.getElementById('play').getBoundingClientRect().bottom - innerHeight,
     line: document.getElementById('touch-line').offsetParent !== null,
+    keys: document.getElementById('controls').offsetParent !== null,
     select: document.getElementById('size').getBoundingClientRect().height,
   }));
   assert.ok(form.overflow <= 0, `the form is ${form.overflow} px wider than the screen`);
   assert.ok(form.playBelow <= 0, `Play ends ${form.playBelow} px below the screen`);
   assert.ok(form.line, 'the touch line shows');
+  assert.ok(!form.keys, 'the keys\' help shows on a phone');
   assert.ok(form.select >= 36, `the size choice is ${form.select} px high`);
-  assert.deepEqual(await linesEndingAlone(page, ['#controls', '#touch-line']), []);
+  assert.deepEqual(await linesEndingAlone(page, ['#touch-line']), []);
 
   // Where `under` lies in the form as it opens, and comes back, unscrolled.
   const spot = await centreOf(page, under);
@@ -184,11 +187,14 @@ async function phoneRound(open, width, height, name, under) {
     await cameraBecomes(page, camera);
   }
 
-  // The pause button holds the round and goes on.
-  for (const paused of [1, 0]) {
+  // The pause button holds the round and goes on, saying which it does next.
+  for (const [paused, label] of [[1, 'Continue'], [0, 'Pause']]) {
     await tap(hand, page, '#touch-pause');
     await page.waitForFunction((wanted) => JSON.parse(Module.ccall('korvadaState', 'string')).paused === wanted,
                                { timeout: kWait }, paused);
+    await page.waitForFunction((text) => document.getElementById('touch-pause').textContent === text,
+                               { timeout: kWait }, label);
+    if (paused) await screenshot(page, `${name}-paused`);
   }
 
   await tap(hand, page, '#touch-end');
@@ -238,13 +244,29 @@ const cases = {
   },
 
   // A desktop page without touch shows no touch control, in the form or the
-  // round; at 1280 × 800 its form needs no scrolling.
+  // round; at 1280 × 800 its form needs no scrolling, and its keys' help
+  // breaks its lines between phrases only.
   async desktop_no_touch({ open }) {
-    const form = await open('/index.html', 1280, 800);
-    await waitState(form, 'form');
-    const scroll = await form.evaluate(() => document.scrollingElement.scrollHeight - innerHeight);
-    assert.ok(scroll <= 0, `the form scrolls by ${scroll} px`);
-    await form.close();
+    for (const languages of [['en-US', 'en'], ['cs-CZ', 'cs']]) {
+      const form = await open('/index.html', 1280, 800, {
+        prepare: (page) => page.evaluateOnNewDocument((tags) => {
+          Object.defineProperty(navigator, 'languages', { get: () => tags });
+        }, languages),
+      });
+      await waitState(form, 'form');
+      const scroll = await form.evaluate(() => document.scrollingElement.scrollHeight - innerHeight);
+      assert.ok(scroll <= 0, `the form scrolls by ${scroll} px`);
+      // Each phrase on one line, inside the form.
+      const broken = await form.$$eval('#controls .phrase', (phrases) => phrases.filter((phrase) => {
+        const lines = new Set([...phrase.getClientRects()].map((rect) => Math.round(rect.top)));
+        const right = document.getElementById('controls').getBoundingClientRect().right;
+        return lines.size !== 1 || phrase.getBoundingClientRect().right > right + 0.5;
+      }).map((phrase) => phrase.textContent));
+      assert.deepEqual(broken, [], `${languages[0]}: phrases of the keys' help broken or past the form`);
+      assert.ok((await form.$$('#controls .phrase')).length >= 8, 'the keys\' help is not in phrases');
+      await screenshot(form, `desktop-form-${languages[1]}`);
+      await form.close();
+    }
     const page = await open('/index.html?code=0TYAN');
     await waitState(page, 'playing');
     await waitFrames(page, 5);

@@ -255,7 +255,7 @@ const cases = {
       'en-US,en': { lang: 'en', preparing: /^Preparing the landscape… (\d+)\u00a0%$/,
                     labels: ['Resolution', 'Bottles', 'Blending (translucent bottles)', 'Sound', 'Full screen'], play: 'Play' },
       'cs-CZ,cs': { lang: 'cs', preparing: /^Připravuji krajinu… (\d+)\u00a0%$/,
-                    labels: ['Rozlišení', 'Počet lahví', 'Průhlednost (blending)', 'Zvuk', 'Celá obrazovka'], play: 'Hrát' },
+                    labels: ['Rozlišení', 'Počet lahví', 'Průhlednost (blending)', 'Zvuk', 'Na celou obrazovku'], play: 'Hrát' },
     };
     for (const [languages, want] of Object.entries(expected)) {
       // A browser of its own, which has not kept the data from the last one.

@@ -3,7 +3,7 @@
 # the six and still runs: Esc and Space end it with exit code 0. It runs from a
 # folder whose name has blanks, so the program's quoted path must be skipped
 # as a whole to find the launch code. The game beside its data, started from
-# that folder, finds its data.
+# a folder with a stray air.bmp, finds its data.
 source "$(dirname "$0")/wine_harness.sh"
 start_display xvfb 800x600
 answer_boxes
@@ -26,9 +26,13 @@ end_round space
 [ "$EXIT_CODE" = 0 ] || fail "exit $EXIT_CODE, expected 0"
 echo "exit $EXIT_CODE"
 
-# The game in its own folder with its data, started from that folder without
-# it (a command prompt elsewhere): it finds its pictures, no box.
-start_wine "$folder" -all,trace+msgbox "$KORVADA_EXE" 0TYAY
+# The game in its own folder with its data, started from a folder without it
+# (a command prompt elsewhere) that holds a stray air.bmp, no data folder: it
+# finds its pictures, no box.
+stray="$WORK/stray picture"
+mkdir -p "$stray"
+cp "$data_dir/air.bmp" "$stray/"
+start_wine "$stray" -all,trace+msgbox "$KORVADA_EXE" 0TYAY
 wait_wine_window
 sleep 0.5
 texts=$(box_texts)

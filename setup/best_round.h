@@ -1,0 +1,27 @@
+#pragma once
+// The best round kept for a number of bottles, as the setup dialogs offer it
+// to be watched again: read and checked with the game's own reader, so that
+// Watch best is offered only for a recording the game would play, and one
+// damaged since is refused on the dialog's line, in its language. No
+// platform header here.
+
+#include <filesystem>
+#include <string>
+
+#include "setup/setup_texts.h"
+
+struct KeptRound {
+    std::filesystem::path file;  // beside the table of best catches (core/best_catches.h)
+    bool playable = false;
+    std::string trouble;         // why not, in English, as stderr says it; "" when playable
+};
+
+// The round kept beside the table in `catchesFile` for `bottles` bottles.
+KeptRound keptRound(const std::filesystem::path& catchesFile, int bottles);
+
+// Watch best is offered for a round the game would play, while the dialog
+// has a row to see it in (Play is offered).
+bool offersWatch(const KeptRound& round, bool playOffered);
+
+// The dialog's line for a round that cannot be watched, in the language.
+std::string watchRefusal(const SetupTexts& texts, const KeptRound& round);
