@@ -7,6 +7,7 @@
 
 #include "core/game.h"
 #include "core/random.h"
+#include "core/round_driver.h"
 #include "shell/headless/headless_platform.h"
 
 namespace {
@@ -95,13 +96,18 @@ int parseRoundOption(int argc, char** argv, int& i, RoundOptions& options, std::
     return 1;
 }
 
-void layOutRound(Game& game, const RoundOptions& options) {
+void layOutRound(RoundDriver& driver, Game& game, const RoundOptions& options, int blending) {
     seedRandom(options.seed);
-    game.settings.sound = options.sound;
-    game.setupRound(options.bottles, options.bubbles);
+    GameSettings settings;
+    settings.bottleCount = options.bottles;
+    settings.sound = options.sound;
+    settings.blending = blending;
+    RoundFacts facts;
+    facts.bubbles = options.bubbles;
+    startLiveRound(driver, game, settings, facts);
 }
 
-void playStep(Game& game, const RoundOptions& options, long long step) {
+void playStep(RoundDriver& driver, Game& game, const RoundOptions& options, long long step) {
     // Only the keys whose state changes are pressed or let go, as a player's
     // are: the round's recording holds its changes, not every step's keys.
     for (int key : {kKeyLeft, kKeyRight, kKeyUp, kKeyDown}) {
@@ -116,5 +122,5 @@ void playStep(Game& game, const RoundOptions& options, long long step) {
         }
     }
     headless().advance(options.dt);
-    game.stepSimulation();
+    updateFrame(driver, game);
 }

@@ -87,6 +87,7 @@
 
 #include "core/best_catches.h"
 #include "core/game.h"
+#include "core/round_driver.h"
 #include "korvada_icon_pixels.h"
 #include "korvada_version.h"
 #include "shell/display_policy.h"
@@ -96,15 +97,17 @@
 #include "linux/sdl_video_driver.h"
 
 namespace {
-// The one game record, constructed before main() like every static.
+// The one game record, constructed before main() like every static, and
+// the driver of its round.
 Game game;
+RoundDriver driver;
 
 // The table of best catches, offered the round's catch once it is over.
 FileChange catchesFile;
 CatchKeeper bestCatches;
 
 void keepCatchOnceOver() {
-    const std::string said = offerRoundsCatch(game, &bestCatches, std::time(nullptr));
+    const std::string said = offerRoundsCatch(game, driver, &bestCatches, std::time(nullptr));
     if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
 }
 
@@ -223,7 +226,7 @@ void runLoop(SdlShell& shell) {
         while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
         if (ending(shell) || !windowVisible(shell)) continue;
         if (!shell.run.held && !game.paused) {
-            paintFrame(game);
+            paintFrame(game, driver);
             keepCatchOnceOver();
             openDevicesOnce(shell);
             keepSoundAlive(shell);
@@ -337,7 +340,7 @@ int main(int argc, char** argv) {
     }
     shell.run.fullScreen = fullScreenSteps(shell);
     shell.run.window = windowSteps(shell);
-    if (startGame(game, shell, settings, options.watch ? &watched : nullptr) != StartResult::Started) {
+    if (startGame(game, driver, shell, settings, options.watch ? &watched : nullptr) != StartResult::Started) {
         SDL_Quit();
         return kExitStartFailed;
     }

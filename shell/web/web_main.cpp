@@ -50,14 +50,18 @@
 #include "assets/texture.h"
 #include "core/game.h"
 #include "core/random.h"
+#include "core/round_driver.h"
 #include "render/scene.h"
 #include "shell/frame.h"
 #include "shell/web/web_shell.h"
 
 namespace {
-// The one game record, constructed before main() like every static, and the
-// shell's own: the page's calls carry neither.
+// The one game record, constructed before main() like every static, the
+// driver of its rounds, and the shell's own: the page's calls carry none.
+// The shell's record is made anew for each round; the driver outlives it,
+// so that a watched round stopped midway still gives the page's generator back.
 Game game;
+RoundDriver driver;
 WebShell shell;
 
 void endRound() {
@@ -70,8 +74,8 @@ void endRound() {
 void frame() {
     shell.virtualCounter += shell.fixedStepNanoseconds;
     readPads(game, shell);
-    paintFrame(game);
-    const std::string said = offerRoundsCatch(game, &shell.bestCatches, std::time(nullptr));
+    paintFrame(game, driver);
+    const std::string said = offerRoundsCatch(game, driver, &shell.bestCatches, std::time(nullptr));
     if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
     if (++shell.frames == 1) webFirstFrame();
     if (shell.closeRequested) {
@@ -120,9 +124,9 @@ void beginRound(const GameSettings& settings, const RoundRecording* watched, dou
     shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;
     shell.frameLimit = frameLimit > 0 ? static_cast<int64_t>(frameLimit) : 0;
     if (watched != nullptr)
-        startPlayback(game, settings, *watched);
+        startWatchedRound(driver, game, settings, *watched);
     else
-        game.startRound(settings);
+        startLiveRound(driver, game, settings);
 
     const Resolution size = resolutionOf(settings);
     emscripten_set_canvas_element_size("#canvas", size.width, size.height);
@@ -200,7 +204,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
                   "\"held\":%d,\"score\":%d,\"paused\":%d,\"muted\":%d,\"watched\":%d}",
                   static_cast<long long>(shell.frames), game.cameraIndex + 1, player.x, player.y, player.z,
                   game.gameOver, shell.roundOn ? 1 : 0, held, player.score, game.paused, game.muted,
-                  roundIsPlayback(game) ? 1 : 0);
+                  roundWatched(driver) ? 1 : 0);
     return text;
 }
 

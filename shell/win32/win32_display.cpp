@@ -155,9 +155,9 @@ int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& se
     enterGameMode(shell.run);
     prepareRun(game);
     if (shell.watched != nullptr)
-        startPlayback(game, settings, *shell.watched);
+        startWatchedRound(shell.round, game, settings, *shell.watched);
     else
-        game.startRound(settings);
+        startLiveRound(shell.round, game, settings);
     return 1;
 }
 
