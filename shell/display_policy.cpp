@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/game.h"
+#include "render/scene.h"
 
 const char* const kDisplayQueryFailedMessage = "Chyba při zjišťování parametrů obrazovky!";
 const char* const kDisplayChangeFailedMessage = "Nelze změnit nastavení obrazovky!";
@@ -82,6 +83,15 @@ void onDeactivated(DisplayRun& run, int32_t quitRequested) {
     steps.showCursor(steps.shell, 1);
     if (!quitRequested) steps.minimiseWindow(steps.shell);
     if (!steps.restoreDesktopMode(steps.shell)) reportChangeFailure(run);
+}
+
+bool framePlays(const DisplayRun& run, const Game& game) { return !run.held && !game.paused; }
+
+void sizeView(const DisplayRun& run, const Resolution& picture, int32_t width, int32_t height) {
+    if (run.inWindow)
+        setupViewArea(fitPicture(width, height, picture.width, picture.height));
+    else
+        setupView(width, height);
 }
 
 void toggleFullScreen(DisplayRun& run, Game& game) {

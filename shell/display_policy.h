@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "core/platform.h"
+#include "core/settings.h"
 
 struct Game;
 
@@ -96,6 +97,16 @@ void onRestoredWithoutFocus(DisplayRun& run);
 // is quitting, then the desktop's mode back. The round holds still until
 // the focus returns: keys would reach another window meanwhile.
 void onDeactivated(DisplayRun& run, int32_t quitRequested);
+
+// Whether a frame plays the round now (its step, or the end screen's time):
+// not while the window is held without the focus, nor while the round is
+// paused. A frame that does not play only shows the picture again.
+bool framePlays(const DisplayRun& run, const Game& game);
+
+// Viewport and projection for a drawable of width x height pixels as the run
+// shows the game: all of it full screen; in a window the game's picture of
+// `picture`'s size in its own aspect, with black bars.
+void sizeView(const DisplayRun& run, const Resolution& picture, int32_t width, int32_t height);
 
 // Alt+Enter and F11 during a round: full screen to the ordinary window of
 // the game's size, the desktop's mode back; or the window to full screen

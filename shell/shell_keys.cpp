@@ -13,12 +13,16 @@ ShellAction actionOf(int32_t key, bool altHeld) {
 KeyRoute routeKey(KeyLatch& latch, int32_t key, bool down, bool altHeld, bool repeat) {
     KeyRoute route;
     if (key < 0) return route;
-    if (key == latch.key) {
-        if (down && repeat) return route;
-        latch.key = -1;
-        if (!down) return route;
+    if (!down) {
+        if (key == latch.key) latch.key = -1;
+        route.toGame = true;
+        return route;
     }
-    if (down && !repeat) route.action = actionOf(key, altHeld);
+    if (key == latch.key) {
+        if (repeat) return route;
+        latch.key = -1;
+    }
+    if (!repeat) route.action = actionOf(key, altHeld);
     if (route.action != ShellAction::Nothing) {
         latch.key = key;
         return route;

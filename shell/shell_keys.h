@@ -48,9 +48,9 @@ struct KeyRoute {
     ShellAction action = ShellAction::Nothing;
 };
 
-// The key whose action ran, while it is held. Its repeats and its release
-// reach nothing, whether Alt is still held or let go first: the end screen
-// would close on Enter's repeats.
+// The key whose action ran, while it is held. Its repeats reach nothing,
+// whether Alt is still held or let go first: the end screen would close on
+// Enter's repeats.
 struct KeyLatch {
     int32_t key = -1;  // -1: none
 };
@@ -60,7 +60,8 @@ struct KeyLatch {
 // no repeat was pressed anew: its release went to another window while
 // this one had not the focus (no window system here can tell, on the
 // focus's return, what was let go meanwhile), and the press counts as any.
-// Keys Windows keeps to itself, any key with Alt held and F10, reach the
-// game on no platform: a key let go while Alt is held stays down in the key
-// table, as on Windows.
+// Presses of the keys Windows keeps to itself, any key with Alt held and
+// F10, reach the game on no platform. Every release reaches it, Alt held or
+// not: a key held before Alt went down is let go all the same, and letting
+// go of a key the game does not hold (the latched one) changes nothing.
 KeyRoute routeKey(KeyLatch& latch, int32_t key, bool down, bool altHeld, bool repeat);

@@ -94,6 +94,11 @@
 #   screen_mode                the X screen's current size, WIDTHxHEIGHT
 #   wait_screen_mode SIZE      waits for the X screen to be at SIZE
 #   window_geometry            GAME_WINDOW's place, WIDTHxHEIGHT+X+Y
+#   size_code SIZE             the launch code's first character for SIZE
+#                              (WIDTHxHEIGHT): its first row in the game's own
+#                              table, as `korvada --help` prints it (the Linux
+#                              program: KORVADA_LINUX, else KORVADA)
+#   past_the_table             the first character after the table's last row
 # Screenshots, the processor, pictures
 #   shot NAME                  the screen in $WORK/NAME.ppm
 #   shot_scene NAME [X Y W H]  shots until the scene is drawn; LIT, its lit share
@@ -820,6 +825,23 @@ e2e_setup() {
     [ -x "$KORVADA" ] || fail "no program at $KORVADA"
     harness_begin
     start_display "${4:-xvfb}" "${3:-800x600}"
+}
+
+# The rows of the game's size table, "0 800x600" and so on, from its --help.
+x_size_rows() { "${KORVADA_LINUX:-$KORVADA}" --help | grep -oE '(^| )[0-9] [0-9]+x[0-9]+' | sed 's/^ //'; }
+
+size_code() {
+    local code
+    code=$(x_size_rows | awk -v size="$1" '$2 == size {print $1; exit}')
+    [ -n "$code" ] || fail "the game's table has no row of $1: $(x_size_rows | tr '\n' ' ')"
+    echo "$code"
+}
+
+past_the_table() {
+    local last
+    last=$(x_size_rows | tail -n1 | cut -d' ' -f1)
+    [ -n "$last" ] || fail "the game's --help prints no size table"
+    echo $((last + 1))
 }
 
 # start_game CODE [FOLDER] [ENV=VALUE...]: the game, run from FOLDER (the data

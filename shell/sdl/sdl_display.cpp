@@ -6,15 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <filesystem>
-#include <string>
 
 #include "assets/texture.h"
 #include "core/game.h"
 #include "core/round_driver.h"
-#include "linux/linux_places.h"
-#include "render/frame_picture.h"
 #include "render/scene.h"
 #include "shell/display_policy.h"
 #include "shell/sdl/sdl_shell.h"
@@ -119,9 +114,9 @@ bool showsGameModeOnWayland(const SdlShell& shell) {
 // until the events of the answer arrive.
 bool coversDisplayOnX11(const SdlShell& shell, const WindowManagerAnswer& answer) {
     SDL_Rect bounds;
-    return answer.fullScreen && displayIsAt(shell, shell.gameMode.w, shell.gameMode.h) &&
-           SDL_GetDisplayBounds(displayOf(shell), &bounds) == 0 && SDL_RectEquals(&answer.place, &bounds) &&
-           answer.place.w == shell.gameMode.w && answer.place.h == shell.gameMode.h;
+    return SDL_GetDisplayBounds(displayOf(shell), &bounds) == 0 &&
+           answerShowsGameMode(answer, bounds, displayIsAt(shell, shell.gameMode.w, shell.gameMode.h),
+                               shell.gameMode.w, shell.gameMode.h);
 }
 
 // The display in the game's mode, the window over all of it, and a drawable
@@ -244,6 +239,12 @@ int32_t keepOutputMode(void* context) {
 }
 }  // namespace
 
+bool answerShowsGameMode(const WindowManagerAnswer& answer, const SDL_Rect& bounds, bool displayInGameMode,
+                         int gameWidth, int gameHeight) {
+    return answer.fullScreen && displayInGameMode && SDL_RectEquals(&answer.place, &bounds) &&
+           answer.place.w == gameWidth && answer.place.h == gameHeight;
+}
+
 bool onWayland() {
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver != nullptr && std::strcmp(driver, "wayland") == 0;
@@ -315,10 +316,7 @@ void sizeView(const SdlShell& shell) {
     // pixels even where the desktop is scaled.
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(shell.window, &width, &height);
-    if (shell.run.inWindow)
-        setupViewArea(fitPicture(width, height, shell.gameMode.w, shell.gameMode.h));
-    else
-        setupView(width, height);
+    sizeView(shell.run, Resolution{shell.gameMode.w, shell.gameMode.h}, width, height);
 }
 
 void shutDown(Game& game, SdlShell& shell) {
@@ -333,15 +331,3 @@ void shutDown(Game& game, SdlShell& shell) {
     closePads(game, shell);
 }
 
-
-void savePicture(const Game& game) {
-    const std::filesystem::path folder = picturesFolder();
-    std::error_code failure;
-    std::filesystem::create_directories(folder, failure);
-    const std::filesystem::path file = newPicturePath(folder, std::time(nullptr));
-    std::string error = failure ? "cannot create " + folder.string() + ": " + failure.message() : "";
-    if (error.empty() && writePngFile(file, pictureOfRound(game), &error))
-        std::fprintf(stderr, "korvada: the picture is saved as %s\n", file.c_str());
-    else
-        std::fprintf(stderr, "korvada: the picture is not saved: %s\n", error.c_str());
-}

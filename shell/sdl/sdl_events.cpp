@@ -6,23 +6,27 @@
 // still; the mouse does nothing.
 
 #include <cstdio>
+#include <ctime>
+#include <string>
 
 #include "core/game.h"
-#include "core/pause.h"
-#include "core/sound_cues.h"
+#include "linux/linux_places.h"
+#include "shell/shell_actions.h"
 #include "shell/sdl/sdl_shell.h"
 
 namespace {
-void carryOut(Game& game, SdlShell& shell, ShellAction action) {
-    switch (action) {
-        case ShellAction::ToggleFullScreen: toggleFullScreen(shell.run, game); break;
-        case ShellAction::TogglePause: togglePause(game); break;
-        case ShellAction::ToggleMute:
-            std::fprintf(stderr, toggleMute(game) ? "korvada: the cues are muted\n" : "korvada: the cues sound again\n");
-            break;
-        case ShellAction::SavePicture: savePicture(game); break;
-        case ShellAction::Nothing: break;
-    }
+// What the shell's own keys need of Linux: the display policy's switch, the
+// pictures folder xdg-user-dirs names, stderr. SDL draws on its own.
+ShellSteps actionSteps(SdlShell& shell) {
+    ShellSteps steps;
+    steps.shell = &shell;
+    steps.toggleFullScreen = [](void* self, Game& game) { toggleFullScreen(static_cast<SdlShell*>(self)->run, game); };
+    steps.keepPicture = [](void*, const FramePicture& picture, std::string* name, std::string* why) {
+        return savePictureIn(picturesFolder(), picture, std::time(nullptr), name, why);
+    };
+    steps.say = [](void*, const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+    steps.redraw = [](void*) {};
+    return steps;
 }
 
 // A key to the game's code, Alt's state and whether it is an auto-repeat;
@@ -33,7 +37,7 @@ void onKey(Game& game, SdlShell& shell, const SDL_KeyboardEvent& event) {
     const int32_t key = virtualKeyOf(event.keysym);
     const KeyRoute route =
         routeKey(shell.keyLatch, key, down, (event.keysym.mod & KMOD_ALT) != 0, event.repeat != 0);
-    carryOut(game, shell, route.action);
+    carryOut(game, actionSteps(shell), route.action);
     if (!route.toGame) return;
     if (down)
         game.onKeyDown(key);

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 
 #include "shell/frame.h"
 #include "shell/sdl/sdl_shell.h"
@@ -19,17 +20,27 @@ constexpr size_t kLargePage = size_t{2} << 20;
 // OpenGL's own copies of the pictures are 19 MB of fresh memory (the
 // ground's alone 16 MB: 4096 small pages), so while they go to OpenGL the
 // heap serves large blocks from a stretch advised to large pages, a few
-// dozen faults in all. Afterwards the heap is as before and gives back what
-// it no longer holds, and the stretch takes small pages again: what lands
-// there later (the first frame's shader compiles) would pin a large page for
-// every few bytes.
-constexpr size_t kPictureBlock = size_t{16} << 20;  // below the heap's largest block
-constexpr int kPictureBlocks = 3;                   // the ground's copy and its buffer at once, and the rest
+// dozen faults in all. Afterwards the stretch takes small pages again: what
+// lands there later (the first frame's shader compiles) would pin a large
+// page for every few bytes.
+constexpr size_t kPictureBlock = size_t{16} << 20;
+constexpr int kPictureBlocks = 3;  // the ground's copy and its buffer at once, and the rest
+
+// glibc maps a block of its mmap threshold or more afresh, and raises that
+// threshold itself when a mapped block is freed: to the block's size (up to
+// 32 MiB on 64-bit), the trim threshold to twice that. One mapped block just
+// under the ceiling, freed, so lets the pictures' blocks come from the heap,
+// and the freed stretch stay at its top, by glibc's own rule. mallopt would
+// do the same with fixed thresholds, and a fixed one turns the dynamic rule
+// off for the rest of the run: every later block of 128 KiB or more would be
+// mapped and faulted in afresh each time it is taken.
+constexpr size_t kRaisingBlock = (size_t{32} << 20) - kLargePage;
 }  // namespace
 
-void prepareRunOnLargePages(Game& game) {
-    mallopt(M_MMAP_THRESHOLD, static_cast<int>(kPictureBlock * 2));
-    mallopt(M_TRIM_THRESHOLD, static_cast<int>(kPictureBlock * (kPictureBlocks + 1)));
+void onLargePages(const std::function<void()>& work) {
+    // Through a volatile: a block freed unused is no work the compiler keeps.
+    void* volatile raising = std::malloc(kRaisingBlock);
+    std::free(raising);
     // Blocks taken one after another lie one after another at the heap's
     // top, and freed they are one free stretch there.
     void* blocks[kPictureBlocks] = {};
@@ -47,12 +58,14 @@ void prepareRunOnLargePages(Game& game) {
         }
     }
     for (void* block : blocks) std::free(block);
-    prepareRun(game);
-    mallopt(M_MMAP_THRESHOLD, 128 << 10);
-    mallopt(M_TRIM_THRESHOLD, 128 << 10);
+    work();
+    // The heap gives back what it no longer holds; the large pages made stay.
     malloc_trim(0);
-    // The large pages made stay; the heap may have given part of the stretch back.
     if (stretch != nullptr) madvise(stretch, length, MADV_NOHUGEPAGE);
+}
+
+void prepareRunOnLargePages(Game& game) {
+    onLargePages([&game] { prepareRun(game); });
 }
 
 // A block of at least one large page starts on a large-page boundary, and

@@ -1,79 +1,12 @@
-// korvada: the game on Linux.
-//
-//   korvada LAUNCHCODE            the pictures and sounds from the working folder, or
-//                                 from the program's own data folder when not there
-//   korvada --window LAUNCHCODE   the same in an ordinary window of the code's size
-//   korvada --watch FILE [--window] LAUNCHCODE
-//                                 plays the recorded round in FILE back, seen
-//                                 with the code's resolution, depth and sound
-//   korvada --help | --version
-//
-// Exit codes: 0 after a normal end, 1 for a rejected launch code or
-// recording, 2 when the game could not start (no display, window or OpenGL
-// context) or the display refused the game's mode.
-//
-// What this program does (SDL2, OpenGL from the system's libGL):
-// - full screen in the display's own mode of exactly the chosen size, at the
-//   desktop's pixel format; on focus loss the desktop's mode back and the
-//   window minimised (sdl_display.cpp, the policy in shell/display_policy.cpp),
-//   except under SDL's wayland driver: the output never left its mode and a
-//   Wayland client cannot bring a minimised window back, so the window stays
-//   full screen; without the focus the round holds still until it returns;
-// - or, with --window, an ordinary decorated window on the desktop: no mode
-//   switched, the picture in the game's aspect with black bars when the
-//   window is resized, at the drawable's own pixels on a scaled desktop; a
-//   lost focus holds the round still with its picture shown; closing the
-//   window ends the game;
-// - Alt+Enter (either Enter) and F11 during a round: full screen to the
-//   decorated window of the game's size, the desktop's mode back, and back
-//   with the start's check; a refused switch plays on in the window with a
-//   line on stderr. The chord's key reaches nothing until let go (the end
-//   screen's Enter), and the switch's time is not played (the policy in
-//   shell/display_policy.cpp and shell/shell_keys.cpp, the steps in
-//   sdl_display.cpp);
-// - time away is not played: the frame clock starts afresh when the window
-//   comes back (focus, restore), so a return never jumps the round on;
-// - P and Pause (and a pad's Start) pause the round and go on: the picture
-//   dimmed under the pause mark, no frames drawn meanwhile; a pause
-//   outlasts a lost focus. M mutes the cues for the run; F12 saves the
-//   frame as a PNG in the player's pictures folder (sdl_display.cpp);
-// - every round records itself, and a new best catch keeps its recording
-//   beside the table; --watch plays a recording back, the player's keys
-//   doing nothing but Esc, and offers its catch to nobody;
-// - waits for the display's refresh (adaptive where the driver can), and
-//   draws no frames while the window is hidden or minimised;
-// - sound: the cues on one audio device, each cutting off the last; without
-//   a device the game is silent (sdl_sound.cpp). The device, like the pads,
-//   is opened once the first frame is shown, on a thread of its own; one
-//   that goes away during the round (its audio server ended) is said once
-//   and looked for again, and a frozen audio server holds nothing up;
-// - keys by place, letters by layout; the keypad without NumLock steers as
-//   the arrows do (sdl_keys.cpp); Alt chords and F10 reach nothing, as on
-//   Windows (shell/shell_keys.cpp);
-// - gamepads: SDL's game controllers, plugged in at any time, and joysticks
-//   no mapping knows by their first stick and hat (sdl_pads.cpp);
-// - a lost focus lets go of every key and pad; back, the pads are read again
-//   (sdl_events.cpp);
-// - the round's catch kept in the table of best catches when it beats the
-//   best for its number of bottles ($XDG_DATA_HOME/korvada/best-catches);
-// - error boxes, their text on stderr as well; a termination signal ends the
-//   game as a close does, so that the desktop gets its mode back
-//   (sdl_platform.cpp);
-// - the switch counts only when the screen shows it: under X11 once the
-//   window manager's answer has stood, with the window over the display in
-//   the game's mode and a drawable of the game's size; under SDL's wayland
-//   driver (the compositor scales, the output keeps its mode) when the window
-//   is full screen in the exact mode with a drawable of the game's size.
-//   Otherwise the refusal, never a picture in a corner;
-// - a Wayland session (WAYLAND_DISPLAY) gets SDL's wayland driver first, x11
-//   through Xwayland only when it fails (SDL 2 alone takes x11); the
-//   player's SDL_VIDEODRIVER still decides; a compositor without a seat,
-//   which SDL's wayland driver cannot start on, gets x11 or the refusal
-//   (linux/sdl_video_driver.cpp). Under weston x11 is refused for
-//   every code (its X window manager makes the window the output's size
-//   whatever mode Xwayland emulates) where wayland plays; under mutter both
-//   play, and only wayland's frames follow the compositor's refresh.
-// What it lacks: touch; the mouse does nothing.
+// korvada, the Linux program: its entry and its loop. main() takes the
+// arguments (--help, --version, --window, --watch FILE and the launch code),
+// reads a watched recording, moves to the data folder, opens the display and
+// starts the game (sdl_display.cpp); the loop then hands every event to the
+// game (sdl_events.cpp) and draws a frame while the window can be seen, or
+// waits; every end, a close, the end screen's, a signal or a refused mode,
+// gives the desktop its mode back and everything the start took. The
+// README's "Linux" and "Keys, gamepads and touch" say what the program does
+// for the player, its options and exit codes.
 
 #include <unistd.h>
 
@@ -92,6 +25,7 @@
 #include "korvada_version.h"
 #include "shell/display_policy.h"
 #include "shell/frame.h"
+#include "shell/height_line.h"
 #include "linux/linux_places.h"
 #include "shell/sdl/sdl_shell.h"
 #include "linux/sdl_video_driver.h"
@@ -137,21 +71,16 @@ void catchSignal(int signal, void (*handler)(int)) {
 
 void catchEndSignals() {
     for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) catchSignal(signal, onEndSignal);
-    if (SDL_getenv("KORVADA_PRINT_HEIGHT") != nullptr) catchSignal(SIGUSR1, onHeightSignal);
+    if (heightLineAsked()) catchSignal(SIGUSR1, onHeightSignal);
 }
 
-// The player's height, then its place exactly and its catch, whether the
-// round is paused and over: told on SIGUSR1, and once when the round is over.
+// The height line (shell/height_line.h) on SIGUSR1, and once the round is over.
 void printHeightIfAsked() {
     static bool toldOver = false;
-    const bool over = game.gameOver && !toldOver && SDL_getenv("KORVADA_PRINT_HEIGHT") != nullptr;
-    if (!heightAsked && !over) return;
+    printHeightLineOnceOver(game, &toldOver);
+    if (!heightAsked) return;
     heightAsked = 0;
-    toldOver = toldOver || over;
-    const Bottle& player = game.bottles[0];
-    std::printf("height %.3f x %.9g y %.9g z %.9g score %d paused %d over %d\n", player.y, player.x, player.y,
-                player.z, player.score, game.paused, game.gameOver);
-    std::fflush(stdout);
+    printHeightLine(game);
 }
 
 // SDL falls back to its invisible drivers when there is no display; a game
@@ -219,13 +148,13 @@ void runLoop(SdlShell& shell) {
     SDL_Event event;
     while (!ending(shell)) {
         printHeightIfAsked();
-        const bool waiting = !windowVisible(shell) || shell.run.held || game.paused;
+        const bool waiting = !windowVisible(shell) || !framePlays(shell.run, game);
         const bool woken = waiting && SDL_WaitEventTimeout(&event, 250);
         const int32_t wasPaused = game.paused;
         if (woken) handleEvent(game, shell, event);
         while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
         if (ending(shell) || !windowVisible(shell)) continue;
-        if (!shell.run.held && !game.paused) {
+        if (framePlays(shell.run, game)) {
             paintFrame(game, driver);
             keepCatchOnceOver();
             openDevicesOnce(shell);
@@ -267,7 +196,13 @@ int usage() {
         "       korvada --watch FILE [--window] LAUNCHCODE\n"
         "Plays one round of Korvada full screen, or in a window, with the settings of\n"
         "the five-character launch code. It reads its pictures and sounds from the\n"
-        "folder it is started in, or else from its own data folder.\n"
+        "folder it is started in, or else from its own data folder.\n");
+    // The sizes from the game's own table, which the tests read here too.
+    std::printf("The code's first character chooses the size:\n");
+    for (int row = 0; row < kResolutionCount; ++row)
+        std::printf("%s %d %dx%d", row ? "," : "", row, resolutionTable[row].width, resolutionTable[row].height);
+    std::printf(
+        ".\n"
         "--watch plays the recorded round in FILE back (the best round of each number\n"
         "of bottles is kept as ~/.local/share/korvada/best-round-N.kvr), seen with the\n"
         "code's resolution, colour depth and sound; Esc ends it.\n"

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -75,9 +76,13 @@ void closeErrorBox();
 
 // --- shell/sdl/sdl_large_pages.cpp ------------------------------------------
 
-// The run's preparation (shell/frame.h) with the heap's large blocks on
-// large pages: OpenGL's copies of the pictures fault a few dozen times, not
-// thousands; afterwards the heap is as it was.
+// `work` with the heap's large blocks on large pages: OpenGL's copies of
+// the pictures fault a few dozen times, not thousands. glibc's dynamic mmap
+// threshold stays on, raised as its own rule raises it when a mapped block
+// of 30 MiB is freed; afterwards the heap gives back what it no longer holds.
+void onLargePages(const std::function<void()>& work);
+
+// The run's preparation (shell/frame.h) on large pages.
 void prepareRunOnLargePages(Game& game);
 
 // Room for a picture's pixels, released with std::free; a block of a large
@@ -120,18 +125,12 @@ StartResult startGame(Game& game, RoundDriver& driver, SdlShell& shell, const Ga
 // window got.
 void showGameWindow(SdlShell& shell);
 
-// Viewport and projection for the window's drawable as it is now: all of it
-// full screen; in a window the game's picture in its own aspect, with bars.
+// The view sized to the window's drawable as it is now (the display
+// policy's sizeView).
 void sizeView(const SdlShell& shell);
 
 // The normal end: pictures freed, context released, window and audio gone.
 void shutDown(Game& game, SdlShell& shell);
-
-// F12: the frame as it stands (the round without the pause mark, or the end
-// screen) as a PNG named by the time in the player's pictures folder
-// (linux/linux_places.h), made when missing; one line on stderr names the
-// file, or says why there is none.
-void savePicture(const Game& game);
 
 // --- shell/sdl/sdl_x11.cpp --------------------------------------------------
 
@@ -144,6 +143,14 @@ struct WindowManagerAnswer {
 
 // False for a window that is no X11 window, or when the server has none.
 bool readWindowManagerAnswer(SDL_Window* window, WindowManagerAnswer* answer);
+
+// Whether an answer shows the game full screen under X11 (sdl_display.cpp):
+// the window manager's state holds full screen, the display is in the
+// game's mode, and the window lies exactly over the display's `bounds` at
+// the game's size. A window that covers the screen is no answer by itself:
+// a window manager may size a window so before it takes the request.
+bool answerShowsGameMode(const WindowManagerAnswer& answer, const SDL_Rect& bounds, bool displayInGameMode,
+                         int gameWidth, int gameHeight);
 
 // Whether a window's states (its _NET_WM_STATE atoms, in the window
 // manager's order, full screen's anywhere among them) hold full screen.

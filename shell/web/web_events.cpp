@@ -11,35 +11,30 @@
 
 #include "core/game.h"
 #include "core/pause.h"
-#include "core/sound_cues.h"
 #include "render/frame_picture.h"
+#include "shell/shell_actions.h"
 #include "shell/web/web_keys.h"
 #include "shell/web/web_shell.h"
 
 namespace {
-// F12: the frame as it stands, a download named by the page's local time.
-// The page's word of it goes to its console as a log line, not an error.
-void savePicture(const Game& game) {
-    const std::string bytes = pngBytes(pictureOfRound(game));
-    const std::time_t now = std::time(nullptr);
-    const std::tm* local = std::localtime(&now);
-    const std::string name = local != nullptr ? pictureFileName(*local) : "korvada.png";
-    if (!bytes.empty() && webSavePicture(name.c_str(), bytes.data(), static_cast<int>(bytes.size())))
-        std::printf("korvada: the picture is saved as %s (a download)\n", name.c_str());
-    else
-        std::printf("korvada: the picture is not saved: the page could not offer it\n");
-}
-
-void carryOut(Game& game, ShellAction action) {
-    switch (action) {
-        case ShellAction::ToggleFullScreen: webToggleFullScreen(); break;
-        case ShellAction::TogglePause: togglePause(game); break;
-        case ShellAction::ToggleMute:
-            std::printf(toggleMute(game) ? "korvada: the cues are muted\n" : "korvada: the cues sound again\n");
-            break;
-        case ShellAction::SavePicture: savePicture(game); break;
-        case ShellAction::Nothing: break;
-    }
+// What the shell's own keys need of the page: its full screen, a download
+// named by the page's local time, the console (a log line, not an error).
+// The page draws on its own animation frames.
+ShellSteps actionSteps() {
+    ShellSteps steps;
+    steps.toggleFullScreen = [](void*, Game&) { webToggleFullScreen(); };
+    steps.keepPicture = [](void*, const FramePicture& picture, std::string* name, std::string* why) {
+        const std::string bytes = pngBytes(picture);
+        const std::time_t now = std::time(nullptr);
+        const std::tm* local = std::localtime(&now);
+        const std::string file = local != nullptr ? pictureFileName(*local) : "korvada.png";
+        *name = file + " (a download)";
+        *why = "the page could not offer it";
+        return !bytes.empty() && webSavePicture(file.c_str(), bytes.data(), static_cast<int>(bytes.size()));
+    };
+    steps.say = [](void*, const std::string& line) { std::printf("%s\n", line.c_str()); };
+    steps.redraw = [](void*) {};
+    return steps;
 }
 }  // namespace
 
@@ -51,7 +46,7 @@ bool handleKey(Game& game, WebShell& shell, int eventType, const EmscriptenKeybo
     // what they would have done, nothing.
     const bool latched = key >= 0 && key == shell.keyLatch.key;
     const KeyRoute route = routeKey(shell.keyLatch, key, down, event.altKey, event.repeat);
-    carryOut(game, route.action);
+    carryOut(game, actionSteps(), route.action);
     if (!route.toGame) return latched || route.action != ShellAction::Nothing;
     // Auto-repeats arrive as further presses and are handled like the first.
     if (down)

@@ -1,43 +1,11 @@
-// korvada in the browser. main() makes the WebGL context and uploads the
-// pictures once; then the page starts rounds through korvadaPlay, each one a
-// fresh game on the same pictures, drawn on the browser's animation frames
-// until the end screen closes it and the page shows its form again. Here are
-// the program's records and every call the page makes into it; its events
-// are web_events.cpp's, its pads web_pads.cpp's.
-//
-// What this program does (Emscripten, OpenGL 1.1 through WebGL 1):
-// - the page's form writes the launch code (index.html); the canvas takes the
-//   chosen size, and full screen, when asked for, is the browser's own over
-//   the page: the display's mode never changes; Alt+Enter and F11 turn it on
-//   and off during a round (decided as on the desktop, shell/shell_keys.cpp,
-//   through web_events.cpp; the switch is index.html's), the chord's key
-//   reaching nothing until let go and the switch's time not played;
-// - frames on the browser's animation frames, so at the display's refresh,
-//   and none while the page is hidden; time away is not played (the clock
-//   starts afresh when the tab is shown or the page focused again);
-// - sound: the cues through the page's audio, once the player's first key or
-//   click allows it, each cutting off the last (web_library.js);
-// - keys by place, letters by layout; the keypad without NumLock steers as the
-//   arrows do (web_keys.cpp); Alt chords and F10 reach nothing; every key
-//   held, from the keyboard, a pad or touch, is let go when the page loses
-//   the focus (web_events.cpp);
-// - gamepads in the browser's standard mapping, read once a frame, in the
-//   round and in the form (web_pads.cpp);
-// - the round's catch kept in the page's storage when it beats the best for
-//   its number of bottles (web_records.cpp);
-// - error messages on the page and in the browser's console.
-// - on a touch screen, the page's on-screen controls hold keys through the
-//   touch source (korvadaTouch, index.html); a tap on the end screen is Enter;
-// - P and Pause (a pad's Start, the touch overlay's pause button) pause the
-//   round and go on, the picture dimmed under the pause mark; M mutes the
-//   cues for the page's life; F12 offers the frame as a PNG download
-//   (web_events.cpp);
-// - every round records itself, and a new best keeps its recording in the
-//   page's storage beside the table (web_records.cpp); the form's Watch best
-//   plays it back (korvadaWatch), the player's keys doing nothing but Esc;
-// - the tests' own calls: a seed, a fixed step and a frame limit for a round
-//   (korvadaPlay, korvadaWatch), and the round's state (korvadaState).
-// What it lacks: switching the display's mode; the mouse does nothing.
+// korvada in the browser: the program's records and every call the page
+// makes into it. main() makes the WebGL context and waits for the page's
+// pictures; the page then starts rounds (korvadaPlay, korvadaWatch), each a
+// fresh round on the same pictures, drawn on the browser's animation frames
+// until the end screen closes it and the page shows its form again. Its
+// events are web_events.cpp's, its pads web_pads.cpp's, the page around it
+// index.html and web_library.js. The README's "Play in the browser" says
+// what the page does for the player.
 
 #include <emscripten.h>
 #include <emscripten/html5.h>

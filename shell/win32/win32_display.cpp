@@ -1,21 +1,15 @@
 // The start and the end of a run: the window's device and rendering
 // contexts, the full-screen display mode and the way back to the desktop's.
 // What happens when is shell/display_policy.cpp's; the display steps it
-// calls are here. And the picture the display shows, saved on F12.
+// calls are here.
 
 #include <cstdio>
-#include <ctime>
-#include <filesystem>
-#include <string>
 
 #include "shell/win32/win32_shell.h"
 
 #include "assets/texture.h"
-#include "render/frame_picture.h"
-#include "render/scene.h"
 #include "shell/frame.h"
 #include "win32/display_modes.h"
-#include "win32/win32_places.h"
 
 namespace {
 static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "the pixel-format request is 40 bytes");
@@ -130,13 +124,6 @@ SIZE ordinaryWindowSize(const Win32Shell& shell, HWND window) {
     return SIZE{frame.right - frame.left, frame.bottom - frame.top};
 }
 
-void sizeView(const Win32Shell& shell, int width, int height) {
-    if (shell.run.inWindow)
-        setupViewArea(fitPicture(width, height, shell.gameWidth, shell.gameHeight));
-    else
-        setupView(width, height);
-}
-
 int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& settings) {
     shell.window = window;
     shell.deviceContext = GetDC(window);
@@ -152,7 +139,7 @@ int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& se
     const Resolution resolution = resolutionOf(settings);
     shell.gameWidth = resolution.width;
     shell.gameHeight = resolution.height;
-    enterGameMode(shell.run);
+    enterGameMode(shell.procedure.run);
     prepareRun(game);
     if (shell.watched != nullptr)
         startWatchedRound(shell.round, game, settings, *shell.watched);
@@ -170,18 +157,4 @@ void shutDown(Game& game, Win32Shell& shell) {
     if (shell.deviceContext != nullptr) ReleaseDC(shell.window, shell.deviceContext);
     shell.renderContext = nullptr;
     shell.deviceContext = nullptr;
-}
-
-void savePicture(const Game& game) {
-    const std::filesystem::path folder = picturesFolder();
-    std::error_code failure;
-    if (!folder.empty()) std::filesystem::create_directories(folder, failure);
-    const std::filesystem::path file = newPicturePath(folder, std::time(nullptr));
-    std::string error = folder.empty() ? "Windows names no Pictures folder"
-                        : failure      ? "cannot create " + folder.u8string() + ": " + failure.message()
-                                       : "";
-    if (error.empty() && writePngFile(file, pictureOfRound(game), &error))
-        std::fprintf(stderr, "korvada: the picture is saved as %s\n", file.u8string().c_str());
-    else
-        std::fprintf(stderr, "korvada: the picture is not saved: %s\n", error.c_str());
 }

@@ -4,16 +4,24 @@
 // messages whenever the queue is empty.
 
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <string>
 
-#include "core/pause.h"
-#include "core/sound_cues.h"
 #include "shell/frame.h"
+#include "shell/height_line.h"
+#include "shell/win32/win32_procedure.h"
 #include "shell/win32/win32_shell.h"
+#include "win32/win32_places.h"
+
+static_assert(kWmKeyDown == WM_KEYDOWN && kWmKeyUp == WM_KEYUP && kWmSysKeyDown == WM_SYSKEYDOWN &&
+                  kWmSysKeyUp == WM_SYSKEYUP,
+              "the key messages as winuser.h numbers them");
+static_assert(kWaInactive == WA_INACTIVE && kWaActive == WA_ACTIVE && kWaClickActive == WA_CLICKACTIVE,
+              "the activation states as winuser.h numbers them");
 
 namespace {
+Win32Shell& shellOf(void* shell) { return *static_cast<Win32Shell*>(shell); }
+
 LRESULT onCreate(Game& game, Win32Shell& shell, HWND window) {
     if (!startGame(game, shell, window, shell.settings)) return -1;
     if (!shell.timerStarted) {
@@ -28,107 +36,23 @@ LRESULT onCreate(Game& game, Win32Shell& shell, HWND window) {
 void onDestroy(Game& game, Win32Shell& shell, HWND window) {
     if (shell.timerStarted) KillTimer(window, shell.timer);
     shutDown(game, shell);
-    endRun(shell.run, kExitNormal);
-}
-
-// The shell's own keys: each asks for a frame, which a paused round draws
-// as its paused picture.
-void carryOut(Game& game, Win32Shell& shell, HWND window, ShellAction action) {
-    switch (action) {
-    case ShellAction::ToggleFullScreen: toggleFullScreen(shell.run, game); break;
-    case ShellAction::TogglePause: togglePause(game); break;
-    case ShellAction::ToggleMute:
-        std::fprintf(stderr, toggleMute(game) ? "korvada: the cues are muted\n" : "korvada: the cues sound again\n");
-        break;
-    case ShellAction::SavePicture: savePicture(game); break;
-    case ShellAction::Nothing: return;
-    }
-    InvalidateRect(window, nullptr, FALSE);
-}
-
-// A key message to the game's code, Windows' own virtual key, with Alt's
-// state (the message's context bit) and whether the key was down before (an
-// auto-repeat); where it goes is decided for every shell
-// (shell/shell_keys.h). Windows gives either Enter as VK_RETURN. The game
-// takes auto-repeats as further presses, like the first.
-void onKey(Game& game, Win32Shell& shell, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
-    const int32_t key = static_cast<int32_t>(wParam);
-    const KeyRoute route =
-        routeKey(shell.keyLatch, key, down, (lParam & (1 << 29)) != 0, (lParam & (1 << 30)) != 0);
-    carryOut(game, shell, window, route.action);
-    if (!route.toGame) return;
-    if (!down)
-        game.onKeyUp(key);
-    else if (game.onKeyDown(key))
-        InvalidateRect(window, nullptr, FALSE);
-}
-
-// Time away is not played: the first frame after a return gets an ordinary
-// elapsed time, not the whole absence. A held window runs frames again.
-void comeBack(Game& game, HWND window) {
-    game.restartFrameClock();
-    InvalidateRect(window, nullptr, FALSE);
-}
-
-void onActivate(Game& game, Win32Shell& shell, HWND window, WPARAM wParam) {
-    switch (LOWORD(wParam)) {
-    case WA_ACTIVE:
-        // The game's mode back first: the time its switch takes is not
-        // played either.
-        onActivated(shell.run);
-        comeBack(game, window);
-        break;
-    case WA_INACTIVE:
-        // The round holds still until the window is active again: a window
-        // on the desktop shows its picture meanwhile, and a full-screen one
-        // goes down to the taskbar. Windows may paint a window it restores
-        // before activating it; that paint must not play the time away.
-        // The window closing at the end of the game is deactivated too; it
-        // must not flash down to the taskbar on its way out. Every key lets
-        // go: its key-up would go to the window that has the focus now.
-        releaseAllKeys(game);
-        onDeactivated(shell.run, game.quitRequested);
-        break;
-    default:  // activated by a mouse click: the display and the cursor stay
-        onActivatedByClick(shell.run);
-        comeBack(game, window);
-        break;
-    }
-}
-
-// KORVADA_PRINT_HEIGHT (tests only): the player's place and catch on
-// stdout once the round is over, as the Linux game tells them.
-void tellRoundOver(const Game& game, Win32Shell& shell) {
-    if (!game.gameOver || shell.toldOver || std::getenv("KORVADA_PRINT_HEIGHT") == nullptr) return;
-    shell.toldOver = true;
-    const Bottle& player = game.bottles[0];
-    std::printf("height %.3f x %.9g y %.9g z %.9g score %d paused %d over %d\n", player.y, player.x, player.y,
-                player.z, player.score, game.paused, game.gameOver);
-    std::fflush(stdout);
+    endRun(shell.procedure.run, kExitNormal);
 }
 
 // A held window, or a paused round, shows its picture without a step and is
 // validated, so that Windows stops asking for frames until something
 // uncovers it or the round goes on.
 void onPaint(Game& game, Win32Shell& shell, HWND window) {
-    if (!shell.run.held && !game.paused) {
+    readPadsForPaint(game, shell.procedure);
+    if (framePlays(shell.procedure.run, game)) {
         paintFrame(game, shell.round);
         const std::string said = offerRoundsCatch(game, shell.round, &shell.bestCatches, std::time(nullptr));
         if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
-        tellRoundOver(game, shell);
+        printHeightLineOnceOver(game, &shell.toldOver);
         return;
     }
     showFrame(game);
     ValidateRect(window, nullptr);
-}
-
-// A paused round draws no frames, so the pads are read on the window's
-// timer instead: Start goes on.
-void onTimer(Game& game, Win32Shell& shell, HWND window) {
-    if (!game.paused || shell.run.held || GetActiveWindow() != window) return;
-    pollPads(game, shell);
-    if (!game.paused) InvalidateRect(window, nullptr, FALSE);
 }
 
 // Per-monitor DPI awareness: moved to a monitor of another scale, the window
@@ -140,6 +64,28 @@ void onDpiChanged(HWND window, LPARAM lParam) {
 }
 }  // namespace
 
+WindowSteps procedureSteps(Win32Shell& shell) {
+    WindowSteps steps;
+    steps.shell = &shell;
+    steps.redraw = [](void* self) { InvalidateRect(shellOf(self).window, nullptr, FALSE); };
+    steps.active = [](void* self) -> int32_t { return GetActiveWindow() == shellOf(self).window; };
+    steps.readPads = [](void* self, Game& game) { pollPads(game, shellOf(self)); };
+    return steps;
+}
+
+// Each action asks for a frame, which a paused round draws as its paused picture.
+ShellSteps actionSteps(Win32Shell& shell) {
+    ShellSteps steps;
+    steps.shell = &shell;
+    steps.toggleFullScreen = [](void* self, Game& game) { toggleFullScreen(shellOf(self).procedure.run, game); };
+    steps.keepPicture = [](void*, const FramePicture& picture, std::string* name, std::string* why) {
+        return savePictureIn(picturesFolder(), picture, std::time(nullptr), name, why);
+    };
+    steps.say = [](void*, const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+    steps.redraw = [](void* self) { InvalidateRect(shellOf(self).window, nullptr, FALSE); };
+    return steps;
+}
+
 LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
@@ -148,12 +94,12 @@ LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, 
         onDestroy(game, shell, window);
         return 0;
     case WM_SIZE:
-        sizeView(shell, LOWORD(lParam), HIWORD(lParam));
+        sizeView(shell.procedure.run, Resolution{shell.gameWidth, shell.gameHeight}, LOWORD(lParam), HIWORD(lParam));
         // A held window shows its picture at the new size too.
         InvalidateRect(window, nullptr, FALSE);
         return 0;
     case WM_ACTIVATE:
-        onActivate(game, shell, window, wParam);
+        onActivateMessage(game, shell.procedure, wParam);
         return 0;
     case WM_DPICHANGED:
         onDpiChanged(window, lParam);
@@ -162,11 +108,9 @@ LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, 
         // The 50 ms timer started with the window drives no frames, on
         // purpose: it has always been the game's. Frames come from the
         // paint messages alone; a paused round's pads are read here.
-        onTimer(game, shell, window);
+        onTimerMessage(game, shell.procedure);
         return 0;
     case WM_PAINT:
-        // Pads are read only by the window the player is playing in.
-        if (GetActiveWindow() == window) pollPads(game, shell);
         onPaint(game, shell, window);
         return 0;
     case WM_SYSKEYDOWN:
@@ -174,7 +118,7 @@ LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, 
         // Windows' own keys go on to DefWindowProcA all the same: Alt+F4
         // closes, and the Alt let go after Alt+Enter must see its chord or
         // it opens the window menu as a lone Alt does.
-        onKey(game, shell, window, message, wParam, lParam);
+        onKeyMessage(game, shell.procedure, message, wParam, lParam);
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_SYSCHAR:
         // Alt+Enter's character: no menu has it, and DefWindowProcA would beep.
@@ -182,7 +126,7 @@ LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, 
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_KEYDOWN:
     case WM_KEYUP:
-        onKey(game, shell, window, message, wParam, lParam);
+        onKeyMessage(game, shell.procedure, message, wParam, lParam);
         return 0;
     case WM_MOUSEMOVE:
         InvalidateRect(window, nullptr, FALSE);

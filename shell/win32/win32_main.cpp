@@ -1,57 +1,10 @@
-// The Windows program: entry, main window and its message loop. The
-// window's messages are win32_events.cpp's; every frame is one paint message.
-//
-//   korvada.exe LAUNCHCODE            the pictures and sounds from the working folder, or
-//                                     from the program's own folder when not there
-//   korvada.exe --window LAUNCHCODE   the same in an ordinary window of the code's size
-//   korvada.exe --watch FILE [--window] LAUNCHCODE
-//                                     plays the recorded round in FILE ("quoted"
-//                                     with blanks) back, seen with the code's
-//                                     resolution, depth and sound
-//
-// Exit codes: 0 after a normal end, 1 for a rejected launch code or
-// recording, 2 when the game could not start (no window, pixel format or
-// OpenGL context, the reason on stderr) or the display refused the game's
-// mode.
-//
-// What this program does (Win32, opengl32 and glu32, winmm):
-// - full screen: a popup window over the display switched to the chosen size
-//   at the desktop's depth; on deactivation the registry's desktop mode back
-//   and the window minimised (win32_display.cpp, the policy in
-//   shell/display_policy.cpp);
-// - or, with --window, an ordinary window on the desktop: no mode switched,
-//   the picture in the game's aspect with black bars when the window is
-//   resized, per-monitor DPI aware (the manifest); a deactivated window shows
-//   its picture; closing it ends the game;
-// - Alt+Enter (either Enter) and F11 during a round: full screen to an
-//   ordinary window of the game's size, the desktop's mode back, and back
-//   with the start's switch; a refused switch plays on in the window with a
-//   line on stderr. The chord's key reaches nothing until let go (the end
-//   screen's Enter), and the switch's time is not played (the policy in
-//   shell/display_policy.cpp and shell/shell_keys.cpp, the steps in
-//   win32_display.cpp);
-// - time away is not played: a deactivated window, full screen or not,
-//   holds the round still, and the frame clock starts afresh on activation;
-// - P and Pause (and a pad's Start) pause the round and go on: the picture
-//   dimmed under the pause mark, no frames drawn meanwhile (the pads read on
-//   the window's timer); a pause outlasts a deactivation. M mutes the cues
-//   for the run; F12 saves the frame as a PNG in the player's Pictures
-//   folder (win32_display.cpp, the folder asked of shell32 loaded then);
-// - every round records itself, and a new best catch keeps its recording
-//   beside the table; --watch plays a recording back, the player's keys
-//   doing nothing but Esc, and offers its catch to nobody;
-// - sound: sndPlaySoundA, each cue cutting off the last (win32_platform.cpp);
-// - keys as Windows' own virtual keys, so the keypad without NumLock is the
-//   arrows and Alt chords and F10 go to Windows as system keys;
-// - gamepads through XInput, loaded at the start if the system has it, read
-//   once a frame while the window is active (win32_pads.cpp);
-// - a lost activation lets go of every key and pad: their key-ups go to the
-//   window that has the focus (win32_events.cpp);
-// - the round's catch kept in the table of best catches when it beats the
-//   best for its number of bottles (%APPDATA%\Korvada\best-catches.txt);
-// - error boxes in UTF-16, so the Czech texts read right in any code page.
-// What it lacks: waiting for the display's refresh (it draws as fast as it
-// can), touch; the mouse does nothing.
+// korvada.exe, the Windows program: its entry, its main window and the
+// message loop. WinMain takes the launch code and the options from the raw
+// command line, reads a watched recording, moves to the data folder and
+// creates the window, whose creation starts the game (win32_display.cpp);
+// every message then goes to the window procedure (win32_events.cpp), and
+// every frame is one paint message. The README's "Windows" and "Keys,
+// gamepads and touch" say what the program does for the player.
 
 #include <windows.h>
 
@@ -134,10 +87,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     // Windows itself hands the tail to a program.
     const PlatformServices platform = platformServices(shell);
     game.usePlatform(platform);
-    shell.run.platform = platform;
+    shell.procedure.run.platform = platform;
+    shell.procedure.window = procedureSteps(shell);
+    shell.procedure.actions = actionSteps(shell);
     std::string tail = windowsCommandTail(GetCommandLineA());
     const LaunchOptions options = takeLaunchOptions(&tail);
-    shell.run.inWindow = options.window;
+    shell.procedure.run.inWindow = options.window;
     if (options.watch && options.watchFile.empty()) tail.clear();  // refused as a launch code
     if (!decodeLaunchCode(platform, tail, &shell.settings)) return kExitBadLaunchCode;
     static RoundRecording watched;
@@ -150,8 +105,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
         shell.watched = &watched;
     }
 
-    shell.run.fullScreen = fullScreenSteps(shell);
-    shell.run.window = windowSteps(shell);
+    shell.procedure.run.fullScreen = fullScreenSteps(shell);
+    shell.procedure.run.window = windowSteps(shell);
     shell.catchesFile = {bestCatchesFile(), diskSteps()};
     shell.bestCatches.store = catchStoreIn(&shell.catchesFile);
     enterDataFolder();
@@ -159,13 +114,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     loadXInput(shell);
     // The creation message starts the game; a start that cannot draw refuses
     // the creation.
-    HWND mainWindow = shell.run.inWindow ? createOrdinaryWindow(instance)
+    HWND mainWindow = shell.procedure.run.inWindow ? createOrdinaryWindow(instance)
                                 : CreateWindowExA(0, kClassName, "Korvada", WS_POPUP, 10, 10, 800, 600, nullptr,
                                                   nullptr, instance, nullptr);
     if (mainWindow == nullptr) return kExitStartFailed;
 
     SetWindowPos(mainWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ShowWindow(mainWindow, shell.run.inWindow ? SW_SHOWNORMAL : SW_SHOWMAXIMIZED);
+    ShowWindow(mainWindow, shell.procedure.run.inWindow ? SW_SHOWNORMAL : SW_SHOWMAXIMIZED);
     UpdateWindow(mainWindow);
 
     MSG msg{};

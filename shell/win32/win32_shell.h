@@ -10,7 +10,7 @@
 #include "core/game.h"
 #include "core/round_driver.h"
 #include "shell/display_policy.h"
-#include "shell/shell_keys.h"
+#include "shell/win32/win32_procedure.h"
 #include "core/pad_mapping.h"
 #include "win32/xinput_library.h"
 
@@ -23,13 +23,13 @@ struct Win32Shell {
     DEVMODEA gameMode{};     // built once at the start, applied on every activation
     HWND window = nullptr;
     int gameWidth = 0, gameHeight = 0;  // the launch code's resolution
-    KeyLatch keyLatch;                   // the key of the last shell action while it is held
     const RoundRecording* watched = nullptr;  // the recording the run plays back, if any (--watch)
     RoundDriver round;                   // the round, live or watched, a frame at a time
-    bool toldOver = false;               // the round's end told (KORVADA_PRINT_HEIGHT)
-    // Full screen or a window (run.inWindow, --window at the start), whether
-    // the round holds still, the boxes shown so far and the exit code.
-    DisplayRun run;
+    bool toldOver = false;               // the round's end told (shell/height_line.h)
+    // The messages' own state: full screen or a window (run.inWindow,
+    // --window at the start), whether the round holds still, the boxes shown
+    // so far and the exit code, the keys' latch.
+    WindowProcedure procedure;
     bool timerStarted = false;           // the window timer, started at most once a process
     UINT_PTR timer = 0;
 
@@ -62,10 +62,6 @@ DisplaySteps windowSteps(Win32Shell& shell);
 // size in the desktop's own units on the window's monitor.
 SIZE ordinaryWindowSize(const Win32Shell& shell, HWND window);
 
-// Viewport and projection for a client area of width x height: all of it full
-// screen; in a window the game's picture in its own aspect, with bars.
-void sizeView(const Win32Shell& shell, int width, int height);
-
 // The start, run from the window's creation: contexts, display mode, then
 // the game's own start. Returns 1, or 0 when nothing can be drawn (no pixel
 // format, no rendering context, or it cannot be made current), with the
@@ -75,12 +71,6 @@ int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& se
 // Releases what startGame acquired; leaves the display mode alone.
 void shutDown(Game& game, Win32Shell& shell);
 
-// F12: the frame as it stands (the round without the pause mark, or the end
-// screen) as a PNG named by the time in the player's Pictures folder
-// (win32/win32_places.h), made when missing; one line on stderr names the
-// file, or says why there is none.
-void savePicture(const Game& game);
-
 // --- shell/win32/win32_events.cpp ---------------------------------------------
 
 // One message of the game's window to the Game's operations: its creation
@@ -88,6 +78,12 @@ void savePicture(const Game& game);
 // moves the display between the game's mode and the desktop's; the mouse does
 // nothing. The rest goes to DefWindowProcA.
 LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The window's steps for shell.procedure.window, and the shell actions'
+// (the display policy's switch, the Pictures folder, stderr, a paint
+// message after each) for shell.procedure.actions.
+WindowSteps procedureSteps(Win32Shell& shell);
+ShellSteps actionSteps(Win32Shell& shell);
 
 // --- shell/win32/win32_pads.cpp -----------------------------------------------
 

@@ -9,6 +9,7 @@
 #   display_modes.sh KORVADA DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 e2e_setup "$1" "$2" 1024x768
+screen_size=$(size_code 1024x768)TYAY
 
 # refused CODE WHAT: CODE ends with the box, its message on stderr and exit 2.
 refused() {
@@ -23,7 +24,7 @@ refused 0TYAY "800x600 on a 1024x768 screen"
 xdotool search --onlyvisible --name '^Korvada$' >/dev/null 2>&1 && fail "800x600: a game window is visible"
 note "800x600 on a 1024x768 screen: the box, exit 2"
 
-start_game 3TYAY "" SDL_AUDIODRIVER=dummy
+start_game "$screen_size" "" SDL_AUDIODRIVER=dummy
 wait_game_window
 [ "$(window_geometry)" = 1024x768+0+0 ] || fail "1024x768: the window is at $(window_geometry), not over the screen"
 shot_scene playing || fail "1024x768 shows no scene (lit share $LIT)"
@@ -39,7 +40,7 @@ shot_scene restored || fail "restored, no scene over the screen (lit share $LIT)
 note "minimised and restored: window $(window_geometry)"
 
 for signal in HUP QUIT INT; do
-    [ "$signal" = HUP ] || { start_game 3TYAY "" SDL_AUDIODRIVER=dummy; wait_game_window; }
+    [ "$signal" = HUP ] || { start_game "$screen_size" "" SDL_AUDIODRIVER=dummy; wait_game_window; }
     kill -"$signal" "$GAME_PID"
     wait_exit
     [ "$EXIT_CODE" = 0 ] || fail "SIG$signal: exit code $EXIT_CODE, expected 0 (the normal end)"
@@ -52,6 +53,6 @@ done
 wm_check=$(xprop -root _NET_SUPPORTING_WM_CHECK | awk '{print $NF}')
 openbox --exit
 wait_until "$X_WAIT" eval '! xwininfo -id "$wm_check" >/dev/null 2>&1' || fail "openbox did not leave"
-refused 3TYAY "no window manager"
+refused "$screen_size" "no window manager"
 note "no window manager: the box, exit 2"
 note "ok"

@@ -17,7 +17,7 @@ wait_until "$X_WAIT" x_height_signal_caught_or_ended
 wait_game_window
 toggle_checks
 
-start_game "--window 5TYAY" "" SDL_AUDIODRIVER=dummy
+start_game "--window $(size_code 1280x1024)TYAY" "" SDL_AUDIODRIVER=dummy
 wait_game_window
 refused_toggle_checks
 note "ok"

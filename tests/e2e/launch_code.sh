@@ -20,10 +20,10 @@ grep -A1 -xF "$bad_code" "$WORK/stderr" | tail -n1 | grep -qxF "V Linuxu spusťt
 xdotool search --name '^Korvada$' >/dev/null 2>&1 && fail "code 0TYA: a game window was created"
 note "wrong length: exit 1 with the message"
 
-# Out of range (resolution 6, a bottle count below 0) or a trailing blank,
-# with no display:
-# no box can open, the message is on stderr alone.
-for code in 6TYAY 0TY@Y "0TYAY "; do
+# Out of range (the size past the game's table, a bottle count below 0) or a
+# trailing blank, with no display: no box can open, the message is on stderr
+# alone.
+for code in "$(past_the_table)TYAY" 0TY@Y "0TYAY "; do
     start_game "$code" "" DISPLAY= WAYLAND_DISPLAY= SDL_AUDIODRIVER=dummy
     wait_exit
     [ "$EXIT_CODE" = 1 ] || fail "code '$code' without a display: exit code $EXIT_CODE, expected 1"
@@ -41,7 +41,8 @@ note "no display: exit 2, '$(grep '^korvada:' "$WORK/stderr")'"
 
 # 1280 × 1024 on an 800 × 600 screen: the mode is refused with its box, the
 # loop ends before any frame, exit 2.
-start_game 5TYAY "" SDL_AUDIODRIVER=dummy
+large=$(size_code 1280x1024)TYAY
+start_game "$large" "" SDL_AUDIODRIVER=dummy
 dismiss_boxes 1
 wait_exit
 [ "$EXIT_CODE" = 2 ] || fail "refused mode: exit code $EXIT_CODE, expected 2"
@@ -52,7 +53,7 @@ note "refused display mode: exit 2 with the message"
 # the box's exit code (SDL's box is a child process that waits for the player).
 # (The four signals share one handler: two of them, one for each kind of box.)
 box_shown() { [ -n "$(error_box)" ]; }
-for case in "TERM 0TYA 1" "HUP 5TYAY 2"; do
+for case in "TERM 0TYA 1" "HUP $large 2"; do
     read -r signal code wanted <<<"$case"
     start_game "$code" "" SDL_AUDIODRIVER=dummy
     wait_until "$X_WAIT" box_shown || fail "code $code: no box within $X_WAIT s"

@@ -51,7 +51,7 @@ for signal in INT TERM HUP QUIT; do
     ended_on_desktop "SIG$signal"
 done
 
-start_game 5TYAY "" SDL_AUDIODRIVER=dummy
+start_game "$(size_code 1280x1024)TYAY" "" SDL_AUDIODRIVER=dummy
 dismiss_boxes 1
 wait_exit
 [ "$EXIT_CODE" = 2 ] || fail "1280x1024 on this screen: exit code $EXIT_CODE, expected 2"

@@ -36,7 +36,7 @@ expect_print '--window 0TYAY'
 save '1TYAY window'
 expect_print '--window 1TYAY'
 
-for junk in '' '0TYA' '0TYAYY' '6TYAY' $'\x01\xff\x80junk'; do
+for junk in '' '0TYA' '0TYAYY' "$(past_the_table)TYAY" $'\x01\xff\x80junk'; do
     save "$junk"
     expect_print 3TYAY
 done

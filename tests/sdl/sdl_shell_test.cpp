@@ -1,8 +1,11 @@
-// The Linux shell's pieces that need no window: key translation, and key,
-// focus and close events to the game.
+// The Linux shell's pieces that need no window: key translation, key, focus
+// and close events to the game, the window manager's full-screen answer and
+// the heap's tuning.
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -57,6 +60,20 @@ TEST(SdlWindowManagerAnswer, FullScreenCountsAnywhereAmongTheStates) {
     EXPECT_FALSE(statesHoldFullScreen(states, 1, kFullScreen));
     EXPECT_FALSE(statesHoldFullScreen(states + 2, 1, kFullScreen));
     EXPECT_FALSE(statesHoldFullScreen(nullptr, 0, kFullScreen));
+}
+
+// Every condition decides alone: a window over the whole screen in the
+// game's mode is no full screen until the window manager's state says so.
+TEST(SdlWindowManagerAnswer, FullScreenOnlyWithTheStateTheModeAndTheWholeDisplay) {
+    const SDL_Rect display = {0, 0, 800, 600};
+    const WindowManagerAnswer answer = {true, display};
+    EXPECT_TRUE(answerShowsGameMode(answer, display, true, 800, 600));
+    EXPECT_FALSE(answerShowsGameMode({false, display}, display, true, 800, 600)) << "no full-screen state";
+    EXPECT_FALSE(answerShowsGameMode(answer, display, false, 800, 600)) << "the display in another mode";
+    EXPECT_FALSE(answerShowsGameMode({true, {0, 0, 800, 599}}, display, true, 800, 600)) << "short of the display";
+    EXPECT_FALSE(answerShowsGameMode({true, {10, 10, 800, 600}}, display, true, 800, 600)) << "off its corner";
+    const SDL_Rect larger = {0, 0, 1024, 768};
+    EXPECT_FALSE(answerShowsGameMode({true, larger}, larger, true, 800, 600)) << "the game's picture in a corner";
 }
 
 class SdlEvents : public ::testing::Test {
@@ -184,8 +201,10 @@ TEST_F(SdlEvents, KeypadArrowsWithoutNumLockSteerAsTheArrows) {
     EXPECT_EQ(game.keyDown[0x26], 1);
 }
 
-// Either Alt makes a system key (shell/shell_keys.h), pressed or let go.
-TEST_F(SdlEvents, SystemKeysReachNeitherHandler) {
+// Either Alt makes a system key of a press (shell/shell_keys.h); a release
+// is the game's whatever Alt does: Up held, Alt pressed, Up let go, and the
+// bottle must not steer on.
+TEST_F(SdlEvents, SystemKeysReachNeitherHandlerButEveryReleaseLetsGo) {
     send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_3, KMOD_LALT));
     EXPECT_EQ(game.cameraIndex, 0);
     EXPECT_EQ(game.keyDown[0x33], 0);
@@ -193,7 +212,10 @@ TEST_F(SdlEvents, SystemKeysReachNeitherHandler) {
     EXPECT_EQ(game.gameOver, 0);
     send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_UP));
     send(keyEvent(SDL_KEYUP, SDL_SCANCODE_UP, KMOD_LALT));
-    EXPECT_EQ(game.keyDown[0x26], 1);
+    EXPECT_EQ(game.keyDown[0x26], 0);
+    send(keyEvent(SDL_KEYUP, SDL_SCANCODE_3, KMOD_LALT));
+    EXPECT_EQ(game.cameraIndex, 0) << "a release of a key not held changes nothing";
+    for (int i = 0; i < kKeyCount; ++i) ASSERT_EQ(game.keyDown[i], 0) << "key " << i;
 }
 
 // P and Pause hold the round and go on, M mutes: none of them reaches the
@@ -217,6 +239,26 @@ TEST_F(SdlEvents, PauseAndMuteKeysAndAPauseThatOutlastsTheFocus) {
     send(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_M));
     EXPECT_EQ(game.muted, 0);
     for (int i = 0; i < kKeyCount; ++i) ASSERT_EQ(game.keyDown[i], 0) << "key " << i;
+}
+
+// The pictures' large pages leave glibc's heap to its own rule: a mapped
+// block freed raises the mmap threshold, so the same block taken again comes
+// from the heap. A threshold fixed by mallopt would map (and fault in) every
+// such block afresh for the rest of the run.
+TEST(SdlLargePages, TheHeapKeepsGlibcsDynamicThreshold) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer's allocator is not glibc's";
+#endif
+    bool worked = false;
+    onLargePages([&worked] { worked = true; });
+    EXPECT_TRUE(worked);
+    constexpr size_t kBlock = size_t{31} << 20;
+    void* volatile first = std::malloc(kBlock);  // volatile: kept by the compiler
+    std::free(first);
+    const size_t mapped = mallinfo2().hblks;
+    void* volatile again = std::malloc(kBlock);
+    EXPECT_EQ(mallinfo2().hblks, mapped) << "a freed block of 31 MiB is mapped afresh: the dynamic threshold is off";
+    std::free(again);
 }
 
 // xdg-user-dirs' file as its tool writes it, and as a player may edit it.

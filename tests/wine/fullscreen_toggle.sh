@@ -22,22 +22,23 @@ toggle_checks
 x_framed() { [[ "$(xprop -id "$GAME_WINDOW" _NET_FRAME_EXTENTS 2>/dev/null)" =~ =\ [0-9]+,\ [0-9]+,\ [1-9] ]]; }
 x_viewed_in_window() { x_framed && [ "$(last_viewport)" != "0 0 1024 768" ]; }
 x_over_screen() { [ "$(window_geometry)" = 1024x768+0+0 ] && [ "$(last_viewport)" = "0 0 1024 768" ]; }
-start_traced_game 3TYAY
+desktop_size=$(size_code 1024x768)TYAY
+start_traced_game "$desktop_size"
 wait_wine_window
 GAME_WINDOW=$WINDOW
 wait_until "$X_WAIT" frames_past 2 || fail "no frames drawn"
 xdotool key alt+Return
-wait_until "$X_WAIT" x_viewed_in_window || fail "3TYAY: Alt+Enter: window $(window_geometry), view $(last_viewport)"
+wait_until "$X_WAIT" x_viewed_in_window || fail "$desktop_size: Alt+Enter: window $(window_geometry), view $(last_viewport)"
 mark=$(grep -c . "$WORK/view.log")
 xdotool key alt+Return
-wait_until "$X_WAIT" x_over_screen || fail "3TYAY back: window $(window_geometry), view $(last_viewport)"
+wait_until "$X_WAIT" x_over_screen || fail "$desktop_size back: window $(window_geometry), view $(last_viewport)"
 passed=$(tail -n +"$((mark + 1))" "$WORK/view.log" | grep '^viewport' | sort -u | grep -v '^viewport 0 0 1024 768$' || true)
 [ -z "$passed" ] || fail "on its way back to full screen the view passed through $passed"
-note "3TYAY: back to full screen at 1024x768 directly"
+note "$desktop_size: back to full screen at 1024x768 directly"
 end_round Escape
-[ "$EXIT_CODE" = 0 ] || fail "3TYAY: exit code $EXIT_CODE, expected 0"
+[ "$EXIT_CODE" = 0 ] || fail "$desktop_size: exit code $EXIT_CODE, expected 0"
 
-start_wine "$data_dir" -all "$KORVADA_EXE" --window 5TYAY
+start_wine "$data_dir" -all "$KORVADA_EXE" --window "$(size_code 1280x1024)TYAY"
 wait_wine_window
 GAME_WINDOW=$WINDOW
 refused_toggle_checks

@@ -7,7 +7,7 @@ start_display xvfb 800x600
 forget_registry_mode
 answer_boxes
 
-start_wine "$data_dir" -all,trace+msgbox "$KORVADA_EXE" 3TYAY
+start_wine "$data_dir" -all,trace+msgbox "$KORVADA_EXE" "$(size_code 1024x768)TYAY"
 wait_exit
 texts=$(box_texts)
 echo "boxes: $texts"
