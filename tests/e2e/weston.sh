@@ -5,7 +5,8 @@
 #   and 5TYAY with SDL's wayland driver: the compositor scales the picture
 #   over the whole output. Another window taking the focus holds the round
 #   still beneath it; once that window goes, the round plays on from where it
-#   was, full screen again. 5TYAY's end screen shows its score in the colours
+#   was, full screen again (P holds the round while only the picture is
+#   looked at). 5TYAY's end screen shows its score in the colours
 #   drawn: the window is opaque.
 # - 0TYAY with SDL's x11 driver: weston's X window manager makes the window
 #   the output's size whatever mode Xwayland emulates, so the game refuses
@@ -31,12 +32,27 @@ x_still() {
 }
 x_moved_from() { [ "$(player_height)" != "$1" ]; }
 
-start_game 0TYAY "" SDL_AUDIODRIVER=dummy KORVADA_PRINT_HEIGHT=1
-wait_weston_covered default
-wait_round_plays default
-
 # The keys reach weston through its X11 output window, on the outer display.
 x_outer_key() { DISPLAY=":$(head -n1 "$WORK/display")" xdotool key "$1"; }
+# pause_round 1|0: P, and the game tells that it is paused, or not. The
+# round, under a minute of falling, is held while only the picture is looked
+# at: on a loaded machine each look takes tens of seconds, and a round that
+# ended under them shows the dark end screen, which covers nothing lit.
+x_paused() {
+    player_height >/dev/null && awk -v want="$1" '/^height/ {for (i = 3; i < NF; i += 2) if ($i == "paused") v = $(i + 1)}
+        END {exit v != want}' "$WORK/stdout"
+}
+pause_round() {
+    x_outer_key p
+    wait_until "$X_WAIT" x_paused "$1" || fail "P: the game does not tell paused $1"
+}
+
+start_game 0TYAY "" SDL_AUDIODRIVER=dummy KORVADA_PRINT_HEIGHT=1
+wait_until "$X_WAIT" x_height_signal_caught_or_ended
+wait_round_plays default
+pause_round 1
+wait_weston_covered default
+
 # x_windowed: the bottom right quarter shows the desktop's grey, not the
 # fields' green and brown.
 x_windowed() {
@@ -48,6 +64,7 @@ wait_until "$X_WAIT" x_windowed || fail "Alt+Enter: no window, the desktop is co
 x_outer_key F11
 wait_weston_covered toggled-back
 note "Alt+Enter: a window, the desktop beside it; F11: the output covered again"
+pause_round 0
 
 # weston-flower, a Wayland client, takes the focus when it maps.
 env -u DISPLAY weston-flower >/dev/null 2>&1 &
@@ -64,6 +81,7 @@ back=$(player_height)
 took=$(seconds_since "$started")
 note "height $held without the focus, $back ${took} s after its return"
 fell_at_most "$held" "$back" "$took" || fail "the return played the time away: from $held to $back within $took s"
+pause_round 1
 wait_weston_covered back
 kill -TERM "$GAME_PID"
 wait_exit
