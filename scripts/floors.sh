@@ -9,6 +9,7 @@
 #   3  setup/                        the settings program's shared part and its dialogs
 #   4  shell/                        the game's platforms, the frame they share,
 #                                    the recording platform (its web form uses setup/'s texts)
+#      board/                        the board server, beside the shells: core/ and setup/'s texts
 #   5  tools/                        the data generator, replay and screenshot
 #   6  tests/ bench/ fuzz/
 #
@@ -34,7 +35,7 @@ set -euo pipefail
 source_dir=${1:-$(dirname "$0")/..}
 cd "$source_dir"
 
-declare -A floor=([timing]=0 [core]=1 [assets]=2 [render]=2 [linux]=2 [win32]=2 [setup]=3 [shell]=4 [tools]=5
+declare -A floor=([timing]=0 [core]=1 [assets]=2 [render]=2 [linux]=2 [win32]=2 [setup]=3 [shell]=4 [board]=4 [tools]=5
     [tests]=6 [bench]=6 [fuzz]=6)
 portable='^(timing|core|assets|render)/|^shell/[^/]+$'
 standard_header='^<([a-z_0-9]+|GL/glu?\.h|stb_[a-z_]+\.h)>$'
