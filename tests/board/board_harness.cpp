@@ -14,6 +14,8 @@
 #include <random>
 #include <sstream>
 
+#include "board/store_postgres.h"
+#include "board/store_sqlite.h"
 #include "core/keys.h"
 #include "core/recording.h"
 
@@ -174,6 +176,19 @@ std::vector<std::string> freshDatabase(const std::string& backend) {
     PQclear(made);
     PQfinish(db);
     return {"--database", cluster + " dbname=" + name};
+}
+
+std::string ticketKey(const std::vector<std::string>& database) {
+    BoardStore store;
+    std::string trouble, key;
+    const bool opened = database[0] == "--state"
+                            ? openSqliteStore(std::filesystem::path(database[1]) / "board.sqlite", &store, &trouble)
+                            : openPostgresStore(database[1], &store, &trouble);
+    EXPECT_TRUE(opened) << trouble;
+    if (!opened) return "";
+    EXPECT_TRUE(store.sharedValue(store.db, "ticket-key", "", &key, &trouble)) << trouble;
+    store.close(store.db);
+    return key;
 }
 
 Answer httpGet(const std::string& origin, const std::string& path, const std::vector<std::string>& headers) {

@@ -28,6 +28,11 @@ int stopBoard(BoardProcess& board, int signal);
 // "postgresql" (a new database in the run's cluster, tests/board/postgres_cluster.sh).
 std::vector<std::string> freshDatabase(const std::string& backend);
 
+// The key the board signs its tickets with, from its database (which the
+// board made): a test backdates a ticket with it (makeTicket) rather than
+// wait out a round's time.
+std::string ticketKey(const std::vector<std::string>& database);
+
 // --- HTTP -----------------------------------------------------------------------
 
 struct Answer {
