@@ -1,6 +1,6 @@
 // The game's sound files as the Linux game loads them: SDL_LoadWAV, then the
 // conversion to the audio device's format in loadWavFor
-// (shell/sdl/sdl_sound.cpp), from a real file. The device's format comes
+// (shell/sdl/sdl_wav.cpp), from a real file. The device's format comes
 // from the input's first byte: the one the game asks for, and others a
 // device may give. What loadWavFor promises: whole frames of the device's
 // format, or nothing.

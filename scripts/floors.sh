@@ -29,11 +29,24 @@
 # Checks every #include "FOLDER/..." and #include <...> of the sources git
 # knows of, and the sources named in its CMake files; prints the folders'
 # include graph, each arrow with its number of includes (and sources
-# compiled by path), and exits 1 naming every fault.
+# compiled by path), and exits 1 naming every fault; 2 when it cannot see
+# the sources (SOURCE not the top of a git checkout).
 #   scripts/floors.sh [SOURCE]
 set -euo pipefail
 source_dir=${1:-$(dirname "$0")/..}
 cd "$source_dir"
+
+# The sources are the files git lists: outside a checkout (a copy of the
+# tree, an unpacked archive), or in a folder below its top, there would be
+# none or only some of them to check, and a check that sees nothing passes.
+cannot_check() {
+    echo "FAIL: cannot check the floors: $*" >&2
+    exit 2
+}
+command -v git >/dev/null || cannot_check "git is needed to list the sources"
+top=$(git rev-parse --show-toplevel 2>/dev/null) || cannot_check "$PWD is not in a git checkout"
+[ "$top" -ef . ] || cannot_check "$PWD is not the top of its git checkout ($top)"
+[ -n "$(git ls-files -- '*.cpp' '*.h' | head -n1)" ] || cannot_check "git lists no sources in $PWD"
 
 declare -A floor=([timing]=0 [core]=1 [assets]=2 [render]=2 [linux]=2 [win32]=2 [setup]=3 [shell]=4 [board]=4 [tools]=5
     [tests]=6 [bench]=6 [fuzz]=6)

@@ -45,6 +45,29 @@ git add -A
 bash "$floors" . >/dev/null || { echo "FAIL: the clean tree is refused:"; bash "$floors" .; exit 1; }
 echo "ok: the clean tree passes"
 
+# unseen WHAT EXPECTED DIR: floors.sh cannot see the sources of DIR and says
+# so, with exit 2, naming EXPECTED: a check that sees nothing must not pass.
+unseen() {
+    local said status=0
+    said=$(bash "$floors" "$3" 2>&1) || status=$?
+    if [ "$status" != 2 ] || ! grep -qF -- "cannot check the floors: $2" <<<"$said"; then
+        echo "FAIL: $1: exit $status, expected 2 and 'cannot check the floors: $2' in:"
+        echo "$said"
+        exit 1
+    fi
+    echo "ok: $1"
+}
+unseen "a folder below the checkout's top" "$work/tree/core is not the top of its git checkout" core
+mkdir "$work/copy" && cp -r core render shell "$work/copy/"
+# A temporary folder inside someone's checkout would be below its top.
+if git -C "$work/copy" rev-parse 2>/dev/null; then
+    unseen "a copy of the tree without git" "$work/copy is not the top" "$work/copy"
+else
+    unseen "a copy of the tree without git" "$work/copy is not in a git checkout" "$work/copy"
+fi
+clean_tree
+unseen "a checkout whose sources git does not list" "git lists no sources" .
+
 planted "an include up a floor" "core/ (floor 1) includes shell/ (floor 4)" core/round.cpp '#include "shell/frame.h"'
 planted "an include from one shell to another" "shell/sdl/ includes another platform's shell/win32/" \
     shell/sdl/sdl_keys.cpp '#include "shell/win32/win32_shell.h"'

@@ -23,10 +23,13 @@
 #                              modes), weston (a Wayland desktop of SIZE pixels,
 #                              1920x1080 when not given, at SCALE, 1 when not
 #                              given: WAYLAND_DISPLAY and XDG_RUNTIME_DIR set,
-#                              DISPLAY its Xwayland) or mutter (headless, SIZE,
-#                              the same, with XAUTHORITY for its Xwayland)
-#   display_xvfb, display_xorg_dummy, display_weston, display_mutter
-#                              start_display's servers, one each
+#                              DISPLAY its Xwayland), mutter (headless, SIZE,
+#                              the same, with XAUTHORITY for its Xwayland) or
+#                              weston-headless NAME [xwayland] (no seat: no
+#                              keyboard, no pointer; on the socket NAME, with
+#                              its Xwayland as DISPLAY or DISPLAY unset)
+#   display_xvfb, display_xorg_dummy, display_weston, display_mutter,
+#   display_weston_headless    start_display's servers, one each
 #   start_openbox              openbox on DISPLAY, once it manages windows
 #   weston_shot NAME [SCALE]   what weston shows, in $WORK/NAME.ppm (25 % unless told)
 #   wait_weston_covered NAME   the picture over all of weston's output (LIT, CHANGE)
@@ -284,9 +287,11 @@ start_display() {
         xorg-dummy) display_xorg_dummy "$@" ;;
         weston) display_weston "$@" ;;
         mutter) display_mutter "$@" ;;
+        weston-headless) display_weston_headless "$@" ;;
         *) fail "no display server '$server'" ;;
     esac
-    xset r off  # key repeats would make key tests depend on timing
+    # Key repeats would make key tests depend on timing.
+    [ -z "${DISPLAY:-}" ] || xset r off
 }
 
 # x_server LOG SERVER ARG...: an X server on a display it picks itself (-displayfd).
@@ -376,6 +381,26 @@ display_weston() {
         fail "weston did not start (see $WORK/weston.log)"
     DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/weston.log" | head -n1)
     wait_until "$X_WAIT" x_window_manager_ready || fail "weston's X window manager did not start (see $WORK/weston.log)"
+}
+
+# Weston's headless backend: a Wayland desktop without a seat, where SDL 2's
+# wayland driver crashes as it starts. Several may run at once in the test's
+# XDG_RUNTIME_DIR, each on its socket NAME.
+# display_weston_headless NAME [xwayland]
+display_weston_headless() {
+    command -v weston >/dev/null || fail "weston is needed (weston xwayland)"
+    export XDG_RUNTIME_DIR=$WORK/run WAYLAND_DISPLAY=$1
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+    unset DISPLAY
+    weston --backend=headless-backend.so ${2:+--xwayland} --socket="$WAYLAND_DISPLAY" --no-config --idle-time=0 \
+        >"$WORK/$1.log" 2>&1 &
+    track $!
+    wait_until "$X_WAIT" test -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" || fail "weston did not start (see $WORK/$1.log)"
+    [ -n "${2:-}" ] || return 0
+    wait_until "$X_WAIT" grep -qs "xserver listening on display" "$WORK/$1.log" ||
+        fail "weston's Xwayland did not start (see $WORK/$1.log)"
+    DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/$1.log" | head -n1)
+    export DISPLAY
 }
 
 # Headless mutter, its own compositor and window manager, with Xwayland on a

@@ -194,6 +194,9 @@ void keepSoundAlive(SdlShell& shell);
 // Each file is read and converted once; a missing or unreadable one is silence.
 void playSoundFile(SdlShell& shell, const char* fileName);
 
-// A WAV file's samples converted to the device's format; empty when the file
-// is missing, unreadable or cannot be converted.
+// --- shell/sdl/sdl_wav.cpp --------------------------------------------------
+
+// A WAV file's samples converted to the device's format, whole frames only;
+// empty when the file is missing, unreadable (a chunk claims more than the
+// file holds) or cannot be converted.
 std::vector<uint8_t> loadWavFor(const char* fileName, const SDL_AudioSpec& device);

@@ -87,11 +87,13 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
 }
 
 EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void*) {
+    shell.away = true;
     loseFocus(game);
     return EM_FALSE;
 }
 
 EM_BOOL onFocus(int, const EmscriptenFocusEvent*, void*) {
+    shell.away = false;
     comeBack(game);
     return EM_FALSE;
 }
@@ -112,7 +114,9 @@ EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, vo
 // exit, so each starts as a new run's would, on the pictures the page
 // already has.
 void beginRound(const GameSettings& settings, const RoundRecording* watched, double step, double frameLimit) {
+    const bool away = shell.away;  // a pad's A may start a round without the focus
     shell = WebShell();
+    shell.away = away;
     shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;
     shell.frameLimit = frameLimit > 0 ? static_cast<int64_t>(frameLimit) : 0;
     if (watched != nullptr)

@@ -36,8 +36,12 @@ PadState padStateOf(const EmscriptenGamepadEvent& pad) {
 
 // Browsers give no events for a pad's buttons: its state is read every
 // frame. A pad gone from the list, or no longer connected, lets go.
+// Without the focus the page reads none: the browser still tells a page it
+// shows what the pads hold, and a pad held as the focus went would hold its
+// key again at once, as the keyboard's cannot. The keys the lost focus let
+// go of stay let go; back, a pad still held holds again.
 void readPads(Game& game, WebShell& shell) {
-    if (emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) return;
+    if (shell.away || emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) return;
     const int count = emscripten_get_num_gamepads();
     for (int slot = 0; slot < kPadSlots; ++slot) {
         EmscriptenGamepadEvent pad;

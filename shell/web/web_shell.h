@@ -28,6 +28,7 @@ struct WebShell {
     KeyLatch keyLatch;            // the key of the last shell action while it is held
     int64_t frames = 0;           // frames drawn in this round
     Pads pads;                    // the browser's pads, by their place in its list
+    bool away = false;            // the page without the focus: its pads are not read
     PadMenu formMenu;             // the pads working the page's form between rounds
 
     // For tests only: a counter that moves a fixed step every frame instead
@@ -75,7 +76,8 @@ bool storedBestRound(int bottles, RoundRecording* recording, std::string* troubl
 
 // --- shell/web/web_pads.cpp --------------------------------------------------
 
-// Every pad of the browser's list read into the shell's Pads, once a frame.
+// Every pad of the browser's list read into the shell's Pads, once a frame,
+// while the page has the focus.
 void readPads(Game& game, WebShell& shell);
 
 // Once an animation frame between rounds: what the pads ask of the page's

@@ -12,27 +12,9 @@ KORVADA=$1
 DATA=$2
 SETUP=$3
 harness_begin
-export XDG_RUNTIME_DIR=$WORK/run XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset DISPLAY
+export XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data
 
-# headless_weston NAME [--xwayland]: weston with no seat on socket NAME;
-# DISPLAY its Xwayland, or unset.
-headless_weston() {
-    export WAYLAND_DISPLAY=$1
-    unset DISPLAY
-    weston --backend=headless-backend.so "${@:2}" --socket="$WAYLAND_DISPLAY" --no-config --idle-time=0 \
-        >"$WORK/$1.log" 2>&1 &
-    track $!
-    wait_until "$X_WAIT" test -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" || fail "weston did not start (see $WORK/$1.log)"
-    [ $# -gt 1 ] || return 0
-    wait_until "$X_WAIT" grep -qs "xserver listening on display" "$WORK/$1.log" ||
-        fail "weston's Xwayland did not start (see $WORK/$1.log)"
-    DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/$1.log" | head -n1)
-    export DISPLAY
-}
-
-headless_weston wl-no-seat-x --xwayland
+start_display weston-headless wl-no-seat-x xwayland
 start_game() { start_program "$DATA" env SDL_AUDIODRIVER=dummy KORVADA_PRINT_HEIGHT=1 "$KORVADA" "$@"; }
 start_game --window 0TYAY
 wait_window Korvada
@@ -53,7 +35,7 @@ wait_window "Korvada – settings"
 kill -TERM "$GAME_PID"
 wait_exit
 
-headless_weston wl-no-seat
+start_display weston-headless wl-no-seat
 start_game --window 0TYAY
 wait_exit
 [ "$EXIT_CODE" = 2 ] || fail "without X11: exit code $EXIT_CODE, expected 2 ($(cat "$WORK/stderr"))"

@@ -1,10 +1,8 @@
-// The Linux shell's pieces that need no window: key translation, key, focus
-// and close events to the game, and the conversion of cue files for the device.
+// The Linux shell's pieces that need no window: key translation, and key,
+// focus and close events to the game.
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -254,92 +252,5 @@ TEST_F(SdlEvents, TheMouseDoesNothingAndACloseEndsTheGame) {
     quit.type = SDL_QUIT;
     handleEvent(game, other, quit);
     EXPECT_TRUE(other.closeRequested);
-}
-
-// A PCM WAV file: 44-byte header, then the samples.
-void writeWav(const std::string& path, int rate, int channels, int bits, const std::vector<uint8_t>& samples) {
-    auto put32 = [](std::vector<uint8_t>& out, uint32_t v) {
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    };
-    auto put16 = [](std::vector<uint8_t>& out, uint16_t v) {
-        out.push_back(static_cast<uint8_t>(v));
-        out.push_back(static_cast<uint8_t>(v >> 8));
-    };
-    std::vector<uint8_t> file = {'R', 'I', 'F', 'F'};
-    put32(file, static_cast<uint32_t>(36 + samples.size()));
-    for (char c : std::string("WAVEfmt ")) file.push_back(static_cast<uint8_t>(c));
-    put32(file, 16);
-    put16(file, 1);  // PCM
-    put16(file, static_cast<uint16_t>(channels));
-    put32(file, static_cast<uint32_t>(rate));
-    put32(file, static_cast<uint32_t>(rate * channels * bits / 8));
-    put16(file, static_cast<uint16_t>(channels * bits / 8));
-    put16(file, static_cast<uint16_t>(bits));
-    for (char c : std::string("data")) file.push_back(static_cast<uint8_t>(c));
-    put32(file, static_cast<uint32_t>(samples.size()));
-    file.insert(file.end(), samples.begin(), samples.end());
-    FILE* out = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    std::fwrite(file.data(), 1, file.size(), out);
-    std::fclose(out);
-}
-
-class SdlSound : public ::testing::Test {
-protected:
-    SdlSound() {
-        device.freq = 44100;
-        device.format = AUDIO_S16SYS;
-        device.channels = 2;
-    }
-    std::string path(const char* name) const { return ::testing::TempDir() + name; }
-    SDL_AudioSpec device = {};
-};
-
-TEST_F(SdlSound, ACueInTheDevicesFormatIsTakenAsItIs) {
-    std::vector<uint8_t> samples(4 * 1000);
-    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 7);
-    writeWav(path("same.wav"), 44100, 2, 16, samples);
-    EXPECT_EQ(loadWavFor(path("same.wav").c_str(), device), samples);
-}
-
-TEST_F(SdlSound, ACueInAnotherFormatIsConvertedToTheDevicesRateAndChannels) {
-    // 0.1 s of an 8-bit mono tone at 11025 Hz: 4410 stereo 16-bit frames at 44100 Hz.
-    std::vector<uint8_t> samples(1103);
-    for (size_t i = 0; i < samples.size(); ++i) samples[i] = (i / 10) % 2 ? 200 : 56;
-    writeWav(path("other.wav"), 11025, 1, 8, samples);
-    const std::vector<uint8_t> converted = loadWavFor(path("other.wav").c_str(), device);
-    const double frames = static_cast<double>(converted.size()) / 4;
-    EXPECT_NEAR(frames, 4412, 44);
-    int16_t loudest = 0;
-    for (size_t i = 0; i + 1 < converted.size(); i += 2) {
-        int16_t value;
-        std::memcpy(&value, &converted[i], 2);
-        loudest = std::max<int16_t>(loudest, value);
-    }
-    EXPECT_GT(loudest, 20000);  // 200 in unsigned 8 bits is +72 of 128
-}
-
-TEST_F(SdlSound, AMissingOrBrokenFileIsSilence) {
-    EXPECT_TRUE(loadWavFor(path("no-such-cue.wav").c_str(), device).empty());
-    FILE* out = std::fopen(path("broken.wav").c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    std::fputs("RIFF\x10\x00\x00\x00WAVEjunk", out);
-    std::fclose(out);
-    EXPECT_TRUE(loadWavFor(path("broken.wav").c_str(), device).empty());
-    // A file cut short whose data chunk still claims 2.7 GB: SDL would set
-    // that much aside to read the 40 bytes there are.
-    std::vector<uint8_t> cut(40, 128);
-    writeWav(path("cut.wav"), 8000, 1, 8, cut);
-    FILE* claim = std::fopen(path("cut.wav").c_str(), "r+b");
-    ASSERT_NE(claim, nullptr);
-    std::fseek(claim, 40, SEEK_SET);
-    std::fwrite("\x28\x00\x00\xa6", 1, 4, claim);
-    std::fclose(claim);
-    EXPECT_TRUE(loadWavFor(path("cut.wav").c_str(), device).empty());
-
-    // Without a device nothing is even read.
-    SdlShell silent;
-    playSoundFile(silent, "no-such-cue.wav");
-    EXPECT_EQ(silent.audioDevice, 0u);
 }
 }  // namespace

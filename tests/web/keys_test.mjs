@@ -106,7 +106,9 @@ const cases = {
   // The round played in the page is the best for its bottles: Watch best
   // plays it back to the same end, whatever the viewer presses, keeping
   // nothing; korvada-replay's recording, put in the page's storage, plays to
-  // korvada-replay's end; a damaged one is refused in the error box.
+  // korvada-replay's end; a damaged one is refused in the error box. A new
+  // best whose recording the storage refuses takes the older round away:
+  // Watch best would play that round as the new best's.
   async watch_best({ open }) {
     const page = await open('/index.html?code=0TYAN&seed=3&dt=0.05');
     await waitState(page, 'playing');
@@ -143,6 +145,7 @@ const cases = {
                                   '1-400:RIGHT,1-20:DOWN'], file);
     assert.equal(replayed.score, 1);
     const bytes = fs.readFileSync(file);
+    const replayBytes = Buffer.from(bytes);
     fs.rmSync(path.dirname(file), { recursive: true, force: true });
     await page.evaluate((text) => localStorage.setItem('korvada.round.12', text), bytes.toString('base64'));
     await page.$eval('#bottles', (field) => { field.value = '12'; field.dispatchEvent(new Event('input')); });
@@ -165,6 +168,31 @@ const cases = {
     // The box's text is the console's too, as every error the game shows.
     assert.deepEqual(page.problems.map((problem) => problem.replace(/^\w+: /, '')),
                      [kRefused, 'damaged: its checksum does not match']);
+
+    // korvada-replay's round under 12 bottles' key, no best for 12 in the
+    // table: the page's round with 12 bottles is a new best, and the storage,
+    // full, refuses its recording as a browser does.
+    await page.evaluate((text) => localStorage.setItem('korvada.round.12', text), replayBytes.toString('base64'));
+    await page.evaluate(() => {
+      const setItem = Storage.prototype.setItem;
+      Storage.prototype.setItem = function (key, value) {
+        if (key.startsWith('korvada.round.')) throw new DOMException('the storage is full', 'QuotaExceededError');
+        return setItem.call(this, key, value);
+      };
+    });
+    await page.click('#play');
+    await waitState(page, 'playing');
+    await waitFrames(page, 10);
+    await page.keyboard.press('Escape');
+    await roundOver(page);
+    await sleep(500);
+    await holdKeyUntilState(page, 'Space', 'form');
+    assert.match(await page.evaluate(() => localStorage.getItem('korvada.best')), /\n12 \d+ \d{4}-\d\d-\d\d\n/);
+    assert.equal(await page.evaluate(() => localStorage.getItem('korvada.round.12') !== null), false,
+                 'the older round stays under the new best\'s key');
+    assert.equal(await page.$eval('#watch', (button) => button.disabled), true, 'Watch best offers the older round');
+    assert.deepEqual(page.problems.slice(2).map((problem) => problem.replace(/^\w+: /, '')),
+                     ['korvada: the round\'s recording is not kept: the page\'s storage refused it']);
   },
 };
 
