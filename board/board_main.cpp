@@ -32,7 +32,7 @@ const char kUsage[] =
     "                          (default 10; 0: no limit)\n"
     "  --behind-proxy          a proxy on this machine forwards the requests: the\n"
     "                          sender is the last address of X-Forwarded-For\n"
-    "  --threads N             requests served at once (default 16)\n"
+    "  --threads N             connections served at once (default 64)\n"
     "  --help, --version\n";
 
 // The game's web files: installed beside the program, or the build tree's.

@@ -357,7 +357,8 @@ int runBoard(const BoardConfig& config) {
     // Rounds read their bodies themselves (readBody); other bodies are
     // bounded by the same length.
     server.set_payload_max_length(longestSubmission());
-    server.set_keep_alive_timeout(5);
+    // Each open connection holds a thread of the pool: an idle one lets go soon.
+    server.set_keep_alive_timeout(2);
     server.set_read_timeout(10);
     server.set_write_timeout(10);
     route(server, board);

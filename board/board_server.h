@@ -15,7 +15,7 @@ struct BoardConfig {
     std::filesystem::path web;     // the game's web files; empty: none served
     int32_t roundsPerMinute = 10;  // per address, for tickets and for rounds each; 0: no limit
     bool behindProxy = false;      // the address is X-Forwarded-For's last one, from a proxy on loopback
-    int threads = 16;
+    int threads = 64;  // a kept-alive connection holds one while it is open
 };
 
 // Serves until asked to stop; the exit code: 0, or 1 when it could not

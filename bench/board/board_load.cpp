@@ -158,7 +158,7 @@ Board startBoard(const Options& options, const std::string& state) {
     int out[2];
     if (pipe(out) != 0) return board;
     std::vector<std::string> args = {options.board, "--address", "127.0.0.1", "--port", "0", "--no-web",
-                                     "--rounds-per-minute", "0", "--threads", "16"};
+                                     "--rounds-per-minute", "0"};
     if (options.database.empty()) args.insert(args.end(), {"--state", state});
     else args.insert(args.end(), {"--database", options.database});
     board.pid = fork();
