@@ -21,6 +21,7 @@
 
 #include "assets/texture.h"
 #include "core/game.h"
+#include "core/round_driver.h"
 #include "render/scene.h"
 #include "shell/headless/headless_platform.h"
 #include "shell/headless/offscreen_gl.h"
@@ -64,9 +65,9 @@ Game* roundAt(long long steps) {
         RoundOptions round;
         round.bottles = 64;
         round.sound = 0;
-        layOutRound(*game, round);
-        for (long long step = 1; step <= steps; ++step) playStep(*game, round, step);
-        game->settings.blending = 1;
+        static RoundDriver driver;
+        layOutRound(driver, *game, round, 1);
+        for (long long step = 1; step <= steps; ++step) playStep(driver, *game, round, step);
         setupView(kWidth, kHeight);
     }
     return game->gameOver ? nullptr : game.get();

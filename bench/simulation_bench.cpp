@@ -19,14 +19,10 @@ void BM_StepSimulation(benchmark::State& state) {
     seedRandom(1);
     game.settings.sound = 1;
     game.setupRound(bottles, kRoundBubbles);
-    for (int i = 0; i < 600; ++i) {
-        headless().advance(0.016);
-        game.stepSimulation();
-    }
+    for (int i = 0; i < 600; ++i) game.stepSimulation(0.016f);
     headless().sounds.clear();
     for (auto _ : state) {
-        headless().advance(0.016);
-        game.stepSimulation();
+        game.stepSimulation(0.016f);
         if (headless().sounds.size() > 100000) headless().sounds.clear();
     }
     state.counters["cues/step"] =

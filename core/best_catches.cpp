@@ -1,7 +1,7 @@
 #include "core/best_catches.h"
 
 #include "core/game.h"
-#include "core/recording.h"
+#include "core/round_driver.h"
 
 namespace {
 constexpr const char* kFirstLine = "korvada best catches";
@@ -244,10 +244,11 @@ std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const s
     return said;
 }
 
-std::string offerRoundsCatch(const Game& game, CatchKeeper* keeper, std::time_t now) {
+std::string offerRoundsCatch(const Game& game, RoundDriver& driver, CatchKeeper* keeper, std::time_t now) {
     if (!game.gameOver || keeper->offered) return "";
     keeper->offered = true;
-    if (roundIsPlayback(game)) return "";
-    const std::string round = roundRecorded(game) ? recordingBytes(game.recorder.recording) : std::string();
+    if (roundWatched(driver)) return "";
+    const std::string round =
+        roundRecorded(driver, game) ? recordingBytes(driver.recorder.recording) : std::string();
     return keepCatch(keeper->store, bottlesToLay(game.settings), game.bottles[0].score, dateOf(now), round);
 }

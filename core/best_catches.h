@@ -25,6 +25,7 @@
 #include "core/settings.h"
 
 struct Game;
+struct RoundDriver;
 
 struct BestCatch {
     bool kept = false;    // a round with this many bottles has been played
@@ -127,7 +128,8 @@ struct CatchKeeper {
 
 // Called after every frame with the moment it is: the first time it finds
 // the round over, the player's catch goes into the table with that
-// moment's day, and its recording with it (keepCatch). A round played back
-// from a recording offers nothing: its catch is not the viewer's. Returns
-// what to tell the player once, or "".
-std::string offerRoundsCatch(const Game& game, CatchKeeper* keeper, std::time_t now);
+// moment's day, and its recording with it (keepCatch), the driver's
+// (core/round_driver.h). A round played back from a recording offers
+// nothing: its catch is not the viewer's. Returns what to tell the player
+// once, or "".
+std::string offerRoundsCatch(const Game& game, RoundDriver& driver, CatchKeeper* keeper, std::time_t now);

@@ -1,7 +1,7 @@
 #include "core/game.h"
 
-void Game::countEndScreenTime() {
-    endScreenTime += frameSeconds();
+void Game::countEndScreenTime(float seconds) {
+    endScreenTime += seconds;
     // A key pressed and let go during the delay was spent by the frame after
     // it; one held when the delay passes, or tapped since the last frame,
     // closes the game.

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
+#include "core/cameras.h"
 #include "core/input.h"
 #include "core/keys.h"
 #include "core/platform.h"
-#include "core/recording.h"
 #include "core/settings.h"
 #include "core/texture.h"
 #include "timing/perf_timer.h"
@@ -42,14 +42,6 @@ struct Bubble {
     int32_t isActive() const { return active; }
 };
 
-// A view placement relative to the player's bottle.
-struct CameraPreset {
-    float pitch;  // degrees about the x axis
-    float x, y, z;
-};
-
-constexpr int kCameraPresetCount = 6;
-
 // After this many seconds of end screen, Space, Esc or Enter closes the game.
 constexpr float kEndScreenDelay = 1.6f;
 inline bool isEndScreenExitKey(int32_t key) { return key == kKeySpace || key == kKeyEscape || key == kKeyReturn; }
@@ -79,8 +71,6 @@ struct Game {
     PlatformServices platform;  // handed over at start (usePlatform)
     int32_t paused = 0;         // the round holds, by the player's wish (core/pause.h)
     int32_t muted = 0;          // the cues are silent for the run, whatever the settings say
-    RoundRecorder recorder;     // the round as it is played (core/recording.h)
-    RoundPlayback playback;     // a recording played in the player's place
 
     // Seeds the random generator with the time and fills in the camera
     // presets. Constructed before the program's entry runs, it asks nothing
@@ -92,8 +82,8 @@ struct Game {
 
     // The frame clock on the platform's counter: a new interval from now (the
     // round's start, a return from time away or from a pause), and the
-    // seconds of the interval that ends now. The round records each reading;
-    // while a recording is played back, the readings are the recorded ones.
+    // seconds of the interval that ends now. Read once a frame, by whoever
+    // drives the round (core/round_driver.h), which hands the seconds on.
     void restartFrameClock();
     float frameSeconds();
 
@@ -113,20 +103,18 @@ struct Game {
     // startRound's first half: everything of the last round cleared, the
     // settings stored, nothing laid out yet.
     void clearRound(const GameSettings& newSettings);
-    // Lays out the bottles and bubbles, starts recording the round and
-    // restarts the frame clock.
+    // Lays out the bottles and bubbles and restarts the frame clock.
     void setupRound(int32_t bottleCount, int32_t bubbleCount);
 
-    // The frame's update. A play frame runs the step before it is drawn; an
-    // end-screen frame is drawn first and then counts its time (shell/frame.cpp).
+    // The frame's update, `seconds` the frame's time: a play frame's step,
+    // or an end-screen frame's count (core/round_driver.h gives them).
     // core/simulation.cpp
-    void stepSimulation();
+    void stepSimulation(float seconds);
     void steerOpponent(int32_t index, float dt);
-    // core/end_screen.cpp: adds the time since the last frame to
-    // endScreenTime; past kEndScreenDelay, a Space, Esc or Enter held or
-    // tapped since the last frame sets quitRequested and asks the platform to
-    // close the window.
-    void countEndScreenTime();
+    // core/end_screen.cpp: adds the frame's seconds to endScreenTime; past
+    // kEndScreenDelay, a Space, Esc or Enter held or tapped since the last
+    // frame sets quitRequested and asks the platform to close the window.
+    void countEndScreenTime(float seconds);
 
     // core/contacts.cpp
     void collideBottles(int32_t first, int32_t second);

@@ -2,7 +2,6 @@
 
 #include "core/game.h"
 #include "core/pause.h"
-#include "core/recording.h"
 
 namespace {
 bool inKeyTable(int32_t virtualKey) { return virtualKey >= 0 && virtualKey < kKeyCount; }
@@ -10,34 +9,23 @@ bool inKeyTable(int32_t virtualKey) { return virtualKey >= 0 && virtualKey < kKe
 
 void pressKey(Game& game, InputSource source, int32_t virtualKey) {
     if (!inKeyTable(virtualKey)) return;
-    if (playingBack(game) && source != RecordingInput) {
-        if (virtualKey != kKeyEscape) return;
-        endPlayback(game);
-    }
-    const bool roundOn = !game.gameOver;
-    const bool wasHeld = game.keyDown[virtualKey] != 0;
-    const int32_t camera = game.cameraIndex;
     game.sourceKeyDown[source][virtualKey] = 1;
     game.keyDown[virtualKey] = 1;
     if (game.gameOver && isEndScreenExitKey(virtualKey)) game.exitKeyTapped = 1;
-    if (virtualKey >= kKey1 && virtualKey <= kKey6) {
+    if (isCameraKey(virtualKey)) {
         game.cameraIndex = virtualKey - kKey1;
     } else if (virtualKey == kKeyEscape) {
         game.gameOver = 1;
         resumeRound(game);  // the end screen follows as usual, its time from now
     }
-    recordKeyChange(game, virtualKey, roundOn, wasHeld, camera);
 }
 
 void releaseKey(Game& game, InputSource source, int32_t virtualKey) {
     if (!inKeyTable(virtualKey)) return;
-    const bool roundOn = !game.gameOver;
-    const bool wasHeld = game.keyDown[virtualKey] != 0;
     game.sourceKeyDown[source][virtualKey] = 0;
     int32_t held = 0;
     for (const auto& keys : game.sourceKeyDown) held |= keys[virtualKey];
     game.keyDown[virtualKey] = held;
-    recordKeyChange(game, virtualKey, roundOn, wasHeld, game.cameraIndex);
 }
 
 void releaseSource(Game& game, InputSource source) {
@@ -53,7 +41,7 @@ void releaseAllKeys(Game& game) {
 // The camera key pressed and let go at once: the keyboard's own way of
 // choosing the preset, so the end screen and the key table see nothing new.
 void stepCamera(Game& game, InputSource source, int32_t step) {
-    const int32_t key = kKey1 + (game.cameraIndex + step % kCameraPresetCount + kCameraPresetCount) % kCameraPresetCount;
+    const int32_t key = cameraKey((game.cameraIndex + step % kCameraPresetCount + kCameraPresetCount) % kCameraPresetCount);
     pressKey(game, source, key);
     releaseKey(game, source, key);
 }

@@ -10,8 +10,9 @@
 //
 // The operations on the Game's key table (core/input.cpp):
 //   pressKey(game, source, key)    the source holds the key; the camera keys
-//                                  '1'..'6' choose the view and Esc ends the
-//                                  round (a paused one too), from any source
+//                                  (core/cameras.h) choose the view and Esc
+//                                  ends the round (a paused one too), from
+//                                  any source
 //   releaseKey(game, source, key)  the source lets go; the key stays held while
 //                                  another source holds it
 //   releaseSource(game, source)    the source lets go of everything it held
@@ -20,8 +21,8 @@
 //                                  since the key-ups then go elsewhere (a
 //                                  recording played back holds its keys on)
 //   stepCamera(game, source, step) the preset `step` places on from the one
-//                                  shown, round from 6 to 1, as its number key
-//                                  pressed and let go
+//                                  shown, round from the last to the first,
+//                                  as its number key pressed and let go
 // Codes outside the key table are ignored. The keyboard's own handlers, the
 // Game's onKeyDown and onKeyUp, press and release through KeyboardInput.
 
@@ -29,9 +30,8 @@
 
 struct Game;
 
-// RecordingInput is a recording played back (core/recording.h): while it
-// plays, every other source's presses do nothing but Esc's, which ends the
-// playback and the round.
+// RecordingInput is a recording played back (core/round_driver.h), which
+// holds the keys its round held.
 enum InputSource : int32_t { KeyboardInput, PadInput, TouchInput, RecordingInput, kInputSourceCount };
 
 void pressKey(Game& game, InputSource source, int32_t virtualKey);

@@ -25,8 +25,10 @@ int32_t bottlesToLay(const GameSettings& settings) {
     return settings.bottleCount == 0 ? kDefaultBottleCount : settings.bottleCount;
 }
 
-bool takeWindowOption(std::string* tail) {
-    const std::string option = kWindowOption;
+namespace {
+// A flag option at the tail's front, and the blanks after it.
+bool takeFlagOption(std::string* tail, const char* name) {
+    const std::string option = name;
     if (tail->compare(0, option.size(), option) != 0 || tail->size() == option.size() ||
         static_cast<unsigned char>((*tail)[option.size()]) > ' ')
         return false;
@@ -36,12 +38,15 @@ bool takeWindowOption(std::string* tail) {
     return true;
 }
 
-namespace {
 bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 }  // namespace
 
-bool takeWatchOption(std::string* tail, std::string* file) {
-    const std::string option = kWatchOption;
+bool takeWindowOption(std::string* tail) { return takeFlagOption(tail, kWindowOption); }
+
+bool takeWatchOption(std::string* tail, std::string* file) { return takeValueOption(tail, kWatchOption, file); }
+
+bool takeValueOption(std::string* tail, const char* name, std::string* file) {
+    const std::string option = name;
     if (tail->compare(0, option.size(), option) != 0 || tail->size() == option.size() || !isBlank((*tail)[option.size()]))
         return false;
     std::string::size_type at = option.size();
@@ -65,7 +70,10 @@ LaunchOptions takeLaunchOptions(std::string* tail) {
             options.window = true;
         else if (takeWatchOption(tail, &options.watchFile))
             options.watch = true;
-        else
+        else if (takeFlagOption(tail, kDailyOption))
+            options.daily = true;
+        else if (!takeValueOption(tail, kNameOption, &options.name) &&
+                 !takeValueOption(tail, kTicketOption, &options.ticket))
             return options;
     }
 }

@@ -9,7 +9,6 @@ double randomPart(double range) { return static_cast<double>(nextRandom()) * kRa
 }  // namespace
 
 void Game::startRound(const GameSettings& newSettings) {
-    endPlayback(*this);  // a recording still playing gives the run its generator back
     clearRound(newSettings);
     setupRound(bottlesToLay(settings), kRoundBubbles);
 }
@@ -17,7 +16,6 @@ void Game::startRound(const GameSettings& newSettings) {
 void Game::clearRound(const GameSettings& newSettings) {
     releaseAllKeys(*this);
     releaseSource(*this, RecordingInput);
-    playback.watched = false;
     paused = 0;
     cameraIndex = 0;
     gameOver = 0;
@@ -30,7 +28,6 @@ void Game::clearRound(const GameSettings& newSettings) {
 }
 
 void Game::setupRound(int32_t newBottleCount, int32_t newBubbleCount) {
-    beginRecording(*this, newBottleCount, newBubbleCount);
     // Bubbles hang in a column 30 wide around the centre, from the ground up
     // to 340 below the start height. Values come z, y, x.
     for (int32_t i = 0; i < newBubbleCount; ++i) {

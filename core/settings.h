@@ -81,11 +81,28 @@ bool takeWindowOption(std::string* tail);
 constexpr const char* kWatchOption = "--watch";
 bool takeWatchOption(std::string* tail, std::string* file);
 
-// Both options, in any order, taken from the front of the tail: what is
+// "--daily CODE" plays today's round (core/daily_round.h) with the code's
+// resolution, depth, blending and sound; "--name NAME" and "--ticket T"
+// are the player's name and a board's ticket, written into the round's
+// recording. A NAME with blanks is quoted as --watch's FILE is.
+constexpr const char* kDailyOption = "--daily";
+constexpr const char* kNameOption = "--name";
+constexpr const char* kTicketOption = "--ticket";
+
+// When the tail begins with `option` and a blank, removes the option, its
+// value (quoted as --watch's FILE may be) and the blanks after them, puts
+// the value in *value (empty when none follows) and returns true;
+// otherwise leaves the tail alone.
+bool takeValueOption(std::string* tail, const char* option, std::string* value);
+
+// The options, in any order, taken from the front of the tail: what is
 // left is the launch code.
 struct LaunchOptions {
     bool window = false;
     bool watch = false;
     std::string watchFile;  // empty when --watch named none
+    bool daily = false;
+    std::string name;       // empty when --name named none
+    std::string ticket;
 };
 LaunchOptions takeLaunchOptions(std::string* tail);

@@ -58,10 +58,9 @@ void Game::steerOpponent(int32_t index, float dt) {
     b.vx = limitSpeed(b.vx + kSteering * sx * dt);
 }
 
-void Game::stepSimulation() {
+void Game::stepSimulation(float dt) {
     const int32_t n = bottleCount;
     if (n == 0) return;
-    const float dt = frameSeconds();
 
     for (int32_t i = 0; i < n; ++i) {
         Bottle& b = bottles[i];

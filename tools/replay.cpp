@@ -2,15 +2,19 @@
 //
 //   korvada-replay [--seed N] [--bottles N] [--bubbles N] [--sound 0|1]
 //                  [--steps N] [--dt SECONDS] [--keys FIRST-LAST:KEY,...] [--every N]
+//                  [--daily YYYY-MM-DD | --day YYYY-MM-DD] [--name NAME] [--ticket T]
 //                  [--record FILE]
 //   korvada-replay --recording FILE [--every N]
 //
 // Prints "state <step> <gameOver>" with a "bottle ..." line per bottle for
 // step 0, every N-th step and the last; the bubbles after step 0; and
-// "cue <step> <file>" whenever a cue plays. --record writes the round's
+// "cue <step> <file>" whenever a cue plays. Both play through the round
+// driver (core/round_driver.h). --record writes the round's
 // recording (core/recording.h) to FILE as well; --recording plays one, a
 // step for each recorded frame, and prints it the same way: the recording
-// of a round prints what the round printed. Exit 2 on a bad argument or a
+// of a round prints what the round printed, whichever version it is (version
+// 2's facts are the recording's, not the course's, and print nothing).
+// --daily plays that day's round. Exit 2 on a bad argument or a
 // recording refused (the reason in one line on stderr), 1 when the
 // recording cannot be written.
 
@@ -24,6 +28,7 @@
 
 #include "core/game.h"
 #include "core/recording.h"
+#include "core/round_driver.h"
 #include "shell/headless/headless_platform.h"
 #include "tools/round_options.h"
 
@@ -72,13 +77,13 @@ int fail(const std::string& error, int code) {
     return code;
 }
 
-bool writeRecording(const std::string& path, const RoundRecording& recording, std::string& error) {
-    if (recording.overflowed) {
+bool writeRecording(const std::string& path, const RoundRecorder& recorder, std::string& error) {
+    if (recorder.overflowed) {
         error = "the round is too long to record: more than " + std::to_string(kMaxRecordedFrames) + " steps";
         return false;
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << recordingBytes(recording);
+    out << recordingBytes(recorder.recording);
     out.close();
     if (!out) error = "cannot write '" + path + "'";
     return static_cast<bool>(out);
@@ -86,13 +91,13 @@ bool writeRecording(const std::string& path, const RoundRecording& recording, st
 
 // A step for each recorded frame; the key changes that came after the last
 // one (the Esc that ended the round) go with it.
-void playRecording(Game& game, const RoundOptions& options) {
-    const long long frames = static_cast<long long>(game.playback.recording.frameSeconds.size());
+void playRecording(RoundDriver& driver, Game& game, const RoundOptions& options) {
+    const RoundPlayback& playback = driver.playback;
+    const long long frames = static_cast<long long>(playback.recording.frameSeconds.size());
     for (long long step = 1; step <= frames; ++step) {
         currentStep = step;
-        playRecordedFrame(game);
-        const RoundPlayback& playback = game.playback;
-        if (step == frames && playback.nextKey < playback.recording.keys.size()) playRecordedFrame(game);
+        playRecordedFrame(driver, game);
+        if (step == frames && playback.nextKey < playback.recording.keys.size()) playRecordedFrame(driver, game);
         const bool last = game.gameOver != 0 || step == frames;
         if (last || (options.every > 0 && step % options.every == 0)) printState(game, step);
         if (game.gameOver) break;
@@ -121,6 +126,7 @@ int main(int argc, char** argv) {
         return fail("--recording plays the recorded round: no other option but --every goes with it", 2);
 
     static Game game;  // large enough to keep off the stack
+    static RoundDriver driver;
     game.usePlatform(headless().services());
     headless().onSound = printCue;
     if (!request.recording.empty()) {
@@ -128,27 +134,27 @@ int main(int argc, char** argv) {
         std::string trouble;
         if (!readRecordingFile(request.recording, &recording, &trouble)) return fail(trouble, 2);
         GameSettings settings;
-        settings.sound = recording.sound;  // the cues as the round drew them
-        startPlayback(game, settings, recording);
+        settings.sound = 1;  // the cues as the round drew them, when it sounded them
+        startWatchedRound(driver, game, settings, recording);
         printState(game, 0);
         printBubbles(game);
-        playRecording(game, options);
+        playRecording(driver, game, options);
         return 0;
     }
 
-    layOutRound(game, options);
+    layOutRound(driver, game, options);
     printState(game, 0);
     printBubbles(game);
 
     for (long long step = 1; step <= options.steps; ++step) {
         currentStep = step;
-        playStep(game, options, step);
+        playStep(driver, game, options, step);
         const bool last = game.gameOver != 0 || step == options.steps;
         if (last || (options.every > 0 && step % options.every == 0)) printState(game, step);
         if (game.gameOver) break;
     }
     std::string error;
-    if (!request.record.empty() && !writeRecording(request.record, game.recorder.recording, error))
+    if (!request.record.empty() && !writeRecording(request.record, driver.recorder, error))
         return fail(error, 1);
     return 0;
 }

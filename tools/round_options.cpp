@@ -6,7 +6,10 @@
 #include <cstring>
 
 #include "core/game.h"
+#include "core/daily_round.h"
+#include "core/player_name.h"
 #include "core/random.h"
+#include "core/round_driver.h"
 #include "shell/headless/headless_platform.h"
 
 namespace {
@@ -52,8 +55,8 @@ bool parseKeys(const std::string& text, std::vector<KeySpan>& spans) {
 
 int parseRoundOption(int argc, char** argv, int& i, RoundOptions& options, std::string& error) {
     const std::string name = argv[i];
-    static const char* const kNames[] = {"--seed", "--bottles", "--bubbles", "--sound",
-                                         "--steps", "--dt", "--keys", "--every"};
+    static const char* const kNames[] = {"--seed", "--bottles", "--bubbles", "--sound", "--steps", "--dt",
+                                         "--keys", "--every", "--daily", "--day", "--name", "--ticket"};
     bool known = false;
     for (const char* known_name : kNames) known = known || name == known_name;
     if (!known) return 0;
@@ -87,21 +90,44 @@ int parseRoundOption(int argc, char** argv, int& i, RoundOptions& options, std::
     } else if (name == "--keys") {
         options.keys.clear();
         ok = parseKeys(value, options.keys);
+    } else if (name == "--daily" || name == "--day") {
+        ok = readDay(value, &options.day);
+        options.daily = options.daily || name == "--daily";
+    } else if (name == "--name") {
+        std::string why;
+        ok = checkPlayerName(value, &why);
+        options.name = value;
+    } else if (name == "--ticket") {
+        ok = isTicket(value);
+        options.ticket = value;
     }
+    options.layoutGiven = options.layoutGiven || name == "--seed" || name == "--bottles" || name == "--bubbles";
     if (!ok) {
         error = "bad value for " + name + ": '" + value + "'";
+        return -1;
+    }
+    if (options.daily && options.layoutGiven) {
+        error = "--daily lays out the day's round: no --seed, --bottles or --bubbles with it";
         return -1;
     }
     return 1;
 }
 
-void layOutRound(Game& game, const RoundOptions& options) {
+void layOutRound(RoundDriver& driver, Game& game, const RoundOptions& options, int blending) {
     seedRandom(options.seed);
-    game.settings.sound = options.sound;
-    game.setupRound(options.bottles, options.bubbles);
+    GameSettings settings;
+    settings.bottleCount = options.bottles;
+    settings.sound = options.sound;
+    settings.blending = blending;
+    RoundFacts facts = options.daily ? dailyRound(options.day) : RoundFacts();
+    facts.day = options.day;
+    facts.name = options.name;
+    facts.ticket = options.ticket;
+    if (!options.daily) facts.bubbles = options.bubbles;
+    startLiveRound(driver, game, settings, facts);
 }
 
-void playStep(Game& game, const RoundOptions& options, long long step) {
+void playStep(RoundDriver& driver, Game& game, const RoundOptions& options, long long step) {
     // Only the keys whose state changes are pressed or let go, as a player's
     // are: the round's recording holds its changes, not every step's keys.
     for (int key : {kKeyLeft, kKeyRight, kKeyUp, kKeyDown}) {
@@ -116,5 +142,5 @@ void playStep(Game& game, const RoundOptions& options, long long step) {
         }
     }
     headless().advance(options.dt);
-    game.stepSimulation();
+    updateFrame(driver, game);
 }

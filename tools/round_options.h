@@ -7,6 +7,7 @@
 #include <vector>
 
 struct Game;
+struct RoundDriver;
 
 struct KeySpan {
     long long first;  // steps counted from 1, both ends held
@@ -23,6 +24,15 @@ struct RoundOptions {
     double dt = 0.016;
     std::vector<KeySpan> keys;
     long long every = 0;
+    // The round's facts: --daily DAY lays out that day's round (no --seed,
+    // --bottles or --bubbles with it); --day DAY is the day a free round
+    // says it was played (1970-01-01 unless told, so that its recording is
+    // the same bytes whenever it is made); --name, --ticket.
+    bool daily = false;
+    uint32_t day = 0;
+    std::string name;
+    std::string ticket;
+    bool layoutGiven = false;  // --seed, --bottles or --bubbles
 };
 
 // Takes the round option at argv[i] and its value, moving i past them.
@@ -30,9 +40,10 @@ struct RoundOptions {
 // one-line *error when its value is bad.
 int parseRoundOption(int argc, char** argv, int& i, RoundOptions& options, std::string& error);
 
-// Seeds the generator, stores the sound setting and lays out the round.
-void layOutRound(Game& game, const RoundOptions& options);
+// Seeds the generator and starts the round through the driver, live and
+// recorded, with the options' bottles, bubbles and sound and this blending.
+void layOutRound(RoundDriver& driver, Game& game, const RoundOptions& options, int blending = 0);
 
-// Step `step` (from 1): holds the keys its spans name and no others, moves the counter on
-// by dt, and runs one simulation step.
-void playStep(Game& game, const RoundOptions& options, long long step);
+// Step `step` (from 1): holds the keys its spans name and no others, moves
+// the counter on by dt, and plays one frame through the driver.
+void playStep(RoundDriver& driver, Game& game, const RoundOptions& options, long long step);

@@ -3,15 +3,15 @@
 // holds the game's pictures.
 //
 //   korvada-shot [--seed N] [--bottles N] [--bubbles N] [--sound 0|1] [--steps N]
-//                [--dt SECONDS] [--keys FIRST-LAST:KEY,...] [--camera 1..6]
+//                [--dt SECONDS] [--keys FIRST-LAST:KEY,...] [--camera PRESET]
 //                [--size WxH] [--blending 0|1] [--end-screen | --paused] --out FILE.png
 //
-// The play frame shows the round as korvada-replay prints it after the
-// last step (no further step runs); --end-screen draws the end screen
-// instead, --paused the paused picture (dimmed, with the pause mark). The
-// PNG is the game's own (render/frame_picture.h), read back as the shells
-// read a screenshot. Exit 2 on a bad argument, 1 when no picture could be
-// written.
+// PRESET counts from 1, as the camera keys do. The play frame shows the
+// round as korvada-replay prints it after the last step (no further step
+// runs); --end-screen draws the end screen instead, --paused the paused
+// picture (dimmed, with the pause mark). The PNG is the game's own
+// (render/frame_picture.h), read back as the shells read a screenshot. Exit
+// 2 on a bad argument, 1 when no picture could be written.
 
 #include <GL/gl.h>
 
@@ -22,6 +22,7 @@
 
 #include "assets/texture.h"
 #include "core/game.h"
+#include "core/round_driver.h"
 #include "render/frame_picture.h"
 #include "render/scene.h"
 #include "render/score_and_end_screen.h"
@@ -108,13 +109,13 @@ int main(int argc, char** argv) {
     OffscreenGl gl;
     if (!gl.open(shot.width, shot.height)) return 1;
     static Game game;  // large enough to keep off the stack
+    static RoundDriver driver;
     game.usePlatform(headless().services());
     initGlState();
     loadTextures(game);
     for (const std::string& error : headless().errors) std::fprintf(stderr, "korvada-shot: %s\n", error.c_str());
-    game.settings.blending = shot.blending;
-    layOutRound(game, round);
-    for (long long step = 1; step <= round.steps && !game.gameOver; ++step) playStep(game, round, step);
+    layOutRound(driver, game, round, shot.blending);
+    for (long long step = 1; step <= round.steps && !game.gameOver; ++step) playStep(driver, game, round, step);
 
     setupView(shot.width, shot.height);
     game.cameraIndex = shot.camera - 1;

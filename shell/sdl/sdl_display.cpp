@@ -12,6 +12,7 @@
 
 #include "assets/texture.h"
 #include "core/game.h"
+#include "core/round_driver.h"
 #include "linux/linux_places.h"
 #include "render/frame_picture.h"
 #include "render/scene.h"
@@ -273,7 +274,8 @@ DisplaySteps windowSteps(SdlShell& shell) {
     return steps;
 }
 
-StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings, const RoundRecording* watched) {
+StartResult startGame(Game& game, RoundDriver& driver, SdlShell& shell, const GameSettings& settings,
+                      const RoundStart& start) {
     const Resolution size = resolutionOf(settings);
     shell.gameMode = SDL_DisplayMode{};
     shell.gameMode.w = size.width;
@@ -291,10 +293,7 @@ StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings,
     waitForRefresh();
     enterGameMode(shell.run);
     prepareRunOnLargePages(game);
-    if (watched != nullptr)
-        startPlayback(game, settings, *watched);
-    else
-        game.startRound(settings);
+    startRound(driver, game, settings, start);
     return StartResult::Started;
 }
 

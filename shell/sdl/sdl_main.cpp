@@ -83,10 +83,13 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/best_catches.h"
 #include "core/game.h"
+#include "core/player_name.h"
+#include "core/round_driver.h"
 #include "korvada_icon_pixels.h"
 #include "korvada_version.h"
 #include "shell/display_policy.h"
@@ -96,15 +99,17 @@
 #include "linux/sdl_video_driver.h"
 
 namespace {
-// The one game record, constructed before main() like every static.
+// The one game record, constructed before main() like every static, and
+// the driver of its round.
 Game game;
+RoundDriver driver;
 
 // The table of best catches, offered the round's catch once it is over.
 FileChange catchesFile;
 CatchKeeper bestCatches;
 
 void keepCatchOnceOver() {
-    const std::string said = offerRoundsCatch(game, &bestCatches, std::time(nullptr));
+    const std::string said = offerRoundsCatch(game, driver, &bestCatches, std::time(nullptr));
     if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
 }
 
@@ -223,7 +228,7 @@ void runLoop(SdlShell& shell) {
         while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
         if (ending(shell) || !windowVisible(shell)) continue;
         if (!shell.run.held && !game.paused) {
-            paintFrame(game);
+            paintFrame(game, driver);
             keepCatchOnceOver();
             openDevicesOnce(shell);
             keepSoundAlive(shell);
@@ -262,12 +267,16 @@ int usage() {
         "usage: korvada LAUNCHCODE\n"
         "       korvada --window LAUNCHCODE\n"
         "       korvada --watch FILE [--window] LAUNCHCODE\n"
+        "       korvada --daily [--window] [--name NAME] [--ticket TICKET] LAUNCHCODE\n"
         "Plays one round of Korvada full screen, or in a window, with the settings of\n"
         "the five-character launch code. It reads its pictures and sounds from the\n"
         "folder it is started in, or else from its own data folder.\n"
         "--watch plays the recorded round in FILE back (the best round of each number\n"
         "of bottles is kept as ~/.local/share/korvada/best-round-N.kvr), seen with the\n"
         "code's resolution, colour depth and sound; Esc ends it.\n"
+        "--daily plays today's round, the same for everyone (UTC): eight bottles, the\n"
+        "code's resolution, depth, blending and sound. --name is the player's name in\n"
+        "the round's recording, --ticket a board's.\n"
         "Keys: arrows steer, 1-6 camera, Esc ends the round; Space, Esc or Enter\n"
         "leave the end screen; Alt+Enter or F11 full screen or a window; P, Pause or\n"
         "a pad's Start pause; M mutes the cues; F12 saves the picture in your\n"
@@ -278,18 +287,23 @@ int usage() {
     return 0;
 }
 
-// "--watch FILE" anywhere before the code, as separate arguments, before
-// they are joined: a path may hold blanks. Returns the other arguments;
-// false when the option has no file.
-bool takeWatchArguments(int argc, char** argv, std::vector<const char*>* rest, std::string* file) {
+// "--watch FILE", "--name NAME" and "--ticket T" anywhere before the code,
+// as separate arguments, before they are joined: a path or a name may hold
+// blanks. Returns the other arguments; false when an option has no value.
+bool takeValueArguments(int argc, char** argv, std::vector<const char*>* rest, LaunchOptions* options) {
     rest->assign(argv, argv + 1);
+    const std::pair<const char*, std::string*> values[] = {
+        {kWatchOption, &options->watchFile}, {kNameOption, &options->name}, {kTicketOption, &options->ticket}};
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], kWatchOption) != 0) {
+        std::string* value = nullptr;
+        for (const auto& option : values)
+            if (std::strcmp(argv[i], option.first) == 0) value = option.second;
+        if (value == nullptr) {
             rest->push_back(argv[i]);
             continue;
         }
         if (i + 1 >= argc || argv[i + 1][0] == '\0') return false;
-        *file = argv[++i];
+        *value = argv[++i];
     }
     return true;
 }
@@ -309,24 +323,31 @@ int main(int argc, char** argv) {
     game.usePlatform(platform);
     shell.run.platform = platform;
     std::vector<const char*> arguments;
-    std::string watchFile;
-    const bool watchNamed = takeWatchArguments(argc, argv, &arguments, &watchFile);
+    LaunchOptions separate;
+    const bool valuesNamed = takeValueArguments(argc, argv, &arguments, &separate);
     std::string tail = joinArguments(static_cast<int>(arguments.size()), arguments.data());
     LaunchOptions options = takeLaunchOptions(&tail);
     shell.run.inWindow = options.window;
-    if (!watchFile.empty()) options.watchFile = watchFile;
-    options.watch = options.watch || !watchNamed || !watchFile.empty();
+    for (auto value : {&LaunchOptions::watchFile, &LaunchOptions::name, &LaunchOptions::ticket})
+        if (!(separate.*value).empty()) options.*value = separate.*value;
+    options.watch = options.watch || !separate.watchFile.empty();
     GameSettings settings;
-    if ((options.watch && options.watchFile.empty()) || !parseLaunchCode(tail, &settings)) {
+    if ((options.watch && options.watchFile.empty()) || !valuesNamed || !parseLaunchCode(tail, &settings)) {
         platform.showError(platform.shell, badLaunchCodeHere().c_str());
         return kExitBadLaunchCode;
     }
-    RoundRecording watched;
+    RoundStart start;
     std::string trouble;
+    if (!roundStartOf(options, std::time(nullptr), &start, &trouble)) {
+        platform.showError(platform.shell, (std::string(kRefusedNameMessage) + "\n" + trouble).c_str());
+        return kExitBadLaunchCode;
+    }
+    RoundRecording watched;
     if (options.watch && !readRecordingFile(options.watchFile, &watched, &trouble)) {
         platform.showError(platform.shell, (std::string(kRefusedRecordingMessage) + "\n" + trouble).c_str());
         return kExitBadLaunchCode;
     }
+    if (options.watch) start.watched = &watched;
 
     catchesFile = {bestCatchesFile(), diskSteps()};
     bestCatches.store = catchStoreIn(&catchesFile);
@@ -337,7 +358,7 @@ int main(int argc, char** argv) {
     }
     shell.run.fullScreen = fullScreenSteps(shell);
     shell.run.window = windowSteps(shell);
-    if (startGame(game, shell, settings, options.watch ? &watched : nullptr) != StartResult::Started) {
+    if (startGame(game, driver, shell, settings, start) != StartResult::Started) {
         SDL_Quit();
         return kExitStartFailed;
     }

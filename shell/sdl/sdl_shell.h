@@ -19,7 +19,8 @@
 
 struct Game;
 struct GameSettings;
-struct RoundRecording;
+struct RoundDriver;
+struct RoundStart;
 
 // The audio device as a thread of its own opens it: `device` and `format` are
 // written before `done`.
@@ -106,12 +107,13 @@ DisplaySteps fullScreenSteps(SdlShell& shell);
 DisplaySteps windowSteps(SdlShell& shell);
 
 // The start: window, OpenGL context, the game's mode asked for, then the
-// game's own start (OpenGL state, pictures, round: a new one, or the
-// `watched` recording played back). The window is still hidden afterwards,
+// game's own start (OpenGL state, pictures, round through the driver: a new
+// one, or a recording played back, as `start` says). The window is still hidden afterwards,
 // and the display still in the desktop's mode: SDL switches a hidden
 // window's display only when the window is shown. On failure the reason is
 // on stderr; a refused mode has shown its box and ended the run (shell.run).
-StartResult startGame(Game& game, SdlShell& shell, const GameSettings& settings, const RoundRecording* watched);
+StartResult startGame(Game& game, RoundDriver& driver, SdlShell& shell, const GameSettings& settings,
+                      const RoundStart& start);
 
 // Shows the started window, which switches the display, and checks that the
 // switch happened as a re-activation does; sizes the view to what the

@@ -48,16 +48,22 @@
 #include <string>
 
 #include "assets/texture.h"
+#include "core/daily_round.h"
 #include "core/game.h"
+#include "core/player_name.h"
 #include "core/random.h"
+#include "core/round_driver.h"
 #include "render/scene.h"
 #include "shell/frame.h"
 #include "shell/web/web_shell.h"
 
 namespace {
-// The one game record, constructed before main() like every static, and the
-// shell's own: the page's calls carry neither.
+// The one game record, constructed before main() like every static, the
+// driver of its rounds, and the shell's own: the page's calls carry none.
+// The shell's record is made anew for each round; the driver outlives it,
+// so that a watched round stopped midway still gives the page's generator back.
 Game game;
+RoundDriver driver;
 WebShell shell;
 
 void endRound() {
@@ -70,8 +76,8 @@ void endRound() {
 void frame() {
     shell.virtualCounter += shell.fixedStepNanoseconds;
     readPads(game, shell);
-    paintFrame(game);
-    const std::string said = offerRoundsCatch(game, &shell.bestCatches, std::time(nullptr));
+    paintFrame(game, driver);
+    const std::string said = offerRoundsCatch(game, driver, &shell.bestCatches, std::time(nullptr));
     if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
     if (++shell.frames == 1) webFirstFrame();
     if (shell.closeRequested) {
@@ -113,16 +119,13 @@ EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, vo
 // A round from its start, new or the `watched` recording's: a page does not
 // exit, so each starts as a new run's would, on the pictures the page
 // already has.
-void beginRound(const GameSettings& settings, const RoundRecording* watched, double step, double frameLimit) {
+void beginRound(const GameSettings& settings, const RoundStart& start, double step, double frameLimit) {
     const bool away = shell.away;  // a pad's A may start a round without the focus
     shell = WebShell();
     shell.away = away;
     shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;
     shell.frameLimit = frameLimit > 0 ? static_cast<int64_t>(frameLimit) : 0;
-    if (watched != nullptr)
-        startPlayback(game, settings, *watched);
-    else
-        game.startRound(settings);
+    startRound(driver, game, settings, start);
 
     const Resolution size = resolutionOf(settings);
     emscripten_set_canvas_element_size("#canvas", size.width, size.height);
@@ -144,7 +147,34 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlay(const char* code, double seed, d
     GameSettings settings;
     if (!decodeLaunchCode(game.platform, code, &settings)) return 0;
     if (seed >= 0) seedRandom(static_cast<uint32_t>(seed));
-    beginRound(settings, nullptr, step, frameLimit);
+    RoundStart start;
+    start.facts.day = todayUtc(std::time(nullptr));
+    beginRound(settings, start, step, frameLimit);
+    return 1;
+}
+
+// A round as `korvada [--daily] [--name NAME] [--ticket T] CODE` plays it:
+// today's (daily 1) or a free one, the player's name and a board's ticket
+// in its recording. A bad code or a name the rule refuses shows its message
+// and starts nothing (returns 0). The seed (free rounds only), step and
+// frame limit as korvadaPlay's.
+extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlayRound(const char* code, int daily, const char* name, const char* ticket,
+                                                     double seed, double step, double frameLimit) {
+    if (shell.roundOn) return 0;
+    GameSettings settings;
+    if (!decodeLaunchCode(game.platform, code, &settings)) return 0;
+    LaunchOptions options;
+    options.daily = daily != 0;
+    options.name = name;
+    options.ticket = ticket;
+    RoundStart start;
+    std::string why;
+    if (!roundStartOf(options, std::time(nullptr), &start, &why)) {
+        game.platform.showError(game.platform.shell, (std::string(kRefusedNameMessage) + "\n" + why).c_str());
+        return 0;
+    }
+    if (seed >= 0 && !options.daily) seedRandom(static_cast<uint32_t>(seed));
+    beginRound(settings, start, step, frameLimit);
     return 1;
 }
 
@@ -162,7 +192,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaWatch(const char* code, double step, 
         game.platform.showError(game.platform.shell, (std::string(kRefusedRecordingMessage) + "\n" + trouble).c_str());
         return 0;
     }
-    beginRound(settings, &watched, step, frameLimit);
+    RoundStart start;
+    start.watched = &watched;
+    beginRound(settings, start, step, frameLimit);
     return 1;
 }
 
@@ -200,7 +232,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaState() {
                   "\"held\":%d,\"score\":%d,\"paused\":%d,\"muted\":%d,\"watched\":%d}",
                   static_cast<long long>(shell.frames), game.cameraIndex + 1, player.x, player.y, player.z,
                   game.gameOver, shell.roundOn ? 1 : 0, held, player.score, game.paused, game.muted,
-                  roundIsPlayback(game) ? 1 : 0);
+                  roundWatched(driver) ? 1 : 0);
     return text;
 }
 

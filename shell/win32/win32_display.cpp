@@ -154,10 +154,7 @@ int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& se
     shell.gameHeight = resolution.height;
     enterGameMode(shell.run);
     prepareRun(game);
-    if (shell.watched != nullptr)
-        startPlayback(game, settings, *shell.watched);
-    else
-        game.startRound(settings);
+    startRound(shell.round, game, settings, shell.start);
     return 1;
 }
 

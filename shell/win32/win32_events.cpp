@@ -113,8 +113,8 @@ void tellRoundOver(const Game& game, Win32Shell& shell) {
 // uncovers it or the round goes on.
 void onPaint(Game& game, Win32Shell& shell, HWND window) {
     if (!shell.run.held && !game.paused) {
-        paintFrame(game);
-        const std::string said = offerRoundsCatch(game, &shell.bestCatches, std::time(nullptr));
+        paintFrame(game, shell.round);
+        const std::string said = offerRoundsCatch(game, shell.round, &shell.bestCatches, std::time(nullptr));
         if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
         tellRoundOver(game, shell);
         return;

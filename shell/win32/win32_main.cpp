@@ -8,6 +8,10 @@
 //                                     plays the recorded round in FILE ("quoted"
 //                                     with blanks) back, seen with the code's
 //                                     resolution, depth and sound
+//   korvada.exe --daily [--name NAME] [--ticket T] LAUNCHCODE
+//                                     today's round (UTC), the same for everyone;
+//                                     NAME ("quoted" with blanks) and T go into
+//                                     its recording
 //
 // Exit codes: 0 after a normal end, 1 for a rejected launch code or
 // recording, 2 when the game could not start (no window, pixel format or
@@ -55,10 +59,12 @@
 
 #include <windows.h>
 
+#include <ctime>
 #include <filesystem>
 #include <string>
 
 #include "core/game.h"
+#include "core/player_name.h"
 #include "core/settings.h"
 #include "shell/win32/win32_shell.h"
 #include "win32/utf16.h"
@@ -120,11 +126,12 @@ void enterDataFolder() {
     if (std::filesystem::is_regular_file(folder / L"air.bmp", error)) SetCurrentDirectoryW(folder.c_str());
 }
 
-// The recording's path from the wide command line, in UTF-8: a folder of any
-// name is found. The launch code stays the ANSI line's, as it always was.
-std::string watchedFile() {
+// The options from the wide command line, in UTF-8: a recording in a folder
+// of any name is found, and a name of any script is the player's. The launch
+// code stays the ANSI line's, as it always was.
+LaunchOptions wideLaunchOptions() {
     std::string tail = windowsCommandTail(utf8FromUtf16(GetCommandLineW()).c_str());
-    return takeLaunchOptions(&tail).watchFile;
+    return takeLaunchOptions(&tail);
 }
 }  // namespace
 
@@ -140,14 +147,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     shell.run.inWindow = options.window;
     if (options.watch && options.watchFile.empty()) tail.clear();  // refused as a launch code
     if (!decodeLaunchCode(platform, tail, &shell.settings)) return kExitBadLaunchCode;
-    static RoundRecording watched;
+    const LaunchOptions wide = wideLaunchOptions();
     std::string trouble;
+    if (!roundStartOf(wide, std::time(nullptr), &shell.start, &trouble)) {
+        platform.showError(platform.shell, (std::string(kRefusedNameMessage) + "\n" + trouble).c_str());
+        return kExitBadLaunchCode;
+    }
+    static RoundRecording watched;
     if (options.watch) {
-        if (!readRecordingFile(std::filesystem::u8path(watchedFile()), &watched, &trouble)) {
+        if (!readRecordingFile(std::filesystem::u8path(wide.watchFile), &watched, &trouble)) {
             platform.showError(platform.shell, (std::string(kRefusedRecordingMessage) + "\n" + trouble).c_str());
             return kExitBadLaunchCode;
         }
-        shell.watched = &watched;
+        shell.start.watched = &watched;
     }
 
     shell.run.fullScreen = fullScreenSteps(shell);

@@ -8,6 +8,7 @@
 
 #include "core/best_catches.h"
 #include "core/game.h"
+#include "core/round_driver.h"
 #include "shell/display_policy.h"
 #include "shell/shell_keys.h"
 #include "core/pad_mapping.h"
@@ -23,7 +24,8 @@ struct Win32Shell {
     HWND window = nullptr;
     int gameWidth = 0, gameHeight = 0;  // the launch code's resolution
     KeyLatch keyLatch;                   // the key of the last shell action while it is held
-    const RoundRecording* watched = nullptr;  // the recording the run plays back, if any (--watch)
+    RoundStart start;                    // the recording the run plays back (--watch), or its round's facts
+    RoundDriver round;                   // the round, live or watched, a frame at a time
     bool toldOver = false;               // the round's end told (KORVADA_PRINT_HEIGHT)
     // Full screen or a window (run.inWindow, --window at the start), whether
     // the round holds still, the boxes shown so far and the exit code.

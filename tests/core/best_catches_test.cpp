@@ -143,23 +143,24 @@ protected:
         game = Game();
         game.usePlatform(headless().services());
         seedRandom(1);
-        game.settings.bottleCount = bottles == kDefaultBottleCount ? 0 : bottles;  // as the code carries it
-        game.setupRound(bottles, kRoundBubbles);
+        GameSettings settings;
+        settings.bottleCount = bottles == kDefaultBottleCount ? 0 : bottles;  // as the code carries it
+        startLiveRound(driver, game, settings);
         keeper.offered = false;
         for (int k = 0; k < catches; ++k) {
             const Bottle& player = game.bottles[0];
             game.bubbles[k].setPosition(player.x, player.y - 5, player.z);
-            step(0.01f);
+            frame(0.01);
         }
         ASSERT_EQ(game.bottles[0].score, catches);
         EXPECT_EQ(offer(), "") << "nothing while the round is on";
         EXPECT_FALSE(keeper.offered);
         game.bottles[0].y = 16;
         game.bottles[0].vy = 100;
-        step(0.1f);
+        frame(0.1);
         ASSERT_EQ(game.gameOver, 1);
     }
-    std::string offer() { return offerRoundsCatch(game, &keeper, kDay); }
+    std::string offer() { return offerRoundsCatch(game, driver, &keeper, kDay); }
 
     static std::string contentOf(const fs::path& path) {
         std::ifstream in(path, std::ios::binary);
@@ -221,7 +222,7 @@ TEST_F(RoundsCatch, ARoundWithABetterCatchWritesItOnceAndALowerOneLeavesIt) {
 // nobody's new catch.
 TEST_F(RoundsCatch, ANewBestKeepsItsRecordingUnderTheSameLockAndAWatchedRoundOffersNothing) {
     playRound(5, 2);
-    const std::string best = recordingBytes(game.recorder.recording);
+    const std::string best = recordingBytes(driver.recorder.recording);
     EXPECT_EQ(offer(), "");
     EXPECT_EQ(roundKept(5), best);
     RoundRecording kept;
@@ -235,9 +236,9 @@ TEST_F(RoundsCatch, ANewBestKeepsItsRecordingUnderTheSameLockAndAWatchedRoundOff
 
     // Watched with the table emptied, where any round's catch would be kept.
     put("korvada best catches\n");
-    startPlayback(game, game.settings, kept);
+    startWatchedRound(driver, game, game.settings, kept);
     keeper.offered = false;
-    while (playingBack(game)) playRecordedFrame(game);
+    while (watching(driver)) playRecordedFrame(driver, game);
     ASSERT_EQ(game.gameOver, 1);
     EXPECT_EQ(offer(), "");
     EXPECT_EQ(content(), "korvada best catches\n");
@@ -256,7 +257,7 @@ TEST_F(RoundsCatch, ANewBestKeepsItsRecordingUnderTheSameLockAndAWatchedRoundOff
     // A round too long to record whole: its catch is kept, no recording.
     file.disk = diskSteps();
     playRound(5, 4);
-    game.recorder.recording.overflowed = true;
+    driver.recorder.overflowed = true;
     EXPECT_EQ(offer(), "");
     EXPECT_EQ(content(), "korvada best catches\n5 4 2026-12-13\n");
     EXPECT_FALSE(fs::exists(bestRoundFile(file.file, 5)));

@@ -167,8 +167,7 @@ TEST_F(Contacts, TheStepKnocksThePairOfTheLastTwoBottles) {
     place(0, -60, 7000, -60);
     place(1, 0, 7000, 0).setVelocity(10, 0, 0);
     place(2, 3, 7000, 0);  // on the +x side of bottle 1
-    headless().advance(0.0);
-    game.stepSimulation();
+    game.stepSimulation(0.0f);
     EXPECT_NEAR(game.bottles[1].vx, 5.0f, 1e-4);
     EXPECT_NEAR(game.bottles[2].vx, 5.0f, 1e-4);
     EXPECT_EQ(game.bottles[0].vx, 0);
@@ -184,8 +183,7 @@ TEST_F(Contacts, TheLowerBottleHasTheFirstPick) {
     game.bubbleCount = 1;
     game.bubbles[0].setPosition(1, 1000, 0);
     game.bubbles[0].setActive(1);
-    headless().advance(0.0);
-    game.stepSimulation();
+    game.stepSimulation(0.0f);
     EXPECT_EQ(game.bottles[0].score, 1);
     EXPECT_EQ(game.bottles[2].score, 0);
 }

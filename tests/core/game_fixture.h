@@ -1,10 +1,11 @@
 #pragma once
 // A fresh Game on the recording platform, with a clock that moves only when
-// a test says so.
+// a test says so, and a driver for its rounds.
 
 #include <gtest/gtest.h>
 
 #include "core/game.h"
+#include "core/round_driver.h"
 #include "shell/headless/headless_platform.h"
 
 class GameTest : public ::testing::Test {
@@ -16,10 +17,14 @@ protected:
         game.restartFrameClock();
     }
 
-    // One simulation step that measures `dt` seconds.
-    void step(float dt) {
-        headless().advance(dt);
-        game.stepSimulation();
+    // One simulation step of `dt` seconds.
+    void step(float dt) { game.stepSimulation(dt); }
+
+    // One frame through the driver, `seconds` after the last: as a shell
+    // paints it, the drawing aside.
+    FrameUpdate frame(double seconds) {
+        headless().advance(seconds);
+        return updateFrame(driver, game);
     }
 
     // A bottle of the starting kind at a place, at rest.
@@ -33,4 +38,5 @@ protected:
     }
 
     Game game;
+    RoundDriver driver;
 };

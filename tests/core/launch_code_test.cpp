@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
+
+#include "core/round_driver.h"
 #include "core/settings.h"
 #include "shell/headless/headless_platform.h"
 
@@ -158,6 +161,35 @@ TEST(CommandTail, WatchOptionTakesItsFileQuotedOrNot) {
         EXPECT_EQ(options.watchFile, "a.kvr");
         EXPECT_EQ(code, "0TYAY");
     }
+}
+
+// Today's round with a name of blanks, quoted as Windows quotes it, and a
+// ticket, in any order before the code; the round they start.
+TEST(CommandTail, DailyNameAndTicketBeforeTheCode) {
+    std::string code = windowsCommandTail("korvada.exe --name \"Jan Nov\u00e1k\" --daily --ticket t-9 --window 0TYAY");
+    const LaunchOptions options = takeLaunchOptions(&code);
+    EXPECT_EQ(code, "0TYAY");
+    EXPECT_TRUE(options.daily && options.window && !options.watch);
+    EXPECT_EQ(options.name, "Jan Nov\u00e1k");
+    EXPECT_EQ(options.ticket, "t-9");
+
+    const std::time_t noonOnThe10th = std::time_t{20797} * 86400 + 43200;
+    RoundStart start;
+    std::string why;
+    ASSERT_TRUE(roundStartOf(options, noonOnThe10th, &start, &why)) << why;
+    EXPECT_EQ(start.watched, nullptr);
+    EXPECT_EQ(std::vector<uint32_t>({uint32_t(start.facts.kind), start.facts.day, uint32_t(start.facts.bubbles)}),
+              std::vector<uint32_t>({uint32_t(DailyRound), 20797u, 30u}));
+    EXPECT_EQ(start.facts.name + "|" + start.facts.ticket, "Jan Nov\u00e1k|t-9");
+
+    LaunchOptions free;
+    free.name = "Jan  Nov\u00e1k";
+    EXPECT_FALSE(roundStartOf(free, noonOnThe10th, &start, &why));
+    EXPECT_EQ(why, "a name has no two spaces in a row");
+    free.name.clear();
+    ASSERT_TRUE(roundStartOf(free, noonOnThe10th, &start, &why));
+    EXPECT_EQ(std::vector<uint32_t>({uint32_t(start.facts.kind), start.facts.day}),
+              std::vector<uint32_t>({uint32_t(FreeRound), 20797u})) << "a free round says the day it was played";
 }
 
 }  // namespace

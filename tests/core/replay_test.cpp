@@ -103,8 +103,41 @@ TEST(Replay, CuesComeWithTheirStep) {
     EXPECT_TRUE(linesOf(replay("--seed 7 --bottles 16 --steps 3000 --sound 0"), "cue").empty());
 }
 
+// Recordings of version 1, made before there was a version 2, play as they
+// always did: a round that landed, one that Esc ended.
+TEST(Replay, AVersionOneRecordingPlaysForGood) {
+    const ReplayRun landed = replay(std::string("--recording ") + KORVADA_RECORDINGS + "/landed.kvr");
+    ASSERT_EQ(landed.exitCode, 0) << landed.text;
+    EXPECT_EQ(linesOf(landed, "state").back(), (std::vector<std::string>{"state", "223", "1"}));
+    EXPECT_EQ(linesOf(landed, "bottle").back(), (std::vector<std::string>{"bottle", "0", "-60", "-15.9297256", "-60",
+                                                                          "0", "136.913376", "0", "0", "0", "0", "1"}));
+    const ReplayRun escaped = replay(std::string("--recording ") + KORVADA_RECORDINGS + "/escaped.kvr");
+    EXPECT_EQ(linesOf(escaped, "state").back(), (std::vector<std::string>{"state", "5", "1"}));
+    std::vector<std::string> player;
+    for (const auto& line : linesOf(escaped, "bottle"))
+        if (line[1] == "0") player = line;
+    EXPECT_EQ(player, (std::vector<std::string>{"bottle", "0", "-60", "6867.29199", "-34.3250008", "0", "5.38569021",
+                                                "-8.25", "0", "0", "0", "1"}));
+}
+
+// Today's round of a day: eight bottles laid out from the day, whatever
+// else is asked; its recording plays back to the same lines.
+TEST(Replay, TheDaysRoundIsLaidOutFromItsDay) {
+    const std::string file = ::testing::TempDir() + "replay-daily.kvr";
+    const ReplayRun day = replay("--daily 2026-12-10 --steps 100000 --every 700 --keys 1-900:LEFT --name Eva --record " +
+                                 file);
+    ASSERT_EQ(day.exitCode, 0) << day.text;
+    EXPECT_EQ(linesOf(day, "bottle").size() % 8, 0u);
+    EXPECT_EQ(replay("--daily 2026-12-10 --steps 0").lines, replay("--daily 2026-12-10 --steps 0 --sound 0").lines);
+    EXPECT_NE(replay("--daily 2026-12-10 --steps 0").text, replay("--daily 2026-12-11 --steps 0").text);
+    EXPECT_EQ(replay("--recording " + file + " --every 700").text, day.text);
+    std::filesystem::remove(file);
+}
+
 TEST(Replay, BadArgumentsExitTwoWithOneLine) {
-    for (const char* args : {"--bottles 0", "--bottles 65", "--bubbles 129", "--sound 2", "--steps -1",
+    for (const char* args : {"--daily 2026-12-10 --seed 3", "--bottles 2 --daily 2026-12-10", "--daily 2026-02-30",
+                             "--day yesterday", "--name ' Eva'", "--ticket 'a b'",
+                             "--bottles 0", "--bottles 65", "--bubbles 129", "--sound 2", "--steps -1",
                              "--dt abc", "--dt -1", "--keys 5-3:LEFT", "--keys 1-3:SPACE", "--keys 1:LEFT",
                              "--every", "--frobnicate 1", "extra", "--record", "--recording",
                              "--recording /nonexistent.kvr", "--recording /nonexistent.kvr --seed 2",

@@ -150,10 +150,7 @@ TEST_F(RoundSetup, ANewRoundIsTheRoundANewGamePlays) {
     game.onKeyDown(kKeyEscape);
     game.onKeyDown(kKeySpace);
     step(0.016f);
-    for (int i = 0; i < 200; ++i) {
-        headless().advance(0.016);
-        game.countEndScreenTime();
-    }
+    for (int i = 0; i < 200; ++i) game.countEndScreenTime(0.016f);
     ASSERT_EQ(game.quitRequested, 1);
     game.onKeyDown(kKeyReturn);  // tapped as the end screen closes
 

@@ -1,4 +1,5 @@
 #include "core/game.h"
+#include "core/round_driver.h"
 #include "shell/headless/headless_platform.h"
 #include "timing/perf_timer.h"
 
@@ -36,23 +37,29 @@ TEST_F(FrameClock, ACounterWithoutFrequencyGivesZero) {
     EXPECT_EQ(timer.elapsedSeconds(12345), 0.0f);
 }
 
-// A running counter moves on while it is read: were the Game to read it
-// twice a frame, the time between the two reads would belong to no frame.
+// A running counter moves on while it is read: were a frame to read it
+// twice, the time between the two reads would belong to no frame. The
+// driver reads it once a frame, at the boundary, and what it read is what
+// the round recorded and the end screen counted.
 TEST(GameFrameClock, EveryCountAfterTheRestartBelongsToOneFrame) {
     headless().clear();
     headless().counter = 0;
     headless().countsPerRead = 1000000;  // a millisecond a read
     Game game;
+    RoundDriver driver;
     game.usePlatform(headless().services());
-    const int64_t start = headless().counter;
-    game.restartFrameClock();
-    double total = 0;
-    for (int frame = 0; frame < 3; ++frame) {
+    startLiveRound(driver, game, GameSettings());
+    const int64_t start = headless().counter - headless().countsPerRead;  // the layout's restart
+    for (int frame = 0; frame < 5; ++frame) {
+        if (frame == 3) game.onKeyDown(kKeyEscape);
         headless().advance(0.01);
-        total += game.frameSeconds();
+        updateFrame(driver, game);
     }
     const int64_t lastRead = headless().counter - headless().countsPerRead;
     headless().countsPerRead = 0;
+    const std::vector<float>& recorded = driver.recorder.recording.frameSeconds;
+    ASSERT_EQ(recorded.size(), 3u);
+    const double total = static_cast<double>(recorded[0]) + recorded[1] + recorded[2] + game.endScreenTime;
     EXPECT_NEAR(total, static_cast<double>(lastRead - start) / 1e9, 1e-6);
 }
 

@@ -43,14 +43,14 @@ protected:
 TEST_F(HeldFrames, APausedRoundHoldsItsBottlesAndDrawsDimmedUnderTwoBars) {
     layOutRound(4);
     headless().advance(0.5);
-    paintFrame(*game);
+    paintFrame(*game, *driver);
     const std::vector<float> before = places();
     const FramePicture play = bufferPicture();
 
     pauseRound(*game);
     for (int frame = 0; frame < 5; ++frame) {
         headless().advance(2);
-        paintFrame(*game);
+        paintFrame(*game, *driver);
     }
     EXPECT_EQ(places(), before);
     EXPECT_EQ(headless().swapCount, 6);
@@ -81,7 +81,7 @@ TEST_F(HeldFrames, APausedRoundHoldsItsBottlesAndDrawsDimmedUnderTwoBars) {
     // Going on, the next step measures only the time since.
     resumeRound(*game);
     headless().advance(0.01);
-    paintFrame(*game);
+    paintFrame(*game, *driver);
     const float fell = before[1] - game->bottles[0].y;
     EXPECT_GT(fell, 0);
     EXPECT_LT(fell, before[4] * 0.011f + 0.01f);
@@ -90,7 +90,7 @@ TEST_F(HeldFrames, APausedRoundHoldsItsBottlesAndDrawsDimmedUnderTwoBars) {
 TEST_F(HeldFrames, TheFramesPngIsExactlyTheFrameDrawn) {
     layOutRound(12);
     headless().advance(1);
-    paintFrame(*game);
+    paintFrame(*game, *driver);
     setupView(kWidth, kHeight);  // the same view as the frame's
     const FramePicture picture = pictureOfRound(*game);
     ASSERT_EQ(picture.rgb, bufferPicture().rgb);
@@ -150,37 +150,39 @@ TEST(PictureName, TellsTheLocalTimeAndNeverTakesAnotherPicturesName) {
 // bottles after every frame, two at a time on a display half as fast, and
 // the viewer's own end screen once it is used up.
 TEST_F(HeldFrames, APlaybackPaintsTheRecordedFramesAtTheirPace) {
-    layOutRound(8);
-    game->settings.sound = 0;
+    seedRandom(3);
+    GameSettings settings;
+    settings.bottleCount = 8;
+    startLiveRound(*driver, *game, settings);
     std::vector<std::vector<float>> trace;
     for (int frame = 0; frame < 120; ++frame) {
         if (frame == 10) game->onKeyDown(kKeyLeft);
         if (frame == 60) game->onKeyDown(kKey1 + 2);
         headless().advance(0.01 + 0.001 * (frame % 5));
-        game->stepSimulation();
+        updateFrame(*driver, *game);
         trace.push_back(places());
     }
-    const RoundRecording recording = game->recorder.recording;
+    const RoundRecording recording = driver->recorder.recording;
     ASSERT_EQ(recording.frameSeconds.size(), 120u);
 
     setupView(80, 60);  // a small picture: the course is the test here
-    startPlayback(*game, game->settings, recording);
+    startWatchedRound(*driver, *game, settings, recording);
     for (size_t frame = 0; frame < 60; ++frame) {
         headless().advance(recording.frameSeconds[frame]);
-        paintFrame(*game);
+        paintFrame(*game, *driver);
         ASSERT_EQ(places(), trace[frame]) << frame;
     }
     for (size_t frame = 61; frame < 120; frame += 2) {
         headless().advance(recording.frameSeconds[frame - 1] + recording.frameSeconds[frame]);
-        paintFrame(*game);
+        paintFrame(*game, *driver);
         ASSERT_EQ(places(), trace[frame]) << frame;
     }
     EXPECT_EQ(game->cameraIndex, 2);
-    EXPECT_TRUE(playingBack(*game));
+    EXPECT_TRUE(watching(*driver));
     const int swaps = headless().swapCount;
     headless().advance(0.3);
-    paintFrame(*game);
-    EXPECT_FALSE(playingBack(*game));
+    paintFrame(*game, *driver);
+    EXPECT_FALSE(watching(*driver));
     EXPECT_EQ(game->gameOver, 1) << "a recording that stops short ends its round";
     EXPECT_EQ(headless().swapCount, swaps + 1);
     EXPECT_EQ(places(), trace.back());

@@ -12,6 +12,7 @@
 
 #include "assets/texture.h"
 #include "core/game.h"
+#include "core/round_driver.h"
 #include "render/bottle_model.h"
 #include "render/bubble_model.h"
 #include "render/scene.h"
@@ -44,6 +45,7 @@ protected:
     static constexpr int kWidth = 800, kHeight = 600;
     OffscreenGl gl;
     std::unique_ptr<Game> game = std::make_unique<Game>();
+    std::unique_ptr<RoundDriver> driver = std::make_unique<RoundDriver>();
 
     void SetUp() override {
         ASSERT_TRUE(gl.open(kWidth, kHeight));

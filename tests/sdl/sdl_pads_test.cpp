@@ -145,7 +145,7 @@ TEST_F(SdlPads, EveryDirectionAndButtonOfAController) {
     button(pad, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, false);
     button(pad, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, true);
     EXPECT_EQ(game.cameraIndex, 1);
-    for (int32_t k = kKey1; k <= kKey6; ++k) EXPECT_EQ(held(k), 0);
+    for (int32_t preset = 0; preset < kCameraPresetCount; ++preset) EXPECT_EQ(held(cameraKey(preset)), 0);
 
     EXPECT_EQ(game.gameOver, 0);
     button(pad, SDL_CONTROLLER_BUTTON_BACK, true);

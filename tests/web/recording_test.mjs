@@ -1,0 +1,67 @@
+// The recording's reader in the page's own build, in headless Chromium:
+//
+//   node recording_test.mjs CASE
+//
+// with KORVADA_WEB_DIR the web build's folder. WebAssembly's size_t has 32
+// bits: a recording whose counts are made to wrap its size round to its own
+// small length, its checksum right, must be refused there as on the desktop,
+// before the reader makes room for its billions of key changes. Exit 0 when
+// the case passed.
+
+import assert from 'node:assert/strict';
+import zlib from 'node:zlib';
+import { kWait, pageState, runCases, waitState } from './web_harness.mjs';
+
+const kRefused = 'Záznam kola nelze přehrát!';
+
+// A version-1 header of a 4-bottle round with these counts, `fill` bytes
+// after it and its CRC-32 (zlib's, the standard one the file names).
+function crafted({ version = 1, frames, keys, fill }) {
+  const head = Buffer.alloc(28 + fill, 0x25);
+  head.write('KVREC\r\n\x1a', 0, 'latin1');
+  head.writeUInt32LE(version, 8);
+  head.writeUInt32LE(7, 12);
+  head.set([4, 30, 0, 0], 16);
+  head.writeUInt32LE(frames, 20);
+  head.writeUInt32LE(keys, 24);
+  const crc = Buffer.alloc(4);
+  crc.writeUInt32LE(zlib.crc32(head), 0);
+  return Buffer.concat([head, crc]);
+}
+
+const cases = {
+  // Watch best of a kept round the reader must refuse: its one line in the
+  // page's box, the page still at its form and alive for the next refusal.
+  async crafted_counts({ open }) {
+    const page = await open('/index.html');
+    await waitState(page, 'form');
+    const refusals = [
+      // 28 + 2 * 4 + 715827883 * 6 + 4 is 42 in 32 bits.
+      [crafted({ frames: 2, keys: 715827883, fill: 10 }),
+       'damaged: 2 frames and 715827883 key changes, more than a round records'],
+      // 28 + 1073741825 * 4 + 4 is 36 in 32 bits.
+      [crafted({ frames: 1073741825, keys: 0, fill: 4 }),
+       'damaged: 1073741825 frames and 0 key changes, more than a round records'],
+      [crafted({ version: 0, frames: 0, keys: 0, fill: 0 }), 'damaged: version 0, which no game writes'],
+      [crafted({ version: 99, frames: 0, keys: 0, fill: 0 }),
+       'a recording of version 99, made by a newer game: this one plays versions 1 and 2'],
+    ];
+    assert.equal(refusals[0][0].length, 42);
+    assert.equal(refusals[1][0].length, 36);
+    for (const [bytes, line] of refusals) {
+      await page.evaluate((text) => localStorage.setItem('korvada.round.4', text), bytes.toString('base64'));
+      const started = await page.evaluate(() => Module.ccall('korvadaWatch', 'number', ['string', 'number', 'number'],
+                                                             ['0TYAN', 0, 0]));
+      assert.equal(started, 0, `${line}: a round started`);
+      await page.waitForSelector('#error[open]', { timeout: kWait });
+      assert.equal(await page.$eval('#error-text', (p) => p.textContent), `${kRefused}\n${line}`);
+      assert.equal(await pageState(page), 'form');
+      await page.click('#error button');
+      await page.waitForSelector('#error:not([open])', { timeout: kWait });
+    }
+    assert.deepEqual(page.problems.map((problem) => problem.replace(/^\w+: /, '')),
+                     refusals.flatMap(([, line]) => [kRefused, line]));
+  },
+};
+
+runCases(cases);
