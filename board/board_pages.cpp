@@ -51,7 +51,7 @@ std::string head(const PageTexts& texts, const std::string& title) {
 }
 
 // "10. 12. 2026", "10 Dec 2026".
-std::string shownDay(Language language, int32_t day) { return dayText(setupTexts(language), dayText(day)); }
+std::string shownDay(Language language, int32_t day) { return dayText(setupTexts(language), dayText(static_cast<uint32_t>(day))); }
 
 std::string clock(int64_t unixMs) { return utcTimeText(unixMs).substr(11, 5); }
 
@@ -122,10 +122,10 @@ std::string dayPage(Language language, int32_t day, int32_t today, const std::ve
         }
         page += "</table>\n";
     }
-    page += "<nav><a href=\"/board/" + dayText(day - 1) + "\">" + escapeHtml(texts.previous) + "</a>";
-    if (day < today) page += "<a href=\"/board/" + dayText(day + 1) + "\">" + escapeHtml(texts.next) + "</a>";
+    page += "<nav><a href=\"/board/" + dayText(static_cast<uint32_t>(day - 1)) + "\">" + escapeHtml(texts.previous) + "</a>";
+    if (day < today) page += "<a href=\"/board/" + dayText(static_cast<uint32_t>(day + 1)) + "\">" + escapeHtml(texts.next) + "</a>";
     if (day != today) page += "<a href=\"/board\">" + escapeHtml(texts.today) + "</a>";
-    page += "<a href=\"/\">" + escapeHtml(texts.play) + "</a><a href=\"/api/days/" + dayText(day) +
+    page += "<a href=\"/\">" + escapeHtml(texts.play) + "</a><a href=\"/api/days/" + dayText(static_cast<uint32_t>(day)) +
             "\">JSON</a></nav>\n</body>\n</html>\n";
     return page;
 }
@@ -140,7 +140,7 @@ std::string roundPage(Language language, const StoredRound& round) {
             escapeHtml(shownDay(language, round.day)) + ", " + clock(round.listed.receivedMs) + " UTC</p>\n";
     page += "<nav><a id=\"watch\" href=\"" + escapeHtml(watchAddress(round.listed.id)) + "\">" +
             escapeHtml(texts.watch) + "</a><a href=\"/api/rounds/" + escapeHtml(round.listed.id) +
-            ".kvr\" download>" + escapeHtml(texts.download) + "</a><a href=\"/board/" + dayText(round.day) + "\">" +
+            ".kvr\" download>" + escapeHtml(texts.download) + "</a><a href=\"/board/" + dayText(static_cast<uint32_t>(round.day)) + "\">" +
             escapeHtml(texts.dayBoard) + "</a></nav>\n</body>\n</html>\n";
     return page;
 }
@@ -156,6 +156,6 @@ std::string dayJson(int32_t day, const std::vector<ListedRound>& rounds) {
     for (const ListedRound& round : rounds)
         listed.push_back(
             {{"id", round.id}, {"name", round.name}, {"bubbles", round.bubbles}, {"when", utcTimeText(round.receivedMs)}});
-    return nlohmann::json{{"day", dayText(day)}, {"rounds", listed}}.dump(-1, ' ', false,
+    return nlohmann::json{{"day", dayText(static_cast<uint32_t>(day))}, {"rounds", listed}}.dump(-1, ' ', false,
                                                                            nlohmann::json::error_handler_t::replace);
 }

@@ -16,29 +16,6 @@ namespace {
 
 constexpr int64_t kDayMs = 86400000;
 
-// Days since 1970-01-01 of a proleptic Gregorian date, and back (Howard
-// Hinnant's civil calendar algorithms).
-int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-void civilFromDays(int64_t z, int64_t* y, unsigned* m, unsigned* d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    *d = doy - (153 * mp + 2) / 5 + 1;
-    *m = mp < 10 ? mp + 3 : mp - 9;
-    *y = static_cast<int64_t>(yoe) + era * 400 + (*m <= 2);
-}
-
 int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
 const char kBase64Url[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
@@ -95,34 +72,11 @@ std::string ticketMac(const std::string& key, const std::string& signedPart) {
 
 int32_t utcDay(int64_t unixMs) { return static_cast<int32_t>(floorDiv(unixMs, kDayMs)); }
 
-std::string dayText(int32_t day) {
-    int64_t y;
-    unsigned m, d;
-    civilFromDays(day, &y, &m, &d);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04lld-%02u-%02u", static_cast<long long>(y), m, d);
-    return text;
-}
-
-bool parseDay(const std::string& text, int32_t* day) {
-    unsigned y, m, d;
-    char end;
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
-    if (std::sscanf(text.c_str(), "%4u-%2u-%2u%c", &y, &m, &d, &end) != 3 || m < 1 || m > 12 || d < 1 || d > 31)
-        return false;
-    const int64_t days = daysFromCivil(y, m, d);
-    if (dayText(static_cast<int32_t>(days)) != text) return false;  // 2026-02-30 and the like
-    *day = static_cast<int32_t>(days);
-    return true;
-}
-
 std::string utcTimeText(int64_t unixMs) {
     const int64_t seconds = floorDiv(unixMs, 1000);
     const int64_t inDay = seconds - floorDiv(seconds, 86400) * 86400;
     char text[48];
-    std::snprintf(text, sizeof text, "%sT%02d:%02d:%02dZ", dayText(utcDay(unixMs)).c_str(),
+    std::snprintf(text, sizeof text, "%sT%02d:%02d:%02dZ", dayText(static_cast<uint32_t>(utcDay(unixMs))).c_str(),
                   static_cast<int>(inDay / 3600), static_cast<int>(inDay / 60 % 60), static_cast<int>(inDay % 60));
     return text;
 }
@@ -130,7 +84,8 @@ std::string utcTimeText(int64_t unixMs) {
 std::string dayTrouble(int32_t roundDay, int64_t ticketMs) {
     const int32_t today = utcDay(ticketMs);
     if (roundDay == today || roundDay == today - 1) return "";
-    return "the round of " + dayText(roundDay) + " is not the day's round here (" + dayText(today) +
+    return "the round of " + dayText(static_cast<uint32_t>(roundDay)) + " is not the day's round here (" +
+           dayText(static_cast<uint32_t>(today)) +
            ", or the day before)";
 }
 

@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "core/daily_round.h"  // dayText and readDay: "2026-12-10" and back
+
 // --- Days: days since 1970-01-01, UTC -------------------------------------
 
 int32_t utcDay(int64_t unixMs);
-std::string dayText(int32_t day);                      // "2026-12-10"
-bool parseDay(const std::string& text, int32_t* day);  // exactly YYYY-MM-DD, a real date
-std::string utcTimeText(int64_t unixMs);               // "2026-12-10T14:03:22Z"
+std::string utcTimeText(int64_t unixMs);  // "2026-12-10T14:03:22Z"
 
 // The day rule: a round of today's is kept when its day is the board's UTC
 // day at its ticket, or the day before (a round begun just before midnight,

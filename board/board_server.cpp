@@ -76,36 +76,37 @@ void giveTicket(Board& board, const httplib::Request& request, httplib::Response
     const int64_t now = nowMs();
     if (!allowRequest(board.tickets, sender(board, request), now))
         return refuse(response, 429, "too many tickets from one address in a minute");
-    answerJson(response, 200, {{"ticket", makeTicket(board.ticketKey, now)}, {"day", dayText(utcDay(now))}});
+    answerJson(response, 200, {{"ticket", makeTicket(board.ticketKey, now)}, {"day", dayText(static_cast<uint32_t>(utcDay(now)))}});
 }
 
 // Everything that can be refused before the round is played, cheapest first.
 bool admissible(Board& board, const SubmittedRound& round, int64_t arrived, int64_t* ticketMs,
                 httplib::Response& response) {
     std::string why;
-    if (round.kind != 1 || !round.todaysLayout) {
+    const RoundRecording& recording = round.recording;
+    if (!round.todaysLayout) {
         refuse(response, 422, "not a round of today's: the board keeps only the day's round");
         return false;
     }
-    if (round.name.empty()) {
+    if (recording.name.empty()) {
         refuse(response, 400, "the round has no player's name");
         return false;
     }
-    if (!checkSubmittedName(round.name, &why)) {
+    if (!checkSubmittedName(recording.name, &why)) {
         refuse(response, 400, "the player's name is refused: " + why);
         return false;
     }
-    if (!readTicket(board.ticketKey, round.ticket, ticketMs)) {
+    if (!readTicket(board.ticketKey, recording.ticket, ticketMs)) {
         refuse(response, 422, "the round's ticket is not one of this board's");
         return false;
     }
-    if (!(why = dayTrouble(round.day, *ticketMs)).empty()) {
+    if (!(why = dayTrouble(static_cast<int32_t>(recording.day), *ticketMs)).empty()) {
         refuse(response, 422, why);
         return false;
     }
     double recorded = 0;
-    for (float seconds : round.recording.frameSeconds) recorded += seconds;
-    if (!(why = clockTrouble({*ticketMs, arrived, recorded, round.realMs})).empty()) {
+    for (float seconds : recording.frameSeconds) recorded += seconds;
+    if (!(why = clockTrouble({*ticketMs, arrived, recorded, recording.realMilliseconds})).empty()) {
         refuse(response, 422, why);
         return false;
     }
@@ -152,36 +153,37 @@ void takeRound(Board& board, const httplib::Request& request, httplib::Response&
     int64_t ticketMs = 0;
     if (!admissible(board, round, arrived, &ticketMs, response)) return;
     playSubmittedRound(&round);
-    if (!round.played) return refuse(response, 422, "the round does not play to its end: " + round.trouble);
+    const CheckedRound& checked = round.checked;
+    if (!checked.played) return refuse(response, 422, "the round does not play to its end: " + checked.trouble);
 
     NewRound kept;
     kept.id = randomToken(kRoundIdBytes);
-    kept.ticket = round.ticket;
+    kept.ticket = round.recording.ticket;
     kept.digest = sha256Hex(body);
-    kept.day = round.day;
-    kept.name = round.name;
+    kept.day = static_cast<int32_t>(round.recording.day);
+    kept.name = round.recording.name;
     const std::string given = secret.empty() ? randomToken(kSecretBytes) : secret;
     kept.secretHash = sha256Hex(given);
-    kept.bubbles = round.score;
-    kept.frames = round.frames;
-    kept.recordedMs = std::llround(round.recordedSeconds * 1000);
-    kept.realMs = round.realMs;
+    kept.bubbles = checked.score;
+    kept.frames = checked.frames;
+    kept.recordedMs = std::llround(checked.recordedSeconds * 1000);
+    kept.realMs = round.recording.realMilliseconds;
     kept.receivedMs = arrived;
-    kept.gameVersion = round.gameVersion;
+    kept.gameVersion = round.recording.gameVersion;
     kept.recording = std::move(body);
     std::string id;
     switch (board.store.addRound(board.store.db, kept, &id, &trouble)) {
         case AddOutcome::Added: {
-            nlohmann::json answer = {{"id", kept.id}, {"score", round.score}, {"url", "/r/" + kept.id}};
+            nlohmann::json answer = {{"id", kept.id}, {"score", checked.score}, {"url", "/r/" + kept.id}};
             if (secret.empty()) answer["secret"] = given;
             return answerJson(response, 200, answer);
         }
         case AddOutcome::Again:
-            return answerJson(response, 200, {{"id", id}, {"score", round.score}, {"url", "/r/" + id}});
+            return answerJson(response, 200, {{"id", id}, {"score", checked.score}, {"url", "/r/" + id}});
         case AddOutcome::TicketUsed:
             return refuse(response, 409, "another round was sent with this ticket");
         case AddOutcome::NameTaken:
-            return refuse(response, 403, "the name " + round.name + " belongs to another player (no or another secret)");
+            return refuse(response, 403, "the name " + round.recording.name + " belongs to another player (no or another secret)");
         case AddOutcome::Failed:
             return refuse(response, 503, "the board cannot keep rounds now: " + trouble);
     }
@@ -192,7 +194,11 @@ void takeRound(Board& board, const httplib::Request& request, httplib::Response&
 bool requestedDay(const httplib::Request& request, httplib::Response& response, int32_t* day, bool json) {
     *day = utcDay(nowMs());
     if (request.matches.size() < 2) return true;
-    if (parseDay(request.matches[1], day)) return true;
+    uint32_t named = 0;
+    if (readDay(request.matches[1], &named) && named <= 0x7FFFFFFF) {
+        *day = static_cast<int32_t>(named);
+        return true;
+    }
     if (json)
         refuse(response, 404, "no such day");
     else
@@ -235,7 +241,7 @@ bool findRound(Board& board, const std::string& id, StoredRound* round, httplib:
 void roundRecording(Board& board, const httplib::Request& request, httplib::Response& response) {
     StoredRound round;
     if (!findRound(board, request.matches[1], &round, response)) return;
-    response.set_header("Content-Disposition", "attachment; filename=\"korvada-" + dayText(round.day) + "-" +
+    response.set_header("Content-Disposition", "attachment; filename=\"korvada-" + dayText(static_cast<uint32_t>(round.day)) + "-" +
                                                    round.listed.id + ".kvr\"");
     response.set_header("Cache-Control", "public, max-age=31536000, immutable");
     response.set_content(round.recording, "application/octet-stream");

@@ -1,32 +1,19 @@
 #pragma once
 // The board's one seam to the game's core: what a submitted round says of
-// itself, and what playing it with the game's own rules gives. Everything
-// the board keeps comes through here; the score is always the one the
-// board's play counts, never one it is told.
+// itself (the recording's reader), and what playing it with the game's own
+// rules gives (the round check). Everything the board keeps comes through
+// here; the score is always the check's, never one the board is told.
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
 #include "core/recording.h"
+#include "core/round_check.h"
 
 struct SubmittedRound {
-    // What the recording says of itself.
-    int32_t kind = 0;  // 1: a round of today's
-    int32_t day = 0;   // days since 1970-01-01, UTC
-    std::string name;
-    std::string gameVersion;
-    std::string ticket;
-    int64_t realMs = 0;         // the round's real time on the player's counter
-    bool todaysLayout = false;  // laid out as its day's round: the day's generator state, bottles and bubbles
-    RoundRecording recording;
-
-    // The board's play of it (playSubmittedRound).
-    bool played = false;  // to the round's end, and nothing after it
-    std::string trouble;  // else why not
-    int32_t score = 0;
-    int32_t frames = 0;
-    double recordedSeconds = 0;
+    RoundRecording recording;   // what it says of itself: kind, day, name, ticket, real time, frames, keys
+    bool todaysLayout = false;  // today's round, laid out as its day's: the day's generator state, bottles, bubbles
+    CheckedRound checked;       // the board's play of it (playSubmittedRound)
 };
 
 // The bytes as a recording; false with the reader's one line when they are none.

@@ -34,7 +34,7 @@
 #include "board/round_reading.h"
 #include "board/store_postgres.h"
 #include "board/store_sqlite.h"
-#include "core/keys.h"
+#include "core/daily_round.h"
 #include "core/recording.h"
 
 namespace {
@@ -51,69 +51,37 @@ struct Options {
 
 // --- Recordings ----------------------------------------------------------------
 
-uint32_t dailyState(int32_t day) {
-    const time_t seconds = static_cast<time_t>(day) * 86400;
-    tm date{};
-    gmtime_r(&seconds, &date);
-    return static_cast<uint32_t>((date.tm_year + 1900) * 10000 + (date.tm_mon + 1) * 100 + date.tm_mday);
-}
-
-void putLe32(std::string& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
-}
-
-uint32_t crc32(const std::string& bytes) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-// A whole round of the day's layout by korvada-replay, its frames `dt` long,
-// steered by `keys`: its version-1 bytes and its frames' seconds.
+// A whole round by korvada-replay, its frames `dt` long, steered by `keys`:
+// today's round, or with other bottles a free round of as many laid out
+// from the day's state (for what playing it costs).
 struct Played {
-    std::string v1;
+    RoundRecording recording;
     double seconds = 0;
-    int bottles = 8;
 };
 
 Played playRound(const Options& options, int32_t day, int bottles, double dt, const std::string& keys) {
     const std::string file = std::filesystem::temp_directory_path() / ("korvada-load-" + std::to_string(getpid()) + ".kvr");
-    const std::string command = options.replay + " --seed " + std::to_string(dailyState(day)) + " --bottles " +
-                                std::to_string(bottles) + " --steps 1000000 --dt " + std::to_string(dt) +
-                                " --keys " + keys + " --record " + file + " >/dev/null";
+    const std::string layout = bottles == kDailyBottles
+                                   ? " --daily " + dayText(static_cast<uint32_t>(day))
+                                   : " --seed " + std::to_string(dailyRandomState(static_cast<uint32_t>(day))) +
+                                         " --bottles " + std::to_string(bottles);
+    const std::string command = options.replay + layout + " --steps 1000000 --dt " + std::to_string(dt) + " --keys " +
+                                keys + " --record " + file + " >/dev/null";
     Played played;
-    played.bottles = bottles;
-    if (std::system(command.c_str()) != 0) return played;
-    RoundRecording recording;
     std::string trouble;
-    if (readRecordingFile(file, &recording, &trouble)) {
-        played.v1 = recordingBytes(recording);
-        for (float seconds : recording.frameSeconds) played.seconds += seconds;
-    }
+    if (std::system(command.c_str()) == 0 && readRecordingFile(file, &played.recording, &trouble))
+        for (float seconds : played.recording.frameSeconds) played.seconds += seconds;
     std::filesystem::remove(file);
     return played;
 }
 
-// The round as version 2 of the recording, with its ticket and name.
-std::string submission(const Played& played, int32_t day, const std::string& name, const std::string& ticket,
-                       int64_t realMs) {
-    std::string bytes = played.v1.substr(0, 28) + std::string(16, '\0');
-    putLe32(bytes, 8, 2);
-    bytes[28] = 1;
-    putLe32(bytes, 32, static_cast<uint32_t>(day));
-    putLe32(bytes, 36, static_cast<uint32_t>(realMs));
-    const std::string version = "1.3.0";
-    bytes[40] = static_cast<char>(name.size());
-    bytes[41] = static_cast<char>(version.size());
-    bytes[42] = static_cast<char>(ticket.size());
-    bytes += name + version + ticket + played.v1.substr(28, played.v1.size() - 32);
-    const uint32_t crc = crc32(bytes);
-    bytes += std::string(4, '\0');
-    putLe32(bytes, bytes.size() - 4, crc);
-    return bytes;
+// The round's bytes as its player sends them, with its ticket and name.
+std::string submission(const Played& played, const std::string& name, const std::string& ticket, int64_t realMs) {
+    RoundRecording recording = played.recording;
+    recording.name = name;
+    recording.ticket = ticket;
+    recording.realMilliseconds = static_cast<uint32_t>(realMs);
+    return recordingBytes(recording);
 }
 
 // --- HTTP ------------------------------------------------------------------------
@@ -237,7 +205,7 @@ struct Results {
 // Sends rounds until `end` (or the signer's limit), at most one every
 // `spacing` over all clients (0: as fast as answered).
 void sendRounds(const Board& board, const std::vector<Played>& rounds, Signer& signer, Results& results,
-                Clock::time_point end, double spacing, std::atomic<int64_t>& sent, int32_t day) {
+                Clock::time_point end, double spacing, std::atomic<int64_t>& sent) {
     Client client;
     std::string answer;
     const Clock::time_point start = Clock::now();
@@ -254,7 +222,7 @@ void sendRounds(const Board& board, const std::vector<Played>& rounds, Signer& s
         // Begun a second before its frames' time, sent as it ended.
         const int64_t realMs = static_cast<int64_t>(played.seconds * 1000) + 500;
         const std::string ticket = makeTicket(signer.key, wallMs() - realMs - 500);
-        const std::string body = submission(played, day, "Load " + std::to_string(index), ticket, realMs);
+        const std::string body = submission(played, "Load " + std::to_string(index), ticket, realMs);
         const Clock::time_point asked = Clock::now();
         const long status = client.send(board.origin + "/api/rounds", &body, &answer);
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
@@ -270,7 +238,7 @@ void readBoard(const Board& board, Results& results, Clock::time_point end, int3
     std::string answer;
     while (Clock::now() < end) {
         const Clock::time_point asked = Clock::now();
-        const long status = client.send(board.origin + "/api/days/" + dayText(day), nullptr, &answer);
+        const long status = client.send(board.origin + "/api/days/" + dayText(static_cast<uint32_t>(day)), nullptr, &answer);
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
         std::lock_guard<std::mutex> lock(results.mutex);
         results.readMs.push_back(ms);
@@ -281,10 +249,10 @@ void readBoard(const Board& board, Results& results, Clock::time_point end, int3
 }
 
 // The limit: the rounds read and played here, one after another, for `seconds`.
-double limitRate(const std::vector<Played>& rounds, int32_t day, double seconds) {
+double limitRate(const std::vector<Played>& rounds, double seconds) {
     std::vector<std::string> bodies;
     for (size_t i = 0; i < rounds.size(); ++i)
-        bodies.push_back(submission(rounds[i], day, "Load", std::string(43, 'A'), 0));
+        bodies.push_back(submission(rounds[i], "Load", std::string(43, 'A'), 0));
     const Clock::time_point start = Clock::now();
     int played = 0;
     while (std::chrono::duration<double>(Clock::now() - start).count() < seconds) {
@@ -292,7 +260,7 @@ double limitRate(const std::vector<Played>& rounds, int32_t day, double seconds)
         std::string trouble;
         if (!readSubmittedRound(bodies[played % bodies.size()], &round, &trouble)) return 0;
         playSubmittedRound(&round);
-        if (!round.played) return 0;
+        if (!round.checked.played) return 0;
         ++played;
     }
     return played / std::chrono::duration<double>(Clock::now() - start).count();
@@ -300,12 +268,11 @@ double limitRate(const std::vector<Played>& rounds, int32_t day, double seconds)
 
 double playOnly(const Options& options, int32_t day, int bottles) {
     std::vector<Played> rounds = {playRound(options, day, bottles, 0.01, "1-300:LEFT")};
-    if (rounds[0].v1.empty()) return 0;
-    std::vector<std::string> bodies;
+    if (rounds[0].recording.frameSeconds.empty()) return 0;
     SubmittedRound round;
     std::string trouble;
     // Not the day's layout with other bottles: played all the same, to see what it costs.
-    if (!readSubmittedRound(submission(rounds[0], day, "Load", std::string(43, 'A'), 0), &round, &trouble)) return 0;
+    if (!readSubmittedRound(submission(rounds[0], "Load", std::string(43, 'A'), 0), &round, &trouble)) return 0;
     const Clock::time_point start = Clock::now();
     int played = 0;
     while (std::chrono::duration<double>(Clock::now() - start).count() < 2) {
@@ -328,18 +295,18 @@ int run(const Options& options) {
         const std::string keys = std::to_string(1 + 37 * i) + "-" + std::to_string(200 + 53 * i) +
                                  (i % 2 ? ":LEFT," : ":RIGHT,") + std::to_string(900 + 11 * i) + "-1400:UP";
         rounds.push_back(playRound(options, day, 8, dts[i % 8], keys));
-        if (rounds.back().v1.empty()) {
+        if (rounds.back().recording.frameSeconds.empty()) {
             std::fprintf(stderr, "korvada-replay made no round\n");
             return 1;
         }
         longest = std::max(longest, rounds.back().seconds);
-        frames += static_cast<double>(rounds.back().v1.size() - 32) / 4;
+        frames += static_cast<double>(rounds.back().recording.frameSeconds.size());
     }
     std::printf("rounds: %d of today's (8 bottles), %.0f frames on average, up to %.1f s of frames\n",
                 options.rounds, frames / options.rounds, longest);
     std::printf("playing alone (no HTTP, no database), rounds a second: 4 bottles %.0f, 8 bottles %.0f, 64 bottles %.0f\n",
                 playOnly(options, day, 4), playOnly(options, day, 8), playOnly(options, day, 64));
-    const double limit = limitRate(rounds, day, options.seconds / 2);
+    const double limit = limitRate(rounds, options.seconds / 2);
     std::printf("limit: %.1f rounds a second (read and played one after another in one process)\n", limit);
 
     const std::string state = std::filesystem::temp_directory_path() / ("korvada-load-" + std::to_string(getpid()));
@@ -360,7 +327,7 @@ int run(const Options& options) {
                                                               std::chrono::duration<double>(options.seconds));
     std::vector<std::thread> clients;
     for (int i = 0; i < options.clients; ++i)
-        clients.emplace_back([&] { sendRounds(board, rounds, signer, saturated, end, 0, sent, day); });
+        clients.emplace_back([&] { sendRounds(board, rounds, signer, saturated, end, 0, sent); });
     for (std::thread& client : clients) client.join();
     clients.clear();
     const double rate = saturated.kept / std::chrono::duration<double>(Clock::now() - start).count();
@@ -375,7 +342,7 @@ int run(const Options& options) {
     start = Clock::now();
     end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.seconds));
     for (int i = 0; i < options.clients; ++i)
-        clients.emplace_back([&] { sendRounds(board, rounds, signer, half, end, 2 / rate, sent, day); });
+        clients.emplace_back([&] { sendRounds(board, rounds, signer, half, end, 2 / rate, sent); });
     std::thread reader([&] { readBoard(board, half, end, day); });
     for (std::thread& client : clients) client.join();
     reader.join();
@@ -398,7 +365,7 @@ int run(const Options& options) {
             early = residentKb(board.pid);
         });
         for (int i = 0; i < options.clients; ++i)
-            clients.emplace_back([&] { sendRounds(board, rounds, signer, more, never, 0, ignored, day); });
+            clients.emplace_back([&] { sendRounds(board, rounds, signer, more, never, 0, ignored); });
         for (std::thread& client : clients) client.join();
         watcher.join();
         std::printf("memory: %d submissions more (%d errors): the board resident %ld kB after %d, %ld kB after all\n",

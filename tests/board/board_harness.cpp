@@ -16,6 +16,7 @@
 
 #include "board/store_postgres.h"
 #include "board/store_sqlite.h"
+#include "core/daily_round.h"
 #include "core/keys.h"
 #include "core/recording.h"
 
@@ -75,45 +76,6 @@ Answer perform(const std::string& url, const std::string* body, const std::vecto
     curl_slist_free_all(list);
     curl_easy_cleanup(curl);
     return answer;
-}
-
-// The day's generator state: its UTC date as year * 10000 + month * 100 + day.
-uint32_t dailyState(int32_t day) {
-    const time_t seconds = static_cast<time_t>(day) * 86400;
-    tm date{};
-    gmtime_r(&seconds, &date);
-    return static_cast<uint32_t>((date.tm_year + 1900) * 10000 + (date.tm_mon + 1) * 100 + date.tm_mday);
-}
-
-void putLe32(std::string& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
-}
-
-uint32_t crc32(const std::string& bytes) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-// A version-1 recording's bytes as version 2's with the round's facts.
-std::string asVersion2(const std::string& v1, const RoundFacts& facts, int64_t realMs) {
-    std::string bytes = v1.substr(0, 28) + std::string(16, '\0');
-    putLe32(bytes, 8, 2);
-    bytes[28] = static_cast<char>(facts.kind);
-    putLe32(bytes, 32, static_cast<uint32_t>(facts.day));
-    putLe32(bytes, 36, static_cast<uint32_t>(realMs));
-    const std::string version = "1.3.0";
-    bytes[40] = static_cast<char>(facts.name.size());
-    bytes[41] = static_cast<char>(version.size());
-    bytes[42] = static_cast<char>(facts.ticket.size());
-    bytes += facts.name + version + facts.ticket + v1.substr(28, v1.size() - 32);
-    const uint32_t crc = crc32(bytes);
-    bytes += std::string(4, '\0');
-    putLe32(bytes, bytes.size() - 4, crc);
-    return bytes;
 }
 
 }  // namespace
@@ -216,13 +178,18 @@ int32_t todayUtc() {
                                 24);
 }
 
-MadeRound makeRound(const RoundFacts& facts) {
+MadeRound makeRound(const SentRound& facts) {
     MadeRound made;
     const std::string folder = temporaryFolder("korvada-round-");
     const std::string file = folder + "/round.kvr";
-    std::string command = std::string(KORVADA_REPLAY) + " --seed " + std::to_string(dailyState(facts.day)) +
-                          " --bottles " + std::to_string(facts.bottles) + " --steps " + std::to_string(facts.steps) +
-                          " --dt " + std::to_string(facts.dt) + " --record " + file;
+    // Today's round by korvada-replay; or another layout claimed as today's.
+    const bool layout = facts.kind == DailyRound && facts.bottles == kDailyBottles;
+    std::string command = std::string(KORVADA_REPLAY) +
+                          (layout ? " --daily " + dayText(static_cast<uint32_t>(facts.day))
+                                  : " --seed " + std::to_string(dailyRandomState(static_cast<uint32_t>(facts.day))) +
+                                        " --bottles " + std::to_string(facts.bottles)) +
+                          " --steps " + std::to_string(facts.steps) + " --dt " + std::to_string(facts.dt) + " --record " +
+                          file;
     if (!facts.keys.empty()) command += " --keys " + facts.keys;
     FILE* replay = popen(command.c_str(), "r");
     char line[512];
@@ -242,7 +209,12 @@ MadeRound makeRound(const RoundFacts& facts) {
     if (facts.escape && recording.frameSeconds.size() == static_cast<size_t>(facts.steps))
         recording.keys.push_back({static_cast<uint32_t>(facts.steps), static_cast<uint8_t>(kKeyEscape), 1});
     for (float seconds : recording.frameSeconds) made.seconds += seconds;
-    const int64_t realMs = facts.realMs >= 0 ? facts.realMs : static_cast<int64_t>(made.seconds * 1000) + 1;
-    made.bytes = asVersion2(recordingBytes(recording), facts, realMs);
+    recording.kind = facts.kind;
+    recording.day = static_cast<uint32_t>(facts.day);
+    recording.name = facts.name;
+    recording.ticket = facts.ticket;
+    recording.realMilliseconds =
+        static_cast<uint32_t>(facts.realMs >= 0 ? facts.realMs : static_cast<int64_t>(made.seconds * 1000) + 1);
+    made.bytes = recordingBytes(recording);
     return made;
 }

@@ -56,7 +56,7 @@ int32_t todayUtc();
 // A round of the day's to send: korvada-replay's round of `steps` frames of
 // `dt` seconds on the day's layout, ended with Esc after its last frame unless
 // `steps` lets it land, then its facts.
-struct RoundFacts {
+struct SentRound {
     int32_t day = 0;
     std::string name;
     std::string ticket;
@@ -73,4 +73,4 @@ struct MadeRound {
     int32_t score = 0;       // the player's bubbles at the end, as the round was played
     double seconds = 0;      // its frames' time
 };
-MadeRound makeRound(const RoundFacts& facts);
+MadeRound makeRound(const SentRound& facts);

@@ -31,9 +31,9 @@ std::string dayName(int32_t day) {
 }
 
 // The day's round by `name` with `ticket`, changed by `change`.
-RoundFacts facts(const std::string& name, const std::string& ticket = "",
-                 const std::function<void(RoundFacts&)>& change = nullptr) {
-    RoundFacts made;
+SentRound facts(const std::string& name, const std::string& ticket = "",
+                 const std::function<void(SentRound&)>& change = nullptr) {
+    SentRound made;
     made.day = todayUtc();
     made.name = name;
     made.ticket = ticket;
@@ -89,7 +89,7 @@ TEST_P(BoardTest, RoundKeptShownAndSentAgain) {
     EXPECT_EQ(jsonField(again.body, "secret"), "");
 
     // The name's next round, with its secret.
-    const MadeRound next = makeRound(facts(name, ticket(board), [](RoundFacts& f) { f.steps = 40; }));
+    const MadeRound next = makeRound(facts(name, ticket(board), [](SentRound& f) { f.steps = 40; }));
     EXPECT_EQ(httpPost(board.origin, "/api/rounds", next.bytes, {"Korvada-Secret: " + secret}).status, 200);
 
     const Answer day = httpGet(board.origin, "/api/days/" + dayName(today));
@@ -121,7 +121,7 @@ TEST_P(BoardTest, RefusalsLeaveTheBoardUnchanged) {
     const auto send = [&](const std::string& bytes, const std::vector<std::string>& headers = {}) {
         return httpPost(board.origin, "/api/rounds", bytes, headers);
     };
-    const auto round = [&](RoundFacts made) {
+    const auto round = [&](SentRound made) {
         if (made.ticket.empty()) made.ticket = ticket(board);
         return makeRound(made).bytes;
     };
@@ -130,22 +130,23 @@ TEST_P(BoardTest, RefusalsLeaveTheBoardUnchanged) {
     std::string damaged = round(facts("Jana"));
     damaged[damaged.size() / 2] ^= 0x10;
     expectRefused(send(damaged), 400, "damaged");
-    expectRefused(send(round(facts("Jana", "", [](RoundFacts& f) { f.kind = 0; }))), 422, "a free round");
-    expectRefused(send(round(facts("Jana", "", [](RoundFacts& f) { f.bottles = 4; }))), 422, "not the day's bottles");
-    expectRefused(send(round(facts("Jana", "", [](RoundFacts& f) { f.day -= 2; }))), 422, "the round of two days ago");
+    expectRefused(send(round(facts("Jana", "", [](SentRound& f) { f.kind = 0; }))), 422, "a free round");
+    // The reader itself refuses a round of today's laid out otherwise.
+    expectRefused(send(round(facts("Jana", "", [](SentRound& f) { f.bottles = 4; }))), 400, "not the day's bottles");
+    expectRefused(send(round(facts("Jana", "", [](SentRound& f) { f.day -= 2; }))), 422, "the round of two days ago");
     expectRefused(send(round(facts("Jana", std::string(43, 'A')))), 422, "a ticket not the board's");
     expectRefused(send(round(facts("Petr"))), 403, "a claimed name without its secret");
     expectRefused(send(round(facts("Petr")), {"Korvada-Secret: " + std::string(43, 'x')}), 403,
                   "a claimed name with another secret");
     expectRefused(send(round(facts("Petr")), {"Korvada-Secret: short"}), 400, "not a secret");
-    expectRefused(send(round(facts("Jana", "", [](RoundFacts& f) { f.escape = false; }))), 422, "stopped before its end");
+    expectRefused(send(round(facts("Jana", "", [](SentRound& f) { f.escape = false; }))), 422, "stopped before its end");
     expectRefused(send(round(facts(""))), 400, "no name");
     expectRefused(send(round(facts("<img src=x onerror=alert(1)>"))), 400, "a name the game refuses");
     // A clock run fast: 10 s of frames a moment after the ticket.
-    expectRefused(send(round(facts("Jana", "", [](RoundFacts& f) { f.steps = 200, f.dt = 0.05; }))), 422, "frames longer than the wall time");
+    expectRefused(send(round(facts("Jana", "", [](SentRound& f) { f.steps = 200, f.dt = 0.05; }))), 422, "frames longer than the wall time");
     // The first round's ticket with another round.
     {
-        expectRefused(send(makeRound(facts("Petr", firstTicket, [](RoundFacts& f) { f.steps = 31; })).bytes, {"Korvada-Secret: " + jsonField(kept.body, "secret")}), 409,
+        expectRefused(send(makeRound(facts("Petr", firstTicket, [](SentRound& f) { f.steps = 31; })).bytes, {"Korvada-Secret: " + jsonField(kept.body, "secret")}), 409,
                       "a used ticket");
     }
 
@@ -212,14 +213,14 @@ TEST_P(BoardTest, TooManyFromOneAddress) {
 TEST_P(BoardTest, LandedRoundScoredByTheBoard) {
     if (GetParam() != "sqlite") GTEST_SKIP() << "the score does not depend on the database";
     BoardProcess& board = start();
-    MadeRound round = makeRound(facts("Eva", std::string(43, 'A'), [](RoundFacts& f) {
+    MadeRound round = makeRound(facts("Eva", std::string(43, 'A'), [](SentRound& f) {
         f.steps = 100000, f.dt = 0.05, f.keys = "1-400:LEFT,600-900:RIGHT";
     }));
     ASSERT_GT(round.seconds, 40);
     const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::system_clock::now().time_since_epoch()).count();
     const std::string backdated = makeTicket(ticketKey(database), now - static_cast<int64_t>(round.seconds * 1000) - 2000);
-    round = makeRound(facts("Eva", backdated, [&](RoundFacts& f) {
+    round = makeRound(facts("Eva", backdated, [&](SentRound& f) {
         f.steps = 100000, f.dt = 0.05, f.keys = "1-400:LEFT,600-900:RIGHT";
         f.realMs = static_cast<int64_t>(round.seconds * 1000) + 1500;
     }));
@@ -228,7 +229,7 @@ TEST_P(BoardTest, LandedRoundScoredByTheBoard) {
     EXPECT_EQ(jsonField(kept.body, "score"), std::to_string(round.score));
     // The same round, slowed to half speed: sent when twice its time has passed.
     const std::string slowed = makeTicket(ticketKey(database), now - static_cast<int64_t>(round.seconds * 2000));
-    const MadeRound slow = makeRound(facts("Eva", slowed, [&](RoundFacts& f) {
+    const MadeRound slow = makeRound(facts("Eva", slowed, [&](SentRound& f) {
         f.steps = 100000, f.dt = 0.05, f.keys = "1-400:LEFT,600-900:RIGHT";
         f.realMs = static_cast<int64_t>(round.seconds * 1000) + 1;
     }));
@@ -286,7 +287,7 @@ TEST_P(BoardTest, TwoProcessesOnOneDatabase) {
     // One round sent to both at once, and one name claimed on both at once.
     const MadeRound both = makeRound(facts("Both", ticket(first)));
     const MadeRound claimFirst = makeRound(facts("Claim", ticket(first)));
-    const MadeRound claimSecond = makeRound(facts("Claim", ticket(second), [](RoundFacts& f) { f.steps = 31; }));
+    const MadeRound claimSecond = makeRound(facts("Claim", ticket(second), [](SentRound& f) { f.steps = 31; }));
     Answer bothFirst, bothSecond, claimedFirst, claimedSecond;
     std::thread c([&] {
         bothFirst = httpPost(first.origin, "/api/rounds", both.bytes);
