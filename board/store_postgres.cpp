@@ -3,6 +3,7 @@
 #include <libpq-fe.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -11,10 +12,16 @@
 
 namespace {
 
+// At most this many connections a process: a server's 100 by default
+// serve a dozen boards, and a round's transaction is short.
+constexpr size_t kMostConnections = 8;
+
 struct PostgresStore {
     std::string url;
     std::mutex mutex;
+    std::condition_variable freed;
     std::vector<PGconn*> idle;
+    size_t open = 0;  // idle or in use
 };
 
 // The advisory lock that lets one process at a time migrate: "KVRB".
@@ -78,17 +85,20 @@ PGconn* connect(const std::string& url, std::string* trouble) {
     return nullptr;
 }
 
-// A connection of the pool for one call; one found broken (the server
-// restarted) is reset before use.
+// A connection of the pool for one call, waiting for one when all are in
+// use; one found broken (the server restarted) is reset before use.
 struct Connection {
     PostgresStore* store;
     PGconn* db = nullptr;
     Connection(PostgresStore* owner, std::string* trouble) : store(owner) {
         {
-            std::lock_guard<std::mutex> lock(store->mutex);
+            std::unique_lock<std::mutex> lock(store->mutex);
+            store->freed.wait(lock, [&] { return !store->idle.empty() || store->open < kMostConnections; });
             if (!store->idle.empty()) {
                 db = store->idle.back();
                 store->idle.pop_back();
+            } else {
+                ++store->open;
             }
         }
         if (db && PQstatus(db) != CONNECTION_OK) PQreset(db);
@@ -97,15 +107,26 @@ struct Connection {
             db = nullptr;
         }
         if (!db) db = connect(store->url, trouble);
+        if (!db) release(nullptr);
     }
     ~Connection() {
-        if (!db) return;
-        if (PQtransactionStatus(db) != PQTRANS_IDLE) {
-            PQfinish(db);  // left mid-transaction: not for the next caller
-            return;
+        // One left mid-transaction is not for the next caller.
+        if (db && PQtransactionStatus(db) != PQTRANS_IDLE) {
+            PQfinish(db);
+            db = nullptr;
         }
-        std::lock_guard<std::mutex> lock(store->mutex);
-        store->idle.push_back(db);
+        if (db) release(db);
+        else if (store) release(nullptr);
+    }
+    // Gives the connection back, or its place when there is none.
+    void release(PGconn* kept) {
+        {
+            std::lock_guard<std::mutex> lock(store->mutex);
+            if (kept) store->idle.push_back(kept);
+            else --store->open;
+        }
+        store->freed.notify_one();
+        if (!kept) store = nullptr;
     }
 };
 
@@ -264,6 +285,7 @@ bool openPostgresStore(const std::string& url, BoardStore* store, std::string* t
         return false;
     }
     owned->idle.push_back(db);
+    owned->open = 1;
     store->db = owned.release();
     store->kind = "postgresql";
     store->addRound = addRound;
