@@ -250,5 +250,6 @@ std::string offerRoundsCatch(const Game& game, RoundDriver& driver, CatchKeeper*
     if (roundWatched(driver)) return "";
     const std::string round =
         roundRecorded(driver, game) ? recordingBytes(driver.recorder.recording) : std::string();
-    return keepCatch(keeper->store, bottlesToLay(game.settings), game.bottles[0].score, dateOf(now), round);
+    // The bottles the round laid out: today's round has its own, whatever the code said.
+    return keepCatch(keeper->store, game.bottleCount, game.bottles[0].score, dateOf(now), round);
 }

@@ -210,7 +210,7 @@ bool roundStartOf(const LaunchOptions& options, std::time_t now, RoundStart* sta
     return false;
 }
 
-void startRound(RoundDriver& driver, Game& game, const GameSettings& settings, const RoundStart& start) {
+void startRoundFrom(RoundDriver& driver, Game& game, const GameSettings& settings, const RoundStart& start) {
     if (start.watched != nullptr)
         startWatchedRound(driver, game, settings, *start.watched);
     else

@@ -95,7 +95,7 @@ void startLiveRound(RoundDriver& driver, Game& game, const GameSettings& setting
                     const RoundFacts& facts = RoundFacts());
 
 // startWatchedRound of start.watched, or else startLiveRound of start.facts.
-void startRound(RoundDriver& driver, Game& game, const GameSettings& settings, const RoundStart& start);
+void startRoundFrom(RoundDriver& driver, Game& game, const GameSettings& settings, const RoundStart& start);
 
 // The next round is the recording's, seen with the viewer's settings: every
 // key let go, the first camera, the recording's bottles, bubbles and

@@ -293,7 +293,7 @@ StartResult startGame(Game& game, RoundDriver& driver, SdlShell& shell, const Ga
     waitForRefresh();
     enterGameMode(shell.run);
     prepareRunOnLargePages(game);
-    startRound(driver, game, settings, start);
+    startRoundFrom(driver, game, settings, start);
     return StartResult::Started;
 }
 

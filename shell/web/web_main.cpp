@@ -125,7 +125,7 @@ void beginRound(const GameSettings& settings, const RoundStart& start, double st
     shell.away = away;
     shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;
     shell.frameLimit = frameLimit > 0 ? static_cast<int64_t>(frameLimit) : 0;
-    startRound(driver, game, settings, start);
+    startRoundFrom(driver, game, settings, start);
 
     const Resolution size = resolutionOf(settings);
     emscripten_set_canvas_element_size("#canvas", size.width, size.height);

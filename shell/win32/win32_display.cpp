@@ -154,7 +154,7 @@ int startGame(Game& game, Win32Shell& shell, HWND window, const GameSettings& se
     shell.gameHeight = resolution.height;
     enterGameMode(shell.run);
     prepareRun(game);
-    startRound(shell.round, game, settings, shell.start);
+    startRoundFrom(shell.round, game, settings, shell.start);
     return 1;
 }
 

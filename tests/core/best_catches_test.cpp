@@ -211,6 +211,15 @@ TEST_F(RoundsCatch, ARoundWithABetterCatchWritesItOnceAndALowerOneLeavesIt) {
     EXPECT_EQ(content(), "korvada best catches\n4 10 2026-12-13\n5 3 2020-01-02\n");
     EXPECT_EQ(leftBeside(), std::vector<std::string>());
 
+    // Today's round is kept with the bottles it laid out, not the code's.
+    game = Game();
+    game.usePlatform(headless().services());
+    startLiveRound(driver, game, GameSettings(), dailyRound(20797));
+    keeper.offered = false;
+    game.gameOver = 1;
+    EXPECT_EQ(offer(), "");
+    EXPECT_EQ(content(), "korvada best catches\n4 10 2026-12-13\n5 3 2020-01-02\n8 0 2026-12-13\n");
+
     // Without a place to keep it, a round keeps nothing and says nothing.
     keeper = CatchKeeper();
     playRound(3, 2);
