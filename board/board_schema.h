@@ -19,3 +19,10 @@ std::vector<Migration> boardMigrations(SqlDialect dialect);
 
 // The table that records the migrations applied, in both dialects.
 extern const char* const kMigrationsTable;
+
+// The statements both backends share beyond the migrations: a kept round
+// offered as its name's best of its day (day, name, id, bubbles,
+// received), and a day's board (day, limit), by the dialect (Sqlite 0,
+// Postgres 1).
+std::string keepDayBest(SqlDialect dialect);
+extern const char* const kDayBoardQuery[2];

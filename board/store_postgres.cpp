@@ -187,19 +187,22 @@ AddOutcome addRound(void* handle, const NewRound& round, std::string* existingId
         AddOutcome after = keptWithTicket(db, round, existingId, trouble);
         return rollBack(db, after == AddOutcome::Added ? AddOutcome::Failed : after);
     }
+    // Two processes offering the same name's rounds at once: the second
+    // waits for the first's row and weighs its offer against it.
+    const std::string offer = keepDayBest(SqlDialect::Postgres);
+    if (!check(db,
+               run(db, offer.c_str(),
+                   {std::to_string(round.day), round.name, round.id, std::to_string(round.bubbles),
+                    std::to_string(round.receivedMs)}),
+               trouble))
+        return rollBack(db, AddOutcome::Failed);
     return check(db, run(db, "COMMIT"), trouble) ? AddOutcome::Added : AddOutcome::Failed;
 }
 
 bool dayRounds(void* handle, int32_t day, int32_t limit, std::vector<ListedRound>* rounds, std::string* trouble) {
     Connection connection(static_cast<PostgresStore*>(handle), trouble);
     if (!connection.db) return false;
-    Result best = run(connection.db,
-                      "SELECT id, name, bubbles, received FROM ("
-                      " SELECT id, name, bubbles, received, ROW_NUMBER() OVER"
-                      " (PARTITION BY name ORDER BY bubbles DESC, received, id) AS place"
-                      " FROM rounds WHERE day = $1) AS best"
-                      " WHERE place = 1 ORDER BY bubbles DESC, received, id LIMIT $2",
-                      {std::to_string(day), std::to_string(limit)});
+    Result best = run(connection.db, kDayBoardQuery[1], {std::to_string(day), std::to_string(limit)});
     if (!check(connection.db, best, trouble)) return false;
     rounds->clear();
     for (int row = 0; row < best.rows(); ++row)

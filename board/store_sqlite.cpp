@@ -156,18 +156,21 @@ AddOutcome addRound(void* handle, const NewRound& round, std::string* existingId
         finish(db, false, trouble);
         return AddOutcome::Failed;
     }
+    const std::string offer = keepDayBest(SqlDialect::Sqlite);
+    Statement best(db, offer.c_str());
+    best.number(1, round.day).text(2, round.name).text(3, round.id).number(4, round.bubbles).number(5, round.receivedMs);
+    if (best.step() != SQLITE_DONE) {
+        *trouble = lastError(db);
+        finish(db, false, trouble);
+        return AddOutcome::Failed;
+    }
     return finish(db, true, trouble) ? AddOutcome::Added : AddOutcome::Failed;
 }
 
 bool dayRounds(void* handle, int32_t day, int32_t limit, std::vector<ListedRound>* rounds, std::string* trouble) {
     Connection connection(static_cast<SqliteStore*>(handle), trouble);
     if (!connection.db) return false;
-    Statement best(connection.db,
-                   "SELECT id, name, bubbles, received FROM ("
-                   " SELECT id, name, bubbles, received, ROW_NUMBER() OVER"
-                   " (PARTITION BY name ORDER BY bubbles DESC, received, id) AS place"
-                   " FROM rounds WHERE day = ?1)"
-                   " WHERE place = 1 ORDER BY bubbles DESC, received, id LIMIT ?2");
+    Statement best(connection.db, kDayBoardQuery[0]);
     best.number(1, day).number(2, limit);
     rounds->clear();
     int stepped;

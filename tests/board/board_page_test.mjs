@@ -44,7 +44,8 @@ function plant(state, names) {
     const id = `planted${i}`.padEnd(16, 'A');
     return `INSERT INTO names VALUES (${quote(name)}, 'x', ${now});
       INSERT INTO rounds VALUES ('${id}', 'ticket${i}', 'digest${i}', ${day}, ${quote(name)}, ${9 - i}, 1, 1, 1,
-        ${now}, '1.3.0', x'00');`;
+        ${now}, '1.3.0', x'00');
+      INSERT INTO day_best VALUES (${day}, ${quote(name)}, '${id}', ${9 - i}, ${now});`;
   });
   execFileSync('sqlite3', [path.join(state, 'board.sqlite'), rows.join('\n')]);
   return names.map((_, i) => `planted${i}`.padEnd(16, 'A'));

@@ -97,6 +97,9 @@ TEST_P(BoardTest, RoundKeptShownAndSentAgain) {
     EXPECT_EQ(day.status, 200);
     EXPECT_NE(day.body.find("\"name\":\"" + name + "\""), std::string::npos) << day.body;
     EXPECT_EQ(day.body.find(name), day.body.rfind(name)) << "one line a name: " << day.body;
+    if (next.score <= round.score) {
+        EXPECT_NE(day.body.find("\"id\":\"" + id + "\""), std::string::npos) << "the earlier of two alike: " << day.body;
+    }
     const Answer recording = httpGet(board.origin, "/api/rounds/" + id + ".kvr");
     EXPECT_EQ(recording.status, 200);
     EXPECT_TRUE(recording.body == round.bytes);
