@@ -9,6 +9,7 @@
 #   3  setup/                        the settings program's shared part and its dialogs
 #   4  shell/                        the game's platforms, the frame they share,
 #                                    the recording platform (its web form uses setup/'s texts)
+#      board/                        the board server, beside the shells: core/ and setup/'s texts
 #   5  tools/                        the data generator, replay and screenshot
 #   6  tests/ bench/ fuzz/
 #
@@ -47,7 +48,7 @@ top=$(git rev-parse --show-toplevel 2>/dev/null) || cannot_check "$PWD is not in
 [ "$top" -ef . ] || cannot_check "$PWD is not the top of its git checkout ($top)"
 [ -n "$(git ls-files -- '*.cpp' '*.h' | head -n1)" ] || cannot_check "git lists no sources in $PWD"
 
-declare -A floor=([timing]=0 [core]=1 [assets]=2 [render]=2 [linux]=2 [win32]=2 [setup]=3 [shell]=4 [tools]=5
+declare -A floor=([timing]=0 [core]=1 [assets]=2 [render]=2 [linux]=2 [win32]=2 [setup]=3 [shell]=4 [board]=4 [tools]=5
     [tests]=6 [bench]=6 [fuzz]=6)
 portable='^(timing|core|assets|render)/|^shell/[^/]+$'
 standard_header='^<([a-z_0-9]+|GL/glu?\.h|stb_[a-z_]+\.h)>$'

@@ -19,6 +19,11 @@ linux_packages=(
   mutter xwayland dbus-x11 weston libdecor-0-plugin-1-cairo
   # An audio server that a test starts and ends during a round (a null sink).
   pulseaudio pulseaudio-utils
+  # The board server: its HTTP library (with OpenSSL), its two databases and
+  # JSON; its tests' HTTP client, a PostgreSQL server they start and the
+  # SQLite shell the page's test plants names with.
+  libcpp-httplib-dev libssl-dev libsqlite3-dev libpq-dev nlohmann-json3-dev libcurl4-openssl-dev
+  postgresql sqlite3
 )
 
 # The Windows program is cross-built as a 64-bit program and run under 64-bit

@@ -77,6 +77,11 @@ version=$(cache "$build" CMAKE_PROJECT_VERSION)
 # Each package under test, and where the second build makes it.
 packages=("$build/korvada_${version}_amd64.deb")
 rebuilt=(build/korvada_${version}_amd64.deb)
+# The board's package, made by the same cpack beside the game's.
+if [ -f "$build/korvada-board_${version}_amd64.deb" ]; then
+    packages+=("$build/korvada-board_${version}_amd64.deb")
+    rebuilt+=(build/korvada-board_${version}_amd64.deb)
+fi
 if [ -n "$windows" ]; then
     packages+=("$windows/Korvada-$version-win64.zip" "$windows/Korvada-$version-win64-setup.exe")
     rebuilt+=("build-win64/Korvada-$version-win64.zip" "build-win64/Korvada-$version-win64-setup.exe")

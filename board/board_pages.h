@@ -1,0 +1,26 @@
+#pragma once
+// What the board shows people: the day's page and a round's page, in Czech
+// or English as the browser asks, and the day's JSON. Every name is escaped
+// where it is shown.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "board/board_store.h"
+#include "setup/setup_texts.h"
+
+// The language of an Accept-Language header: Czech when Czech is liked
+// best of the two, English otherwise (no header, neither language, q=0).
+Language pageLanguage(const std::string& acceptLanguage);
+
+// Text for an HTML element or a quoted attribute.
+std::string escapeHtml(const std::string& text);
+
+std::string dayPage(Language language, int32_t day, int32_t today, const std::vector<ListedRound>& rounds);
+std::string roundPage(Language language, const StoredRound& round);
+std::string notFoundPage(Language language);
+// {"day":"2026-12-10","rounds":[{"id":…,"name":…,"bubbles":N,"when":"…Z"},…]}
+std::string dayJson(int32_t day, const std::vector<ListedRound>& rounds);
+// The address in the game's page that plays a round kept here.
+std::string watchAddress(const std::string& id);
