@@ -2,42 +2,14 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cctype>
 #include <cstdlib>
 
 #include "board/board_rules.h"
 
 namespace {
 
-struct PageTexts {
-    const char* lang;
-    const char* title;      // followed by the day
-    const char* player;
-    const char* bubbles;
-    const char* when;
-    const char* watch;
-    const char* nobody;
-    const char* previous;
-    const char* next;
-    const char* today;
-    const char* play;
-    const char* roundOf;    // followed by the name
-    const char* download;
-    const char* dayBoard;
-    const char* notFound;
-};
-
-const PageTexts kCzech = {"cs", "Korvada: dnešní kolo", "Hráč", "Bubliny", "Kdy (UTC)", "Přehrát",
-                          "Tento den zatím nikdo nehrál.", "← Předchozí den", "Další den →", "Dnes", "Hrát",
-                          "Kolo hráče", "Stáhnout záznam", "Tabulka dne", "Tady nic není."};
-const PageTexts kEnglish = {"en", "Korvada: today's round", "Player", "Bubbles", "When (UTC)", "Watch",
-                            "Nobody has played this day yet.", "← Previous day", "Next day →", "Today", "Play",
-                            "A round by", "Download the recording", "The day's board", "Nothing here."};
-
-const PageTexts& textsFor(Language language) { return language == Language::Czech ? kCzech : kEnglish; }
-
-std::string head(const PageTexts& texts, const std::string& title) {
-    return "<!doctype html>\n<html lang=\"" + std::string(texts.lang) +
+std::string head(const Language& language, const std::string& title) {
+    return "<!doctype html>\n<html lang=\"" + std::string(language.code) +
            "\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
            escapeHtml(title) +
@@ -51,14 +23,20 @@ std::string head(const PageTexts& texts, const std::string& title) {
 }
 
 // "10. 12. 2026", "10 Dec 2026".
-std::string shownDay(Language language, int32_t day) { return dayText(setupTexts(language), dayText(static_cast<uint32_t>(day))); }
+std::string shownDay(const Language& language, int32_t day) {
+    return dayText(language.setup, dayText(static_cast<uint32_t>(day)));
+}
 
 std::string clock(int64_t unixMs) { return utcTimeText(unixMs).substr(11, 5); }
 
 }  // namespace
 
-Language pageLanguage(const std::string& acceptLanguage) {
-    double czech = 0, english = 0;
+const Language& pageLanguage(const std::string& acceptLanguage) {
+    // The entry liked best: the highest q of a range naming it ("cs",
+    // "cs-CZ"), the earlier range of two alike; none liked (no header, no
+    // language of ours, q=0): the table's first.
+    const Language* best = nullptr;
+    double bestQuality = 0;
     size_t start = 0;
     while (start <= acceptLanguage.size()) {
         size_t end = acceptLanguage.find(',', start);
@@ -74,15 +52,10 @@ Language pageLanguage(const std::string& acceptLanguage) {
         }
         while (!item.empty() && item.front() == ' ') item.erase(0, 1);
         while (!item.empty() && item.back() == ' ') item.pop_back();
-        const std::string primary = item.substr(0, item.find('-'));
-        auto lower = [](std::string s) {
-            for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            return s;
-        };
-        if (lower(primary) == "cs" && quality > czech) czech = quality;
-        if (lower(primary) == "en" && quality > english) english = quality;
+        const Language* named = languageCoded(item.substr(0, item.find('-')));
+        if (named != nullptr && quality > bestQuality) best = named, bestQuality = quality;
     }
-    return czech > english ? Language::Czech : Language::English;
+    return best != nullptr ? *best : kLanguages[0];
 }
 
 std::string escapeHtml(const std::string& text) {
@@ -102,10 +75,10 @@ std::string escapeHtml(const std::string& text) {
 
 std::string watchAddress(const std::string& id) { return "/?round=%2Fapi%2Frounds%2F" + id + ".kvr"; }
 
-std::string dayPage(Language language, int32_t day, int32_t today, const std::vector<ListedRound>& rounds) {
-    const PageTexts& texts = textsFor(language);
-    const SetupTexts& words = setupTexts(language);
-    std::string page = head(texts, std::string(texts.title) + ", " + shownDay(language, day));
+std::string dayPage(const Language& language, int32_t day, int32_t today, const std::vector<ListedRound>& rounds) {
+    const BoardTexts& texts = language.board;
+    const SetupTexts& words = language.setup;
+    std::string page = head(language, std::string(texts.title) + ", " + shownDay(language, day));
     page += "<h1>" + escapeHtml(texts.title) + "</h1>\n<p>" + escapeHtml(shownDay(language, day)) + "</p>\n";
     if (rounds.empty()) {
         page += "<p id=\"nobody\">" + escapeHtml(texts.nobody) + "</p>\n";
@@ -130,11 +103,11 @@ std::string dayPage(Language language, int32_t day, int32_t today, const std::ve
     return page;
 }
 
-std::string roundPage(Language language, const StoredRound& round) {
-    const PageTexts& texts = textsFor(language);
-    const SetupTexts& words = setupTexts(language);
+std::string roundPage(const Language& language, const StoredRound& round) {
+    const BoardTexts& texts = language.board;
+    const SetupTexts& words = language.setup;
     const std::string title = std::string(texts.roundOf) + " " + round.listed.name;
-    std::string page = head(texts, "Korvada: " + title);
+    std::string page = head(language, "Korvada: " + title);
     page += "<h1>" + escapeHtml(title) + "</h1>\n<p><span id=\"bubbles\">" +
             escapeHtml(bubblesText(words, round.listed.bubbles)) + "</span>, " +
             escapeHtml(shownDay(language, round.day)) + ", " + clock(round.listed.receivedMs) + " UTC</p>\n";
@@ -145,9 +118,9 @@ std::string roundPage(Language language, const StoredRound& round) {
     return page;
 }
 
-std::string notFoundPage(Language language) {
-    const PageTexts& texts = textsFor(language);
-    return head(texts, "Korvada") + "<p>" + escapeHtml(texts.notFound) + "</p>\n<nav><a href=\"/board\">" +
+std::string notFoundPage(const Language& language) {
+    const BoardTexts& texts = language.board;
+    return head(language, "Korvada") + "<p>" + escapeHtml(texts.notFound) + "</p>\n<nav><a href=\"/board\">" +
            escapeHtml(texts.dayBoard) + "</a></nav>\n</body>\n</html>\n";
 }
 

@@ -57,7 +57,7 @@ void page(httplib::Response& response, int status, const std::string& html) {
     response.set_content(html, "text/html; charset=utf-8");
 }
 
-Language languageOf(const httplib::Request& request) {
+const Language& languageAsked(const httplib::Request& request) {
     return pageLanguage(request.get_header_value("Accept-Language"));
 }
 
@@ -202,7 +202,7 @@ bool requestedDay(const httplib::Request& request, httplib::Response& response, 
     if (json)
         refuse(response, 404, "no such day");
     else
-        page(response, 404, notFoundPage(languageOf(request)));
+        page(response, 404, notFoundPage(languageAsked(request)));
     return false;
 }
 
@@ -217,7 +217,7 @@ void dayBoard(Board& board, const httplib::Request& request, httplib::Response& 
     int32_t day;
     std::vector<ListedRound> rounds;
     if (!requestedDay(request, response, &day, false) || !listDay(board, day, &rounds, response)) return;
-    page(response, 200, dayPage(languageOf(request), day, utcDay(nowMs()), rounds));
+    page(response, 200, dayPage(languageAsked(request), day, utcDay(nowMs()), rounds));
 }
 
 void dayData(Board& board, const httplib::Request& request, httplib::Response& response) {
@@ -252,16 +252,16 @@ void roundShown(Board& board, const httplib::Request& request, httplib::Response
     std::string trouble;
     const std::string id = request.matches[1];
     if (wellFormedRoundId(id) && board.store.round(board.store.db, id, &round, &trouble))
-        return page(response, 200, roundPage(languageOf(request), round));
+        return page(response, 200, roundPage(languageAsked(request), round));
     if (!trouble.empty()) return refuse(response, 503, "the board cannot read its rounds now: " + trouble);
-    page(response, 404, notFoundPage(languageOf(request)));
+    page(response, 404, notFoundPage(languageAsked(request)));
 }
 
 // A file of the game's page; nothing else.
 void webFile(Board& board, const httplib::Request& request, httplib::Response& response) {
     const std::string name = request.path == "/" ? "index.html" : request.path.substr(1);
     const auto found = board.web.find(name);
-    if (found == board.web.end()) return page(response, 404, notFoundPage(languageOf(request)));
+    if (found == board.web.end()) return page(response, 404, notFoundPage(languageAsked(request)));
     const WebFile& file = found->second;
     const std::string accepted = request.get_header_value("Accept-Encoding");
     const std::string* body = &file.bytes;
@@ -311,7 +311,7 @@ void route(httplib::Server& server, Board& board) {
         else if (a.status != 404)
             refuse(a, a.status, "the request is refused");
         else
-            page(a, 404, notFoundPage(languageOf(q)));
+            page(a, 404, notFoundPage(languageAsked(q)));
     });
 }
 

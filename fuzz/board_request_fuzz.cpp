@@ -43,7 +43,7 @@ void name(const std::string& text) {
     if (!checkSubmittedName(text, &why)) check(oneLine(why));
     const std::string escaped = escapeHtml(text);
     check(escaped.find_first_of("<>\"'") == std::string::npos);
-    const std::string page = dayPage(Language::English, 20797, 20797, {{"AAAAAAAAAAAAAAAA", text, 1, 0}});
+    const std::string page = dayPage(languageOf("en"), 20797, 20797, {{"AAAAAAAAAAAAAAAA", text, 1, 0}});
     check(page.find(escaped) != std::string::npos);
     const nlohmann::json parsed = nlohmann::json::parse(dayJson(20797, {{"AAAAAAAAAAAAAAAA", text, 1, 0}}));
     check(parsed["rounds"].size() == 1);

@@ -128,7 +128,10 @@ const Language kLanguages[] = {
          "Continue",
          "Turn the phone sideways",
      },
-     {"Picture saved", "Picture not saved", "Sound off", "Sound on", "P: continue", "New best!"}},
+     {"Picture saved", "Picture not saved", "Sound off", "Sound on", "P: continue", "New best!"},
+     {"Korvada: today's round", "Player", "Bubbles", "When (UTC)", "Watch", "Nobody has played this day yet.",
+      "← Previous day", "Next day →", "Today", "Play", "A round by", "Download the recording", "The day's board",
+      "Nothing here."}},
     {"cs",
      {
          "Korvada – nastavení",
@@ -188,17 +191,25 @@ const Language kLanguages[] = {
          "Pokračovat",
          "Otočte telefon na šířku",
      },
-     {"Obrázek uložen", "Obrázek nelze uložit", "Zvuk vypnut", "Zvuk zapnut", "P: pokračovat", "Nový rekord!"}},
+     {"Obrázek uložen", "Obrázek nelze uložit", "Zvuk vypnut", "Zvuk zapnut", "P: pokračovat", "Nový rekord!"},
+     {"Korvada: dnešní kolo", "Hráč", "Bubliny", "Kdy (UTC)", "Přehrát", "Tento den zatím nikdo nehrál.",
+      "← Předchozí den", "Další den →", "Dnes", "Hrát", "Kolo hráče", "Stáhnout záznam", "Tabulka dne",
+      "Tady nic není."}},
 };
 const int kLanguageCount = sizeof kLanguages / sizeof kLanguages[0];
 
+const Language* languageCoded(const std::string& code) {
+    std::string lower = code;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (int i = 0; i < kLanguageCount; ++i)
+        if (lower == kLanguages[i].code) return &kLanguages[i];
+    return nullptr;
+}
+
 const Language& languageOf(const std::string& localeName) {
     // The language is the name's first part: "cs" of "cs_CZ.UTF-8@euro".
-    std::string code = localeName.substr(0, localeName.find_first_of("_-.@:"));
-    for (char& c : code) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (int i = 0; i < kLanguageCount; ++i)
-        if (code == kLanguages[i].code) return kLanguages[i];
-    return kLanguages[0];
+    const Language* language = languageCoded(localeName.substr(0, localeName.find_first_of("_-.@:")));
+    return language != nullptr ? *language : kLanguages[0];
 }
 
 std::string resolutionLabel(const SetupTexts& texts, int row, bool fullScreen, bool window) {

@@ -92,16 +92,39 @@ struct NoticeTexts {
     const char* newBest;        // beside the end screen's score
 };
 
+// A board's pages (korvada-board): the day's board and a round's page.
+struct BoardTexts {
+    const char* title;      // followed by the day
+    const char* player;
+    const char* bubbles;
+    const char* when;
+    const char* watch;
+    const char* nobody;     // a day nobody has played yet
+    const char* previous;
+    const char* next;
+    const char* today;
+    const char* play;
+    const char* roundOf;    // followed by the name
+    const char* download;
+    const char* dayBoard;
+    const char* notFound;
+};
+
 struct Language {
     const char* code;  // ISO 639-1, the part of a locale's name that chooses it: "cs"
     SetupTexts setup;
     PageTexts page;
     NoticeTexts notices;
+    BoardTexts board;
 };
 
 // The languages' table; the first is the one for every locale no entry names.
 extern const Language kLanguages[];
 extern const int kLanguageCount;
+
+// The entry whose code is `code` (a language's ISO 639-1 code, any case);
+// null when no entry has it.
+const Language* languageCoded(const std::string& code);
 
 // The entry whose code is the locale name's language ("cs" of "cs_CZ.UTF-8",
 // "cs-CZ", a "cs:en" priority list), the first entry for any other name,
