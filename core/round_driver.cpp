@@ -139,8 +139,10 @@ int32_t framesDue(const RoundPlayback& p) {
     return played + 0.5 * last <= p.realSeconds ? due + 1 : due;
 }
 
-// The changes recorded before the next frame, through the recording's own source.
+// The changes recorded before the next frame, through the recording's own
+// source; the camera stays the viewer's.
 void applyRecordedKeys(RoundPlayback& p, Game& game) {
+    const int32_t viewersCamera = game.cameraIndex;
     const std::vector<RecordedKey>& keys = p.recording.keys;
     for (; p.nextKey < keys.size() && keys[p.nextKey].frame <= p.nextFrame; ++p.nextKey) {
         const RecordedKey& key = keys[p.nextKey];
@@ -149,7 +151,7 @@ void applyRecordedKeys(RoundPlayback& p, Game& game) {
         else
             releaseKey(game, RecordingInput, key.key);
     }
-    p.camera = game.cameraIndex;
+    game.cameraIndex = viewersCamera;
 }
 
 // The viewer has the round again: the recording's keys let go, the run's
@@ -172,9 +174,8 @@ FrameUpdate playBack(RoundDriver& d, Game& game, float seconds) {
         game.countEndScreenTime(seconds);
         return FrameUpdate::EndScreen;
     }
-    releaseAllKeys(game);  // the viewer's keys steer nothing
-    game.cameraIndex = p.camera;
-    p.realSeconds += seconds;
+    releaseAllKeys(game);  // the viewer's keys steer nothing; the camera they chose stays
+    p.realSeconds += static_cast<double>(seconds) * p.speed;
     bool stepped = false;
     for (int32_t due = framesDue(p); due > 0; --due) {
         if (playRecordedFrame(d, game) == RecordedFrame::Ended) break;
@@ -245,7 +246,7 @@ void startWatchedRound(RoundDriver& driver, Game& game, const GameSettings& view
     p.recording = recording;
     p.nextFrame = 0;
     p.nextKey = 0;
-    p.camera = game.cameraIndex;
+    p.speed = 1;
     p.realSeconds = 0;
     p.playedSeconds = 0;
     p.on = true;
@@ -275,6 +276,8 @@ bool roundRecorded(RoundDriver& driver, const Game& game) {
     if (r.roundOn && game.gameOver) noteRoundsEnd(r, game, game.platform.counter(game.platform.shell));
     return r.taking && !r.overflowed && !r.roundOn && game.gameOver;
 }
+
+void setPlaybackSpeed(RoundDriver& driver, int32_t times) { driver.playback.speed = std::min(std::max(times, 1), 16); }
 
 bool watching(const RoundDriver& driver) { return driver.playback.on; }
 

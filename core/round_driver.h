@@ -72,8 +72,8 @@ struct RoundPlayback {
     RoundRecording recording;
     std::size_t nextFrame = 0;    // the recorded frame to play next
     std::size_t nextKey = 0;      // the recorded key change to apply next
-    int32_t camera = 0;           // the recording's camera, whatever the viewer presses
-    double realSeconds = 0;       // real time played back so far (time away and pauses left out)
+    int32_t speed = 1;            // recorded seconds played for each real one
+    double realSeconds = 0;       // real time played back so far, times the speed (time away and pauses left out)
     double playedSeconds = 0;     // the recorded frames' time played so far
 };
 
@@ -117,10 +117,18 @@ enum class FrameUpdate {
 // end screen's time. A recording: the viewer's keys let go (they steer
 // nothing), then the recorded frames that are due by the real time, zero or
 // more, one a frame on a display as fast as the recording's; time away and
-// pauses are not caught up. A recording used up, or a round ended by the
-// viewer's Esc, ends the playback, and the end screen follows with the
-// viewer's own time and keys.
+// pauses are not caught up. The camera is the viewer's: their camera keys
+// and the pads' shoulder buttons choose it, and the recording's camera
+// presses hold their keys but leave it be. A recording used up, or a round
+// ended by the viewer's Esc, ends the playback, and the end screen follows
+// with the viewer's own time and keys.
 FrameUpdate updateFrame(RoundDriver& driver, Game& game);
+
+// A recording plays `times` times as fast (1 to 16) from the next frame on:
+// as many more of its frames are due for each real second, each with its
+// own recorded time, so its course and end are the same. The shells hold 4
+// while the viewer holds the fast key; a watched round starts at 1.
+void setPlaybackSpeed(RoundDriver& driver, int32_t times);
 
 // Whether the round just played is over and recorded whole, its recording
 // then the recorder's: what a shell keeps as the best round. A watched round

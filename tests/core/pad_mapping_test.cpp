@@ -79,10 +79,10 @@ TEST_F(PadMapping, XInputButtonsAndThumbs) {
     xinput(0x4000 | 0x8000 | 0x0040 | 0x0080);
     EXPECT_EQ(arrows() + game.keyDown[kKeyReturn] + game.keyDown[kKeyEscape], 0);
     xinput(XInputLeftShoulder);
-    EXPECT_EQ(game.cameraIndex, 5);
+    EXPECT_EQ(game.cameraIndex, kCameraPresetCount - 1) << "back round to the last camera";
     // A shoulder held steps once, however many states the pad reports meanwhile.
     for (int16_t x : {0, 12000, 0, -12000}) xinput(XInputLeftShoulder, x);
-    EXPECT_EQ(game.cameraIndex, 5);
+    EXPECT_EQ(game.cameraIndex, kCameraPresetCount - 1);
     xinput(XInputRightShoulder);
     xinput(XInputRightShoulder | XInputDpadUp);
     EXPECT_EQ(game.cameraIndex, 0);

@@ -119,8 +119,10 @@ protected:
 
     // Plays the recording back in another Game, a frame at a time at the
     // pace it was played, with the viewer's keys pressed meanwhile; the
-    // traces after each frame.
-    static std::vector<FrameTrace> playBack(RoundDriver& driver, Game& viewer, const RoundRecording& recording) {
+    // traces after each frame, the camera the recording's as the round
+    // showed it (the viewer chose the sixth at frame 11 and saw it since).
+    static std::vector<FrameTrace> playBack(RoundDriver& driver, Game& viewer, const RoundRecording& recording,
+                                            const std::vector<FrameTrace>& played) {
         startWatchedRound(driver, viewer, withSound(), recording);
         std::vector<FrameTrace> traces;
         for (size_t frame = 0; frame < recording.frameSeconds.size(); ++frame) {
@@ -128,7 +130,9 @@ protected:
             if (frame == 11) pressKey(viewer, PadInput, kKey1 + 5);
             if (frame == 12 || frame == 100) releaseAllKeys(viewer);  // the focus lost: the recording's keys stay
             EXPECT_EQ(frameOf(driver, viewer, recording.frameSeconds[frame]), FrameUpdate::Step) << frame;
+            EXPECT_EQ(viewer.cameraIndex, frame < 11 ? 0 : 5) << frame;
             traces.push_back(traceOf(viewer));
+            traces.back().camera = played[frame].camera;
         }
         return traces;
     }
@@ -151,7 +155,7 @@ TEST_F(Recording, APlayedBackRoundTakesTheSameCourseFrameByFrame) {
     viewer.usePlatform(headless().services());
     seedRandom(99);
     const uint32_t runState = randomState();
-    const std::vector<FrameTrace> replayed = playBack(watcher, viewer, recording);
+    const std::vector<FrameTrace> replayed = playBack(watcher, viewer, recording, played);
     ASSERT_EQ(replayed.size(), played.size());
     for (size_t frame = 0; frame < played.size(); ++frame)
         ASSERT_TRUE(replayed[frame] == played[frame]) << "frame " << frame;
@@ -180,7 +184,7 @@ TEST_F(Recording, APlayedBackRoundTakesTheSameCourseFrameByFrame) {
     EXPECT_EQ(viewer.settings.blending, 1) << "the recording's look";
     for (size_t frame = 0; frame < played.size(); ++frame) {
         playRecordedFrame(watcher, viewer);
-        ASSERT_TRUE(traceOf(viewer) == played[frame]) << "frame " << frame;
+        ASSERT_TRUE(traceOf(viewer).bottles == played[frame].bottles) << "frame " << frame;
     }
     EXPECT_TRUE(headless().sounds.empty());
     // A round played without sound is watched without: its cues drew nothing.
@@ -189,7 +193,7 @@ TEST_F(Recording, APlayedBackRoundTakesTheSameCourseFrameByFrame) {
     startWatchedRound(watcher, viewer, withSound(), hushed);
     for (size_t frame = 0; frame < played.size(); ++frame) {
         playRecordedFrame(watcher, viewer);
-        ASSERT_TRUE(traceOf(viewer) == played[frame]) << "frame " << frame;
+        ASSERT_TRUE(traceOf(viewer).bottles == played[frame].bottles) << "frame " << frame;
     }
     EXPECT_TRUE(headless().sounds.empty());
     startLiveRound(watcher, viewer, GameSettings());
@@ -211,7 +215,7 @@ TEST_F(Recording, EscEndsTheRoundInTheRecordingAndInThePlayback) {
     Game viewer;
     RoundDriver watcher;
     viewer.usePlatform(headless().services());
-    const std::vector<FrameTrace> replayed = playBack(watcher, viewer, recording);
+    const std::vector<FrameTrace> replayed = playBack(watcher, viewer, recording, played);
     EXPECT_TRUE(replayed.back() == played.back());
     EXPECT_EQ(viewer.gameOver, 0);
     EXPECT_EQ(frameOf(watcher, viewer, 0.05), FrameUpdate::EndScreen);
@@ -275,17 +279,20 @@ TEST_F(Recording, KeepsTheUnionsChangesAtEachFramesBoundary) {
     EXPECT_EQ(r.bubbles, 30);
     EXPECT_TRUE(roundRecorded(driver, game));
 
-    // Played back, the camera and the keys are the round's at every frame.
+    // Played back, the keys are the round's at every frame, the camera the viewer's.
     Game viewer;
     RoundDriver watcher;
     viewer.usePlatform(headless().services());
     startWatchedRound(watcher, viewer, GameSettings(), r);
-    const int32_t cameras[] = {0, 2, 2, 3};
-    for (int32_t camera : cameras) {
+    const std::vector<std::vector<int>> held = {{kKeyLeft}, {kKey1 + 2}, {kKey1 + 2, kKey1 + 4}, {}};
+    for (const std::vector<int>& keys : held) {
         ASSERT_EQ(playRecordedFrame(watcher, viewer), RecordedFrame::Step);
-        EXPECT_EQ(viewer.cameraIndex, camera);
+        std::vector<int> now;
+        for (int key = 0; key < kKeyCount; ++key)
+            if (viewer.keyDown[key]) now.push_back(key);
+        EXPECT_EQ(now, keys);
+        EXPECT_EQ(viewer.cameraIndex, 0);
     }
-    EXPECT_EQ(viewer.keyDown[kKey1 + 3] + viewer.keyDown[kKey1 + 2] + viewer.keyDown[kKeyLeft], 0);
     EXPECT_EQ(playRecordedFrame(watcher, viewer), RecordedFrame::Ended);
     EXPECT_EQ(viewer.gameOver, 1);
 }
@@ -310,6 +317,40 @@ TEST_F(Recording, ARoundTooLongForItsBoundsIsNoRecording) {
     game.gameOver = 1;
     EXPECT_EQ(driver.recorder.recording.keys.size(), kMaxRecordedKeys);
     EXPECT_FALSE(roundRecorded(driver, game));
+}
+
+// The watched round is the viewer's to look at: another camera, chosen by
+// its key and by a shoulder button, and four times the speed for a stretch,
+// and every frame takes the recorded course to the recorded end.
+TEST_F(Recording, TheViewersCameraAndFourTimesTheSpeedLeaveTheCourseAsItWas) {
+    const std::vector<FrameTrace> played = playRound([&](int frame) { playersInput(game, frame); });
+    const RoundRecording recording = readBack();
+    Game viewer;
+    RoundDriver watcher;
+    viewer.usePlatform(headless().services());
+    startWatchedRound(watcher, viewer, withSound(), recording);
+    int paints = 0, stepsAtFourTimes = 0;
+    while (watching(watcher)) {
+        if (paints == 5) viewer.onKeyDown(kKey1 + 2);
+        if (paints == 6) viewer.onKeyUp(kKey1 + 2);
+        if (paints == 50) stepCamera(viewer, PadInput, 1);
+        if (paints == 20) setPlaybackSpeed(watcher, 4);
+        if (paints == 320) setPlaybackSpeed(watcher, 1);
+        const std::size_t before = watcher.playback.nextFrame;
+        frameOf(watcher, viewer, 0.016);
+        ++paints;
+        const std::size_t at = watcher.playback.nextFrame;
+        if (paints > 20 && paints <= 320) stepsAtFourTimes += int(at - before);
+        if (watching(watcher) && at > 0) {
+            ASSERT_TRUE(traceOf(viewer).bottles == played[at - 1].bottles) << at;
+        }
+        ASSERT_EQ(viewer.cameraIndex, paints <= 5 ? 0 : paints <= 50 ? 2 : 3) << paints;
+    }
+    EXPECT_TRUE(traceOf(viewer).bottles == played.back().bottles);
+    EXPECT_EQ(viewer.bottles[0].score, game.bottles[0].score);
+    EXPECT_EQ(viewer.gameOver, 1);
+    EXPECT_NEAR(stepsAtFourTimes, 300 * 4 * 0.016 / 0.0156, 40) << "four recorded frames a paint";
+    EXPECT_LT(paints, int(played.size()) - 800) << "at one recorded frame a paint it takes a paint a frame";
 }
 
 // A viewer on a faster display waits for the recording, one on a slower
