@@ -31,6 +31,7 @@
 #include "linux/linux_places.h"
 #include "shell/sdl/sdl_shell.h"
 #include "linux/sdl_video_driver.h"
+#include "setup/waiting_rounds.h"
 
 namespace {
 // The one game record, constructed before main() like every static, and
@@ -38,13 +39,18 @@ namespace {
 Game game;
 RoundDriver driver;
 
-// The table of best catches, offered the round's catch once it is over.
+// The table of best catches, offered the round's catch once it is over;
+// beside it the rounds of today's that wait for the settings program to
+// send them to a board (setup/waiting_rounds.h).
 FileChange catchesFile;
 CatchKeeper bestCatches;
+WaitingFolder waitingPlace;
+WaitingKeeper waitingRound;
 
 void keepCatchOnceOver() {
-    const std::string said = offerRoundsCatch(game, driver, &bestCatches, std::time(nullptr));
-    if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
+    for (const std::string& said : {offerRoundsCatch(game, driver, &bestCatches, std::time(nullptr)),
+                                    leaveRoundWaiting(game, driver, &waitingRound, std::time(nullptr))})
+        if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
 }
 
 // A termination signal ends the game as its window's close does, so that the
@@ -286,6 +292,8 @@ int main(int argc, char** argv) {
 
     catchesFile = {bestCatchesFile(), diskSteps()};
     bestCatches.store = catchStoreIn(&catchesFile);
+    waitingPlace = {waitingFolder(catchesFile.file), diskSteps()};
+    waitingRound.store = waitingStoreIn(&waitingPlace);
     enterDataFolder();
     if (!openDisplay(shell)) {
         SDL_Quit();

@@ -45,8 +45,9 @@ void frame() {
     shell.virtualCounter += shell.fixedStepNanoseconds;
     readPads(game, shell);
     paintFrame(game, driver);
-    const std::string said = offerRoundsCatch(game, driver, &shell.bestCatches, std::time(nullptr));
-    if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
+    for (const std::string& said : {offerRoundsCatch(game, driver, &shell.bestCatches, std::time(nullptr)),
+                                    leaveRoundWaiting(game, driver, &shell.waitingRound, std::time(nullptr))})
+        if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
     if (++shell.frames == 1) webFirstFrame();
     if (shell.closeRequested) {
         endRound();

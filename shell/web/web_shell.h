@@ -13,6 +13,7 @@
 #include "core/platform.h"
 #include "shell/shell_keys.h"
 #include "setup/pad_menu.h"
+#include "setup/waiting_rounds.h"
 #include "core/pad_mapping.h"
 
 struct Game;
@@ -21,10 +22,14 @@ struct RoundRecording;
 // The table of best catches in the page's storage (shell/web/web_records.cpp).
 CatchStore pageCatchStore();
 
+// Today's rounds waiting for a board in the page's storage (shell/web/web_board.cpp).
+WaitingStore pageWaitingStore();
+
 struct WebShell {
     bool roundOn = false;         // from Play to the end screen's close; keys reach the game
     bool closeRequested = false;  // the end screen asked to close
     CatchKeeper bestCatches{pageCatchStore()};  // offered the round's catch once it is over
+    WaitingKeeper waitingRound{pageWaitingStore()};  // and today's round, for the board
     KeyLatch keyLatch;            // the key of the last shell action while it is held
     int64_t frames = 0;           // frames drawn in this round
     Pads pads;                    // the browser's pads, by their place in its list

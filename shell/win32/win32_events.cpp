@@ -46,8 +46,10 @@ void onPaint(Game& game, Win32Shell& shell, HWND window) {
     readPadsForPaint(game, shell.procedure);
     if (framePlays(shell.procedure.run, game)) {
         paintFrame(game, shell.round);
-        const std::string said = offerRoundsCatch(game, shell.round, &shell.bestCatches, std::time(nullptr));
-        if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
+        for (const std::string& said :
+             {offerRoundsCatch(game, shell.round, &shell.bestCatches, std::time(nullptr)),
+              leaveRoundWaiting(game, shell.round, &shell.waitingRound, std::time(nullptr))})
+            if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
         printHeightLineOnceOver(game, &shell.toldOver);
         return;
     }

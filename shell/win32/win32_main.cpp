@@ -116,6 +116,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     shell.procedure.run.window = windowSteps(shell);
     shell.catchesFile = {bestCatchesFile(), diskSteps()};
     shell.bestCatches.store = catchStoreIn(&shell.catchesFile);
+    shell.waitingPlace = {waitingFolder(shell.catchesFile.file), diskSteps()};
+    shell.waitingRound.store = waitingStoreIn(&shell.waitingPlace);
     enterDataFolder();
     if (previousInstance == nullptr && !registerWindowClass(instance)) return kExitStartFailed;
     loadXInput(shell);

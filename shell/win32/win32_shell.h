@@ -12,6 +12,7 @@
 #include "shell/display_policy.h"
 #include "shell/win32/win32_procedure.h"
 #include "core/pad_mapping.h"
+#include "setup/waiting_rounds.h"
 #include "win32/xinput_library.h"
 
 struct Win32Shell {
@@ -39,6 +40,8 @@ struct Win32Shell {
 
     FileChange catchesFile;   // the table of best catches,
     CatchKeeper bestCatches;  // offered the round's catch once it is over
+    WaitingFolder waitingPlace;  // beside it, today's rounds for the setup to send (setup/waiting_rounds.h)
+    WaitingKeeper waitingRound;
 };
 
 // --- shell/win32/win32_platform.cpp -------------------------------------------
