@@ -270,6 +270,7 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
     kept.randomState = 7;
     kept.bottles = 5;
     kept.bubbles = 20;
+    kept.gameVersion = "1.3.0";
     kept.frameSeconds = {0.02f, 0.02f};
     const fs::path round5 = bestRoundFile(catches, 5);
     std::string bytes = recordingBytes(kept);
