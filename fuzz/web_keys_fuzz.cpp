@@ -30,11 +30,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                          : std::toupper(static_cast<unsigned char>(key[0]))));
         check(virtualKeyOfWebKey(code.c_str(), other.c_str()) == virtualKey);
     }
-    // With Alt held no key reaches the game, as on Windows; Ctrl or the
+    // With Alt held no key press reaches the game, as on Windows, while every
+    // release does (a key let go under Alt must not stay down); Ctrl or the
     // system key leave the key to the browser.
     KeyLatch latch;
+    const bool down = (modifiers & 4) == 0;
     if (virtualKey >= 0 && (modifiers & 1))
-        check(!routeKey(latch, virtualKey, (modifiers & 4) == 0, true, (modifiers & 8) != 0).toGame);
+        check(routeKey(latch, virtualKey, down, true, (modifiers & 8) != 0).toGame == !down);
     if (modifiers & 2) check(browserKeepsKey(code.c_str(), true));
     return 0;
 }
