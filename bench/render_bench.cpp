@@ -22,6 +22,7 @@
 #include "assets/texture.h"
 #include "core/game.h"
 #include "core/round_driver.h"
+#include "render/play_frame.h"
 #include "render/scene.h"
 #include "shell/headless/headless_platform.h"
 #include "shell/headless/offscreen_gl.h"

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/game.h"
+#include "render/play_frame.h"
 #include "render/scene.h"
 #include "render/score_and_end_screen.h"
 

@@ -1,8 +1,11 @@
 // The paused picture: the play frame under a dark veil, and the pause mark,
 // two upright bars in the middle of the view. No text, so no language.
 
+#include "render/pause_mark.h"
+
 #include <GL/gl.h>
 
+#include "render/play_frame.h"
 #include "render/scene.h"
 
 namespace {

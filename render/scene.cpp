@@ -1,5 +1,4 @@
-// The scene seen from the selected camera preset, the end screen, and the
-// view. Immediate-mode OpenGL 1.1 throughout.
+// The scene seen from the selected camera preset, and the view. Immediate-mode OpenGL 1.1 throughout.
 
 #include "render/scene.h"
 
@@ -7,9 +6,6 @@
 #include <GL/glu.h>
 
 #include "core/game.h"
-#include "render/bottle_model.h"
-#include "render/bubble_model.h"
-#include "render/score_and_end_screen.h"
 
 namespace {
 
@@ -56,39 +52,6 @@ void clearFrame() {
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
-}
-
-void drawPlayFrame(const Game& game) {
-    clearFrame();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    placeCamera(game);
-    drawPlanes(game);
-    // Nothing may bind a texture or give a texture coordinate between the sky
-    // and the bubbles: the bubbles take their tint from the sky's last corner.
-    const int32_t blending = game.settings.blending;
-    for (int32_t i = 0; i < game.bubbleCount; ++i) {
-        const Bubble& bubble = game.bubbles[i];
-        if (bubble.isActive()) drawBubble(bubble.x, bubble.y, bubble.z, blending);
-    }
-    for (int32_t i = 0; i < game.bottleCount; ++i) {
-        const Bottle& b = game.bottles[i];
-        drawBottle(game.textures[b.textureIndex], b.textureIndex, b.x, b.y, b.z, b.vx, b.vz, blending);
-    }
-    glPopMatrix();
-    // The score stays put on screen whatever the camera does.
-    glColor4f(0.2f, 0.2f, 0.5f, 0.8f);
-    drawScore(game, scoreAnchorXInView(), kScoreAnchorY, game.bottles[0].score);
-    glFlush();
-}
-
-void renderFrame(const Game& game) {
-    if (game.gameOver)
-        drawEndScreen(game);
-    else if (game.paused)
-        drawPausedFrame(game);
-    else
-        drawPlayFrame(game);
 }
 
 void initGlState() {

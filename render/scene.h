@@ -1,25 +1,12 @@
 #pragma once
-// The frame's drawing: the scene seen from the selected camera preset, or
-// the end screen once the round is over. It draws the Game it is given and
-// changes nothing in it; the frame's update is the Game's own (core/), and
-// shell/frame.cpp puts the two together.
+// The scene's pieces, which the play frame, the paused picture and the end
+// screen are drawn from: the camera, the planes, the view. Each draws the
+// Game it is given and changes nothing in it (render/render_frame.h chooses
+// which picture a frame is).
 
 #include <cstdint>
 
 struct Game;
-
-// Draws the game as it stands: the end screen once the round is over,
-// the paused picture while the round is paused, otherwise the play frame.
-// A frame that only shows the picture (nothing moves) is this and a swap.
-void renderFrame(const Game& game);
-
-// The play frame's drawing: clear, camera, planes, bubbles, bottles, score,
-// flush. The frame whose step ends the round still shows it.
-void drawPlayFrame(const Game& game);
-
-// render/pause_mark.cpp: the play frame dimmed, with the pause mark (two
-// upright bars) in the middle of the view. Leaves the GL state as it found it.
-void drawPausedFrame(const Game& game);
 
 // Turns and moves the model-view matrix so that the selected camera preset
 // follows the player's bottle.

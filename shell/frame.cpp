@@ -3,6 +3,8 @@
 #include "assets/texture.h"
 #include "core/game.h"
 #include "core/round_driver.h"
+#include "render/play_frame.h"
+#include "render/render_frame.h"
 #include "render/scene.h"
 
 void prepareRun(Game& game) {

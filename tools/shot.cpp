@@ -24,6 +24,8 @@
 #include "core/game.h"
 #include "core/round_driver.h"
 #include "render/frame_picture.h"
+#include "render/pause_mark.h"
+#include "render/play_frame.h"
 #include "render/scene.h"
 #include "render/score_and_end_screen.h"
 #include "shell/headless/headless_platform.h"

@@ -21,6 +21,7 @@
 #include "core/player_name.h"
 #include "core/random.h"
 #include "core/round_driver.h"
+#include "render/play_frame.h"
 #include "render/scene.h"
 #include "shell/frame.h"
 #include "shell/web/web_shell.h"

@@ -14,6 +14,7 @@
 #include "assets/texture.h"
 #include "core/game.h"
 #include "core/random.h"
+#include "render/render_frame.h"
 #include "render/scene.h"
 #include "shell/headless/headless_platform.h"
 #include "shell/headless/offscreen_gl.h"

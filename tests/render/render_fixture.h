@@ -15,6 +15,7 @@
 #include "core/round_driver.h"
 #include "render/bottle_model.h"
 #include "render/bubble_model.h"
+#include "render/render_frame.h"
 #include "render/scene.h"
 #include "render/score_and_end_screen.h"
 #include "shell/frame.h"
