@@ -76,7 +76,7 @@ std::string escapeHtml(const std::string& text) {
 std::string watchAddress(const std::string& id) { return "/?round=%2Fapi%2Frounds%2F" + id + ".kvr"; }
 
 std::string dayPage(const Language& language, int32_t day, int32_t today, const std::vector<ListedRound>& rounds) {
-    const BoardTexts& texts = language.board;
+    const BoardPageTexts& texts = language.boardPage;
     const SetupTexts& words = language.setup;
     std::string page = head(language, std::string(texts.title) + ", " + shownDay(language, day));
     page += "<h1>" + escapeHtml(texts.title) + "</h1>\n<p>" + escapeHtml(shownDay(language, day)) + "</p>\n";
@@ -104,7 +104,7 @@ std::string dayPage(const Language& language, int32_t day, int32_t today, const 
 }
 
 std::string roundPage(const Language& language, const StoredRound& round) {
-    const BoardTexts& texts = language.board;
+    const BoardPageTexts& texts = language.boardPage;
     const SetupTexts& words = language.setup;
     const std::string title = std::string(texts.roundOf) + " " + round.listed.name;
     std::string page = head(language, "Korvada: " + title);
@@ -119,7 +119,7 @@ std::string roundPage(const Language& language, const StoredRound& round) {
 }
 
 std::string notFoundPage(const Language& language) {
-    const BoardTexts& texts = language.board;
+    const BoardPageTexts& texts = language.boardPage;
     return head(language, "Korvada") + "<p>" + escapeHtml(texts.notFound) + "</p>\n<nav><a href=\"/board\">" +
            escapeHtml(texts.dayBoard) + "</a></nav>\n</body>\n</html>\n";
 }

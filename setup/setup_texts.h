@@ -93,7 +93,7 @@ struct NoticeTexts {
 };
 
 // A board's pages (korvada-board): the day's board and a round's page.
-struct BoardTexts {
+struct BoardPageTexts {
     const char* title;      // followed by the day
     const char* player;
     const char* bubbles;
@@ -110,12 +110,36 @@ struct BoardTexts {
     const char* notFound;
 };
 
+// What the settings programs say about a board (setup/board_texts.h). "{}"
+// in a text stands for the one value it is said with.
+struct BoardClientTexts {
+    const char* address;        // the address field's label
+    const char* addressHint;    // shown in the empty field: the board is off
+    const char* badAddress;     // {} why
+    const char* topTen;         // the day's list's heading, {} the day as the setup writes it
+    const char* nobody;         // nobody on the day's list yet
+    const char* noList;         // {} why the list cannot be shown
+    const char* watch;          // the button beside a round of the list
+    const char* asking;         // while a ticket is asked for
+    const char* noTicket;       // {} why: the round plays, but cannot go to the board
+    const char* sent;           // {} the bubbles the board counted
+    const char* sentMore;       // {} how many more rounds were kept with it
+    const char* refused;        // {} the board's reason
+    const char* late;           // {} when the round was left: the board's clock rule refused it
+    const char* nameTaken;      // {} the name
+    const char* unanswered;     // {} why: the round waits for the next start
+    const char* dropped;        // {} how many waiting rounds went unsent
+    const char* downloading;    // while a round to watch comes
+    const char* cannotWatch;    // {} why a listed round cannot be watched
+};
+
 struct Language {
     const char* code;  // ISO 639-1, the part of a locale's name that chooses it: "cs"
     SetupTexts setup;
     PageTexts page;
     NoticeTexts notices;
-    BoardTexts board;
+    BoardPageTexts boardPage;      // the board's own pages
+    BoardClientTexts boardClient;  // the settings programs' words about a board
 };
 
 // The languages' table; the first is the one for every locale no entry names.

@@ -211,7 +211,7 @@ PageBoard& board() {
 }
 
 const SetupTexts& pageSetupTexts() { return setupTexts(languageOf(board().language)); }
-const BoardTexts& pageBoardTexts() { return boardTextsOf(board().language); }
+const BoardClientTexts& pageBoardTexts() { return boardTextsOf(board().language); }
 
 // A JSON string of UTF-8 text.
 std::string jsonText(const std::string& text) {
