@@ -54,6 +54,10 @@ press() {
   shift
   while :; do
     if [ "$SECONDS" -ge "$next" ]; then
+      # A key goes to the window that has the focus, as a player's does: one
+      # who finds the game gone (a minimise that Wine carried out late, after
+      # the game was brought back) brings it back before pressing again.
+      x_active "$GAME_WINDOW" || { note "$key: the game had lost the focus"; bring_back_game; }
       xdotool key "$key"
       presses=$((presses + 1))
       next=$((SECONDS + 5))
