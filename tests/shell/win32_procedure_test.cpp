@@ -38,12 +38,14 @@ protected:
     static Win32Procedure& of(void* self) { return *static_cast<Win32Procedure*>(self); }
 
     // A key message as Windows sends it: Alt held sets bit 29, a key that was
-    // already down (an auto-repeat) bit 30, a release bits 30 and 31.
+    // already down (an auto-repeat) bit 30, a release bits 30 and 31. The bits
+    // are Windows' own, written here as its documentation numbers them, so
+    // that a procedure reading another bit is seen.
     void key(uint32_t message, uint64_t virtualKey, bool alt = false, bool wasDown = false) {
         const bool up = message == kWmKeyUp || message == kWmSysKeyUp;
         int64_t lParam = 1;  // the repeat count
-        if (alt) lParam |= kKeyAltHeld;
-        if (wasDown || up) lParam |= kKeyWasDown;
+        if (alt) lParam |= int64_t{1} << 29;
+        if (wasDown || up) lParam |= int64_t{1} << 30;
         if (up) lParam |= int64_t{1} << 31;
         onKeyMessage(game, procedure, message, virtualKey, lParam);
     }
