@@ -2,7 +2,8 @@
 # korvada-replay.exe under Wine prints the same bytes as the Linux
 # korvada-replay for the same rounds: the simulation takes the same course
 # on both platforms, knocks, catches and cues included. Their recordings of a
-# round are the same bytes, and each plays the other's back to the round.
+# round are the same bytes, and each plays the other's back to the round;
+# so does today's round of a fixed day, laid out from the day.
 source "$(dirname "$0")/wine_harness.sh"
 : "${KORVADA_REPLAY:?path of the Linux korvada-replay}"
 replay_exe="$data_dir/korvada-replay.exe"
@@ -13,6 +14,8 @@ rounds=(
   "--seed 7 --bottles 12 --steps 3000 --every 250 --keys 1-150:RIGHT,100-400:DOWN,500-900:LEFT,800-1200:UP"
   "--seed 4242 --bottles 61 --bubbles 100 --steps 6000 --every 500 --dt 0.02 --keys 1-2000:LEFT,1000-3000:UP"
   "--seed 99 --bottles 2 --sound 0 --steps 20000 --dt 0.005 --every 1000 --keys 10-5000:RIGHT,4000-9000:DOWN"
+  # A fixed day's round: its layout, from the day alone, is everyone's.
+  "--daily 2026-12-09 --steps 4000 --every 400 --keys 1-800:LEFT,600-2000:UP --name Jana"
 )
 for i in "${!rounds[@]}"; do
   # shellcheck disable=SC2086
@@ -27,7 +30,7 @@ for i in "${!rounds[@]}"; do
 done
 
 # The recordings: written on each platform, played on the other.
-for i in 1 2; do
+for i in 1 2 4; do
   every=$(grep -o -- '--every [0-9]*' <<<"${rounds[$i]}")
   # shellcheck disable=SC2086
   "$KORVADA_REPLAY" ${rounds[$i]} --record "$WORK/linux-$i.kvr" >/dev/null ||
