@@ -5,12 +5,19 @@
 // with KORVADA_WEB_DIR the web build's folder. WebAssembly's size_t has 32
 // bits: a recording whose counts are made to wrap its size round to its own
 // small length, its checksum right, must be refused there as on the desktop,
-// before the reader makes room for its billions of key changes. Exit 0 when
+// before the reader makes room for its billions of key changes. Today's
+// round of a fixed day, played in a page whose clock says that day, is laid
+// out as korvada-replay lays out that day's round (KORVADA_REPLAY, the Linux
+// one; wine.replay holds the Windows one to the same bytes). Exit 0 when
 // the case passed.
 
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
 import zlib from 'node:zlib';
-import { kWait, pageState, runCases, waitState } from './web_harness.mjs';
+import { gameState, kWait, pageState, runCases, waitFrames, waitState } from './web_harness.mjs';
 
 const kRefused = 'Záznam kola nelze přehrát!';
 
@@ -61,6 +68,39 @@ const cases = {
     }
     assert.deepEqual(page.problems.map((problem) => problem.replace(/^\w+: /, '')),
                      refusals.flatMap(([, line]) => [kRefused, line]));
+  },
+  // The page's clock at noon (UTC) of 2026-12-09: its today's round is that
+  // day's. The layout is what the round's recording plays from: its
+  // generator's state, bottles and bubbles as korvada-replay prints them
+  // before the first step.
+  async daily_layout({ open }) {
+    const page = await open('/index.html', 800, 600, {
+      prepare: (shown) => shown.evaluateOnNewDocument(() => {
+        const realNow = Date.now.bind(Date);
+        const shift = Date.UTC(2026, 11, 9, 12) - realNow();
+        Date.now = () => realNow() + shift;
+      }),
+    });
+    await waitState(page, 'form');
+    assert.equal(await page.evaluate(() => Module.ccall('korvadaPlayRound', 'number',
+      ['string', 'number', 'string', 'string', 'number', 'number', 'number'], ['0TYAY', 1, 'Jana', '', -1, 0.02, 0])), 1);
+    await waitFrames(page, 10);
+    await page.evaluate(() => {
+      for (const type of ['keydown', 'keyup'])
+        window.dispatchEvent(new KeyboardEvent(type, { code: 'Escape', key: 'Escape', keyCode: 27, bubbles: true }));
+    });
+    await page.waitForFunction(() => localStorage.getItem('korvada.round.8') !== null, { timeout: kWait });
+    assert.equal((await gameState(page)).gameOver, 1);
+    const kept = Buffer.from(await page.evaluate(() => localStorage.getItem('korvada.round.8')), 'base64');
+    const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'korvada-daily-')), 'page.kvr');
+    fs.writeFileSync(file, kept);
+    const layout = (printed) => printed.split('\n').slice(0, printed.split('\n').findIndex((line, i) => i > 0 &&
+                                                                                             line.startsWith('state ')));
+    const replay = (args) => execFileSync(process.env.KORVADA_REPLAY, args, { encoding: 'utf8' });
+    const day = layout(replay(['--daily', '2026-12-09', '--steps', '1']));
+    assert.equal(day.filter((line) => line.startsWith('bottle ')).length, 8);
+    assert.deepEqual(layout(replay(['--recording', file])), day, 'the page laid out another round');
+    assert.notDeepEqual(layout(replay(['--daily', '2026-12-10', '--steps', '1'])), day, 'the next day has its own');
   },
 };
 
