@@ -92,7 +92,7 @@ std::filesystem::path bestCatchesFile() {
     return folder / L"Korvada" / L"best-catches.txt";
 }
 
-std::filesystem::path savedCodeFile() {
+std::filesystem::path savedChoiceFile() {
     const std::filesystem::path folder = environmentFolder(L"APPDATA");
     if (folder.empty()) return {};
     return folder / L"Korvada" / L"launch-code.txt";

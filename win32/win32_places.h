@@ -13,7 +13,7 @@ std::filesystem::path bestCatchesFile();
 
 // The setup's saved choice, %APPDATA%\Korvada\launch-code.txt, which the
 // game watches a round opened from Explorer with; empty as above.
-std::filesystem::path savedCodeFile();
+std::filesystem::path savedChoiceFile();
 
 // The recording of the best round with `bottles` bottles, beside the table:
 // %APPDATA%\Korvada\best-round-4.kvr.
