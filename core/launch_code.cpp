@@ -1,5 +1,8 @@
 #include "core/settings.h"
 
+#include <filesystem>
+#include <system_error>
+
 int parseLaunchCode(const std::string& tail, GameSettings* settings) {
     if (tail.size() != 5) return 0;
     // Characters are signed 8-bit values, so anything from 128 up is negative.
@@ -76,4 +79,24 @@ LaunchOptions takeLaunchOptions(std::string* tail) {
                  !takeValueOption(tail, kTicketOption, &options.ticket))
             return options;
     }
+}
+
+bool takeBareRoundFile(std::string* tail, LaunchOptions* options) {
+    GameSettings unused;
+    if (options->watch || tail->empty() || parseLaunchCode(*tail, &unused) || (*tail)[0] == '-') return false;
+    std::string file = *tail;
+    if (file.size() >= 2 && file.front() == '"' && file.back() == '"') file = file.substr(1, file.size() - 2);
+    if (file.empty() || file.find('"') != std::string::npos) return false;
+    const auto endsKvr = [&] {
+        if (file.size() < 4) return false;
+        std::string end = file.substr(file.size() - 4);
+        for (char& c : end) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        return end == ".kvr";
+    };
+    std::error_code failed;
+    if (!endsKvr() && !std::filesystem::is_regular_file(std::filesystem::u8path(file), failed)) return false;
+    options->watch = true;
+    options->watchFile = file;
+    tail->clear();
+    return true;
 }

@@ -106,3 +106,12 @@ struct LaunchOptions {
     std::string ticket;
 };
 LaunchOptions takeLaunchOptions(std::string* tail);
+
+// "korvada FILE": a desktop opens a round with its file alone (a double
+// click, xdg-open, Explorer's "%1"). When what is left of the tail is no
+// launch code but a file's name, in double quotes (as Windows quotes a path
+// with blanks) or not, that ends in ".kvr" or names a file (a desktop knows
+// a round by its first bytes too), moves it to options->watchFile, asks for
+// watching and empties the tail, which the shell fills with the launch code
+// the player last chose; otherwise leaves both alone.
+bool takeBareRoundFile(std::string* tail, LaunchOptions* options);

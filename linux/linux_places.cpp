@@ -75,6 +75,8 @@ std::filesystem::path userFolder(const char* variable, const char* fallback) {
 
 std::filesystem::path bestCatchesFile() { return userFolder("XDG_DATA_HOME", ".local/share") / "korvada" / "best-catches"; }
 
+std::filesystem::path savedCodeFile() { return userFolder("XDG_CONFIG_HOME", ".config") / "korvada" / "launch-code"; }
+
 std::filesystem::path bestRoundFile(int bottles) { return bestRoundFile(bestCatchesFile(), bottles); }
 
 std::filesystem::path picturesFolderIn(const std::string& userDirs, const std::filesystem::path& home) {

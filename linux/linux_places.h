@@ -18,6 +18,10 @@ std::filesystem::path userFolder(const char* variable, const char* fallback);
 // (~/.local/share/korvada/best-catches).
 std::filesystem::path bestCatchesFile();
 
+// The launch code the setup keeps, which the game watches a round opened
+// from the desktop with: $XDG_CONFIG_HOME/korvada/launch-code.
+std::filesystem::path savedCodeFile();
+
 // The recording of the best round with `bottles` bottles, beside the table:
 // $XDG_DATA_HOME/korvada/best-round-4.kvr.
 std::filesystem::path bestRoundFile(int bottles);

@@ -128,7 +128,8 @@ const Language kLanguages[] = {
          "Continue",
          "Turn the phone sideways",
      },
-     {"Picture saved", "Picture not saved", "Sound off", "Sound on", "P: continue", "New best!"},
+     {"Picture saved", "Picture not saved", "Sound off", "Sound on", "P: continue", "New best!",
+      "{}'s round"},
      {"Korvada: today's round", "Player", "Bubbles", "When (UTC)", "Watch", "Nobody has played this day yet.",
       "← Previous day", "Next day →", "Today", "Play", "A round by", "Download the recording", "The day's board",
       "Nothing here."},
@@ -211,7 +212,8 @@ const Language kLanguages[] = {
          "Pokračovat",
          "Otočte telefon na šířku",
      },
-     {"Obrázek uložen", "Obrázek nelze uložit", "Zvuk vypnut", "Zvuk zapnut", "P: pokračovat", "Nový rekord!"},
+     {"Obrázek uložen", "Obrázek nelze uložit", "Zvuk vypnut", "Zvuk zapnut", "P: pokračovat", "Nový rekord!",
+      "kolo hráče {}"},
      {"Korvada: dnešní kolo", "Hráč", "Bubliny", "Kdy (UTC)", "Přehrát", "Tento den zatím nikdo nehrál.",
       "← Předchozí den", "Další den →", "Dnes", "Hrát", "Kolo hráče", "Stáhnout záznam", "Tabulka dne",
       "Tady nic není."},
@@ -268,6 +270,19 @@ std::string dayText(const SetupTexts& texts, const std::string& date) {
     if (!isDate(date)) return "";
     const int day = std::stoi(date.substr(8, 2)), month = std::stoi(date.substr(5, 2));
     return std::to_string(day) + texts.dayMark + ' ' + texts.months[month - 1] + ' ' + date.substr(0, 4);
+}
+
+std::string watchedRoundTitle(const Language& language, const std::string& name, const std::string& date,
+                              int bubbles) {
+    std::string title = "Korvada – ";
+    if (!name.empty()) {
+        const std::string whose = language.notices.roundOf;
+        const std::string::size_type at = whose.find("{}");
+        title += whose.substr(0, at) + name + whose.substr(at + 2) + ", ";
+    }
+    const std::string day = dayText(language.setup, date);
+    if (!day.empty()) title += day + ", ";
+    return title + bubblesText(language.setup, bubbles);
 }
 
 std::string bestCatchLine(const SetupTexts& texts, const BestCatch& best) {

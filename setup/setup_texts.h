@@ -90,6 +90,7 @@ struct NoticeTexts {
     const char* soundOn;
     const char* pausedHint;     // on the paused picture: how to go on
     const char* newBest;        // beside the end screen's score
+    const char* roundOf;        // whose a watched round is, {} the player's name
 };
 
 // A board's pages (korvada-board): the day's board and a round's page.
@@ -167,6 +168,13 @@ std::string bubblesText(const SetupTexts& texts, int bubbles);
 // A kept day, "2026-12-09", as the language writes it: "9. 12. 2026",
 // "9 Dec 2026"; "" for no day.
 std::string dayText(const SetupTexts& texts, const std::string& date);
+
+// The window's title while a recording plays, before its round starts:
+// whose it is, its day ("2026-12-09") and the bubbles it ends with,
+// "Korvada – Jana's round, 9 Dec 2026, 14 bubbles"; no name part for a
+// round without a name, no day part without a day.
+std::string watchedRoundTitle(const Language& language, const std::string& name, const std::string& date,
+                              int bubbles);
 
 // The line beside the number of bottles: "Best: 23 bubbles (9 Dec 2026)",
 // or that no round with that many bottles is kept yet.

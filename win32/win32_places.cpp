@@ -92,6 +92,12 @@ std::filesystem::path bestCatchesFile() {
     return folder / L"Korvada" / L"best-catches.txt";
 }
 
+std::filesystem::path savedChoiceFile() {
+    const std::filesystem::path folder = environmentFolder(L"APPDATA");
+    if (folder.empty()) return {};
+    return folder / L"Korvada" / L"launch-code.txt";
+}
+
 std::filesystem::path bestRoundFile(int bottles) { return bestRoundFile(bestCatchesFile(), bottles); }
 
 // The shell's own answer, from shell32 and ole32 loaded for the one call:

@@ -11,6 +11,10 @@
 // setup's saved choice; empty when the system names no APPDATA folder.
 std::filesystem::path bestCatchesFile();
 
+// The setup's saved choice, %APPDATA%\Korvada\launch-code.txt, which the
+// game watches a round opened from Explorer with; empty as above.
+std::filesystem::path savedChoiceFile();
+
 // The recording of the best round with `bottles` bottles, beside the table:
 // %APPDATA%\Korvada\best-round-4.kvr.
 std::filesystem::path bestRoundFile(int bottles);

@@ -54,8 +54,6 @@ const char* firstSet(std::initializer_list<const char*> names) {
     return "";
 }
 
-fs::path savedCodeFile() { return userFolder("XDG_CONFIG_HOME", ".config") / "korvada" / "launch-code"; }
-
 // What the screen allows, from SDL, as the game sees it: through the same
 // video driver, full screen the rows among its modes, in a window the rows
 // that fit whole, title bar and borders included, in its free area (without

@@ -31,7 +31,9 @@
 #include "linux/linux_places.h"
 #include "shell/sdl/sdl_shell.h"
 #include "linux/sdl_video_driver.h"
+#include "setup/launch_settings.h"
 #include "setup/waiting_rounds.h"
+#include "setup/watching_title.h"
 
 namespace {
 // The one game record, constructed before main() like every static, and
@@ -203,6 +205,7 @@ int usage() {
         "       korvada --window LAUNCHCODE\n"
         "       korvada --watch FILE [--window] LAUNCHCODE\n"
         "       korvada --daily [--window] [--name NAME] [--ticket TICKET] LAUNCHCODE\n"
+        "       korvada [--window] FILE.kvr\n"
         "Plays one round of Korvada full screen, or in a window, with the settings of\n"
         "the five-character launch code. It reads its pictures and sounds from the\n"
         "folder it is started in, or else from its own data folder.\n");
@@ -214,7 +217,8 @@ int usage() {
         ".\n"
         "--watch plays the recorded round in FILE back (the best round of each number\n"
         "of bottles is kept as ~/.local/share/korvada/best-round-N.kvr), seen with the\n"
-        "code's resolution, colour depth and sound; Esc ends it.\n"
+        "code's resolution, colour depth and sound; Esc ends it. A FILE alone, as the\n"
+        "desktop opens a round, is watched with the code korvada-setup last played.\n"
         "--daily plays today's round, the same for everyone (UTC): eight bottles, the\n"
         "code's resolution, depth, blending and sound. --name is the player's name in\n"
         "the round's recording, --ticket a board's.\n"
@@ -272,6 +276,11 @@ int main(int argc, char** argv) {
     for (auto value : {&LaunchOptions::watchFile, &LaunchOptions::name, &LaunchOptions::ticket})
         if (!(separate.*value).empty()) options.*value = separate.*value;
     options.watch = options.watch || !separate.watchFile.empty();
+    if (takeBareRoundFile(&tail, &options)) {
+        const LaunchChoice saved = readSavedCode(savedCodeFile()).choice;
+        tail = encodeLaunchCode(saved.settings);
+        shell.run.inWindow = shell.run.inWindow || !saved.fullScreen;
+    }
     GameSettings settings;
     if ((options.watch && options.watchFile.empty()) || !valuesNamed || !parseLaunchCode(tail, &settings)) {
         platform.showError(platform.shell, badLaunchCodeHere().c_str());
@@ -289,6 +298,7 @@ int main(int argc, char** argv) {
         return kExitBadLaunchCode;
     }
     if (options.watch) start.watched = &watched;
+    const std::string title = options.watch ? watchingTitle(languageOf(localeName()), watched) : "Korvada";
 
     catchesFile = {bestCatchesFile(), diskSteps()};
     bestCatches.store = catchStoreIn(&catchesFile);
@@ -306,6 +316,7 @@ int main(int argc, char** argv) {
         return kExitStartFailed;
     }
     useGameIcon(shell.window);
+    setWindowTitle(shell.window, title);
     if (!shell.run.quitPosted) showGameWindow(shell);
     runLoop(shell);
     const int code = finishRun(shell);

@@ -156,6 +156,12 @@ bool answerShowsGameMode(const WindowManagerAnswer& answer, const SDL_Rect& boun
 // manager's order, full screen's anywhere among them) hold full screen.
 bool statesHoldFullScreen(const unsigned long* states, unsigned long count, unsigned long fullScreen);
 
+// The window's title, UTF-8. Under X11 SDL 2.26 writes the title through
+// the C library's multibyte conversion, which in the game's "C" locale
+// leaves _NET_WM_NAME, the name desktops show, as it was and WM_NAME
+// garbled: both are written here too, in UTF-8.
+void setWindowTitle(SDL_Window* window, const std::string& title);
+
 // Returns once the display server has sent something new, or after at most
 // `milliseconds`; without X11 after a few milliseconds.
 void awaitDisplayServer(SDL_Window* window, Uint32 milliseconds);

@@ -64,6 +64,17 @@ bool readWindowManagerAnswer(SDL_Window* window, WindowManagerAnswer* answer) {
 // The window manager's answer reaches this program as events (a property
 // change, a configure): the X connection becomes readable. Events that the
 // last round trips brought along are already queued: then no wait at all.
+void setWindowTitle(SDL_Window* window, const std::string& title) {
+    SDL_SetWindowTitle(window, title.c_str());
+    Display* display = nullptr;
+    ::Window xWindow = 0;
+    if (!x11Window(window, &display, &xWindow)) return;
+    for (const Atom name : {XInternAtom(display, "_NET_WM_NAME", False), static_cast<Atom>(XA_WM_NAME)})
+        XChangeProperty(display, xWindow, name, XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+    XFlush(display);
+}
+
 void awaitDisplayServer(SDL_Window* window, Uint32 milliseconds) {
     Display* display = nullptr;
     ::Window xWindow = 0;

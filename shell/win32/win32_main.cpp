@@ -15,6 +15,8 @@
 #include "core/game.h"
 #include "core/player_name.h"
 #include "core/settings.h"
+#include "setup/launch_settings.h"
+#include "setup/watching_title.h"
 #include "shell/win32/win32_shell.h"
 #include "win32/utf16.h"
 #include "win32/win32_places.h"
@@ -79,7 +81,18 @@ void enterDataFolder() {
 // code stays the ANSI line's, as it always was.
 LaunchOptions wideLaunchOptions() {
     std::string tail = windowsCommandTail(utf8FromUtf16(GetCommandLineW()).c_str());
-    return takeLaunchOptions(&tail);
+    LaunchOptions options = takeLaunchOptions(&tail);
+    takeBareRoundFile(&tail, &options);
+    return options;
+}
+
+// A round opened from Explorer ("%1" alone) is watched with the code the
+// setup last played, full screen or in a window as it was.
+void watchWithSavedCode(std::string* tail, LaunchOptions* options) {
+    if (!takeBareRoundFile(tail, options)) return;
+    const LaunchChoice saved = readSavedCode(savedChoiceFile()).choice;
+    *tail = encodeLaunchCode(saved.settings);
+    options->window = options->window || !saved.fullScreen;
 }
 }  // namespace
 
@@ -93,7 +106,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     shell.procedure.window = procedureSteps(shell);
     shell.procedure.actions = actionSteps(shell);
     std::string tail = windowsCommandTail(GetCommandLineA());
-    const LaunchOptions options = takeLaunchOptions(&tail);
+    LaunchOptions options = takeLaunchOptions(&tail);
+    watchWithSavedCode(&tail, &options);
     shell.procedure.run.inWindow = options.window;
     if (options.watch && options.watchFile.empty()) tail.clear();  // refused as a launch code
     if (!decodeLaunchCode(platform, tail, &shell.settings)) return kExitBadLaunchCode;
@@ -111,6 +125,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
         }
         shell.start.watched = &watched;
     }
+    const std::wstring title =
+        options.watch ? utf16FromUtf8(watchingTitle(languageOf(userLocaleName()), watched).c_str()) : L"Korvada";
 
     shell.procedure.run.fullScreen = fullScreenSteps(shell);
     shell.procedure.run.window = windowSteps(shell);
@@ -127,6 +143,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
                                 : CreateWindowExA(0, kClassName, "Korvada", WS_POPUP, 10, 10, 800, 600, nullptr,
                                                   nullptr, instance, nullptr);
     if (mainWindow == nullptr) return kExitStartFailed;
+    SetWindowTextW(mainWindow, title.c_str());
 
     SetWindowPos(mainWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ShowWindow(mainWindow, shell.procedure.run.inWindow ? SW_SHOWNORMAL : SW_SHOWMAXIMIZED);

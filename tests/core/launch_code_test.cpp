@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <ctime>
 
 #include "core/round_driver.h"
@@ -161,6 +162,33 @@ TEST(CommandTail, WatchOptionTakesItsFileQuotedOrNot) {
         EXPECT_EQ(options.watchFile, "a.kvr");
         EXPECT_EQ(code, "0TYAY");
     }
+}
+
+// A round opened by the desktop with its file alone: a path as Linux gives
+// it or as Explorer quotes it, ending in .kvr or naming a file; a launch
+// code, an option or a bad code that is no file stays what it was.
+TEST(CommandTail, BareRoundFileIsWatched) {
+    const auto take = [](std::string tail) {
+        LaunchOptions options;
+        return takeBareRoundFile(&tail, &options) && options.watch && tail.empty() ? "[" + options.watchFile + "]"
+                                                                                   : "no:" + tail;
+    };
+    EXPECT_EQ(take("/home/jan/Stažené/kolo Jany.kvr"), "[/home/jan/Stažené/kolo Jany.kvr]");
+    EXPECT_EQ(take(windowsCommandTail("\"C:\\Korvada\\korvada.exe\" \"C:\\Users\\Jan Novák\\best.KVR\"")),
+              "[C:\\Users\\Jan Novák\\best.KVR]");
+    const std::string named = ::testing::TempDir() + "round-without-its-ending";
+    std::FILE* file = std::fopen(named.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    EXPECT_EQ(take(named), "[" + named + "]");
+    std::remove(named.c_str());
+    EXPECT_EQ(take(named), "no:" + named) << "a name without .kvr must name a file";
+    for (const char* other : {"0TYAY", "0TYAYX", "--window", "\"unclosed.kvr", "\"\"", ""})
+        EXPECT_EQ(take(other), std::string("no:") + other);
+    std::string tail = "other.kvr";
+    LaunchOptions watching;
+    watching.watch = true;
+    EXPECT_FALSE(takeBareRoundFile(&tail, &watching)) << "--watch named its file already";
 }
 
 // Today's round with a name of blanks, quoted as Windows quotes it, and a

@@ -2,14 +2,18 @@
 # The Debian package as a player gets it: installed with apt-get, the game
 # started through the setup as its desktop entry says on a private X display
 # (its frame shows the scene) and typed in a terminal in another folder,
-# then removed, leaving nothing of it behind.
+# then removed, leaving nothing of it behind. A recorded round is a type of
+# its own to the desktop, which opens it in the game: played to the end
+# korvada-replay prints, under a title saying whose it is; a file the game
+# cannot play is refused with its reason.
 #
 # This changes the machine: it needs root, refuses to run when korvada is
 # already installed (that one is not ours to remove), and removes the package,
 # and whatever apt-get brought in for it, on every way out.
-#   deb_install.sh DEB
+#   deb_install.sh DEB KORVADA_REPLAY
 source "$(dirname "$0")/../x_harness.sh"
 deb=$(realpath "$1")
+replay=$2
 [ -f "$deb" ] || fail "no package at $1: run 'cpack -G DEB' in the build folder"
 if [ "$(id -u)" != 0 ]; then
     echo "SKIP: installing a package needs root"
@@ -81,6 +85,70 @@ wait_game_window
 close_with key alt+F4
 [ "$EXIT_CODE" = 0 ] || fail "started elsewhere: exit code $EXIT_CODE, expected 0"
 note "ok: started in $WORK, the game reads from its data folder"
+
+# A round opened from the desktop, as a double click or xdg-open opens it on
+# GNOME, whose xdg-mime and xdg-open ask GLib, and GLib the shared MIME
+# database: the type by the file's name and, without it, by its first bytes;
+# the game's own entry opens it, with the file alone, and plays it with the
+# code the setup last played (here in a window) to korvada-replay's end.
+export XDG_CURRENT_DESKTOP=GNOME
+"$replay" --seed 7 --bottles 12 --steps 530 --dt 0.02 --keys 1-400:RIGHT,1-20:DOWN --name Jana --day 2026-12-09 \
+    --record "$WORK/round.kvr" >"$WORK/replay.txt" || fail "korvada-replay --record failed"
+cp "$WORK/round.kvr" "$WORK/round-renamed"
+for file in round.kvr round-renamed; do
+    type=$(xdg-mime query filetype "$WORK/$file")
+    [ "$type" = application/x-korvada-round ] || fail "xdg-mime says $file is '$type'"
+done
+default=$(xdg-mime query default application/x-korvada-round)
+[ "$default" = korvada-watch.desktop ] || fail "xdg-mime's default for a round is '$default'"
+watch_exec=$(sed -n 's/^Exec=//p' /usr/share/applications/korvada-watch.desktop)
+[ "$watch_exec" = "/usr/games/korvada %f" ] || fail "the round's entry runs '$watch_exec'"
+mkdir -p "$XDG_CONFIG_HOME/korvada"
+echo "0TYAY window" >"$XDG_CONFIG_HOME/korvada/launch-code"
+# open FILE: xdg-open FILE; the game it started is GAME_PID, its output in
+# $WORK/stdout and $WORK/stderr.
+open_round() {
+    GAME_PID=
+    env SDL_AUDIODRIVER=dummy KORVADA_PRINT_HEIGHT=1 xdg-open "$1" >"$WORK/stdout" 2>"$WORK/stderr" ||
+        fail "xdg-open $1 failed: $(cat "$WORK/stderr")"
+    wait_until "$X_WAIT" opened_game "$1" || fail "xdg-open $1 started no game"
+}
+opened_game() {
+    local process
+    for process in /proc/[0-9]*; do
+        [ "$(readlink "$process/exe" 2>/dev/null)" = /usr/games/korvada ] || continue
+        [ "$(tr '\0' ' ' <"$process/cmdline" 2>/dev/null)" = "/usr/games/korvada $1 " ] || continue
+        GAME_PID=${process#/proc/}
+        return 0
+    done
+    return 1
+}
+opened_round_over() { grep -q ' over 1$' "$WORK/stdout"; }
+open_round "$WORK/round.kvr"
+wait_focused_window "Korvada – Jana's round, 9 Dec 2026, 1 bubble"
+wait_until "$X_WAIT" opened_round_over || fail "the round opened by xdg-open did not end"
+ended=$(grep -m1 ' over 1$' "$WORK/stdout" | awk '{for (i = 3; i < NF; i += 2) if ($i ~ /^[xyz]$|^score$/) printf "%s ", $(i + 1)}')
+printed=$(awk '/^bottle 0 / {line = $3 " " $4 " " $5 " " $11 " "} END {print line}' "$WORK/replay.txt")
+[ "$ended" = "$printed" ] || fail "opened by xdg-open the round ends at '$ended', in korvada-replay at '$printed'"
+wait_acting "$X_WAIT" "xdotool key space" x_program_ended || fail "the opened round's end screen does not close"
+note "ok: xdg-open played the round under its title to korvada-replay's end ($ended)"
+
+# What the game cannot play, opened so, is refused with its reason in a box.
+head -c 100 "$WORK/round.kvr" >"$WORK/cut.kvr"
+cp "$WORK/round.kvr" "$WORK/newer.kvr"
+printf '\x03' | dd of="$WORK/newer.kvr" bs=1 seek=8 conv=notrunc status=none
+"$replay" --seed 7 --steps 10 --day 2099-01-01 --record "$WORK/later.kvr" >/dev/null || fail "korvada-replay --day failed"
+echo "a shopping list" >"$WORK/list.kvr"
+for case in "cut.kvr:damaged" "newer.kvr:a recording of version 3, made by a newer game" \
+    "later.kvr:a round of 2099-01-01, a day that has not come yet" "list.kvr:not a Korvada recording"; do
+    open_round "$WORK/${case%%:*}"
+    dismiss_boxes 1
+    wait_until "$X_WAIT" x_program_ended || fail "${case%%:*}: the game did not end after its box"
+    grep -A1 -xF "Záznam kola nelze přehrát!" "$WORK/stderr" | tail -n1 | grep -qF "${case#*:}" ||
+        fail "${case%%:*}: not refused with '${case#*:}': $(cat "$WORK/stderr")"
+    note "refused: ${case%%:*}: $(grep -A1 -xF "Záznam kola nelze přehrát!" "$WORK/stderr" | tail -n1)"
+done
+unset XDG_CURRENT_DESKTOP
 
 # Removed: every file gone; a folder may stay only when another package owns it too.
 restore || fail "removing the package failed"

@@ -33,8 +33,13 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./|/|' | sort >"$wor
         echo "/usr/share/games/korvada/$f"
     done
     echo /usr/share/applications/korvada.desktop
-    for n in 16 32 48 64 128 192 256 512; do echo "/usr/share/icons/hicolor/${n}x$n/apps/korvada.png"; done
+    echo /usr/share/applications/korvada-watch.desktop
+    for n in 16 32 48 64 128 192 256 512; do
+        echo "/usr/share/icons/hicolor/${n}x$n/apps/korvada.png"
+        echo "/usr/share/icons/hicolor/${n}x$n/mimetypes/application-x-korvada-round.png"
+    done
     echo /usr/share/metainfo/korvada.metainfo.xml
+    echo /usr/share/mime/packages/korvada-round.xml
     echo /usr/share/man/man6/korvada.6.gz
     echo /usr/share/doc/korvada/copyright
     echo /usr/share/doc/korvada/changelog.gz

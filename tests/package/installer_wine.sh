@@ -5,7 +5,10 @@
 # and an entry in the installed programs' list in the 64-bit registry view.
 # The installed KorvadaSetup.exe starts the game, which draws the scene. The
 # silent uninstall then takes all of that away but the settings the setup
-# saved. Then /D= with a folder of the player's, whose name has blanks.
+# saved. A recorded round (.kvr) is a "Korvada round", opened by korvada.exe
+# with the file alone: `wine start` of one plays it to korvada-replay's end
+# under its title; the uninstaller takes the type away. Then /D= with a
+# folder of the player's, whose name has blanks.
 #   installer_wine.sh INSTALLER  (with the environment of the Wine tests)
 set -uo pipefail
 installer=$(realpath "$1")
@@ -52,6 +55,9 @@ uninstall() {
     ! timeout 60 wine reg query "$key" >/dev/null 2>&1 || fail "the uninstall entry is left"
     ! timeout 60 wine reg query 'HKLM\Software\The Korvada developers' >/dev/null 2>&1 ||
         fail "the install folder's key is left"
+    for class in 'HKCR\.kvr' 'HKCR\Korvada.Round'; do
+        ! timeout 60 wine reg query "$class" >/dev/null 2>&1 || fail "the uninstaller left $class"
+    done
 }
 
 install
@@ -93,6 +99,35 @@ xdotool key Return
 play_from_setup 'Program Files\Korvada\korvada.exe' "$installed"
 [ "$(cat "$saved" 2>/dev/null)" = 0TYAY ] || fail "saved code '$(cat "$saved" 2>/dev/null)', expected 0TYAY"
 [ ! -s "$WORK/answered" ] || fail "an error box was shown"
+
+# The round type, as Explorer finds it (HKCR, the classes of both views).
+reg_default() { timeout 60 wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | awk '/REG_SZ/ {sub(/^ *[^ ]+ +REG_SZ +/, ""); print}'; }
+[ "$(reg_default 'HKCR\.kvr')" = Korvada.Round ] || fail ".kvr is '$(reg_default 'HKCR\.kvr')'"
+[ "$(reg_default 'HKCR\Korvada.Round')" = "Korvada round" ] || fail "the type is named '$(reg_default 'HKCR\Korvada.Round')'"
+command=$(reg_default 'HKCR\Korvada.Round\shell\open\command')
+[ "$command" = "\"$folder\korvada.exe\" \"%1\"" ] || fail "a round opens with '$command'"
+: "${KORVADA_REPLAY:?path of the Linux korvada-replay}"
+mkdir -p "$WORK/rounds with blanks"
+"$KORVADA_REPLAY" --seed 7 --bottles 12 --steps 530 --dt 0.02 --keys 1-400:RIGHT,1-20:DOWN --name Jana \
+  --day 2026-12-09 --record "$WORK/rounds with blanks/round.kvr" >"$WORK/replay.txt" || fail "korvada-replay failed"
+# Opened as Explorer opens it (ShellExecute, through the class): the game's
+# window says whose round it is. Esc ends it, Space leaves its end screen.
+round="$WORK/rounds with blanks/round.kvr"
+start_program "$WORK" env WINEDEBUG=-all wine start /wait /unix "$round"
+wait_wine_window "Korvada – Jana's round, 9 Dec 2026, 1 bubble"
+wait_acting "$X_WAIT" "xdotool key Escape sleep 0.5 key space" x_program_ended ||
+  fail "the round opened by wine start does not end"
+# The open command itself, run as Windows runs it, plays it to korvada-replay's end.
+exe=$(sed 's/^"\([^"]*\)" "%1"$/\1/' <<<"$command")
+start_program "$installed" env KORVADA_PRINT_HEIGHT=1 WINEDEBUG=-all wine "$exe" "$(winepath -w "$round" 2>/dev/null)"
+wait_wine_window "Korvada – Jana's round, 9 Dec 2026, 1 bubble"
+round_over() { grep -aq ' over 1' "$WORK/stdout"; }
+wait_until "$X_WAIT" round_over || fail "the round opened by its command did not end: $(tail -c 300 "$WORK/stdout")"
+ended=$(grep -a -m1 ' over 1' "$WORK/stdout" | tr -d '\r' | awk '{for (i = 3; i < NF; i += 2) if ($i ~ /^[xyz]$|^score$/) printf "%s ", $(i + 1)}')
+printed=$(awk '/^bottle 0 / {line = $3 " " $4 " " $5 " " $11 " "} END {print line}' "$WORK/replay.txt")
+[ "$ended" = "$printed" ] || fail "opened by its command the round ends at '$ended', in korvada-replay at '$printed'"
+wait_acting "$X_WAIT" "xdotool key space" x_program_ended || fail "the opened round's end screen does not close"
+note "ok: wine start round.kvr showed its title; '$command' played it to korvada-replay's end ($ended)"
 
 uninstall "$installed"
 [ "$(cat "$saved" 2>/dev/null)" = 0TYAY ] || fail "the uninstaller took the saved settings"

@@ -578,6 +578,12 @@ TEST(SetupTexts, TheBestCatchInEachLanguageWithItsPluralForm) {
     EXPECT_EQ(newBestLine(english, none, zero), "") << "a first round that caught nothing is no news";
     EXPECT_EQ(newBestLine(english, zero, three), "New best: 3 bubbles!");
     EXPECT_EQ(newBestLine(english, nine, nine), "");
+    // A watched round's title: whose, which day, what it caught; no name, no day, no part.
+    EXPECT_EQ(watchedRoundTitle(languageOf("cs"), "Jana", "2026-12-09", 14),
+              "Korvada – kolo hráče Jana, 9. 12. 2026, 14 bublin");
+    EXPECT_EQ(watchedRoundTitle(languageOf("en"), "Jana", "2026-12-09", 14), "Korvada – Jana's round, 9 Dec 2026, 14 bubbles");
+    EXPECT_EQ(watchedRoundTitle(languageOf("en"), "", "2026-12-09", 1), "Korvada – 9 Dec 2026, 1 bubble");
+    EXPECT_EQ(watchedRoundTitle(languageOf("cs"), "Jana", "", 2), "Korvada – kolo hráče Jana, 2 bubliny");
     EXPECT_EQ(newBestLine(english, nine, none), "") << "the table lost meanwhile";
 
     // Once a round is over: its news, then what could not be written, each
