@@ -172,7 +172,7 @@ void addBottles(Dialog& d, const SetupTexts& texts, int bottles, GtkWidget* grid
     gtk_widget_set_name(d.best, "best");
     // As wide as its longest line, so that the dialog keeps its size.
     int widest = 0;
-    for (const BestCatch& best : {BestCatch(), BestCatch{true, kRoundBubbles, "2026-12-30"}})
+    for (const BestCatch& best : {BestCatch(), BestCatch{true, kRoundBubbles, "2026-12-30", "", 0}})
         widest = std::max(widest, static_cast<int>(g_utf8_strlen(bestCatchLine(texts, best).c_str(), -1)));
     gtk_label_set_width_chars(GTK_LABEL(d.best), widest);
     gtk_label_set_xalign(GTK_LABEL(d.best), 0);
