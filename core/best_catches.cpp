@@ -1,6 +1,10 @@
 #include "core/best_catches.h"
 
+#include <algorithm>
+
+#include "core/daily_round.h"
 #include "core/game.h"
+#include "core/player_name.h"
 #include "core/round_driver.h"
 
 namespace {
@@ -71,17 +75,56 @@ ReadCatches readKept(SmallFile state, std::string text) {
     return read;
 }
 
+// Best first; of two equal, the earlier day.
+bool before(const BestCatch& a, const BestCatch& b) {
+    return a.bubbles != b.bubbles ? a.bubbles > b.bubbles : a.date < b.date;
+}
+
+// The words from `first` on as a player's name: "" when there are none, false
+// for one the rule refuses.
+bool readName(const std::vector<std::string>& words, std::size_t first, std::string* name) {
+    name->clear();
+    for (std::size_t i = first; i < words.size(); ++i) *name += (i > first ? " " : "") + words[i];
+    return name->empty() || checkPlayerName(*name, nullptr);
+}
+
+std::string withName(std::string line, const std::string& name) { return name.empty() ? line : line + ' ' + name; }
+
 std::string joined(const std::string& first, const std::string& second) {
     return first.empty() ? second : second.empty() ? first : first + "; " + second;
 }
 }  // namespace
 
+const BestCatch& BestCatches::operator[](int bottles) const {
+    static const BestCatch none;
+    return bottles >= 0 && bottles <= kMaxBottles && !rows[bottles].empty() ? rows[bottles].front() : none;
+}
+
+BestCatch dayBest(const BestCatches& table, uint32_t day) {
+    const std::string date = dayText(day);
+    for (const BestCatch& row : table.days)
+        if (row.date == date) return row;
+    return BestCatch();
+}
+
+std::string roundName(int bottles, int round) {
+    return std::to_string(bottles) + (round > 0 ? "-" + std::to_string(round) : "");
+}
+
+std::string dayRoundName(const std::string& date) { return "day-" + date; }
+
 std::string bestCatchesText(const BestCatches& table) {
     std::string text = std::string(kFirstLine) + '\n';
-    for (int bottles = 1; bottles <= kMaxBottles; ++bottles) {
-        const BestCatch& best = table[bottles];
-        if (best.kept) text += std::to_string(bottles) + ' ' + std::to_string(best.bubbles) + ' ' + best.date + '\n';
-    }
+    for (int bottles = 1; bottles <= kMaxBottles; ++bottles)
+        for (const BestCatch& row : table.rows[bottles]) {
+            // The first round of a count without a name is written as the
+            // table always wrote it: an older game reads it still.
+            std::string line = std::to_string(bottles) + ' ' + std::to_string(row.bubbles) + ' ' + row.date;
+            if (row.round > 0 || !row.name.empty()) line = withName(line + ' ' + std::to_string(row.round), row.name);
+            text += line + '\n';
+        }
+    for (const BestCatch& day : table.days)
+        text += withName("day " + day.date + ' ' + std::to_string(day.bubbles), day.name) + '\n';
     return text;
 }
 
@@ -97,6 +140,9 @@ ReadCatches readBestCatches(const std::string& text) {
     // Split by hand: a string stream would bring the C++ streams' locales
     // into the browser's download.
     ReadCatches read;
+    // Each count's rows with the lines they came from, cut to the ten best
+    // once every line is read: the ten best do not depend on the lines' order.
+    std::array<std::vector<std::pair<BestCatch, std::string>>, kMaxBottles + 1> rows;
     std::size_t number = 0;
     bool headed = false, anything = false;
     for (std::size_t start = 0; start < text.size();) {
@@ -113,19 +159,56 @@ ReadCatches readBestCatches(const std::string& text) {
             headed = true;
             continue;
         }
-        int bottles = 0, bubbles = 0;
-        if (words.size() != 3 || !readCount(words[0], 1, kMaxBottles, &bottles) ||
-            !readCount(words[1], 0, kRoundBubbles, &bubbles) || !isDate(words[2])) {
+        BestCatch row{true, 0, "", "", 0};
+        uint32_t day = 0;
+        if (words.size() >= 3 && words[0] == "day") {
+            if (!isDate(words[1]) || !readDay(words[1], &day) || !readCount(words[2], 0, kRoundBubbles, &row.bubbles) ||
+                !readName(words, 3, &row.name)) {
+                read.skipped.push_back(named(number, line));
+                continue;
+            }
+            row.date = words[1];
+            auto same = std::find_if(read.table.days.begin(), read.table.days.end(),
+                                     [&](const BestCatch& d) { return d.date == row.date; });
+            if (same == read.table.days.end()) {
+                read.table.days.insert(std::upper_bound(read.table.days.begin(), read.table.days.end(), row,
+                                                        [](const BestCatch& a, const BestCatch& b) { return a.date < b.date; }),
+                                       row);
+                continue;
+            }
+            read.skipped.push_back(named(number, line) + " (a second row for " + row.date + ": the better one stays)");
+            if (row.bubbles > same->bubbles) *same = row;
+            continue;
+        }
+        int bottles = 0;
+        if (words.size() < 3 || !readCount(words[0], 1, kMaxBottles, &bottles) ||
+            !readCount(words[1], 0, kRoundBubbles, &row.bubbles) || !isDate(words[2]) ||
+            (words.size() > 3 && (!readCount(words[3], 0, kKeptRounds - 1, &row.round) || !readName(words, 4, &row.name)))) {
             read.skipped.push_back(named(number, line));
             continue;
         }
-        BestCatch& best = read.table[bottles];
-        if (best.kept) {
-            read.skipped.push_back(named(number, line) + " (a second row for " + std::to_string(bottles) +
-                                   " bottles: the better one stays)");
-            if (bubbles < best.bubbles || (bubbles == best.bubbles && words[2] >= best.date)) continue;
+        row.date = words[2];
+        auto& count = rows[bottles];
+        auto same = std::find_if(count.begin(), count.end(), [&](const auto& r) { return r.first.round == row.round; });
+        if (same == count.end()) {
+            count.push_back({row, named(number, line)});
+            continue;
         }
-        best = {true, bubbles, words[2]};
+        read.skipped.push_back(named(number, line) + " (a second row for " + std::to_string(bottles) + " bottles" +
+                               (row.round > 0 ? " and round " + std::to_string(row.round) : "") +
+                               ": the better one stays)");
+        if (before(row, same->first)) same->first = row;
+    }
+    for (int bottles = 1; bottles <= kMaxBottles; ++bottles) {
+        auto& count = rows[bottles];
+        std::stable_sort(count.begin(), count.end(), [](const auto& a, const auto& b) { return before(a.first, b.first); });
+        for (std::size_t i = 0; i < count.size(); ++i) {
+            if (i < kKeptRounds)
+                read.table.rows[bottles].push_back(count[i].first);
+            else
+                read.skipped.push_back(count[i].second + " (past the " + std::to_string(kKeptRounds) + " best for " +
+                                       std::to_string(bottles) + " bottles)");
+        }
     }
     // A text with nothing in it loses nothing; one with rows but no first
     // line of ours may be another program's.
@@ -140,12 +223,62 @@ std::string skippedLines(const std::vector<std::string>& skipped) {
     return phrase;
 }
 
+int keepRow(BestCatches* table, int bottles, int bubbles, const std::string& date, const std::string& name,
+            BestCatch* kept) {
+    if (bottles < 1 || bottles > kMaxBottles || bubbles < 0 || bubbles > kRoundBubbles || !isDate(date) ||
+        (!name.empty() && !checkPlayerName(name, nullptr)))
+        return -1;
+    std::vector<BestCatch>& count = table->rows[bottles];
+    BestCatch row{true, bubbles, date, name, 0};
+    // After every row as good: of a day, the one kept first stays ahead.
+    const auto at = std::upper_bound(count.begin(), count.end(), row, before);
+    const int place = static_cast<int>(at - count.begin());
+    if (place >= kKeptRounds) return -1;
+    if (count.size() >= static_cast<std::size_t>(kKeptRounds)) {
+        row.round = count.back().round;  // its recording gives way to this one's
+        count.pop_back();
+    } else {
+        while (std::any_of(count.begin(), count.end(), [&](const BestCatch& r) { return r.round == row.round; }))
+            ++row.round;
+    }
+    count.insert(count.begin() + place, row);
+    if (kept != nullptr) *kept = row;
+    return place;
+}
+
 bool keepBestCatch(BestCatches* table, int bottles, int bubbles, const std::string& date) {
-    if (bottles < 1 || bottles > kMaxBottles || bubbles < 0 || bubbles > kRoundBubbles || !isDate(date)) return false;
-    BestCatch& best = (*table)[bottles];
-    if (best.kept && bubbles <= best.bubbles) return false;
-    best = {true, bubbles, date};
-    return true;
+    return keepRow(table, bottles, bubbles, date) == 0;
+}
+
+bool keepDayBest(BestCatches* table, const std::string& date, int bubbles, const std::string& name,
+                 std::vector<std::string>* pruned) {
+    uint32_t day = 0;
+    if (!isDate(date) || !readDay(date, &day) || bubbles < 0 || bubbles > kRoundBubbles ||
+        (!name.empty() && !checkPlayerName(name, nullptr)))
+        return false;
+    std::vector<BestCatch>& days = table->days;
+    auto at = std::lower_bound(days.begin(), days.end(), date,
+                               [](const BestCatch& d, const std::string& text) { return d.date < text; });
+    bool better = false;
+    if (at == days.end() || at->date != date) {
+        days.insert(at, BestCatch{true, bubbles, date, name, 0});
+        better = true;
+    } else if (bubbles > at->bubbles) {
+        *at = BestCatch{true, bubbles, date, name, 0};
+        better = true;
+    }
+    // The latest kKeptDays days, counted back from the newest kept: a day
+    // nobody played is one of them too.
+    uint32_t newest = 0;
+    readDay(days.back().date, &newest);
+    while (!days.empty()) {
+        uint32_t oldest = 0;
+        readDay(days.front().date, &oldest);
+        if (newest - oldest < static_cast<uint32_t>(kKeptDays)) break;
+        if (pruned != nullptr) pruned->push_back(days.front().date);
+        days.erase(days.begin());
+    }
+    return better && std::any_of(days.begin(), days.end(), [&](const BestCatch& d) { return d.date == date; });
 }
 
 std::string dateOf(std::time_t moment) {
@@ -177,10 +310,10 @@ CatchStore catchStoreIn(FileChange* file) {
         return writeChange(*static_cast<FileChange*>(place), text, error);
     };
     store.end = [](void* place) { endChange(static_cast<FileChange*>(place)); };
-    store.keepRound = [](void* place, int bottles, const std::string& bytes, std::string* error) {
+    store.keepRound = [](void* place, const std::string& name, const std::string& bytes, std::string* error) {
         const FileChange& table = *static_cast<FileChange*>(place);
         // The table's lock is held: the recording's own change takes none.
-        FileChange round{bestRoundFile(table.file, bottles), table.disk};
+        FileChange round{roundFile(table.file, name), table.disk};
         round.disk.lock = nullptr;
         if (!bytes.empty() && beginChange(&round, error) && writeChange(round, bytes, error)) return true;
         // No recording of this best: none of another round's either.
@@ -194,8 +327,16 @@ CatchStore catchStoreIn(FileChange* file) {
     return store;
 }
 
-std::filesystem::path bestRoundFile(const std::filesystem::path& catchesFile, int bottles) {
-    return catchesFile.parent_path() / ("best-round-" + std::to_string(bottles) + ".kvr");
+std::filesystem::path roundFile(const std::filesystem::path& catchesFile, const std::string& round) {
+    return catchesFile.parent_path() / ("best-round-" + round + ".kvr");
+}
+
+std::filesystem::path bestRoundFile(const std::filesystem::path& catchesFile, int bottles, int round) {
+    return roundFile(catchesFile, roundName(bottles, round));
+}
+
+std::filesystem::path dayRoundFile(const std::filesystem::path& catchesFile, const std::string& date) {
+    return roundFile(catchesFile, dayRoundName(date));
 }
 
 StoredCatches readStoredCatches(const CatchStore& store) {
@@ -214,8 +355,7 @@ StoredCatches readStoredCatches(const CatchStore& store) {
     return stored;
 }
 
-std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const std::string& date,
-                      const std::string& round) {
+std::string keepCatch(const CatchStore& store, const CaughtRound& caught) {
     if (store.read == nullptr) return "";
     std::string error;
     if (!store.begin(store.place, &error)) return "the best catch is not kept: " + error;
@@ -228,28 +368,59 @@ std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const s
         if (state != SmallFile::Missing) read = readKept(state, text);
         const bool damaged = !read.skipped.empty();
         if (damaged) said = store.where + ": passed over " + skippedLines(read.skipped);
-        const bool better = keepBestCatch(&read.table, bottles, bubbles, date);
+        BestCatch row;
+        const bool kept = keepRow(&read.table, caught.bottles, caught.bubbles, caught.date, caught.name, &row) >= 0;
+        std::vector<std::string> pruned;
+        const std::string day = caught.daily ? dayText(caught.day) : std::string();
+        const bool dayKept = caught.daily && keepDayBest(&read.table, day, caught.bubbles, caught.name, &pruned);
+        const bool changed = kept || dayKept || !pruned.empty();
         std::string aside;
         if (damaged && !store.keepAside(store.place, &aside)) {
-            said = joined(said, "left as it is (" + aside + ")" + (better ? ": the best catch is not kept" : ""));
-        } else if (damaged || better) {
+            said = joined(said, "left as it is (" + aside + ")" + (changed ? ": the best catch is not kept" : ""));
+        } else if (damaged || changed) {
             if (damaged) said += "; kept as " + aside;
-            if (!store.write(store.place, bestCatchesText(read.table), &error))
-                said = joined(said, (better ? "the best catch is not kept: " : "") + error);
-            else if (better && store.keepRound != nullptr && !store.keepRound(store.place, bottles, round, &error))
-                said = joined(said, "the round's recording is not kept: " + error);
+            if (!store.write(store.place, bestCatchesText(read.table), &error)) {
+                said = joined(said, (changed ? "the best catch is not kept: " : "") + error);
+            } else if (store.keepRound != nullptr) {
+                std::vector<std::pair<std::string, std::string>> rounds;  // name, bytes
+                if (kept) rounds.push_back({roundName(caught.bottles, row.round), caught.round});
+                if (dayKept) rounds.push_back({dayRoundName(day), caught.round});
+                for (const std::string& gone : pruned) rounds.push_back({dayRoundName(gone), std::string()});
+                for (const auto& [name, bytes] : rounds)
+                    if (!store.keepRound(store.place, name, bytes, &error)) {
+                        said = joined(said, "the round's recording is not kept: " + error);
+                        break;
+                    }
+            }
         }
     }
     store.end(store.place);
     return said;
 }
 
+std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const std::string& date,
+                      const std::string& round) {
+    CaughtRound caught;
+    caught.bottles = bottles;
+    caught.bubbles = bubbles;
+    caught.date = date;
+    caught.round = round;
+    return keepCatch(store, caught);
+}
+
 std::string offerRoundsCatch(const Game& game, RoundDriver& driver, CatchKeeper* keeper, std::time_t now) {
     if (!game.gameOver || keeper->offered) return "";
     keeper->offered = true;
     if (roundWatched(driver)) return "";
-    const std::string round =
-        roundRecorded(driver, game) ? recordingBytes(driver.recorder.recording) : std::string();
+    const RoundRecording& recording = driver.recorder.recording;
+    CaughtRound caught;
     // The bottles the round laid out: today's round has its own, whatever the code said.
-    return keepCatch(keeper->store, game.bottleCount, game.bottles[0].score, dateOf(now), round);
+    caught.bottles = game.bottleCount;
+    caught.bubbles = game.bottles[0].score;
+    caught.date = dateOf(now);
+    caught.name = recording.name;
+    caught.daily = recording.kind == DailyRound;
+    caught.day = recording.day;
+    caught.round = roundRecorded(driver, game) ? recordingBytes(recording) : std::string();
+    return keepCatch(keeper->store, caught);
 }

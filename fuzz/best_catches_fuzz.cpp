@@ -43,18 +43,20 @@ CatchStore storeIn(Kept* kept) {
     return store;
 }
 
-bool sameTables(const BestCatches& a, const BestCatches& b) {
-    for (int bottles = 0; bottles <= kMaxBottles; ++bottles)
-        if (a[bottles].kept != b[bottles].kept || a[bottles].bubbles != b[bottles].bubbles ||
-            a[bottles].date != b[bottles].date)
-            return false;
-    return true;
-}
+bool sameTables(const BestCatches& a, const BestCatches& b) { return bestCatchesText(a) == bestCatchesText(b); }
 
 void checkRows(const BestCatches& table) {
-    check(!table[0].kept);
-    for (const BestCatch& best : table)
-        if (best.kept) check(best.bubbles >= 0 && best.bubbles <= kRoundBubbles && isDate(best.date));
+    check(table.rows[0].empty());
+    for (const auto& count : table.rows) {
+        check(count.size() <= static_cast<std::size_t>(kKeptRounds));
+        for (std::size_t i = 0; i < count.size(); ++i) {
+            const BestCatch& row = count[i];
+            check(row.kept && row.bubbles >= 0 && row.bubbles <= kRoundBubbles && isDate(row.date));
+            check(row.round >= 0 && row.round < kKeptRounds);
+            if (i > 0) check(count[i - 1].bubbles >= row.bubbles);
+        }
+    }
+    for (const BestCatch& day : table.days) check(day.bubbles >= 0 && day.bubbles <= kRoundBubbles && isDate(day.date));
 }
 
 void checkShown(const std::string& message) {

@@ -3,9 +3,9 @@
 #include "core/best_catches.h"
 #include "core/recording.h"
 
-KeptRound keptRound(const std::filesystem::path& catchesFile, int bottles) {
+KeptRound keptRound(const std::filesystem::path& catchesFile, int bottles, int row) {
     KeptRound round;
-    round.file = bestRoundFile(catchesFile, bottles);
+    round.file = bestRoundFile(catchesFile, bottles, row);
     RoundRecording recording;
     round.playable = readRecordingFile(round.file, &recording, &round.trouble);
     return round;

@@ -16,8 +16,9 @@ struct KeptRound {
     std::string trouble;         // why not, in English, as stderr says it; "" when playable
 };
 
-// The round kept beside the table in `catchesFile` for `bottles` bottles.
-KeptRound keptRound(const std::filesystem::path& catchesFile, int bottles);
+// The round of a row (its `round`, core/best_catches.h) kept beside the
+// table in `catchesFile` for `bottles` bottles.
+KeptRound keptRound(const std::filesystem::path& catchesFile, int bottles, int round = 0);
 
 // Watch best is offered for a round the game would play, while the dialog
 // has a row to see it in (Play is offered).

@@ -108,6 +108,10 @@ const Language kLanguages[] = {
          "",
          {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
          nullptr,
+         "The ten best",
+         "Watch",
+         "No round with this many bottles yet.",
+         "—",
      },
      {
          "Loading…",
@@ -193,6 +197,10 @@ const Language kLanguages[] = {
          ".",
          {"1.", "2.", "3.", "4.", "5.", "6.", "7.", "8.", "9.", "10.", "11.", "12."},
          kCzechReasons,
+         "Deset nejlepších",
+         "Přehrát",
+         "Zatím žádné kolo s tolika lahvemi.",
+         "—",
      },
      {
          "Načítání…",
@@ -289,6 +297,11 @@ std::string bestCatchLine(const SetupTexts& texts, const BestCatch& best) {
     if (!best.kept) return texts.noBest;
     const std::string day = dayText(texts, best.date);
     return texts.best + bubblesText(texts, best.bubbles) + (day.empty() ? "" : " (" + day + ")");
+}
+
+BestTenRow bestTenRow(const SetupTexts& texts, const BestCatch& row, int place) {
+    return {std::to_string(place + 1) + '.', bubblesText(texts, row.bubbles), dayText(texts, row.date),
+            row.name.empty() ? texts.noName : row.name};
 }
 
 std::string newBestLine(const SetupTexts& texts, const BestCatch& before, const BestCatch& after) {

@@ -59,6 +59,11 @@ struct SetupTexts {
     const char* dayMark;        // after the day's number: "9." in Czech
     const char* months[12];     // as a date names them: "12." in Czech, "Dec"
     const Phrase* reasons;      // the wording of English reasons, ended by a null phrase; null: as they are
+    // The list of the ten best rounds for the bottles chosen.
+    const char* bestTen;        // its heading
+    const char* watchRow;       // a row's button: plays that round back
+    const char* noRounds;       // no round with this many bottles kept yet
+    const char* noName;         // in the name's column of a round whose recording names nobody
 };
 
 // The page's own lines: its loading, the data it makes, a lost picture, and
@@ -179,6 +184,13 @@ std::string watchedRoundTitle(const Language& language, const std::string& name,
 // The line beside the number of bottles: "Best: 23 bubbles (9 Dec 2026)",
 // or that no round with that many bottles is kept yet.
 std::string bestCatchLine(const SetupTexts& texts, const BestCatch& best);
+
+// A row of the list of the ten best, its columns in the language: "1.",
+// "23 bubbles", "9 Dec 2026", "Jana" (noName when the round names nobody).
+struct BestTenRow {
+    std::string place, bubbles, day, name;
+};
+BestTenRow bestTenRow(const SetupTexts& texts, const BestCatch& row, int place);
 
 // After a round: "New best: 25 bubbles!" when the best for its number of
 // bottles went from `before` to a higher `after`; empty otherwise, also for

@@ -35,6 +35,7 @@ struct Dialog {
     GtkWidget* watch = nullptr;  // Watch best
     GtkWidget* close = nullptr;
     GtkWidget* best = nullptr;      // the best catch for the bottles chosen
+    GtkWidget* bestTen = nullptr;   // the list of the ten best for them
     GtkWidget* roundEnd = nullptr;  // why the last round failed, or its new best
     FileChange catchesFile;
     BestCatches catches;
@@ -89,7 +90,8 @@ GtkWidget* checkBox(const char* text, bool on, GtkWidget* grid, int top) {
 int chosenBottles(const Dialog& d) { return gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(d.bottles)); }
 
 KeptRound bestRound(const Dialog& d) {
-    return keptRound(d.catchesFile.file, std::clamp(chosenBottles(d), kFewestBottles, kMostBottles));
+    const int bottles = std::clamp(chosenBottles(d), kFewestBottles, kMostBottles);
+    return keptRound(d.catchesFile.file, bottles, d.catches[bottles].round);
 }
 
 // A Watch best no longer offered hands the focus to Play, so that Enter
@@ -172,7 +174,7 @@ void addBottles(Dialog& d, const SetupTexts& texts, int bottles, GtkWidget* grid
     gtk_widget_set_name(d.best, "best");
     // As wide as its longest line, so that the dialog keeps its size.
     int widest = 0;
-    for (const BestCatch& best : {BestCatch(), BestCatch{true, kRoundBubbles, "2026-12-30"}})
+    for (const BestCatch& best : {BestCatch(), BestCatch{true, kRoundBubbles, "2026-12-30", "", 0}})
         widest = std::max(widest, static_cast<int>(g_utf8_strlen(bestCatchLine(texts, best).c_str(), -1)));
     gtk_label_set_width_chars(GTK_LABEL(d.best), widest);
     gtk_label_set_xalign(GTK_LABEL(d.best), 0);
@@ -191,10 +193,94 @@ void readCatches(Dialog& d) {
     d.catches = stored.table;
 }
 
+// --- The ten best ----------------------------------------------------------
+
+void startRound(Dialog& d, const std::filesystem::path& watch);
+void showRoundEnd(Dialog& d, const RoundEnd& end);
+LaunchChoice chosenChoice(const Dialog& d);
+
+// A row's Watch: the round read again at the click, as Watch best does.
+void onWatchRow(GtkButton* button, gpointer data) {
+    Dialog& d = *static_cast<Dialog*>(data);
+    const int bottles = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "bottles"));
+    const int round = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "round"));
+    d.choice = chosenChoice(d);
+    const KeptRound kept = keptRound(d.catchesFile.file, bottles, round);
+    if (!kept.playable) {
+        std::fprintf(stderr, "korvada-setup: %s\n", kept.trouble.c_str());
+        showRoundEnd(d, {watchRefusal(*d.texts, kept), true});
+        gtk_widget_set_sensitive(GTK_WIDGET(button), FALSE);
+        return;
+    }
+    startRound(d, kept.file);
+}
+
+// Beside the controls, scrolled within a size of its own: ten rows never
+// make the dialog taller or wider than a small screen.
+GtkWidget* addBestTen(Dialog& d, const SetupTexts& texts) {
+    GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    GtkWidget* heading = gtk_label_new(texts.bestTen);
+    gtk_label_set_xalign(GTK_LABEL(heading), 0);
+    gtk_style_context_add_class(gtk_widget_get_style_context(heading), "dim-label");
+    gtk_box_pack_start(GTK_BOX(column), heading, FALSE, FALSE, 0);
+    GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_IN);
+    gtk_widget_set_size_request(scrolled, -1, 300);
+    d.bestTen = gtk_grid_new();
+    gtk_widget_set_name(d.bestTen, "best-ten");
+    gtk_grid_set_column_spacing(GTK_GRID(d.bestTen), 10);
+    gtk_grid_set_row_spacing(GTK_GRID(d.bestTen), 2);
+    gtk_container_set_border_width(GTK_CONTAINER(d.bestTen), 6);
+    gtk_container_add(GTK_CONTAINER(scrolled), d.bestTen);
+    gtk_box_pack_start(GTK_BOX(column), scrolled, TRUE, TRUE, 0);
+    return column;
+}
+
+GtkWidget* cell(const std::string& text, GtkWidget* list, int column, int row, int widest) {
+    GtkWidget* label = gtk_label_new(text.c_str());
+    gtk_label_set_xalign(GTK_LABEL(label), column == 0 ? 1 : 0);
+    if (widest > 0) {
+        gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
+        gtk_label_set_max_width_chars(GTK_LABEL(label), widest);
+        gtk_label_set_width_chars(GTK_LABEL(label), widest);
+    }
+    gtk_grid_attach(GTK_GRID(list), label, column, row, 1, 1);
+    return label;
+}
+
+void showBestTen(Dialog& d) {
+    GList* old = gtk_container_get_children(GTK_CONTAINER(d.bestTen));
+    for (GList* child = old; child != nullptr; child = child->next) gtk_widget_destroy(GTK_WIDGET(child->data));
+    g_list_free(old);
+    const int bottles = std::clamp(chosenBottles(d), kFewestBottles, kMostBottles);
+    const std::vector<BestCatch>& rows = d.catches.rows[bottles];
+    if (rows.empty()) cell(d.texts->noRounds, d.bestTen, 1, 0, 0);
+    const bool playOffered = gtk_widget_get_sensitive(d.play) != FALSE;
+    for (std::size_t place = 0; place < rows.size(); ++place) {
+        const int top = static_cast<int>(place);
+        const BestTenRow row = bestTenRow(*d.texts, rows[place], top);
+        cell(row.place, d.bestTen, 0, top, 0);
+        cell(row.bubbles, d.bestTen, 1, top, 0);
+        cell(row.day, d.bestTen, 2, top, 0);
+        cell(row.name, d.bestTen, 3, top, 12);
+        GtkWidget* watch = gtk_button_new_with_label(d.texts->watchRow);
+        gtk_widget_set_name(watch, ("watch-" + std::to_string(place + 1)).c_str());
+        g_object_set_data(G_OBJECT(watch), "bottles", GINT_TO_POINTER(bottles));
+        g_object_set_data(G_OBJECT(watch), "round", GINT_TO_POINTER(rows[place].round));
+        // Offered only for a round the game would play, as Watch best.
+        gtk_widget_set_sensitive(watch, offersWatch(keptRound(d.catchesFile.file, bottles, rows[place].round), playOffered));
+        g_signal_connect(watch, "clicked", G_CALLBACK(onWatchRow), &d);
+        gtk_grid_attach(GTK_GRID(d.bestTen), watch, 4, top, 1, 1);
+    }
+    gtk_widget_show_all(d.bestTen);
+}
+
 void showBest(Dialog& d) {
     const BestCatch& best = d.catches[std::clamp(chosenBottles(d), kFewestBottles, kMostBottles)];
     gtk_label_set_text(GTK_LABEL(d.best), bestCatchLine(*d.texts, best).c_str());
     offerWatch(d);
+    if (d.bestTen != nullptr) showBestTen(d);
 }
 
 // The line under the controls: what the last round left to say, or nothing.
@@ -386,7 +472,10 @@ void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchCho
 
     GtkWidget* page = gtk_box_new(GTK_ORIENTATION_VERTICAL, 18);
     gtk_container_set_border_width(GTK_CONTAINER(page), 18);
-    gtk_box_pack_start(GTK_BOX(page), grid, TRUE, TRUE, 0);
+    GtkWidget* sides = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 18);
+    gtk_box_pack_start(GTK_BOX(sides), grid, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(sides), addBestTen(d, texts), TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(page), sides, TRUE, TRUE, 0);
     GtkWidget* controls = gtk_label_new(texts.controls);
     gtk_label_set_xalign(GTK_LABEL(controls), 0);
     gtk_style_context_add_class(gtk_widget_get_style_context(controls), "dim-label");

@@ -82,7 +82,10 @@ EM_JS(void, removeStored, (const char* key), {
     }
 });
 
-std::string roundKey(int bottles) { return "korvada.round." + std::to_string(bottles); }
+// A row's recording by its round's name (roundName): "korvada.round.4" is the
+// first of 4 bottles, as the page kept its one best round before.
+std::string roundKey(const std::string& round) { return "korvada.round." + round; }
+std::string roundKey(int bottles, int round = 0) { return roundKey(roundName(bottles, round)); }
 
 SmallFile readStored(const char* key, std::string* text) {
     char* stored = loadStoredText(key);
@@ -124,8 +127,8 @@ CatchStore pageCatchStore() {
         return false;
     };
     store.end = [](void*) {};
-    store.keepRound = [](void*, int bottles, const std::string& bytes, std::string* error) {
-        const std::string key = roundKey(bottles);
+    store.keepRound = [](void*, const std::string& round, const std::string& bytes, std::string* error) {
+        const std::string key = roundKey(round);
         if (!bytes.empty() && storeBytes(key.c_str(), bytes.data(), static_cast<int>(bytes.size()))) return true;
         // No recording of this best: none of another round's either.
         removeStored(key.c_str());
@@ -171,7 +174,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaBestLine(const char* language
 // the line naming its new best, or "".
 extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaNewBestLine(const char* languageTag, int bottles, int before) {
     static std::string line;
-    const BestCatch earlier = before >= 0 ? BestCatch{true, before, ""} : BestCatch();
+    const BestCatch earlier = before >= 0 ? BestCatch{true, before, "", "", 0} : BestCatch();
     line = newBestLine(setupTexts(languageOf(languageTag)), earlier, bestFor(storedCatches().table, bottles));
     return line.c_str();
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "core/best_catches.h"
+#include "core/daily_round.h"
 #include "core/random.h"
 #include "linux/linux_places.h"
 #include "tests/core/game_fixture.h"
@@ -126,6 +127,66 @@ TEST(BestCatches, AFirstRoundIsKeptThenOnlyAHigherCatch) {
     EXPECT_FALSE(keepBestCatch(&table, 5, 5, "2026-12-32"));
 }
 
+// Ten rows a count, with names: an eleventh pushes the last out and takes
+// its recording's round; the day's rows of today's round keep the latest
+// thirty days; a text of either kind reads back as it was written.
+TEST(BestCatches, TenRowsACountWithNamesAndTheLatestDaysOfTodaysRound) {
+    BestCatches table;
+    for (int k = 0; k < kKeptRounds; ++k) EXPECT_EQ(keepRow(&table, 4, 10 + k, "2026-12-01", "Jana"), 0);
+    EXPECT_EQ(keepRow(&table, 4, 10, "2026-12-02"), -1) << "no better than the tenth";
+    BestCatch row;
+    EXPECT_EQ(keepRow(&table, 4, 15, "2026-12-02", "Petr Malý", &row), 5) << "after the equal of an earlier day";
+    EXPECT_EQ(row.round, 0) << "the round of the pushed-out 10, the first kept";
+    ASSERT_EQ(table.rows[4].size(), static_cast<std::size_t>(kKeptRounds));
+    EXPECT_EQ(table.rows[4].back().bubbles, 11);
+    EXPECT_EQ(table[4].bubbles, 19);
+    EXPECT_EQ(keepRow(&table, 4, 19, "2026-12-01", "Eva"), 1) << "of one day, the one kept first stays ahead";
+    EXPECT_EQ(keepRow(&table, 5, 3, "2026-12-01", " bad name"), -1);
+
+    std::vector<std::string> pruned;
+    EXPECT_TRUE(keepDayBest(&table, "2026-11-01", 4, "", &pruned));
+    EXPECT_TRUE(keepDayBest(&table, "2026-11-30", 2, "Jana", &pruned));
+    EXPECT_FALSE(keepDayBest(&table, "2026-11-30", 2, "Eva", &pruned)) << "an equal keeps the first";
+    EXPECT_TRUE(keepDayBest(&table, "2026-11-30", 7, "Eva", &pruned));
+    EXPECT_TRUE(pruned.empty()) << "30 days from the 1st to the 30th";
+    EXPECT_TRUE(keepDayBest(&table, "2026-12-01", 1, "", &pruned));
+    EXPECT_EQ(pruned, std::vector<std::string>{"2026-11-01"});
+    EXPECT_FALSE(keepDayBest(&table, "2026-10-15", 9, "", &pruned)) << "older than the days kept";
+    uint32_t day = 0;
+    ASSERT_TRUE(readDay("2026-11-30", &day));
+    EXPECT_EQ(dayBest(table, day).bubbles, 7);
+    EXPECT_EQ(dayBest(table, day).name, "Eva");
+    EXPECT_FALSE(dayBest(table, day + 2).kept);
+
+    const std::string text = bestCatchesText(table);
+    EXPECT_EQ(text.rfind("korvada best catches\n4 19 2026-12-01 9 Jana\n4 19 2026-12-01 1 Eva\n", 0), 0u);
+    EXPECT_NE(text.find("4 15 2026-12-02 0 Petr Malý\n"), std::string::npos);
+    EXPECT_EQ(text.substr(text.find("day ")), "day 2026-11-30 7 Eva\nday 2026-12-01 1\n");
+    const ReadCatches back = readBestCatches(text);
+    EXPECT_TRUE(back.skipped.empty()) << skippedLines(back.skipped);
+    EXPECT_EQ(bestCatchesText(back.table), text);
+    EXPECT_EQ(roundName(4, 0), "4");
+    EXPECT_EQ(bestRoundFile("/k/best-catches", 4, 3), fs::path("/k/best-round-4-3.kvr"));
+    EXPECT_EQ(dayRoundFile("/k/best-catches", "2026-12-01"), fs::path("/k/best-round-day-2026-12-01.kvr"));
+
+    // Leniently read: eleven rows in any order keep the ten best, a name the
+    // rule refuses, a round past the ten or a second row of a day are passed over.
+    // (Ten rounds a count: an eleventh row always shares a round with one.)
+    std::string eleven = "korvada best catches\n";
+    for (int k = 0; k <= kKeptRounds; ++k) eleven += "7 " + std::to_string(k) + " 2026-12-01 " + std::to_string(k % 10) + "\n";
+    const ReadCatches cut = readBestCatches(eleven);
+    EXPECT_EQ(cut.table.rows[7].size(), static_cast<std::size_t>(kKeptRounds));
+    EXPECT_EQ(cut.table[7].bubbles, 10) << "round 0's better row";
+    EXPECT_EQ(skippedLines(cut.skipped), "line 12 \"7 10 2026-12-01 0\" (a second row for 7 bottles: the better one stays)");
+    const ReadCatches odd = readBestCatches(
+        "korvada best catches\n3 1 2026-12-01 0 a  b\n3 2 2026-12-01 10\nday 2026-12-01 3\nday 2026-12-01 5 X\n"
+        "day 1969-12-31 1\n3 4 2026-12-01 1 Jo\n");
+    EXPECT_EQ(skippedLines(odd.skipped),
+              "line 3 \"3 2 2026-12-01 10\", line 5 \"day 2026-12-01 5 X\" (a second row for 2026-12-01: the better one "
+              "stays), line 6 \"day 1969-12-31 1\"");
+    EXPECT_EQ(bestCatchesText(odd.table), "korvada best catches\n3 4 2026-12-01 1 Jo\n3 1 2026-12-01 0 a b\nday 2026-12-01 5 X\n");
+}
+
 // The table in a real file, locked and flushed as the Linux programs do.
 class RoundsCatch : public GameTest {
 protected:
@@ -190,7 +251,7 @@ protected:
     CatchKeeper keeper;
 };
 
-TEST_F(RoundsCatch, ARoundWithABetterCatchWritesItOnceAndALowerOneLeavesIt) {
+TEST_F(RoundsCatch, ARoundWritesItsRowOnceAmongItsCountsTenBest) {
     playRound(5, 2);
     EXPECT_EQ(offer(), "");
     EXPECT_TRUE(keeper.offered);
@@ -202,13 +263,15 @@ TEST_F(RoundsCatch, ARoundWithABetterCatchWritesItOnceAndALowerOneLeavesIt) {
     put("korvada best catches\r\n4 9 2020-01-01\r\n5 3 2020-01-02\r\n");
     playRound(5, 1);
     EXPECT_EQ(offer(), "");
-    EXPECT_EQ(content(), "korvada best catches\r\n4 9 2020-01-01\r\n5 3 2020-01-02\r\n") << "a clean table stays as it is";
+    EXPECT_EQ(content(), "korvada best catches\n4 9 2020-01-01\n5 3 2020-01-02\n5 1 2026-12-13 1\n")
+        << "a lower catch takes the next row, and its own recording";
     playRound(4, 3);  // the code's default 'A': counted as the 4 bottles laid
     offer();
-    EXPECT_EQ(content(), "korvada best catches\r\n4 9 2020-01-01\r\n5 3 2020-01-02\r\n");
+    EXPECT_EQ(content(), "korvada best catches\n4 9 2020-01-01\n4 3 2026-12-13 1\n5 3 2020-01-02\n5 1 2026-12-13 1\n");
     playRound(4, 10);
     offer();
-    EXPECT_EQ(content(), "korvada best catches\n4 10 2026-12-13\n5 3 2020-01-02\n");
+    EXPECT_EQ(content(),
+              "korvada best catches\n4 10 2026-12-13 2\n4 9 2020-01-01\n4 3 2026-12-13 1\n5 3 2020-01-02\n5 1 2026-12-13 1\n");
     EXPECT_EQ(leftBeside(), std::vector<std::string>());
 
     // Today's round is kept with the bottles it laid out, not the code's.
@@ -218,7 +281,10 @@ TEST_F(RoundsCatch, ARoundWithABetterCatchWritesItOnceAndALowerOneLeavesIt) {
     keeper.offered = false;
     game.gameOver = 1;
     EXPECT_EQ(offer(), "");
-    EXPECT_EQ(content(), "korvada best catches\n4 10 2026-12-13\n5 3 2020-01-02\n8 0 2026-12-13\n");
+    EXPECT_EQ(content(), "korvada best catches\n4 10 2026-12-13 2\n4 9 2020-01-01\n4 3 2026-12-13 1\n5 3 2020-01-02\n"
+                         "5 1 2026-12-13 1\n8 0 2026-12-13\nday 2026-12-10 0\n")
+        << "and the day's row, by the round's own UTC day";
+    EXPECT_EQ(roundKept(8), contentOf(dayRoundFile(file.file, "2026-12-10")));
 
     // Without a place to keep it, a round keeps nothing and says nothing.
     keeper = CatchKeeper();
@@ -268,8 +334,8 @@ TEST_F(RoundsCatch, ANewBestKeepsItsRecordingUnderTheSameLockAndAWatchedRoundOff
     playRound(5, 4);
     driver.recorder.overflowed = true;
     EXPECT_EQ(offer(), "");
-    EXPECT_EQ(content(), "korvada best catches\n5 4 2026-12-13\n");
-    EXPECT_FALSE(fs::exists(bestRoundFile(file.file, 5)));
+    EXPECT_EQ(content(), "korvada best catches\n5 4 2026-12-13 1\n5 3 2026-12-13\n");
+    EXPECT_FALSE(fs::exists(bestRoundFile(file.file, 5, 1)));
 }
 
 TEST_F(RoundsCatch, ADamagedTableKeepsItsReadableRowsAndIsKeptAside) {
@@ -287,7 +353,7 @@ TEST_F(RoundsCatch, ADamagedTableKeepsItsReadableRowsAndIsKeptAside) {
     put("korvada best catches\n3 5 2020-01-01\n3 4 2020-01-01\n");
     playRound(3, 1);
     EXPECT_NE(offer().find("a second row for 3 bottles"), std::string::npos);
-    EXPECT_EQ(content(), "korvada best catches\n3 5 2020-01-01\n");
+    EXPECT_EQ(content(), "korvada best catches\n3 5 2020-01-01\n3 1 2026-12-13 1\n");
     EXPECT_EQ(contentOf(aside), "korvada best catches\n3 5 2020-01-01\n3 4 2020-01-01\n");
 
     // Another program's file, and one too large: what is readable stays.
@@ -300,7 +366,7 @@ TEST_F(RoundsCatch, ADamagedTableKeepsItsReadableRowsAndIsKeptAside) {
     const std::string large = "korvada best catches\n6 2 2020-01-01\n" + std::string(kLongestBestCatches, '\n') + "7 1 2020-01-01\n";
     put(large);
     playRound(3, 1);
-    EXPECT_NE(offer().find("past its first 4096 bytes"), std::string::npos);
+    EXPECT_NE(offer().find("past its first " + std::to_string(kLongestBestCatches) + " bytes"), std::string::npos);
     EXPECT_EQ(content(), "korvada best catches\n3 1 2026-12-13\n6 2 2020-01-01\n");
     EXPECT_EQ(contentOf(aside), large);
 
@@ -349,7 +415,7 @@ TEST_F(RoundsCatch, AWriterKilledAFailedFlushOrAReadOnlyTableLeaveTheOldTableAnd
     ASSERT_EQ(chmod(file.file.c_str(), 0644), 0);
     keeper.offered = false;
     EXPECT_EQ(offer(), "");
-    EXPECT_EQ(content(), "korvada best catches\n3 2 2026-12-13\n");
+    EXPECT_EQ(content(), "korvada best catches\n3 2 2026-12-13 1\n3 1 2020-01-01\n");
 }
 
 TEST_F(RoundsCatch, TwoGamesEndingAtOnceBothKeepTheirRows) {

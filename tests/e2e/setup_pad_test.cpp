@@ -254,7 +254,8 @@ GdkRectangle screenOf(GtkWidget* window) {
     return screen;
 }
 
-// Watch best for the bottles chosen, the dialog driven by its own widgets,
+// Watch best and the list of the ten best for the bottles chosen, the
+// dialog driven by its own widgets,
 // in Czech, its table in a folder whose long name has no blank: offered only
 // for a round the game plays, and a round damaged since refused on the
 // dialog's line in Czech, the line wrapped inside a dialog that stays on the
@@ -265,7 +266,8 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
     const fs::path folder = top / ("korvada-" + std::string(180, 'x')) / std::string(60, 'y');
     const fs::path catches = folder / "best-catches";
     fs::create_directories(folder);
-    std::ofstream(catches) << "korvada best catches\n5 3 2026-12-01\n6 11 2026-12-02\n7 2 2026-12-03\n";
+    std::ofstream(catches) << "korvada best catches\n5 3 2026-12-01\n6 11 2026-12-02\n7 2 2026-12-03\n"
+                              "5 2 2026-12-04 1 Jana Nováková\n5 1 2026-12-05 2\n";
     RoundRecording kept;
     kept.randomState = 7;
     kept.bottles = 5;
@@ -276,6 +278,9 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
     std::string bytes = recordingBytes(kept);
     std::ofstream(round5, std::ios::binary) << bytes;
     std::ofstream(bestRoundFile(catches, 7), std::ios::binary) << "not a round";
+    // The second row's round is kept too, the third's is not.
+    const fs::path second5 = bestRoundFile(catches, 5, 1);
+    std::ofstream(second5, std::ios::binary) << bytes;
 
     std::vector<std::pair<LaunchChoice, fs::path>> rounds;
     const StartRound play = [&](const LaunchChoice& chosen, const fs::path& watch, std::string*) -> GPid {
@@ -294,6 +299,23 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
         gtk_spin_button_set_value(GTK_SPIN_BUTTON(widget("bottles")), count);
     };
     const auto offered = [widget] { return gtk_widget_is_sensitive(widget("watch")) != FALSE; };
+    // The list's rows as a player reads them: place, bubbles, day, name, and
+    // whether its Watch is offered.
+    const auto listed = [widget] {
+        std::vector<std::string> rows;
+        GtkGrid* list = GTK_GRID(widget("best-ten"));
+        for (int top = 0; gtk_grid_get_child_at(list, 0, top) != nullptr || top == 0; ++top) {
+            std::string row;
+            for (int column = 0; column < 4; ++column)
+                if (GtkWidget* cell = gtk_grid_get_child_at(list, column, top))
+                    row += std::string(column ? " | " : "") + gtk_label_get_text(GTK_LABEL(cell));
+            GtkWidget* watch = gtk_grid_get_child_at(list, 4, top);
+            if (watch != nullptr) row += gtk_widget_is_sensitive(watch) ? " [Přehrát]" : " [—]";
+            rows.push_back(row);
+            if (gtk_grid_get_child_at(list, 0, top) == nullptr) break;
+        }
+        return rows;
+    };
     // The line shown and the window laid out around it: its size on the
     // screen the one GTK gave it, the same twice in a row.
     auto lastFrame = std::make_shared<GdkRectangle>();
@@ -312,12 +334,20 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
     script.steps.push_back({"the dialog", dialogShown, [&] {
                                 EXPECT_EQ(labelText("best"), "Nejlepší: 3 bubliny (1. 12. 2026)");
                                 EXPECT_TRUE(offered()) << "5 bottles: their round is kept";
+                                EXPECT_EQ(listed(), (std::vector<std::string>{
+                                                        "1. | 3 bubliny | 1. 12. 2026 | — [Přehrát]",
+                                                        "2. | 2 bubliny | 4. 12. 2026 | Jana Nováková [Přehrát]",
+                                                        "3. | 1 bublina | 5. 12. 2026 | — [—]"}))
+                                    << "the best first, each Watch only for a round kept";
                                 bottles(6);
+                                EXPECT_EQ(listed(), std::vector<std::string>{"1. | 11 bublin | 2. 12. 2026 | — [—]"});
+                                bottles(8);
+                                EXPECT_EQ(listed(), std::vector<std::string>{" | Zatím žádné kolo s tolika lahvemi."});
                                 EXPECT_FALSE(offered()) << "6 bottles: a best but no round kept";
                                 bottles(7);
                                 EXPECT_FALSE(offered()) << "7 bottles: a file the game would not play";
                                 bottles(5);
-                                gtk_button_clicked(GTK_BUTTON(widget("watch")));
+                                gtk_button_clicked(GTK_BUTTON(widget("watch-2")));
                             }});
     script.steps.push_back({"the watched round", [&] { return !rounds.empty(); }, nullptr});
     script.steps.push_back({"the dialog back", dialogShown, [&] {
@@ -350,6 +380,8 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
                                     const std::string command =
                                         "import -window root png:" + std::string(shots) + "/linux-dialog-long-line.png";
                                     EXPECT_EQ(std::system(command.c_str()), 0) << command;
+                                    const std::string list = "import -window root png:" + std::string(shots) + "/best-ten-gtk.png";
+                                    EXPECT_EQ(std::system(list.c_str()), 0) << list;
                                 }
                                 gtk_button_clicked(GTK_BUTTON(widget("close")));
                             }});
@@ -366,7 +398,7 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
     EXPECT_EQ(script.failure, "");
     EXPECT_EQ(script.next, script.steps.size());
     ASSERT_EQ(rounds.size(), 1u) << "the damaged recording was handed to the game";
-    EXPECT_EQ(rounds[0].second, round5);
+    EXPECT_EQ(rounds[0].second, second5) << "the second row's Watch plays the second row's round";
     EXPECT_EQ(bottlesToLay(rounds[0].first.settings), 5);
     EXPECT_FALSE(rounds[0].first.fullScreen);
     fs::remove_all(top);

@@ -564,13 +564,13 @@ TEST(SetupTexts, TheBestCatchInEachLanguageWithItsPluralForm) {
     EXPECT_EQ(bubblesText(english, 0), "0 bubbles");
     EXPECT_EQ(bubblesText(english, 2), "2 bubbles");
 
-    const BestCatch none, zero{true, 0, "2026-12-01"}, three{true, 3, "2026-12-02"}, nine{true, 9, "2026-12-13"};
+    const BestCatch none, zero{true, 0, "2026-12-01", "", 0}, three{true, 3, "2026-12-02", "", 0}, nine{true, 9, "2026-12-13", "", 0};
     // With its day, as each language writes one.
     EXPECT_EQ(bestCatchLine(czech, nine), "Nejlepší: 9 bublin (13. 12. 2026)");
     EXPECT_EQ(bestCatchLine(english, nine), "Best: 9 bubbles (13 Dec 2026)");
-    EXPECT_EQ(bestCatchLine(english, BestCatch{true, 1, "2024-02-29"}), "Best: 1 bubble (29 Feb 2024)");
-    EXPECT_EQ(bestCatchLine(czech, BestCatch{true, 1, "2027-01-05"}), "Nejlepší: 1 bublina (5. 1. 2027)");
-    EXPECT_EQ(bestCatchLine(english, BestCatch{true, 2, ""}), "Best: 2 bubbles");
+    EXPECT_EQ(bestCatchLine(english, BestCatch{true, 1, "2024-02-29", "", 0}), "Best: 1 bubble (29 Feb 2024)");
+    EXPECT_EQ(bestCatchLine(czech, BestCatch{true, 1, "2027-01-05", "", 0}), "Nejlepší: 1 bublina (5. 1. 2027)");
+    EXPECT_EQ(bestCatchLine(english, BestCatch{true, 2, "", "", 0}), "Best: 2 bubbles");
     EXPECT_EQ(bestCatchLine(english, none), "Best: none kept yet");
     EXPECT_EQ(bestCatchLine(czech, none), "Nejlepší: zatím žádný záznam");
     EXPECT_EQ(newBestLine(czech, none, three), "Nový rekord: 3 bubliny!");
