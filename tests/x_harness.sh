@@ -860,7 +860,7 @@ end_game() {
 
 # The game's window (GAME_WINDOW) shown and focused, a few frames drawn.
 wait_game_window() {
-    wait_focused_window 'Korvada( – .+)?'
+    wait_focused_window 'Korvada( – .+ [0-9]+ [^ ,]+)?'
     GAME_WINDOW=$WINDOW
     sleep 0.3
 }

@@ -24,6 +24,7 @@
 #include "render/play_frame.h"
 #include "render/scene.h"
 #include "shell/frame.h"
+#include "setup/watching_title.h"
 #include "shell/web/web_shell.h"
 
 namespace {
@@ -166,6 +167,43 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaWatch(const char* code, double step, 
     start.watched = &watched;
     beginRound(settings, start, step, frameLimit);
     return 1;
+}
+
+// Plays the recording the page wrote to `file` in the game's file system (a
+// file dropped on the page, one the browser opens with it, a board's round),
+// seen with the code's size and sound, as `korvada FILE` plays one. Returns
+// the window's title for it ({"title": ...}), or the form's line saying in
+// the language why it is refused ({"refused": ...}) when it starts nothing;
+// `failed` is why the page got no file (a board that did not answer), or "".
+// The step and frame limit as korvadaPlay's.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaWatchFile(const char* code, const char* file, const char* failed,
+                                                            const char* languageTag, double step, double frameLimit) {
+    static std::string answer;
+    const Language& language = languageOf(languageTag);
+    static RoundRecording watched;
+    std::string trouble;
+    GameSettings settings;
+    if (*failed != '\0') trouble = failed;
+    else if (shell.roundOn) trouble = "a round is on";
+    else if (!parseLaunchCode(code, &settings)) trouble = "the form's code is no launch code";
+    else readRecordingFile(file, &watched, &trouble);
+    // The reason names the page's own file, which the player never saw.
+    const std::string named = std::string(file) + ": ";
+    if (trouble.compare(0, named.size(), named) == 0) trouble.erase(0, named.size());
+    const bool refused = !trouble.empty();
+    std::string text = refused ? language.boardClient.cannotWatch : watchingTitle(language, watched);
+    if (refused) text.replace(text.find("{}"), 2, reasonIn(language.setup, trouble));
+    answer = std::string("{\"") + (refused ? "refused" : "title") + "\":\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') answer += '\\';
+        if (static_cast<unsigned char>(c) >= ' ') answer += c;
+    }
+    answer += "\"}";
+    if (refused) return answer.c_str();
+    RoundStart start;
+    start.watched = &watched;
+    beginRound(settings, start, step, frameLimit);
+    return answer.c_str();
 }
 
 // The page lost its WebGL context: the round stops where it is, without its

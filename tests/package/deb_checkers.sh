@@ -40,7 +40,8 @@ cat "$out/lintian.txt"
 [ -z "$(unexpected "$out/lintian.txt")" ] || fail "lintian: $(unexpected "$out/lintian.txt")"
 
 echo "--- desktop-file-validate"
-desktop-file-validate "$work/usr/share/applications/korvada.desktop" >"$out/desktop-file-validate.txt" 2>&1 ||
+desktop-file-validate "$work/usr/share/applications/korvada.desktop" "$work/usr/share/applications/korvada-watch.desktop" \
+    >"$out/desktop-file-validate.txt" 2>&1 ||
     fail "desktop-file-validate: $(cat "$out/desktop-file-validate.txt")"
 cat "$out/desktop-file-validate.txt"
 [ ! -s "$out/desktop-file-validate.txt" ] || fail "desktop-file-validate has something to say"

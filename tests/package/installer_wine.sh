@@ -129,6 +129,22 @@ printed=$(awk '/^bottle 0 / {line = $3 " " $4 " " $5 " " $11 " "} END {print lin
 wait_acting "$X_WAIT" "xdotool key space" x_program_ended || fail "the opened round's end screen does not close"
 note "ok: wine start round.kvr showed its title; '$command' played it to korvada-replay's end ($ended)"
 
+# What the game cannot play, opened so, is refused in its box with its reason.
+head -c 100 "$round" >"$WORK/cut.kvr"
+cp "$round" "$WORK/newer.kvr"
+printf '\x03' | dd of="$WORK/newer.kvr" bs=1 seek=8 conv=notrunc status=none
+"$KORVADA_REPLAY" --seed 7 --steps 10 --day 2099-01-01 --record "$WORK/later.kvr" >/dev/null || fail "korvada-replay failed"
+echo "a shopping list" >"$WORK/list.kvr"
+for case in "cut.kvr:damaged: 100 bytes where" "newer.kvr:a recording of version 3, made by a newer game" \
+    "later.kvr:a round of 2099-01-01, a day that has not come yet" "list.kvr:not a Korvada recording"; do
+  start_program "$installed" env WINEDEBUG=-all,trace+msgbox wine "$exe" "$(winepath -w "$WORK/${case%%:*}" 2>/dev/null)"
+  wait_exit
+  [ "$EXIT_CODE" = 1 ] || fail "${case%%:*}: exit code $EXIT_CODE, expected 1"
+  box_texts | grep -qF "Záznam kola nelze přehrát!\n" || fail "${case%%:*}: the box said '$(box_texts)'"
+  box_texts | grep -qF "${case#*:}" || fail "${case%%:*}: not refused with '${case#*:}': '$(box_texts)'"
+  note "refused: $(box_texts | tail -n1)"
+done
+
 uninstall "$installed"
 [ "$(cat "$saved" 2>/dev/null)" = 0TYAY ] || fail "the uninstaller took the saved settings"
 echo "installed into $folder, played, uninstalled; the settings kept"

@@ -109,7 +109,7 @@ box_texts() {
 # shows, with the focus: Wine may show it without, and a key sent before
 # the focus comes is lost.
 wait_wine_window() {
-  wait_window "${1:-Korvada( – .+)?}"
+  wait_window "${1:-Korvada( – .+ [0-9]+ [^ ,]+)?}"
   focus_window "$WINDOW"
 }
 
