@@ -53,7 +53,8 @@ std::string textsOf(const Language& language) {
     return object({
         {"resolution", label(s.resolution)}, {"bottles", label(s.bottles)}, {"blending", label(s.blending)},
         {"sound", label(s.sound)}, {"fullscreen", label(s.fullScreen)}, {"play", label(s.play)},
-        {"watchBest", label(s.watchBest)}, {"controls", s.controls},
+        {"watchBest", label(s.watchBest)}, {"controls", s.controls}, {"bestTen", s.bestTen},
+        {"watchRow", s.watchRow},
         {"loading", p.loading}, {"preparing", p.preparing}, {"notKept", p.notKept}, {"noSpace", p.noSpace},
         {"noStorage", p.noStorage}, {"failed", p.failed}, {"noWebGL", p.noWebGL}, {"lostTitle", p.lostTitle},
         {"lost", p.lost}, {"back", p.back}, {"touchLine", p.touchLine}, {"touchCamera", p.touchCamera},

@@ -22,3 +22,7 @@
 #define IDC_CONTROLS 1021
 #define IDC_BEST 1022
 #define IDC_WATCH 1023
+// The list of the ten best: its heading, then a line and a Watch for each row.
+#define IDC_BEST_TEN 1024
+#define IDC_TEN_ROW0 1200
+#define IDC_TEN_WATCH0 1220

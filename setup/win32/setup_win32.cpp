@@ -153,7 +153,9 @@ void addResolutionRows(HWND dialog) {
     const int room = pitch.bottom * (kResolutionCount - 1);
     for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
         const RECT place = placeOf(dialog, control);
-        if (place.top >= firstPlace.bottom)
+        const int id = GetDlgCtrlID(control);
+        const bool listed = id >= IDC_TEN_ROW0 && id < IDC_TEN_WATCH0 + kKeptRounds;  // beside the rows, not under them
+        if (place.top >= firstPlace.bottom && !listed)
             SetWindowPos(control, nullptr, place.left, place.top + room, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     const HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
@@ -255,7 +257,8 @@ int chosenBottles(HWND dialog) {
 }
 
 KeptRound bestRound(HWND dialog, const Setup& setup) {
-    return keptRound(setup.catchesFile.file, std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles));
+    const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
+    return keptRound(setup.catchesFile.file, bottles, setup.catches[bottles].round);
 }
 
 // A Watch best no longer offered hands the focus to Play: a disabled button
@@ -291,10 +294,37 @@ void readCatches(Setup& setup) {
     setup.catches = stored.table;
 }
 
+// --- The ten best ----------------------------------------------------------
+
+// A line and a Watch for each row kept for the bottles chosen, the best
+// first; the lines past them empty and their Watch hidden. A Watch is
+// offered only for a round the game would play, as Watch best is.
+void showBestTen(HWND dialog, const Setup& setup) {
+    const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
+    const std::vector<BestCatch>& rows = setup.catches.rows[bottles];
+    const bool playOffered = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
+    for (int place = 0; place < kKeptRounds; ++place) {
+        HWND watch = GetDlgItem(dialog, IDC_TEN_WATCH0 + place);
+        std::string line = place == 0 && rows.empty() ? setup.texts->noRounds : "";
+        const bool listed = place < static_cast<int>(rows.size());
+        if (listed) {
+            const BestTenRow row = bestTenRow(*setup.texts, rows[place], place);
+            // The name on a line of its own: twenty letters fit beside no Watch.
+            line = row.place + "  " + row.bubbles + "  " + row.day + "\r\n" + row.name;
+            const bool offered = offersWatch(keptRound(setup.catchesFile.file, bottles, rows[place].round), playOffered);
+            if (!offered && GetFocus() == watch) SetFocus(GetDlgItem(dialog, IDOK));
+            EnableWindow(watch, offered);
+        }
+        ShowWindow(watch, listed ? SW_SHOWNA : SW_HIDE);
+        SetDlgItemTextW(dialog, IDC_TEN_ROW0 + place, wide(line).c_str());
+    }
+}
+
 void showBest(HWND dialog, const Setup& setup) {
     const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
     SetDlgItemTextW(dialog, IDC_BEST, wide(bestCatchLine(*setup.texts, setup.catches[bottles])).c_str());
     offerWatch(dialog, setup);
+    showBestTen(dialog, setup);
 }
 
 void fillDialog(HWND dialog, const Setup& setup) {
@@ -320,6 +350,9 @@ void fillDialog(HWND dialog, const Setup& setup) {
     setText(dialog, IDC_SOUND, texts.sound);
     setText(dialog, IDOK, texts.play);
     setText(dialog, IDC_WATCH, texts.watchBest);
+    SetDlgItemTextW(dialog, IDC_BEST_TEN, wide(texts.bestTen).c_str());
+    for (int place = 0; place < kKeptRounds; ++place)
+        SetDlgItemTextW(dialog, IDC_TEN_WATCH0 + place, wide(texts.watchRow).c_str());
     setText(dialog, IDCANCEL, texts.close);
     SetDlgItemTextW(dialog, IDC_CONTROLS, wide(texts.controls).c_str());
     SetDlgItemTextW(dialog, IDC_VERSION, wide(std::string(texts.version) + KORVADA_VERSION_STRING).c_str());
@@ -435,6 +468,21 @@ void watch(HWND dialog, Setup& setup) {
     play(dialog, setup, round.file);
 }
 
+// A row's Watch: its round read again at the click, as Watch best does.
+void watchRow(HWND dialog, Setup& setup, int place) {
+    const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
+    const std::vector<BestCatch>& rows = setup.catches.rows[bottles];
+    if (place >= static_cast<int>(rows.size())) return;
+    const KeptRound round = keptRound(setup.catchesFile.file, bottles, rows[place].round);
+    if (!round.playable) {
+        std::fprintf(stderr, "KorvadaSetup: %s\n", round.trouble.c_str());
+        showLine(dialog, watchRefusal(*setup.texts, round));
+        showBestTen(dialog, setup);
+        return;
+    }
+    play(dialog, setup, round.file);
+}
+
 // The round is over: the dialog again, Play focused, and why it failed or
 // the new best it set. A table the game could not write is told here too:
 // the game said why on its stderr, which a player never sees, so the dialog
@@ -526,6 +574,12 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
             if (HIWORD(wParam) == EN_CHANGE) showBest(dialog, *setup);
             return TRUE;
         default:
+            if (LOWORD(wParam) >= IDC_TEN_WATCH0 && LOWORD(wParam) < IDC_TEN_WATCH0 + kKeptRounds) {
+                HWND button = GetDlgItem(dialog, LOWORD(wParam));
+                if (setup->game == nullptr && IsWindowEnabled(button))
+                    watchRow(dialog, *setup, LOWORD(wParam) - IDC_TEN_WATCH0);
+                return TRUE;
+            }
             return FALSE;
         }
     case kGameEnded:

@@ -22,19 +22,19 @@
 // one the game would play, read and checked by the game's own reader; one
 // damaged since it was offered is refused on the form's line, in the page's
 // language, as the dialogs refuse it.
-extern "C" EMSCRIPTEN_KEEPALIVE int korvadaWatchOffered(int bottles) {
+extern "C" EMSCRIPTEN_KEEPALIVE int korvadaWatchOffered(int bottles, int place) {
     RoundRecording recording;
     std::string trouble;
-    return storedBestRound(bottles, &recording, &trouble) ? 1 : 0;
+    return storedBestRound(bottles, &recording, &trouble, place) ? 1 : 0;
 }
 
 // The form's line for a round that cannot be watched, or "" for one the game plays.
-extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaWatchRefusal(const char* languageTag, int bottles) {
+extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaWatchRefusal(const char* languageTag, int bottles, int place) {
     static std::string line;
     RoundRecording recording;
     std::string trouble;
     line.clear();
-    if (!storedBestRound(bottles, &recording, &trouble)) {
+    if (!storedBestRound(bottles, &recording, &trouble, place)) {
         std::fprintf(stderr, "korvada: %s\n", trouble.c_str());
         const SetupTexts& texts = setupTexts(languageOf(languageTag));
         line = texts.cannotWatch + reasonIn(texts, trouble);

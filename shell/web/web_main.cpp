@@ -153,13 +153,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaPlayRound(const char* code, int daily
 // code's size and sound, as `korvada --watch` does; a round kept for none,
 // or refused, is said (the reason in the page's box) and nothing starts
 // (returns 0). The step and frame limit as korvadaPlay's.
-extern "C" EMSCRIPTEN_KEEPALIVE int korvadaWatch(const char* code, double step, double frameLimit) {
+// `place`: the row of the list of the ten best (0, the best, for Watch best).
+extern "C" EMSCRIPTEN_KEEPALIVE int korvadaWatch(const char* code, double step, double frameLimit, int place) {
     if (shell.roundOn) return 0;
     GameSettings settings;
     if (!decodeLaunchCode(game.platform, code, &settings)) return 0;
     static RoundRecording watched;
     std::string trouble;
-    if (!storedBestRound(bottlesToLay(settings), &watched, &trouble)) {
+    if (!storedBestRound(bottlesToLay(settings), &watched, &trouble, place)) {
         game.platform.showError(game.platform.shell, (std::string(kRefusedRecordingMessage) + "\n" + trouble).c_str());
         return 0;
     }

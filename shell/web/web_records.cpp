@@ -138,9 +138,14 @@ CatchStore pageCatchStore() {
     return store;
 }
 
-bool storedBestRound(int bottles, RoundRecording* recording, std::string* trouble) {
+bool storedBestRound(int bottles, RoundRecording* recording, std::string* trouble, int place) {
+    const BestCatches table = storedCatches().table;
+    const bool listed = bottles >= 1 && bottles <= kMaxBottles && place >= 0 &&
+                        place < static_cast<int>(table.rows[bottles].size());
+    // A best round kept without its row (the table lost) is still the count's first.
+    const int round = listed ? table.rows[bottles][place].round : place == 0 ? 0 : -1;
     int size = 0;
-    char* stored = loadStoredBytes(roundKey(bottles).c_str(), &size);
+    char* stored = round >= 0 ? loadStoredBytes(roundKey(bottles, round).c_str(), &size) : nullptr;
     if (stored == nullptr) {
         *trouble = "no round with " + std::to_string(bottles) + " bottles is kept";
         return false;
@@ -150,9 +155,36 @@ bool storedBestRound(int bottles, RoundRecording* recording, std::string* troubl
     return readRecording(bytes, recording, trouble);
 }
 
+// The ten best for a number of bottles, the best first, as the form's list
+// shows them in the language: [{"place":"1.","bubbles":"23 bubbles","day":
+// "9 Dec 2026","name":"Jana","watch":1}]. A name holds no quote (core/player_name.h).
+extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaBestTen(const char* languageTag, int bottles) {
+    static std::string json;
+    json = "[";
+    const SetupTexts& texts = setupTexts(languageOf(languageTag));
+    const BestCatches table = storedCatches().table;
+    const std::vector<BestCatch> none;
+    const std::vector<BestCatch>& rows = bottles >= 1 && bottles <= kMaxBottles ? table.rows[bottles] : none;
+    for (std::size_t place = 0; place < rows.size(); ++place) {
+        const BestTenRow row = bestTenRow(texts, rows[place], static_cast<int>(place));
+        RoundRecording recording;
+        std::string trouble;
+        const bool watchable = storedBestRound(bottles, &recording, &trouble, static_cast<int>(place));
+        json += std::string(place ? "," : "") + "{\"place\":\"" + row.place + "\",\"bubbles\":\"" + row.bubbles +
+                "\",\"day\":\"" + row.day + "\",\"name\":\"" + row.name + "\",\"watch\":" + (watchable ? "1" : "0") + "}";
+    }
+    json += "]";
+    return json.c_str();
+}
+
+// The list's line when no round with this many bottles is kept.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaNoRounds(const char* languageTag) {
+    return setupTexts(languageOf(languageTag)).noRounds;
+}
+
 // Whether a best round with this many bottles is kept to be watched.
 extern "C" EMSCRIPTEN_KEEPALIVE int korvadaHasBestRound(int bottles) {
-    char* stored = loadStoredText(roundKey(bottles).c_str());
+    char* stored = loadStoredText(roundKey(bottles, bestFor(storedCatches().table, bottles).round).c_str());
     std::free(stored);
     return stored != nullptr;
 }

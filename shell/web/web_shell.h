@@ -77,7 +77,8 @@ void loseTouch(Game& game);
 // The recording of the best round with `bottles` bottles in the page's
 // storage; false with the reason in *trouble when there is none or it is
 // refused (core/recording.h).
-bool storedBestRound(int bottles, RoundRecording* recording, std::string* trouble);
+// The round of the row at `place` (0 the best) kept for `bottles`.
+bool storedBestRound(int bottles, RoundRecording* recording, std::string* trouble, int place = 0);
 
 // --- shell/web/web_pads.cpp --------------------------------------------------
 

@@ -138,6 +138,41 @@ const cases = {
                      kept, 'watching changed what is kept');
     assert.equal(await page.$eval('#round-line', (line) => line.hidden), true);
 
+    // The list of the ten best under the form: a better, named row of an
+    // earlier day whose round is kept under its own key, and a row whose
+    // round is gone; the first row's Watch plays its own round.
+    await page.evaluate(([table, bytes]) => {
+      localStorage.setItem('korvada.best', table + '4 30 2026-12-01 2 Jana Nováková\n4 0 2026-12-05 3\n');
+      localStorage.setItem('korvada.round.4-2', bytes);
+    }, kept);
+    await page.$eval('#bottles', (field) => { field.value = '4'; field.dispatchEvent(new Event('input')); });
+    const listed = await page.$$eval('#best-ten tr', (rows) => rows.map((row) => {
+      const button = row.querySelector('button');
+      return [...row.cells].map((cell) => cell.textContent).join('|') + (button && !button.disabled ? '+' : '');
+    }));
+    assert.equal(listed.length, 3, listed.join('\n'));
+    assert.equal(listed[0], '1.|30 bubbles|1 Dec 2026|Jana Nováková|Watch+');
+    assert.equal(listed.filter((row) => row.endsWith('|—|Watch+')).length, 1, 'the round played here is watchable');
+    assert.equal(listed.filter((row) => row.endsWith('|—|Watch')).length, 1, 'the row whose round is gone is offered');
+    if (process.env.KORVADA_SETUP_SHOTS) {
+      await page.screenshot({ path: path.join(process.env.KORVADA_SETUP_SHOTS, 'best-ten-page.png') });
+      const before = page.viewport();
+      await page.setViewport({ width: 375, height: 740, isMobile: true });
+      await page.screenshot({ path: path.join(process.env.KORVADA_SETUP_SHOTS, 'best-ten-phone.png'), fullPage: true });
+      await page.setViewport(before);
+    }
+    await page.click('#watch-1');
+    await waitState(page, 'playing');
+    assert.equal((await gameState(page)).watched, 1);
+    await roundOver(page);
+    assert.deepEqual(ending(await gameState(page)), played, 'the first row\'s Watch played another round');
+    await sleep(500);
+    await holdKeyUntilState(page, 'Space', 'form');
+    await page.evaluate(([table]) => {
+      localStorage.setItem('korvada.best', table);
+      localStorage.removeItem('korvada.round.4-2');
+    }, kept);
+
     // korvada-replay's: twelve bottles knocking, the player catching a bubble.
     const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'korvada-replay-')), 'round.kvr');
     const replayed = replayRound(['--seed', '7', '--bottles', '12', '--steps', '530', '--dt', '0.02', '--keys',

@@ -71,15 +71,26 @@ grep -qF 'Korvada\best-round-12.kvr 2HNMN' <<<"$ROUND" || fail "Watch best ran a
 cmp -s "$appdata/best-round-12.kvr" "$WORK/kept.kvr" && cmp -s "$appdata/best-catches.txt" "$WORK/kept-catches.txt" ||
   fail "watching changed what is kept"
 dialog_back "Korvada – settings"
+# A better row of an earlier day with a name, and its recording: the best now.
+printf '12 9 2026-12-01 3 Jana Nováková\r\n' >>"$appdata/best-catches.txt"
+cp "$WORK/kept.kvr" "$appdata/best-round-12-3.kvr"
 # Play has the focus: Enter plays the same choice again.
 xdotool key Return
 play_and_end 2HNMN
 dialog_back "Korvada – settings"
-# The checksum's last byte turned over.
+# The list: the named row first, then the two rounds of today, the second
+# with a recording of its own.
+rows=$(grep -c '^12 ' "$appdata/best-catches.txt")
+[ "$rows" = 3 ] || fail "the table holds $rows rows for 12 bottles: $(tr '\r' '~' <"$appdata/best-catches.txt")"
+[ -f "$appdata/best-round-12-1.kvr" ] || fail "the second round kept no recording of its own"
+sleep 0.5
+import -window root "png:$WORK/dialog-ten.png"
+# The best row's recording, its checksum's last byte turned over: Watch best
+# reads the best row's own.
 perl -e 'open(F, "+<", $ARGV[0]) or die; seek(F, -1, 2); read(F, $b, 1); seek(F, -1, 2); print F chr(ord($b) ^ 0xFF)' \
-  "$appdata/best-round-12.kvr"
+  "$appdata/best-round-12-3.kvr"
 xdotool key alt+w
-refused() { grep -aq '^KorvadaSetup: .*best-round-12.kvr: damaged: its checksum does not match' "$WORK/stderr"; }
+refused() { grep -aq '^KorvadaSetup: .*best-round-12-3.kvr: damaged: its checksum does not match' "$WORK/stderr"; }
 wait_until "$X_WAIT" refused || fail "the damaged recording was not refused"
 sleep 0.5
 import -window root "png:$WORK/dialog-refused.png"
@@ -135,5 +146,5 @@ echo "Esc: closed, nothing started or saved"
 # The pictures for a look, when asked for.
 if [ -n "${KORVADA_SETUP_SHOTS:-}" ]; then
   mkdir -p "$KORVADA_SETUP_SHOTS"
-  for picture in dialog-en dialog-watch dialog-refused; do cp "$WORK/$picture.png" "$KORVADA_SETUP_SHOTS/wine-$picture.png"; done
+  for picture in dialog-en dialog-watch dialog-refused dialog-ten; do cp "$WORK/$picture.png" "$KORVADA_SETUP_SHOTS/wine-$picture.png"; done
 fi
