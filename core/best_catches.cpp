@@ -355,7 +355,8 @@ StoredCatches readStoredCatches(const CatchStore& store) {
     return stored;
 }
 
-std::string keepCatch(const CatchStore& store, const CaughtRound& caught) {
+std::string keepCatch(const CatchStore& store, const CaughtRound& caught, bool* newBest) {
+    if (newBest != nullptr) *newBest = false;
     if (store.read == nullptr) return "";
     std::string error;
     if (!store.begin(store.place, &error)) return "the best catch is not kept: " + error;
@@ -369,7 +370,8 @@ std::string keepCatch(const CatchStore& store, const CaughtRound& caught) {
         const bool damaged = !read.skipped.empty();
         if (damaged) said = store.where + ": passed over " + skippedLines(read.skipped);
         BestCatch row;
-        const bool kept = keepRow(&read.table, caught.bottles, caught.bubbles, caught.date, caught.name, &row) >= 0;
+        const int place = keepRow(&read.table, caught.bottles, caught.bubbles, caught.date, caught.name, &row);
+        const bool kept = place >= 0;
         std::vector<std::string> pruned;
         const std::string day = caught.daily ? dayText(caught.day) : std::string();
         const bool dayKept = caught.daily && keepDayBest(&read.table, day, caught.bubbles, caught.name, &pruned);
@@ -379,7 +381,9 @@ std::string keepCatch(const CatchStore& store, const CaughtRound& caught) {
             said = joined(said, "left as it is (" + aside + ")" + (changed ? ": the best catch is not kept" : ""));
         } else if (damaged || changed) {
             if (damaged) said += "; kept as " + aside;
-            if (!store.write(store.place, bestCatchesText(read.table), &error)) {
+            const bool written = store.write(store.place, bestCatchesText(read.table), &error);
+            if (newBest != nullptr) *newBest = written && kept && place == 0;
+            if (!written) {
                 said = joined(said, (changed ? "the best catch is not kept: " : "") + error);
             } else if (store.keepRound != nullptr) {
                 std::vector<std::pair<std::string, std::string>> rounds;  // name, bytes
@@ -422,5 +426,5 @@ std::string offerRoundsCatch(const Game& game, RoundDriver& driver, CatchKeeper*
     caught.daily = recording.kind == DailyRound;
     caught.day = recording.day;
     caught.round = roundRecorded(driver, game) ? recordingBytes(recording) : std::string();
-    return keepCatch(keeper->store, caught);
+    return keepCatch(keeper->store, caught, &keeper->newBest);
 }

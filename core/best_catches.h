@@ -173,8 +173,9 @@ struct CaughtRound {
 // cannot be kept aside, is left as it is. Each row the round took keeps its
 // recording under the same lock (none when the round is not complete: the
 // recording of the row it replaced goes), and a pruned day's goes. Returns
-// what to tell the player, one line, or "".
-std::string keepCatch(const CatchStore& store, const CaughtRound& caught);
+// what to tell the player, one line, or "". *newBest, when asked, tells
+// whether the round took the first row of its count.
+std::string keepCatch(const CatchStore& store, const CaughtRound& caught, bool* newBest = nullptr);
 std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const std::string& date,
                       const std::string& round = std::string());
 
@@ -182,6 +183,7 @@ std::string keepCatch(const CatchStore& store, int bottles, int bubbles, const s
 struct CatchKeeper {
     CatchStore store;        // no read function: nothing is kept
     bool offered = false;    // this round's catch has been offered
+    bool newBest = false;    // and the table took it as a new best
 };
 
 // Called after every frame with the moment it is: the first time it finds

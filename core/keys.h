@@ -2,6 +2,7 @@
 // Key codes, as Windows numbers its virtual keys. The key table and every
 // rule that reads it use these numbers; each shell translates its own keys.
 
+constexpr int kKeyTab = 0x09;
 constexpr int kKeyReturn = 0x0D;
 constexpr int kKeyPause = 0x13;
 constexpr int kKeyEscape = 0x1B;

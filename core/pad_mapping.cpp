@@ -58,3 +58,9 @@ void losePad(Game& game, Pads& pads, int slot) {
 void loseAllPads(Game& game, Pads& pads) {
     for (int slot = 0; slot < kPadSlots; ++slot) losePad(game, pads, slot);
 }
+
+bool padsHoldFast(const Pads& pads) {
+    for (const PadState& pad : pads.slots)
+        if (pad.rightTrigger) return true;
+    return false;
+}

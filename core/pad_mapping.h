@@ -9,6 +9,8 @@
 //                        the end screen Enter, as A
 //   B (east), Back       Esc: ends the round, leaves the end screen
 //   shoulders            the previous / next camera preset, wrapping 1..6
+//   right trigger        held past half way: a watched round plays fast
+//                        (the shell's, as its Tab key; no key of the game)
 // The keyboard's '1'..'6' still choose every preset directly.
 
 #include <cstdint>
@@ -20,6 +22,7 @@ struct PadState {
     float stickX = 0, stickY = 0;  // left stick, -1 (left, up) to 1 (right, down)
     bool south = false, east = false, start = false, back = false;
     bool leftShoulder = false, rightShoulder = false;
+    bool rightTrigger = false;  // pressed past half way
 };
 
 // How far the stick must lean along an axis before it holds that arrow. A
@@ -55,6 +58,9 @@ void updatePad(Game& game, Pads& pads, int slot, const PadState& now);
 // A pad gone (unplugged, or the game no longer sees it): whatever it held is
 // let go, unless another pad holds it too.
 void losePad(Game& game, Pads& pads, int slot);
+
+// Whether a pad holds its right trigger: the shells' fast watch.
+bool padsHoldFast(const Pads& pads);
 
 // Every pad gone at once.
 void loseAllPads(Game& game, Pads& pads);

@@ -22,5 +22,6 @@ PadState padStateOfXInput(const XInputState& state) {
     out.back = down(XInputBack);
     out.leftShoulder = down(XInputLeftShoulder);
     out.rightShoulder = down(XInputRightShoulder);
+    out.rightTrigger = pad.rightTrigger > 127;
     return out;
 }

@@ -48,6 +48,7 @@ PadState controllerState(SDL_GameController* pad) {
     state.back = down(SDL_CONTROLLER_BUTTON_BACK);
     state.leftShoulder = down(SDL_CONTROLLER_BUTTON_LEFTSHOULDER);
     state.rightShoulder = down(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER);
+    state.rightTrigger = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) > 16384;
     return state;
 }
 

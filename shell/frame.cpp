@@ -12,11 +12,12 @@ void prepareRun(Game& game) {
     loadTextures(game);
 }
 
-void paintFrame(Game& game, RoundDriver& driver) {
+void paintFrame(Game& game, RoundDriver& driver, ShellMarks& marks) {
     if (game.paused) {
-        showFrame(game);
+        showFrame(game, marks);
         return;
     }
+    followFastWatch(driver, marks);
     if (updateFrame(driver, game) == FrameUpdate::Step)
         drawPlayFrame(game);
     else
@@ -24,7 +25,7 @@ void paintFrame(Game& game, RoundDriver& driver) {
     game.platform.swapBuffers(game.platform.shell);
 }
 
-void showFrame(const Game& game) {
+void showFrame(const Game& game, ShellMarks&) {
     renderFrame(game);
     game.platform.swapBuffers(game.platform.shell);
 }

@@ -3,6 +3,8 @@
 // written once: the update that the round driver runs (core/round_driver.h)
 // and the drawing that render/ does from it, in the order a frame needs them.
 
+#include "shell/shell_marks.h"
+
 struct Game;
 struct RoundDriver;
 
@@ -19,8 +21,11 @@ void prepareRun(Game& game);
 // once the round is over, the end screen; while a recording waits for the
 // real time, the picture as it stands. While the round is paused
 // (core/pause.h): the paused picture, as showFrame draws it, and no time.
-void paintFrame(Game& game, RoundDriver& driver);
+// A watched round plays at the speed the marks hold (followFastWatch).
+void paintFrame(Game& game, RoundDriver& driver, ShellMarks& marks);
 
 // The picture of the game as it stands, drawn again and swapped: nothing
-// moves and no time is counted (a round held still, or paused).
-void showFrame(const Game& game);
+// moves and no time is counted (a round held still, or paused). Every frame
+// shows the marks' lines over the picture (drawn last, so the picture a key
+// saves, drawn from the Game alone, never holds them).
+void showFrame(const Game& game, ShellMarks& marks);

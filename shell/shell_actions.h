@@ -11,6 +11,7 @@
 #include <string>
 
 #include "shell/shell_keys.h"
+#include "shell/shell_marks.h"
 
 struct Game;
 struct FramePicture;
@@ -30,8 +31,9 @@ struct ShellSteps {
     void (*redraw)(void* shell) = nullptr;
 };
 
-// Carries out one action; Nothing does nothing, not even a redraw.
-void carryOut(Game& game, const ShellSteps& steps, ShellAction action);
+// Carries out one action, telling in the picture what it did (the marks'
+// notice) and in a line (say); Nothing does nothing, not even a redraw.
+void carryOut(Game& game, ShellMarks& marks, const ShellSteps& steps, ShellAction action);
 
 // The desktops' way to keep a picture: a PNG in `folder` (made when missing)
 // named by the local time `moment` (render/frame_picture.h), its path in

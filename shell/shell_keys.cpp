@@ -13,6 +13,10 @@ ShellAction actionOf(int32_t key, bool altHeld) {
 KeyRoute routeKey(KeyLatch& latch, int32_t key, bool down, bool altHeld, bool repeat) {
     KeyRoute route;
     if (key < 0) return route;
+    if (key == kFastWatchKey) {
+        route.action = !down ? ShellAction::LetGoFast : repeat ? ShellAction::Nothing : ShellAction::HoldFast;
+        return route;
+    }
     if (!down) {
         if (key == latch.key) latch.key = -1;
         route.toGame = true;

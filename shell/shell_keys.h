@@ -18,7 +18,14 @@ enum class ShellAction : int32_t {
     TogglePause,       // the round holds, or goes on (core/pause.h)
     ToggleMute,        // the cues silent for the run, or sounding again (core/sound_cues.h)
     SavePicture,       // the frame as a PNG in the player's pictures (render/frame_picture.h)
+    HoldFast,          // a watched round plays four times as fast while its key is held
+    LetGoFast,         // and at its own speed again once it is let go
 };
+
+// Held, not pressed: while it is down a watched round plays fast. It is the
+// shell's alone, down and up, so the key table never holds it; auto-repeats
+// change nothing.
+constexpr int32_t kFastWatchKey = kKeyTab;
 
 // Whether a row's key counts with Alt held, without, or either way.
 enum class WithAlt : int32_t { No, Yes, Either };

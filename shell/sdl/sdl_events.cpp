@@ -37,7 +37,7 @@ void onKey(Game& game, SdlShell& shell, const SDL_KeyboardEvent& event) {
     const int32_t key = virtualKeyOf(event.keysym);
     const KeyRoute route =
         routeKey(shell.keyLatch, key, down, (event.keysym.mod & KMOD_ALT) != 0, event.repeat != 0);
-    carryOut(game, actionSteps(shell), route.action);
+    carryOut(game, shell.marks, actionSteps(shell), route.action);
     if (!route.toGame) return;
     if (down)
         game.onKeyDown(key);
@@ -63,6 +63,7 @@ void onWindowEvent(Game& game, SdlShell& shell, const SDL_WindowEvent& event) {
         // then. Until the focus returns the round holds still.
         case SDL_WINDOWEVENT_FOCUS_LOST:
             releaseAllKeys(game);
+            shell.marks.fastKey = false;
             onDeactivated(shell.run, game.quitRequested);
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:

@@ -39,6 +39,7 @@ int32_t virtualKeyOf(const SDL_Keysym& key) {
         case SDL_SCANCODE_RIGHT: return kKeyRight;
         case SDL_SCANCODE_DOWN: return kKeyDown;
         case SDL_SCANCODE_SPACE: return kKeySpace;
+        case SDL_SCANCODE_TAB: return kKeyTab;
         case SDL_SCANCODE_RETURN:
         case SDL_SCANCODE_KP_ENTER: return kKeyReturn;
         case SDL_SCANCODE_ESCAPE: return kKeyEscape;

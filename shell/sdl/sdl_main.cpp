@@ -32,6 +32,7 @@
 #include "shell/sdl/sdl_shell.h"
 #include "linux/sdl_video_driver.h"
 #include "setup/launch_settings.h"
+#include "setup/setup_texts.h"
 #include "setup/waiting_rounds.h"
 #include "setup/watching_title.h"
 
@@ -49,10 +50,11 @@ CatchKeeper bestCatches;
 WaitingFolder waitingPlace;
 WaitingKeeper waitingRound;
 
-void keepCatchOnceOver() {
+void keepCatchOnceOver(ShellMarks& marks) {
     for (const std::string& said : {offerRoundsCatch(game, driver, &bestCatches, std::time(nullptr)),
                                     leaveRoundWaiting(game, driver, &waitingRound, std::time(nullptr))})
         if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
+    marks.newBest = bestCatches.newBest;
 }
 
 // A termination signal ends the game as its window's close does, so that the
@@ -159,18 +161,20 @@ void runLoop(SdlShell& shell) {
     while (!ending(shell)) {
         printHeightIfAsked();
         const bool waiting = !windowVisible(shell) || !framePlays(shell.run, game);
-        const bool woken = waiting && SDL_WaitEventTimeout(&event, 250);
+        // A notice fading on a picture held still is drawn anew meanwhile.
+        const bool fading = marksChanging(shell.marks, game);
+        const bool woken = waiting && SDL_WaitEventTimeout(&event, fading ? 40 : 250);
         const int32_t wasPaused = game.paused;
         if (woken) handleEvent(game, shell, event);
         while (!shell.run.quitPosted && SDL_PollEvent(&event)) handleEvent(game, shell, event);
         if (ending(shell) || !windowVisible(shell)) continue;
         if (framePlays(shell.run, game)) {
-            paintFrame(game, driver);
-            keepCatchOnceOver();
+            paintFrame(game, driver, shell.marks);
+            keepCatchOnceOver(shell.marks);
             openDevicesOnce(shell);
             keepSoundAlive(shell);
-        } else if (woken || game.paused != wasPaused)
-            showFrame(game);
+        } else if (woken || fading || game.paused != wasPaused)
+            showFrame(game, shell.marks);
     }
 }
 
@@ -264,6 +268,8 @@ int main(int argc, char** argv) {
     // game with that box's code too.
     catchEndSignals();
     SdlShell shell;
+    shell.marks.pads = &shell.pads;
+    shell.marks.texts = &languageOf(localeName()).notices;
     const PlatformServices platform = platformServices(shell);
     game.usePlatform(platform);
     shell.run.platform = platform;

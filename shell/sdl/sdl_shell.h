@@ -15,6 +15,7 @@
 
 #include "shell/display_policy.h"
 #include "shell/shell_keys.h"
+#include "shell/shell_marks.h"
 #include "core/pad_mapping.h"
 #include "linux/sdl_pad_state.h"
 
@@ -57,6 +58,7 @@ struct SdlShell {
     bool gameModeSeen = false;          // the last check saw the game's mode, not given back since
     bool devicesOpen = false;           // sound and pads, opened after the first frame
     KeyLatch keyLatch;                  // the key of the last shell action while it is held
+    ShellMarks marks;                   // the fast watch and the notices (shell/shell_marks.h)
     // Full screen or a window (run.inWindow, --window at the start), whether
     // the round holds still; a refused mode ends the loop; the exit code.
     DisplayRun run;

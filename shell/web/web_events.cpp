@@ -46,8 +46,8 @@ bool handleKey(Game& game, WebShell& shell, int eventType, const EmscriptenKeybo
     // what they would have done, nothing.
     const bool latched = key >= 0 && key == shell.keyLatch.key;
     const KeyRoute route = routeKey(shell.keyLatch, key, down, event.altKey, event.repeat);
-    carryOut(game, actionSteps(), route.action);
-    if (!route.toGame) return latched || route.action != ShellAction::Nothing;
+    carryOut(game, shell.marks, actionSteps(), route.action);
+    if (!route.toGame) return latched || route.action != ShellAction::Nothing || key == kFastWatchKey;
     // Auto-repeats arrive as further presses and are handled like the first.
     if (down)
         game.onKeyDown(key);
@@ -56,7 +56,10 @@ bool handleKey(Game& game, WebShell& shell, int eventType, const EmscriptenKeybo
     return !browserKeepsKey(event.code, event.ctrlKey || event.metaKey);
 }
 
-void loseFocus(Game& game) { releaseAllKeys(game); }
+void loseFocus(Game& game, WebShell& shell) {
+    releaseAllKeys(game);
+    shell.marks.fastKey = false;
+}
 
 // A hidden tab gets no animation frames, and the first frame after the
 // return would otherwise get the whole absence.

@@ -14,7 +14,7 @@ struct NamedKey {
 constexpr NamedKey kNamedKeys[] = {
     {"ArrowLeft", kKeyLeft},   {"ArrowUp", kKeyUp},     {"ArrowRight", kKeyRight},   {"ArrowDown", kKeyDown},
     {"Space", kKeySpace},      {"Enter", kKeyReturn},   {"NumpadEnter", kKeyReturn}, {"Escape", kKeyEscape},
-    {"Pause", kKeyPause},
+    {"Pause", kKeyPause},      {"Tab", kKeyTab},
 };
 
 // "Digit7" -> 7 for prefix "Digit"; -1 when the code is not prefix + number.

@@ -23,6 +23,7 @@
 #include "core/round_driver.h"
 #include "render/play_frame.h"
 #include "render/scene.h"
+#include "setup/setup_texts.h"
 #include "shell/frame.h"
 #include "setup/watching_title.h"
 #include "shell/web/web_shell.h"
@@ -36,6 +37,11 @@ Game game;
 RoundDriver driver;
 WebShell shell;
 
+// The browser's first language, as the page chooses its texts.
+std::string browserLanguage() {
+    return emscripten_run_script_string("(navigator.languages && navigator.languages[0]) || navigator.language || ''");
+}
+
 void endRound() {
     emscripten_cancel_main_loop();
     releaseAllKeys(game);
@@ -46,10 +52,11 @@ void endRound() {
 void frame() {
     shell.virtualCounter += shell.fixedStepNanoseconds;
     readPads(game, shell);
-    paintFrame(game, driver);
+    paintFrame(game, driver, shell.marks);
     for (const std::string& said : {offerRoundsCatch(game, driver, &shell.bestCatches, std::time(nullptr)),
                                     leaveRoundWaiting(game, driver, &shell.waitingRound, std::time(nullptr))})
         if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
+    shell.marks.newBest = shell.bestCatches.newBest;
     if (++shell.frames == 1) webFirstFrame();
     if (shell.closeRequested) {
         endRound();
@@ -65,7 +72,7 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
 
 EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void*) {
     shell.away = true;
-    loseFocus(game);
+    loseFocus(game, shell);
     return EM_FALSE;
 }
 
@@ -94,6 +101,8 @@ void beginRound(const GameSettings& settings, const RoundStart& start, double st
     const bool away = shell.away;  // a pad's A may start a round without the focus
     shell = WebShell();
     shell.away = away;
+    shell.marks.pads = &shell.pads;
+    shell.marks.texts = &languageOf(browserLanguage()).notices;
     shell.fixedStepNanoseconds = step > 0 ? std::llround(step * 1e9) : 0;
     shell.frameLimit = frameLimit > 0 ? static_cast<int64_t>(frameLimit) : 0;
     startRoundFrom(driver, game, settings, start);

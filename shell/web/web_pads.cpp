@@ -9,7 +9,7 @@
 
 namespace {
 // The standard mapping: buttons 0 A, 1 B, 4 and 5 the shoulders, 8 Back,
-// 9 Start, 12..15 the d-pad; axes 0 and 1 the left stick. A pad the browser
+// 9 Start, 12..15 the d-pad, 7 the right trigger; axes 0 and 1 the left stick. A pad the browser
 // has no mapping for keeps only what most have in common: its first stick,
 // and its first button as A, which cannot end a round by a wrong guess.
 PadState padStateOf(const EmscriptenGamepadEvent& pad) {
@@ -24,6 +24,7 @@ PadState padStateOf(const EmscriptenGamepadEvent& pad) {
     state.east = down(1);
     state.leftShoulder = down(4);
     state.rightShoulder = down(5);
+    state.rightTrigger = pad.numButtons > 7 && pad.analogButton[7] > 0.5;
     state.back = down(8);
     state.start = down(9);
     state.dpadUp = down(12);

@@ -12,6 +12,7 @@
 #include "core/best_catches.h"
 #include "core/platform.h"
 #include "shell/shell_keys.h"
+#include "shell/shell_marks.h"
 #include "setup/pad_menu.h"
 #include "setup/waiting_rounds.h"
 #include "core/pad_mapping.h"
@@ -31,6 +32,7 @@ struct WebShell {
     CatchKeeper bestCatches{pageCatchStore()};  // offered the round's catch once it is over
     WaitingKeeper waitingRound{pageWaitingStore()};  // and today's round, for the board
     KeyLatch keyLatch;            // the key of the last shell action while it is held
+    ShellMarks marks;             // the fast watch and the notices (shell/shell_marks.h)
     int64_t frames = 0;           // frames drawn in this round
     Pads pads;                    // the browser's pads, by their place in its list
     bool away = false;            // the page without the focus: its pads are not read
@@ -59,7 +61,7 @@ PlatformServices platformServices(WebShell& shell);
 bool handleKey(Game& game, WebShell& shell, int eventType, const EmscriptenKeyboardEvent& event);
 
 // The page lost the focus: every key lets go, as its key-up goes elsewhere.
-void loseFocus(Game& game);
+void loseFocus(Game& game, WebShell& shell);
 
 // The page focused or its tab shown again: time away is not played.
 void comeBack(Game& game);

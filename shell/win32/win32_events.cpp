@@ -45,15 +45,16 @@ void onDestroy(Game& game, Win32Shell& shell, HWND window) {
 void onPaint(Game& game, Win32Shell& shell, HWND window) {
     readPadsForPaint(game, shell.procedure);
     if (framePlays(shell.procedure.run, game)) {
-        paintFrame(game, shell.round);
+        paintFrame(game, shell.round, shell.procedure.marks);
         for (const std::string& said :
              {offerRoundsCatch(game, shell.round, &shell.bestCatches, std::time(nullptr)),
               leaveRoundWaiting(game, shell.round, &shell.waitingRound, std::time(nullptr))})
             if (!said.empty()) std::fprintf(stderr, "korvada: %s\n", said.c_str());
+        shell.procedure.marks.newBest = shell.bestCatches.newBest;
         printHeightLineOnceOver(game, &shell.toldOver);
         return;
     }
-    showFrame(game);
+    showFrame(game, shell.procedure.marks);
     ValidateRect(window, nullptr);
 }
 

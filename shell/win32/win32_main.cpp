@@ -16,6 +16,7 @@
 #include "core/player_name.h"
 #include "core/settings.h"
 #include "setup/launch_settings.h"
+#include "setup/setup_texts.h"
 #include "setup/watching_title.h"
 #include "shell/win32/win32_shell.h"
 #include "win32/utf16.h"
@@ -105,6 +106,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     shell.procedure.run.platform = platform;
     shell.procedure.window = procedureSteps(shell);
     shell.procedure.actions = actionSteps(shell);
+    shell.procedure.marks.pads = &shell.pads;
+    shell.procedure.marks.texts = &languageOf(userLocaleName()).notices;
     std::string tail = windowsCommandTail(GetCommandLineA());
     LaunchOptions options = takeLaunchOptions(&tail);
     watchWithSavedCode(&tail, &options);

@@ -22,7 +22,7 @@ void onKeyMessage(Game& game, WindowProcedure& procedure, uint32_t message, uint
     const int32_t key = static_cast<int32_t>(wParam);
     const KeyRoute route =
         routeKey(procedure.keyLatch, key, down, (lParam & kKeyAltHeld) != 0, (lParam & kKeyWasDown) != 0);
-    carryOut(game, procedure.actions, route.action);
+    carryOut(game, procedure.marks, procedure.actions, route.action);
     if (!route.toGame) return;
     if (!down)
         game.onKeyUp(key);
@@ -46,6 +46,7 @@ void onActivateMessage(Game& game, WindowProcedure& procedure, uint64_t wParam) 
             // is deactivated too; it must not flash down to the taskbar on
             // its way out.
             releaseAllKeys(game);
+            procedure.marks.fastKey = false;
             onDeactivated(procedure.run, game.quitRequested);
             break;
         default:  // activated by a mouse click: the display and the cursor stay
@@ -59,7 +60,8 @@ void onActivateMessage(Game& game, WindowProcedure& procedure, uint64_t wParam) 
 void onTimerMessage(Game& game, WindowProcedure& procedure) {
     if (framePlays(procedure.run, game) || procedure.run.held || !active(procedure)) return;
     procedure.window.readPads(procedure.window.shell, game);
-    if (!game.paused) redraw(procedure);
+    // A paused picture is drawn anew only while a notice fades on it.
+    if (!game.paused || marksChanging(procedure.marks, game)) redraw(procedure);
 }
 
 void readPadsForPaint(Game& game, WindowProcedure& procedure) {

@@ -39,12 +39,14 @@ struct WindowSteps {
 // What the procedure keeps between messages, none of it a Windows type: the
 // window's steps and the shell actions' (shell/shell_actions.h), full screen
 // or a window with whether the round holds still (shell/display_policy.h),
-// and the key of the last shell action while it is held.
+// the key of the last shell action while it is held, and the shell's marks
+// (the fast watch, the notices: shell/shell_marks.h).
 struct WindowProcedure {
     WindowSteps window;
     ShellSteps actions;
     DisplayRun run;
     KeyLatch keyLatch;
+    ShellMarks marks;
 };
 
 // WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP: Windows' virtual key

@@ -94,14 +94,18 @@ grep -qx "4 $score $(date +%F)" "$kept/best-catches" || fail "the catch $score i
 note "round ended at $played, as its recording of $(stat -c %s "$kept/best-round-4.kvr") bytes plays"
 
 # watch FILE PRESS...: the game plays FILE back, the viewer pressing PRESS
-# meanwhile, to the end screen; WATCHED: where the round ended.
+# meanwhile, to the end screen; WATCHED: where the round ended, WATCH_SECONDS:
+# how long it played from the window's showing.
 watch() {
     local file=$1
     shift
     start_program "$DATA" env "${places[@]}" "$KORVADA" --watch "$file" 0TYAY
     wait_game_window
+    local shown
+    shown=$(date +%s.%N)
     [ $# = 0 ] || xdotool "$@"
     wait_until "$X_WAIT" round_over || fail "the playback of $file did not end"
+    WATCH_SECONDS=$(seconds_since "$shown")
     WATCHED=$(game_end)
     sleep 1.8
     xdotool key space
@@ -118,13 +122,15 @@ note "watched to $WATCHED, the arrows and camera of the viewer doing nothing, no
 
 # A recording made by korvada-replay, the one the Windows and browser tests
 # play: 10.6 s of twelve bottles knocking, the player catching a bubble.
+# Tab held for 2 s of it plays 8 s of the round: the same course, sooner.
 "$replay" --seed 7 --bottles 12 --steps 530 --dt 0.02 --keys 1-400:RIGHT,1-20:DOWN --record "$WORK/replay.kvr" \
     >"$WORK/replay.txt" || fail "korvada-replay --record failed"
 [ "$(replay_end "$WORK/replay.txt" | cut -d' ' -f4)" = 1 ] || fail "korvada-replay's round catches no bubble"
-watch "$WORK/replay.kvr"
+watch "$WORK/replay.kvr" keydown Tab sleep 2 keyup Tab
 [ "$WATCHED" = "$(replay_end "$WORK/replay.txt")" ] ||
     fail "korvada-replay's recording ends at $WATCHED in the game, at $(replay_end "$WORK/replay.txt") in korvada-replay"
-note "korvada-replay's recording: the game ends it at $WATCHED, as korvada-replay does"
+awk -v s="$WATCH_SECONDS" 'BEGIN {exit !(s < 8)}' || fail "Tab held, the 10.6 s round took $WATCH_SECONDS s"
+note "korvada-replay's recording: the game ends it at $WATCHED, as korvada-replay does, in $WATCH_SECONDS s with Tab held"
 
 # Refused: no round is played, the reason on stderr (and in a box on a display).
 refused="Záznam kola nelze přehrát!"

@@ -50,7 +50,7 @@ protected:
 
 TEST_F(FrameTest, PlayersBottleSitsMidViewOverTheGroundWithABubbleBeside) {
     layOut(0);
-    paintFrame(*game, *driver);
+    paintFrame(*game, *driver, marks);
     EXPECT_EQ(headless().swapCount, 1);
     int column = 0;
     EXPECT_RGB_NEAR(seenFromPreset0(0, 12.5f, 0, &column), (Rgb{180, 90, 45}), 2);  // base disc: picture x 0.9
@@ -161,14 +161,14 @@ TEST_F(FrameTest, TheStepThatLandsIsDrawnAsPlayAndTheEndScreenFollows) {
     game->bottles[0].y = 16;
     game->bottles[0].vy = 100;
     headless().advance(0.1);
-    paintFrame(*game, *driver);
+    paintFrame(*game, *driver, marks);
     ASSERT_EQ(game->gameOver, 1);
     EXPECT_RGB_NEAR(seenFromPreset0(0, 12.5f, 0), (Rgb{180, 90, 45}), 2);
     EXPECT_EQ(game->endScreenTime, 0);
 
     const float bottleY = game->bottles[0].y;
     headless().advance(0.25);
-    paintFrame(*game, *driver);
+    paintFrame(*game, *driver, marks);
     EXPECT_RGB_NEAR(pixel(kWidth / 2, kHeight / 2), kEndColour, 2);
     EXPECT_EQ(game->bottles[0].y, bottleY) << "no simulation step on the end screen";
     EXPECT_EQ(game->endScreenTime, 0.25f);

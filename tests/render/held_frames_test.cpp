@@ -43,14 +43,14 @@ protected:
 TEST_F(HeldFrames, APausedRoundHoldsItsBottlesAndDrawsDimmedUnderTwoBars) {
     layOutRound(4);
     headless().advance(0.5);
-    paintFrame(*game, *driver);
+    paintFrame(*game, *driver, marks);
     const std::vector<float> before = places();
     const FramePicture play = bufferPicture();
 
     pauseRound(*game);
     for (int frame = 0; frame < 5; ++frame) {
         headless().advance(2);
-        paintFrame(*game, *driver);
+        paintFrame(*game, *driver, marks);
     }
     EXPECT_EQ(places(), before);
     EXPECT_EQ(headless().swapCount, 6);
@@ -81,7 +81,7 @@ TEST_F(HeldFrames, APausedRoundHoldsItsBottlesAndDrawsDimmedUnderTwoBars) {
     // Going on, the next step measures only the time since.
     resumeRound(*game);
     headless().advance(0.01);
-    paintFrame(*game, *driver);
+    paintFrame(*game, *driver, marks);
     const float fell = before[1] - game->bottles[0].y;
     EXPECT_GT(fell, 0);
     EXPECT_LT(fell, before[4] * 0.011f + 0.01f);
@@ -90,7 +90,7 @@ TEST_F(HeldFrames, APausedRoundHoldsItsBottlesAndDrawsDimmedUnderTwoBars) {
 TEST_F(HeldFrames, TheFramesPngIsExactlyTheFrameDrawn) {
     layOutRound(12);
     headless().advance(1);
-    paintFrame(*game, *driver);
+    paintFrame(*game, *driver, marks);
     setupView(kWidth, kHeight);  // the same view as the frame's
     const FramePicture picture = pictureOfRound(*game);
     ASSERT_EQ(picture.rgb, bufferPicture().rgb);
@@ -169,19 +169,19 @@ TEST_F(HeldFrames, APlaybackPaintsTheRecordedFramesAtTheirPace) {
     startWatchedRound(*driver, *game, settings, recording);
     for (size_t frame = 0; frame < 60; ++frame) {
         headless().advance(recording.frameSeconds[frame]);
-        paintFrame(*game, *driver);
+        paintFrame(*game, *driver, marks);
         ASSERT_EQ(places(), trace[frame]) << frame;
     }
     for (size_t frame = 61; frame < 120; frame += 2) {
         headless().advance(recording.frameSeconds[frame - 1] + recording.frameSeconds[frame]);
-        paintFrame(*game, *driver);
+        paintFrame(*game, *driver, marks);
         ASSERT_EQ(places(), trace[frame]) << frame;
     }
     EXPECT_EQ(game->cameraIndex, 0) << "the camera the player chose is not the viewer's";
     EXPECT_TRUE(watching(*driver));
     const int swaps = headless().swapCount;
     headless().advance(0.3);
-    paintFrame(*game, *driver);
+    paintFrame(*game, *driver, marks);
     EXPECT_FALSE(watching(*driver));
     EXPECT_EQ(game->gameOver, 1) << "a recording that stops short ends its round";
     EXPECT_EQ(headless().swapCount, swaps + 1);

@@ -47,6 +47,7 @@ protected:
     OffscreenGl gl;
     std::unique_ptr<Game> game = std::make_unique<Game>();
     std::unique_ptr<RoundDriver> driver = std::make_unique<RoundDriver>();
+    ShellMarks marks;  // the shell's, beside the game
 
     void SetUp() override {
         ASSERT_TRUE(gl.open(kWidth, kHeight));

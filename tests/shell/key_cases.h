@@ -58,9 +58,10 @@ constexpr KeyCase kKeyCases[] = {
     {0x1F, "Digit2", "ě", false, 0x32},
     {0x1C, "KeyY", "z", false, 0x5A},
     {0x14, "KeyQ", "й", false, 0x51},
+    // Tab, the shells' own (the fast watch), by place.
+    {0x2B, "Tab", "Tab", false, 0x09},
     // Keys the game has no code for.
     {0xE1, "ShiftLeft", "Shift", false, -1},
-    {0x2B, "Tab", "Tab", false, -1},
     {0x2D, "Minus", "-", false, -1},
     {0x68, "F13", "F13", false, -1},
     {0x57, "NumpadAdd", "+", true, -1},

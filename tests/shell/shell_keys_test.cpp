@@ -25,6 +25,8 @@ protected:
             case ShellAction::TogglePause: return "pause";
             case ShellAction::ToggleMute: return "mute";
             case ShellAction::SavePicture: return "picture";
+            case ShellAction::HoldFast: return "fast";
+            case ShellAction::LetGoFast: return "fast-off";
             case ShellAction::Nothing: break;
         }
         return route.toGame ? "game" : "-";
@@ -67,6 +69,17 @@ TEST_F(ShellKeys, PauseMuteAndPictureActOnceAPressAndNeverReachTheGame) {
         letGo(key, alt);
     }
     EXPECT_EQ(press(kKeyA + ('W' - 'A'), kNoAlt), "game") << "other letters stay the game's, which reads none";
+}
+
+// Tab is held, not pressed: fast from its press to its release, whatever
+// Alt does meanwhile, its repeats changing nothing and none of it reaching
+// the key table, nor taking the latch from the action's key held with it.
+TEST_F(ShellKeys, TheFastWatchKeyHoldsFromPressToReleaseAndNeverReachesTheGame) {
+    EXPECT_EQ(press(kKeyReturn, kAlt), "toggle");
+    const Strings seen = {press(kKeyTab, kNoAlt), repeat(kKeyTab, kNoAlt), repeat(kKeyTab, kAlt),
+                          letGo(kKeyTab, kAlt),   press(kKeyTab, kAlt),    letGo(kKeyTab, kNoAlt)};
+    EXPECT_EQ(seen, (Strings{"fast", "-", "-", "fast-off", "fast", "fast-off"}));
+    EXPECT_EQ(repeat(kKeyReturn, kNoAlt), "-") << "Enter's latch outlives Tab";
 }
 
 TEST_F(ShellKeys, TheLatchKeepsItsKeyAloneWhileOtherKeysPlay) {
