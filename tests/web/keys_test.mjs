@@ -156,10 +156,15 @@ const cases = {
     assert.equal(listed.filter((row) => row.endsWith('|—|Watch')).length, 1, 'the row whose round is gone is offered');
     if (process.env.KORVADA_SETUP_SHOTS) {
       await page.screenshot({ path: path.join(process.env.KORVADA_SETUP_SHOTS, 'best-ten-page.png') });
-      const before = page.viewport();
-      await page.setViewport({ width: 375, height: 740, isMobile: true });
-      await page.screenshot({ path: path.join(process.env.KORVADA_SETUP_SHOTS, 'best-ten-phone.png'), fullPage: true });
-      await page.setViewport(before);
+      // A phone's viewport reloads the page it is set on: a page of its own.
+      const phone = await page.browserContext().newPage();
+      await phone.setViewport({ width: 375, height: 740, isMobile: true });
+      await phone.goto(new URL('index.html', page.url()).href);
+      await waitState(phone, 'form');
+      await phone.$eval('#bottles', (field) => { field.value = '4'; field.dispatchEvent(new Event('input')); });
+      await phone.screenshot({ path: path.join(process.env.KORVADA_SETUP_SHOTS, 'best-ten-phone.png'), fullPage: true });
+      await phone.close();
+      await page.bringToFront();
     }
     await page.click('#watch-1');
     await waitState(page, 'playing');
