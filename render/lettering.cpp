@@ -146,4 +146,5 @@ void drawLettering(const std::string& text, float x, float y, float height, floa
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     restoreState(saved);
+    glFlush();
 }
