@@ -5,7 +5,8 @@
 # F12 saves the frame as a PNG named by the time in the Pictures known
 # folder's Korvada; M mutes; P goes on from where the round held. A pad's
 # Start (XInput's stand-in) pauses and goes on too, read on the window's
-# timer while no frame is drawn. The round's catch is a new best: its
+# timer while no frame is drawn. The paused picture says how to go on and
+# F12 says what it did, never in the picture saved. The round's catch is a new best: its
 # recording, kept beside the table, plays on Linux to where the round
 # ended. korvada-replay's recording made on Linux plays in korvada.exe
 # (from a folder with a blank in its name) to korvada-replay's end; a
@@ -94,6 +95,10 @@ mark_shown() {
   awk -v b="$bars" 'BEGIN {exit !(b > 200)}'
 }
 wait_until "$X_WAIT" mark_shown || fail "no pause mark in the middle of the picture"
+# lettered FILE BOX...: the game's lettering's share of each box (the only near white there).
+lettered() { image white "$@" | tr '\n' ' '; }
+hint_box=(250 372 300 62) notice_box=(250 90 300 45)
+awk -v w="$(lettered "$WORK/paused.ppm" "${hint_box[@]}")" 'BEGIN {exit !(w > 0.03)}' || fail "no 'P: continue' under the pause mark"
 held_still "P"
 held=$(drawn_height)
 
@@ -110,6 +115,11 @@ read -r full lit <<<"$(image stats "$png" 40 40 300 200 | awk '{print $1 + $2 + 
 note "picture $saved: light $full (lit share $lit), paused $dim"
 awk -v d="$dim" -v f="$full" -v l="$lit" 'BEGIN {exit !(l > 0.9 && d > 0.4 * f && d < 0.6 * f)}' ||
   fail "the saved picture is not the paused frame undimmed (light $full, paused $dim)"
+notice_shown() { import -window root "$WORK/notice.ppm" && awk -v w="$(lettered "$WORK/notice.ppm" "${notice_box[@]}")" 'BEGIN {exit !(w > 0.03)}'; }
+wait_until "$X_WAIT" notice_shown || fail "F12: no notice over the picture"
+read -r in_notice in_hint <<<"$(lettered "$png" "${notice_box[@]}" "${hint_box[@]}")"
+awk -v n="$in_notice" -v h="$in_hint" 'BEGIN {exit !(n < 0.002 && h < 0.002)}' ||
+  fail "the saved picture holds the notice ($in_notice) or the hint ($in_hint)"
 cp "$WORK/paused.ppm" "$WORK/paused-before-away.ppm"
 
 xdotool windowminimize "$GAME_WINDOW"
