@@ -40,6 +40,20 @@ TEST(Glyphs, BrokenUtf8AndUnknownCharactersAreSpaces) {
 
 class Lettering : public RenderTest {
 protected:
+    // What a drawing may change of OpenGL's state: switches, functions, matrices.
+    static std::vector<GLfloat> glState() {
+        std::vector<GLfloat> state(32);
+        glGetFloatv(GL_PROJECTION_MATRIX, &state[0]);
+        glGetFloatv(GL_MODELVIEW_MATRIX, &state[16]);
+        for (GLenum name : {GL_BLEND_SRC, GL_BLEND_DST, GL_DEPTH_FUNC, GL_DEPTH_WRITEMASK}) {
+            GLfloat value = 0;
+            glGetFloatv(name, &value);
+            state.push_back(value);
+        }
+        for (GLenum on : {GL_BLEND, GL_DEPTH_TEST, GL_TEXTURE_2D}) state.push_back(glIsEnabled(on));
+        return state;
+    }
+
     // Pixels of at least this red in rows [bottom, top) and columns [left, right).
     int redAtLeast(int least, int left, int right, int bottom, int top) {
         glFinish();
@@ -58,10 +72,7 @@ TEST_F(Lettering, HalfFadedEachPixelIsBlendedOnceOnItsBandAndTheStateIsLeftAsFou
     glDisable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glDepthMask(GL_FALSE);
-    GLfloat projection[16], modelView[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
-
+    const std::vector<GLfloat> before = glState();
     drawLettering("Ůžasně, rekord!", 0, 0, 0.1f, 0.5f);
     // Grey 128 under a band of 0.6 x 0.5 dark (91), the ink half over it:
     // 173, where a stroke blended twice over its neighbour would be 214.
@@ -71,22 +82,7 @@ TEST_F(Lettering, HalfFadedEachPixelIsBlendedOnceOnItsBandAndTheStateIsLeftAsFou
     EXPECT_RGB_NEAR(pixel(kWidth / 2, kHeight / 2 + 120), (Rgb{128, 128, 128}), 1);
     EXPECT_RGB_NEAR(pixel(10, kHeight / 2), (Rgb{128, 128, 128}), 1);
 
-    GLint src = 0, dst = 0, depthFunc = 0;
-    GLboolean depthMask = GL_TRUE;
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
-    EXPECT_EQ(src, GL_ONE);
-    EXPECT_EQ(dst, GL_ZERO);
-    EXPECT_EQ(depthFunc, GL_LEQUAL);
-    EXPECT_EQ(depthMask, GL_FALSE);
-    EXPECT_TRUE(glIsEnabled(GL_BLEND) && glIsEnabled(GL_TEXTURE_2D) && !glIsEnabled(GL_DEPTH_TEST));
-    GLfloat after[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, after);
-    EXPECT_TRUE(std::equal(after, after + 16, projection));
-    glGetFloatv(GL_MODELVIEW_MATRIX, after);
-    EXPECT_TRUE(std::equal(after, after + 16, modelView));
+    EXPECT_EQ(glState(), before);
 }
 
 TEST_F(Lettering, ANewBestIsSaidBesideTheEndScreensScoreAndOnlyThen) {
