@@ -99,13 +99,16 @@ Glyph small(char32_t c) {
         case 'j':
             return {0.3f, {join(line({{0.2f, 0.62f}, {0.2f, -0.2f}}), arc(0.04f, -0.2f, 0.16f, 0.16f, 0, -120)),
                            dot(0.2f, 0.87f)}};
-        case 'k': return {0.55f, {stem(0.03f, 1), line({{0.5f, 0.62f}, {0.05f, 0.24f}}), line({{0.2f, 0.36f}, {0.52f, 0.0f}})}};
+        case 'k':
+            return {0.55f,
+                    {stem(0.03f, 1), line({{0.5f, 0.62f}, {0.05f, 0.24f}}), line({{0.2f, 0.36f}, {0.52f, 0.0f}})}};
         case 'l': return {0.16f, {stem(0.08f, 1)}};
         case 'm': return {0.74f, {stem(0.03f), hump(0.03f, 0.38f), hump(0.38f, 0.73f)}};
         case 'p': return {0.6f, {stem(0.03f, 0.62f, -0.36f), bowl(0.3f)}};
         case 'q': return {0.6f, {bowl(0.28f), stem(0.57f, 0.62f, -0.36f)}};
         case 's':
-            return {0.56f, {join(arc(0.28f, 0.465f, 0.23f, 0.155f, 30, 270), arc(0.28f, 0.155f, 0.25f, 0.155f, 90, -150))}};
+            return {0.56f,
+                    {join(arc(0.28f, 0.465f, 0.23f, 0.155f, 30, 270), arc(0.28f, 0.155f, 0.25f, 0.155f, 90, -150))}};
         case 't':
             return {0.42f, {join(line({{0.16f, 0.9f}, {0.16f, 0.12f}}), arc(0.3f, 0.12f, 0.14f, 0.12f, 180, 300)),
                             line({{0.0f, 0.62f}, {0.38f, 0.62f}})}};
@@ -131,9 +134,12 @@ Glyph capital(char32_t c) {
         case 'K':
             return {0.62f, {line({{0.03f, 0.0f}, {0.03f, 1.0f}}), line({{0.58f, 1.0f}, {0.05f, 0.42f}}),
                             line({{0.22f, 0.6f}, {0.6f, 0.0f}})}};
-        case 'A': return {0.7f, {line({{0.02f, 0.0f}, {0.35f, 1.0f}, {0.68f, 0.0f}}), line({{0.14f, 0.36f}, {0.56f, 0.36f}})}};
+        case 'A':
+            return {0.7f, {line({{0.02f, 0.0f}, {0.35f, 1.0f}, {0.68f, 0.0f}}),
+                           line({{0.14f, 0.36f}, {0.56f, 0.36f}})}};
         case 'B':
-            return {0.64f, {join(join(line({{0.05f, 0.0f}, {0.05f, 1.0f}, {0.3f, 1.0f}}), arc(0.3f, 0.77f, 0.23f, 0.23f, 90, -90)),
+            return {0.64f, {join(join(line({{0.05f, 0.0f}, {0.05f, 1.0f}, {0.3f, 1.0f}}),
+                                      arc(0.3f, 0.77f, 0.23f, 0.23f, 90, -90)),
                                  line({{0.05f, 0.54f}})),
                             join(join(line({{0.05f, 0.54f}, {0.33f, 0.54f}}), arc(0.33f, 0.27f, 0.27f, 0.27f, 90, -90)),
                                  line({{0.05f, 0.0f}}))}};
@@ -144,14 +150,17 @@ Glyph capital(char32_t c) {
         case 'E':
             return {0.6f, {line({{0.55f, 1.0f}, {0.05f, 1.0f}, {0.05f, 0.0f}, {0.55f, 0.0f}}),
                            line({{0.05f, 0.52f}, {0.45f, 0.52f}})}};
-        case 'F': return {0.58f, {line({{0.55f, 1.0f}, {0.05f, 1.0f}, {0.05f, 0.0f}}), line({{0.05f, 0.52f}, {0.45f, 0.52f}})}};
+        case 'F':
+            return {0.58f, {line({{0.55f, 1.0f}, {0.05f, 1.0f}, {0.05f, 0.0f}}),
+                            line({{0.05f, 0.52f}, {0.45f, 0.52f}})}};
         case 'G':
             return {0.76f, {join(arc(0.38f, 0.5f, 0.36f, 0.5f, 50, 345), line({{0.74f, 0.46f}, {0.44f, 0.46f}}))}};
         case 'H':
             return {0.66f, {line({{0.05f, 0.0f}, {0.05f, 1.0f}}), line({{0.61f, 0.0f}, {0.61f, 1.0f}}),
                             line({{0.05f, 0.52f}, {0.61f, 0.52f}})}};
         case 'I': return {0.16f, {line({{0.08f, 0.0f}, {0.08f, 1.0f}})}};
-        case 'J': return {0.52f, {join(line({{0.45f, 1.0f}, {0.45f, 0.28f}}), arc(0.24f, 0.28f, 0.21f, 0.28f, 0, -180))}};
+        case 'J':
+            return {0.52f, {join(line({{0.45f, 1.0f}, {0.45f, 0.28f}}), arc(0.24f, 0.28f, 0.21f, 0.28f, 0, -180))}};
         case 'L': return {0.55f, {line({{0.05f, 1.0f}, {0.05f, 0.0f}, {0.52f, 0.0f}})}};
         case 'M': return {0.8f, {line({{0.05f, 0.0f}, {0.05f, 1.0f}, {0.4f, 0.3f}, {0.75f, 1.0f}, {0.75f, 0.0f}})}};
         case 'N': return {0.68f, {line({{0.05f, 0.0f}, {0.05f, 1.0f}, {0.63f, 0.0f}, {0.63f, 1.0f}})}};
@@ -243,7 +252,6 @@ Glyph marked(const Marked& m) {
 }  // namespace
 
 bool hasGlyph(char32_t c) {
-    if (c == ' ') return true;
     for (const Marked& m : kMarked)
         if (m.code == c) return true;
     return plain(c).advance > 0;
