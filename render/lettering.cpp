@@ -23,12 +23,12 @@ constexpr int kRoundSteps = 12;
 constexpr GLenum kBlendSrcRgb = 0x80C9, kBlendDstRgb = 0x80C8;
 
 struct SavedState {
-    GLboolean blend, depthTest, texture, depthMask;
+    GLboolean blend, depthTest, depthMask;
     GLint depthFunc = GL_LESS, blendSrc = GL_SRC_ALPHA, blendDst = GL_ONE_MINUS_SRC_ALPHA;
 };
 
 SavedState saveState() {
-    SavedState s{glIsEnabled(GL_BLEND), glIsEnabled(GL_DEPTH_TEST), glIsEnabled(GL_TEXTURE_2D), GL_TRUE};
+    SavedState s{glIsEnabled(GL_BLEND), glIsEnabled(GL_DEPTH_TEST), GL_TRUE};
     glGetBooleanv(GL_DEPTH_WRITEMASK, &s.depthMask);
     glGetIntegerv(GL_DEPTH_FUNC, &s.depthFunc);
     glGetIntegerv(kBlendSrcRgb, &s.blendSrc);
@@ -41,7 +41,9 @@ void enable(GLenum capability, GLboolean on) { on ? glEnable(capability) : glDis
 void restoreState(const SavedState& s) {
     enable(GL_BLEND, s.blend);
     enable(GL_DEPTH_TEST, s.depthTest);
-    enable(GL_TEXTURE_2D, s.texture);
+    // Texturing is on between drawings (initGlState), and the page's OpenGL
+    // emulation answers no question about it (glIsEnabled says off).
+    glEnable(GL_TEXTURE_2D);
     glDepthMask(s.depthMask);
     glDepthFunc(static_cast<GLenum>(s.depthFunc));
     glBlendFunc(static_cast<GLenum>(s.blendSrc), static_cast<GLenum>(s.blendDst));

@@ -15,6 +15,6 @@ float letteringWidth(const std::string& text, float height);
 
 // Draws UTF-8 `text` centred at (x, y) (the middle of its capitals), with
 // its band, both at `opacity` (0 draws nothing). A character the font lacks
-// is a space. Leaves OpenGL's state as it found it, but for the current
-// colour, which every drawing sets for itself.
+// is a space. Leaves OpenGL's state as it found it, texturing on as render/
+// keeps it, but for the current colour, which every drawing sets for itself.
 void drawLettering(const std::string& text, float x, float y, float height, float opacity);
