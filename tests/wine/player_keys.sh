@@ -6,7 +6,7 @@
 # folder's Korvada; M mutes; P goes on from where the round held. A pad's
 # Start (XInput's stand-in) pauses and goes on too, read on the window's
 # timer while no frame is drawn. The paused picture says how to go on and
-# F12 says what it did, never in the picture saved. The round's catch is a new best: its
+# F12 says what it did for a while, never in the picture saved. The round's catch is a new best: its
 # recording, kept beside the table, plays on Linux to where the round
 # ended. korvada-replay's recording made on Linux plays in korvada.exe
 # (from a folder with a blank in its name) to korvada-replay's end; a
@@ -120,6 +120,9 @@ wait_until "$X_WAIT" notice_shown || fail "F12: no notice over the picture"
 read -r in_notice in_hint <<<"$(lettered "$png" "${notice_box[@]}" "${hint_box[@]}")"
 awk -v n="$in_notice" -v h="$in_hint" 'BEGIN {exit !(n < 0.002 && h < 0.002)}' ||
   fail "the saved picture holds the notice ($in_notice) or the hint ($in_hint)"
+# It fades, drawn anew meanwhile; then the paused game draws nothing again.
+notice_gone() { import -window root "$WORK/after.ppm" && awk -v w="$(lettered "$WORK/after.ppm" "${notice_box[@]}")" 'BEGIN {exit !(w < 0.002)}'; }
+wait_until "$X_WAIT" notice_gone || fail "F12's notice stayed"
 cp "$WORK/paused.ppm" "$WORK/paused-before-away.ppm"
 
 xdotool windowminimize "$GAME_WINDOW"
@@ -132,6 +135,9 @@ held_still "back from the taskbar"
 # switched them on again, and one more switches them off.
 muted() { [ "$(said | grep -E '^korvada: the cues (are muted|sound again)$' | tail -n1)" = "korvada: the cues are muted" ]; }
 press m muted || fail "M: no word of the mute: $(said)"
+# Said over the picture too, which is drawn while it fades.
+wait_until "$X_WAIT" notice_shown || fail "M: no notice over the picture"
+wait_until "$X_WAIT" notice_gone || fail "M's notice stayed"
 
 # The pad's Start goes on, and pauses again.
 tap "$START"
