@@ -232,7 +232,7 @@ Glyph plain(char32_t c) {
 
 Glyph marked(const Marked& m) {
     Glyph glyph = plain(m.base);
-    const float x = glyph.advance / 2, y = m.base >= 'A' && m.base <= 'Z' ? 1.1f : 0.74f;
+    const float x = glyph.advance / 2, y = m.base >= 'A' && m.base <= 'Z' ? 1.13f : 0.74f;
     switch (m.mark) {
         case Mark::Acute: glyph.strokes.push_back(line({{x - 0.05f, y}, {x + 0.1f, y + 0.18f}})); break;
         case Mark::Caron:
