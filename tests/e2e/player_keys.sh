@@ -56,8 +56,12 @@ sleep 2
 [ "$(player_height)" = "$held" ] || fail "the paused round moved: $held, then $(told y)"
 
 # F12 while paused: the frame as it stands, without the veil and the mark.
+# Its notice says so, over the picture and never in it; gone within 2 s.
+notice_shown() { shot notice && awk -v w="$(lettered notice "${notice_box[@]}")" 'BEGIN {exit !(w > 0.03)}'; }
+notice_gone() { shot after && awk -v w="$(lettered after "${notice_box[@]}")" 'BEGIN {exit !(w < 0.002)}'; }
 f12_at=$(date +%s.%N)
 xdotool key F12
+wait_until "$X_WAIT" notice_shown || fail "F12: no notice over the picture"
 saved=
 picture_saved() { saved=$(sed -n 's/^korvada: the picture is saved as //p' "$WORK/stderr"); [ -n "$saved" ]; }
 wait_until "$X_WAIT" picture_saved || fail "F12 saved no picture: $(cat "$WORK/stderr")"
@@ -70,11 +74,7 @@ read -r full lit <<<"$(image stats "$saved" 40 40 300 200 | awk '{print $1 + $2 
 note "picture $(basename "$saved"): light $full (lit share $lit), paused $dim"
 awk -v d="$dim" -v f="$full" -v l="$lit" 'BEGIN {exit !(l > 0.9 && d > 0.4 * f && d < 0.6 * f)}' ||
     fail "the saved picture is not the paused frame undimmed (light $full, paused $dim)"
-
-# Its notice says so, over the picture and never in it; gone within 2 s.
-notice_shown() { shot notice && awk -v w="$(lettered notice "${notice_box[@]}")" 'BEGIN {exit !(w > 0.03)}'; }
-notice_gone() { shot after && awk -v w="$(lettered after "${notice_box[@]}")" 'BEGIN {exit !(w < 0.002)}'; }
-wait_until "$X_WAIT" notice_shown || fail "F12: no notice over the picture"
+# The picture saved holds neither the notice nor the hint.
 read -r in_notice in_hint <<<"$(image white "$saved" "${notice_box[@]}" "${hint_box[@]}" | tr '\n' ' ')"
 awk -v n="$in_notice" -v h="$in_hint" 'BEGIN {exit !(n < 0.002 && h < 0.002)}' ||
     fail "the saved picture holds the notice ($in_notice) or the hint ($in_hint)"

@@ -89,6 +89,7 @@ const cases = {
     assert.ok(lettered(paused, hintBox) > 0.03, 'no \'P: continue\' under the pause mark');
 
     await page.keyboard.press('F12');
+    await canvasUntil(page, (now) => lettered(now, noticeBox) > 0.03, 'F12: no notice in the canvas');
     let saved = [];
     for (const started = Date.now(); saved.length === 0 && Date.now() - started < kWait; await sleep(200))
       saved = fs.readdirSync(downloads).filter((name) => name.endsWith('.png'));
@@ -100,7 +101,6 @@ const cases = {
     const dim = light(paused, 40, 40, 300, 200), full = light(picture, 40, 40, 300, 200);
     console.log(`picture ${saved[0]}: light ${full}, paused ${dim}`);
     assert.ok(dim > 0.4 * full && dim < 0.6 * full, `the picture is not the paused frame undimmed (${full}, ${dim})`);
-    await canvasUntil(page, (now) => lettered(now, noticeBox) > 0.03, 'F12: no notice in the canvas');
     // Where the notice shows, the picture offered is the paused frame undimmed too.
     const [before, offered] = [light(paused, ...noticeBox), light(picture, ...noticeBox)];
     assert.ok(before > 0.4 * offered && before < 0.6 * offered, `the picture offered holds the notice (${offered})`);
