@@ -30,7 +30,7 @@ Stroke arc(float cx, float cy, float rx, float ry, float a0, float a1) {
 
 Stroke ellipse(float cx, float cy, float rx, float ry) { return arc(cx, cy, rx, ry, 0, 360); }
 
-// Appends `tail` to `head`, so a curve and a straight part make one stroke.
+// Appends `tail` to `head`, so a curve and a straight line make one stroke.
 Stroke join(Stroke head, const Stroke& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
     return head;
