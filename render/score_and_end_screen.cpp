@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/game.h"
+#include "render/lettering.h"
 #include "render/scene.h"
 
 namespace {
@@ -82,4 +83,12 @@ void drawEndScreen(const Game& game) {
     glColor4f(0.4f, 0.4f, 1, 0.9f);
     drawScore(game, scoreAnchorXInView(), kScoreAnchorY, game.bottles[0].score);
     glFlush();
+}
+
+void drawBesideEndScore(const std::string& text) {
+    // The view's measure is 1 high: this many eye units at the digits' depth.
+    const double viewHeight = -2 * kDigitZ * std::tan(kFieldOfView * kPi / 360.0);
+    const float right = static_cast<float>((scoreAnchorXInView() - kDigitWidth) / viewHeight) - 0.07f;
+    const float middle = static_cast<float>((kScoreAnchorY + kDigitHeight / 2) / viewHeight);
+    drawLettering(text, right - letteringWidth(text, kLetteringHeight) / 2, middle, kLetteringHeight, 1);
 }

@@ -3,6 +3,7 @@
 // that follows the round.
 
 #include <cstdint>
+#include <string>
 
 struct Game;
 
@@ -23,6 +24,10 @@ float scoreAnchorXInView();
 // Two digits at the eye-space anchor (x, y), in the current colour, from
 // the game's font picture and with its blending setting.
 void drawScore(const Game& game, float x, float y, int32_t score);
+
+// UTF-8 `text` in the game's lettering (render/lettering.h) just left of
+// the end screen's score, level with its digits.
+void drawBesideEndScore(const std::string& text);
 
 // The end-screen picture with the player's score over it; the clock and the
 // close decision that go with it are the Game's (countEndScreenTime).

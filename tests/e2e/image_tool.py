@@ -3,6 +3,8 @@
 ImageMagick's convert hands over plain PPM).
 
   image_tool.py stats FILE [X Y W H]...  mean red, green, blue and the share of lit pixels
+  image_tool.py white FILE [X Y W H]...  the share of near-white pixels (every channel above 200):
+                                         the game's lettering, where a veil or band dims the rest
   image_tool.py diff A B [X Y W H]...    mean and largest absolute difference per channel,
                                          0..255, of the pictures scaled down to an eighth
   image_tool.py shift A B Y0 Y1 AXIS     how far the picture's content moved from A to B
@@ -11,7 +13,7 @@ ImageMagick's convert hands over plain PPM).
                                          odd places across, then down: near 1 for a picture
                                          drawn at its pixels, well below for one scaled up 2x
 
-stats and diff print a line for each box given, or one for the whole picture.
+stats, white and diff print a line for each box given, or one for the whole picture.
 """
 
 import subprocess
@@ -63,6 +65,13 @@ def stats(path, args):
             lit += max(p) > 24
             count += 1
         print("%.1f %.1f %.1f %.3f" % (total[0] / count, total[1] / count, total[2] / count, lit / count))
+
+
+def white(path, args):
+    image = load(path)
+    for box in regions(image[0], image[1], args):
+        found = [min(p) > 200 for p in pixels(image, box)]
+        print("%.4f" % (sum(found) / len(found)))
 
 
 def diff(path_a, path_b, args):
@@ -136,6 +145,8 @@ def sharpness(path, box):
 def main(argv):
     if len(argv) >= 2 and argv[0] == "stats":
         stats(argv[1], argv[2:])
+    elif len(argv) >= 2 and argv[0] == "white":
+        white(argv[1], argv[2:])
     elif len(argv) >= 3 and argv[0] == "diff":
         diff(argv[1], argv[2], argv[3:])
     elif len(argv) == 6 and argv[0] == "shift":

@@ -3,8 +3,10 @@
 # P pauses: the picture dims under the pause mark and the bottle holds, also
 # through a minimised window and its return; F12 saves the frame (without
 # the mark) as a PNG named by the time in the pictures folder xdg-user-dirs
-# names; M mutes; P goes on from where the round held. The round's catch is
-# a new best: its recording is kept beside the table and plays back in
+# names; M mutes; P goes on from where the round held. The paused picture says
+# how to go on, F12 and M say what they did for 1.5 s, never in the picture
+# saved, and the end screen says the new best. The round's catch is a new
+# best: its recording is kept beside the table and plays back in
 # korvada-replay to the game's own end, and in the game (--watch, from a
 # folder with a blank in its name) to the same place and catch whatever the
 # viewer presses, keeping nothing. A recording made by korvada-replay plays
@@ -45,11 +47,21 @@ mark_shown() {
     awk -v b="$bars" 'BEGIN {exit !(b > 200)}'
 }
 wait_until "$X_WAIT" mark_shown || fail "no pause mark in the middle of the picture"
+# lettered NAME X Y W H: the lettering's share of the box in the last shot NAME
+# (the only near-white there, on its dark band over a dimmed or dark picture).
+lettered() { image white "$WORK/$1.ppm" "${@:2}"; }
+hint_box=(250 372 300 62) notice_box=(250 90 300 45)
+awk -v w="$(lettered paused "${hint_box[@]}")" 'BEGIN {exit !(w > 0.03)}' || fail "no 'P: continue' under the pause mark"
 sleep 2
 [ "$(player_height)" = "$held" ] || fail "the paused round moved: $held, then $(told y)"
 
 # F12 while paused: the frame as it stands, without the veil and the mark.
+# Its notice says so, over the picture and never in it; gone within 2 s.
+notice_shown() { shot notice && awk -v w="$(lettered notice "${notice_box[@]}")" 'BEGIN {exit !(w > 0.03)}'; }
+notice_gone() { shot after && awk -v w="$(lettered after "${notice_box[@]}")" 'BEGIN {exit !(w < 0.002)}'; }
+f12_at=$(date +%s.%N)
 xdotool key F12
+wait_until "$X_WAIT" notice_shown || fail "F12: no notice over the picture"
 saved=
 picture_saved() { saved=$(sed -n 's/^korvada: the picture is saved as //p' "$WORK/stderr"); [ -n "$saved" ]; }
 wait_until "$X_WAIT" picture_saved || fail "F12 saved no picture: $(cat "$WORK/stderr")"
@@ -62,6 +74,15 @@ read -r full lit <<<"$(image stats "$saved" 40 40 300 200 | awk '{print $1 + $2 
 note "picture $(basename "$saved"): light $full (lit share $lit), paused $dim"
 awk -v d="$dim" -v f="$full" -v l="$lit" 'BEGIN {exit !(l > 0.9 && d > 0.4 * f && d < 0.6 * f)}' ||
     fail "the saved picture is not the paused frame undimmed (light $full, paused $dim)"
+# The picture saved holds neither the notice nor the hint.
+read -r in_notice in_hint <<<"$(image white "$saved" "${notice_box[@]}" "${hint_box[@]}" | tr '\n' ' ')"
+awk -v n="$in_notice" -v h="$in_hint" 'BEGIN {exit !(n < 0.002 && h < 0.002)}' ||
+    fail "the saved picture holds the notice ($in_notice) or the hint ($in_hint)"
+wait_until "$X_WAIT" notice_gone || fail "the notice stayed"
+shown_for=$(seconds_since "$f12_at")
+awk -v s="$shown_for" 'BEGIN {exit !(s > 1)}' || fail "the notice was gone after $shown_for s"
+awk -v w="$(lettered after "${hint_box[@]}")" 'BEGIN {exit !(w > 0.03)}' || fail "the paused hint faded with the notice"
+note "F12's notice shown and gone within $shown_for s, the hint staying; the picture saved has neither ($in_notice, $in_hint)"
 
 # Away and back: still paused where it was.
 xdotool windowminimize "$GAME_WINDOW"
@@ -71,6 +92,7 @@ bring_back_game
 
 xdotool key m
 wait_until "$X_WAIT" grep -q '^korvada: the cues are muted$' "$WORK/stderr" || fail "M: no word of the mute"
+wait_until "$X_WAIT" notice_shown || fail "M: no notice over the picture"
 started=$(date +%s.%N)
 xdotool key p
 wait_round_plays "P again"
@@ -79,6 +101,8 @@ fell_at_most "$held" "$X_LATER" "$(seconds_since "$started")" || fail "the pause
 xdotool key Escape
 wait_until "$X_WAIT" round_over || fail "Esc did not end the round"
 played=$(game_end)
+new_best_said() { shot end && awk -v w="$(lettered end 380 530 270 35)" 'BEGIN {exit !(w > 0.03)}'; }
+wait_until "$X_WAIT" new_best_said || fail "the end screen says no new best beside the score"
 sleep 1.8
 xdotool key space
 wait_exit

@@ -1,4 +1,5 @@
-// Frames that are not the player's own step: the paused round, a recording
+// Frames that are not the player's own step: the paused round (a key's
+// notice over it, never in the picture saved), a recording
 // played back through paintFrame, and the frame read back as a PNG.
 
 #include <png.h>
@@ -11,6 +12,7 @@
 #include "core/recording.h"
 #include "render/frame_picture.h"
 #include "render_fixture.h"
+#include "setup/setup_texts.h"
 
 namespace {
 
@@ -40,7 +42,7 @@ protected:
     }
 };
 
-TEST_F(HeldFrames, APausedRoundHoldsItsBottlesAndDrawsDimmedUnderTwoBars) {
+TEST_F(HeldFrames, APausedRoundHoldsDimmedUnderTwoBarsAndItsWayOnAndAKeysNoticeFadesOffIt) {
     layOutRound(4);
     headless().advance(0.5);
     paintFrame(*game, *driver, marks);
@@ -55,14 +57,18 @@ TEST_F(HeldFrames, APausedRoundHoldsItsBottlesAndDrawsDimmedUnderTwoBars) {
     EXPECT_EQ(places(), before);
     EXPECT_EQ(headless().swapCount, 6);
     const FramePicture paused = bufferPicture();
-    // Half the light everywhere but on the bars, which stand in the middle.
-    int dimmed = 0, barPixels = 0;
+    // Half the light everywhere but on the bars, which stand in the middle,
+    // and on the way on, lettered under them on its band.
+    int dimmed = 0, barPixels = 0, hinted = 0, hintInk = 0;
     for (size_t i = 0; i < play.rgb.size(); i += 3) {
         const int was = play.rgb[i] + play.rgb[i + 1] + play.rgb[i + 2];
         const int now = paused.rgb[i] + paused.rgb[i + 1] + paused.rgb[i + 2];
-        if (now >= 3 * 240) {
+        const int x = int(i / 3) % kWidth, y = int(i / 3) / kWidth;
+        if (y > kHeight * 3 / 5 && y < kHeight * 3 / 4) {
+            ++hinted;
+            hintInk += now >= 3 * 240;
+        } else if (now >= 3 * 240) {
             ++barPixels;
-            const int x = int(i / 3) % kWidth, y = int(i / 3) / kWidth;
             EXPECT_LT(std::abs(x - kWidth / 2), kWidth / 10);
             EXPECT_LT(std::abs(y - kHeight / 2), kHeight / 5);
         } else {
@@ -70,13 +76,31 @@ TEST_F(HeldFrames, APausedRoundHoldsItsBottlesAndDrawsDimmedUnderTwoBars) {
         }
     }
     EXPECT_GT(barPixels, 1000);
-    EXPECT_EQ(dimmed, kWidth * kHeight - barPixels);
+    EXPECT_GT(hintInk, 500) << "no 'P: continue' under the bars";
+    EXPECT_EQ(dimmed, kWidth * kHeight - barPixels - hinted);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D) && glIsEnabled(GL_DEPTH_TEST)) << "the GL state as the frame found it";
 
-    // The screenshot of a paused round is the round's picture, no mark.
+    // F12 on it: its notice over the picture, high in the view, and the
+    // picture saved is the round's alone, no mark, no line.
+    showNotice(marks, *game, noticeTexts(marks).pictureSaved);
+    paintFrame(*game, *driver, marks);
+    auto noticeInk = [&] {
+        const FramePicture now = bufferPicture();
+        int ink = 0;
+        for (size_t i = kWidth * 3 * (kHeight / 8); i < kWidth * 3 * (kHeight / 4); i += 3)
+            ink += now.rgb[i] + now.rgb[i + 1] + now.rgb[i + 2] >= 3 * 240;
+        return ink;
+    };
+    EXPECT_GT(noticeInk(), 500);
     const FramePicture shot = pictureOfRound(*game);
     EXPECT_EQ(shot.rgb, play.rgb);
-    EXPECT_EQ(headless().swapCount, 6) << "a screenshot swaps nothing";
+    EXPECT_EQ(headless().swapCount, 7) << "a screenshot swaps nothing";
+    // Gone after its 1.5 s, in one more picture drawn for it.
+    headless().advance(1.6);
+    EXPECT_TRUE(marksChanging(marks, *game));
+    paintFrame(*game, *driver, marks);
+    EXPECT_EQ(noticeInk(), 0);
+    EXPECT_FALSE(marksChanging(marks, *game));
 
     // Going on, the next step measures only the time since.
     resumeRound(*game);

@@ -28,6 +28,26 @@ function light(picture, x, y, width, height) {
   return total / (width * height);
 }
 
+// The share of a box's pixels that are near white (every channel above 200):
+// the game's lettering, on its dark band over a dimmed picture.
+function lettered(picture, [x, y, width, height]) {
+  let found = 0;
+  for (let row = y; row < y + height; row++)
+    for (let column = x; column < x + width; column++) {
+      const at = (row * picture.width + column) * 4;
+      found += Math.min(picture.data[at], picture.data[at + 1], picture.data[at + 2]) > 200;
+    }
+  return found / (width * height);
+}
+const hintBox = [250, 372, 300, 62], noticeBox = [250, 90, 300, 45];
+
+// Canvas pictures until `holds` holds of one, or kWait passes.
+async function canvasUntil(page, holds, what) {
+  for (const started = Date.now(); Date.now() - started < kWait; await sleep(100))
+    if (holds(await canvasPicture(page))) return;
+  assert.fail(what);
+}
+
 const roundOver = (page) => page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1,
                                                  { timeout: kWait });
 const consoleSays = (page, line) => page.console.some((entry) => entry.endsWith(`: ${line}`));
@@ -43,9 +63,10 @@ const ending = (state) => ({ x: state.x, y: state.y, z: state.z, score: state.sc
 
 const cases = {
   // P pauses: the bottle holds, the picture dims under the two bars, and the
-  // pause outlasts a hidden tab; F12 offers the frame without the veil as a
-  // PNG download named by the time; M mutes; Pause goes on. The console
-  // says what F12 and M did, as a log line.
+  // pause outlasts a hidden tab, saying how to go on; F12 offers the frame
+  // without the veil as a PNG download named by the time; M mutes; Pause
+  // goes on. The console says what F12 and M did, as a log line, and the
+  // canvas too for a while, never in the picture offered.
   async pause_mute_picture({ open }) {
     const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'korvada-downloads-'));
     const page = await open('/index.html?code=0TYAN');
@@ -65,8 +86,10 @@ const cases = {
       await page.screenshot({ path: path.join(process.env.KORVADA_SCREENSHOTS, 'web-paused.png') });
     const bars = Math.min(light(paused, 365, 270, 18, 60), light(paused, 417, 270, 18, 60));
     assert.ok(bars > 600, `no pause mark in the middle of the picture (light ${bars})`);
+    assert.ok(lettered(paused, hintBox) > 0.03, 'no \'P: continue\' under the pause mark');
 
     await page.keyboard.press('F12');
+    await canvasUntil(page, (now) => lettered(now, noticeBox) > 0.03, 'F12: no notice in the canvas');
     let saved = [];
     for (const started = Date.now(); saved.length === 0 && Date.now() - started < kWait; await sleep(200))
       saved = fs.readdirSync(downloads).filter((name) => name.endsWith('.png'));
@@ -78,6 +101,10 @@ const cases = {
     const dim = light(paused, 40, 40, 300, 200), full = light(picture, 40, 40, 300, 200);
     console.log(`picture ${saved[0]}: light ${full}, paused ${dim}`);
     assert.ok(dim > 0.4 * full && dim < 0.6 * full, `the picture is not the paused frame undimmed (${full}, ${dim})`);
+    // Where the notice shows, the picture offered is the paused frame undimmed too.
+    const [before, offered] = [light(paused, ...noticeBox), light(picture, ...noticeBox)];
+    assert.ok(before > 0.4 * offered && before < 0.6 * offered, `the picture offered holds the notice (${offered})`);
+    await canvasUntil(page, (now) => lettered(now, noticeBox) < 0.002, 'F12\'s notice stayed in the canvas');
 
     const other = await page.browserContext().newPage();
     await other.bringToFront();

@@ -5,7 +5,8 @@
 # F12 saves the frame as a PNG named by the time in the Pictures known
 # folder's Korvada; M mutes; P goes on from where the round held. A pad's
 # Start (XInput's stand-in) pauses and goes on too, read on the window's
-# timer while no frame is drawn. The round's catch is a new best: its
+# timer while no frame is drawn. The paused picture says how to go on and
+# F12 says what it did for a while, never in the picture saved. The round's catch is a new best: its
 # recording, kept beside the table, plays on Linux to where the round
 # ended. korvada-replay's recording made on Linux plays in korvada.exe
 # (from a folder with a blank in its name) to korvada-replay's end; a
@@ -94,12 +95,20 @@ mark_shown() {
   awk -v b="$bars" 'BEGIN {exit !(b > 200)}'
 }
 wait_until "$X_WAIT" mark_shown || fail "no pause mark in the middle of the picture"
+# lettered FILE BOX...: the game's lettering's share of each box (the only near white there).
+lettered() { image white "$@" | tr '\n' ' '; }
+hint_box=(250 372 300 62) notice_box=(250 90 300 45)
+awk -v w="$(lettered "$WORK/paused.ppm" "${hint_box[@]}")" 'BEGIN {exit !(w > 0.03)}' || fail "no 'P: continue' under the pause mark"
 held_still "P"
 held=$(drawn_height)
 
 saved=
 picture_saved() { saved=$(said | sed -n 's/^korvada: the picture is saved as //p' | head -n1); [ -n "$saved" ]; }
-press F12 picture_saved || fail "F12 saved no picture: $(said)"
+notice_shown() { import -window root "$WORK/notice.ppm" && awk -v w="$(lettered "$WORK/notice.ppm" "${notice_box[@]}")" 'BEGIN {exit !(w > 0.03)}'; }
+# Its notice, looked for on the screen at once: the trace that says the
+# picture was saved may run seconds behind, past the notice's 1.5 s.
+press F12 notice_shown || fail "F12: no notice over the picture"
+wait_until "$X_WAIT" picture_saved || fail "F12 saved no picture: $(said)"
 [[ "$saved" =~ ^C:\\users\\[^\\]+\\Pictures\\Korvada\\korvada-20[0-9]{2}-[01][0-9]-[0-3][0-9]-[0-2][0-9]-[0-5][0-9]-[0-5][0-9]\.png$ ]] ||
   fail "the picture's name or folder: $saved"
 png=$(winepath -u "$saved" 2>/dev/null)
@@ -110,6 +119,12 @@ read -r full lit <<<"$(image stats "$png" 40 40 300 200 | awk '{print $1 + $2 + 
 note "picture $saved: light $full (lit share $lit), paused $dim"
 awk -v d="$dim" -v f="$full" -v l="$lit" 'BEGIN {exit !(l > 0.9 && d > 0.4 * f && d < 0.6 * f)}' ||
   fail "the saved picture is not the paused frame undimmed (light $full, paused $dim)"
+read -r in_notice in_hint <<<"$(lettered "$png" "${notice_box[@]}" "${hint_box[@]}")"
+awk -v n="$in_notice" -v h="$in_hint" 'BEGIN {exit !(n < 0.002 && h < 0.002)}' ||
+  fail "the saved picture holds the notice ($in_notice) or the hint ($in_hint)"
+# It fades, drawn anew meanwhile; then the paused game draws nothing again.
+notice_gone() { import -window root "$WORK/after.ppm" && awk -v w="$(lettered "$WORK/after.ppm" "${notice_box[@]}")" 'BEGIN {exit !(w < 0.002)}'; }
+wait_until "$X_WAIT" notice_gone || fail "F12's notice stayed"
 cp "$WORK/paused.ppm" "$WORK/paused-before-away.ppm"
 
 xdotool windowminimize "$GAME_WINDOW"
@@ -122,6 +137,8 @@ held_still "back from the taskbar"
 # switched them on again, and one more switches them off.
 muted() { [ "$(said | grep -E '^korvada: the cues (are muted|sound again)$' | tail -n1)" = "korvada: the cues are muted" ]; }
 press m muted || fail "M: no word of the mute: $(said)"
+# Its notice too is drawn anew while it fades.
+wait_until "$X_WAIT" notice_gone || fail "M's notice stayed"
 
 # The pad's Start goes on, and pauses again.
 tap "$START"

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "render/glyphs.h"
 #include "stroke_font.h"
 
 namespace {
@@ -674,7 +675,7 @@ Image makeFont() {
     // The game shows a cell on a quad half again as high as it is wide;
     // glyphs drawn that much wider come out in their own proportions.
     constexpr float widthScale = 1.4f;
-    const float glyphWidth = glyphFor('0').advance * glyphHeight * widthScale;
+    const float glyphWidth = glyphOf(U'0').advance * glyphHeight * widthScale;
     Mask ink(size, size);
     for (int d = 0; d <= 9; ++d) {
         // Column d mod 4, row d / 4 from the top (the t = 1 edge).

@@ -6,6 +6,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/data_files.cmake)
 set(datagen_worker ${CMAKE_CURRENT_LIST_DIR}/worker.js)
 set(datagen_worker_start ${CMAKE_CURRENT_LIST_DIR}/worker_pre.js)
 add_executable(korvada-datagen-web ${CMAKE_CURRENT_LIST_DIR}/worker_main.cpp ${KORVADA_DATAGEN_SOURCES})
+target_link_libraries(korvada-datagen-web PRIVATE korvada_glyphs)
 target_link_options(korvada-datagen-web PRIVATE -sENVIRONMENT=worker -sALLOW_MEMORY_GROWTH=1
   -sINVOKE_RUN=0 -sEXPORTED_RUNTIME_METHODS=callMain "SHELL:--pre-js ${datagen_worker_start}"
   "SHELL:--post-js ${datagen_worker}")
