@@ -10,6 +10,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+
+#include "core/daily_round.h"
+#include "core/player_name.h"
 
 #include "korvada_version.h"
 #include "linux/linux_places.h"
@@ -33,13 +37,17 @@ struct Dialog {
     GtkWidget* sound = nullptr;
     GtkWidget* play = nullptr;
     GtkWidget* watch = nullptr;  // Watch best
+    GtkWidget* today = nullptr;  // Today's round
+    GtkWidget* name = nullptr;
+    GtkWidget* todayBest = nullptr;  // the day's best of today's round
     GtkWidget* close = nullptr;
     GtkWidget* best = nullptr;      // the best catch for the bottles chosen
     GtkWidget* bestTen = nullptr;   // the list of the ten best for them
     GtkWidget* roundEnd = nullptr;  // why the last round failed, or its new best
     FileChange catchesFile;
     BestCatches catches;
-    BestCatch beforeRound;  // the best for the round's bottles as it started
+    BestCatch beforeRound;  // the best for the round's bottles (or the day's) as it started
+    RoundKind kind = FreeRound;  // the last round's
     std::string notSaved;   // why Play could not save the choice, or ""
 };
 
@@ -185,6 +193,25 @@ void addBottles(Dialog& d, const SetupTexts& texts, int bottles, GtkWidget* grid
     gtk_grid_attach(GTK_GRID(grid), line, 1, 5, 1, 1);
 }
 
+// The name typed as it is kept: an empty field is no name. Enter plays, as
+// everywhere else in the dialog. Under it, today's round's best.
+void addName(Dialog& d, const SetupTexts& texts, GtkWidget* grid) {
+    GtkWidget* label = groupLabel(texts.name, grid, 7);
+    gtk_label_set_yalign(GTK_LABEL(label), 0.5);
+    d.name = gtk_entry_new();
+    gtk_widget_set_name(d.name, "name");
+    gtk_entry_set_text(GTK_ENTRY(d.name), d.choice.name.c_str());
+    gtk_entry_set_width_chars(GTK_ENTRY(d.name), kLongestPlayerName);
+    gtk_entry_set_activates_default(GTK_ENTRY(d.name), TRUE);
+    gtk_widget_set_halign(d.name, GTK_ALIGN_START);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(label), d.name);
+    gtk_grid_attach(GTK_GRID(grid), d.name, 1, 7, 1, 1);
+    d.todayBest = gtk_label_new("");
+    gtk_widget_set_name(d.todayBest, "today-best");
+    gtk_label_set_xalign(GTK_LABEL(d.todayBest), 0);
+    gtk_grid_attach(GTK_GRID(grid), d.todayBest, 1, 8, 1, 1);
+}
+
 // The table as it is on the disk now; a file that is no table is said each
 // time it is read, until the game replaces it at its next record.
 void readCatches(Dialog& d) {
@@ -195,7 +222,7 @@ void readCatches(Dialog& d) {
 
 // --- The ten best ----------------------------------------------------------
 
-void startRound(Dialog& d, const std::filesystem::path& watch);
+void startRound(Dialog& d, const std::filesystem::path& watch, RoundKind kind = FreeRound);
 void showRoundEnd(Dialog& d, const RoundEnd& end);
 LaunchChoice chosenChoice(const Dialog& d);
 
@@ -276,7 +303,16 @@ void showBestTen(Dialog& d) {
     gtk_widget_show_all(d.bestTen);
 }
 
+// Today is the UTC day, as the game counts today's round's days.
+BestCatch todaysBest(const Dialog& d) { return dayBest(d.catches, todayUtc(std::time(nullptr))); }
+
+// What a round is measured against: its count's best, or the day's.
+BestCatch bestFor(const Dialog& d, RoundKind kind) {
+    return kind == DailyRound ? todaysBest(d) : d.catches[bottlesToLay(d.choice.settings)];
+}
+
 void showBest(Dialog& d) {
+    gtk_label_set_text(GTK_LABEL(d.todayBest), todayLine(*d.texts, todaysBest(d)).c_str());
     const BestCatch& best = d.catches[std::clamp(chosenBottles(d), kFewestBottles, kMostBottles)];
     gtk_label_set_text(GTK_LABEL(d.best), bestCatchLine(*d.texts, best).c_str());
     offerWatch(d);
@@ -312,8 +348,7 @@ void onGameEnded(GPid game, gint status, gpointer data) {
     readCatches(d);
     std::string notKept;
     couldReplace(d.catchesFile.file, bestCatchesText(d.catches), d.catchesFile.disk, &notKept);
-    showRoundEnd(d, roundEndLine(*d.texts, exitCode, d.beforeRound, d.catches[bottlesToLay(d.choice.settings)],
-                                 d.notSaved, notKept));
+    showRoundEnd(d, roundEndLine(*d.texts, exitCode, d.beforeRound, bestFor(d, d.kind), d.notSaved, notKept));
     showBest(d);
     gtk_widget_show(d.window);
     gtk_window_present(GTK_WINDOW(d.window));
@@ -322,13 +357,14 @@ void onGameEnded(GPid game, gint status, gpointer data) {
 }
 
 // A round with the choice: a new one, or the recording `watch` played back.
-void startRound(Dialog& d, const std::filesystem::path& watch) {
+void startRound(Dialog& d, const std::filesystem::path& watch, RoundKind kind) {
     // As it stands now: another round may have changed it since.
     readCatches(d);
-    d.beforeRound = d.catches[bottlesToLay(d.choice.settings)];
+    d.kind = watch.empty() ? kind : FreeRound;
+    d.beforeRound = bestFor(d, d.kind);
     gtk_widget_hide(d.roundEnd);
     d.notSaved.clear();
-    const GPid game = (*d.start)(d.choice, watch, &d.notSaved);
+    const GPid game = (*d.start)(d.choice, watch, d.kind, &d.notSaved);
     if (game == 0) {
         showRoundEnd(d, roundEndLine(*d.texts, 0, BestCatch(), BestCatch(), d.notSaved, ""));
         return;
@@ -338,10 +374,27 @@ void startRound(Dialog& d, const std::filesystem::path& watch) {
     g_child_watch_add(game, onGameEnded, &d);
 }
 
+// A name the rule refuses plays nothing and is not kept: the line says
+// why, and the field has the focus to mend it.
+bool nameTaken(Dialog& d) {
+    const std::string refusal = nameRefusal(*d.texts, d.choice.name);
+    if (refusal.empty()) return true;
+    std::fprintf(stderr, "korvada-setup: the name is refused: %s\n", refusal.c_str());
+    showRoundEnd(d, {refusal, true});
+    gtk_widget_grab_focus(d.name);
+    return false;
+}
+
 void onPlay(GtkButton*, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
     d.choice = chosenChoice(d);
-    startRound(d, {});
+    if (nameTaken(d)) startRound(d, {});
+}
+
+void onToday(GtkButton*, gpointer data) {
+    Dialog& d = *static_cast<Dialog*>(data);
+    d.choice = chosenChoice(d);
+    if (nameTaken(d)) startRound(d, {}, DailyRound);
 }
 
 // The recording is read again here: one damaged since it was offered is
@@ -402,15 +455,19 @@ GtkWidget* buttonRow(Dialog& d, const SetupTexts& texts) {
 
     GtkWidget* play = d.play = gtk_button_new_with_mnemonic(texts.play);
     GtkWidget* watch = d.watch = gtk_button_new_with_mnemonic(texts.watchBest);
+    GtkWidget* today = d.today = gtk_button_new_with_mnemonic(texts.todaysRound);
     gtk_widget_set_name(play, "play");
     gtk_widget_set_name(watch, "watch");
+    gtk_widget_set_name(today, "today");
     GtkWidget* close = d.close = gtk_button_new_with_mnemonic(texts.close);
     gtk_widget_set_name(close, "close");
     gtk_box_pack_end(GTK_BOX(line), play, FALSE, FALSE, 0);
+    gtk_box_pack_end(GTK_BOX(line), today, FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(line), watch, FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(line), close, FALSE, FALSE, 0);
     g_signal_connect(play, "clicked", G_CALLBACK(onPlay), &d);
     g_signal_connect(watch, "clicked", G_CALLBACK(onWatch), &d);
+    g_signal_connect(today, "clicked", G_CALLBACK(onToday), &d);
     g_signal_connect(close, "clicked", G_CALLBACK(onClose), &d);
 
     GtkAccelGroup* keys = gtk_accel_group_new();
@@ -433,6 +490,7 @@ LaunchChoice chosenChoice(const Dialog& d) {
     chooseBottles(&settings, chosenBottles(d));
     settings.sound = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.sound)) ? 1 : 0;
     choice.fullScreen = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.fullScreen)) != FALSE;
+    choice.name = gtk_entry_get_text(GTK_ENTRY(d.name));
     return choice;
 }
 }  // namespace
@@ -462,6 +520,7 @@ void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchCho
     d.blending = checkBox(texts.blending, settings.blending, grid, 4);
     addBottles(d, texts, bottlesToLay(settings), grid);
     d.sound = checkBox(texts.sound, settings.sound, grid, 6);
+    addName(d, texts, grid);
 
     d.roundEnd = gtk_label_new("");
     gtk_widget_set_name(d.roundEnd, "round-end");

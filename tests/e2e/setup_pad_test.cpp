@@ -122,7 +122,7 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
 
     std::vector<LaunchChoice> rounds;
     std::string notSaved;  // the second round's: a file where its folder should be
-    const StartRound play = [&](const LaunchChoice& chosen, const fs::path& watch, std::string* why) -> GPid {
+    const StartRound play = [&](const LaunchChoice& chosen, const fs::path& watch, RoundKind, std::string* why) -> GPid {
         EXPECT_EQ(watch, fs::path()) << "the pad's A watched";
         rounds.push_back(chosen);
         if (rounds.size() == 2) {
@@ -283,7 +283,7 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
     std::ofstream(second5, std::ios::binary) << bytes;
 
     std::vector<std::pair<LaunchChoice, fs::path>> rounds;
-    const StartRound play = [&](const LaunchChoice& chosen, const fs::path& watch, std::string*) -> GPid {
+    const StartRound play = [&](const LaunchChoice& chosen, const fs::path& watch, RoundKind, std::string*) -> GPid {
         rounds.emplace_back(chosen, watch);
         char* argv[] = {const_cast<char*>("true"), nullptr};
         GPid pid = 0;
