@@ -18,7 +18,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <ctime>
 #include <string>
+
+#include "core/daily_round.h"
 
 #include "korvada_version.h"
 #include "setup/best_round.h"
@@ -53,7 +56,8 @@ struct Setup {
     HANDLE wait = nullptr;  // the wait for its end
     FileChange catchesFile{};  // the game's table of best catches
     BestCatches catches{};
-    BestCatch beforeRound{};  // the best for the round's bottles as it started
+    BestCatch beforeRound{};  // the best for the round's bottles (or the day's) as it started
+    RoundKind kind = FreeRound;  // the last round's
     std::string notSaved{};   // why Play could not save the choice, or ""
     XInputReader pads{};
     PadMenu menu{};
@@ -320,7 +324,16 @@ void showBestTen(HWND dialog, const Setup& setup) {
     }
 }
 
+// Today is the UTC day, as the game counts today's round's days.
+BestCatch todaysBest(const Setup& setup) { return dayBest(setup.catches, todayUtc(std::time(nullptr))); }
+
+// What a round is measured against: its count's best, or the day's.
+BestCatch bestFor(const Setup& setup, RoundKind kind) {
+    return kind == DailyRound ? todaysBest(setup) : setup.catches[bottlesToLay(setup.choice.settings)];
+}
+
 void showBest(HWND dialog, const Setup& setup) {
+    SetDlgItemTextW(dialog, IDC_TODAY_BEST, wide(todayLine(*setup.texts, todaysBest(setup))).c_str());
     const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
     SetDlgItemTextW(dialog, IDC_BEST, wide(bestCatchLine(*setup.texts, setup.catches[bottles])).c_str());
     offerWatch(dialog, setup);
@@ -350,6 +363,9 @@ void fillDialog(HWND dialog, const Setup& setup) {
     setText(dialog, IDC_SOUND, texts.sound);
     setText(dialog, IDOK, texts.play);
     setText(dialog, IDC_WATCH, texts.watchBest);
+    setText(dialog, IDC_TODAY, texts.todaysRound);
+    setText(dialog, IDC_NAME_LABEL, texts.name);
+    SetDlgItemTextW(dialog, IDC_NAME, wide(setup.choice.name).c_str());
     SetDlgItemTextW(dialog, IDC_BEST_TEN, wide(texts.bestTen).c_str());
     for (int place = 0; place < kKeptRounds; ++place)
         SetDlgItemTextW(dialog, IDC_TEN_WATCH0 + place, wide(texts.watchRow).c_str());
@@ -382,6 +398,9 @@ LaunchChoice chosenChoice(HWND dialog, LaunchChoice choice) {
     if (read) chooseBottles(&settings, static_cast<int>(bottles > 1000 ? 1000 : bottles));
     settings.sound = IsDlgButtonChecked(dialog, IDC_SOUND) == BST_CHECKED ? 1 : 0;
     choice.fullScreen = fullScreenChecked(dialog);
+    std::wstring name(static_cast<size_t>(GetWindowTextLengthW(GetDlgItem(dialog, IDC_NAME))) + 1, L'\0');
+    GetDlgItemTextW(dialog, IDC_NAME, &name[0], static_cast<int>(name.size()));
+    choice.name = narrow(name.c_str());
     return choice;
 }
 
@@ -410,9 +429,11 @@ int showMessage(Setup& setup, const std::string& text, UINT icon) {
 // korvada.exe CODE (or --window CODE, each after --watch FILE to play a
 // recording back), from this program's folder, where the game's pictures
 // and sounds are. Returns its process, or null with the reason.
-HANDLE startGame(const fs::path& folder, const LaunchChoice& choice, const fs::path& watch, std::string* error) {
+HANDLE startGame(const fs::path& folder, const LaunchChoice& choice, const fs::path& watch, RoundKind kind,
+                 std::string* error) {
     const fs::path game = folder / L"korvada.exe";
-    std::wstring commandLine = L"\"" + game.wstring() + L"\"" + wide(windowsArguments(gameArguments(choice, watch)));
+    std::wstring commandLine =
+        L"\"" + game.wstring() + L"\"" + wide(windowsArguments(gameArguments(choice, watch, kind)));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -429,20 +450,30 @@ void CALLBACK onGameProcessEnded(void* dialog, BOOLEAN) { PostMessageW(static_ca
 
 // Play: the choice saved (a failure only warns: the player asked to play),
 // the game started, and the dialog hidden until it ends. Watching a
-// recording (`watch`) chooses nothing: the saved choice stays.
-void play(HWND dialog, Setup& setup, const fs::path& watch = {}) {
+// recording (`watch`) chooses nothing: the saved choice stays. A name the
+// rule refuses plays nothing and is not kept: the line says why, and the
+// field has the focus to mend it.
+void play(HWND dialog, Setup& setup, const fs::path& watch = {}, RoundKind kind = FreeRound) {
     setup.choice = chosenChoice(dialog, setup.choice);
+    const std::string refusal = watch.empty() ? nameRefusal(*setup.texts, setup.choice.name) : "";
+    if (!refusal.empty()) {
+        std::fprintf(stderr, "KorvadaSetup: the name is refused: %s\n", refusal.c_str());
+        showLine(dialog, refusal);
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_NAME)), TRUE);
+        return;
+    }
     showLine(dialog, "");
     // As it stands now: another round may have changed it since.
     readCatches(setup);
-    setup.beforeRound = setup.catches[bottlesToLay(setup.choice.settings)];
+    setup.kind = watch.empty() ? kind : FreeRound;
+    setup.beforeRound = bestFor(setup, setup.kind);
     // A choice that cannot be saved still plays: the dialog says why once
     // the round is over.
     std::string error;
     setup.notSaved.clear();
     if (watch.empty() && !writeSavedCode(setup.saved, savedLine(setup.choice), diskSteps(), &setup.notSaved))
         std::fprintf(stderr, "KorvadaSetup: the choice is not saved: %s\n", setup.notSaved.c_str());
-    setup.game = startGame(setup.folder, setup.choice, watch, &error);
+    setup.game = startGame(setup.folder, setup.choice, watch, setup.kind, &error);
     if (setup.game == nullptr) {
         showLine(dialog, roundEndLine(*setup.texts, 0, {}, {}, setup.notSaved, "").line);
         showMessage(setup, setup.texts->cannotStart + reasonIn(*setup.texts, error), MB_ICONERROR);
@@ -500,7 +531,7 @@ void gameEnded(HWND dialog, Setup& setup) {
     std::string notKept;
     couldReplace(setup.catchesFile.file, bestCatchesText(setup.catches), setup.catchesFile.disk, &notKept);
     const RoundEnd end = roundEndLine(*setup.texts, static_cast<int>(exitCode), setup.beforeRound,
-                                      setup.catches[bottlesToLay(setup.choice.settings)], setup.notSaved, notKept);
+                                      bestFor(setup, setup.kind), setup.notSaved, notKept);
     showLine(dialog, end.line);
     showBest(dialog, setup);
     ShowWindow(dialog, SW_SHOW);
@@ -563,6 +594,9 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
             return TRUE;
         case IDC_WATCH:
             if (setup->game == nullptr && IsWindowEnabled(GetDlgItem(dialog, IDC_WATCH))) watch(dialog, *setup);
+            return TRUE;
+        case IDC_TODAY:
+            if (setup->game == nullptr && IsWindowEnabled(GetDlgItem(dialog, IDOK))) play(dialog, *setup, {}, DailyRound);
             return TRUE;
         case IDCANCEL:
             if (setup->game == nullptr) EndDialog(dialog, IDCANCEL);
