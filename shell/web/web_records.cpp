@@ -9,7 +9,10 @@
 #include <emscripten.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <string>
+
+#include "core/daily_round.h"
 
 #include "core/best_catches.h"
 #include "core/recording.h"
@@ -208,5 +211,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaNewBestLine(const char* langu
     static std::string line;
     const BestCatch earlier = before >= 0 ? BestCatch{true, before, "", "", 0} : BestCatch();
     line = newBestLine(setupTexts(languageOf(languageTag)), earlier, bestFor(storedCatches().table, bottles));
+    return line.c_str();
+}
+
+// Beside Today's round: the best of today's round on this UTC day, from the
+// table's day row, in the language of the browser's tag.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaTodayLine(const char* languageTag) {
+    static std::string line;
+    line = todayLine(setupTexts(languageOf(languageTag)), dayBest(storedCatches().table, todayUtc(std::time(nullptr))));
     return line.c_str();
 }

@@ -292,8 +292,9 @@ const cases = {
     }
   },
 
-  // Play keeps the form's choice for the next visit; a stored choice the
-  // game would refuse, or that is no choice at all, leaves the defaults.
+  // Play keeps the form's choice and the name for the next visit; a stored
+  // choice the game would refuse, or that is no choice at all, leaves the
+  // defaults; a refused name is said in the page's language and not kept.
   async form_remembered({ server, browser }) {
     const page = await openPageIn(browser, `${server.origin}/index.html`, 'cs');
     await waitState(page, 'form');
@@ -304,6 +305,17 @@ const cases = {
     await page.click('#blending');
     await page.click('#sound');
     await page.click('#fullscreen');
+    // A name the rule refuses is said on the line in Czech, plays nothing
+    // and is not kept.
+    await page.type('#name', ' Jana');
+    await page.click('#play');
+    await page.waitForFunction(() => !document.getElementById('round-line').hidden, { timeout: kWait });
+    assert.equal(await page.$eval('#round-line', (line) => line.textContent),
+                 'Jméno nelze použít: jméno nesmí začínat mezerou');
+    assert.equal(await pageState(page), 'form');
+    assert.equal(await page.evaluate(() => localStorage.getItem('korvada.name')), null);
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'name');
+    await page.$eval('#name', (input) => { input.value = 'Jana K'; });
     await page.click('#play');
     await waitState(page, 'playing');
     assert.match(page.url(), /[?&]code=3TNHN\b/);
@@ -312,9 +324,16 @@ const cases = {
     await page.waitForFunction(() => document.documentElement.dataset.state !== 'loading', { timeout: kWait });
     assert.equal(await pageState(page), 'form', 'a reload started a round');
     assert.deepEqual(await formValues(page), ['3', '7', false, false, true]);
+    assert.equal(await page.$eval('#name', (input) => input.value), 'Jana K');
     await page.goto(`${server.origin}/index.html`);
     await waitState(page, 'form');
     assert.deepEqual(await formValues(page), ['3', '7', false, false, true]);
+    assert.equal(await page.$eval('#name', (input) => input.value), 'Jana K');
+    // A name stored that the rule refuses is no name.
+    await page.evaluate(() => localStorage.setItem('korvada.name', 'Ja<b>na'));
+    await page.reload();
+    await waitState(page, 'form');
+    assert.equal(await page.$eval('#name', (input) => input.value), '');
 
     for (const stored of ['{"code":"9TYAY","fullscreen":true}', '{"code":"3TNHN "}', '{"code":"3TN@N"}', '"3TNHN"', 'null', '{',
                           '{"code":"0TYAY","fullscreen":"yes"}']) {
