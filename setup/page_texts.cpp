@@ -55,7 +55,7 @@ std::string textsOf(const Language& language) {
         {"sound", label(s.sound)}, {"fullscreen", label(s.fullScreen)}, {"play", label(s.play)},
         {"watchBest", label(s.watchBest)}, {"controls", s.controls}, {"bestTen", s.bestTen},
         {"watchRow", s.watchRow}, {"name", label(s.name)}, {"todaysRound", label(s.todaysRound)},
-        {"saveRound", s.saveRound},
+        {"saveRound", label(s.saveRound)},
         {"loading", p.loading}, {"preparing", p.preparing}, {"notKept", p.notKept}, {"noSpace", p.noSpace},
         {"noStorage", p.noStorage}, {"failed", p.failed}, {"noWebGL", p.noWebGL}, {"lostTitle", p.lostTitle},
         {"lost", p.lost}, {"back", p.back}, {"touchLine", p.touchLine}, {"touchCamera", p.touchCamera},

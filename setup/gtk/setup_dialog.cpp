@@ -242,6 +242,34 @@ void onWatchRow(GtkButton* button, gpointer data) {
     startRound(d, kept.file);
 }
 
+// A row's Save round: a copy of its recording where the player chooses,
+// under the name offered; the line says where it went, or why not.
+void onSaveRow(GtkButton* button, gpointer data) {
+    Dialog& d = *static_cast<Dialog*>(data);
+    const int bottles = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "bottles"));
+    const std::size_t place = GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(button), "place"));
+    if (place >= d.catches.rows[bottles].size()) return;
+    const BestCatch row = d.catches.rows[bottles][place];
+    // The button's words as the window's title, without its mnemonic's mark.
+    std::string title = d.texts->saveRound;
+    title.erase(std::remove(title.begin(), title.end(), '_'), title.end());
+    GtkFileChooserNative* chooser = gtk_file_chooser_native_new(title.c_str(), GTK_WINDOW(d.window),
+                                                                GTK_FILE_CHOOSER_ACTION_SAVE, nullptr, nullptr);
+    gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), TRUE);
+    gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), savedRoundName(row).c_str());
+    if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
+        char* chosen = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
+        const std::filesystem::path to = chosen != nullptr ? chosen : "";
+        g_free(chosen);
+        std::string error;
+        const bool saved = saveRoundCopy(keptRound(d.catchesFile.file, bottles, row.round), to, diskSteps(), &error);
+        if (!saved) std::fprintf(stderr, "korvada-setup: the round is not saved: %s\n", error.c_str());
+        else std::fprintf(stderr, "korvada-setup: the round is saved: %s\n", to.c_str());
+        showRoundEnd(d, savedRoundLine(*d.texts, to, saved, error));
+    }
+    g_object_unref(chooser);
+}
+
 // Beside the controls, scrolled within a size of its own: ten rows never
 // make the dialog taller or wider than a small screen.
 GtkWidget* addBestTen(Dialog& d, const SetupTexts& texts) {
@@ -299,6 +327,14 @@ void showBestTen(Dialog& d) {
         gtk_widget_set_sensitive(watch, offersWatch(keptRound(d.catchesFile.file, bottles, rows[place].round), playOffered));
         g_signal_connect(watch, "clicked", G_CALLBACK(onWatchRow), &d);
         gtk_grid_attach(GTK_GRID(d.bestTen), watch, 4, top, 1, 1);
+        // A row without a recording the game would play has nothing to save.
+        if (!keptRound(d.catchesFile.file, bottles, rows[place].round).playable) continue;
+        GtkWidget* save = gtk_button_new_with_mnemonic(d.texts->saveRound);
+        gtk_widget_set_name(save, ("save-" + std::to_string(place + 1)).c_str());
+        g_object_set_data(G_OBJECT(save), "bottles", GINT_TO_POINTER(bottles));
+        g_object_set_data(G_OBJECT(save), "place", GUINT_TO_POINTER(place));
+        g_signal_connect(save, "clicked", G_CALLBACK(onSaveRow), &d);
+        gtk_grid_attach(GTK_GRID(d.bestTen), save, 5, top, 1, 1);
     }
     gtk_widget_show_all(d.bestTen);
 }

@@ -8,7 +8,7 @@
 # damaged one is said, kept aside and replaced by the first round's catch; a
 # better best, there before the second round ends, stays. Watch best plays the
 # first round's recording, kept with its catch, back in the game, keeping
-# nothing. In Czech, a refused name is said and plays nothing; Today's round
+# nothing. Save round… copies a row's recording where the player says. In Czech, a refused name is said and plays nothing; Today's round
 # plays the day's round under the name typed, kept with the code.
 #   setup_dialog.sh KORVADA_SETUP DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
@@ -113,6 +113,21 @@ play_round Return
 [ "$(cat "$catches")" = $'korvada best catches\n12 5 2020-01-01\n12 0 '"$(date +%F)"' 1' ] ||
   fail "a lower catch did not go below the best: $(cat "$catches")"
 shot dialog-best
+# Save round… of the second row: a copy of its recording where the player
+# says, which plays to the row's score. Two rows, two buttons: the mnemonic
+# steps through them, Space presses the one it reached.
+keys alt+v alt+v space
+wait_focused_window "Save round…"
+keys ctrl+a
+xdotool type "$WORK/saved-round.kvr"
+xdotool key Return
+wait_until "$X_WAIT" grep -qF "korvada-setup: the round is saved: $WORK/saved-round.kvr" "$WORK/stderr" ||
+  fail "Save round said nothing: $(cat "$WORK/stderr")"
+cmp -s "$WORK/saved-round.kvr" "$XDG_DATA_HOME/korvada/best-round-12-1.kvr" || fail "the saved round is not the row's"
+score=$("$(dirname "$SETUP")/korvada-replay" --recording "$WORK/saved-round.kvr" | awk '$1 == "bottle" && $2 == 0 { s = $11 } END { print s }')
+[ "$score" = 0 ] || fail "the saved round plays to $score bubbles, the row says 0"
+note "Save round wrote the second row's recording, which plays to its 0 bubbles"
+wait_dialog "Korvada – settings"
 xdotool key Escape
 wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "Esc after two rounds: exit code $EXIT_CODE, expected 0"

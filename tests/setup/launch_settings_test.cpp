@@ -13,6 +13,7 @@
 #include "core/recording.h"
 #include "korvada_data_files.h"
 #include "linux/linux_places.h"
+#include "setup/best_round.h"
 #include "setup/launch_settings.h"
 #include "setup/pad_menu.h"
 #include "setup/setup_texts.h"
@@ -673,6 +674,47 @@ TEST(SetupTexts, TodaysBestAndARefusedNameInEachLanguage) {
         czechReasons.insert(said);
     }
     EXPECT_GE(czechReasons.size(), 6u) << "each reason its own words";
+}
+
+// Save round: the row's recording copied byte for byte under the name
+// offered, or refused with its reason in the language when it was damaged
+// since, or the folder cannot take it.
+TEST_F(SavedFile, ARowsRoundIsSavedAsAWholeCopyOrRefusedWithItsReason) {
+    EXPECT_EQ(savedRoundName(BestCatch{true, 14, "2026-12-10", "Jana", 3}), "korvada-2026-12-10-14.kvr");
+    EXPECT_EQ(savedRoundName(BestCatch{true, 0, "", "", 0}), "korvada-0.kvr");
+    RoundRecording round;
+    round.bottles = 4;
+    round.bubbles = 30;
+    round.frameSeconds = {0.02f, 0.02f};
+    round.gameVersion = "1.2.0";
+    round.name = "Jana";
+    const std::string bytes = recordingBytes(round);
+    put(bytes);
+    const KeptRound kept{file, true, ""};
+    const fs::path to = folder / "saved" / "korvada-2026-12-10-0.kvr";
+    std::string error;
+    ASSERT_TRUE(saveRoundCopy(kept, to, diskSteps(), &error)) << error;
+    std::ifstream in(to, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+    EXPECT_EQ(savedRoundLine(english(), to, true, "").line, "The round is saved: " + to.string());
+
+    std::string damaged = bytes;
+    damaged.back() ^= 1;
+    put(damaged);
+    EXPECT_FALSE(saveRoundCopy(kept, folder / "other.kvr", diskSteps(), &error));
+    EXPECT_FALSE(fs::exists(folder / "other.kvr")) << "a damaged round copied";
+    const RoundEnd refused = savedRoundLine(czech(), folder / "other.kvr", false, error);
+    EXPECT_TRUE(refused.trouble);
+    EXPECT_NE(refused.line.find("Kolo nelze uložit: "), std::string::npos) << refused.line;
+    EXPECT_NE(refused.line.find("záznam je poškozený"), std::string::npos) << refused.line;
+    put(bytes);
+    // A file where the folder should be: the write's own reason.
+    EXPECT_FALSE(saveRoundCopy(kept, file / "x.kvr", diskSteps(), &error));
+    EXPECT_NE(error.find("cannot"), std::string::npos) << error;
+    fs::remove(file);
+    EXPECT_FALSE(saveRoundCopy(kept, folder / "gone.kvr", diskSteps(), &error));
+    EXPECT_EQ(savedRoundLine(czech(), folder / "gone.kvr", false, error).line,
+              "Kolo nelze uložit: nelze přečíst " + file.string());
 }
 
 TEST(SetupTexts, AReasonIsWordedInTheLanguageAndStaysAsItIsInEnglish) {
