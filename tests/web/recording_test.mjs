@@ -10,7 +10,8 @@
 // out as korvada-replay lays out that day's round (KORVADA_REPLAY, the Linux
 // one; wine.replay holds the Windows one to the same bytes), started by the
 // form's Today's round under the name typed, which its recording carries
-// and the form's day line then counts. Exit 0 when
+// and the form's day line then counts; its row's Save round… downloads the
+// stored recording. Exit 0 when
 // the case passed.
 
 import assert from 'node:assert/strict';
@@ -121,6 +122,25 @@ const cases = {
       return false;
     }, { timeout: kWait, polling: 500 });
     assert.equal(await todayBest(), 'Today: 0 bubbles');
+    // Save round… of the 8 bottles' row, today's round's: a download of the
+    // stored recording's bytes under the name the dialogs offer.
+    await page.$eval('#bottles', (input) => {
+      input.value = '8';
+      input.dispatchEvent(new Event('input'));
+    });
+    await page.waitForSelector('#save-1', { timeout: kWait });
+    await page.evaluate(() => {
+      document.addEventListener('click', (event) => {
+        const link = event.target;
+        if (link.tagName !== 'A' || !link.download) return;
+        window.savedRound = fetch(link.href).then((answer) => answer.arrayBuffer()).then((buffer) =>
+          ({ name: link.download, bytes: btoa(String.fromCharCode(...new Uint8Array(buffer))) }));
+      }, true);
+    });
+    await page.click('#save-1');
+    const saved = await page.evaluate(() => window.savedRound);
+    assert.equal(saved.name, 'korvada-2026-12-09-0.kvr');
+    assert.deepEqual(Buffer.from(saved.bytes, 'base64'), kept, 'the download is not the stored recording');
   },
 };
 
