@@ -26,7 +26,9 @@
 #define IDC_NAME 1026
 #define IDC_TODAY 1027
 #define IDC_TODAY_BEST 1028
-// The list of the ten best: its heading, then a line and a Watch for each row.
+// The list of the ten best: its heading, then a line, a Watch and a Save
+// round for each row.
 #define IDC_BEST_TEN 1024
 #define IDC_TEN_ROW0 1200
 #define IDC_TEN_WATCH0 1220
+#define IDC_TEN_SAVE0 1240

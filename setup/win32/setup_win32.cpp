@@ -13,6 +13,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -158,7 +159,7 @@ void addResolutionRows(HWND dialog) {
     for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
         const RECT place = placeOf(dialog, control);
         const int id = GetDlgCtrlID(control);
-        const bool listed = id >= IDC_TEN_ROW0 && id < IDC_TEN_WATCH0 + kKeptRounds;  // beside the rows, not under them
+        const bool listed = id >= IDC_TEN_ROW0 && id < IDC_TEN_SAVE0 + kKeptRounds;  // beside the rows, not under them
         if (place.top >= firstPlace.bottom && !listed)
             SetWindowPos(control, nullptr, place.left, place.top + room, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -320,6 +321,11 @@ void showBestTen(HWND dialog, const Setup& setup) {
             EnableWindow(watch, offered);
         }
         ShowWindow(watch, listed ? SW_SHOWNA : SW_HIDE);
+        // A row without a recording the game would play has nothing to save.
+        HWND save = GetDlgItem(dialog, IDC_TEN_SAVE0 + place);
+        const bool saved = listed && keptRound(setup.catchesFile.file, bottles, rows[place].round).playable;
+        if (!saved && GetFocus() == save) SetFocus(GetDlgItem(dialog, IDOK));
+        ShowWindow(save, saved ? SW_SHOWNA : SW_HIDE);
         SetDlgItemTextW(dialog, IDC_TEN_ROW0 + place, wide(line).c_str());
     }
 }
@@ -367,8 +373,10 @@ void fillDialog(HWND dialog, const Setup& setup) {
     setText(dialog, IDC_NAME_LABEL, texts.name);
     SetDlgItemTextW(dialog, IDC_NAME, wide(setup.choice.name).c_str());
     SetDlgItemTextW(dialog, IDC_BEST_TEN, wide(texts.bestTen).c_str());
-    for (int place = 0; place < kKeptRounds; ++place)
+    for (int place = 0; place < kKeptRounds; ++place) {
         SetDlgItemTextW(dialog, IDC_TEN_WATCH0 + place, wide(texts.watchRow).c_str());
+        setText(dialog, IDC_TEN_SAVE0 + place, texts.saveRound);
+    }
     setText(dialog, IDCANCEL, texts.close);
     SetDlgItemTextW(dialog, IDC_CONTROLS, wide(texts.controls).c_str());
     SetDlgItemTextW(dialog, IDC_VERSION, wide(std::string(texts.version) + KORVADA_VERSION_STRING).c_str());
@@ -514,6 +522,40 @@ void watchRow(HWND dialog, Setup& setup, int place) {
     play(dialog, setup, round.file);
 }
 
+// A row's Save round: a copy of its recording where the player chooses,
+// under the name offered; the line says where it went, or why not.
+void saveRow(HWND dialog, Setup& setup, int place) {
+    const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
+    const std::vector<BestCatch>& rows = setup.catches.rows[bottles];
+    if (place >= static_cast<int>(rows.size())) return;
+    const BestCatch row = rows[place];
+    std::wstring file = wide(savedRoundName(row));
+    file.resize(32768, L'\0');
+    // The button's words as the window's title, without its mnemonic's mark.
+    std::wstring title = wide(setup.texts->saveRound);
+    title.erase(std::remove(title.begin(), title.end(), L'_'), title.end());
+    const std::wstring filter = std::wstring(L"*.kvr") + L'\0' + L"*.kvr" + L'\0';
+    OPENFILENAMEW chooser{};
+    chooser.lStructSize = sizeof chooser;
+    chooser.hwndOwner = dialog;
+    chooser.lpstrFilter = filter.c_str();
+    chooser.lpstrFile = &file[0];
+    chooser.nMaxFile = static_cast<DWORD>(file.size());
+    chooser.lpstrTitle = title.c_str();
+    chooser.lpstrDefExt = L"kvr";
+    chooser.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    setup.messageOpen = true;
+    const BOOL chosen = GetSaveFileNameW(&chooser);
+    setup.messageOpen = false;
+    if (!chosen) return;
+    const fs::path to(file.c_str());
+    std::string error;
+    const bool saved = saveRoundCopy(keptRound(setup.catchesFile.file, bottles, row.round), to, diskSteps(), &error);
+    if (!saved) std::fprintf(stderr, "KorvadaSetup: the round is not saved: %s\n", error.c_str());
+    else std::fprintf(stderr, "KorvadaSetup: the round is saved: %s\n", narrow(to.wstring()).c_str());
+    showLine(dialog, savedRoundLine(*setup.texts, to, saved, error).line);
+}
+
 // The round is over: the dialog again, Play focused, and why it failed or
 // the new best it set. A table the game could not write is told here too:
 // the game said why on its stderr, which a player never sees, so the dialog
@@ -612,6 +654,10 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
                 HWND button = GetDlgItem(dialog, LOWORD(wParam));
                 if (setup->game == nullptr && IsWindowEnabled(button))
                     watchRow(dialog, *setup, LOWORD(wParam) - IDC_TEN_WATCH0);
+                return TRUE;
+            }
+            if (LOWORD(wParam) >= IDC_TEN_SAVE0 && LOWORD(wParam) < IDC_TEN_SAVE0 + kKeptRounds) {
+                if (setup->game == nullptr) saveRow(dialog, *setup, LOWORD(wParam) - IDC_TEN_SAVE0);
                 return TRUE;
             }
             return FALSE;

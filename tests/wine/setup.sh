@@ -8,7 +8,7 @@
 # damaged recording is refused on the dialog's line; Esc closes it. Then the dialog in Czech opens with
 # the saved code, and Esc closes it without starting or saving anything.
 # A refused name is said on the line; Today's round plays the day's round
-# under the name typed.
+# under the name typed; Save round… copies a row's recording where the player says.
 source "$(dirname "$0")/wine_harness.sh"
 setup="$data_dir/KorvadaSetup.exe"
 [ -f "$setup" ] || fail "$setup is missing"
@@ -176,6 +176,25 @@ LC_ALL=C grep -qaF 'Eva K' "$appdata/best-round-day-$day.kvr" || fail "today's r
 dialog_back "Korvada – settings"
 sleep 0.5
 import -window root "png:$WORK/dialog-today.png"
+# Save round… of the 8 bottles' one row, today's round's: a copy of its
+# recording where the player says, which plays to the row's score.
+xdotool key alt+b ctrl+a
+xdotool type 8
+sleep 0.3
+rm -f "$WORK/saved-round.kvr"
+xdotool key alt+v
+wait_wine_window "Save round…"
+sleep 0.5
+xdotool type "$(winepath -w "$WORK/saved-round.kvr" 2>/dev/null)"
+xdotool key Return
+round_saved() { grep -aq "^KorvadaSetup: the round is saved: .*saved-round.kvr" "$WORK/stderr"; }
+wait_until "$X_WAIT" round_saved || fail "Save round said nothing: $(tr -d '\r' <"$WORK/stderr" | tail -n 5)"
+cmp -s "$WORK/saved-round.kvr" "$appdata/best-round-8.kvr" || fail "the saved round is not the row's"
+score=$("$KORVADA_REPLAY" --recording "$WORK/saved-round.kvr" | awk '$1 == "bottle" && $2 == 0 { s = $11 } END { print s }')
+[ "$score" = 0 ] || fail "the saved round plays to $score bubbles, the row says 0"
+echo "Save round: $(grep -a '^KorvadaSetup: the round is saved' "$WORK/stderr" | tr -d '\r'), playing to $score bubbles"
+dialog_back "Korvada – settings"
+import -window root "png:$WORK/dialog-saved.png"
 xdotool key Escape
 wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "KorvadaSetup.exe ended with $EXIT_CODE"
@@ -184,5 +203,5 @@ echo "Today's round played under the name, kept with the code and in the day's r
 # The pictures for a look, when asked for.
 if [ -n "${KORVADA_SETUP_SHOTS:-}" ]; then
   mkdir -p "$KORVADA_SETUP_SHOTS"
-  for picture in dialog-en dialog-watch dialog-refused dialog-ten dialog-name-refused dialog-named dialog-today; do cp "$WORK/$picture.png" "$KORVADA_SETUP_SHOTS/wine-$picture.png"; done
+  for picture in dialog-en dialog-watch dialog-refused dialog-ten dialog-name-refused dialog-named dialog-today dialog-saved; do cp "$WORK/$picture.png" "$KORVADA_SETUP_SHOTS/wine-$picture.png"; done
 fi
