@@ -326,7 +326,10 @@ void showBestTen(Dialog& d) {
         // Offered only for a round the game would play, as Watch best.
         gtk_widget_set_sensitive(watch, offersWatch(keptRound(d.catchesFile.file, bottles, rows[place].round), playOffered));
         g_signal_connect(watch, "clicked", G_CALLBACK(onWatchRow), &d);
-        gtk_grid_attach(GTK_GRID(d.bestTen), watch, 4, top, 1, 1);
+        // Save round… under Watch: the list stays as wide as it was.
+        GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
+        gtk_box_pack_start(GTK_BOX(buttons), watch, FALSE, FALSE, 0);
+        gtk_grid_attach(GTK_GRID(d.bestTen), buttons, 4, top, 1, 1);
         // A row without a recording the game would play has nothing to save.
         if (!keptRound(d.catchesFile.file, bottles, rows[place].round).playable) continue;
         GtkWidget* save = gtk_button_new_with_mnemonic(d.texts->saveRound);
@@ -334,7 +337,7 @@ void showBestTen(Dialog& d) {
         g_object_set_data(G_OBJECT(save), "bottles", GINT_TO_POINTER(bottles));
         g_object_set_data(G_OBJECT(save), "place", GUINT_TO_POINTER(place));
         g_signal_connect(save, "clicked", G_CALLBACK(onSaveRow), &d);
-        gtk_grid_attach(GTK_GRID(d.bestTen), save, 5, top, 1, 1);
+        gtk_box_pack_start(GTK_BOX(buttons), save, FALSE, FALSE, 0);
     }
     gtk_widget_show_all(d.bestTen);
 }
