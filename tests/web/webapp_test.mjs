@@ -253,9 +253,11 @@ const cases = {
   async language({ server }) {
     const expected = {
       'en-US,en': { lang: 'en', preparing: /^Preparing the landscape… (\d+)\u00a0%$/,
-                    labels: ['Resolution', 'Bottles', 'Blending (translucent bottles)', 'Sound', 'Full screen'], play: 'Play' },
+                    labels: ['Resolution', 'Bottles', 'Blending (translucent bottles)', 'Sound', 'Full screen', 'Name'], play: 'Play',
+                    today: "Today's round" },
       'cs-CZ,cs': { lang: 'cs', preparing: /^Připravuji krajinu… (\d+)\u00a0%$/,
-                    labels: ['Rozlišení', 'Počet lahví', 'Průhlednost (blending)', 'Zvuk', 'Na celou obrazovku'], play: 'Hrát' },
+                    labels: ['Rozlišení', 'Počet lahví', 'Průhlednost (blending)', 'Zvuk', 'Na celou obrazovku', 'Jméno'], play: 'Hrát',
+                    today: 'Dnešní kolo' },
     };
     for (const [languages, want] of Object.entries(expected)) {
       // A browser of its own, which has not kept the data from the last one.
@@ -271,6 +273,7 @@ const cases = {
         assert.equal(await page.evaluate(() => document.documentElement.lang), want.lang);
         assert.deepEqual(await labels(page), want.labels);
         assert.equal(await page.$eval('#play', (button) => button.textContent), want.play);
+        assert.equal(await page.$eval('#today', (button) => button.textContent), want.today);
         // The progress reads as plainly as the form's other text (WCAG's 4.5:1).
         const ratio = await page.$eval('#play', (button) => {
           button.disabled = true;
