@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/player_name.h"
+
 std::string encodeLaunchCode(const GameSettings& s) {
     // 'A' + 62 is the last character that stays positive as a signed byte.
     const bool carried = s.resolutionIndex >= 0 && s.resolutionIndex < kResolutionCount &&
@@ -31,9 +33,11 @@ void chooseBottles(GameSettings* settings, int bottles) {
 // --- The saved choice -------------------------------------------------------
 
 namespace {
-// Longer than any line the setup writes; a file past it is not ours.
-constexpr std::size_t kLongestSavedFile = 16;
+// Longer than anything the setup writes (the code's line and the longest
+// name's line, "name " and the name, with Windows line ends); a file past it is not ours.
+constexpr std::size_t kLongestSavedFile = 16 + 5 + kLongestPlayerNameBytes + 2;
 constexpr const char* kWindowMark = " window";
+constexpr const char* kNameMark = "name ";
 
 // The line alone: the line end the setup writes, or a Windows editor's.
 std::string withoutLineEnd(std::string text) {
@@ -43,9 +47,12 @@ std::string withoutLineEnd(std::string text) {
 }
 }  // namespace
 
-std::vector<std::string> gameArguments(const LaunchChoice& choice, const std::filesystem::path& watch) {
+std::vector<std::string> gameArguments(const LaunchChoice& choice, const std::filesystem::path& watch,
+                                       RoundKind kind) {
     std::vector<std::string> arguments;
     if (!watch.empty()) arguments = {kWatchOption, watch.u8string()};
+    if (watch.empty() && kind == DailyRound) arguments.push_back(kDailyOption);
+    if (watch.empty() && !choice.name.empty()) arguments.insert(arguments.end(), {kNameOption, choice.name});
     if (!choice.fullScreen) arguments.push_back(kWindowOption);
     arguments.push_back(encodeLaunchCode(choice.settings));
     return arguments;
@@ -60,8 +67,14 @@ std::string windowsArguments(const std::vector<std::string>& arguments) {
     return tail;
 }
 
-std::string savedLine(const LaunchChoice& choice) {
+namespace {
+std::string codeLine(const LaunchChoice& choice) {
     return encodeLaunchCode(choice.settings) + (choice.fullScreen ? "" : kWindowMark);
+}
+}  // namespace
+
+std::string savedLine(const LaunchChoice& choice) {
+    return codeLine(choice) + (choice.name.empty() ? "" : "\n" + std::string(kNameMark) + choice.name);
 }
 
 SavedCode readSavedCode(const std::filesystem::path& file) {
@@ -69,7 +82,14 @@ SavedCode readSavedCode(const std::filesystem::path& file) {
     saved.choice.settings = defaultSettings();
     std::string text;
     if (readSmallFile(file, kLongestSavedFile, &text) != SmallFile::Read) return saved;
-    const std::string line = withoutLineEnd(text);
+    const std::size_t lineEnd = text.find('\n');
+    const std::string line = withoutLineEnd(text.substr(0, lineEnd == std::string::npos ? text.size() : lineEnd + 1));
+    const std::string nameLine = lineEnd == std::string::npos ? std::string() : withoutLineEnd(text.substr(lineEnd + 1));
+    const std::size_t markLength = std::char_traits<char>::length(kNameMark);
+    const bool named = lineEnd != std::string::npos && lineEnd + 1 < text.size();
+    if (named && (nameLine.compare(0, markLength, kNameMark) != 0 || nameLine.find('\n') != std::string::npos))
+        return saved;
+    const std::string name = named ? nameLine.substr(markLength) : "";
 
     // Only what the dialog itself would write: a code the game takes, in the
     // letters the setup uses, with a bottle count the dialog offers.
@@ -77,7 +97,9 @@ SavedCode readSavedCode(const std::filesystem::path& file) {
     const std::string code = line.substr(0, 5);
     if (!parseLaunchCode(code, &choice.settings) || bottlesToLay(choice.settings) > kMostBottles) return saved;
     choice.fullScreen = line.size() == code.size();
-    if (savedLine(choice) != line) return saved;
+    if (codeLine(choice) != line) return saved;
+    std::string why;
+    if (checkPlayerName(name, &why)) choice.name = name;
     saved.choice = choice;
     saved.found = true;
     return saved;

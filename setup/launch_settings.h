@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/recording.h"
 #include "core/saved_file.h"
 #include "core/settings.h"
 
@@ -36,15 +37,20 @@ void chooseBottles(GameSettings* settings, int bottles);
 
 // --- The saved choice -------------------------------------------------------
 
-// What Play starts: the launch code's settings, full screen or in a window.
+// What Play starts: the launch code's settings, full screen or in a window,
+// and the player's name for the round's recording ("" for none).
 struct LaunchChoice {
     GameSettings settings;
     bool fullScreen = true;
+    std::string name;
 };
 
 // The game's arguments for the choice: "CODE", or "--window CODE"; with a
-// recording to watch, "--watch FILE" before them (the file in UTF-8).
-std::vector<std::string> gameArguments(const LaunchChoice& choice, const std::filesystem::path& watch = {});
+// name, "--name NAME" before them, and "--daily" for today's round; with a
+// recording to watch, "--watch FILE" instead (the file in UTF-8): a watched
+// round is its own player's, under its own name.
+std::vector<std::string> gameArguments(const LaunchChoice& choice, const std::filesystem::path& watch = {},
+                                       RoundKind kind = FreeRound);
 
 // The arguments as the tail of a Windows command line, each after a blank;
 // one holding a blank or a tab in double quotes (no Windows path holds a
@@ -58,13 +64,17 @@ struct SavedCode {
     bool found = false;
 };
 
-// Reads the one-line file: the code alone (full screen, as every file of
-// version 1.0.0 holds) or the code and " window". A missing, empty,
+// Reads the file: its first line the code alone (full screen, as every file
+// of version 1.0.0 holds) or the code and " window"; a second line, when
+// there is one, "name NAME", the player's name. A missing, empty,
 // unreadable or over-long file, or one holding anything but a code the
-// dialog can show, gives the defaults: the file is never trusted as a code.
+// dialog can show and such a name line, gives the defaults: the file is
+// never trusted as a code. A name the rule refuses (core/player_name.h) is
+// read as no name: the code stays.
 SavedCode readSavedCode(const std::filesystem::path& file);
 
-// The file's line for a choice, without its line end.
+// The file's text for a choice, without its last line end: the code's line,
+// and the name's line after it when there is a name.
 std::string savedLine(const LaunchChoice& choice);
 
 // Writes "LINE\n" in place of `file` as replaceFile does (core/saved_file.h):

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "core/player_name.h"
 #include "core/settings.h"
 
 namespace {
@@ -63,6 +64,15 @@ const Phrase kCzechReasons[] = {
     {"The system cannot find the path specified", "cesta neexistuje", false},
     {"The system cannot find the file specified", "soubor neexistuje", false},
     {"The media is write protected", "médium je chráněno proti zápisu", false},
+    // The player's name (core/player_name.cpp).
+    {"a name has at most ", "jméno má nejvýš 20 znaků", true},
+    {"a name is UTF-8 text", "jméno musí být text v UTF-8", false},
+    {"a name does not begin with a space", "jméno nesmí začínat mezerou", false},
+    {"a name does not end with a space", "jméno nesmí končit mezerou", false},
+    {"a name has no two spaces in a row", "jméno nesmí mít dvě mezery za sebou", false},
+    {"a mark in a name follows a letter", "diakritické znaménko ve jménu musí následovat písmeno", false},
+    {"a name holds letters, digits, spaces, '-' and '_' only",
+     "jméno smí obsahovat jen písmena, číslice, mezery, „-“ a „_“", false},
     {nullptr, nullptr, false},
 };
 }  // namespace
@@ -112,6 +122,14 @@ const Language kLanguages[] = {
          "Watch",
          "No round with this many bottles yet.",
          "—",
+         "_Name:",
+         "The name cannot be used: ",
+         "_Today's round",
+         "Today: ",
+         "Today: not played yet",
+         "Sa_ve round…",
+         "The round is saved: ",
+         "The round cannot be saved: ",
      },
      {
          "Loading…",
@@ -201,6 +219,14 @@ const Language kLanguages[] = {
          "Přehrát",
          "Zatím žádné kolo s tolika lahvemi.",
          "—",
+         "_Jméno:",
+         "Jméno nelze použít: ",
+         "_Dnešní kolo",
+         "Dnes: ",
+         "Dnes: zatím nehráno",
+         "_Uložit kolo…",
+         "Kolo je uloženo: ",
+         "Kolo nelze uložit: ",
      },
      {
          "Načítání…",
@@ -297,6 +323,16 @@ std::string bestCatchLine(const SetupTexts& texts, const BestCatch& best) {
     if (!best.kept) return texts.noBest;
     const std::string day = dayText(texts, best.date);
     return texts.best + bubblesText(texts, best.bubbles) + (day.empty() ? "" : " (" + day + ")");
+}
+
+std::string todayLine(const SetupTexts& texts, const BestCatch& dayBest) {
+    return dayBest.kept ? texts.today + bubblesText(texts, dayBest.bubbles) : texts.noToday;
+}
+
+std::string nameRefusal(const SetupTexts& texts, const std::string& name) {
+    std::string why;
+    if (name.empty() || checkPlayerName(name, &why)) return "";
+    return texts.badName + reasonIn(texts, why);
 }
 
 BestTenRow bestTenRow(const SetupTexts& texts, const BestCatch& row, int place) {

@@ -64,6 +64,15 @@ struct SetupTexts {
     const char* watchRow;       // a row's button: plays that round back
     const char* noRounds;       // no round with this many bottles kept yet
     const char* noName;         // in the name's column of a round whose recording names nobody
+    // The player's name, today's round and saving a row's round to a file.
+    const char* name;           // the name field's label
+    const char* badName;        // a name the rule refuses, followed by the reason
+    const char* todaysRound;    // the button that plays today's round
+    const char* today;          // beside it, followed by the day's best bubbles
+    const char* noToday;        // nobody has caught anything in today's round here yet
+    const char* saveRound;      // a row's button: the round's recording into a file
+    const char* savedRound;     // the round was saved, followed by the file
+    const char* cannotSaveRound;  // followed by the reason
 };
 
 // The page's own lines: its loading, the data it makes, a lost picture, and
@@ -191,6 +200,14 @@ struct BestTenRow {
     std::string place, bubbles, day, name;
 };
 BestTenRow bestTenRow(const SetupTexts& texts, const BestCatch& row, int place);
+
+// Beside Today's round: "Today: 9 bubbles" from the day's row of the
+// table (dayBest), or that nothing is kept for the day yet.
+std::string todayLine(const SetupTexts& texts, const BestCatch& dayBest);
+
+// What the dialog's line says of a typed name: "" for a name the rule
+// takes, or none at all (an empty field); else why not, in the language.
+std::string nameRefusal(const SetupTexts& texts, const std::string& name);
 
 // After a round: "New best: 25 bubbles!" when the best for its number of
 // bottles went from `before` to a higher `after`; empty otherwise, also for

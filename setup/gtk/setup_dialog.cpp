@@ -10,6 +10,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+
+#include "core/daily_round.h"
+#include "core/player_name.h"
 
 #include "korvada_version.h"
 #include "linux/linux_places.h"
@@ -33,13 +37,17 @@ struct Dialog {
     GtkWidget* sound = nullptr;
     GtkWidget* play = nullptr;
     GtkWidget* watch = nullptr;  // Watch best
+    GtkWidget* today = nullptr;  // Today's round
+    GtkWidget* name = nullptr;
+    GtkWidget* todayBest = nullptr;  // the day's best of today's round
     GtkWidget* close = nullptr;
     GtkWidget* best = nullptr;      // the best catch for the bottles chosen
     GtkWidget* bestTen = nullptr;   // the list of the ten best for them
     GtkWidget* roundEnd = nullptr;  // why the last round failed, or its new best
     FileChange catchesFile;
     BestCatches catches;
-    BestCatch beforeRound;  // the best for the round's bottles as it started
+    BestCatch beforeRound;  // the best for the round's bottles (or the day's) as it started
+    RoundKind kind = FreeRound;  // the last round's
     std::string notSaved;   // why Play could not save the choice, or ""
 };
 
@@ -185,6 +193,25 @@ void addBottles(Dialog& d, const SetupTexts& texts, int bottles, GtkWidget* grid
     gtk_grid_attach(GTK_GRID(grid), line, 1, 5, 1, 1);
 }
 
+// The name typed as it is kept: an empty field is no name. Enter plays, as
+// everywhere else in the dialog. Under it, today's round's best.
+void addName(Dialog& d, const SetupTexts& texts, GtkWidget* grid) {
+    GtkWidget* label = groupLabel(texts.name, grid, 7);
+    gtk_label_set_yalign(GTK_LABEL(label), 0.5);
+    d.name = gtk_entry_new();
+    gtk_widget_set_name(d.name, "name");
+    gtk_entry_set_text(GTK_ENTRY(d.name), d.choice.name.c_str());
+    gtk_entry_set_width_chars(GTK_ENTRY(d.name), kLongestPlayerName);
+    gtk_entry_set_activates_default(GTK_ENTRY(d.name), TRUE);
+    gtk_widget_set_halign(d.name, GTK_ALIGN_START);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(label), d.name);
+    gtk_grid_attach(GTK_GRID(grid), d.name, 1, 7, 1, 1);
+    d.todayBest = gtk_label_new("");
+    gtk_widget_set_name(d.todayBest, "today-best");
+    gtk_label_set_xalign(GTK_LABEL(d.todayBest), 0);
+    gtk_grid_attach(GTK_GRID(grid), d.todayBest, 1, 8, 1, 1);
+}
+
 // The table as it is on the disk now; a file that is no table is said each
 // time it is read, until the game replaces it at its next record.
 void readCatches(Dialog& d) {
@@ -195,7 +222,7 @@ void readCatches(Dialog& d) {
 
 // --- The ten best ----------------------------------------------------------
 
-void startRound(Dialog& d, const std::filesystem::path& watch);
+void startRound(Dialog& d, const std::filesystem::path& watch, RoundKind kind = FreeRound);
 void showRoundEnd(Dialog& d, const RoundEnd& end);
 LaunchChoice chosenChoice(const Dialog& d);
 
@@ -213,6 +240,34 @@ void onWatchRow(GtkButton* button, gpointer data) {
         return;
     }
     startRound(d, kept.file);
+}
+
+// A row's Save round: a copy of its recording where the player chooses,
+// under the name offered; the line says where it went, or why not.
+void onSaveRow(GtkButton* button, gpointer data) {
+    Dialog& d = *static_cast<Dialog*>(data);
+    const int bottles = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "bottles"));
+    const std::size_t place = GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(button), "place"));
+    if (place >= d.catches.rows[bottles].size()) return;
+    const BestCatch row = d.catches.rows[bottles][place];
+    // The button's words as the window's title, without its mnemonic's mark.
+    std::string title = d.texts->saveRound;
+    title.erase(std::remove(title.begin(), title.end(), '_'), title.end());
+    GtkFileChooserNative* chooser = gtk_file_chooser_native_new(title.c_str(), GTK_WINDOW(d.window),
+                                                                GTK_FILE_CHOOSER_ACTION_SAVE, nullptr, nullptr);
+    gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), TRUE);
+    gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), savedRoundName(row).c_str());
+    if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
+        char* chosen = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
+        const std::filesystem::path to = chosen != nullptr ? chosen : "";
+        g_free(chosen);
+        std::string error;
+        const bool saved = saveRoundCopy(keptRound(d.catchesFile.file, bottles, row.round), to, diskSteps(), &error);
+        if (!saved) std::fprintf(stderr, "korvada-setup: the round is not saved: %s\n", error.c_str());
+        else std::fprintf(stderr, "korvada-setup: the round is saved: %s\n", to.c_str());
+        showRoundEnd(d, savedRoundLine(*d.texts, to, saved, error));
+    }
+    g_object_unref(chooser);
 }
 
 // Beside the controls, scrolled within a size of its own: ten rows never
@@ -271,12 +326,32 @@ void showBestTen(Dialog& d) {
         // Offered only for a round the game would play, as Watch best.
         gtk_widget_set_sensitive(watch, offersWatch(keptRound(d.catchesFile.file, bottles, rows[place].round), playOffered));
         g_signal_connect(watch, "clicked", G_CALLBACK(onWatchRow), &d);
-        gtk_grid_attach(GTK_GRID(d.bestTen), watch, 4, top, 1, 1);
+        // Save round… under Watch: the list stays as wide as it was.
+        GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
+        gtk_box_pack_start(GTK_BOX(buttons), watch, FALSE, FALSE, 0);
+        gtk_grid_attach(GTK_GRID(d.bestTen), buttons, 4, top, 1, 1);
+        // A row without a recording the game would play has nothing to save.
+        if (!keptRound(d.catchesFile.file, bottles, rows[place].round).playable) continue;
+        GtkWidget* save = gtk_button_new_with_mnemonic(d.texts->saveRound);
+        gtk_widget_set_name(save, ("save-" + std::to_string(place + 1)).c_str());
+        g_object_set_data(G_OBJECT(save), "bottles", GINT_TO_POINTER(bottles));
+        g_object_set_data(G_OBJECT(save), "place", GUINT_TO_POINTER(place));
+        g_signal_connect(save, "clicked", G_CALLBACK(onSaveRow), &d);
+        gtk_box_pack_start(GTK_BOX(buttons), save, FALSE, FALSE, 0);
     }
     gtk_widget_show_all(d.bestTen);
 }
 
+// Today is the UTC day, as the game counts today's round's days.
+BestCatch todaysBest(const Dialog& d) { return dayBest(d.catches, todayUtc(std::time(nullptr))); }
+
+// What a round is measured against: its count's best, or the day's.
+BestCatch bestFor(const Dialog& d, RoundKind kind) {
+    return kind == DailyRound ? todaysBest(d) : d.catches[bottlesToLay(d.choice.settings)];
+}
+
 void showBest(Dialog& d) {
+    gtk_label_set_text(GTK_LABEL(d.todayBest), todayLine(*d.texts, todaysBest(d)).c_str());
     const BestCatch& best = d.catches[std::clamp(chosenBottles(d), kFewestBottles, kMostBottles)];
     gtk_label_set_text(GTK_LABEL(d.best), bestCatchLine(*d.texts, best).c_str());
     offerWatch(d);
@@ -312,8 +387,7 @@ void onGameEnded(GPid game, gint status, gpointer data) {
     readCatches(d);
     std::string notKept;
     couldReplace(d.catchesFile.file, bestCatchesText(d.catches), d.catchesFile.disk, &notKept);
-    showRoundEnd(d, roundEndLine(*d.texts, exitCode, d.beforeRound, d.catches[bottlesToLay(d.choice.settings)],
-                                 d.notSaved, notKept));
+    showRoundEnd(d, roundEndLine(*d.texts, exitCode, d.beforeRound, bestFor(d, d.kind), d.notSaved, notKept));
     showBest(d);
     gtk_widget_show(d.window);
     gtk_window_present(GTK_WINDOW(d.window));
@@ -322,13 +396,14 @@ void onGameEnded(GPid game, gint status, gpointer data) {
 }
 
 // A round with the choice: a new one, or the recording `watch` played back.
-void startRound(Dialog& d, const std::filesystem::path& watch) {
+void startRound(Dialog& d, const std::filesystem::path& watch, RoundKind kind) {
     // As it stands now: another round may have changed it since.
     readCatches(d);
-    d.beforeRound = d.catches[bottlesToLay(d.choice.settings)];
+    d.kind = watch.empty() ? kind : FreeRound;
+    d.beforeRound = bestFor(d, d.kind);
     gtk_widget_hide(d.roundEnd);
     d.notSaved.clear();
-    const GPid game = (*d.start)(d.choice, watch, &d.notSaved);
+    const GPid game = (*d.start)(d.choice, watch, d.kind, &d.notSaved);
     if (game == 0) {
         showRoundEnd(d, roundEndLine(*d.texts, 0, BestCatch(), BestCatch(), d.notSaved, ""));
         return;
@@ -338,10 +413,27 @@ void startRound(Dialog& d, const std::filesystem::path& watch) {
     g_child_watch_add(game, onGameEnded, &d);
 }
 
+// A name the rule refuses plays nothing and is not kept: the line says
+// why, and the field has the focus to mend it.
+bool nameTaken(Dialog& d) {
+    const std::string refusal = nameRefusal(*d.texts, d.choice.name);
+    if (refusal.empty()) return true;
+    std::fprintf(stderr, "korvada-setup: the name is refused: %s\n", refusal.c_str());
+    showRoundEnd(d, {refusal, true});
+    gtk_widget_grab_focus(d.name);
+    return false;
+}
+
 void onPlay(GtkButton*, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
     d.choice = chosenChoice(d);
-    startRound(d, {});
+    if (nameTaken(d)) startRound(d, {});
+}
+
+void onToday(GtkButton*, gpointer data) {
+    Dialog& d = *static_cast<Dialog*>(data);
+    d.choice = chosenChoice(d);
+    if (nameTaken(d)) startRound(d, {}, DailyRound);
 }
 
 // The recording is read again here: one damaged since it was offered is
@@ -402,15 +494,19 @@ GtkWidget* buttonRow(Dialog& d, const SetupTexts& texts) {
 
     GtkWidget* play = d.play = gtk_button_new_with_mnemonic(texts.play);
     GtkWidget* watch = d.watch = gtk_button_new_with_mnemonic(texts.watchBest);
+    GtkWidget* today = d.today = gtk_button_new_with_mnemonic(texts.todaysRound);
     gtk_widget_set_name(play, "play");
     gtk_widget_set_name(watch, "watch");
+    gtk_widget_set_name(today, "today");
     GtkWidget* close = d.close = gtk_button_new_with_mnemonic(texts.close);
     gtk_widget_set_name(close, "close");
     gtk_box_pack_end(GTK_BOX(line), play, FALSE, FALSE, 0);
+    gtk_box_pack_end(GTK_BOX(line), today, FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(line), watch, FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(line), close, FALSE, FALSE, 0);
     g_signal_connect(play, "clicked", G_CALLBACK(onPlay), &d);
     g_signal_connect(watch, "clicked", G_CALLBACK(onWatch), &d);
+    g_signal_connect(today, "clicked", G_CALLBACK(onToday), &d);
     g_signal_connect(close, "clicked", G_CALLBACK(onClose), &d);
 
     GtkAccelGroup* keys = gtk_accel_group_new();
@@ -433,6 +529,7 @@ LaunchChoice chosenChoice(const Dialog& d) {
     chooseBottles(&settings, chosenBottles(d));
     settings.sound = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.sound)) ? 1 : 0;
     choice.fullScreen = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(d.fullScreen)) != FALSE;
+    choice.name = gtk_entry_get_text(GTK_ENTRY(d.name));
     return choice;
 }
 }  // namespace
@@ -462,6 +559,7 @@ void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchCho
     d.blending = checkBox(texts.blending, settings.blending, grid, 4);
     addBottles(d, texts, bottlesToLay(settings), grid);
     d.sound = checkBox(texts.sound, settings.sound, grid, 6);
+    addName(d, texts, grid);
 
     d.roundEnd = gtk_label_new("");
     gtk_widget_set_name(d.roundEnd, "round-end");

@@ -15,8 +15,8 @@
 // process id, or 0 when it could not be started (the player has been told
 // why). A choice that could not be saved still plays: *notSaved says why,
 // for the dialog's line once the round is over.
-using StartRound =
-    std::function<GPid(const LaunchChoice& choice, const std::filesystem::path& watch, std::string* notSaved)>;
+using StartRound = std::function<GPid(const LaunchChoice& choice, const std::filesystem::path& watch, RoundKind kind,
+                                      std::string* notSaved)>;
 
 // Shows the settings dialog (gtk_init done) until the player closes it. Play
 // starts a round and hides the dialog while it lasts; when the game ends the
@@ -26,8 +26,9 @@ using StartRound =
 // best catch for that many and its day, from the table in `bestCatches`;
 // Watch best, offered while the best round for that many is kept beside the
 // table and the game would play it, plays it back, or says on the dialog's
-// line why it cannot. The
-// pads work it too (setup/pad_menu.h).
+// line why it cannot. Today's round plays the day's round under the name
+// typed (a name the rule refuses is said on the line, and nothing starts),
+// with the day's best beside it. The pads work it too (setup/pad_menu.h).
 void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchChoice choice, const StartRound& play,
                     const std::filesystem::path& bestCatches);
 

@@ -104,8 +104,9 @@ bool findGame(GameLocation* game, std::string* why) {
 
 // The game's command line: the program and its arguments for the choice,
 // and the recording to watch when there is one.
-std::vector<std::string> gameCommand(const GameLocation& game, const LaunchChoice& choice, const fs::path& watch = {}) {
-    std::vector<std::string> command = gameArguments(choice, watch);
+std::vector<std::string> gameCommand(const GameLocation& game, const LaunchChoice& choice, const fs::path& watch = {},
+                                     RoundKind kind = FreeRound) {
+    std::vector<std::string> command = gameArguments(choice, watch, kind);
     command.insert(command.begin(), game.program.string());
     return command;
 }
@@ -127,8 +128,9 @@ std::string execGame(const GameLocation& game, const LaunchChoice& choice) {
 
 // The game as a child, from the data folder (GLib closes every other file
 // in it); its process id, or 0 with the reason.
-GPid spawnGame(const GameLocation& game, const LaunchChoice& choice, const fs::path& watch, std::string* why) {
-    std::vector<std::string> command = gameCommand(game, choice, watch);
+GPid spawnGame(const GameLocation& game, const LaunchChoice& choice, const fs::path& watch, RoundKind kind,
+               std::string* why) {
+    std::vector<std::string> command = gameCommand(game, choice, watch, kind);
     std::vector<char*> argv;
     for (std::string& word : command) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -217,7 +219,8 @@ int main(int argc, char** argv) {
     if (mode == Mode::Play) return refuse(mode, boxes, texts, execGame(game, choice));
 
     useGameIcon(game.program.parent_path());
-    const StartRound start = [&](const LaunchChoice& chosen, const fs::path& watch, std::string* notSaved) -> GPid {
+    const StartRound start = [&](const LaunchChoice& chosen, const fs::path& watch, RoundKind kind,
+                                 std::string* notSaved) -> GPid {
         std::string error;
         // Watching chooses nothing: the saved choice stays the last played.
         if (watch.empty() && !writeSavedCode(file, savedLine(chosen), diskSteps(), &error)) {
@@ -226,7 +229,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "korvada-setup: the choice is not saved: %s\n", error.c_str());
             *notSaved = error;
         }
-        const GPid pid = spawnGame(game, chosen, watch, &error);
+        const GPid pid = spawnGame(game, chosen, watch, kind, &error);
         if (pid == 0) {
             std::fprintf(stderr, "korvada-setup: %s\n", error.c_str());
             showSetupMessage(texts, texts.cannotStart + reasonIn(texts, error), true);

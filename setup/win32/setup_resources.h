@@ -22,7 +22,13 @@
 #define IDC_CONTROLS 1021
 #define IDC_BEST 1022
 #define IDC_WATCH 1023
-// The list of the ten best: its heading, then a line and a Watch for each row.
+#define IDC_NAME_LABEL 1025
+#define IDC_NAME 1026
+#define IDC_TODAY 1027
+#define IDC_TODAY_BEST 1028
+// The list of the ten best: its heading, then a line, a Watch and a Save
+// round for each row.
 #define IDC_BEST_TEN 1024
 #define IDC_TEN_ROW0 1200
 #define IDC_TEN_WATCH0 1220
+#define IDC_TEN_SAVE0 1240

@@ -13,12 +13,16 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 #include <shlobj.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <ctime>
 #include <string>
+
+#include "core/daily_round.h"
 
 #include "korvada_version.h"
 #include "setup/best_round.h"
@@ -53,7 +57,8 @@ struct Setup {
     HANDLE wait = nullptr;  // the wait for its end
     FileChange catchesFile{};  // the game's table of best catches
     BestCatches catches{};
-    BestCatch beforeRound{};  // the best for the round's bottles as it started
+    BestCatch beforeRound{};  // the best for the round's bottles (or the day's) as it started
+    RoundKind kind = FreeRound;  // the last round's
     std::string notSaved{};   // why Play could not save the choice, or ""
     XInputReader pads{};
     PadMenu menu{};
@@ -154,7 +159,7 @@ void addResolutionRows(HWND dialog) {
     for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
         const RECT place = placeOf(dialog, control);
         const int id = GetDlgCtrlID(control);
-        const bool listed = id >= IDC_TEN_ROW0 && id < IDC_TEN_WATCH0 + kKeptRounds;  // beside the rows, not under them
+        const bool listed = id >= IDC_TEN_ROW0 && id < IDC_TEN_SAVE0 + kKeptRounds;  // beside the rows, not under them
         if (place.top >= firstPlace.bottom && !listed)
             SetWindowPos(control, nullptr, place.left, place.top + room, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -316,11 +321,25 @@ void showBestTen(HWND dialog, const Setup& setup) {
             EnableWindow(watch, offered);
         }
         ShowWindow(watch, listed ? SW_SHOWNA : SW_HIDE);
+        // A row without a recording the game would play has nothing to save.
+        HWND save = GetDlgItem(dialog, IDC_TEN_SAVE0 + place);
+        const bool saved = listed && keptRound(setup.catchesFile.file, bottles, rows[place].round).playable;
+        if (!saved && GetFocus() == save) SetFocus(GetDlgItem(dialog, IDOK));
+        ShowWindow(save, saved ? SW_SHOWNA : SW_HIDE);
         SetDlgItemTextW(dialog, IDC_TEN_ROW0 + place, wide(line).c_str());
     }
 }
 
+// Today is the UTC day, as the game counts today's round's days.
+BestCatch todaysBest(const Setup& setup) { return dayBest(setup.catches, todayUtc(std::time(nullptr))); }
+
+// What a round is measured against: its count's best, or the day's.
+BestCatch bestFor(const Setup& setup, RoundKind kind) {
+    return kind == DailyRound ? todaysBest(setup) : setup.catches[bottlesToLay(setup.choice.settings)];
+}
+
 void showBest(HWND dialog, const Setup& setup) {
+    SetDlgItemTextW(dialog, IDC_TODAY_BEST, wide(todayLine(*setup.texts, todaysBest(setup))).c_str());
     const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
     SetDlgItemTextW(dialog, IDC_BEST, wide(bestCatchLine(*setup.texts, setup.catches[bottles])).c_str());
     offerWatch(dialog, setup);
@@ -350,9 +369,14 @@ void fillDialog(HWND dialog, const Setup& setup) {
     setText(dialog, IDC_SOUND, texts.sound);
     setText(dialog, IDOK, texts.play);
     setText(dialog, IDC_WATCH, texts.watchBest);
+    setText(dialog, IDC_TODAY, texts.todaysRound);
+    setText(dialog, IDC_NAME_LABEL, texts.name);
+    SetDlgItemTextW(dialog, IDC_NAME, wide(setup.choice.name).c_str());
     SetDlgItemTextW(dialog, IDC_BEST_TEN, wide(texts.bestTen).c_str());
-    for (int place = 0; place < kKeptRounds; ++place)
+    for (int place = 0; place < kKeptRounds; ++place) {
         SetDlgItemTextW(dialog, IDC_TEN_WATCH0 + place, wide(texts.watchRow).c_str());
+        setText(dialog, IDC_TEN_SAVE0 + place, texts.saveRound);
+    }
     setText(dialog, IDCANCEL, texts.close);
     SetDlgItemTextW(dialog, IDC_CONTROLS, wide(texts.controls).c_str());
     SetDlgItemTextW(dialog, IDC_VERSION, wide(std::string(texts.version) + KORVADA_VERSION_STRING).c_str());
@@ -382,6 +406,9 @@ LaunchChoice chosenChoice(HWND dialog, LaunchChoice choice) {
     if (read) chooseBottles(&settings, static_cast<int>(bottles > 1000 ? 1000 : bottles));
     settings.sound = IsDlgButtonChecked(dialog, IDC_SOUND) == BST_CHECKED ? 1 : 0;
     choice.fullScreen = fullScreenChecked(dialog);
+    std::wstring name(static_cast<size_t>(GetWindowTextLengthW(GetDlgItem(dialog, IDC_NAME))) + 1, L'\0');
+    GetDlgItemTextW(dialog, IDC_NAME, &name[0], static_cast<int>(name.size()));
+    choice.name = narrow(name.c_str());
     return choice;
 }
 
@@ -410,9 +437,11 @@ int showMessage(Setup& setup, const std::string& text, UINT icon) {
 // korvada.exe CODE (or --window CODE, each after --watch FILE to play a
 // recording back), from this program's folder, where the game's pictures
 // and sounds are. Returns its process, or null with the reason.
-HANDLE startGame(const fs::path& folder, const LaunchChoice& choice, const fs::path& watch, std::string* error) {
+HANDLE startGame(const fs::path& folder, const LaunchChoice& choice, const fs::path& watch, RoundKind kind,
+                 std::string* error) {
     const fs::path game = folder / L"korvada.exe";
-    std::wstring commandLine = L"\"" + game.wstring() + L"\"" + wide(windowsArguments(gameArguments(choice, watch)));
+    std::wstring commandLine =
+        L"\"" + game.wstring() + L"\"" + wide(windowsArguments(gameArguments(choice, watch, kind)));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -429,20 +458,30 @@ void CALLBACK onGameProcessEnded(void* dialog, BOOLEAN) { PostMessageW(static_ca
 
 // Play: the choice saved (a failure only warns: the player asked to play),
 // the game started, and the dialog hidden until it ends. Watching a
-// recording (`watch`) chooses nothing: the saved choice stays.
-void play(HWND dialog, Setup& setup, const fs::path& watch = {}) {
+// recording (`watch`) chooses nothing: the saved choice stays. A name the
+// rule refuses plays nothing and is not kept: the line says why, and the
+// field has the focus to mend it.
+void play(HWND dialog, Setup& setup, const fs::path& watch = {}, RoundKind kind = FreeRound) {
     setup.choice = chosenChoice(dialog, setup.choice);
+    const std::string refusal = watch.empty() ? nameRefusal(*setup.texts, setup.choice.name) : "";
+    if (!refusal.empty()) {
+        std::fprintf(stderr, "KorvadaSetup: the name is refused: %s\n", refusal.c_str());
+        showLine(dialog, refusal);
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_NAME)), TRUE);
+        return;
+    }
     showLine(dialog, "");
     // As it stands now: another round may have changed it since.
     readCatches(setup);
-    setup.beforeRound = setup.catches[bottlesToLay(setup.choice.settings)];
+    setup.kind = watch.empty() ? kind : FreeRound;
+    setup.beforeRound = bestFor(setup, setup.kind);
     // A choice that cannot be saved still plays: the dialog says why once
     // the round is over.
     std::string error;
     setup.notSaved.clear();
     if (watch.empty() && !writeSavedCode(setup.saved, savedLine(setup.choice), diskSteps(), &setup.notSaved))
         std::fprintf(stderr, "KorvadaSetup: the choice is not saved: %s\n", setup.notSaved.c_str());
-    setup.game = startGame(setup.folder, setup.choice, watch, &error);
+    setup.game = startGame(setup.folder, setup.choice, watch, setup.kind, &error);
     if (setup.game == nullptr) {
         showLine(dialog, roundEndLine(*setup.texts, 0, {}, {}, setup.notSaved, "").line);
         showMessage(setup, setup.texts->cannotStart + reasonIn(*setup.texts, error), MB_ICONERROR);
@@ -483,6 +522,40 @@ void watchRow(HWND dialog, Setup& setup, int place) {
     play(dialog, setup, round.file);
 }
 
+// A row's Save round: a copy of its recording where the player chooses,
+// under the name offered; the line says where it went, or why not.
+void saveRow(HWND dialog, Setup& setup, int place) {
+    const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
+    const std::vector<BestCatch>& rows = setup.catches.rows[bottles];
+    if (place >= static_cast<int>(rows.size())) return;
+    const BestCatch row = rows[place];
+    std::wstring file = wide(savedRoundName(row));
+    file.resize(32768, L'\0');
+    // The button's words as the window's title, without its mnemonic's mark.
+    std::wstring title = wide(setup.texts->saveRound);
+    title.erase(std::remove(title.begin(), title.end(), L'_'), title.end());
+    const std::wstring filter = std::wstring(L"*.kvr") + L'\0' + L"*.kvr" + L'\0';
+    OPENFILENAMEW chooser{};
+    chooser.lStructSize = sizeof chooser;
+    chooser.hwndOwner = dialog;
+    chooser.lpstrFilter = filter.c_str();
+    chooser.lpstrFile = &file[0];
+    chooser.nMaxFile = static_cast<DWORD>(file.size());
+    chooser.lpstrTitle = title.c_str();
+    chooser.lpstrDefExt = L"kvr";
+    chooser.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    setup.messageOpen = true;
+    const BOOL chosen = GetSaveFileNameW(&chooser);
+    setup.messageOpen = false;
+    if (!chosen) return;
+    const fs::path to(file.c_str());
+    std::string error;
+    const bool saved = saveRoundCopy(keptRound(setup.catchesFile.file, bottles, row.round), to, diskSteps(), &error);
+    if (!saved) std::fprintf(stderr, "KorvadaSetup: the round is not saved: %s\n", error.c_str());
+    else std::fprintf(stderr, "KorvadaSetup: the round is saved: %s\n", narrow(to.wstring()).c_str());
+    showLine(dialog, savedRoundLine(*setup.texts, to, saved, error).line);
+}
+
 // The round is over: the dialog again, Play focused, and why it failed or
 // the new best it set. A table the game could not write is told here too:
 // the game said why on its stderr, which a player never sees, so the dialog
@@ -500,7 +573,7 @@ void gameEnded(HWND dialog, Setup& setup) {
     std::string notKept;
     couldReplace(setup.catchesFile.file, bestCatchesText(setup.catches), setup.catchesFile.disk, &notKept);
     const RoundEnd end = roundEndLine(*setup.texts, static_cast<int>(exitCode), setup.beforeRound,
-                                      setup.catches[bottlesToLay(setup.choice.settings)], setup.notSaved, notKept);
+                                      bestFor(setup, setup.kind), setup.notSaved, notKept);
     showLine(dialog, end.line);
     showBest(dialog, setup);
     ShowWindow(dialog, SW_SHOW);
@@ -564,6 +637,9 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
         case IDC_WATCH:
             if (setup->game == nullptr && IsWindowEnabled(GetDlgItem(dialog, IDC_WATCH))) watch(dialog, *setup);
             return TRUE;
+        case IDC_TODAY:
+            if (setup->game == nullptr && IsWindowEnabled(GetDlgItem(dialog, IDOK))) play(dialog, *setup, {}, DailyRound);
+            return TRUE;
         case IDCANCEL:
             if (setup->game == nullptr) EndDialog(dialog, IDCANCEL);
             return TRUE;
@@ -578,6 +654,10 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
                 HWND button = GetDlgItem(dialog, LOWORD(wParam));
                 if (setup->game == nullptr && IsWindowEnabled(button))
                     watchRow(dialog, *setup, LOWORD(wParam) - IDC_TEN_WATCH0);
+                return TRUE;
+            }
+            if (LOWORD(wParam) >= IDC_TEN_SAVE0 && LOWORD(wParam) < IDC_TEN_SAVE0 + kKeptRounds) {
+                if (setup->game == nullptr) saveRow(dialog, *setup, LOWORD(wParam) - IDC_TEN_SAVE0);
                 return TRUE;
             }
             return FALSE;

@@ -42,6 +42,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaWatchRefusal(const char* lang
     return line.c_str();
 }
 
+// Why the form's name cannot be used, in the page's language, or "" for a
+// name the rule takes or none (an empty field).
+extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaNameRefusal(const char* languageTag, const char* name) {
+    static std::string line;
+    line = nameRefusal(setupTexts(languageOf(languageTag)), name);
+    return line.c_str();
+}
+
 // The settings of a code the game would play, as the form shows them, or ""
 // for one it refuses; nothing is shown to the player either way.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaFormOfCode(const char* code) {

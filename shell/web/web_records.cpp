@@ -9,10 +9,14 @@
 #include <emscripten.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <string>
+
+#include "core/daily_round.h"
 
 #include "core/best_catches.h"
 #include "core/recording.h"
+#include "setup/best_round.h"
 #include "setup/setup_texts.h"
 #include "shell/web/web_shell.h"
 
@@ -157,7 +161,8 @@ bool storedBestRound(int bottles, RoundRecording* recording, std::string* troubl
 
 // The ten best for a number of bottles, the best first, as the form's list
 // shows them in the language: [{"place":"1.","bubbles":"23 bubbles","day":
-// "9 Dec 2026","name":"Jana","watch":1}]. A name holds no quote (core/player_name.h).
+// "9 Dec 2026","name":"Jana","watch":1,"key":"korvada.round.4","file":"korvada-2026-12-09-23.kvr"}]
+// ("key" empty when there is no recording to save). A name holds no quote (core/player_name.h).
 extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaBestTen(const char* languageTag, int bottles) {
     static std::string json;
     json = "[";
@@ -170,8 +175,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaBestTen(const char* languageT
         RoundRecording recording;
         std::string trouble;
         const bool watchable = storedBestRound(bottles, &recording, &trouble, static_cast<int>(place));
+        // Save round… offers the stored recording under its own name.
+        const std::string save = watchable ? roundKey(bottles, rows[place].round) : "";
         json += std::string(place ? "," : "") + "{\"place\":\"" + row.place + "\",\"bubbles\":\"" + row.bubbles +
-                "\",\"day\":\"" + row.day + "\",\"name\":\"" + row.name + "\",\"watch\":" + (watchable ? "1" : "0") + "}";
+                "\",\"day\":\"" + row.day + "\",\"name\":\"" + row.name + "\",\"watch\":" + (watchable ? "1" : "0") +
+                ",\"key\":\"" + save + "\",\"file\":\"" + savedRoundName(rows[place]) + "\"}";
     }
     json += "]";
     return json.c_str();
@@ -208,5 +216,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaNewBestLine(const char* langu
     static std::string line;
     const BestCatch earlier = before >= 0 ? BestCatch{true, before, "", "", 0} : BestCatch();
     line = newBestLine(setupTexts(languageOf(languageTag)), earlier, bestFor(storedCatches().table, bottles));
+    return line.c_str();
+}
+
+// Beside Today's round: the best of today's round on this UTC day, from the
+// table's day row, in the language of the browser's tag.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* korvadaTodayLine(const char* languageTag) {
+    static std::string line;
+    line = todayLine(setupTexts(languageOf(languageTag)), dayBest(storedCatches().table, todayUtc(std::time(nullptr))));
     return line.c_str();
 }

@@ -8,7 +8,8 @@
 # damaged one is said, kept aside and replaced by the first round's catch; a
 # better best, there before the second round ends, stays. Watch best plays the
 # first round's recording, kept with its catch, back in the game, keeping
-# nothing.
+# nothing. Save round… copies a row's recording where the player says. In Czech, a refused name is said and plays nothing; Today's round
+# plays the day's round under the name typed, kept with the code.
 #   setup_dialog.sh KORVADA_SETUP DATA_DIR
 source "$(dirname "$0")/../x_harness.sh"
 SETUP=$1
@@ -33,8 +34,9 @@ wait_dialog() {
 # The game the dialog started, its command line (NUL bytes as spaces).
 game_child() { pgrep -P "$GAME_PID" -x korvada; }
 command_line() { tr '\0' ' ' <"/proc/$(game_child)/cmdline"; }
-# play_round KEY: the game's window shown, its command line in ROUND; then Esc,
-# and KEY on the end screen ends the game and brings the focused dialog back.
+# play_round KEY [TITLE]: the game's window shown, its command line in ROUND;
+# then Esc, and KEY on the end screen ends the game and brings the focused
+# dialog (titled TITLE, the English one by default) back.
 play_round() {
     wait_game_window
     ROUND=$(command_line)
@@ -48,7 +50,7 @@ play_round() {
     done
     xdotool keyup "$1"
     [ -z "$(game_child)" ] || fail "$1 on the end screen did not end the game"
-    wait_dialog "Korvada – settings"
+    wait_dialog "${2:-Korvada – settings}"
 }
 keys() {
     local key
@@ -111,25 +113,64 @@ play_round Return
 [ "$(cat "$catches")" = $'korvada best catches\n12 5 2020-01-01\n12 0 '"$(date +%F)"' 1' ] ||
   fail "a lower catch did not go below the best: $(cat "$catches")"
 shot dialog-best
+# Save round… of the second row: a copy of its recording where the player
+# says, which plays to the row's score. Two rows, two buttons: the mnemonic
+# steps through them, Space presses the one it reached.
+keys alt+v alt+v space
+wait_focused_window "Save round…"
+keys ctrl+a
+xdotool type "$WORK/saved-round.kvr"
+xdotool key Return
+wait_until "$X_WAIT" grep -qF "korvada-setup: the round is saved: $WORK/saved-round.kvr" "$WORK/stderr" ||
+  fail "Save round said nothing: $(cat "$WORK/stderr")"
+cmp -s "$WORK/saved-round.kvr" "$XDG_DATA_HOME/korvada/best-round-12-1.kvr" || fail "the saved round is not the row's"
+score=$("$(dirname "$SETUP")/korvada-replay" --recording "$WORK/saved-round.kvr" | awk '$1 == "bottle" && $2 == 0 { s = $11 } END { print s }')
+[ "$score" = 0 ] || fail "the saved round plays to $score bubbles, the row says 0"
+note "Save round wrote the second row's recording, which plays to its 0 bubbles"
+wait_dialog "Korvada – settings"
 xdotool key Escape
 wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "Esc after two rounds: exit code $EXIT_CODE, expected 0"
 note "Enter played again; Esc closed the dialog"
 
-# In Czech: the saved code again; Esc closes the dialog and starts nothing.
+# In Czech: the saved code again. A name the rule refuses is said on the
+# line in Czech, plays nothing and is not kept; a good one plays today's
+# round under it, and is kept with the code.
 start_setup "" LANGUAGE=cs
 wait_dialog "Korvada – nastavení"
 shot dialog-cs
+keys alt+j
+xdotool type ' Jana'
+xdotool key Return
+wait_until "$X_WAIT" grep -qF 'korvada-setup: the name is refused: Jméno nelze použít: jméno nesmí začínat mezerou' \
+    "$WORK/stderr" || fail "the refused name was not said: $(cat "$WORK/stderr")"
+sleep 0.5
+[ -z "$(game_child)" ] || fail "a refused name started the game: $(command_line)"
+[ "$(cat "$saved")" = 2HNMN ] || fail "a refused name changed the saved choice: $(cat "$saved")"
+note "the refused name was said in Czech and nothing started"
+keys ctrl+a
+xdotool type 'Jana K'
+shot dialog-named
+keys alt+d
+play_round space "Korvada – nastavení"
+[ "$ROUND" = "$KORVADA --daily --name Jana K 2HNMN " ] || fail "Today's round ran '$ROUND'"
+[ "$(cat "$saved")" = $'2HNMN\nname Jana K' ] || fail "the name was not kept with the code: '$(cat "$saved")'"
+day=$(date -u +%F)
+grep -qxF "day $day 0 Jana K" "$catches" || fail "today's round left no day's row: $(cat "$catches")"
+"$(dirname "$SETUP")/korvada-replay" --recording "$XDG_DATA_HOME/korvada/best-round-day-$day.kvr" >/dev/null ||
+  fail "today's round's recording does not play"
+LC_ALL=C grep -qaF 'Jana K' "$XDG_DATA_HOME/korvada/best-round-day-$day.kvr" || fail "the recording carries no name"
+shot dialog-today
+note "Today's round ran '$ROUND'; the day's row and its recording carry the name"
 xdotool key Escape
 wait_exit
 [ "$EXIT_CODE" = 0 ] || fail "Esc: exit code $EXIT_CODE, expected 0"
-[ "$(cat "$saved")" = 2HNMN ] || fail "Esc changed the saved code"
-note "Czech dialog shown; Esc closed it"
+note "Czech dialog: Esc closed it"
 
 # The pictures for a look, when asked for.
 if [ -n "${KORVADA_SETUP_SHOTS:-}" ]; then
     mkdir -p "$KORVADA_SETUP_SHOTS"
-    for picture in dialog-en dialog-chosen dialog-watch dialog-best dialog-cs game; do
+    for picture in dialog-en dialog-chosen dialog-watch dialog-best dialog-cs dialog-named dialog-today game; do
         convert "$WORK/$picture.ppm" "$KORVADA_SETUP_SHOTS/linux-$picture.png"
     done
 fi

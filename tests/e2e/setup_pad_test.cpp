@@ -17,12 +17,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <functional>
 #include <vector>
 
 #include "core/best_catches.h"
+#include "core/daily_round.h"
 #include "core/recording.h"
 #include "linux/linux_places.h"
 #include "setup/gtk/setup_gtk.h"
@@ -122,7 +124,7 @@ TEST(SetupDialogPad, PlaysAgainAndClosesWithAPadAlone) {
 
     std::vector<LaunchChoice> rounds;
     std::string notSaved;  // the second round's: a file where its folder should be
-    const StartRound play = [&](const LaunchChoice& chosen, const fs::path& watch, std::string* why) -> GPid {
+    const StartRound play = [&](const LaunchChoice& chosen, const fs::path& watch, RoundKind, std::string* why) -> GPid {
         EXPECT_EQ(watch, fs::path()) << "the pad's A watched";
         rounds.push_back(chosen);
         if (rounds.size() == 2) {
@@ -259,15 +261,17 @@ GdkRectangle screenOf(GtkWidget* window) {
 // in Czech, its table in a folder whose long name has no blank: offered only
 // for a round the game plays, and a round damaged since refused on the
 // dialog's line in Czech, the line wrapped inside a dialog that stays on the
-// screen (1024 × 768), Play in reach.
+// screen (1024 × 768), Play in reach. Today's round plays under the name
+// typed, and the day's new best shows beside it once it is over.
 TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScreensWidth) {
     ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display";
     const fs::path top = fs::path(::testing::TempDir()) / ("korvada_setup_watch_" + std::to_string(getpid()));
     const fs::path folder = top / ("korvada-" + std::string(180, 'x')) / std::string(60, 'y');
     const fs::path catches = folder / "best-catches";
     fs::create_directories(folder);
+    const std::string today = dayText(todayUtc(std::time(nullptr)));
     std::ofstream(catches) << "korvada best catches\n5 3 2026-12-01\n6 11 2026-12-02\n7 2 2026-12-03\n"
-                              "5 2 2026-12-04 1 Jana Nováková\n5 1 2026-12-05 2\n";
+                              "5 2 2026-12-04 1 Jana Nováková\n5 1 2026-12-05 2\nday " + today + " 9 Eva\n";
     RoundRecording kept;
     kept.randomState = 7;
     kept.bottles = 5;
@@ -283,8 +287,12 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
     std::ofstream(second5, std::ios::binary) << bytes;
 
     std::vector<std::pair<LaunchChoice, fs::path>> rounds;
-    const StartRound play = [&](const LaunchChoice& chosen, const fs::path& watch, std::string*) -> GPid {
+    std::vector<RoundKind> kinds;
+    const StartRound play = [&](const LaunchChoice& chosen, const fs::path& watch, RoundKind kind, std::string*) -> GPid {
         rounds.emplace_back(chosen, watch);
+        kinds.push_back(kind);
+        // Today's round catches a day's best while it plays.
+        if (kind == DailyRound) std::ofstream(catches, std::ios::app) << "day " << today << " 12 " << chosen.name << "\n";
         char* argv[] = {const_cast<char*>("true"), nullptr};
         GPid pid = 0;
         EXPECT_TRUE(g_spawn_async(nullptr, argv, nullptr, GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD),
@@ -309,8 +317,16 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
             for (int column = 0; column < 4; ++column)
                 if (GtkWidget* cell = gtk_grid_get_child_at(list, column, top))
                     row += std::string(column ? " | " : "") + gtk_label_get_text(GTK_LABEL(cell));
-            GtkWidget* watch = gtk_grid_get_child_at(list, 4, top);
-            if (watch != nullptr) row += gtk_widget_is_sensitive(watch) ? " [Přehrát]" : " [—]";
+            // Watch, and Save round… under it for a round kept.
+            if (GtkWidget* buttons = gtk_grid_get_child_at(list, 4, top)) {
+                GList* children = gtk_container_get_children(GTK_CONTAINER(buttons));
+                for (GList* child = children; child != nullptr; child = child->next) {
+                    GtkWidget* button = GTK_WIDGET(child->data);
+                    const std::string text = gtk_button_get_label(GTK_BUTTON(button));
+                    row += gtk_widget_is_sensitive(button) ? " [" + text + "]" : " [—]";
+                }
+                g_list_free(children);
+            }
             rows.push_back(row);
             if (gtk_grid_get_child_at(list, 0, top) == nullptr) break;
         }
@@ -333,12 +349,13 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
     Script script;
     script.steps.push_back({"the dialog", dialogShown, [&] {
                                 EXPECT_EQ(labelText("best"), "Nejlepší: 3 bubliny (1. 12. 2026)");
+                                EXPECT_EQ(labelText("today-best"), "Dnes: 9 bublin");
                                 EXPECT_TRUE(offered()) << "5 bottles: their round is kept";
                                 EXPECT_EQ(listed(), (std::vector<std::string>{
-                                                        "1. | 3 bubliny | 1. 12. 2026 | — [Přehrát]",
-                                                        "2. | 2 bubliny | 4. 12. 2026 | Jana Nováková [Přehrát]",
+                                                        "1. | 3 bubliny | 1. 12. 2026 | — [Přehrát] [_Uložit kolo…]",
+                                                        "2. | 2 bubliny | 4. 12. 2026 | Jana Nováková [Přehrát] [_Uložit kolo…]",
                                                         "3. | 1 bublina | 5. 12. 2026 | — [—]"}))
-                                    << "the best first, each Watch only for a round kept";
+                                    << "the best first, each Watch and Save round… only for a round kept";
                                 bottles(6);
                                 EXPECT_EQ(listed(), std::vector<std::string>{"1. | 11 bublin | 2. 12. 2026 | — [—]"});
                                 bottles(8);
@@ -383,6 +400,13 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
                                     const std::string list = "import -window root png:" + std::string(shots) + "/best-ten-gtk.png";
                                     EXPECT_EQ(std::system(list.c_str()), 0) << list;
                                 }
+                                gtk_entry_set_text(GTK_ENTRY(widget("name")), "Jana");
+                                gtk_button_clicked(GTK_BUTTON(widget("today")));
+                            }});
+    // Back after today's round: the day's new best beside it, and said.
+    script.steps.push_back({"the dialog back after today's round", [&] { return rounds.size() == 2 && dialogShown(); }, [&] {
+                                EXPECT_EQ(labelText("today-best"), "Dnes: 12 bublin");
+                                EXPECT_EQ(labelText("round-end"), "Nový rekord: 12 bublin!");
                                 gtk_button_clicked(GTK_BUTTON(widget("close")));
                             }});
     start(&script);
@@ -397,8 +421,11 @@ TEST(SetupDialog, WatchBestOffersOnlyAPlayableRoundAndSaysARefusalInCzechOnAScre
 
     EXPECT_EQ(script.failure, "");
     EXPECT_EQ(script.next, script.steps.size());
-    ASSERT_EQ(rounds.size(), 1u) << "the damaged recording was handed to the game";
+    ASSERT_EQ(rounds.size(), 2u) << "the damaged recording was handed to the game";
     EXPECT_EQ(rounds[0].second, second5) << "the second row's Watch plays the second row's round";
+    EXPECT_EQ(kinds[1], DailyRound);
+    EXPECT_EQ(rounds[1].first.name, "Jana");
+    EXPECT_TRUE(rounds[1].second.empty());
     EXPECT_EQ(bottlesToLay(rounds[0].first.settings), 5);
     EXPECT_FALSE(rounds[0].first.fullScreen);
     fs::remove_all(top);

@@ -9,9 +9,11 @@
 #include <fstream>
 #include <set>
 
+#include "core/player_name.h"
 #include "core/recording.h"
 #include "korvada_data_files.h"
 #include "linux/linux_places.h"
+#include "setup/best_round.h"
 #include "setup/launch_settings.h"
 #include "setup/pad_menu.h"
 #include "setup/setup_texts.h"
@@ -214,6 +216,47 @@ TEST_F(SavedFile, HoldsOneLineWithTheCodeAndTheWindowChoice) {
     EXPECT_EQ(gameArguments(readSavedCode(file).choice), (std::vector<std::string>{"3HYEN"}));
 }
 
+// The name on a line of its own after the code's, as "name NAME"; the
+// game's arguments carry it (and --daily for today's round) to the
+// recording, never into a watched round's.
+TEST_F(SavedFile, KeepsThePlayersNameOnItsOwnLine) {
+    std::string error;
+    LaunchChoice named;
+    ASSERT_TRUE(parseLaunchCode("3HYEN", &named.settings));
+    named.fullScreen = false;
+    named.name = "Jan Novák";
+    ASSERT_TRUE(write(file, savedLine(named), &error)) << error;
+    EXPECT_EQ(content(), "3HYEN window\nname Jan Novák\n");
+    EXPECT_EQ(readSavedCode(file).choice.name, "Jan Novák");
+    put("3HYEN\r\nname Jana\r\n");
+    EXPECT_EQ(readSavedCode(file).choice.name, "Jana");
+    EXPECT_TRUE(readSavedCode(file).found);
+    // A name the rule refuses (edited by hand, or by a later rule) is no
+    // name; the code is still the player's.
+    for (const char* refused : {"name  Jana", "name Ja<b>na", "name 123456789012345678901"}) {
+        put(std::string("3HYEN\n") + refused + "\n");
+        EXPECT_TRUE(readSavedCode(file).found) << refused;
+        EXPECT_EQ(readSavedCode(file).choice.name, "") << refused;
+    }
+    // The longest name in four-byte letters still fits the file's bound.
+    const std::string longest = [] { std::string n; for (int i = 0; i < kLongestPlayerName; ++i) n += "\xF0\x9D\x90\x80"; return n; }();
+    put("3HYEN window\r\nname " + longest + "\r\n");
+    EXPECT_EQ(readSavedCode(file).choice.name, longest);
+
+    EXPECT_EQ(gameArguments(named, {}, DailyRound),
+              (std::vector<std::string>{"--daily", "--name", "Jan Novák", "--window", "3HYEN"}));
+    EXPECT_EQ(gameArguments(named, "/tmp/r.kvr", DailyRound),
+              (std::vector<std::string>{"--watch", "/tmp/r.kvr", "--window", "3HYEN"}));
+    // korvada.exe reads a name with a blank back whole.
+    std::string tail = windowsCommandTail(("\"C:\\korvada.exe\"" + windowsArguments(gameArguments(named, {}, DailyRound))).c_str());
+    const LaunchOptions options = takeLaunchOptions(&tail);
+    EXPECT_TRUE(options.daily && options.window);
+    EXPECT_EQ(options.name, "Jan Novák");
+    EXPECT_EQ(tail, "3HYEN");
+    named.name.clear();
+    EXPECT_EQ(gameArguments(named, {}, DailyRound), (std::vector<std::string>{"--daily", "--window", "3HYEN"}));
+}
+
 TEST_F(SavedFile, AnythingButACodeTheSetupWritesGivesTheDefaults) {
     EXPECT_EQ(readBack(), "");  // missing
     const std::string pastTheTable(1, static_cast<char>('0' + kResolutionCount));
@@ -222,7 +265,8 @@ TEST_F(SavedFile, AnythingButACodeTheSetupWritesGivesTheDefaults) {
           std::string("0TY@Y\n"), std::string("0TY\x7FY\n"), std::string("0tyay\n"), std::string("1xyBz\n"),
           std::string(" 0TYAY\n"), std::string("0TYAY\n3HYEN\n"), std::string("0TYAY\n\n"),
           std::string("0TYAY window \n"), std::string("0TYAY  window\n"), std::string("0TYAY Window\n"),
-          std::string("0TYAY\nwindow\n"), std::string("0TYAYwindow\n"), std::string("window 0TYAY\n"),
+          std::string("0TYAY\nwindow\n"), std::string("0TYAY\nJana\n"), std::string("0TYAY\nname Jana\nname Eva\n"),
+          std::string("0TYAYwindow\n"), std::string("window 0TYAY\n"),
           pastTheTable + "TYAY window\n", std::string("0TYAY full\n"),
           std::string("\x00\xFF\x13\x80\x81\x0A", 6), std::string("0TYAY") + std::string(1 << 20, 'x')}) {
         put(junk);
@@ -518,7 +562,7 @@ TEST(SetupTexts, EachLanguageHasItsTitleAndOneKeyPerMnemonic) {
         const SetupTexts& t = kLanguages[i].setup;
         std::set<std::string> keys;
         for (const char* text : {t.resolution, t.fullScreen, t.colourDepth, t.bits16, t.bits32, t.blending,
-                                 t.bottles, t.sound, t.play, t.watchBest, t.close}) {
+                                 t.bottles, t.sound, t.play, t.watchBest, t.close, t.name, t.todaysRound}) {
             const char* mark = std::strchr(text, '_');
             ASSERT_NE(mark, nullptr) << text;
             // The key is the letter after '_' (ASCII in every text here).
@@ -599,6 +643,78 @@ TEST(SetupTexts, TheBestCatchInEachLanguageWithItsPluralForm) {
     EXPECT_EQ(roundEndLine(czech, 2, three, nine, "", "cannot create z").line,
               std::string(czech.notStarted) + "\nRekordy nelze uložit: nelze vytvořit z");
     EXPECT_TRUE(roundEndLine(english, 134, nine, nine, "", "").trouble);
+}
+
+// Today's round's best beside its button, and a typed name the rule
+// refuses said in the dialog's language, Czech through and through.
+TEST(SetupTexts, TodaysBestAndARefusedNameInEachLanguage) {
+    const SetupTexts& czech = ::czech();
+    const SetupTexts& english = ::english();
+    EXPECT_EQ(todayLine(czech, BestCatch{true, 9, "2026-12-10", "Jana", 0}), "Dnes: 9 bublin");
+    EXPECT_EQ(todayLine(czech, BestCatch{true, 3, "2026-12-10", "", 0}), "Dnes: 3 bubliny");
+    EXPECT_EQ(todayLine(english, BestCatch{true, 1, "2026-12-10", "", 0}), "Today: 1 bubble");
+    EXPECT_EQ(todayLine(english, BestCatch{true, 0, "2026-12-10", "", 0}), "Today: 0 bubbles");
+    EXPECT_EQ(todayLine(english, BestCatch()), english.noToday);
+
+    EXPECT_EQ(nameRefusal(czech, ""), "") << "an empty field is no name";
+    EXPECT_EQ(nameRefusal(czech, "Jan Novák"), "");
+    EXPECT_EQ(nameRefusal(english, "Jana"), "");
+    const std::string refused[] = {" Jana", "Jana ", "Ja  na", "Ja<b>na", "\xCC\x81" "ana", "Ja\xFF" "na",
+                                   "123456789012345678901", "Jana\nEva"};
+    std::set<std::string> czechReasons;
+    for (const std::string& name : refused) {
+        std::string why;
+        ASSERT_FALSE(checkPlayerName(name, &why)) << name;
+        EXPECT_EQ(nameRefusal(english, name), english.badName + why);
+        const std::string said = nameRefusal(czech, name);
+        EXPECT_EQ(said.rfind(czech.badName, 0), 0u) << said;
+        EXPECT_GT(said.size(), std::strlen(czech.badName)) << name;
+        for (const char* word : {"name", "character", "space", "letter", "UTF-8 text", "only"})
+            EXPECT_EQ(said.find(word), std::string::npos) << "English left in: " << said;
+        czechReasons.insert(said);
+    }
+    EXPECT_GE(czechReasons.size(), 6u) << "each reason its own words";
+}
+
+// Save round: the row's recording copied byte for byte under the name
+// offered, or refused with its reason in the language when it was damaged
+// since, or the folder cannot take it.
+TEST_F(SavedFile, ARowsRoundIsSavedAsAWholeCopyOrRefusedWithItsReason) {
+    EXPECT_EQ(savedRoundName(BestCatch{true, 14, "2026-12-10", "Jana", 3}), "korvada-2026-12-10-14.kvr");
+    EXPECT_EQ(savedRoundName(BestCatch{true, 0, "", "", 0}), "korvada-0.kvr");
+    RoundRecording round;
+    round.bottles = 4;
+    round.bubbles = 30;
+    round.frameSeconds = {0.02f, 0.02f};
+    round.gameVersion = "1.2.0";
+    round.name = "Jana";
+    const std::string bytes = recordingBytes(round);
+    put(bytes);
+    const KeptRound kept{file, true, ""};
+    const fs::path to = folder / "saved" / "korvada-2026-12-10-0.kvr";
+    std::string error;
+    ASSERT_TRUE(saveRoundCopy(kept, to, diskSteps(), &error)) << error;
+    std::ifstream in(to, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+    EXPECT_EQ(savedRoundLine(english(), to, true, "").line, "The round is saved: " + to.string());
+
+    std::string damaged = bytes;
+    damaged.back() ^= 1;
+    put(damaged);
+    EXPECT_FALSE(saveRoundCopy(kept, folder / "other.kvr", diskSteps(), &error));
+    EXPECT_FALSE(fs::exists(folder / "other.kvr")) << "a damaged round copied";
+    const RoundEnd refused = savedRoundLine(czech(), folder / "other.kvr", false, error);
+    EXPECT_TRUE(refused.trouble);
+    EXPECT_NE(refused.line.find("Kolo nelze uložit: "), std::string::npos) << refused.line;
+    EXPECT_NE(refused.line.find("záznam je poškozený"), std::string::npos) << refused.line;
+    put(bytes);
+    // A file where the folder should be: the write's own reason.
+    EXPECT_FALSE(saveRoundCopy(kept, file / "x.kvr", diskSteps(), &error));
+    EXPECT_NE(error.find("cannot"), std::string::npos) << error;
+    fs::remove(file);
+    EXPECT_FALSE(saveRoundCopy(kept, folder / "gone.kvr", diskSteps(), &error));
+    EXPECT_EQ(savedRoundLine(czech(), folder / "gone.kvr", false, error).line,
+              "Kolo nelze uložit: nelze přečíst " + file.string());
 }
 
 TEST(SetupTexts, AReasonIsWordedInTheLanguageAndStaysAsItIsInEnglish) {

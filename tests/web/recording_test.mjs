@@ -8,7 +8,10 @@
 // before the reader makes room for its billions of key changes. Today's
 // round of a fixed day, played in a page whose clock says that day, is laid
 // out as korvada-replay lays out that day's round (KORVADA_REPLAY, the Linux
-// one; wine.replay holds the Windows one to the same bytes). Exit 0 when
+// one; wine.replay holds the Windows one to the same bytes), started by the
+// form's Today's round under the name typed, which its recording carries
+// and the form's day line then counts; its row's Save round… downloads the
+// stored recording. Exit 0 when
 // the case passed.
 
 import assert from 'node:assert/strict';
@@ -74,7 +77,7 @@ const cases = {
   // generator's state, bottles and bubbles as korvada-replay prints them
   // before the first step.
   async daily_layout({ open }) {
-    const page = await open('/index.html', 800, 600, {
+    const page = await open('/index.html?dt=0.02', 800, 600, {
       prepare: (shown) => shown.evaluateOnNewDocument(() => {
         const realNow = Date.now.bind(Date);
         const shift = Date.UTC(2026, 11, 9, 12) - realNow();
@@ -82,8 +85,12 @@ const cases = {
       }),
     });
     await waitState(page, 'form');
-    assert.equal(await page.evaluate(() => Module.ccall('korvadaPlayRound', 'number',
-      ['string', 'number', 'string', 'string', 'number', 'number', 'number'], ['0TYAY', 1, 'Jana', '', -1, 0.02, 0])), 1);
+    const todayBest = () => page.$eval('#today-best', (line) => line.textContent);
+    assert.equal(await todayBest(), 'Today: not played yet');
+    // Today's round, as a player starts it: the name typed, the button.
+    await page.type('#name', 'Jana');
+    await page.click('#today');
+    await waitState(page, 'playing');
     await waitFrames(page, 10);
     await page.evaluate(() => {
       for (const type of ['keydown', 'keyup'])
@@ -101,6 +108,39 @@ const cases = {
     assert.equal(day.filter((line) => line.startsWith('bottle ')).length, 8);
     assert.deepEqual(layout(replay(['--recording', file])), day, 'the page laid out another round');
     assert.notDeepEqual(layout(replay(['--daily', '2026-12-10', '--steps', '1'])), day, 'the next day has its own');
+    assert.match(await page.evaluate(() => localStorage.getItem('korvada.best')), /^day 2026-12-09 0 Jana$/m);
+    assert.ok(kept.includes(Buffer.from('Jana')), 'the recording carries the name');
+    // The form back: the day's best beside the button.
+    await page.evaluate(() => {
+      for (const type of ['keydown', 'keyup'])
+        window.dispatchEvent(new KeyboardEvent(type, { code: 'Enter', key: 'Enter', keyCode: 13, bubbles: true }));
+    });
+    await page.waitForFunction(() => {
+      if (document.documentElement.dataset.state === 'form') return true;
+      for (const type of ['keydown', 'keyup'])
+        window.dispatchEvent(new KeyboardEvent(type, { code: 'Enter', key: 'Enter', keyCode: 13, bubbles: true }));
+      return false;
+    }, { timeout: kWait, polling: 500 });
+    assert.equal(await todayBest(), 'Today: 0 bubbles');
+    // Save round… of the 8 bottles' row, today's round's: a download of the
+    // stored recording's bytes under the name the dialogs offer.
+    await page.$eval('#bottles', (input) => {
+      input.value = '8';
+      input.dispatchEvent(new Event('input'));
+    });
+    await page.waitForSelector('#save-1', { timeout: kWait });
+    await page.evaluate(() => {
+      document.addEventListener('click', (event) => {
+        const link = event.target;
+        if (link.tagName !== 'A' || !link.download) return;
+        window.savedRound = fetch(link.href).then((answer) => answer.arrayBuffer()).then((buffer) =>
+          ({ name: link.download, bytes: btoa(String.fromCharCode(...new Uint8Array(buffer))) }));
+      }, true);
+    });
+    await page.click('#save-1');
+    const saved = await page.evaluate(() => window.savedRound);
+    assert.equal(saved.name, 'korvada-2026-12-09-0.kvr');
+    assert.deepEqual(Buffer.from(saved.bytes, 'base64'), kept, 'the download is not the stored recording');
   },
 };
 

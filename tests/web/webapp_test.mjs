@@ -253,9 +253,11 @@ const cases = {
   async language({ server }) {
     const expected = {
       'en-US,en': { lang: 'en', preparing: /^Preparing the landscape… (\d+)\u00a0%$/,
-                    labels: ['Resolution', 'Bottles', 'Blending (translucent bottles)', 'Sound', 'Full screen'], play: 'Play' },
+                    labels: ['Resolution', 'Bottles', 'Blending (translucent bottles)', 'Sound', 'Full screen', 'Name'], play: 'Play',
+                    today: "Today's round" },
       'cs-CZ,cs': { lang: 'cs', preparing: /^Připravuji krajinu… (\d+)\u00a0%$/,
-                    labels: ['Rozlišení', 'Počet lahví', 'Průhlednost (blending)', 'Zvuk', 'Na celou obrazovku'], play: 'Hrát' },
+                    labels: ['Rozlišení', 'Počet lahví', 'Průhlednost (blending)', 'Zvuk', 'Na celou obrazovku', 'Jméno'], play: 'Hrát',
+                    today: 'Dnešní kolo' },
     };
     for (const [languages, want] of Object.entries(expected)) {
       // A browser of its own, which has not kept the data from the last one.
@@ -271,6 +273,7 @@ const cases = {
         assert.equal(await page.evaluate(() => document.documentElement.lang), want.lang);
         assert.deepEqual(await labels(page), want.labels);
         assert.equal(await page.$eval('#play', (button) => button.textContent), want.play);
+        assert.equal(await page.$eval('#today', (button) => button.textContent), want.today);
         // The progress reads as plainly as the form's other text (WCAG's 4.5:1).
         const ratio = await page.$eval('#play', (button) => {
           button.disabled = true;
@@ -292,8 +295,9 @@ const cases = {
     }
   },
 
-  // Play keeps the form's choice for the next visit; a stored choice the
-  // game would refuse, or that is no choice at all, leaves the defaults.
+  // Play keeps the form's choice and the name for the next visit; a stored
+  // choice the game would refuse, or that is no choice at all, leaves the
+  // defaults; a refused name is said in the page's language and not kept.
   async form_remembered({ server, browser }) {
     const page = await openPageIn(browser, `${server.origin}/index.html`, 'cs');
     await waitState(page, 'form');
@@ -304,6 +308,17 @@ const cases = {
     await page.click('#blending');
     await page.click('#sound');
     await page.click('#fullscreen');
+    // A name the rule refuses is said on the line in Czech, plays nothing
+    // and is not kept.
+    await page.type('#name', ' Jana');
+    await page.click('#play');
+    await page.waitForFunction(() => !document.getElementById('round-line').hidden, { timeout: kWait });
+    assert.equal(await page.$eval('#round-line', (line) => line.textContent),
+                 'Jméno nelze použít: jméno nesmí začínat mezerou');
+    assert.equal(await pageState(page), 'form');
+    assert.equal(await page.evaluate(() => localStorage.getItem('korvada.name')), null);
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'name');
+    await page.$eval('#name', (input) => { input.value = 'Jana K'; });
     await page.click('#play');
     await waitState(page, 'playing');
     assert.match(page.url(), /[?&]code=3TNHN\b/);
@@ -312,9 +327,16 @@ const cases = {
     await page.waitForFunction(() => document.documentElement.dataset.state !== 'loading', { timeout: kWait });
     assert.equal(await pageState(page), 'form', 'a reload started a round');
     assert.deepEqual(await formValues(page), ['3', '7', false, false, true]);
+    assert.equal(await page.$eval('#name', (input) => input.value), 'Jana K');
     await page.goto(`${server.origin}/index.html`);
     await waitState(page, 'form');
     assert.deepEqual(await formValues(page), ['3', '7', false, false, true]);
+    assert.equal(await page.$eval('#name', (input) => input.value), 'Jana K');
+    // A name stored that the rule refuses is no name.
+    await page.evaluate(() => localStorage.setItem('korvada.name', 'Ja<b>na'));
+    await page.reload();
+    await waitState(page, 'form');
+    assert.equal(await page.$eval('#name', (input) => input.value), '');
 
     for (const stored of ['{"code":"9TYAY","fullscreen":true}', '{"code":"3TNHN "}', '{"code":"3TN@N"}', '"3TNHN"', 'null', '{',
                           '{"code":"0TYAY","fullscreen":"yes"}']) {

@@ -22,4 +22,4 @@ check_imports() {
   done
 }
 check_imports "$KORVADA_EXE" gdi32.dll glu32.dll kernel32.dll msvcrt.dll opengl32.dll user32.dll winmm.dll
-check_imports "$(dirname "$KORVADA_EXE")/KorvadaSetup.exe" comctl32.dll gdi32.dll kernel32.dll msvcrt.dll shell32.dll user32.dll
+check_imports "$(dirname "$KORVADA_EXE")/KorvadaSetup.exe" comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll shell32.dll user32.dll

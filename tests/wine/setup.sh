@@ -7,6 +7,8 @@
 # (korvada.exe --watch FILE CODE), keeping nothing; Enter plays again; a
 # damaged recording is refused on the dialog's line; Esc closes it. Then the dialog in Czech opens with
 # the saved code, and Esc closes it without starting or saving anything.
+# A refused name is said on the line; Today's round plays the day's round
+# under the name typed; Save round… copies a row's recording where the player says.
 source "$(dirname "$0")/wine_harness.sh"
 setup="$data_dir/KorvadaSetup.exe"
 [ -f "$setup" ] || fail "$setup is missing"
@@ -143,8 +145,63 @@ sleep 1
 [ ! -s "$WORK/answered" ] || fail "an error box was shown"
 echo "Esc: closed, nothing started or saved"
 
+# A name the rule refuses is said on the line, plays nothing and is not
+# kept; a good one plays today's round under it and is kept with the code.
+LANG=C.UTF-8 start_wine "$data_dir" -all "$setup"
+wait_wine_window "Korvada – settings"
+sleep 0.5
+xdotool key alt+n
+xdotool type ' Eva'
+xdotool key Return
+name_refused() { grep -aq "^KorvadaSetup: the name is refused: The name cannot be used: a name does not begin with a space" "$WORK/stderr"; }
+wait_until "$X_WAIT" name_refused || fail "the refused name was not said: $(cat "$WORK/stderr")"
+sleep 0.5
+[ -z "$(game_pid '')" ] || fail "a refused name started the game"
+[ "$(cat "$saved")" = "$code" ] || fail "a refused name changed the saved choice: $(cat "$saved")"
+import -window root "png:$WORK/dialog-name-refused.png"
+echo "a refused name: $(grep -a '^KorvadaSetup: the name is refused' "$WORK/stderr" | tr -d '\r')"
+# The refusal gave the field the focus with its text chosen: typing replaces it.
+xdotool type 'Eva K'
+sleep 0.3
+import -window root "png:$WORK/dialog-named.png"
+xdotool key alt+t
+play_and_end "--daily "
+echo "Today's round: $ROUND"
+grep -qF -- "--daily --name Eva K $code" <<<"$ROUND" || fail "Today's round ran '$ROUND'"
+[ "$(cat "$saved")" = "$code"$'\nname Eva K' ] || fail "the name was not kept with the code: '$(cat "$saved")'"
+day=$(date -u +%F)
+tr -d '\r' <"$appdata/best-catches.txt" | grep -qxF "day $day 0 Eva K" ||
+  fail "today's round left no day's row: $(tr '\r' '~' <"$appdata/best-catches.txt")"
+LC_ALL=C grep -qaF 'Eva K' "$appdata/best-round-day-$day.kvr" || fail "today's recording carries no name"
+dialog_back "Korvada – settings"
+sleep 0.5
+import -window root "png:$WORK/dialog-today.png"
+# Save round… of the 8 bottles' one row, today's round's: a copy of its
+# recording where the player says, which plays to the row's score.
+xdotool key alt+b ctrl+a
+xdotool type 8
+sleep 0.3
+rm -f "$WORK/saved-round.kvr"
+xdotool key alt+v
+wait_wine_window "Save round…"
+sleep 0.5
+xdotool type "$(winepath -w "$WORK/saved-round.kvr" 2>/dev/null)"
+xdotool key Return
+round_saved() { grep -aq "^KorvadaSetup: the round is saved: .*saved-round.kvr" "$WORK/stderr"; }
+wait_until "$X_WAIT" round_saved || fail "Save round said nothing: $(tr -d '\r' <"$WORK/stderr" | tail -n 5)"
+cmp -s "$WORK/saved-round.kvr" "$appdata/best-round-8.kvr" || fail "the saved round is not the row's"
+score=$("$KORVADA_REPLAY" --recording "$WORK/saved-round.kvr" | awk '$1 == "bottle" && $2 == 0 { s = $11 } END { print s }')
+[ "$score" = 0 ] || fail "the saved round plays to $score bubbles, the row says 0"
+echo "Save round: $(grep -a '^KorvadaSetup: the round is saved' "$WORK/stderr" | tr -d '\r'), playing to $score bubbles"
+dialog_back "Korvada – settings"
+import -window root "png:$WORK/dialog-saved.png"
+xdotool key Escape
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "KorvadaSetup.exe ended with $EXIT_CODE"
+echo "Today's round played under the name, kept with the code and in the day's row"
+
 # The pictures for a look, when asked for.
 if [ -n "${KORVADA_SETUP_SHOTS:-}" ]; then
   mkdir -p "$KORVADA_SETUP_SHOTS"
-  for picture in dialog-en dialog-watch dialog-refused dialog-ten; do cp "$WORK/$picture.png" "$KORVADA_SETUP_SHOTS/wine-$picture.png"; done
+  for picture in dialog-en dialog-watch dialog-refused dialog-ten dialog-name-refused dialog-named dialog-today dialog-saved; do cp "$WORK/$picture.png" "$KORVADA_SETUP_SHOTS/wine-$picture.png"; done
 fi
