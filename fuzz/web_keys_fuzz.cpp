@@ -32,11 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // With Alt held no key press reaches the game, as on Windows, while every
     // release does (a key let go under Alt must not stay down); Ctrl or the
-    // system key leave the key to the browser.
+    // system key leave the key to the browser. The fast watch's key is the
+    // shell's alone, down and up: the key table never holds it.
     KeyLatch latch;
     const bool down = (modifiers & 4) == 0;
-    if (virtualKey >= 0 && (modifiers & 1))
-        check(routeKey(latch, virtualKey, down, true, (modifiers & 8) != 0).toGame == !down);
+    const bool repeat = (modifiers & 8) != 0;
+    if (virtualKey == kFastWatchKey)
+        check(!routeKey(latch, virtualKey, down, (modifiers & 1) != 0, repeat).toGame);
+    else if (virtualKey >= 0 && (modifiers & 1))
+        check(routeKey(latch, virtualKey, down, true, repeat).toGame == !down);
     if (modifiers & 2) check(browserKeepsKey(code.c_str(), true));
     return 0;
 }
