@@ -123,7 +123,12 @@ read -r in_notice in_hint <<<"$(lettered "$png" "${notice_box[@]}" "${hint_box[@
 awk -v n="$in_notice" -v h="$in_hint" 'BEGIN {exit !(n < 0.002 && h < 0.002)}' ||
   fail "the saved picture holds the notice ($in_notice) or the hint ($in_hint)"
 # It fades, drawn anew meanwhile; then the paused game draws nothing again.
-notice_gone() { import -window root "$WORK/after.ppm" && awk -v w="$(lettered "$WORK/after.ppm" "${notice_box[@]}")" 'BEGIN {exit !(w < 0.002)}'; }
+# Gone is the paused picture back where it was, its dark band too: its
+# letters leave white while the band still fades, and the game draws on.
+notice_gone() {
+  import -window root "$WORK/after.ppm" &&
+    image diff "$WORK/paused.ppm" "$WORK/after.ppm" "${notice_box[@]}" | awk '{exit !($2 <= 3)}'
+}
 wait_until "$X_WAIT" notice_gone || fail "F12's notice stayed"
 cp "$WORK/paused.ppm" "$WORK/paused-before-away.ppm"
 
