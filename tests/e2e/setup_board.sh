@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# korvada-setup with a real korvada-board on a loopback port: the address
-# typed, Today's round asks a ticket and starts the game with it; the round
+# korvada-setup with a real korvada-board on a loopback port: an address
+# refused is said, the board's typed; Today's round asks a ticket and starts the game with it; the round
 # it leaves waiting goes to the board when the dialog comes back, which
 # keeps it with its own count; the dialog's top ten lists it, and its Watch
 # plays the round downloaded from the board. A board that stops answering:
@@ -49,7 +49,13 @@ wait_focused_window "Korvada – settings"
 sleep 0.3
 xdotool key alt+n
 xdotool type Jana
+# An address the rule refuses is said and turns nothing on; the field keeps
+# the focus to mend it.
 xdotool key alt+a
+xdotool type "ftp://127.0.0.1"
+xdotool key Return
+said "the board's address is refused: " || fail "a refused address was not said: $(cat "$WORK/stderr")"
+xdotool key ctrl+a
 xdotool type "${origin#http://}"
 xdotool key Return
 sleep 0.5
