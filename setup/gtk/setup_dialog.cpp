@@ -420,6 +420,7 @@ void sayForBoard(Dialog& d, const std::string& line, bool trouble) {
 }
 
 void addToLine(Dialog& d, const std::string& line, bool trouble) {
+    if (line.empty()) return;
     if (!gtk_widget_get_visible(d.window)) {
         d.boardSaid += (d.boardSaid.empty() ? "" : "\n") + line;
         d.boardTrouble = d.boardTrouble || trouble;
