@@ -274,6 +274,9 @@ void webFile(Board& board, const httplib::Request& request, httplib::Response& r
     }
     response.set_header("Vary", "Accept-Encoding");
     response.set_header("Cache-Control", "no-cache");
+    // The page learns it is a board's from its own load, with no request
+    // that a page served elsewhere would see fail.
+    response.set_header("Server-Timing", "korvada-board");
     // A body of known length from a provider: the library compresses the
     // bodies it is handed whole, which would compress a copy twice.
     response.set_content_provider(body->size(), file.type,

@@ -21,10 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string lf = input;
     for (size_t at = lf.find("\r\n"); at != std::string::npos; at = lf.find("\r\n", at)) lf.erase(at, 1);
     const bool asWritten = lf == line || lf == line + "\n" || lf == line + "\r";
-    // A name the rule refuses is read as none: the code's line stands, and
-    // what follows it was a name's line all the same.
-    const bool nameRefused = saved.choice.name.empty() && lf.compare(0, line.size() + 6, line + "\nname ") == 0;
-    check(asWritten || nameRefused);
+    // A name, board or secret refused is read as none: the code's line
+    // stands, and the file had such a line all the same.
+    const auto refused = [&](const std::string& value, const char* mark) {
+        return value.empty() && lf.find(std::string("\n") + mark) != std::string::npos;
+    };
+    const bool someRefused = refused(saved.choice.name, "name ") || refused(saved.choice.board, "board ") ||
+                             refused(saved.choice.secret, "secret ");
+    check(asWritten || someRefused);
     check(bottlesToLay(saved.choice.settings) <= kMostBottles);
     const std::vector<std::string> arguments = gameArguments(saved.choice);
     const size_t named = saved.choice.name.empty() ? 0 : 2;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/player_name.h"
+#include "setup/board_client.h"
 
 std::string encodeLaunchCode(const GameSettings& s) {
     // 'A' + 62 is the last character that stays positive as a signed byte.
@@ -34,10 +35,13 @@ void chooseBottles(GameSettings* settings, int bottles) {
 
 namespace {
 // Longer than anything the setup writes (the code's line and the longest
-// name's line, "name " and the name, with Windows line ends); a file past it is not ours.
-constexpr std::size_t kLongestSavedFile = 16 + 5 + kLongestPlayerNameBytes + 2;
+// name's line, "name " and the name, the board's origin and the secret, with
+// Windows line ends); a file past it is not ours.
+constexpr std::size_t kLongestSavedFile = 16 + 5 + kLongestPlayerNameBytes + 2 + 512 + 64;
 constexpr const char* kWindowMark = " window";
 constexpr const char* kNameMark = "name ";
+constexpr const char* kBoardMark = "board ";
+constexpr const char* kSecretMark = "secret ";
 
 // The line alone: the line end the setup writes, or a Windows editor's.
 std::string withoutLineEnd(std::string text) {
@@ -53,6 +57,8 @@ std::vector<std::string> gameArguments(const LaunchChoice& choice, const std::fi
     if (!watch.empty()) arguments = {kWatchOption, watch.u8string()};
     if (watch.empty() && kind == DailyRound) arguments.push_back(kDailyOption);
     if (watch.empty() && !choice.name.empty()) arguments.insert(arguments.end(), {kNameOption, choice.name});
+    if (watch.empty() && kind == DailyRound && !choice.ticket.empty())
+        arguments.insert(arguments.end(), {kTicketOption, choice.ticket});
     if (!choice.fullScreen) arguments.push_back(kWindowOption);
     arguments.push_back(encodeLaunchCode(choice.settings));
     return arguments;
@@ -74,8 +80,35 @@ std::string codeLine(const LaunchChoice& choice) {
 }  // namespace
 
 std::string savedLine(const LaunchChoice& choice) {
-    return codeLine(choice) + (choice.name.empty() ? "" : "\n" + std::string(kNameMark) + choice.name);
+    std::string text = codeLine(choice);
+    const std::pair<const char*, const std::string*> lines[] = {
+        {kNameMark, &choice.name}, {kBoardMark, &choice.board}, {kSecretMark, &choice.secret}};
+    for (const auto& [mark, value] : lines)
+        if (!value->empty()) text += "\n" + std::string(mark) + *value;
+    return text;
 }
+
+namespace {
+// The lines after the code's, by their marks; false for any other line, or
+// one mark twice: not a file the setup wrote.
+bool readMarkedLines(const std::string& text, std::string* name, std::string* board, std::string* secret) {
+    std::pair<const char*, std::string*> marks[] = {{kNameMark, name}, {kBoardMark, board}, {kSecretMark, secret}};
+    bool seen[3] = {};
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find('\n', at);
+        const std::string line = withoutLineEnd(text.substr(at, end == std::string::npos ? std::string::npos : end + 1 - at));
+        at = end == std::string::npos ? text.size() : end + 1;
+        int which = -1;
+        for (int i = 0; i < 3; ++i)
+            if (line.compare(0, std::char_traits<char>::length(marks[i].first), marks[i].first) == 0) which = i;
+        if (which < 0 || seen[which]) return false;
+        seen[which] = true;
+        *marks[which].second = line.substr(std::char_traits<char>::length(marks[which].first));
+    }
+    return true;
+}
+}  // namespace
 
 SavedCode readSavedCode(const std::filesystem::path& file) {
     SavedCode saved;
@@ -84,12 +117,9 @@ SavedCode readSavedCode(const std::filesystem::path& file) {
     if (readSmallFile(file, kLongestSavedFile, &text) != SmallFile::Read) return saved;
     const std::size_t lineEnd = text.find('\n');
     const std::string line = withoutLineEnd(text.substr(0, lineEnd == std::string::npos ? text.size() : lineEnd + 1));
-    const std::string nameLine = lineEnd == std::string::npos ? std::string() : withoutLineEnd(text.substr(lineEnd + 1));
-    const std::size_t markLength = std::char_traits<char>::length(kNameMark);
-    const bool named = lineEnd != std::string::npos && lineEnd + 1 < text.size();
-    if (named && (nameLine.compare(0, markLength, kNameMark) != 0 || nameLine.find('\n') != std::string::npos))
+    std::string name, board, secret;
+    if (lineEnd != std::string::npos && !readMarkedLines(text.substr(lineEnd + 1), &name, &board, &secret))
         return saved;
-    const std::string name = named ? nameLine.substr(markLength) : "";
 
     // Only what the dialog itself would write: a code the game takes, in the
     // letters the setup uses, with a bottle count the dialog offers.
@@ -100,6 +130,10 @@ SavedCode readSavedCode(const std::filesystem::path& file) {
     if (codeLine(choice) != line) return saved;
     std::string why;
     if (checkPlayerName(name, &why)) choice.name = name;
+    // Kept only as the dialog keeps it: an origin already, which reads back as itself.
+    std::string origin;
+    if (readBoardAddress(board, &origin, &why) && origin == board) choice.board = board;
+    if (wellFormedBoardSecret(secret)) choice.secret = secret;
     saved.choice = choice;
     saved.found = true;
     return saved;

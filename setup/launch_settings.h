@@ -39,14 +39,21 @@ void chooseBottles(GameSettings* settings, int bottles);
 
 // What Play starts: the launch code's settings, full screen or in a window,
 // and the player's name for the round's recording ("" for none).
+// With a board's address, its origin (readBoardAddress) and the name's
+// secret for it (boardSecretOf), both kept; a ticket only for the round
+// about to start, never kept.
 struct LaunchChoice {
     GameSettings settings;
     bool fullScreen = true;
     std::string name;
+    std::string board;
+    std::string secret;
+    std::string ticket;
 };
 
 // The game's arguments for the choice: "CODE", or "--window CODE"; with a
-// name, "--name NAME" before them, and "--daily" for today's round; with a
+// name, "--name NAME" before them, and "--daily" for today's round (with
+// "--ticket T" after the name when the choice has a ticket); with a
 // recording to watch, "--watch FILE" instead (the file in UTF-8): a watched
 // round is its own player's, under its own name.
 std::vector<std::string> gameArguments(const LaunchChoice& choice, const std::filesystem::path& watch = {},
@@ -70,11 +77,13 @@ struct SavedCode {
 // unreadable or over-long file, or one holding anything but a code the
 // dialog can show and such a name line, gives the defaults: the file is
 // never trusted as a code. A name the rule refuses (core/player_name.h) is
-// read as no name: the code stays.
+// read as no name: the code stays. After it, "board ORIGIN" and "secret S"
+// lines, each at most once: an address readBoardAddress refuses is read as
+// no board, a secret not well formed as none (a new one is made).
 SavedCode readSavedCode(const std::filesystem::path& file);
 
 // The file's text for a choice, without its last line end: the code's line,
-// and the name's line after it when there is a name.
+// and the name's, board's and secret's lines after it, each when there is one.
 std::string savedLine(const LaunchChoice& choice);
 
 // Writes "LINE\n" in place of `file` as replaceFile does (core/saved_file.h):

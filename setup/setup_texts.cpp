@@ -156,7 +156,7 @@ const Language kLanguages[] = {
       "← Previous day", "Next day →", "Today", "Play", "A round by", "Download the recording", "The day's board",
       "Nothing here."},
      {
-         "_Board:",
+         "Bo_ard:",
          "address, e.g. http://192.168.1.5:8080 (empty: off)",
          "The board's address cannot be used: {}",
          "Today on the board ({})",

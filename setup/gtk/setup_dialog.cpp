@@ -7,10 +7,12 @@
 
 #include <gtk/gtk.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 
 #include "core/daily_round.h"
 #include "core/player_name.h"
@@ -18,6 +20,8 @@
 #include "korvada_version.h"
 #include "linux/linux_places.h"
 #include "setup/best_round.h"
+#include "setup/board_texts.h"
+#include "setup/gtk/board_curl.h"
 #include "setup/gtk/setup_gtk.h"
 #include "setup/gtk/setup_pads.h"
 #include "setup/pad_menu.h"
@@ -43,12 +47,30 @@ struct Dialog {
     GtkWidget* close = nullptr;
     GtkWidget* best = nullptr;      // the best catch for the bottles chosen
     GtkWidget* bestTen = nullptr;   // the list of the ten best for them
+    GtkWidget* bestTenScroll = nullptr;
     GtkWidget* roundEnd = nullptr;  // why the last round failed, or its new best
     FileChange catchesFile;
     BestCatches catches;
     BestCatch beforeRound;  // the best for the round's bottles (or the day's) as it started
     RoundKind kind = FreeRound;  // the last round's
     std::string notSaved;   // why Play could not save the choice, or ""
+
+    // The board: off until the player gives its address.
+    const BoardClientTexts* board = nullptr;
+    GtkWidget* address = nullptr;
+    GtkWidget* boardSection = nullptr;  // the day's top ten, shown only with a board
+    GtkWidget* boardHeading = nullptr;
+    GtkWidget* boardList = nullptr;
+    WaitingFolder waiting;
+    RoundSending sending;
+    bool exchanging = false;   // a waiting round's answer is awaited
+    bool busy = false;         // a ticket or a round to watch is coming: nothing else starts
+    guint sendTimer = 0;       // while a game runs: its round goes the moment it ends
+    std::filesystem::path downloaded;  // a watched round of the board's, gone when its game ends
+    std::string boardSaid;     // said while the dialog was away, for its return
+    bool boardTrouble = false;
+    // An answer that comes after the dialog closed finds nothing to touch.
+    std::shared_ptr<int> open = std::make_shared<int>();
 };
 
 // The message box open now, which a pad's A or B closes.
@@ -282,6 +304,7 @@ GtkWidget* addBestTen(Dialog& d, const SetupTexts& texts) {
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
     gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_IN);
     gtk_widget_set_size_request(scrolled, -1, 300);
+    d.bestTenScroll = scrolled;
     d.bestTen = gtk_grid_new();
     gtk_widget_set_name(d.bestTen, "best-ten");
     gtk_grid_set_column_spacing(GTK_GRID(d.bestTen), 10);
@@ -369,6 +392,259 @@ void showRoundEnd(Dialog& d, const RoundEnd& end) {
     gtk_widget_set_visible(d.roundEnd, !end.line.empty());
 }
 
+// --- The board ---------------------------------------------------------------
+
+bool boardOn(const Dialog& d) { return !d.sending.origin.empty(); }
+
+constexpr int kListWithBoard = 120;
+
+// The board's answer on the dialog's loop, only while the dialog is open
+// and still talking to the same board.
+BoardAnswered whileOpen(Dialog& d, std::function<void(Dialog&, const BoardAnswer&)> then) {
+    std::weak_ptr<int> open = d.open;
+    Dialog* dialog = &d;
+    const std::string origin = d.sending.origin;
+    return [open, dialog, origin, then](const BoardAnswer& answer) {
+        if (!open.expired() && dialog->sending.origin == origin) then(*dialog, answer);
+    };
+}
+
+// A board's line joins what the round's end said; while the dialog is away
+// it waits for its return.
+void addToLine(Dialog& d, const std::string& line, bool trouble);
+
+void sayForBoard(Dialog& d, const std::string& line, bool trouble) {
+    if (line.empty()) return;
+    std::fprintf(stderr, "korvada-setup: %s\n", line.c_str());
+    addToLine(d, line, trouble);
+}
+
+void addToLine(Dialog& d, const std::string& line, bool trouble) {
+    if (line.empty()) return;
+    if (!gtk_widget_get_visible(d.window)) {
+        d.boardSaid += (d.boardSaid.empty() ? "" : "\n") + line;
+        d.boardTrouble = d.boardTrouble || trouble;
+        return;
+    }
+    const bool shown = gtk_widget_get_visible(d.roundEnd);
+    const std::string before = shown ? gtk_label_get_text(GTK_LABEL(d.roundEnd)) : "";
+    const bool wasTrouble = shown && gtk_style_context_has_class(gtk_widget_get_style_context(d.roundEnd), "error");
+    showRoundEnd(d, {before + (before.empty() ? "" : "\n") + line, trouble || wasTrouble});
+}
+
+void setBusy(Dialog& d, bool busy) {
+    d.busy = busy;
+    gtk_widget_set_sensitive(d.today, !busy);
+    gtk_widget_set_sensitive(d.play, !busy);
+    if (busy) gtk_widget_set_sensitive(d.watch, FALSE);
+    else offerWatch(d);
+}
+
+void onWatchBoardRow(GtkButton* button, gpointer data);
+
+void showDay(Dialog& d, const std::string& date, const DayRounds& day) {
+    if (!day.read) std::fprintf(stderr, "korvada-setup: the board's day: %s\n", day.trouble.c_str());
+    const ShownDay shown = shownDay(*d.texts, *d.board, date, day);
+    gtk_label_set_text(GTK_LABEL(d.boardHeading), shown.heading.c_str());
+    GList* old = gtk_container_get_children(GTK_CONTAINER(d.boardList));
+    for (GList* child = old; child != nullptr; child = child->next) gtk_widget_destroy(GTK_WIDGET(child->data));
+    g_list_free(old);
+    if (!shown.line.empty()) {
+        GtkWidget* line = cell(shown.line, d.boardList, 1, 0, 0);
+        wrapWithin(line);
+        gtk_widget_set_hexpand(line, TRUE);
+    }
+    for (std::size_t at = 0; at < shown.rows.size(); ++at) {
+        const ShownRow& row = shown.rows[at];
+        const int top = static_cast<int>(at);
+        cell(std::to_string(row.place) + ".", d.boardList, 0, top, 0);
+        cell(row.bubbles, d.boardList, 1, top, 0);
+        cell(row.name, d.boardList, 2, top, 12);
+        GtkWidget* watch = gtk_button_new_with_label(d.board->watch);
+        gtk_widget_set_name(watch, ("board-watch-" + std::to_string(row.place)).c_str());
+        g_object_set_data_full(G_OBJECT(watch), "id", g_strdup(row.id.c_str()), g_free);
+        g_signal_connect(watch, "clicked", G_CALLBACK(onWatchBoardRow), &d);
+        gtk_grid_attach(GTK_GRID(d.boardList), watch, 3, top, 1, 1);
+    }
+    gtk_widget_show_all(d.boardList);
+}
+
+// Today is the UTC day, as the board counts it.
+void askDay(Dialog& d) {
+    gtk_widget_set_visible(d.boardSection, boardOn(d));
+    // Both lists in the height the ten best had alone: the dialog still fits a 1024 × 768 screen.
+    gtk_widget_set_size_request(d.bestTenScroll, -1, boardOn(d) ? kListWithBoard : 2 * kListWithBoard + 60);
+    if (!boardOn(d)) return;
+    const std::string date = dayText(todayUtc(std::time(nullptr)));
+    startBoardExchange(dayRequest(d.sending.origin, date), whileOpen(d, [date](Dialog& d, const BoardAnswer& answer) {
+        showDay(d, date, readDayAnswer(answer, date));
+    }));
+}
+
+void sendNextRound(Dialog& d);
+
+// A pass over what waits, one round at a time; `newOnly` while a game runs.
+void sendWaiting(Dialog& d, bool newOnly) {
+    if (!boardOn(d) || d.exchanging) return;
+    if (beginSending(&d.sending, newOnly)) sendNextRound(d);
+}
+
+void sendNextRound(Dialog& d) {
+    BoardRequest request;
+    if (nextRound(&d.sending, &request)) {
+        d.exchanging = true;
+        startBoardExchange(request, whileOpen(d, [](Dialog& d, const BoardAnswer& answer) {
+            d.exchanging = false;
+            takeRoundAnswer(&d.sending, answer, std::time(nullptr));
+            sendNextRound(d);
+        }));
+        return;
+    }
+    const SendingTally& tally = d.sending.tally;
+    const bool kept = tally.kept > 0;
+    const bool trouble = tally.refused > 0 || tally.unanswered;
+    sayForBoard(d, sendingLine(*d.texts, *d.board, &d.sending), trouble);
+    if (kept) askDay(d);
+}
+
+// A board's address as the player gave it: "" is no board; a new one
+// talks to that board from now on (a secret made for it the first time).
+void useBoard(Dialog& d, const std::string& origin) {
+    if (origin == d.sending.origin) return;
+    d.choice.board = origin;
+    if (!origin.empty() && !wellFormedBoardSecret(d.choice.secret)) d.choice.secret = makeBoardSecret();
+    d.sending.origin = origin;
+    d.sending.secret = d.choice.secret;
+    // An answer still awaited from the board before is not this one's.
+    d.sending.tried.clear();
+    d.sending.left.clear();
+    d.sending.sending.clear();
+    d.exchanging = false;
+    askDay(d);
+    sendWaiting(d, false);
+}
+
+// An address the rule refuses starts nothing and is not kept: the line
+// says why, and the field has the focus to mend it.
+bool addressTaken(Dialog& d) {
+    std::string origin, why;
+    const std::string typed = gtk_entry_get_text(GTK_ENTRY(d.address));
+    if (!typed.empty() && !readBoardAddress(typed, &origin, &why)) {
+        std::fprintf(stderr, "korvada-setup: the board's address is refused: %s\n", why.c_str());
+        showRoundEnd(d, {filledIn(d.board->badAddress, why), true});
+        gtk_widget_grab_focus(d.address);
+        return false;
+    }
+    useBoard(d, origin);
+    return true;
+}
+
+void onAddressEntered(GtkEntry*, gpointer data) {
+    Dialog& d = *static_cast<Dialog*>(data);
+    if (!d.busy && addressTaken(d)) showRoundEnd(d, {"", false});
+}
+
+gboolean onSendTick(gpointer data) {
+    sendWaiting(*static_cast<Dialog*>(data), true);
+    return G_SOURCE_CONTINUE;
+}
+
+// Today's round with a board: a ticket first. Without one in its time the
+// round plays all the same, only the board will never see it.
+void askTicketAndPlay(Dialog& d) {
+    d.choice.ticket.clear();
+    if (!boardOn(d)) {
+        startRound(d, {}, DailyRound);
+        return;
+    }
+    setBusy(d, true);
+    showRoundEnd(d, {d.board->asking, false});
+    startBoardExchange(ticketRequest(d.sending.origin), whileOpen(d, [](Dialog& d, const BoardAnswer& answer) {
+        setBusy(d, false);
+        const BoardTicket ticket = readTicketAnswer(answer);
+        d.choice.ticket = ticket.given ? ticket.ticket : "";
+        startRound(d, {}, DailyRound);
+        // Away with the dialog, it is said at its return.
+        if (!ticket.given) sayForBoard(d, filledIn(d.board->noTicket, ticket.trouble), true);
+    }));
+}
+
+// A round of the board's list, downloaded into a file of its own and
+// watched as any recording; read first, as everything the board sends.
+void onWatchBoardRow(GtkButton* button, gpointer data) {
+    Dialog& d = *static_cast<Dialog*>(data);
+    if (d.busy) return;
+    const std::string id = static_cast<const char*>(g_object_get_data(G_OBJECT(button), "id"));
+    setBusy(d, true);
+    showRoundEnd(d, {d.board->downloading, false});
+    BoardRequest request = recordingRequest(d.sending.origin, id);
+    startBoardExchange(request, whileOpen(d, [](Dialog& d, const BoardAnswer& answer) {
+        setBusy(d, false);
+        RoundRecording recording;
+        std::string trouble;
+        gchar* name = nullptr;
+        GError* error = nullptr;
+        const int file = readRecordingAnswer(answer, &recording, &trouble)
+                             ? g_file_open_tmp("korvada-board-XXXXXX.kvr", &name, &error) : -1;
+        if (error != nullptr) {
+            trouble = error->message;
+            g_error_free(error);
+        }
+        const bool written = file >= 0 && write(file, answer.body.data(), answer.body.size()) ==
+                                              static_cast<ssize_t>(answer.body.size());
+        if (file >= 0) close(file);
+        if (name != nullptr) d.downloaded = name;
+        g_free(name);
+        if (!written) {
+            if (trouble.empty()) trouble = "cannot write " + d.downloaded.string();
+            showRoundEnd(d, {filledIn(d.board->cannotWatch, trouble), true});
+            std::fprintf(stderr, "korvada-setup: %s\n", trouble.c_str());
+            return;
+        }
+        d.choice = chosenChoice(d);
+        startRound(d, d.downloaded);
+    }));
+}
+
+// Beside the best ten: the board's day, off until there is a board.
+GtkWidget* addBoardSection(Dialog& d) {
+    d.boardSection = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    gtk_widget_set_no_show_all(d.boardSection, TRUE);
+    d.boardHeading = gtk_label_new("");
+    gtk_label_set_xalign(GTK_LABEL(d.boardHeading), 0);
+    gtk_style_context_add_class(gtk_widget_get_style_context(d.boardHeading), "dim-label");
+    gtk_box_pack_start(GTK_BOX(d.boardSection), d.boardHeading, FALSE, FALSE, 0);
+    GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_IN);
+    gtk_widget_set_size_request(scrolled, -1, kListWithBoard);
+    d.boardList = gtk_grid_new();
+    gtk_widget_set_name(d.boardList, "board-list");
+    gtk_grid_set_column_spacing(GTK_GRID(d.boardList), 10);
+    gtk_grid_set_row_spacing(GTK_GRID(d.boardList), 2);
+    gtk_container_set_border_width(GTK_CONTAINER(d.boardList), 6);
+    gtk_container_add(GTK_CONTAINER(scrolled), d.boardList);
+    gtk_box_pack_start(GTK_BOX(d.boardSection), scrolled, TRUE, TRUE, 0);
+    gtk_widget_show_all(scrolled);
+    gtk_widget_show(d.boardHeading);
+    return d.boardSection;
+}
+
+// The address under the name: empty, its hint says the board is off.
+void addAddress(Dialog& d, GtkWidget* grid) {
+    GtkWidget* label = groupLabel(d.board->address, grid, 9);
+    gtk_label_set_yalign(GTK_LABEL(label), 0.5);
+    d.address = gtk_entry_new();
+    gtk_widget_set_name(d.address, "board-address");
+    gtk_entry_set_text(GTK_ENTRY(d.address), d.choice.board.c_str());
+    gtk_entry_set_placeholder_text(GTK_ENTRY(d.address), d.board->addressHint);
+    gtk_entry_set_width_chars(GTK_ENTRY(d.address), 28);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(label), d.address);
+    gtk_grid_attach(GTK_GRID(grid), d.address, 1, 9, 1, 1);
+    // Enter here turns the board on (or off), as every button does.
+    g_signal_connect(d.address, "activate", G_CALLBACK(onAddressEntered), &d);
+}
+
 void onBottlesChanged(GtkSpinButton*, gpointer data) { showBest(*static_cast<Dialog*>(data)); }
 
 LaunchChoice chosenChoice(const Dialog& d);
@@ -381,6 +657,11 @@ LaunchChoice chosenChoice(const Dialog& d);
 void onGameEnded(GPid game, gint status, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
     g_spawn_close_pid(game);
+    if (d.sendTimer != 0) g_source_remove(d.sendTimer);
+    d.sendTimer = 0;
+    std::error_code gone;
+    if (!d.downloaded.empty()) std::filesystem::remove(d.downloaded, gone);
+    d.downloaded.clear();
     const int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     const std::string failed = gameEndLine(*d.texts, exitCode);
     if (!failed.empty()) std::fprintf(stderr, "korvada-setup: %s\n", failed.c_str());
@@ -393,6 +674,10 @@ void onGameEnded(GPid game, gint status, gpointer data) {
     gtk_window_present(GTK_WINDOW(d.window));
     gtk_widget_grab_focus(d.play);
     showSetupPads(true);
+    addToLine(d, d.boardSaid, d.boardTrouble);
+    d.boardSaid.clear();
+    d.boardTrouble = false;
+    sendWaiting(d, false);
 }
 
 // A round with the choice: a new one, or the recording `watch` played back.
@@ -411,6 +696,7 @@ void startRound(Dialog& d, const std::filesystem::path& watch, RoundKind kind) {
     showSetupPads(false);
     gtk_widget_hide(d.window);
     g_child_watch_add(game, onGameEnded, &d);
+    if (boardOn(d)) d.sendTimer = g_timeout_add_seconds(1, onSendTick, &d);
 }
 
 // A name the rule refuses plays nothing and is not kept: the line says
@@ -427,13 +713,13 @@ bool nameTaken(Dialog& d) {
 void onPlay(GtkButton*, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
     d.choice = chosenChoice(d);
-    if (nameTaken(d)) startRound(d, {});
+    if (nameTaken(d) && addressTaken(d)) startRound(d, {});
 }
 
 void onToday(GtkButton*, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
     d.choice = chosenChoice(d);
-    if (nameTaken(d)) startRound(d, {}, DailyRound);
+    if (nameTaken(d) && addressTaken(d)) askTicketAndPlay(d);
 }
 
 // The recording is read again here: one damaged since it was offered is
@@ -442,6 +728,7 @@ void onToday(GtkButton*, gpointer data) {
 void onWatch(GtkButton*, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
     d.choice = chosenChoice(d);
+    if (!addressTaken(d)) return;
     const KeptRound round = bestRound(d);
     if (!round.playable) {
         std::fprintf(stderr, "korvada-setup: %s\n", round.trouble.c_str());
@@ -542,6 +829,9 @@ void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchCho
     d.choice = choice;
     d.start = &play;
     d.catchesFile = {bestCatches, diskSteps()};
+    d.board = &boardTextsOf(localeName());
+    d.waiting = {waitingFolder(bestCatches), diskSteps()};
+    d.sending.store = waitingStoreIn(&d.waiting);
     readCatches(d);
     d.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(d.window), texts.title);
@@ -560,6 +850,7 @@ void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchCho
     addBottles(d, texts, bottlesToLay(settings), grid);
     d.sound = checkBox(texts.sound, settings.sound, grid, 6);
     addName(d, texts, grid);
+    addAddress(d, grid);
 
     d.roundEnd = gtk_label_new("");
     gtk_widget_set_name(d.roundEnd, "round-end");
@@ -572,7 +863,10 @@ void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchCho
     gtk_container_set_border_width(GTK_CONTAINER(page), 18);
     GtkWidget* sides = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 18);
     gtk_box_pack_start(GTK_BOX(sides), grid, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(sides), addBestTen(d, texts), TRUE, TRUE, 0);
+    GtkWidget* lists = gtk_box_new(GTK_ORIENTATION_VERTICAL, 12);
+    gtk_box_pack_start(GTK_BOX(lists), addBestTen(d, texts), TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(lists), addBoardSection(d), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(sides), lists, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(page), sides, TRUE, TRUE, 0);
     GtkWidget* controls = gtk_label_new(texts.controls);
     gtk_label_set_xalign(GTK_LABEL(controls), 0);
@@ -590,9 +884,11 @@ void runSetupDialog(const SetupTexts& texts, const ScreenRows& screen, LaunchCho
     gtk_widget_show_all(d.window);
     gtk_widget_grab_focus(d.rows[chosenRow(d)]);
     openSetupPads([&d](uint32_t actions) { onPadActions(d, actions); });
+    useBoard(d, choice.board);
     gtk_main();
 
     closeSetupPads();
+    d.open.reset();
     gtk_widget_destroy(d.window);
     while (gtk_events_pending()) gtk_main_iteration();
 }

@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "core/recording.h"
 #include "setup/board_texts.h"
 #include "setup/setup_texts.h"
 #include "shell/web/web_shell.h"
@@ -196,8 +197,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaBoardAnswered(int id, int answered, 
 // The page served by a board talks to it (its own origin); the board sends
 // no CORS headers, so no other page can. Each answer goes to the page's
 // Module.page.board(what, data): "line" {line, trouble} for the form's line,
-// "ticket" {ticket} (or a "line" saying why none came), "day" {heading,
-// rows: [{place, name, bubbles, id}], line}.
+// "ticket" {ticket} (or a "line" saying why none came), "day" {read,
+// heading, rows: [{place, name, bubbles, id}], line} (read false: no
+// board's list came, so a page served elsewhere shows no board), and
+// "recording" {file} once a listed round is downloaded and read.
 
 namespace {
 struct PageBoard {
@@ -288,6 +291,8 @@ void sendNext() {
     const SendingTally tally = sending.tally;
     tellLine(sendingLine(pageSetupTexts(), pageBoardTexts(), &sending),
              tally.refused > 0 || tally.unanswered || tally.dropped > 0);
+    // The day's list changed: the form asks for it again.
+    if (tally.kept > 0) tellPage("kept", "{}");
 }
 }  // namespace
 
@@ -333,13 +338,38 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaBoardDay(const char* day) {
     if (board().sending.origin.empty()) return;
     const std::string date = day;
     startBoardExchange(dayRequest(board().sending.origin, date), [date](const BoardAnswer& answer) {
-        const ShownDay shown = shownDay(pageSetupTexts(), pageBoardTexts(), date, readDayAnswer(answer, date));
+        const DayRounds day = readDayAnswer(answer, date);
+        const ShownDay shown = shownDay(pageSetupTexts(), pageBoardTexts(), date, day);
         std::string rows;
         for (const ShownRow& row : shown.rows)
             rows += std::string(rows.empty() ? "" : ",") + "{\"place\":" + std::to_string(row.place) +
                     ",\"name\":" + jsonText(row.name) + ",\"bubbles\":" + jsonText(row.bubbles) +
                     ",\"id\":" + jsonText(row.id) + "}";
-        tellPage("day", ("{\"heading\":" + jsonText(shown.heading) + ",\"rows\":[" + rows +
+        tellPage("day", ("{\"read\":" + std::string(day.read ? "true" : "false") + ",\"heading\":" + jsonText(shown.heading) + ",\"rows\":[" + rows +
                          "],\"line\":" + jsonText(shown.line) + "}").c_str());
+    });
+}
+
+// A listed round (its id as the day's list gave it) downloaded to be
+// watched: into the game's file system once the reader takes it.
+extern "C" EMSCRIPTEN_KEEPALIVE void korvadaBoardWatch(const char* id) {
+    if (board().sending.origin.empty() || !wellFormedListedId(id)) return;
+    tellLine(pageBoardTexts().downloading, false);
+    startBoardExchange(recordingRequest(board().sending.origin, id), [](const BoardAnswer& answer) {
+        RoundRecording recording;
+        std::string trouble;
+        const char* file = "/board-round.kvr";
+        if (readRecordingAnswer(answer, &recording, &trouble)) {
+            std::FILE* out = std::fopen(file, "wb");
+            const bool written = out != nullptr && std::fwrite(answer.body.data(), 1, answer.body.size(), out) ==
+                                                       answer.body.size();
+            if (out != nullptr && std::fclose(out) != 0) trouble = "cannot write the round";
+            if (written && trouble.empty()) {
+                tellPage("recording", ("{\"file\":" + jsonText(file) + "}").c_str());
+                return;
+            }
+            if (trouble.empty()) trouble = "cannot write the round";
+        }
+        tellLine(filledIn(pageBoardTexts().cannotWatch, trouble), true);
     });
 }

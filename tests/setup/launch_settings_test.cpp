@@ -257,6 +257,50 @@ TEST_F(SavedFile, KeepsThePlayersNameOnItsOwnLine) {
     EXPECT_EQ(gameArguments(named, {}, DailyRound), (std::vector<std::string>{"--daily", "--window", "3HYEN"}));
 }
 
+// A board's origin and the name's secret for it on lines of their own; an
+// address the board's rule refuses, or a damaged secret, is read as none and
+// the rest stays. A ticket is the round's alone: never in the file, and on
+// the game's line only for today's round.
+TEST_F(SavedFile, KeepsTheBoardAndItsSecretButNeverATicket) {
+    std::string error;
+    LaunchChoice choice;
+    ASSERT_TRUE(parseLaunchCode("3HYEN", &choice.settings));
+    choice.name = "Jana";
+    choice.board = "http://127.0.0.1:8080";
+    choice.secret = std::string(42, 'A') + "A";
+    choice.ticket = "T1ck3t";
+    ASSERT_TRUE(write(file, savedLine(choice), &error)) << error;
+    EXPECT_EQ(content(), "3HYEN\nname Jana\nboard http://127.0.0.1:8080\nsecret " + choice.secret + "\n");
+    const LaunchChoice back = readSavedCode(file).choice;
+    EXPECT_EQ(back.board, choice.board);
+    EXPECT_EQ(back.secret, choice.secret);
+    EXPECT_EQ(back.ticket, "");
+    // In any order, with Windows line ends, and without a name.
+    put("3HYEN\r\nsecret " + choice.secret + "\r\nboard https://board.example\r\n");
+    EXPECT_EQ(readSavedCode(file).choice.board, "https://board.example");
+    EXPECT_EQ(readSavedCode(file).choice.secret, choice.secret);
+    for (const char* refused : {"board ftp://x", "board http://x/path", "board HTTP://X", "board x:8080", "board "}) {
+        put(std::string("3HYEN\nname Jana\n") + refused + "\n");
+        EXPECT_TRUE(readSavedCode(file).found) << refused;
+        EXPECT_EQ(readSavedCode(file).choice.board, "") << refused;
+        EXPECT_EQ(readSavedCode(file).choice.name, "Jana") << refused;
+    }
+    put("3HYEN\nsecret " + std::string(42, 'A') + "B\n");  // stray bits in the last letter
+    EXPECT_EQ(readSavedCode(file).choice.secret, "");
+    put("3HYEN\nboard http://a\nboard http://b\n");
+    EXPECT_FALSE(readSavedCode(file).found);
+
+    EXPECT_EQ(gameArguments(choice, {}, DailyRound),
+              (std::vector<std::string>{"--daily", "--name", "Jana", "--ticket", "T1ck3t", "3HYEN"}));
+    EXPECT_EQ(gameArguments(choice), (std::vector<std::string>{"--name", "Jana", "3HYEN"}));
+    EXPECT_EQ(gameArguments(choice, "/tmp/r.kvr", DailyRound), (std::vector<std::string>{"--watch", "/tmp/r.kvr", "3HYEN"}));
+    // The game takes the line as the setup makes it.
+    std::string tail = windowsCommandTail(("\"C:\\korvada.exe\"" + windowsArguments(gameArguments(choice, {}, DailyRound))).c_str());
+    const LaunchOptions options = takeLaunchOptions(&tail);
+    EXPECT_EQ(options.ticket, "T1ck3t");
+    EXPECT_EQ(tail, "3HYEN");
+}
+
 TEST_F(SavedFile, AnythingButACodeTheSetupWritesGivesTheDefaults) {
     EXPECT_EQ(readBack(), "");  // missing
     const std::string pastTheTable(1, static_cast<char>('0' + kResolutionCount));

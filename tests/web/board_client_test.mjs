@@ -15,7 +15,7 @@ import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
-import { gameState, kWait, runCases, sleep, waitFrames, waitState } from './web_harness.mjs';
+import { gameState, holdKeyUntilState, kWait, runCases, sleep, waitFrames, waitState } from './web_harness.mjs';
 
 // korvada-board serving the page, on a free loopback port with a new state folder.
 async function startBoard(web) {
@@ -95,6 +95,40 @@ await runCases({
     assert.equal(day.rows[0].place, 1);
     assert.equal(day.rows[0].bubbles, sent.line.slice('Sent to the board: '.length, -1));
     assert.match(day.rows[0].id, /^[A-Za-z0-9_-]{16}$/);
+    assert.deepEqual(page.problems, []);
+  },
+
+  // The player's way: the form served by the board shows its day; Today's
+  // round asks a ticket, the round goes at its end, the day lists it, and
+  // its Watch plays the round downloaded from the board.
+  async form({ server, open }) {
+    const page = await open('/', 1024, 768);
+    await waitState(page, 'form');
+    await page.waitForFunction(() => !document.getElementById('board').hidden, { timeout: kWait });
+    assert.equal(await page.$eval('#board-ten', (table) => table.textContent), "Nobody has sent today's round yet.");
+    await page.type('#name', 'Jana');
+    await page.click('#today');
+    await waitState(page, 'playing');
+    await waitFrames(page, 20);
+    await page.evaluate(() => {
+      for (const type of ['keydown', 'keyup'])
+        window.dispatchEvent(new KeyboardEvent(type, { code: 'Escape', key: 'Escape', keyCode: 27, bubbles: true }));
+    });
+    await page.waitForFunction(() => JSON.parse(Module.ccall('korvadaState', 'string')).gameOver === 1, { timeout: kWait });
+    await sleep(1800);
+    await holdKeyUntilState(page, 'Space', 'form');
+    await page.waitForFunction(() => /Sent to the board/.test(document.getElementById('round-line').textContent),
+                               { timeout: kWait });
+    await page.waitForFunction(() => /Jana/.test(document.getElementById('board-ten').textContent), { timeout: kWait });
+    assert.deepEqual(await waiting(page), []);
+    const today = new Date().toISOString().slice(0, 10);
+    const day = await (await fetch(`${server.origin}/api/days/${today}`)).json();
+    assert.deepEqual(day.rounds.map((r) => r.name), ['Jana'], JSON.stringify(day));
+    if (process.env.KORVADA_SETUP_SHOTS)
+      await page.screenshot({ path: path.join(process.env.KORVADA_SETUP_SHOTS, 'board-page.png') });
+    await page.click('#board-watch-1');
+    await waitState(page, 'playing');
+    assert.match(await page.title(), /Jana/);
     assert.deepEqual(page.problems, []);
   },
 
