@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/glyphs.h"
+#include "render/scene.h"
 
 namespace {
 
@@ -90,15 +91,6 @@ void drawStroke(const std::vector<GlyphPoint>& points, float r) {
     glEnd();
 }
 
-void flatQuad(float left, float bottom, float right, float top) {
-    glBegin(GL_QUADS);
-    glVertex3f(left, bottom, kBandZ);
-    glVertex3f(right, bottom, kBandZ);
-    glVertex3f(right, top, kBandZ);
-    glVertex3f(left, top, kBandZ);
-    glEnd();
-}
-
 }  // namespace
 
 float letteringWidth(const std::string& text, float height) { return textWidth(decodeUtf8(text)) * height; }
@@ -128,7 +120,7 @@ void drawLettering(const std::string& text, float x, float y, float height, floa
     glDepthFunc(GL_ALWAYS);
     glColor4f(0.02f, 0.03f, 0.08f, kBandAlpha * opacity);
     flatQuad(left - 2 * margin, baseline + kGlyphBottom * height - margin, 2 * x - left + 2 * margin,
-             baseline + kGlyphTop * height + margin);
+             baseline + kGlyphTop * height + margin, kBandZ);
 
     glDepthFunc(GL_LESS);
     glColor4f(1, 0.97f, 0.88f, opacity);

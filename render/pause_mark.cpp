@@ -16,15 +16,6 @@ constexpr float kMarkZ = -2;
 constexpr float kBarWidth = 0.1f;
 constexpr float kBarHeight = 0.4f;
 constexpr float kBarGap = 0.1f;
-
-void flatQuad(float left, float bottom, float right, float top) {
-    glBegin(GL_QUADS);
-    glVertex3f(left, bottom, kMarkZ);
-    glVertex3f(right, bottom, kMarkZ);
-    glVertex3f(right, top, kMarkZ);
-    glVertex3f(left, top, kMarkZ);
-    glEnd();
-}
 }  // namespace
 
 void drawPausedFrame(const Game& game) {
@@ -36,12 +27,12 @@ void drawPausedFrame(const Game& game) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(0, 0, 0, kVeilAlpha);
-    flatQuad(-100, -100, 100, 100);  // wider than any view at this depth
+    flatQuad(-100, -100, 100, 100, kMarkZ);  // wider than any view at this depth
     glDisable(GL_BLEND);
     glColor4f(0.95f, 0.95f, 0.95f, 1);
     const float half = kBarHeight / 2;
-    flatQuad(-kBarGap / 2 - kBarWidth, -half, -kBarGap / 2, half);
-    flatQuad(kBarGap / 2, -half, kBarGap / 2 + kBarWidth, half);
+    flatQuad(-kBarGap / 2 - kBarWidth, -half, -kBarGap / 2, half, kMarkZ);
+    flatQuad(kBarGap / 2, -half, kBarGap / 2 + kBarWidth, half, kMarkZ);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glFlush();

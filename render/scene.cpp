@@ -54,6 +54,15 @@ void clearFrame() {
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
 }
 
+void flatQuad(float left, float bottom, float right, float top, float z) {
+    glBegin(GL_QUADS);
+    glVertex3f(left, bottom, z);
+    glVertex3f(right, bottom, z);
+    glVertex3f(right, top, z);
+    glVertex3f(left, top, z);
+    glEnd();
+}
+
 void initGlState() {
     glClearColor(0, 0, 0, 1);
     glColor3f(0.4f, 0.4f, 0.8f);

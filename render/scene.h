@@ -23,6 +23,10 @@ void drawPlanes(const Game& game);
 // one) would show the desktop through the glass and the digits.
 void clearFrame();
 
+// A rectangle upright in the view at depth z, in the current colour: the
+// veils, bars and bands drawn over a picture.
+void flatQuad(float left, float bottom, float right, float top, float z);
+
 // The OpenGL state everything relies on, set once after the context is made.
 void initGlState();
 

@@ -294,24 +294,38 @@ void onSaveRow(GtkButton* button, gpointer data) {
 
 // Beside the controls, scrolled within a size of its own: ten rows never
 // make the dialog taller or wider than a small screen.
+// A list's heading (dimmed, as a section's) and its rows' grid, named for
+// the tests, in a frame that scrolls upright at `height` px; into `column`.
+struct ListParts {
+    GtkWidget* heading;
+    GtkWidget* scrolled;
+    GtkWidget* grid;
+};
+ListParts addList(GtkWidget* column, const char* heading, const char* name, int height) {
+    ListParts list;
+    list.heading = gtk_label_new(heading);
+    gtk_label_set_xalign(GTK_LABEL(list.heading), 0);
+    gtk_style_context_add_class(gtk_widget_get_style_context(list.heading), "dim-label");
+    gtk_box_pack_start(GTK_BOX(column), list.heading, FALSE, FALSE, 0);
+    list.scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(list.scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(list.scrolled), GTK_SHADOW_IN);
+    gtk_widget_set_size_request(list.scrolled, -1, height);
+    list.grid = gtk_grid_new();
+    gtk_widget_set_name(list.grid, name);
+    gtk_grid_set_column_spacing(GTK_GRID(list.grid), 10);
+    gtk_grid_set_row_spacing(GTK_GRID(list.grid), 2);
+    gtk_container_set_border_width(GTK_CONTAINER(list.grid), 6);
+    gtk_container_add(GTK_CONTAINER(list.scrolled), list.grid);
+    gtk_box_pack_start(GTK_BOX(column), list.scrolled, TRUE, TRUE, 0);
+    return list;
+}
+
 GtkWidget* addBestTen(Dialog& d, const SetupTexts& texts) {
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
-    GtkWidget* heading = gtk_label_new(texts.bestTen);
-    gtk_label_set_xalign(GTK_LABEL(heading), 0);
-    gtk_style_context_add_class(gtk_widget_get_style_context(heading), "dim-label");
-    gtk_box_pack_start(GTK_BOX(column), heading, FALSE, FALSE, 0);
-    GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
-    gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_IN);
-    gtk_widget_set_size_request(scrolled, -1, 300);
-    d.bestTenScroll = scrolled;
-    d.bestTen = gtk_grid_new();
-    gtk_widget_set_name(d.bestTen, "best-ten");
-    gtk_grid_set_column_spacing(GTK_GRID(d.bestTen), 10);
-    gtk_grid_set_row_spacing(GTK_GRID(d.bestTen), 2);
-    gtk_container_set_border_width(GTK_CONTAINER(d.bestTen), 6);
-    gtk_container_add(GTK_CONTAINER(scrolled), d.bestTen);
-    gtk_box_pack_start(GTK_BOX(column), scrolled, TRUE, TRUE, 0);
+    const ListParts list = addList(column, texts.bestTen, "best-ten", 300);
+    d.bestTenScroll = list.scrolled;
+    d.bestTen = list.grid;
     return column;
 }
 
@@ -610,22 +624,10 @@ void onWatchBoardRow(GtkButton* button, gpointer data) {
 GtkWidget* addBoardSection(Dialog& d) {
     d.boardSection = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
     gtk_widget_set_no_show_all(d.boardSection, TRUE);
-    d.boardHeading = gtk_label_new("");
-    gtk_label_set_xalign(GTK_LABEL(d.boardHeading), 0);
-    gtk_style_context_add_class(gtk_widget_get_style_context(d.boardHeading), "dim-label");
-    gtk_box_pack_start(GTK_BOX(d.boardSection), d.boardHeading, FALSE, FALSE, 0);
-    GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
-    gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_IN);
-    gtk_widget_set_size_request(scrolled, -1, kListWithBoard);
-    d.boardList = gtk_grid_new();
-    gtk_widget_set_name(d.boardList, "board-list");
-    gtk_grid_set_column_spacing(GTK_GRID(d.boardList), 10);
-    gtk_grid_set_row_spacing(GTK_GRID(d.boardList), 2);
-    gtk_container_set_border_width(GTK_CONTAINER(d.boardList), 6);
-    gtk_container_add(GTK_CONTAINER(scrolled), d.boardList);
-    gtk_box_pack_start(GTK_BOX(d.boardSection), scrolled, TRUE, TRUE, 0);
-    gtk_widget_show_all(scrolled);
+    const ListParts list = addList(d.boardSection, "", "board-list", kListWithBoard);
+    d.boardHeading = list.heading;
+    d.boardList = list.grid;
+    gtk_widget_show_all(list.scrolled);
     gtk_widget_show(d.boardHeading);
     return d.boardSection;
 }
