@@ -26,6 +26,10 @@
 #define IDC_NAME 1026
 #define IDC_TODAY 1027
 #define IDC_TODAY_BEST 1028
+#define IDC_BOARD_LABEL 1029
+#define IDC_BOARD 1030
+// Made at run time over the list's heading when there is a board.
+#define IDC_LISTS 1031
 // The list of the ten best: its heading, then a line, a Watch and a Save
 // round for each row.
 #define IDC_BEST_TEN 1024

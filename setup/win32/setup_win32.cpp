@@ -8,8 +8,13 @@
 // table, %APPDATA%\Korvada\best-catches.txt); Watch best, offered while the
 // best round for that many is kept beside it, starts korvada.exe --watch
 // FILE CODE, or says on the dialog's line why the recording cannot be
-// played. XInput pads work it too (setup/pad_menu.h). Exit code 0 after
-// Close, or 2 when there is no game to start.
+// played. XInput pads work it too (setup/pad_menu.h). With a board's
+// address it asks the board for a ticket before Today's round, sends the
+// rounds the game leaves waiting (setup/waiting_rounds.h) while the game
+// runs and when it ends, and shows the board's day, whose Watch downloads a
+// round and plays it; every exchange runs on a thread of its own
+// (board_winhttp.h), so the dialog never waits on the network. Exit code 0
+// after Close, or 2 when there is no game to start.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -24,11 +29,15 @@
 
 #include "core/daily_round.h"
 
+#include "board_winhttp.h"
 #include "korvada_version.h"
 #include "setup/best_round.h"
+#include "setup/board_client.h"
+#include "setup/board_texts.h"
 #include "setup/launch_settings.h"
 #include "setup/pad_menu.h"
 #include "setup/setup_texts.h"
+#include "setup/waiting_rounds.h"
 #include "setup_resources.h"
 #include "win32/display_modes.h"
 #include "win32/utf16.h"
@@ -41,9 +50,15 @@ namespace {
 constexpr int kExitCannotStart = 2;
 // Sent by the wait on the game's process when it has ended.
 constexpr UINT kGameEnded = WM_APP + 1;
+// Posted by a board's exchange when it is over (board_winhttp.h).
+constexpr UINT kBoardAnswered = WM_APP + 2;
 // The pads are read on this timer, often enough that no tap is missed.
 constexpr UINT_PTR kPadTimer = 1;
 constexpr UINT kPadReadEveryMs = 16;
+// While a game runs, what it leaves waiting is sent on this timer: the
+// board's clock rule counts the time until a round arrives.
+constexpr UINT_PTR kSendTimer = 2;
+constexpr UINT kSendEveryMs = 1000;
 // The dialog's line is at least as tall as the resource makes it: three lines.
 constexpr int kLineDialogUnits = 24;
 
@@ -63,6 +78,21 @@ struct Setup {
     XInputReader pads{};
     PadMenu menu{};
     bool messageOpen = false;  // a message box waits: the pads leave the dialog alone
+    std::string line{};        // the dialog's line as it was last said
+
+    // The board: off until the player gives its address.
+    const BoardClientTexts* board = nullptr;
+    WaitingFolder waitingPlace{};
+    RoundSending sending{};
+    unsigned generation = 0;   // counts the boards talked to: an earlier one's answers are dropped
+    bool exchanging = false;   // a round's answer is awaited
+    bool busy = false;         // a ticket or a round to watch is coming: nothing else starts
+    std::string dayAsked{};    // the day whose list was asked for, "2026-12-10"
+    ShownDay day{};            // the board's day as last read
+    HWND lists = nullptr;      // tabs over the list, with a board: the ten best or the board's day
+    RECT firstRow{};           // the list's first line as the resource lays it
+    fs::path downloaded{};     // a watched round of the board's, gone when its game ends
+    std::string boardSaid{};   // said while the dialog was away, for its return
 };
 
 std::wstring wide(const std::string& utf8) { return utf16FromUtf8(utf8.c_str()); }
@@ -255,6 +285,12 @@ void showLine(HWND dialog, const std::string& text) {
     InvalidateRect(dialog, nullptr, TRUE);
 }
 
+// Says `text` on the line, in place of what it said.
+void say(HWND dialog, Setup& setup, const std::string& text) {
+    setup.line = text;
+    showLine(dialog, text);
+}
+
 bool fullScreenChecked(HWND dialog) { return IsDlgButtonChecked(dialog, IDC_FULL_SCREEN) == BST_CHECKED; }
 
 int chosenBottles(HWND dialog) {
@@ -278,7 +314,7 @@ void offerWatch(HWND dialog, const Setup& setup) {
 
 // The rows the full-screen choice allows; a chosen row it does not allow
 // gives way to the largest it does. Play only with a row to play.
-void allowRows(HWND dialog, const Setup& setup) {
+void allowRows(HWND dialog, Setup& setup) {
     const OfferedRows& allowed = rowsFor(setup.screen, fullScreenChecked(dialog));
     int chosen = -1;
     for (int row = 0; row < kResolutionCount; ++row) {
@@ -304,29 +340,77 @@ void readCatches(Setup& setup) {
 // A line and a Watch for each row kept for the bottles chosen, the best
 // first; the lines past them empty and their Watch hidden. A Watch is
 // offered only for a round the game would play, as Watch best is.
-void showBestTen(HWND dialog, const Setup& setup) {
+void showBestTen(HWND dialog, Setup& setup);
+void showBoardDay(HWND dialog, Setup& setup);
+
+bool boardOn(const Setup& setup) { return !setup.sending.origin.empty(); }
+
+// Which of the two the list shows: the board's day is the second tab.
+bool boardDayShown(const Setup& setup) { return boardOn(setup) && TabCtrl_GetCurSel(setup.lists) == 1; }
+
+// A list's line: its first stretched over the three below it for a
+// sentence in place of rows, each hidden while it says nothing (an empty
+// line would paint over the stretched one).
+void showListLine(HWND dialog, const Setup& setup, int place, const std::string& text, bool sentence) {
+    HWND line = GetDlgItem(dialog, IDC_TEN_ROW0 + place);
+    if (place == 0) {
+        const RECT& at = setup.firstRow;
+        const RECT save = placeOf(dialog, GetDlgItem(dialog, IDC_TEN_SAVE0));
+        const int width = sentence ? save.right - at.left : at.right - at.left;
+        const int height = (at.bottom - at.top) * (sentence ? 3 : 1);
+        SetWindowPos(line, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SetWindowTextW(line, wide(text).c_str());
+    ShowWindow(line, text.empty() ? SW_HIDE : SW_SHOWNA);
+}
+
+// A button the list hides or turns off hands the focus to Play first.
+void offerListButton(HWND dialog, int control, bool shown, bool enabled) {
+    HWND button = GetDlgItem(dialog, control);
+    if ((!shown || !enabled) && GetFocus() == button) SetFocus(GetDlgItem(dialog, IDOK));
+    EnableWindow(button, enabled);
+    ShowWindow(button, shown ? SW_SHOWNA : SW_HIDE);
+}
+
+void showList(HWND dialog, Setup& setup) {
+    if (boardDayShown(setup)) showBoardDay(dialog, setup);
+    else showBestTen(dialog, setup);
+}
+
+void showBestTen(HWND dialog, Setup& setup) {
     const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
     const std::vector<BestCatch>& rows = setup.catches.rows[bottles];
     const bool playOffered = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
     for (int place = 0; place < kKeptRounds; ++place) {
-        HWND watch = GetDlgItem(dialog, IDC_TEN_WATCH0 + place);
         std::string line = place == 0 && rows.empty() ? setup.texts->noRounds : "";
         const bool listed = place < static_cast<int>(rows.size());
+        bool offered = false;
         if (listed) {
             const BestTenRow row = bestTenRow(*setup.texts, rows[place], place);
             // The name on a line of its own: twenty letters fit beside no Watch.
             line = row.place + "  " + row.bubbles + "  " + row.day + "\r\n" + row.name;
-            const bool offered = offersWatch(keptRound(setup.catchesFile.file, bottles, rows[place].round), playOffered);
-            if (!offered && GetFocus() == watch) SetFocus(GetDlgItem(dialog, IDOK));
-            EnableWindow(watch, offered);
+            offered = offersWatch(keptRound(setup.catchesFile.file, bottles, rows[place].round), playOffered);
         }
-        ShowWindow(watch, listed ? SW_SHOWNA : SW_HIDE);
+        offerListButton(dialog, IDC_TEN_WATCH0 + place, listed, offered);
         // A row without a recording the game would play has nothing to save.
-        HWND save = GetDlgItem(dialog, IDC_TEN_SAVE0 + place);
         const bool saved = listed && keptRound(setup.catchesFile.file, bottles, rows[place].round).playable;
-        if (!saved && GetFocus() == save) SetFocus(GetDlgItem(dialog, IDOK));
-        ShowWindow(save, saved ? SW_SHOWNA : SW_HIDE);
-        SetDlgItemTextW(dialog, IDC_TEN_ROW0 + place, wide(line).c_str());
+        offerListButton(dialog, IDC_TEN_SAVE0 + place, saved, true);
+        showListLine(dialog, setup, place, line, false);
+    }
+}
+
+// The board's day in the list's rows: its place, bubbles and name, and a
+// Watch; or the sentence in their place (nobody yet, or why not).
+void showBoardDay(HWND dialog, Setup& setup) {
+    const std::vector<ShownRow>& rows = setup.day.rows;
+    const bool playOffered = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
+    for (int place = 0; place < kKeptRounds; ++place) {
+        const bool listed = place < static_cast<int>(rows.size());
+        std::string line = place == 0 && !listed ? setup.day.line : "";
+        if (listed) line = std::to_string(rows[place].place) + ".  " + rows[place].bubbles + "\r\n" + rows[place].name;
+        offerListButton(dialog, IDC_TEN_WATCH0 + place, listed, playOffered && !setup.busy);
+        offerListButton(dialog, IDC_TEN_SAVE0 + place, false, false);
+        showListLine(dialog, setup, place, line, !listed);
     }
 }
 
@@ -338,15 +422,15 @@ BestCatch bestFor(const Setup& setup, RoundKind kind) {
     return kind == DailyRound ? todaysBest(setup) : setup.catches[bottlesToLay(setup.choice.settings)];
 }
 
-void showBest(HWND dialog, const Setup& setup) {
+void showBest(HWND dialog, Setup& setup) {
     SetDlgItemTextW(dialog, IDC_TODAY_BEST, wide(todayLine(*setup.texts, todaysBest(setup))).c_str());
     const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
     SetDlgItemTextW(dialog, IDC_BEST, wide(bestCatchLine(*setup.texts, setup.catches[bottles])).c_str());
     offerWatch(dialog, setup);
-    showBestTen(dialog, setup);
+    showList(dialog, setup);
 }
 
-void fillDialog(HWND dialog, const Setup& setup) {
+void fillDialog(HWND dialog, Setup& setup) {
     const SetupTexts& texts = *setup.texts;
     const ScreenRows& screen = setup.screen;
     SetWindowTextW(dialog, wide(texts.title).c_str());
@@ -372,6 +456,11 @@ void fillDialog(HWND dialog, const Setup& setup) {
     setText(dialog, IDC_TODAY, texts.todaysRound);
     setText(dialog, IDC_NAME_LABEL, texts.name);
     SetDlgItemTextW(dialog, IDC_NAME, wide(setup.choice.name).c_str());
+    setText(dialog, IDC_BOARD_LABEL, setup.board->address);
+    SetDlgItemTextW(dialog, IDC_BOARD, wide(setup.choice.board).c_str());
+    // Shown while the field is empty: the board is off.
+    SendDlgItemMessageW(dialog, IDC_BOARD, EM_SETCUEBANNER, FALSE,
+                        reinterpret_cast<LPARAM>(wide(setup.board->addressHint).c_str()));
     SetDlgItemTextW(dialog, IDC_BEST_TEN, wide(texts.bestTen).c_str());
     for (int place = 0; place < kKeptRounds; ++place) {
         SetDlgItemTextW(dialog, IDC_TEN_WATCH0 + place, wide(texts.watchRow).c_str());
@@ -458,19 +547,10 @@ void CALLBACK onGameProcessEnded(void* dialog, BOOLEAN) { PostMessageW(static_ca
 
 // Play: the choice saved (a failure only warns: the player asked to play),
 // the game started, and the dialog hidden until it ends. Watching a
-// recording (`watch`) chooses nothing: the saved choice stays. A name the
-// rule refuses plays nothing and is not kept: the line says why, and the
-// field has the focus to mend it.
+// recording (`watch`) chooses nothing: the saved choice stays.
 void play(HWND dialog, Setup& setup, const fs::path& watch = {}, RoundKind kind = FreeRound) {
     setup.choice = chosenChoice(dialog, setup.choice);
-    const std::string refusal = watch.empty() ? nameRefusal(*setup.texts, setup.choice.name) : "";
-    if (!refusal.empty()) {
-        std::fprintf(stderr, "KorvadaSetup: the name is refused: %s\n", refusal.c_str());
-        showLine(dialog, refusal);
-        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_NAME)), TRUE);
-        return;
-    }
-    showLine(dialog, "");
+    say(dialog, setup, "");
     // As it stands now: another round may have changed it since.
     readCatches(setup);
     setup.kind = watch.empty() ? kind : FreeRound;
@@ -483,14 +563,32 @@ void play(HWND dialog, Setup& setup, const fs::path& watch = {}, RoundKind kind 
         std::fprintf(stderr, "KorvadaSetup: the choice is not saved: %s\n", setup.notSaved.c_str());
     setup.game = startGame(setup.folder, setup.choice, watch, setup.kind, &error);
     if (setup.game == nullptr) {
-        showLine(dialog, roundEndLine(*setup.texts, 0, {}, {}, setup.notSaved, "").line);
+        say(dialog, setup, roundEndLine(*setup.texts, 0, {}, {}, setup.notSaved, "").line);
         showMessage(setup, setup.texts->cannotStart + reasonIn(*setup.texts, error), MB_ICONERROR);
         return;
     }
     ShowWindow(dialog, SW_HIDE);
+    if (boardOn(setup)) SetTimer(dialog, kSendTimer, kSendEveryMs, nullptr);
     if (!RegisterWaitForSingleObject(&setup.wait, setup.game, onGameProcessEnded, dialog, INFINITE,
                                      WT_EXECUTEONLYONCE))
         onGameProcessEnded(dialog, TRUE);
+}
+
+bool addressTaken(HWND dialog, Setup& setup, bool asked);
+
+// What Play and Today's round play with, taken from the dialog. A name the
+// rule refuses, or a board's address, plays nothing and is not kept: the
+// line says why, and the field has the focus to mend it.
+bool choiceTaken(HWND dialog, Setup& setup) {
+    setup.choice = chosenChoice(dialog, setup.choice);
+    const std::string refusal = nameRefusal(*setup.texts, setup.choice.name);
+    if (!refusal.empty()) {
+        std::fprintf(stderr, "KorvadaSetup: the name is refused: %s\n", refusal.c_str());
+        say(dialog, setup, refusal);
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_NAME)), TRUE);
+        return false;
+    }
+    return addressTaken(dialog, setup, true);
 }
 
 // Watch best: the recording read again here, so that one damaged since it
@@ -500,7 +598,7 @@ void watch(HWND dialog, Setup& setup) {
     const KeptRound round = bestRound(dialog, setup);
     if (!round.playable) {
         std::fprintf(stderr, "KorvadaSetup: %s\n", round.trouble.c_str());
-        showLine(dialog, watchRefusal(*setup.texts, round));
+        say(dialog, setup, watchRefusal(*setup.texts, round));
         offerWatch(dialog, setup);
         return;
     }
@@ -515,8 +613,8 @@ void watchRow(HWND dialog, Setup& setup, int place) {
     const KeptRound round = keptRound(setup.catchesFile.file, bottles, rows[place].round);
     if (!round.playable) {
         std::fprintf(stderr, "KorvadaSetup: %s\n", round.trouble.c_str());
-        showLine(dialog, watchRefusal(*setup.texts, round));
-        showBestTen(dialog, setup);
+        say(dialog, setup, watchRefusal(*setup.texts, round));
+        showList(dialog, setup);
         return;
     }
     play(dialog, setup, round.file);
@@ -553,7 +651,230 @@ void saveRow(HWND dialog, Setup& setup, int place) {
     const bool saved = saveRoundCopy(keptRound(setup.catchesFile.file, bottles, row.round), to, diskSteps(), &error);
     if (!saved) std::fprintf(stderr, "KorvadaSetup: the round is not saved: %s\n", error.c_str());
     else std::fprintf(stderr, "KorvadaSetup: the round is saved: %s\n", narrow(to.wstring()).c_str());
-    showLine(dialog, savedRoundLine(*setup.texts, to, saved, error).line);
+    say(dialog, setup, savedRoundLine(*setup.texts, to, saved, error).line);
+}
+
+// --- The board ---------------------------------------------------------------
+
+// What an exchange asked for, in its message's WPARAM beside the board's
+// number (Setup::generation).
+enum Asked : WPARAM { AskedDay, AskedRound, AskedTicket, AskedRecording };
+constexpr int kAskedBits = 2;
+
+void ask(HWND dialog, const Setup& setup, const BoardRequest& request, Asked asked) {
+    startBoardExchange(request, dialog, kBoardAnswered, (static_cast<WPARAM>(setup.generation) << kAskedBits) | asked);
+}
+
+// A board's line joins what the line says; while the dialog is away (a game
+// runs) it waits for its return.
+void addToLine(HWND dialog, Setup& setup, const std::string& line) {
+    if (line.empty()) return;
+    if (!IsWindowVisible(dialog)) {
+        setup.boardSaid += (setup.boardSaid.empty() ? "" : "\n") + line;
+        return;
+    }
+    say(dialog, setup, setup.line + (setup.line.empty() ? "" : "\n") + line);
+}
+
+void sayForBoard(HWND dialog, Setup& setup, const std::string& line) {
+    if (line.empty()) return;
+    std::fprintf(stderr, "KorvadaSetup: %s\n", line.c_str());
+    addToLine(dialog, setup, line);
+}
+
+// While a ticket or a round to watch comes, nothing else starts.
+void setBusy(HWND dialog, Setup& setup, bool busy) {
+    setup.busy = busy;
+    for (int control : {IDOK, IDC_TODAY, IDC_BOARD}) EnableWindow(GetDlgItem(dialog, control), !busy);
+    if (!busy) allowRows(dialog, setup);
+    offerWatch(dialog, setup);
+    showList(dialog, setup);
+}
+
+// The tabs over the list show only with a board; without one the list is
+// the ten best under their own heading, as before there were boards.
+void showLists(HWND dialog, Setup& setup) {
+    const bool on = boardOn(setup);
+    if (!on) TabCtrl_SetCurSel(setup.lists, 0);
+    ShowWindow(setup.lists, on ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(GetDlgItem(dialog, IDC_BEST_TEN), on ? SW_HIDE : SW_SHOWNA);
+    std::wstring heading = wide(setup.day.heading);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = &heading[0];
+    TabCtrl_SetItem(setup.lists, 1, &item);
+    showList(dialog, setup);
+}
+
+// Today is the UTC day, as the board counts it.
+void askDay(HWND dialog, Setup& setup) {
+    setup.dayAsked = dayText(todayUtc(std::time(nullptr)));
+    setup.day = ShownDay{filledIn(setup.board->topTen, dayText(*setup.texts, setup.dayAsked)), {}, ""};
+    if (boardOn(setup)) ask(dialog, setup, dayRequest(setup.sending.origin, setup.dayAsked), AskedDay);
+    showLists(dialog, setup);
+}
+
+void dayAnswered(HWND dialog, Setup& setup, const BoardAnswer& answer) {
+    const DayRounds day = readDayAnswer(answer, setup.dayAsked);
+    if (!day.read) std::fprintf(stderr, "KorvadaSetup: the board's day: %s\n", day.trouble.c_str());
+    setup.day = shownDay(*setup.texts, *setup.board, setup.dayAsked, day);
+    showLists(dialog, setup);
+}
+
+// One round at a time, until the pass is over; then its line, and the day
+// again when a round was kept, shown in the list.
+void sendNextRound(HWND dialog, Setup& setup) {
+    BoardRequest request;
+    if (nextRound(&setup.sending, &request)) {
+        setup.exchanging = true;
+        ask(dialog, setup, request, AskedRound);
+        return;
+    }
+    const bool kept = setup.sending.tally.kept > 0;
+    sayForBoard(dialog, setup, sendingLine(*setup.texts, *setup.board, &setup.sending));
+    if (kept) {
+        askDay(dialog, setup);
+        TabCtrl_SetCurSel(setup.lists, 1);
+        showList(dialog, setup);
+    }
+}
+
+// A pass over what waits; `newOnly` while a game runs.
+void sendWaiting(HWND dialog, Setup& setup, bool newOnly) {
+    if (!boardOn(setup) || setup.exchanging) return;
+    if (beginSending(&setup.sending, newOnly)) sendNextRound(dialog, setup);
+}
+
+// A board's address as the player gave it: "" is no board; a new one is
+// talked to from now on (a secret made for it the first time), and what
+// was asked of the one before is forgotten.
+void useBoard(HWND dialog, Setup& setup, const std::string& origin) {
+    if (origin == setup.sending.origin) return;
+    setup.choice.board = origin;
+    if (!origin.empty() && !wellFormedBoardSecret(setup.choice.secret)) setup.choice.secret = makeBoardSecret();
+    setup.sending.origin = origin;
+    setup.sending.secret = setup.choice.secret;
+    setup.sending.tried.clear();
+    setup.sending.left.clear();
+    setup.sending.sending.clear();
+    setup.exchanging = false;
+    ++setup.generation;
+    if (setup.busy) setBusy(dialog, setup, false);
+    askDay(dialog, setup);
+    if (boardOn(setup)) TabCtrl_SetCurSel(setup.lists, 1);
+    showList(dialog, setup);
+    sendWaiting(dialog, setup, false);
+}
+
+// The address field's text, as the rule reads it. One it refuses turns
+// nothing on or off: the line says why and the field gets the focus to mend
+// it, when the player `asked` for a round (leaving the field says nothing:
+// the round asked for next would say it again).
+bool addressTaken(HWND dialog, Setup& setup, bool asked) {
+    std::wstring typed(static_cast<size_t>(GetWindowTextLengthW(GetDlgItem(dialog, IDC_BOARD))) + 1, L'\0');
+    GetDlgItemTextW(dialog, IDC_BOARD, &typed[0], static_cast<int>(typed.size()));
+    std::string origin, why;
+    const std::string address = narrow(typed.c_str());
+    if (!address.empty() && !readBoardAddress(address, &origin, &why)) {
+        if (!asked) return false;
+        std::fprintf(stderr, "KorvadaSetup: the board's address is refused: %s\n", why.c_str());
+        say(dialog, setup, filledIn(setup.board->badAddress, why));
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_BOARD)), TRUE);
+        return false;
+    }
+    useBoard(dialog, setup, origin);
+    return true;
+}
+
+// Today's round with a board: a ticket first. Without one in its time the
+// round plays all the same, only the board will never see it.
+void playToday(HWND dialog, Setup& setup) {
+    setup.choice.ticket.clear();
+    if (!boardOn(setup)) {
+        play(dialog, setup, {}, DailyRound);
+        return;
+    }
+    say(dialog, setup, setup.board->asking);
+    setBusy(dialog, setup, true);
+    ask(dialog, setup, ticketRequest(setup.sending.origin), AskedTicket);
+}
+
+void ticketAnswered(HWND dialog, Setup& setup, const BoardAnswer& answer) {
+    setBusy(dialog, setup, false);
+    const BoardTicket ticket = readTicketAnswer(answer);
+    setup.choice.ticket = ticket.given ? ticket.ticket : "";
+    play(dialog, setup, {}, DailyRound);
+    // Away with the dialog, it is said at its return.
+    if (!ticket.given) sayForBoard(dialog, setup, filledIn(setup.board->noTicket, ticket.trouble));
+}
+
+// A round of the board's day, downloaded into a file of its own and watched
+// as any recording; read first, as everything the board sends.
+void watchBoardRow(HWND dialog, Setup& setup, int place) {
+    if (place >= static_cast<int>(setup.day.rows.size())) return;
+    say(dialog, setup, setup.board->downloading);
+    setBusy(dialog, setup, true);
+    ask(dialog, setup, recordingRequest(setup.sending.origin, setup.day.rows[place].id), AskedRecording);
+}
+
+void recordingAnswered(HWND dialog, Setup& setup, const BoardAnswer& answer) {
+    setBusy(dialog, setup, false);
+    RoundRecording recording;
+    std::string trouble;
+    std::error_code noTemp;
+    const fs::path file = fs::temp_directory_path(noTemp) /
+                          ("korvada-board-" + std::to_string(GetCurrentProcessId()) + ".kvr");
+    if (readRecordingAnswer(answer, &recording, &trouble) && noTemp) trouble = noTemp.message();
+    if (trouble.empty() && replaceFile(file, answer.body, diskSteps(), &trouble)) {
+        setup.downloaded = file;
+        play(dialog, setup, file);
+        return;
+    }
+    std::fprintf(stderr, "KorvadaSetup: %s\n", trouble.c_str());
+    say(dialog, setup, filledIn(setup.board->cannotWatch, trouble));
+}
+
+void boardAnswered(HWND dialog, Setup& setup, WPARAM tag, LPARAM posted) {
+    const BoardAnswer answer = takePostedAnswer(posted);
+    if ((tag >> kAskedBits) != setup.generation) return;
+    switch (static_cast<Asked>(tag & ((1 << kAskedBits) - 1))) {
+    case AskedDay:
+        dayAnswered(dialog, setup, answer);
+        break;
+    case AskedRound:
+        setup.exchanging = false;
+        takeRoundAnswer(&setup.sending, answer, std::time(nullptr));
+        sendNextRound(dialog, setup);
+        break;
+    case AskedTicket:
+        ticketAnswered(dialog, setup, answer);
+        break;
+    case AskedRecording:
+        recordingAnswered(dialog, setup, answer);
+        break;
+    }
+}
+
+// The tabs over the list, where its heading is, made here: the resource
+// keeps the heading for a dialog without a board.
+void addLists(HWND dialog, Setup& setup) {
+    HWND heading = GetDlgItem(dialog, IDC_BEST_TEN);
+    const RECT at = placeOf(dialog, heading);
+    const RECT save = placeOf(dialog, GetDlgItem(dialog, IDC_TEN_SAVE0));
+    setup.firstRow = placeOf(dialog, GetDlgItem(dialog, IDC_TEN_ROW0));
+    setup.lists = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS, at.left,
+                                  at.top - 3, save.right - at.left, setup.firstRow.top - at.top, dialog,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LISTS)), GetModuleHandleW(nullptr),
+                                  nullptr);
+    SendMessageW(setup.lists, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
+    std::wstring bestTen = wide(setup.texts->bestTen);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = &bestTen[0];
+    TabCtrl_InsertItem(setup.lists, 0, &item);
+    TabCtrl_InsertItem(setup.lists, 1, &item);
+    // In the tab order where the heading is, before the rows.
+    SetWindowPos(setup.lists, heading, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 // The round is over: the dialog again, Play focused, and why it failed or
@@ -563,6 +884,10 @@ void saveRow(HWND dialog, Setup& setup, int place) {
 void gameEnded(HWND dialog, Setup& setup) {
     DWORD exitCode = 0;
     GetExitCodeProcess(setup.game, &exitCode);
+    KillTimer(dialog, kSendTimer);
+    std::error_code gone;
+    if (!setup.downloaded.empty()) fs::remove(setup.downloaded, gone);
+    setup.downloaded.clear();
     if (setup.wait != nullptr) UnregisterWait(setup.wait);
     CloseHandle(setup.game);
     setup.game = setup.wait = nullptr;
@@ -574,11 +899,15 @@ void gameEnded(HWND dialog, Setup& setup) {
     couldReplace(setup.catchesFile.file, bestCatchesText(setup.catches), setup.catchesFile.disk, &notKept);
     const RoundEnd end = roundEndLine(*setup.texts, static_cast<int>(exitCode), setup.beforeRound,
                                       bestFor(setup, setup.kind), setup.notSaved, notKept);
-    showLine(dialog, end.line);
+    say(dialog, setup, end.line);
     showBest(dialog, setup);
     ShowWindow(dialog, SW_SHOW);
     SetForegroundWindow(dialog);
     SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
+    const std::string said = setup.boardSaid;
+    setup.boardSaid.clear();
+    addToLine(dialog, setup, said);
+    sendWaiting(dialog, setup, false);
 }
 
 // The chosen row steps to the next or the previous the full-screen choice allows.
@@ -588,7 +917,7 @@ void stepRow(HWND dialog, const Setup& setup, int step) {
     CheckRadioButton(dialog, IDC_ROW0, kLastRow, IDC_ROW0 + steppedRow(allowed, row, step));
 }
 
-void stepBottles(HWND dialog, const Setup& setup, int step) {
+void stepBottles(HWND dialog, Setup& setup, int step) {
     const int bottles = std::clamp(chosenBottles(dialog) + step, kFewestBottles, kMostBottles);
     SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_SETPOS32, 0, bottles);
     showBest(dialog, setup);
@@ -615,6 +944,12 @@ void readPads(HWND dialog, Setup& setup) {
     if (actions & PadPlay) SendMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
+// Whether a button may act now: no game runs, nothing the board sends is
+// awaited, and the button is on (a key may reach one that is not).
+bool idle(HWND dialog, const Setup& setup, int control) {
+    return setup.game == nullptr && !setup.busy && IsWindowEnabled(GetDlgItem(dialog, control));
+}
+
 INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     Setup* setup = reinterpret_cast<Setup*>(GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
@@ -623,7 +958,9 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         useGameIcon(dialog);
         addResolutionRows(dialog);
+        addLists(dialog, *setup);
         fillDialog(dialog, *setup);
+        useBoard(dialog, *setup, setup->choice.board);
         if (setup->pads.getState != nullptr) SetTimer(dialog, kPadTimer, kPadReadEveryMs, nullptr);
         // The focus starts on the chosen resolution: the arrow keys change
         // it at once, and Enter plays.
@@ -632,13 +969,17 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            if (setup->game == nullptr && IsWindowEnabled(GetDlgItem(dialog, IDOK))) play(dialog, *setup);
+            if (idle(dialog, *setup, IDOK) && choiceTaken(dialog, *setup)) play(dialog, *setup);
             return TRUE;
         case IDC_WATCH:
-            if (setup->game == nullptr && IsWindowEnabled(GetDlgItem(dialog, IDC_WATCH))) watch(dialog, *setup);
+            if (idle(dialog, *setup, IDC_WATCH)) watch(dialog, *setup);
             return TRUE;
         case IDC_TODAY:
-            if (setup->game == nullptr && IsWindowEnabled(GetDlgItem(dialog, IDOK))) play(dialog, *setup, {}, DailyRound);
+            if (idle(dialog, *setup, IDOK) && choiceTaken(dialog, *setup)) playToday(dialog, *setup);
+            return TRUE;
+        case IDC_BOARD:
+            // Leaving the field turns the board on (or off), as every button does.
+            if (HIWORD(wParam) == EN_KILLFOCUS && !setup->busy) addressTaken(dialog, *setup, false);
             return TRUE;
         case IDCANCEL:
             if (setup->game == nullptr) EndDialog(dialog, IDCANCEL);
@@ -651,13 +992,14 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
             return TRUE;
         default:
             if (LOWORD(wParam) >= IDC_TEN_WATCH0 && LOWORD(wParam) < IDC_TEN_WATCH0 + kKeptRounds) {
-                HWND button = GetDlgItem(dialog, LOWORD(wParam));
-                if (setup->game == nullptr && IsWindowEnabled(button))
-                    watchRow(dialog, *setup, LOWORD(wParam) - IDC_TEN_WATCH0);
+                const int place = LOWORD(wParam) - IDC_TEN_WATCH0;
+                if (!idle(dialog, *setup, LOWORD(wParam))) return TRUE;
+                if (boardDayShown(*setup)) watchBoardRow(dialog, *setup, place);
+                else watchRow(dialog, *setup, place);
                 return TRUE;
             }
             if (LOWORD(wParam) >= IDC_TEN_SAVE0 && LOWORD(wParam) < IDC_TEN_SAVE0 + kKeptRounds) {
-                if (setup->game == nullptr) saveRow(dialog, *setup, LOWORD(wParam) - IDC_TEN_SAVE0);
+                if (idle(dialog, *setup, LOWORD(wParam))) saveRow(dialog, *setup, LOWORD(wParam) - IDC_TEN_SAVE0);
                 return TRUE;
             }
             return FALSE;
@@ -665,8 +1007,18 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
     case kGameEnded:
         gameEnded(dialog, *setup);
         return TRUE;
+    case kBoardAnswered:
+        boardAnswered(dialog, *setup, wParam, lParam);
+        return TRUE;
+    case WM_NOTIFY: {
+        const NMHDR& note = *reinterpret_cast<const NMHDR*>(lParam);
+        if (note.idFrom != IDC_LISTS || note.code != TCN_SELCHANGE) return FALSE;
+        showList(dialog, *setup);
+        return TRUE;
+    }
     case WM_TIMER:
         if (wParam == kPadTimer) readPads(dialog, *setup);
+        if (wParam == kSendTimer) sendWaiting(dialog, *setup, true);
         return TRUE;
     default:
         return FALSE;
@@ -675,9 +1027,10 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
-    const SetupTexts& texts = setupTexts(languageOf(userLocaleName()));
+    const Language& language = languageOf(userLocaleName());
+    const SetupTexts& texts = setupTexts(language);
     const fs::path folder = programFolder();
     const fs::path game = folder / L"korvada.exe";
     if (GetFileAttributesW(game.c_str()) == INVALID_FILE_ATTRIBUTES)
@@ -689,6 +1042,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     setup.choice = startingChoice(readSavedCode(setup.saved).choice, setup.screen);
     setup.catchesFile = {bestCatchesFile(), diskSteps()};
     readCatches(setup);
+    setup.board = &language.boardClient;
+    setup.waitingPlace = {waitingFolder(setup.catchesFile.file), diskSteps()};
+    setup.sending.store = waitingStoreIn(&setup.waitingPlace);
     setup.pads.getState = loadXInputGetState();
     DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), nullptr, dialogProcedure, reinterpret_cast<LPARAM>(&setup));
     return 0;
