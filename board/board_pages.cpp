@@ -19,6 +19,9 @@ std::string head(const Language& language, const std::string& title) {
            "a { color: #9fb4ff; } table { width: 100%; border-collapse: collapse; }\n"
            "th, td { padding: 0.35em 0.5em; text-align: left; border-bottom: 1px solid #2b3673; }\n"
            "td.n { text-align: right; } nav { display: flex; gap: 1em; flex-wrap: wrap; margin: 1em 0; }\n"
+           // A phone held upright: the five columns in its width, the names wrapping.
+           "@media (max-width: 30em) { body { padding: 0.6em; font-size: 15px; }"
+           " th, td { padding: 0.35em 0.3em; } }\n"
            "</style>\n</head>\n<body>\n";
 }
 

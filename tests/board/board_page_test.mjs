@@ -1,8 +1,9 @@
 // The board's pages in headless Chromium: a name that is markup stays
 // text wherever it is shown, on the day's board and on the round's page,
-// and the page speaks the browser's language. The names are planted in
-// the board's database beside it, as no round with such a name is taken.
-//   node board_page_test.mjs names_stay_text   (KORVADA_BOARD: the program)
+// and the page speaks the browser's language; on a phone the day's board
+// fits the screen's width. The names are planted in the board's database
+// beside it, as no round with such a name is taken.
+//   node board_page_test.mjs names_stay_text|phone_fits   (KORVADA_BOARD: the program)
 
 import { execFileSync, spawn } from 'node:child_process';
 import fs from 'node:fs';
@@ -85,5 +86,25 @@ await runCases({
       await expectNoMarkup(round);
     }
     if (board.problems.length) throw new Error(`the console: ${board.problems.join('; ')}`);
+  },
+
+  // A phone held upright: the day's board fits its width, every row's name,
+  // bubbles, time and Watch whole, with names as long as the game takes.
+  async phone_fits({ server, open }) {
+    plant(server.state, ['Maximilián Dvořáček', 'Jana Nováková', 'Eva K']);
+    for (const language of ['en', 'cs']) {
+      const prepare = (page) => page.setExtraHTTPHeaders({ 'Accept-Language': language });
+      const phone = await open('/board', 375, 740, { touch: true, prepare });
+      await phone.waitForSelector('td.name');
+      const sideways = await phone.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+      if (sideways > 0) throw new Error(`${language}: the board is ${sideways} px wider than a 375 px phone`);
+      const cut = await phone.$$eval('#rounds td', (cells) => cells
+        .filter((cell) => cell.scrollWidth > cell.clientWidth || cell.getBoundingClientRect().right > window.innerWidth)
+        .map((cell) => cell.textContent));
+      if (cut.length) throw new Error(`${language}: cut on a phone: ${JSON.stringify(cut)}`);
+      if (process.env.KORVADA_SHOTS)
+        await phone.screenshot({ path: path.join(process.env.KORVADA_SHOTS, `board-phone-${language}.png`), fullPage: true });
+      if (phone.problems.length) throw new Error(`the console: ${phone.problems.join('; ')}`);
+    }
   },
 }, { serve: startBoard, limitSeconds: 120 });

@@ -22,4 +22,6 @@ check_imports() {
   done
 }
 check_imports "$KORVADA_EXE" gdi32.dll glu32.dll kernel32.dll msvcrt.dll opengl32.dll user32.dll winmm.dll
-check_imports "$(dirname "$KORVADA_EXE")/KorvadaSetup.exe" comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll shell32.dll user32.dll
+# The board's exchanges go through WinHTTP, part of every Windows since XP.
+check_imports "$(dirname "$KORVADA_EXE")/KorvadaSetup.exe" comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll shell32.dll \
+  user32.dll winhttp.dll
