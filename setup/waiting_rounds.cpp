@@ -167,3 +167,15 @@ void takeRoundAnswer(RoundSending* sending, const BoardAnswer& answer, std::time
 }
 
 bool sendingUnderWay(const RoundSending& sending) { return !sending.sending.empty() || !sending.left.empty(); }
+
+bool turnToBoard(LaunchChoice* choice, RoundSending* sending, const std::string& origin, std::string (*makeSecret)()) {
+    if (origin == sending->origin) return false;
+    choice->board = origin;
+    if (!origin.empty() && !wellFormedBoardSecret(choice->secret)) choice->secret = makeSecret();
+    sending->origin = origin;
+    sending->secret = choice->secret;
+    sending->tried.clear();
+    sending->left.clear();
+    sending->sending.clear();
+    return true;
+}

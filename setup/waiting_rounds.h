@@ -20,6 +20,7 @@
 
 #include "core/saved_file.h"
 #include "setup/board_client.h"
+#include "setup/launch_settings.h"
 
 // The most rounds that wait: past them the ones that waited longest go, a
 // board that stays away for weeks costs a few megabytes at most.
@@ -123,6 +124,12 @@ bool nextRound(RoundSending* sending, BoardRequest* request);
 // The answer to the last request, at `now`: a round settled goes from the
 // store; one not settled ends the pass.
 void takeRoundAnswer(RoundSending* sending, const BoardAnswer& answer, std::time_t now);
+
+// The choice and the sending turned to the board at `origin` ("" for none):
+// a secret made by `makeSecret` the first time there is a board, and what
+// was under way for the board before forgotten (an answer still awaited is
+// not this one's). False when they are on that board already.
+bool turnToBoard(LaunchChoice* choice, RoundSending* sending, const std::string& origin, std::string (*makeSecret)());
 
 // Whether the pass has an answer awaited or rounds left.
 bool sendingUnderWay(const RoundSending& sending);

@@ -524,15 +524,7 @@ void sendNextRound(Dialog& d) {
 // A board's address as the player gave it: "" is no board; a new one
 // talks to that board from now on (a secret made for it the first time).
 void useBoard(Dialog& d, const std::string& origin) {
-    if (origin == d.sending.origin) return;
-    d.choice.board = origin;
-    if (!origin.empty() && !wellFormedBoardSecret(d.choice.secret)) d.choice.secret = makeBoardSecret();
-    d.sending.origin = origin;
-    d.sending.secret = d.choice.secret;
-    // An answer still awaited from the board before is not this one's.
-    d.sending.tried.clear();
-    d.sending.left.clear();
-    d.sending.sending.clear();
+    if (!turnToBoard(&d.choice, &d.sending, origin, makeBoardSecret)) return;
     d.exchanging = false;
     askDay(d);
     sendWaiting(d, false);

@@ -749,14 +749,7 @@ void sendWaiting(HWND dialog, Setup& setup, bool newOnly) {
 // talked to from now on (a secret made for it the first time), and what
 // was asked of the one before is forgotten.
 void useBoard(HWND dialog, Setup& setup, const std::string& origin) {
-    if (origin == setup.sending.origin) return;
-    setup.choice.board = origin;
-    if (!origin.empty() && !wellFormedBoardSecret(setup.choice.secret)) setup.choice.secret = makeBoardSecret();
-    setup.sending.origin = origin;
-    setup.sending.secret = setup.choice.secret;
-    setup.sending.tried.clear();
-    setup.sending.left.clear();
-    setup.sending.sending.clear();
+    if (!turnToBoard(&setup.choice, &setup.sending, origin, makeBoardSecret)) return;
     setup.exchanging = false;
     ++setup.generation;
     if (setup.busy) setBusy(dialog, setup, false);

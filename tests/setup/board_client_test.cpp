@@ -271,6 +271,35 @@ TEST_F(WaitingFixture, RoundsGoOldestFirstAndOnlyWhatTheBoardSettledLeaves) {
     EXPECT_NE(sendingLine(english, boardTexts("en"), &sending).find("does not answer"), std::string::npos);
 }
 
+int secretsMade = 0;
+std::string madeSecret() {
+    ++secretsMade;
+    return std::string(42, 'B') + "A";
+}
+
+TEST_F(WaitingFixture, AnotherBoardTriesEveryRoundAnewUnderTheNamesOneSecret) {
+    LaunchChoice choice;
+    EXPECT_FALSE(turnToBoard(&choice, &sending, sending.origin, madeSecret));
+    const std::string round = leave(1000, '1');
+    ASSERT_TRUE(beginSending(&sending, false));
+    sentBodies({kNoBoard}, 1001);
+    EXPECT_FALSE(beginSending(&sending, true)) << "a round tried is not tried again while the game runs";
+
+    ASSERT_TRUE(turnToBoard(&choice, &sending, "http://127.0.0.1:8", madeSecret));
+    EXPECT_EQ(choice.board, "http://127.0.0.1:8");
+    EXPECT_TRUE(wellFormedBoardSecret(choice.secret));
+    EXPECT_EQ(sending.secret, choice.secret);
+    EXPECT_TRUE(beginSending(&sending, true)) << "the new board has not seen the round";
+    // Off, and on again elsewhere: the secret that claimed the name stays.
+    ASSERT_TRUE(turnToBoard(&choice, &sending, "", madeSecret));
+    EXPECT_EQ(choice.board, "");
+    EXPECT_FALSE(sendingUnderWay(sending));
+    ASSERT_TRUE(turnToBoard(&choice, &sending, "https://board.example", madeSecret));
+    EXPECT_EQ(secretsMade, 1);
+    EXPECT_EQ(sending.secret, std::string(42, 'B') + "A");
+    EXPECT_TRUE(waits(round));
+}
+
 TEST_F(WaitingFixture, TheFolderKeepsItsBoundAndOnlyItsOwnFiles) {
     std::vector<std::string> names;
     for (int i = 0; i < static_cast<int>(kMostWaitingRounds) + 3; ++i)
