@@ -609,6 +609,20 @@ end_round() {
     xdotool keyup "$key"
 }
 
+# start_board PROGRAM STATE [ARG...]: korvada-board on a free loopback
+# port, its state in the folder STATE (its output beside it), ARG... after;
+# BOARD_PID, and BOARD_ORIGIN once it listens.
+start_board() {
+    local program=$1 state=$2
+    shift 2
+    mkdir -p "$state"
+    "$program" --address 127.0.0.1 --port 0 --state "$state" "$@" >"$state.out" 2>"$state.err" &
+    BOARD_PID=$!
+    track "$BOARD_PID"
+    wait_until "$X_WAIT" grep -q 'http://127\.0\.0\.1:[0-9]' "$state.out" || fail "no board: $(cat "$state.err")"
+    BOARD_ORIGIN=$(grep -o 'http://127\.0\.0\.1:[0-9]*' "$state.out" | head -n1)
+}
+
 # seconds_since START: wall-clock seconds since START (date +%s.%N).
 seconds_since() { awk -v s="$1" -v e="$(date +%s.%N)" 'BEGIN {print e - s}'; }
 

@@ -17,12 +17,8 @@ saved="$XDG_CONFIG_HOME/korvada/launch-code"
 waiting="$XDG_DATA_HOME/korvada/waiting-rounds"
 day=$(date -u +%F)
 
-mkdir -p "$WORK/board"
-"$BOARD" --address 127.0.0.1 --port 0 --state "$WORK/board" --no-web >"$WORK/board.out" 2>"$WORK/board.err" &
-BOARD_PID=$!
-track "$BOARD_PID"
-wait_until "$X_WAIT" grep -q 'http://127\.0\.0\.1:[0-9]' "$WORK/board.out" || fail "no board: $(cat "$WORK/board.err")"
-origin=$(grep -o 'http://127\.0\.0\.1:[0-9]*' "$WORK/board.out" | head -n1)
+start_board "$BOARD" "$WORK/board" --no-web
+origin=$BOARD_ORIGIN
 note "the board at $origin"
 
 game_child() { pgrep -P "$GAME_PID" -x korvada; }

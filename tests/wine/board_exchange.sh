@@ -10,10 +10,8 @@ source "$(dirname "$0")/wine_harness.sh"
 exchange_exe="$data_dir/board_exchange.exe"
 [ -f "$exchange_exe" ] || fail "$exchange_exe is missing"
 
-"$KORVADA_BOARD" --address 127.0.0.1 --port 0 --state "$WORK/board" >"$WORK/board.out" 2>"$WORK/board.err" &
-track $!
-wait_until 30 grep -q 'http://127.0.0.1:' "$WORK/board.out" || fail "korvada-board did not start: $(cat "$WORK/board.err")"
-origin=$(grep -o 'http://127.0.0.1:[0-9]*' "$WORK/board.out")
+start_board "$KORVADA_BOARD" "$WORK/board"
+origin=$BOARD_ORIGIN
 today=$(date -u +%F)
 
 # exchange NAME ARG...: board_exchange.exe's output in $WORK/NAME, its \r gone.

@@ -19,23 +19,6 @@ saved=$(saved_code_file)
 appdata=$(dirname "$saved")
 # The lane's prefix outlives the test: the first round is a new best.
 rm -f "$saved" "$appdata"/best-*
-# korvada.exe started by the setup, found by its command line.
-game_pid() { wine_pid '\korvada.exe '"$1"; }
-game_started() { [ -n "$(game_pid "$1")" ]; }
-
-# play_and_end TEXT: the game the setup started, its command line holding
-# TEXT (in ROUND), shows its scene's window and ends by Esc and Space.
-play_and_end() {
-  wait_until "$X_WAIT" game_started "$1" || fail "korvada.exe $1 was not started"
-  local pid
-  pid=$(game_pid "$1")
-  ROUND=$(tr '\0' ' ' </proc/"$pid"/cmdline)
-  wait_wine_window
-  sleep 1
-  end_round space "$pid"
-  [ "$EXIT_CODE" = ended ] || fail "the game did not end"
-}
-
 LANG=C.UTF-8 start_wine "$data_dir" -all "$setup"
 wait_wine_window "Korvada – settings"
 sleep 1
@@ -59,14 +42,14 @@ wait_window Korvada
 # Full screen, the first picture comes after the mode switch: a loaded
 # machine takes seconds for it.
 wait_until "$X_WAIT" scene_drawn || fail "the game's screen shows $COLOURS colours: no scene"
-play_and_end 2HNMN
+play_round_from_setup 2HNMN
 dialog_back "Korvada – settings"
 echo "the dialog is back"
 cp "$appdata/best-round-12.kvr" "$WORK/kept.kvr" || fail "the new best kept no recording"
 cp "$appdata/best-catches.txt" "$WORK/kept-catches.txt"
 import -window root "png:$WORK/dialog-watch.png"
 xdotool key alt+w
-play_and_end "--watch "
+play_round_from_setup "--watch "
 echo "Watch best: $ROUND"
 grep -qF 'Korvada\best-round-12.kvr 2HNMN' <<<"$ROUND" || fail "Watch best ran another recording"
 cmp -s "$appdata/best-round-12.kvr" "$WORK/kept.kvr" && cmp -s "$appdata/best-catches.txt" "$WORK/kept-catches.txt" ||
@@ -77,7 +60,7 @@ printf '12 9 2026-12-01 3 Jana Nováková\r\n' >>"$appdata/best-catches.txt"
 cp "$WORK/kept.kvr" "$appdata/best-round-12-3.kvr"
 # Play has the focus: Enter plays the same choice again.
 xdotool key Return
-play_and_end 2HNMN
+play_round_from_setup 2HNMN
 dialog_back "Korvada – settings"
 # The list: the named row first, then the two rounds of today, the second
 # with a recording of its own.
@@ -125,7 +108,7 @@ case "$code" in
   [02]HNMN) echo "after Down x5: $code" ;;
   *) fail "after Down x5 the code is '$code', expected 0HNMN or 2HNMN" ;;
 esac
-play_and_end "$code"
+play_round_from_setup "$code"
 dialog_back "$title"
 xdotool key Escape
 wait_exit
@@ -164,7 +147,7 @@ xdotool type 'Eva K'
 sleep 0.3
 import -window root "png:$WORK/dialog-named.png"
 xdotool key alt+t
-play_and_end "--daily "
+play_round_from_setup "--daily "
 echo "Today's round: $ROUND"
 grep -qF -- "--daily --name Eva K $code" <<<"$ROUND" || fail "Today's round ran '$ROUND'"
 [ "$(cat "$saved")" = "$code"$'\nname Eva K' ] || fail "the name was not kept with the code: '$(cat "$saved")'"

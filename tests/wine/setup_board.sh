@@ -19,30 +19,14 @@ waiting="$appdata/waiting-rounds"
 rm -rf "$saved" "$waiting"
 day=$(date -u +%F)
 
-mkdir -p "$WORK/board"
-"$KORVADA_BOARD" --address 127.0.0.1 --port 0 --state "$WORK/board" --no-web >"$WORK/board.out" 2>"$WORK/board.err" &
-board_pid=$!
-track "$board_pid"
-wait_until "$X_WAIT" grep -q 'http://127\.0\.0\.1:[0-9]' "$WORK/board.out" || fail "no board: $(cat "$WORK/board.err")"
-origin=$(grep -o 'http://127\.0\.0\.1:[0-9]*' "$WORK/board.out" | head -n1)
+start_board "$KORVADA_BOARD" "$WORK/board" --no-web
+origin=$BOARD_ORIGIN
 note "the board at $origin"
 
 said() { tr -d '\r' <"$WORK/stderr" | grep -qF "KorvadaSetup: $1"; }
-game_pid() { wine_pid '\korvada.exe '"$1"; }
-game_started() { [ -n "$(game_pid "$1")" ]; }
-# play_and_end TEXT: the game the setup started, its command line holding
-# TEXT (in ROUND), ended by Esc and Space (after WHILE, when given, has
-# run); the dialog back.
+# play_and_end TEXT [WHILE]: the round the setup started, then its dialog back.
 play_and_end() {
-  wait_until "$X_WAIT" game_started "$1" || fail "korvada.exe $1 was not started: $(tr -d '\r' <"$WORK/stderr" | grep -a '^KorvadaSetup' | tail -n 3)"
-  local pid
-  pid=$(game_pid "$1")
-  ROUND=$(tr '\0' ' ' </proc/"$pid"/cmdline)
-  [ -z "${2:-}" ] || "$2"
-  wait_wine_window
-  sleep 1
-  end_round space "$pid"
-  [ "$EXIT_CODE" = ended ] || fail "the game did not end"
+  play_round_from_setup "$@"
   dialog_back "Korvada – settings"
 }
 
@@ -96,8 +80,8 @@ said "the board's day: " && fail "the day's list was refused: $(tr -d '\r' <"$WO
 xdotool key alt+t
 wait_until "$X_WAIT" game_started "--daily " || fail "the second round did not start"
 [[ "$(tr '\0' ' ' </proc/"$(game_pid "--daily ")"/cmdline)" == *" --ticket "* ]] || fail "the second round has no ticket"
-kill "$board_pid"
-wait "$board_pid" 2>/dev/null
+kill "$BOARD_PID"
+wait "$BOARD_PID" 2>/dev/null
 play_and_end "--daily "
 wait_until "$X_WAIT" said "The board does not answer (" || fail "a board away was not said: $(tr -d '\r' <"$WORK/stderr" | grep -a KorvadaSetup)"
 [ "$(ls "$waiting" | wc -l)" = 1 ] || fail "the round sent to no board does not wait: $(ls "$waiting")"

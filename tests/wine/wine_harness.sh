@@ -204,6 +204,26 @@ dialog_back() {
   sleep 0.5
 }
 
+# korvada.exe started by the setup, found by its command line.
+game_pid() { wine_pid '\korvada.exe '"$1"; }
+game_started() { [ -n "$(game_pid "$1")" ]; }
+
+# play_round_from_setup TEXT [WHILE]: the game the setup started, its
+# command line holding TEXT (in ROUND), shows its window and ends by Esc
+# and Space, once WHILE, when given, has run as it plays.
+play_round_from_setup() {
+  wait_until "$X_WAIT" game_started "$1" ||
+    fail "korvada.exe $1 was not started: $(tr -d '\r' <"$WORK/stderr" | grep -a '^KorvadaSetup' | tail -n 3)"
+  local pid
+  pid=$(game_pid "$1")
+  ROUND=$(tr '\0' ' ' </proc/"$pid"/cmdline)
+  [ -z "${2:-}" ] || "$2"
+  wait_wine_window
+  sleep 1
+  end_round space "$pid"
+  [ "$EXIT_CODE" = ended ] || fail "the game did not end"
+}
+
 # play_from_setup TEXT FOLDER: after Play in the setup (GAME_PID), the game
 # whose command line holds TEXT runs in FOLDER and draws its scene; Esc and
 # Space end its round, the dialog comes back, and Esc closes the setup with
