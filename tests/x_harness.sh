@@ -619,7 +619,7 @@ start_board() {
     "$program" --address 127.0.0.1 --port 0 --state "$state" "$@" >"$state.out" 2>"$state.err" &
     BOARD_PID=$!
     track "$BOARD_PID"
-    wait_until "$X_WAIT" grep -q 'http://127\.0\.0\.1:[0-9]' "$state.out" || fail "no board: $(cat "$state.err")"
+    wait_until "$X_WAIT" grep -qs 'http://127\.0\.0\.1:[0-9]' "$state.out" || fail "no board: $(cat "$state.err")"
     BOARD_ORIGIN=$(grep -o 'http://127\.0\.0\.1:[0-9]*' "$state.out" | head -n1)
 }
 

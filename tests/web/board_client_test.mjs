@@ -126,6 +126,17 @@ await runCases({
     assert.deepEqual(day.rounds.map((r) => r.name), ['Jana'], JSON.stringify(day));
     if (process.env.KORVADA_SETUP_SHOTS)
       await page.screenshot({ path: path.join(process.env.KORVADA_SETUP_SHOTS, 'board-page.png') });
+    // The game's worker keeps the whole site's scope on a board; the board's
+    // own pages are still the board's, in the same browser.
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: kWait });
+    for (const [address, heading] of [['/board', "today's round"], [`/r/${day.rounds[0].id}`, 'Jana']]) {
+      const other = await open(address);
+      await other.waitForFunction((wanted) => document.querySelector('h1')?.textContent.includes(wanted),
+                                  { timeout: kWait }, heading).catch(async () => {
+        throw new Error(`${address} shows ${JSON.stringify(await other.title())}, not the board's page`);
+      });
+      await other.close();
+    }
     await page.click('#board-watch-1');
     await waitState(page, 'playing');
     assert.match(await page.title(), /Jana/);

@@ -62,15 +62,17 @@ self.addEventListener('activate', (event) => {
   })());
 });
 
-// The page at any address of the folder (its query carries the launch code),
-// and every kept file by name; anything else goes to the network.
+// The page at the folder's address, whatever its query (the launch code, a
+// round to play), and every kept file by name; anything else goes to the
+// network: on a board the folder is the whole site, and its day's pages
+// and rounds' pages are the board's.
 self.addEventListener('fetch', (event) => {
   const request = event.request;
   if (request.method !== 'GET') return;
   const scope = self.registration.scope;
   if (!request.url.startsWith(scope)) return;
   let name = new URL(request.url).pathname.slice(new URL(scope).pathname.length);
-  if (request.mode === 'navigate' || name === '') name = 'index.html';
+  if (name === '') name = 'index.html';
   if (!(name in kBuild.files)) return;
   event.respondWith((async () => {
     const kept = await caches.match(name, { cacheName: kBuild.cache });
