@@ -118,15 +118,15 @@ LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, 
         return 0;
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
-        // Windows' own keys go on to DefWindowProcA all the same: Alt+F4
+        // Windows' own keys go on to DefWindowProcW all the same: Alt+F4
         // closes, and the Alt let go after Alt+Enter must see its chord or
         // it opens the window menu as a lone Alt does.
         onKeyMessage(game, shell.procedure, message, wParam, lParam);
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     case WM_SYSCHAR:
-        // Alt+Enter's character: no menu has it, and DefWindowProcA would beep.
+        // Alt+Enter's character: no menu has it, and DefWindowProcW would beep.
         if (wParam == '\r') return 0;
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     case WM_KEYDOWN:
     case WM_KEYUP:
         onKeyMessage(game, shell.procedure, message, wParam, lParam);
@@ -140,6 +140,6 @@ LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, 
     case WM_RBUTTONUP:
         return 0;
     default:
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }

@@ -28,22 +28,23 @@ namespace {
 Game game;
 Win32Shell shell;
 
-const char* const kClassName = "MainWndClass";
+// A Unicode window: the title holds the player's name as it was written.
+const wchar_t* const kClassName = L"MainWndClass";
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return handleMessage(game, shell, window, message, wParam, lParam);
 }
 
 int registerWindowClass(HINSTANCE instance) {
-    WNDCLASSA windowClass{};
+    WNDCLASSW windowClass{};
     windowClass.style = 0;
     windowClass.lpfnWndProc = windowProcedure;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));  // the game's own (korvada_icon.rc)
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));  // the game's own (korvada_icon.rc)
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = CreateSolidBrush(RGB(0, 0, 0));
     windowClass.lpszClassName = kClassName;
-    return RegisterClassA(&windowClass) != 0;
+    return RegisterClassW(&windowClass) != 0;
 }
 // A decorated, resizable window whose client area has the game's size in the
 // desktop's own units, where Windows places new windows. On a scaled monitor
@@ -51,7 +52,7 @@ int registerWindowClass(HINSTANCE instance) {
 // window's own pixels: the program is DPI-aware by its manifest, so Windows
 // does not stretch a smaller picture.
 HWND createOrdinaryWindow(HINSTANCE instance) {
-    HWND window = CreateWindowExA(0, kClassName, "Korvada", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+    HWND window = CreateWindowExW(0, kClassName, L"Korvada", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return nullptr;
     // The creation has started the game: the shell knows the game's size.
@@ -143,7 +144,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     // The creation message starts the game; a start that cannot draw refuses
     // the creation.
     HWND mainWindow = shell.procedure.run.inWindow ? createOrdinaryWindow(instance)
-                                : CreateWindowExA(0, kClassName, "Korvada", WS_POPUP, 10, 10, 800, 600, nullptr,
+                                : CreateWindowExW(0, kClassName, L"Korvada", WS_POPUP, 10, 10, 800, 600, nullptr,
                                                   nullptr, instance, nullptr);
     if (mainWindow == nullptr) return kExitStartFailed;
     SetWindowTextW(mainWindow, title.c_str());
@@ -153,14 +154,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     UpdateWindow(mainWindow);
 
     MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         // Windows queues input on its own, ahead of the paint message. Wine
         // reads its X input only when a thread asks about its queue, which
         // GetMessage does once every 200 messages when a paint is always
         // waiting: asking here keeps the keys as prompt under Wine.
         GetQueueStatus(QS_INPUT);
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
 }

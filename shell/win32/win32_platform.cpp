@@ -33,7 +33,7 @@ int64_t counterFrequency(void*) {
 
 void swapBuffers(void* shell) { SwapBuffers(shellOf(shell).deviceContext); }
 
-void requestClose(void* shell) { PostMessageA(shellOf(shell).window, WM_CLOSE, 0, 0); }
+void requestClose(void* shell) { PostMessageW(shellOf(shell).window, WM_CLOSE, 0, 0); }
 
 // Large pages need a privilege a game does not hold.
 void* allocatePixels(void*, size_t byteCount) { return std::malloc(byteCount); }

@@ -79,7 +79,7 @@ void shutDown(Game& game, Win32Shell& shell);
 // One message of the game's window to the Game's operations: its creation
 // starts the game, paints run frames, keys write the key table, activation
 // moves the display between the game's mode and the desktop's; the mouse does
-// nothing. The rest goes to DefWindowProcA.
+// nothing. The rest goes to DefWindowProcW.
 LRESULT handleMessage(Game& game, Win32Shell& shell, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The window's steps for shell.procedure.window, and the shell actions'

@@ -23,7 +23,8 @@ setup_exe="$data_dir/KorvadaSetup.exe"
 [ -f "$setup_exe" ] || fail "$setup_exe is missing"
 page_part="$(cd "$(dirname "$0")/../web" && pwd)/board_three_page.mjs"
 day=$(date -u +%F)
-linux_name="Jürgen z Linuxu" wine_name="Žofie z Wine" page_name="Åsa na webu"
+# Names of letters past Latin-1: the window titles of the rounds watched carry them whole.
+linux_name="Jiří z Linuxu" wine_name="Žofie z Wine" page_name="Łucja na webu"
 
 # The GTK dialog with its board needs a screen this large; the others fit.
 start_display xvfb 1024x768
@@ -40,7 +41,7 @@ note "the board at $origin"
 steer() { xdotool keydown Right keydown Down sleep 0.9 keyup Right keyup Down keydown Left sleep 0.7 keyup Left \
   keydown Up sleep 0.6 keyup Up keydown Right sleep 0.5 keyup Right; }
 # steer_to_bubbles PID SECONDS: the arrows as a player steers the Linux game
-# PID toward the next bubble below, as the page's part does: a speed toward
+# PID toward the next bubble below, as board_three_page.mjs does: a speed toward
 # it that shrinks as it comes near, the bottle's place read from the game's
 # line on SIGUSR1 (KORVADA_PRINT_HEIGHT), its speed from the place a reading
 # ago. Until a bubble is caught, the round ends or SECONDS have passed.
