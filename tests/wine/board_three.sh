@@ -219,37 +219,32 @@ done
 watched_title() { echo "^Korvada – $1's round, .*, $(bubbles "$2")\$"; }
 # The window's title as UTF-8.
 window_title() { xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'; }
+# watched_to_end PROGRAM WHO WINDOW: the round of WHO's that PROGRAM just
+# started to watch in WINDOW bears its player's name and count in its
+# title; Tab held plays it faster, the same course, to that count; Space
+# on its end screen closes the program.
+watched_to_end() {
+  local program=$1 name_var=${2}_name count_var=${2}_sent title
+  title=$(window_title "$3")
+  [[ "$title" =~ $(watched_title "${!name_var}" "${!count_var}") ]] || fail "$program watches '$title'"
+  xdotool keydown Tab
+  wait_until "$X_WAIT" round_over || fail "$program's playback of $2.kvr did not end"
+  xdotool keyup Tab
+  [ "$(ended_with)" = "${!count_var}" ] || fail "${!name_var}'s round ends with $(ended_with) bubbles in $program"
+  sleep 1.8
+  close_with key space
+  [ "$EXIT_CODE" = 0 ] || fail "$program watching $2.kvr ended with $EXIT_CODE"
+  note "$program watched '$title' to its end with $(ended_with)"
+}
 for who in wine page; do
-  name_var=${who}_name count_var=${who}_sent
   start_program "$KORVADA_DATA_DIR" "$KORVADA_LINUX" --watch "$WORK/$who.kvr" --window 0TYAY
   wait_game_window
-  title=$(window_title "$GAME_WINDOW")
-  [[ "$title" =~ $(watched_title "${!name_var}" "${!count_var}") ]] || fail "the Linux game watches '$title'"
-  # Tab held plays it faster, the same course.
-  xdotool keydown Tab
-  wait_until "$X_WAIT" round_over || fail "the Linux game's playback of $who.kvr did not end"
-  xdotool keyup Tab
-  [ "$(ended_with)" = "${!count_var}" ] || fail "${!name_var}'s round ends with $(ended_with) bubbles in the Linux game"
-  sleep 1.8
-  close_with key space
-  [ "$EXIT_CODE" = 0 ] || fail "the Linux game watching $who.kvr ended with $EXIT_CODE"
-  note "the Linux game watched '$title' to its end with $(ended_with)"
+  watched_to_end "the Linux game" "$who" "$GAME_WINDOW"
 done
 for who in linux page; do
-  name_var=${who}_name count_var=${who}_sent
   start_wine "$data_dir" -all "$KORVADA_EXE" --watch "$(winepath -w "$WORK/$who.kvr" 2>/dev/null)" --window 0TYAY
   wait_wine_window
-  title=$(window_title "$WINDOW")
-  [[ "$title" =~ $(watched_title "${!name_var}" "${!count_var}") ]] || fail "korvada.exe watches '$title'"
-  # Tab held plays it faster, the same course.
-  xdotool keydown Tab
-  wait_until "$X_WAIT" round_over || fail "korvada.exe's playback of $who.kvr did not end"
-  xdotool keyup Tab
-  [ "$(ended_with)" = "${!count_var}" ] || fail "${!name_var}'s round ends with $(ended_with) bubbles in korvada.exe"
-  sleep 1.8
-  close_with key space
-  [ "$EXIT_CODE" = 0 ] || fail "korvada.exe watching $who.kvr ended with $EXIT_CODE"
-  note "korvada.exe watched '$title' to its end with $(ended_with)"
+  watched_to_end korvada.exe "$who" "$WINDOW"
 done
 [ ! -s "$WORK/answered" ] || fail "an error box was shown"
 note "ok: $linux_name $(bubbles "$linux_sent"), $wine_name $(bubbles "$wine_sent"), $page_name $(bubbles "$page_sent")"
