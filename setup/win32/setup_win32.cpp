@@ -234,7 +234,11 @@ std::wstring wrapped(HDC context, const std::wstring& text, int width) {
             size_t cut = rest.find_last_of(L' ', static_cast<size_t>(fit));
             if (cut == std::wstring::npos || cut == 0) cut = rest.find_last_of(L"\\/-", static_cast<size_t>(fit) - 1);
             cut = cut == std::wstring::npos || cut == 0 ? std::max(fit, 1) : cut + 1;
-            lines += rest.substr(0, cut) + L"\r\n";
+            // Without the blank it broke at: past the width, the control
+            // would measure it and break the line's last word once more.
+            std::wstring line = rest.substr(0, cut);
+            line.erase(line.find_last_not_of(L' ') + 1);
+            lines += line + L"\r\n";
             const size_t next = rest.find_first_not_of(L' ', cut);
             rest.erase(0, next == std::wstring::npos ? rest.size() : next);
         }
