@@ -318,7 +318,7 @@ void offerWatch(HWND dialog, const Setup& setup) {
 
 // The rows the full-screen choice allows; a chosen row it does not allow
 // gives way to the largest it does. Play only with a row to play.
-void allowRows(HWND dialog, Setup& setup) {
+void allowRows(HWND dialog, const Setup& setup) {
     const OfferedRows& allowed = rowsFor(setup.screen, fullScreenChecked(dialog));
     int chosen = -1;
     for (int row = 0; row < kResolutionCount; ++row) {
@@ -344,8 +344,8 @@ void readCatches(Setup& setup) {
 // A line and a Watch for each row kept for the bottles chosen, the best
 // first; the lines past them empty and their Watch hidden. A Watch is
 // offered only for a round the game would play, as Watch best is.
-void showBestTen(HWND dialog, Setup& setup);
-void showBoardDay(HWND dialog, Setup& setup);
+void showBestTen(HWND dialog, const Setup& setup);
+void showBoardDay(HWND dialog, const Setup& setup);
 
 bool boardOn(const Setup& setup) { return !setup.sending.origin.empty(); }
 
@@ -376,12 +376,12 @@ void offerListButton(HWND dialog, int control, bool shown, bool enabled) {
     ShowWindow(button, shown ? SW_SHOWNA : SW_HIDE);
 }
 
-void showList(HWND dialog, Setup& setup) {
+void showList(HWND dialog, const Setup& setup) {
     if (boardDayShown(setup)) showBoardDay(dialog, setup);
     else showBestTen(dialog, setup);
 }
 
-void showBestTen(HWND dialog, Setup& setup) {
+void showBestTen(HWND dialog, const Setup& setup) {
     const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
     const std::vector<BestCatch>& rows = setup.catches.rows[bottles];
     const bool playOffered = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
@@ -405,7 +405,7 @@ void showBestTen(HWND dialog, Setup& setup) {
 
 // The board's day in the list's rows: its place, bubbles and name, and a
 // Watch; or the sentence in their place (nobody yet, or why not).
-void showBoardDay(HWND dialog, Setup& setup) {
+void showBoardDay(HWND dialog, const Setup& setup) {
     const std::vector<ShownRow>& rows = setup.day.rows;
     const bool playOffered = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
     for (int place = 0; place < kKeptRounds; ++place) {
@@ -426,7 +426,7 @@ BestCatch bestFor(const Setup& setup, RoundKind kind) {
     return kind == DailyRound ? todaysBest(setup) : setup.catches[bottlesToLay(setup.choice.settings)];
 }
 
-void showBest(HWND dialog, Setup& setup) {
+void showBest(HWND dialog, const Setup& setup) {
     SetDlgItemTextW(dialog, IDC_TODAY_BEST, wide(todayLine(*setup.texts, todaysBest(setup))).c_str());
     const int bottles = std::clamp(chosenBottles(dialog), kFewestBottles, kMostBottles);
     SetDlgItemTextW(dialog, IDC_BEST, wide(bestCatchLine(*setup.texts, setup.catches[bottles])).c_str());
@@ -434,7 +434,7 @@ void showBest(HWND dialog, Setup& setup) {
     showList(dialog, setup);
 }
 
-void fillDialog(HWND dialog, Setup& setup) {
+void fillDialog(HWND dialog, const Setup& setup) {
     const SetupTexts& texts = *setup.texts;
     const ScreenRows& screen = setup.screen;
     SetWindowTextW(dialog, wide(texts.title).c_str());
@@ -697,7 +697,7 @@ void setBusy(HWND dialog, Setup& setup, bool busy) {
 
 // The tabs over the list show only with a board; without one the list is
 // the ten best under their own heading, as before there were boards.
-void showLists(HWND dialog, Setup& setup) {
+void showLists(HWND dialog, const Setup& setup) {
     const bool on = boardOn(setup);
     if (!on) TabCtrl_SetCurSel(setup.lists, 0);
     ShowWindow(setup.lists, on ? SW_SHOWNA : SW_HIDE);
@@ -710,11 +710,15 @@ void showLists(HWND dialog, Setup& setup) {
     showList(dialog, setup);
 }
 
-// Today is the UTC day, as the board counts it.
+// Today is the UTC day, as the board counts it. Asked when a board is given
+// and after it kept a round, so the list turns to the board's tab.
 void askDay(HWND dialog, Setup& setup) {
     setup.dayAsked = dayText(todayUtc(std::time(nullptr)));
     setup.day = ShownDay{filledIn(setup.board->topTen, dayText(*setup.texts, setup.dayAsked)), {}, ""};
-    if (boardOn(setup)) ask(dialog, setup, dayRequest(setup.sending.origin, setup.dayAsked), AskedDay);
+    if (boardOn(setup)) {
+        ask(dialog, setup, dayRequest(setup.sending.origin, setup.dayAsked), AskedDay);
+        TabCtrl_SetCurSel(setup.lists, 1);
+    }
     showLists(dialog, setup);
 }
 
@@ -736,11 +740,7 @@ void sendNextRound(HWND dialog, Setup& setup) {
     }
     const bool kept = setup.sending.tally.kept > 0;
     sayForBoard(dialog, setup, sendingLine(*setup.texts, *setup.board, &setup.sending));
-    if (kept) {
-        askDay(dialog, setup);
-        TabCtrl_SetCurSel(setup.lists, 1);
-        showList(dialog, setup);
-    }
+    if (kept) askDay(dialog, setup);
 }
 
 // A pass over what waits; `newOnly` while a game runs.
@@ -758,8 +758,6 @@ void useBoard(HWND dialog, Setup& setup, const std::string& origin) {
     ++setup.generation;
     if (setup.busy) setBusy(dialog, setup, false);
     askDay(dialog, setup);
-    if (boardOn(setup)) TabCtrl_SetCurSel(setup.lists, 1);
-    showList(dialog, setup);
     sendWaiting(dialog, setup, false);
 }
 
@@ -818,14 +816,16 @@ void recordingAnswered(HWND dialog, Setup& setup, const BoardAnswer& answer) {
     setBusy(dialog, setup, false);
     RoundRecording recording;
     std::string trouble;
-    std::error_code noTemp;
-    const fs::path file = fs::temp_directory_path(noTemp) /
-                          ("korvada-board-" + std::to_string(GetCurrentProcessId()) + ".kvr");
-    if (readRecordingAnswer(answer, &recording, &trouble) && noTemp) trouble = noTemp.message();
-    if (trouble.empty() && replaceFile(file, answer.body, diskSteps(), &trouble)) {
-        setup.downloaded = file;
-        play(dialog, setup, file);
-        return;
+    if (readRecordingAnswer(answer, &recording, &trouble)) {
+        std::error_code noFolder;
+        const fs::path file = fs::temp_directory_path(noFolder) /
+                              ("korvada-board-" + std::to_string(GetCurrentProcessId()) + ".kvr");
+        if (noFolder) trouble = noFolder.message();
+        else if (replaceFile(file, answer.body, diskSteps(), &trouble)) {
+            setup.downloaded = file;
+            play(dialog, setup, file);
+            return;
+        }
     }
     std::fprintf(stderr, "KorvadaSetup: %s\n", trouble.c_str());
     say(dialog, setup, filledIn(setup.board->cannotWatch, trouble));
@@ -914,7 +914,7 @@ void stepRow(HWND dialog, const Setup& setup, int step) {
     CheckRadioButton(dialog, IDC_ROW0, kLastRow, IDC_ROW0 + steppedRow(allowed, row, step));
 }
 
-void stepBottles(HWND dialog, Setup& setup, int step) {
+void stepBottles(HWND dialog, const Setup& setup, int step) {
     const int bottles = std::clamp(chosenBottles(dialog) + step, kFewestBottles, kMostBottles);
     SendDlgItemMessageW(dialog, IDC_BOTTLES_SPIN, UDM_SETPOS32, 0, bottles);
     showBest(dialog, setup);
