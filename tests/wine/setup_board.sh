@@ -62,7 +62,11 @@ note "the board keeps $id for the day"
 # player at the keyboard does, from Play past Close and the list's tabs.
 sleep 1
 import -window root "png:$WORK/board-day.png"
-for key in Tab Tab Tab space; do xdotool key "$key"; sleep 0.2; done
+# On the way, the tabs' Left shows the ten best, and Right the board's day again.
+for key in Tab Tab Left; do xdotool key "$key"; sleep 0.2; done
+sleep 0.5
+import -window root "png:$WORK/ten-best-tab.png"
+for key in Right Tab space; do xdotool key "$key"; sleep 0.2; done
 curl -sS "$origin/api/rounds/$id.kvr" -o "$WORK/from-board.kvr"
 # watched_file: the file Watch plays is the board's recording.
 watched_file() {
