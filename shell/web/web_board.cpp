@@ -277,15 +277,24 @@ std::string pageSecret() {
     return secret;
 }
 
+// The answer, only while the page still talks to the board that was asked:
+// one for a board before the last korvadaBoardStart is not this one's.
+BoardAnswered forThisBoard(BoardAnswered then) {
+    const std::string origin = board().sending.origin;
+    return [origin, then](const BoardAnswer& answer) {
+        if (origin == board().sending.origin) then(answer);
+    };
+}
+
 // One round at a time until the pass is over; then its line.
 void sendNext() {
     RoundSending& sending = board().sending;
     BoardRequest request;
     if (nextRound(&sending, &request)) {
-        startBoardExchange(request, [](const BoardAnswer& answer) {
+        startBoardExchange(request, forThisBoard([](const BoardAnswer& answer) {
             takeRoundAnswer(&board().sending, answer, std::time(nullptr));
             sendNext();
-        });
+        }));
         return;
     }
     const SendingTally tally = sending.tally;
@@ -304,6 +313,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE int korvadaBoardStart(const char* origin, const 
     page.language = languageTag;
     page.sending.store = pageWaitingStore();
     page.sending.origin.clear();
+    // What was under way for the board before is forgotten with it.
+    page.sending.tried.clear();
+    page.sending.left.clear();
+    page.sending.sending.clear();
     std::string why;
     if (*origin != '\0' && !readBoardAddress(origin, &page.sending.origin, &why))
         tellLine(filledIn(pageBoardTexts().badAddress, why), true);
@@ -322,7 +335,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaBoardSend() {
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaBoardTicket() {
     if (board().sending.origin.empty()) return;
     tellLine(pageBoardTexts().asking, false);
-    startBoardExchange(ticketRequest(board().sending.origin), [](const BoardAnswer& answer) {
+    startBoardExchange(ticketRequest(board().sending.origin), forThisBoard([](const BoardAnswer& answer) {
         const BoardTicket ticket = readTicketAnswer(answer);
         if (!ticket.given) {
             tellLine(filledIn(pageBoardTexts().noTicket, ticket.trouble), true);
@@ -330,14 +343,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaBoardTicket() {
             return;
         }
         tellPage("ticket", ("{\"ticket\":" + jsonText(ticket.ticket) + "}").c_str());
-    });
+    }));
 }
 
 // The best ten of `day` ("2026-12-10").
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaBoardDay(const char* day) {
     if (board().sending.origin.empty()) return;
     const std::string date = day;
-    startBoardExchange(dayRequest(board().sending.origin, date), [date](const BoardAnswer& answer) {
+    startBoardExchange(dayRequest(board().sending.origin, date), forThisBoard([date](const BoardAnswer& answer) {
         const DayRounds day = readDayAnswer(answer, date);
         const ShownDay shown = shownDay(pageSetupTexts(), pageBoardTexts(), date, day);
         std::string rows;
@@ -347,7 +360,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaBoardDay(const char* day) {
                     ",\"id\":" + jsonText(row.id) + "}";
         tellPage("day", ("{\"read\":" + std::string(day.read ? "true" : "false") + ",\"heading\":" + jsonText(shown.heading) + ",\"rows\":[" + rows +
                          "],\"line\":" + jsonText(shown.line) + "}").c_str());
-    });
+    }));
 }
 
 // A listed round (its id as the day's list gave it) downloaded to be
@@ -355,7 +368,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaBoardDay(const char* day) {
 extern "C" EMSCRIPTEN_KEEPALIVE void korvadaBoardWatch(const char* id) {
     if (board().sending.origin.empty() || !wellFormedListedId(id)) return;
     tellLine(pageBoardTexts().downloading, false);
-    startBoardExchange(recordingRequest(board().sending.origin, id), [](const BoardAnswer& answer) {
+    startBoardExchange(recordingRequest(board().sending.origin, id), forThisBoard([](const BoardAnswer& answer) {
         RoundRecording recording;
         std::string trouble;
         const char* file = "/board-round.kvr";
@@ -371,5 +384,5 @@ extern "C" EMSCRIPTEN_KEEPALIVE void korvadaBoardWatch(const char* id) {
             if (trouble.empty()) trouble = "cannot write the round";
         }
         tellLine(filledIn(pageBoardTexts().cannotWatch, trouble), true);
-    });
+    }));
 }
