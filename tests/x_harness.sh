@@ -603,8 +603,13 @@ end_round() {
     if [ -z "$pid" ]; then
         wait_exit
     else
+        # Let go the moment the game is gone: a settings dialog that comes
+        # back while the key is still held takes its repeats, and Space on
+        # its focused Play starts a round nobody asked for.
         EXIT_CODE=timeout
-        wait_until "$X_WAIT" test ! -d "/proc/$pid" && EXIT_CODE=ended
+        local deadline=$((SECONDS + X_WAIT))
+        while [ -d "/proc/$pid" ] && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.01; done
+        [ -d "/proc/$pid" ] || EXIT_CODE=ended
     fi
     xdotool keyup "$key"
 }
