@@ -158,6 +158,9 @@ await runCases({
     try {
       const page = await open('/');
       await waitState(page, 'form');
+      // The page turns to the board that serves it once it has read its own
+      // load: only after that is the board the test's to change.
+      await page.waitForFunction(() => !document.getElementById('board').hidden, { timeout: kWait });
       await listen(page);
       // Turned to the other board with a day still asked of the page's own:
       // that answer is no longer the page's to show.
